@@ -1,0 +1,28 @@
+#pragma once
+// UTF-8 inside, UTF-16 at the Win32 boundary: the one pair of conversions the program uses.
+// std::u16string holds exactly the units of a Windows wide string, on every platform.
+#include <string>
+#include <string_view>
+
+namespace text {
+
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// Every byte is one character U+0000..U+00FF (files without a byte-order mark).
+std::string latin1ToUtf8(std::string_view bytes);
+
+// Number of bytes the UTF-8 form of a UTF-16 text takes, without building it.
+size_t utf8Length(std::u16string_view utf16);
+
+// Copies UTF-16 units into a wide string and back (Windows: wchar_t is one UTF-16 unit).
+inline std::wstring toWide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+inline std::u16string fromWide(std::wstring_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (wchar_t c : s)
+        out.push_back(static_cast<char16_t>(c));
+    return out;
+}
+
+} // namespace text
