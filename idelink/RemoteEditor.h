@@ -1,0 +1,40 @@
+#pragma once
+// The IDE's Scintilla editor, which lives in the IDE's process, and the hand-back of the
+// foreground to the IDE. Positions are byte offsets into the editor's UTF-8 text. Every
+// operation does nothing (or answers empty) when its handle names no window.
+#include <cstdint>
+#include <string>
+
+#include "idelink/PopupContract.h"
+#include "idelink/TemplateExpansion.h"
+
+namespace idelink {
+
+// Window handles as the IDE passes them; 0 when missing.
+struct IdeWindows {
+    std::intptr_t editor = 0;
+    std::intptr_t main = 0;
+};
+
+// The caret's line from its start up to the caret, without line ends; empty on any failure.
+std::u16string readLineBeforeCaret(const IdeWindows& windows);
+
+int64_t editorCaretPosition(std::intptr_t editor);
+
+// Top-left point of the character cell at the position, in screen pixels.
+ScreenPoint caretScreenPoint(std::intptr_t editor, int64_t position);
+
+// Replaces the bytes from caretPos - wordBytes up to caretPos by the UTF-8 text.
+void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretPos,
+                         const std::string& utf8Text);
+
+// An empty selection with the caret at the position.
+void placeCaret(std::intptr_t editor, int64_t position);
+
+// Brings a window of another process to the foreground.
+void returnForeground(std::intptr_t window);
+
+// The operations above bound to the IDE's windows, for expandShortcut.
+EditorOps remoteEditorOps(const IdeWindows& windows);
+
+} // namespace idelink

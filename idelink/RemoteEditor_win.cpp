@@ -1,0 +1,241 @@
+#include "idelink/RemoteEditor.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "store/TextConvert.h"
+
+namespace idelink {
+
+namespace {
+
+// The editor messages, each named once.
+constexpr UINT kSciGetCurrentPos = 2008;
+constexpr UINT kSciGetCurLine = 2027;
+constexpr UINT kSciSetSelectionStart = 2142;
+constexpr UINT kSciSetSelectionEnd = 2144;
+constexpr UINT kSciPointXFromPosition = 2164;
+constexpr UINT kSciPointYFromPosition = 2165;
+constexpr UINT kEmReplaceSel = 194;
+
+// No source line is this long; a larger answer is taken for a confused or hostile window
+// rather than a reason to commit that much memory in the IDE.
+constexpr int64_t kLargestLineBuffer = 16 * 1024 * 1024;
+
+// A handle that names no window gets no message at all: a recycled handle could name a
+// window of some other program by now.
+HWND liveWindow(std::intptr_t handle) {
+    HWND window = reinterpret_cast<HWND>(handle);
+    return window && IsWindow(window) ? window : nullptr;
+}
+
+inline int64_t sciGetCurrentPos(HWND editor) {
+    return int64_t(SendMessageW(editor, kSciGetCurrentPos, 0, 0));
+}
+inline int64_t sciGetCurLineSize(HWND editor) {
+    return int64_t(SendMessageW(editor, kSciGetCurLine, 0, 0));
+}
+inline int64_t sciGetCurLine(HWND editor, int64_t size, void* remoteBuffer) {
+    return int64_t(
+        SendMessageW(editor, kSciGetCurLine, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer)));
+}
+inline int sciPointXFromPosition(HWND editor, int64_t position) {
+    return int(SendMessageW(editor, kSciPointXFromPosition, 0, LPARAM(position)));
+}
+inline int sciPointYFromPosition(HWND editor, int64_t position) {
+    return int(SendMessageW(editor, kSciPointYFromPosition, 0, LPARAM(position)));
+}
+inline void sciSetSelectionStart(HWND editor, int64_t position) {
+    SendMessageW(editor, kSciSetSelectionStart, WPARAM(position), 0);
+}
+inline void sciSetSelectionEnd(HWND editor, int64_t position) {
+    SendMessageW(editor, kSciSetSelectionEnd, WPARAM(position), 0);
+}
+inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
+    SendMessageW(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
+}
+
+class ProcessHandle {
+  public:
+    explicit ProcessHandle(HANDLE handle) : handle_(handle) {}
+    ~ProcessHandle() {
+        if (handle_)
+            CloseHandle(handle_);
+    }
+    ProcessHandle(const ProcessHandle&) = delete;
+    ProcessHandle& operator=(const ProcessHandle&) = delete;
+    HANDLE get() const { return handle_; }
+
+  private:
+    HANDLE handle_;
+};
+
+// Memory committed in another process, released whole when the owner goes.
+class RemoteBuffer {
+  public:
+    RemoteBuffer(HANDLE process, size_t size)
+        : process_(process),
+          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+    ~RemoteBuffer() {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+    void* address() const { return address_; }
+
+  private:
+    HANDLE process_;
+    void* address_;
+};
+
+DWORD processOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+DWORD threadOf(HWND window) {
+    return GetWindowThreadProcessId(window, nullptr);
+}
+
+// The text that crosses to the editor. Windows copies EM_REPLACESEL's argument as 16-bit
+// units up to the first zero unit, so the UTF-8 bytes are followed by three zero bytes: one
+// ends the text for the editor, and one of the two units they touch is all zero whatever the
+// text's length. One buffer serves every send.
+const char* outgoingText(const std::string& utf8Text) {
+    static std::vector<char> buffer;
+    buffer.assign(utf8Text.begin(), utf8Text.end());
+    buffer.insert(buffer.end(), 3, '\0');
+    return buffer.data();
+}
+
+} // namespace
+
+std::u16string readLineBeforeCaret(const IdeWindows& windows) {
+    HWND editor = liveWindow(windows.editor);
+    HWND main = liveWindow(windows.main);
+    if (!editor || !main)
+        return {};
+    // The editor writes the line into the buffer in its own process: were the main window
+    // from another process, the buffer would be there and the editor would write to an
+    // address it never owned.
+    const DWORD processId = processOf(main);
+    if (processId == 0 || processOf(editor) != processId)
+        return {};
+    // Reading and allocating is all this needs; nothing more is asked of the IDE's process.
+    ProcessHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process.get())
+        return {};
+    const int64_t size = sciGetCurLineSize(editor);
+    if (size <= 0 || size > kLargestLineBuffer)
+        return {};
+    // One byte more than asked for: Scintilla 5 counts the size without the zero byte and
+    // writes that byte just past the size it is given, and older versions stay inside it.
+    const size_t bufferSize = size_t(size) + 1;
+    RemoteBuffer remote(process.get(), bufferSize);
+    if (!remote.address())
+        return {};
+    const int64_t caretInLine = sciGetCurLine(editor, size, remote.address());
+    std::vector<char> line(bufferSize, '\0');
+    SIZE_T bytesRead = 0;
+    if (!ReadProcessMemory(process.get(), remote.address(), line.data(), bufferSize, &bytesRead))
+        return {};
+    const auto readEnd = line.begin() + std::clamp<int64_t>(caretInLine, 0, int64_t(bytesRead));
+    // The text ends at the zero byte and never holds a line end, whatever offset came back.
+    const auto textEnd = std::find_if(line.begin(), readEnd,
+                                      [](char c) { return c == '\0' || c == '\r' || c == '\n'; });
+    return text::utf8ToUtf16(std::string_view(line.data(), size_t(textEnd - line.begin())));
+}
+
+int64_t editorCaretPosition(std::intptr_t editor) {
+    HWND window = liveWindow(editor);
+    return window ? sciGetCurrentPos(window) : 0;
+}
+
+ScreenPoint caretScreenPoint(std::intptr_t editor, int64_t position) {
+    HWND window = liveWindow(editor);
+    if (!window)
+        return {};
+    POINT point{sciPointXFromPosition(window, position), sciPointYFromPosition(window, position)};
+    MapWindowPoints(window, nullptr, &point, 1);
+    return {int(point.x), int(point.y)};
+}
+
+void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretPos,
+                         const std::string& utf8Text) {
+    HWND window = liveWindow(editor);
+    // A word longer than the text before the caret would have the editor clamp the start to
+    // 0 and replace more than the word.
+    if (!window || wordBytes < 0 || caretPos < wordBytes)
+        return;
+    sciSetSelectionStart(window, caretPos - wordBytes);
+    sciSetSelectionEnd(window, caretPos);
+    emReplaceSel(window, outgoingText(utf8Text));
+}
+
+void placeCaret(std::intptr_t editor, int64_t position) {
+    HWND window = liveWindow(editor);
+    if (!window)
+        return;
+    sciSetSelectionStart(window, position);
+    sciSetSelectionEnd(window, position);
+}
+
+// Windows lets only the foreground process hand the foreground on. Joining the input of the
+// foreground thread and the target's and lifting the lock time-out for the one call lets a
+// background process do it.
+void returnForeground(std::intptr_t window) {
+    HWND target = liveWindow(window);
+    if (!target)
+        return;
+    const DWORD current = GetCurrentThreadId();
+    const DWORD foreground = threadOf(GetForegroundWindow());
+    const DWORD targetThread = threadOf(target);
+    const bool attachForeground = current != foreground;
+    const bool attachTarget = targetThread != current;
+    if (attachForeground)
+        AttachThreadInput(current, foreground, TRUE);
+    if (attachTarget)
+        AttachThreadInput(targetThread, current, TRUE);
+
+    // A time-out that cannot be read is left alone: it is system-wide and must never stay 0.
+    DWORD savedTimeout = 0;
+    const bool timeoutRead =
+        SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &savedTimeout, 0) != FALSE;
+    if (timeoutRead)
+        SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0, nullptr, 0);
+    LockSetForegroundWindow(LSFW_UNLOCK);
+    AllowSetForegroundWindow(ASFW_ANY);
+    SetForegroundWindow(target);
+    if (timeoutRead)
+        SystemParametersInfoW(SPI_SETFOREGROUNDLOCKTIMEOUT, 0,
+                              reinterpret_cast<PVOID>(std::uintptr_t(savedTimeout)), 0);
+
+    if (attachForeground)
+        AttachThreadInput(current, foreground, FALSE);
+    if (attachTarget)
+        AttachThreadInput(targetThread, current, FALSE);
+}
+
+EditorOps remoteEditorOps(const IdeWindows& windows) {
+    EditorOps ops;
+    ops.caretPosition = [editor = windows.editor] { return editorCaretPosition(editor); };
+    ops.caretScreenPoint = [editor = windows.editor](int64_t position) {
+        return caretScreenPoint(editor, position);
+    };
+    ops.replaceWord = [editor = windows.editor](int64_t wordBytes, int64_t caretPos,
+                                                const std::string& utf8Text) {
+        replaceWordInEditor(editor, wordBytes, caretPos, utf8Text);
+    };
+    ops.placeCaret = [editor = windows.editor](int64_t position) { placeCaret(editor, position); };
+    ops.returnForegroundToIde = [main = windows.main] { returnForeground(main); };
+    ops.ideIsForeground = [main = windows.main] {
+        return main != 0 && GetForegroundWindow() == reinterpret_cast<HWND>(main);
+    };
+    return ops;
+}
+
+} // namespace idelink

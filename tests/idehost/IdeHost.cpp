@@ -1,0 +1,585 @@
+// IdeHost: a stand-in for the PureBasic IDE. Its main window holds a real Scintilla editor and
+// starts a tool the way the IDE does: the editor's and the main window's handles in the
+// environment variables PB_Tool_Scintilla and PB_Tool_MainWindow, a working directory other
+// than the tool's folder, and the host keeps answering window messages while the tool runs,
+// since every message the tool sends to the editor waits for that answer.
+//
+//   IdeHost.exe [--tool <exe>] [--document <file>]                      interactive, F12 runs the
+//   tool IdeHost.exe --tool <exe> --document <file> --result <file>          scripted: one run,
+//   then exit
+//               [--keys <text>] [--keys-delay <ms>] [--undo] [--no-run] [--timeout <ms>]
+//               [--workdir <folder>]
+//   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
+//
+// The document is UTF-8; the marker <|> in it is removed and the caret placed there.
+// --keys types text into the foreground window once the tool has run for --keys-delay ms;
+// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys and {PAUSE} waits one beat.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <Scintilla.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"ZendrikIdeHost";
+constexpr wchar_t kTitle[] = L"IdeHost - type a word, press F12 to start the tool";
+constexpr std::string_view kCaretMarker = "<|>";
+constexpr UINT kStartToolKey = VK_F12;
+constexpr UINT_PTR kKeysTimer = 1;
+constexpr UINT kKeyBeatMs = 60;
+constexpr UINT kStartNowMessage = WM_APP + 1;
+
+struct Options {
+    std::wstring tool;
+    std::wstring compare;
+    std::wstring document;
+    std::wstring result;
+    std::wstring keys;
+    std::wstring workDir;
+    int keysDelayMs = 1500;
+    int timeoutMs = 20000;
+    int benchRuns = 0;
+    bool noRun = false;
+    bool undo = false;
+    bool startNow = false;
+    bool valid = true;
+};
+
+struct Document {
+    std::string text;
+    int64_t caret = 0;
+};
+
+struct EditorState {
+    std::string text;
+    int64_t caret = 0;
+    int64_t anchor = 0;
+};
+
+HWND mainWindow = nullptr;
+HWND editorWindow = nullptr;
+
+// The keys still to be typed, as input events, one entry per beat.
+std::vector<std::vector<INPUT>> pendingKeys;
+size_t nextKey = 0;
+
+// In-process calls to the host's own editor.
+inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
+    return SendMessageW(editorWindow, message, wParam, lParam);
+}
+
+std::wstring moduleFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring parentFolder(const std::wstring& file) {
+    std::wstring folder = file;
+    for (int level = 0; level < 2; ++level) {
+        const size_t slash = folder.find_last_of(L"\\/");
+        if (slash == std::wstring::npos)
+            return L"..";
+        folder.resize(slash);
+    }
+    return folder.empty() || folder.back() == L':' ? folder + L"\\" : folder;
+}
+
+Options parseOptions() {
+    Options options;
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args)
+        return options;
+    auto number = [&](int& i) {
+        if (++i >= count) {
+            options.valid = false;
+            return 0;
+        }
+        return _wtoi(args[i]);
+    };
+    auto text = [&](int& i) {
+        if (++i >= count) {
+            options.valid = false;
+            return std::wstring();
+        }
+        return std::wstring(args[i]);
+    };
+    for (int i = 1; i < count; ++i) {
+        const std::wstring_view arg = args[i];
+        if (arg == L"--tool")
+            options.tool = text(i);
+        else if (arg == L"--compare")
+            options.compare = text(i);
+        else if (arg == L"--document")
+            options.document = text(i);
+        else if (arg == L"--result")
+            options.result = text(i);
+        else if (arg == L"--keys")
+            options.keys = text(i);
+        else if (arg == L"--workdir")
+            options.workDir = text(i);
+        else if (arg == L"--keys-delay")
+            options.keysDelayMs = number(i);
+        else if (arg == L"--timeout")
+            options.timeoutMs = number(i);
+        else if (arg == L"--bench")
+            options.benchRuns = number(i);
+        else if (arg == L"--no-run")
+            options.noRun = true;
+        else if (arg == L"--undo")
+            options.undo = true;
+        else if (arg == L"--start-now")
+            options.startNow = true;
+        else
+            options.valid = false;
+    }
+    LocalFree(args);
+    if (options.tool.empty())
+        options.tool = moduleFolder() + L"Zendrik.exe";
+    if (options.workDir.empty())
+        options.workDir = parentFolder(options.tool);
+    return options;
+}
+
+bool readFile(const std::wstring& path, std::string& bytes) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+Document parseDocument(std::string bytes) {
+    Document document;
+    const size_t marker = bytes.find(kCaretMarker);
+    if (marker == std::string::npos) {
+        document.caret = int64_t(bytes.size());
+    } else {
+        bytes.erase(marker, kCaretMarker.size());
+        document.caret = int64_t(marker);
+    }
+    document.text = std::move(bytes);
+    return document;
+}
+
+// Replaces the editor's content without leaving anything to undo, so that an undo after the
+// tool ran can only take back what the tool did.
+void loadDocument(const Document& document) {
+    sci(SCI_CLEARALL);
+    sci(SCI_APPENDTEXT, document.text.size(), reinterpret_cast<sptr_t>(document.text.data()));
+    sci(SCI_EMPTYUNDOBUFFER);
+    sci(SCI_SETSAVEPOINT);
+    sci(SCI_GOTOPOS, uptr_t(document.caret));
+}
+
+EditorState editorState() {
+    EditorState state;
+    const sptr_t length = sci(SCI_GETLENGTH);
+    const auto* characters = reinterpret_cast<const char*>(sci(SCI_GETCHARACTERPOINTER));
+    if (characters && length > 0)
+        state.text.assign(characters, size_t(length));
+    state.caret = sci(SCI_GETCURRENTPOS);
+    state.anchor = sci(SCI_GETANCHOR);
+    return state;
+}
+
+void writeState(std::string& out, const char* prefix, const EditorState& state) {
+    out += std::string(prefix) + "caret " + std::to_string(state.caret) + "\n";
+    out += std::string(prefix) + "anchor " + std::to_string(state.anchor) + "\n";
+    out += std::string(prefix) + "text " + std::to_string(state.text.size()) + "\n";
+    out += state.text;
+    out += "\n";
+}
+
+bool writeFile(const std::wstring& path, const std::string& bytes) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    return bool(out);
+}
+
+INPUT keyInput(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+INPUT unicodeInput(wchar_t unit, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wScan = unit;
+    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+    return input;
+}
+
+std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
+    struct Named {
+        std::wstring_view name;
+        WORD virtualKey;
+        bool shift;
+    };
+    static constexpr Named named[] = {
+        {L"{ENTER}", VK_RETURN, false},   {L"{ESC}", VK_ESCAPE, false},
+        {L"{TAB}", VK_TAB, false},        {L"{SHIFT+ENTER}", VK_RETURN, true},
+        {L"{BACKSPACE}", VK_BACK, false}, {L"{SHIFT+TAB}", VK_TAB, true},
+    };
+    std::vector<std::vector<INPUT>> beats;
+    size_t i = 0;
+    while (i < keys.size()) {
+        const std::wstring_view rest = keys.substr(i);
+        if (rest.starts_with(L"{PAUSE}")) {
+            beats.emplace_back();
+            i += 7;
+            continue;
+        }
+        const auto found = std::find_if(std::begin(named), std::end(named),
+                                        [&](const Named& n) { return rest.starts_with(n.name); });
+        std::vector<INPUT> beat;
+        if (found != std::end(named)) {
+            if (found->shift)
+                beat.push_back(keyInput(VK_SHIFT, false));
+            beat.push_back(keyInput(found->virtualKey, false));
+            beat.push_back(keyInput(found->virtualKey, true));
+            if (found->shift)
+                beat.push_back(keyInput(VK_SHIFT, true));
+            i += found->name.size();
+        } else {
+            beat.push_back(unicodeInput(keys[i], false));
+            beat.push_back(unicodeInput(keys[i], true));
+            ++i;
+        }
+        beats.push_back(std::move(beat));
+    }
+    return beats;
+}
+
+void typeNextKey() {
+    if (nextKey >= pendingKeys.size()) {
+        KillTimer(mainWindow, kKeysTimer);
+        return;
+    }
+    std::vector<INPUT>& beat = pendingKeys[nextKey++];
+    if (!beat.empty())
+        SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
+}
+
+void scheduleKeys(const std::wstring& keys, int delayMs) {
+    pendingKeys = parseKeys(keys);
+    nextKey = 0;
+    if (pendingKeys.empty())
+        return;
+    // The first beat comes after the delay, the others one beat apart.
+    SetTimer(mainWindow, kKeysTimer, UINT(std::max(delayMs, 1)), nullptr);
+}
+
+// Starts the tool as the IDE does. The handles go through the host's own environment, which
+// the child inherits.
+HANDLE startTool(const std::wstring& tool, const std::wstring& workDir) {
+    SetEnvironmentVariableW(L"PB_Tool_Scintilla",
+                            std::to_wstring(reinterpret_cast<std::intptr_t>(editorWindow)).c_str());
+    SetEnvironmentVariableW(L"PB_Tool_MainWindow",
+                            std::to_wstring(reinterpret_cast<std::intptr_t>(mainWindow)).c_str());
+    std::wstring commandLine = L"\"" + tool + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process))
+        return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// Handles every message that arrives, sent or posted; false once WM_QUIT came.
+bool pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(int(message.wParam));
+            return false;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return true;
+}
+
+// Waits for the process to end while answering the tool's messages to the editor.
+bool waitForTool(HANDLE process, int timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
+    for (;;) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return false;
+        const DWORD woken =
+            MsgWaitForMultipleObjects(1, &process, FALSE, DWORD(deadline - now), QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1)
+            return false;
+        pumpMessages();
+    }
+}
+
+struct ToolRun {
+    bool started = false;
+    bool finished = false;
+    DWORD exitCode = 0;
+};
+
+ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys) {
+    ToolRun run;
+    HANDLE process = startTool(tool, options.workDir);
+    if (!process)
+        return run;
+    run.started = true;
+    if (typeKeys && !options.keys.empty())
+        scheduleKeys(options.keys, options.keysDelayMs);
+    run.finished = waitForTool(process, options.timeoutMs);
+    if (!run.finished) {
+        // A tool that hangs would hang the test run with it.
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    } else {
+        GetExitCodeProcess(process, &run.exitCode);
+    }
+    KillTimer(mainWindow, kKeysTimer);
+    pendingKeys.clear();
+    CloseHandle(process);
+    // Messages the tool posted before it ended are handled before the editor is read.
+    pumpMessages();
+    return run;
+}
+
+int runScripted(const Options& options, const Document& document) {
+    loadDocument(document);
+    std::string out;
+    if (options.noRun) {
+        out += "exit none\n";
+    } else {
+        const ToolRun run = runTool(options, options.tool, true);
+        if (!run.started)
+            out += "exit not-started\n";
+        else if (!run.finished)
+            out += "exit timeout\n";
+        else
+            out += "exit " + std::to_string(run.exitCode) + "\n";
+    }
+    writeState(out, "", editorState());
+    if (options.undo) {
+        sci(SCI_UNDO);
+        writeState(out, "undone-", editorState());
+    }
+    return writeFile(options.result, out) ? 0 : 2;
+}
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::string fileName(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    return std::string(name.begin(), name.end());
+}
+
+// Starts both tools the given number of times, alternating which goes first in each pair, with
+// the document restored before every run. A run counts only when it ended and changed the text.
+int runBench(const Options& options, const Document& document) {
+    const std::wstring tools[2] = {options.tool, options.compare};
+    std::vector<double> times[2];
+    int failures[2] = {0, 0};
+    for (int pair = -1; pair < options.benchRuns; ++pair) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const int which = (pair & 1) ? 1 - turn : turn;
+            loadDocument(document);
+            const auto start = std::chrono::steady_clock::now();
+            const ToolRun run = runTool(options, tools[which], false);
+            const auto end = std::chrono::steady_clock::now();
+            const bool expanded = run.finished && editorState().text != document.text;
+            if (pair < 0)
+                continue; // the first pair warms up Wine's caches and is not counted
+            if (!expanded) {
+                ++failures[which];
+                continue;
+            }
+            times[which].push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        }
+    }
+    std::string out;
+    char line[256];
+    std::snprintf(line, sizeof line, "paired runs: %d\n", options.benchRuns);
+    out += line;
+    for (int which = 0; which < 2; ++which) {
+        const auto& t = times[which];
+        std::snprintf(line, sizeof line,
+                      "%-20s median %8.1f ms  min %8.1f ms  max %8.1f ms  (%zu runs, %d failed)\n",
+                      fileName(tools[which]).c_str(), median(t),
+                      t.empty() ? 0.0 : *std::min_element(t.begin(), t.end()),
+                      t.empty() ? 0.0 : *std::max_element(t.begin(), t.end()), t.size(),
+                      failures[which]);
+        out += line;
+    }
+    const double least = median(times[1]);
+    std::snprintf(line, sizeof line, "ratio %s / %s: %.2f\n", fileName(tools[0]).c_str(),
+                  fileName(tools[1]).c_str(), least > 0 ? median(times[0]) / least : 0.0);
+    out += line;
+    return writeFile(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0 : 2;
+}
+
+// Interactive mode: one tool at a time; the process handle is watched by the message loop.
+HANDLE interactiveTool = nullptr;
+Options interactiveOptions;
+
+void startInteractiveTool() {
+    if (interactiveTool)
+        return;
+    interactiveTool = startTool(interactiveOptions.tool, interactiveOptions.workDir);
+    if (!interactiveTool) {
+        SetWindowTextW(mainWindow, (L"IdeHost - cannot start " + interactiveOptions.tool).c_str());
+        return;
+    }
+    if (!interactiveOptions.keys.empty())
+        scheduleKeys(interactiveOptions.keys, interactiveOptions.keysDelayMs);
+}
+
+void finishInteractiveTool() {
+    DWORD exitCode = 0;
+    GetExitCodeProcess(interactiveTool, &exitCode);
+    CloseHandle(interactiveTool);
+    interactiveTool = nullptr;
+    SetWindowTextW(
+        mainWindow,
+        (std::wstring(kTitle) + L"  [tool ended: " + std::to_wstring(exitCode) + L"]").c_str());
+}
+
+int runInteractive() {
+    for (;;) {
+        const DWORD count = interactiveTool ? 1 : 0;
+        const DWORD woken =
+            MsgWaitForMultipleObjects(count, &interactiveTool, FALSE, INFINITE, QS_ALLINPUT);
+        if (count && woken == WAIT_OBJECT_0) {
+            finishInteractiveTool();
+            continue;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                return int(message.wParam);
+            if (message.message == WM_KEYDOWN && message.wParam == kStartToolKey) {
+                startInteractiveTool();
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        if (editorWindow)
+            MoveWindow(editorWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        if (editorWindow)
+            SetFocus(editorWindow);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kKeysTimer) {
+            SetTimer(window, kKeysTimer, kKeyBeatMs, nullptr);
+            typeNextKey();
+        }
+        return 0;
+    case kStartNowMessage:
+        startInteractiveTool();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+bool createWindows(HINSTANCE instance) {
+    if (!LoadLibraryW((moduleFolder() + L"Scintilla.dll").c_str()))
+        return false;
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = mainProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kMainClass;
+    if (!RegisterClassW(&windowClass))
+        return false;
+    mainWindow = CreateWindowExW(0, kMainClass, kTitle, WS_OVERLAPPEDWINDOW, 40, 40, 900, 600,
+                                 nullptr, nullptr, instance, nullptr);
+    if (!mainWindow)
+        return false;
+    editorWindow = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                                   mainWindow, nullptr, instance, nullptr);
+    if (!editorWindow)
+        return false;
+    sci(SCI_SETCODEPAGE, SC_CP_UTF8);
+    sci(SCI_STYLESETFONT, STYLE_DEFAULT, reinterpret_cast<sptr_t>("Courier New"));
+    sci(SCI_STYLESETSIZE, STYLE_DEFAULT, 11);
+    sci(SCI_STYLECLEARALL);
+    ShowWindow(mainWindow, SW_SHOW);
+    UpdateWindow(mainWindow);
+    SetForegroundWindow(mainWindow);
+    SetFocus(editorWindow);
+    return true;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const Options options = parseOptions();
+    if (!options.valid)
+        return 3;
+    if (!createWindows(instance))
+        return 4;
+    Document document;
+    if (!options.document.empty()) {
+        std::string bytes;
+        if (!readFile(options.document, bytes))
+            return 5;
+        document = parseDocument(std::move(bytes));
+    }
+    // The window must be shown and answering before a tool is started, as in the IDE.
+    pumpMessages();
+    if (options.benchRuns > 0)
+        return options.result.empty() || options.compare.empty() ? 3 : runBench(options, document);
+    if (!options.result.empty())
+        return runScripted(options, document);
+    loadDocument(document);
+    interactiveOptions = options;
+    if (options.startNow)
+        PostMessageW(mainWindow, kStartNowMessage, 0, 0);
+    return runInteractive();
+}
