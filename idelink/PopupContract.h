@@ -1,0 +1,30 @@
+#pragma once
+// What template expansion hands to the placeholder popup and what it gets back.
+#include <string>
+#include <vector>
+
+namespace idelink {
+
+struct ScreenPoint {
+    int x = 0, y = 0;
+};
+
+struct PopupField {
+    std::u16string label;       // the placeholder's name followed by one space
+    std::u16string initialText; // its default value
+};
+
+struct PopupRequest {
+    std::vector<PopupField> fields; // at least one
+    std::u16string previewText;     // line breaks already CR LF
+    ScreenPoint anchor;             // the caret's top-left point in screen pixels
+    bool afterParen = false;        // the word before the caret ends with "("
+};
+
+struct PopupResult {
+    bool accepted = false;
+    std::vector<std::u16string> values; // one per field, untrimmed; meaningful when accepted
+    bool lostActivation = false;        // cancelled because another window was activated
+};
+
+} // namespace idelink

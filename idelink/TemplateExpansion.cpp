@@ -1,0 +1,210 @@
+#include "idelink/TemplateExpansion.h"
+
+#include "idelink/LowerCase.h"
+#include "store/TextConvert.h"
+
+#include <algorithm>
+
+namespace idelink {
+
+namespace {
+
+bool endsSpec(char16_t c) {
+    switch (c) {
+    case u' ':
+    case u',':
+    case kLineSeparator:
+    case u'(':
+    case u')':
+    case u'.':
+    case u'%':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The spec of the placeholder whose "%" stands at percent.
+std::u16string_view specAt(std::u16string_view text, size_t percent) {
+    size_t end = percent + 1;
+    while (end < text.size() && !endsSpec(text[end]))
+        ++end;
+    return text.substr(percent + 1, end - percent - 1);
+}
+
+Placeholder placeholderFromSpec(std::u16string_view spec) {
+    Placeholder placeholder;
+    placeholder.spec = std::u16string(spec);
+    const size_t firstEquals = spec.find(u'=');
+    placeholder.name = std::u16string(spec.substr(0, firstEquals));
+    if (firstEquals != spec.npos) {
+        const std::u16string_view rest = spec.substr(firstEquals + 1);
+        placeholder.defaultText = std::u16string(rest.substr(0, rest.find(u'=')));
+    }
+    return placeholder;
+}
+
+// Left to right, without overlaps; pattern must not be empty.
+std::u16string replaceAll(std::u16string_view text, std::u16string_view pattern,
+                          std::u16string_view replacement) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (size_t hit = text.find(pattern); hit != text.npos; hit = text.find(pattern, from)) {
+        out.append(text.substr(from, hit - from));
+        out.append(replacement);
+        from = hit + pattern.size();
+    }
+    out.append(text.substr(from));
+    return out;
+}
+
+// Only spaces: a tab at a value's end is something the user typed on purpose.
+std::u16string_view trimSpaces(std::u16string_view value) {
+    const size_t first = value.find_first_not_of(u' ');
+    if (first == value.npos)
+        return {};
+    return value.substr(first, value.find_last_not_of(u' ') - first + 1);
+}
+
+bool endsWithParen(std::u16string_view caretWord) {
+    return !caretWord.empty() && caretWord.back() == u'(';
+}
+
+} // namespace
+
+std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText) {
+    std::vector<Placeholder> placeholders;
+    size_t percent = templateText.find(u'%');
+    if (percent == templateText.npos)
+        return std::nullopt;
+    for (; percent != templateText.npos; percent = templateText.find(u'%', percent + 1)) {
+        const std::u16string_view spec = specAt(templateText, percent);
+        // A "%" with nothing after it is an operator of the code, not a placeholder, and so
+        // is one directly followed by "=": a nameless placeholder could never be located
+        // again in the working text, so its value would silently go nowhere.
+        if (spec.empty() || spec.front() == u'=')
+            return std::nullopt;
+        const bool known = std::any_of(placeholders.begin(), placeholders.end(),
+                                       [&](const Placeholder& p) { return p.spec == spec; });
+        if (!known)
+            placeholders.push_back(placeholderFromSpec(spec));
+    }
+    return placeholders;
+}
+
+// Each "%" is matched with its whole spec, up to the character that ends it. Matching the
+// text "%" + spec wherever it occurs would let the spec "a" eat the start of "%a=1" in
+// "%a %a=1" and leave a stray "=1" behind in the inserted code.
+std::u16string prepareTemplate(std::u16string_view templateText,
+                               const std::vector<Placeholder>& placeholders) {
+    std::u16string working;
+    working.reserve(templateText.size());
+    size_t from = 0;
+    for (size_t percent = templateText.find(u'%'); percent != templateText.npos;
+         percent = templateText.find(u'%', from)) {
+        working.append(templateText.substr(from, percent - from));
+        const std::u16string_view spec = specAt(templateText, percent);
+        const auto entry = std::find_if(placeholders.begin(), placeholders.end(),
+                                        [&](const Placeholder& p) { return p.spec == spec; });
+        if (entry != placeholders.end() && !spec.empty())
+            working.append(entry->name);
+        else
+            working.append(templateText.substr(percent, spec.size() + 1));
+        from = percent + spec.size() + 1;
+    }
+    working.append(templateText.substr(from));
+    return working;
+}
+
+std::u16string makePreviewText(std::u16string_view workingText, std::u16string_view caretWord) {
+    std::u16string preview(workingText);
+    // The popup opens at the caret, just after the call's "(", so the preview starts there
+    // too; the template may spell the call's name in any case.
+    if (endsWithParen(caretWord)) {
+        const size_t at = lowerCaseText(preview).find(lowerCaseText(caretWord));
+        if (at != preview.npos)
+            preview.erase(at, caretWord.size());
+    }
+    return replaceAll(preview, std::u16string_view(&kLineSeparator, 1), u"\r\n");
+}
+
+PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
+                              std::u16string_view workingText, std::u16string_view caretWord,
+                              ScreenPoint anchor) {
+    PopupRequest request;
+    request.fields.reserve(placeholders.size());
+    for (const Placeholder& placeholder : placeholders)
+        request.fields.push_back({placeholder.name + u" ", placeholder.defaultText});
+    request.previewText = makePreviewText(workingText, caretWord);
+    request.anchor = anchor;
+    request.afterParen = endsWithParen(caretWord);
+    return request;
+}
+
+// Names are replaced as plain text, wherever they occur and in list order, which is what lets
+// one value fill every place a name stands. An emptied field drops ", name" so that optional
+// trailing arguments disappear from a call.
+std::u16string applyValues(std::u16string_view workingText,
+                           const std::vector<Placeholder>& placeholders,
+                           const std::vector<std::u16string>& values) {
+    std::u16string text(workingText);
+    for (size_t i = 0; i < placeholders.size(); ++i) {
+        const std::u16string& name = placeholders[i].name;
+        if (name.empty())
+            continue; // the empty text "occurs" everywhere; there is nothing to replace
+        // A field the popup did not report is taken as left at its default.
+        const std::u16string_view value =
+            trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
+        if (!value.empty())
+            text = replaceAll(text, name, value);
+        else
+            text = replaceAll(text, u", " + name, u"");
+    }
+    return text;
+}
+
+FinishedText finishText(std::u16string_view text, int wordIndent) {
+    FinishedText finished;
+    finished.firstLineBytes =
+        static_cast<int64_t>(text::utf8Length(text.substr(0, text.find(kLineSeparator))));
+    const std::u16string lineBreak =
+        u"\r\n" + std::u16string(static_cast<size_t>(std::max(wordIndent, 0)), u' ');
+    finished.utf8 =
+        text::utf16ToUtf8(replaceAll(text, std::u16string_view(&kLineSeparator, 1), lineBreak));
+    return finished;
+}
+
+void expandShortcut(std::u16string_view templateText, std::u16string_view caretWord, int wordIndent,
+                    const EditorOps& editor, const PopupFunction& popup) {
+    const int64_t caretPos = editor.caretPosition();
+    const auto wordBytes = static_cast<int64_t>(text::utf8Length(caretWord));
+    // The word was read before the caret; a caret closer to the start of the text than the
+    // word is long means the editor changed meanwhile, and replacing would eat other text.
+    if (caretPos < wordBytes)
+        return;
+
+    std::u16string text(templateText);
+    if (const auto placeholders = scanPlaceholders(templateText)) {
+        const ScreenPoint anchor = editor.caretScreenPoint(caretPos);
+        const std::u16string working = prepareTemplate(templateText, *placeholders);
+        const PopupResult result =
+            popup(makePopupRequest(*placeholders, working, caretWord, anchor));
+        if (!result.accepted) {
+            if (result.lostActivation)
+                editor.returnForegroundToIde();
+            // The click that took the popup away may have moved the IDE's caret; after a
+            // cancel by key the popup still has the foreground and the editor is not touched.
+            if (editor.ideIsForeground())
+                editor.placeCaret(caretPos);
+            return;
+        }
+        text = applyValues(working, *placeholders, result.values);
+    }
+
+    const FinishedText finished = finishText(text, wordIndent);
+    editor.replaceWord(wordBytes, caretPos, finished.utf8);
+    editor.placeCaret(caretPos - wordBytes + finished.firstLineBytes);
+}
+
+} // namespace idelink
