@@ -1,0 +1,68 @@
+#pragma once
+// The platform part of the preference file: opening with the sharing rules, reading a file
+// whole and replacing its contents in place. Win32 body in FileAccess_win.cpp, POSIX body in
+// FileAccess_posix.cpp. Paths are UTF-16 on every platform.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace store {
+
+// Owner of one open file: a Win32 HANDLE or a POSIX descriptor, held as an integer so that
+// this header needs no platform header. -1 is "no file" for both.
+class FileHandle {
+  public:
+    FileHandle() = default;
+    explicit FileHandle(std::intptr_t native) : native_(native) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept : native_(other.release()) {}
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            native_ = other.release();
+        }
+        return *this;
+    }
+    ~FileHandle() { reset(); }
+
+    bool valid() const { return native_ != kNone; }
+    std::intptr_t native() const { return native_; }
+    std::intptr_t release() {
+        const std::intptr_t native = native_;
+        native_ = kNone;
+        return native;
+    }
+    void reset(); // closes the file, if any
+
+  private:
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t native_ = kNone;
+};
+
+enum class FileMode { unopened, readWrite, readOnly };
+
+// Opens an existing regular file for reading and writing while others may only read; failing
+// that for reading only (others may read); failing that for reading only while others may
+// read and write. A folder never opens.
+FileMode openExistingFile(std::u16string_view path, FileHandle& file);
+
+enum class CreateMode {
+    always,  // creates the file or empties an existing one
+    newOnly, // fails when anything of that name exists
+};
+
+// Opens a new file for reading and writing; others may read.
+bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file);
+
+// Reads the file from its first byte to its end.
+bool readWholeFile(const FileHandle& file, std::string& bytes);
+
+// Makes `bytes` the whole content of the file: written from the first byte, the file cut at
+// the end of it, flushed to the disk. False when any step failed.
+bool replaceFileContents(const FileHandle& file, std::string_view bytes);
+
+// A file or a folder of that name exists (or something is there that could not be examined).
+bool pathExists(std::u16string_view path);
+
+} // namespace store

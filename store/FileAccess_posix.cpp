@@ -1,0 +1,132 @@
+#include "store/FileAccess.h"
+
+#include "store/TextConvert.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace store {
+
+namespace {
+
+// A preference file is a few hundred kilobytes at most; anything this large is not one.
+constexpr off_t kLargestReadable = off_t(1) << 30;
+
+int descriptor(const FileHandle& file) {
+    return static_cast<int>(file.native());
+}
+
+// O_NONBLOCK keeps a FIFO of that name from blocking the open; only regular files are taken.
+int openRegular(std::u16string_view path, int flags) {
+    const std::string native = text::utf16ToUtf8(path);
+    int fd;
+    do
+        fd = ::open(native.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return -1;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+} // namespace
+
+void FileHandle::reset() {
+    if (native_ != kNone)
+        ::close(static_cast<int>(native_));
+    native_ = kNone;
+}
+
+// POSIX has no share modes: the fallbacks differ only in the access asked for.
+FileMode openExistingFile(std::u16string_view path, FileHandle& file) {
+    if (const int fd = openRegular(path, O_RDWR); fd >= 0) {
+        file = FileHandle(fd);
+        return FileMode::readWrite;
+    }
+    if (const int fd = openRegular(path, O_RDONLY); fd >= 0) {
+        file = FileHandle(fd);
+        return FileMode::readOnly;
+    }
+    return FileMode::unopened;
+}
+
+bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
+    const int flags = O_RDWR | O_CREAT | (mode == CreateMode::always ? O_TRUNC : O_EXCL);
+    const int fd = openRegular(path, flags);
+    if (fd < 0)
+        return false;
+    file = FileHandle(fd);
+    return true;
+}
+
+bool readWholeFile(const FileHandle& file, std::string& bytes) {
+    bytes.clear();
+    struct stat status;
+    if (::fstat(descriptor(file), &status) != 0 || status.st_size > kLargestReadable)
+        return false;
+    try {
+        // One byte more than the size, so that the read which finds the end needs no growth.
+        bytes.resize(static_cast<size_t>(status.st_size) + 1);
+        size_t got = 0;
+        for (;;) {
+            if (got == bytes.size()) {
+                if (got > static_cast<size_t>(kLargestReadable))
+                    return false;
+                bytes.resize(got * 2);
+            }
+            const ssize_t n =
+                ::pread(descriptor(file), bytes.data() + got, bytes.size() - got, off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        bytes.resize(got);
+        return true;
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        return false;
+    }
+}
+
+bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
+    const int fd = descriptor(file);
+    // Reserving the space first means a full disk leaves the old content whole.
+    if (!bytes.empty()) {
+        const int reserved = ::posix_fallocate(fd, 0, off_t(bytes.size()));
+        if (reserved == ENOSPC || reserved == EFBIG || reserved == EBADF)
+            return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    if (::ftruncate(fd, off_t(bytes.size())) != 0)
+        return false;
+    return ::fsync(fd) == 0;
+}
+
+bool pathExists(std::u16string_view path) {
+    struct stat status;
+    if (::stat(text::utf16ToUtf8(path).c_str(), &status) == 0)
+        return true;
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
+} // namespace store

@@ -1,0 +1,154 @@
+#include "store/FileAccess.h"
+
+#include "store/TextConvert.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+
+namespace store {
+
+namespace {
+
+// A preference file is a few hundred kilobytes at most; anything this large is not one.
+constexpr LONGLONG kLargestReadable = LONGLONG(1) << 30;
+constexpr DWORD kChunk = DWORD(1) << 24;
+
+HANDLE handleOf(const FileHandle& file) {
+    return reinterpret_cast<HANDLE>(file.native());
+}
+
+// Only disk files are taken: a device or pipe of that name could block or never end.
+HANDLE openDiskFile(std::u16string_view path, DWORD access, DWORD share, DWORD disposition) {
+    const std::wstring native = text::toWide(path);
+    HANDLE handle = CreateFileW(native.c_str(), access, share, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return handle;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+bool seekTo(HANDLE handle, LONGLONG offset) {
+    LARGE_INTEGER distance;
+    distance.QuadPart = offset;
+    return SetFilePointerEx(handle, distance, nullptr, FILE_BEGIN) != 0;
+}
+
+} // namespace
+
+void FileHandle::reset() {
+    if (native_ != kNone)
+        CloseHandle(reinterpret_cast<HANDLE>(native_));
+    native_ = kNone;
+}
+
+FileMode openExistingFile(std::u16string_view path, FileHandle& file) {
+    struct Attempt {
+        DWORD access;
+        DWORD share;
+        FileMode mode;
+    };
+    static constexpr Attempt kAttempts[] = {
+        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, FileMode::readWrite},
+        // The read-only attribute, or another program that may only be joined as a reader.
+        {GENERIC_READ, FILE_SHARE_READ, FileMode::readOnly},
+        // Another program holds the file open for writing and lets others read.
+        {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, FileMode::readOnly},
+    };
+    for (const Attempt& attempt : kAttempts) {
+        HANDLE handle = openDiskFile(path, attempt.access, attempt.share, OPEN_EXISTING);
+        if (handle != INVALID_HANDLE_VALUE) {
+            file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+            return attempt.mode;
+        }
+    }
+    return FileMode::unopened;
+}
+
+bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
+    HANDLE handle = openDiskFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                 mode == CreateMode::always ? CREATE_ALWAYS : CREATE_NEW);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+    return true;
+}
+
+bool readWholeFile(const FileHandle& file, std::string& bytes) {
+    bytes.clear();
+    HANDLE handle = handleOf(file);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle, &size) || size.QuadPart > kLargestReadable || !seekTo(handle, 0))
+        return false;
+    try {
+        // One byte more than the size, so that the read which finds the end needs no growth.
+        bytes.resize(static_cast<size_t>(size.QuadPart) + 1);
+        size_t got = 0;
+        for (;;) {
+            if (got == bytes.size()) {
+                if (got > static_cast<size_t>(kLargestReadable))
+                    return false;
+                bytes.resize(got * 2);
+            }
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, kChunk));
+            DWORD read = 0;
+            if (!ReadFile(handle, bytes.data() + got, want, &read, nullptr))
+                return false;
+            if (read == 0)
+                break;
+            got += read;
+        }
+        bytes.resize(got);
+        return true;
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        return false;
+    }
+}
+
+bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
+    HANDLE handle = handleOf(file);
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle, &size))
+        return false;
+    // Growing the file first means a full disk fails here, with the old content still whole.
+    if (static_cast<LONGLONG>(bytes.size()) > size.QuadPart) {
+        if (!seekTo(handle, static_cast<LONGLONG>(bytes.size())) || !SetEndOfFile(handle))
+            return false;
+    }
+    if (!seekTo(handle, 0))
+        return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, kChunk));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data() + done, want, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return SetEndOfFile(handle) && FlushFileBuffers(handle);
+}
+
+bool pathExists(std::u16string_view path) {
+    const std::wstring native = text::toWide(path);
+    if (GetFileAttributesW(native.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    // Anything but a plain "not there" counts as existing, so nothing is written over it.
+    switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace store

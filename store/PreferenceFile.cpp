@@ -1,0 +1,455 @@
+#include "store/PreferenceFile.h"
+
+#include "store/TextConvert.h"
+
+#include <charconv>
+#include <cstring>
+#include <limits>
+#include <new>
+
+namespace store {
+
+namespace {
+
+// The one PreferenceFile that is open in the process, if any.
+PreferenceFile* openPreferenceFile = nullptr;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+void parseLine(const char* begin, const char* end, std::vector<PreferenceLine>& lines) {
+    while (begin < end && isBlank(*begin))
+        ++begin;
+    if (begin == end)
+        return;
+    if (*begin == ';') {
+        ++begin;
+        if (begin < end && *begin == ' ')
+            ++begin;
+        lines.push_back({LineKind::comment, std::string_view(begin, end - begin), {}});
+        return;
+    }
+    if (*begin == '[') {
+        ++begin;
+        const auto* close = static_cast<const char*>(std::memchr(begin, ']', end - begin));
+        const char* nameEnd = close ? close : end;
+        lines.push_back({LineKind::group, std::string_view(begin, nameEnd - begin), {}});
+        return;
+    }
+    const auto* equals = static_cast<const char*>(std::memchr(begin, '=', end - begin));
+    const char* nameEnd = equals ? equals : end;
+    while (nameEnd > begin && isBlank(nameEnd[-1]))
+        --nameEnd;
+    const char* valueBegin = end;
+    if (equals) {
+        valueBegin = equals + 1;
+        while (valueBegin < end && isBlank(*valueBegin))
+            ++valueBegin;
+    }
+    lines.push_back({LineKind::key, std::string_view(begin, nameEnd - begin),
+                     std::string_view(valueBegin, end - valueBegin)});
+}
+
+// A line break inside a text would turn one line into several on the next reading (a value
+// could then forge keys or groups), so each CR and LF is stored as a space.
+std::string lineText(std::u16string_view text) {
+    std::string utf8 = text::utf16ToUtf8(text);
+    for (char& c : utf8) {
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    }
+    return utf8;
+}
+
+} // namespace
+
+std::string_view decodePreferenceBytes(std::string_view raw, std::string& converted) {
+    if (raw.size() >= kByteOrderMark.size() &&
+        raw.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        return raw.substr(kByteOrderMark.size());
+    for (char c : raw) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            converted = text::latin1ToUtf8(raw);
+            return converted;
+        }
+    }
+    return raw;
+}
+
+void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        while (p < end && (*p == '\r' || *p == '\n'))
+            ++p;
+        if (p == end)
+            break;
+        // Most lines end in LF or CR LF: find the LF, then any CR before it.
+        const auto* lineEnd = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        if (!lineEnd)
+            lineEnd = end;
+        if (const auto* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p)))
+            lineEnd = cr;
+        parseLine(p, lineEnd, lines);
+        p = lineEnd;
+    }
+}
+
+std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines) {
+    size_t size = kByteOrderMark.size() + kLineEnd.size();
+    for (const PreferenceLine& line : lines)
+        size += line.name.size() + line.value.size() + 3 + kLineEnd.size();
+    std::string out;
+    out.reserve(size);
+    out += kByteOrderMark;
+    out += kLineEnd;
+    for (const PreferenceLine& line : lines) {
+        switch (line.kind) {
+        case LineKind::group:
+            out += '[';
+            out += line.name;
+            out += ']';
+            break;
+        case LineKind::comment:
+            out += "; ";
+            out += line.name;
+            break;
+        case LineKind::key:
+            out += line.name;
+            out += " = ";
+            out += line.value;
+            break;
+        }
+        out += kLineEnd;
+    }
+    return out;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i] && asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::int32_t parsePreferenceInteger(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Gathered as a negative number, whose range reaches the 32-bit minimum.
+    constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 - (text[i] - '0');
+        if (value < kMin)
+            value = kMin - 1; // stays below the range, however many digits follow
+    }
+    if (negative)
+        return static_cast<std::int32_t>(value < kMin ? kMin : value);
+    const std::int64_t positive = -value;
+    return static_cast<std::int32_t>(positive > std::numeric_limits<std::int32_t>::max()
+                                         ? std::numeric_limits<std::int32_t>::max()
+                                         : positive);
+}
+
+PreferenceFile::~PreferenceFile() {
+    close();
+}
+
+void PreferenceFile::reset() {
+    file_.reset();
+    state_ = State::closed;
+    readOnly_ = false;
+    keptPath_.clear();
+    text_ = std::string();
+    written_.clear();
+    lines_ = std::vector<PreferenceLine>();
+    group_ = kNoLine;
+    position_ = kNoLine;
+    pendingGroup_.clear();
+    hasPendingGroup_ = false;
+    modified_ = false;
+}
+
+void PreferenceFile::becomeCurrent() {
+    openPreferenceFile = this;
+}
+
+bool PreferenceFile::create(std::u16string_view path) {
+    if (openPreferenceFile)
+        openPreferenceFile->close();
+    reset();
+    FileHandle file;
+    if (!createFile(path, CreateMode::always, file))
+        return false;
+    file_ = std::move(file);
+    state_ = State::opened;
+    modified_ = true; // a created file is always written, even with no lines
+    becomeCurrent();
+    return true;
+}
+
+bool PreferenceFile::open(std::u16string_view path) {
+    if (openPreferenceFile)
+        openPreferenceFile->close();
+    reset();
+    becomeCurrent();
+    FileHandle file;
+    const FileMode mode = openExistingFile(path, file);
+    if (mode == FileMode::unopened) {
+        state_ = State::unopened;
+        keptPath_ = path;
+        return false;
+    }
+    file_ = std::move(file);
+    state_ = State::opened;
+    readOnly_ = mode == FileMode::readOnly;
+    try {
+        std::string raw;
+        if (!readWholeFile(file_, raw)) {
+            // Writing back what could not be read would destroy it: keep the file as it is.
+            readOnly_ = true;
+            return true;
+        }
+        std::string converted;
+        const std::string_view decoded = decodePreferenceBytes(raw, converted);
+        if (!converted.empty()) {
+            text_ = std::move(converted);
+            parsePreferenceText(text_, lines_);
+        } else {
+            const size_t skipped = raw.size() - decoded.size();
+            text_ = std::move(raw);
+            parsePreferenceText(std::string_view(text_).substr(skipped), lines_);
+        }
+    } catch (const std::bad_alloc&) {
+        lines_.clear();
+        readOnly_ = true;
+    }
+    return true;
+}
+
+std::string_view PreferenceFile::keep(std::string text) {
+    written_.push_back(std::move(text));
+    return written_.back();
+}
+
+void PreferenceFile::insertLine(size_t index, PreferenceLine line) {
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), line);
+    if (group_ != kNoLine && group_ >= index)
+        ++group_;
+    if (position_ != kNoLine && position_ >= index)
+        ++position_;
+}
+
+void PreferenceFile::resolvePendingGroup() {
+    if (!hasPendingGroup_)
+        return;
+    insertLine(lines_.size(), {LineKind::group, keep(std::move(pendingGroup_)), {}});
+    group_ = lines_.size() - 1;
+    position_ = group_;
+    pendingGroup_.clear();
+    hasPendingGroup_ = false;
+}
+
+size_t PreferenceFile::groupEnd() const {
+    size_t i = group_ == kNoLine ? 0 : group_ + 1;
+    while (i < lines_.size() && lines_[i].kind != LineKind::group)
+        ++i;
+    return i;
+}
+
+size_t PreferenceFile::findKey(std::string_view key) const {
+    for (size_t i = group_ == kNoLine ? 0 : group_ + 1; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::group)
+            break;
+        if (lines_[i].kind == LineKind::key && sameName(lines_[i].name, key))
+            return i;
+    }
+    return kNoLine;
+}
+
+bool PreferenceFile::selectGroup(std::u16string_view name) {
+    if (state_ == State::closed)
+        return false;
+    if (name.empty()) {
+        group_ = kNoLine;
+        position_ = kNoLine;
+        hasPendingGroup_ = false;
+        pendingGroup_.clear();
+        return true;
+    }
+    std::string utf8 = lineText(name);
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::group && sameName(lines_[i].name, utf8)) {
+            group_ = i;
+            position_ = i;
+            hasPendingGroup_ = false;
+            pendingGroup_.clear();
+            return true;
+        }
+    }
+    pendingGroup_ = std::move(utf8);
+    hasPendingGroup_ = true;
+    return false;
+}
+
+bool PreferenceFile::addComment(std::u16string_view text) {
+    if (!canWrite())
+        return false;
+    resolvePendingGroup();
+    const size_t at = position_ == kNoLine ? 0 : position_ + 1;
+    insertLine(at, {LineKind::comment, keep(lineText(text)), {}});
+    position_ = at;
+    modified_ = true;
+    return true;
+}
+
+bool PreferenceFile::writeString(std::u16string_view key, std::u16string_view value) {
+    if (!canWrite())
+        return false;
+    resolvePendingGroup();
+    std::string name = lineText(key);
+    const size_t found = findKey(name);
+    const PreferenceLine line{LineKind::key, keep(std::move(name)), keep(lineText(value))};
+    if (found != kNoLine) {
+        lines_[found] = line;
+        position_ = found;
+    } else {
+        const size_t at = groupEnd();
+        insertLine(at, line);
+        position_ = at;
+    }
+    modified_ = true;
+    return true;
+}
+
+bool PreferenceFile::writeInteger(std::u16string_view key, std::int32_t value) {
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return writeString(key, text::utf8ToUtf16(std::string_view(digits, result.ptr - digits)));
+}
+
+std::u16string PreferenceFile::readString(std::u16string_view key,
+                                          std::u16string_view defaultValue) const {
+    if (state_ == State::closed || hasPendingGroup_)
+        return std::u16string(defaultValue);
+    const size_t found = findKey(lineText(key));
+    if (found == kNoLine)
+        return std::u16string(defaultValue);
+    return text::utf8ToUtf16(trimBlanks(lines_[found].value));
+}
+
+std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t defaultValue) const {
+    if (state_ == State::closed || hasPendingGroup_)
+        return defaultValue;
+    const size_t found = findKey(lineText(key));
+    if (found == kNoLine)
+        return defaultValue;
+    return parsePreferenceInteger(trimBlanks(lines_[found].value));
+}
+
+bool PreferenceFile::removeKey(std::u16string_view key) {
+    // A group that does not exist holds no keys: nothing changes and nothing is created.
+    if (state_ == State::closed || hasPendingGroup_)
+        return false;
+    const size_t found = findKey(lineText(key));
+    if (found == kNoLine)
+        return false;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(found));
+    if (position_ == found)
+        position_ = kNoLine;
+    else if (position_ != kNoLine && position_ > found)
+        --position_;
+    if (group_ != kNoLine && group_ > found)
+        --group_;
+    modified_ = true;
+    return true;
+}
+
+bool PreferenceFile::examineKeys() {
+    if (state_ == State::closed || hasPendingGroup_)
+        return false;
+    position_ = group_;
+    return true;
+}
+
+bool PreferenceFile::nextKey() {
+    if (state_ == State::closed || hasPendingGroup_)
+        return false;
+    for (size_t i = position_ == kNoLine ? 0 : position_ + 1; i < lines_.size(); ++i) {
+        if (lines_[i].kind == LineKind::group)
+            return false;
+        if (lines_[i].kind == LineKind::key) {
+            position_ = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::u16string PreferenceFile::keyName() const {
+    if (position_ == kNoLine || position_ >= lines_.size() ||
+        lines_[position_].kind != LineKind::key)
+        return {};
+    return text::utf8ToUtf16(lines_[position_].name);
+}
+
+std::u16string PreferenceFile::keyValue() const {
+    if (position_ == kNoLine || position_ >= lines_.size() ||
+        lines_[position_].kind != LineKind::key)
+        return {};
+    return text::utf8ToUtf16(trimBlanks(lines_[position_].value));
+}
+
+bool PreferenceFile::close() {
+    if (state_ == State::closed)
+        return false;
+    if (openPreferenceFile == this)
+        openPreferenceFile = nullptr;
+    bool wrote = false;
+    if (modified_ && !readOnly_) {
+        try {
+            if (state_ == State::opened) {
+                wrote = replaceFileContents(file_, serialisePreferenceLines(lines_));
+            } else {
+                // Opening failed, so nothing of the file was read: create it only where
+                // nothing is, never over a file that could not be read.
+                FileHandle created;
+                if (createFile(keptPath_, CreateMode::newOnly, created))
+                    wrote = replaceFileContents(created, serialisePreferenceLines(lines_));
+            }
+        } catch (const std::bad_alloc&) {
+            wrote = false;
+        }
+    }
+    reset();
+    return wrote;
+}
+
+} // namespace store

@@ -1,0 +1,101 @@
+#pragma once
+// The key-value preference files: groups, keys and comments, one per line, read whole into a
+// line list, edited in memory and written back whole at close. Texts in the line list are
+// UTF-8 bytes; the operations take and return UTF-16.
+#include "store/FileAccess.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace store {
+
+enum class LineKind : std::uint8_t { group, comment, key };
+
+// One line of the list. `name` is the group name, the comment text or the key name; `value`
+// is the key's value as stored (leading blanks skipped, trailing blanks kept). Both view
+// bytes owned by the PreferenceFile (or by the text given to parsePreferenceText).
+struct PreferenceLine {
+    LineKind kind;
+    std::string_view name;
+    std::string_view value;
+};
+
+// The file's bytes as UTF-8 text: a byte-order mark is dropped; a file without one is
+// Latin-1. Returns a view of `raw` when nothing needs converting, else of `converted`.
+std::string_view decodePreferenceBytes(std::string_view raw, std::string& converted);
+
+// Splits UTF-8 text into lines by the reading rules; blank lines are not kept.
+void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines);
+
+// The whole file as written: byte-order mark, CR LF, then every line ended by CR LF.
+std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines);
+
+// Equality of group and key names: ASCII letters A-Z ignore case, every other byte must match.
+bool sameName(std::string_view a, std::string_view b);
+
+// One open preference file. Only one is open in the process at a time: create or open on any
+// PreferenceFile first closes the one that is open, writing it if it was changed.
+class PreferenceFile {
+  public:
+    PreferenceFile() = default;
+    ~PreferenceFile();
+    PreferenceFile(const PreferenceFile&) = delete;
+    PreferenceFile& operator=(const PreferenceFile&) = delete;
+
+    bool create(std::u16string_view path);
+    bool open(std::u16string_view path);
+    bool selectGroup(std::u16string_view name);
+    bool addComment(std::u16string_view text);
+    bool writeString(std::u16string_view key, std::u16string_view value);
+    bool writeInteger(std::u16string_view key, std::int32_t value);
+    std::u16string readString(std::u16string_view key, std::u16string_view defaultValue) const;
+    std::int32_t readInteger(std::u16string_view key, std::int32_t defaultValue) const;
+    // True when a key line was removed (only then is the file changed).
+    bool removeKey(std::u16string_view key);
+    bool examineKeys();
+    bool nextKey();
+    std::u16string keyName() const;
+    std::u16string keyValue() const;
+    // True when the changes reached the disk; false when nothing was changed, the file was
+    // open for reading only, or creating or writing it failed.
+    bool close();
+
+    bool isOpen() const { return state_ != State::closed; }
+    bool isReadOnly() const { return readOnly_; }
+
+  private:
+    static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+    enum class State { closed, opened, unopened };
+
+    void reset();
+    void becomeCurrent();
+    bool canWrite() const { return state_ != State::closed; }
+    std::string_view keep(std::string text);
+    void resolvePendingGroup();
+    std::size_t groupEnd() const;
+    std::size_t findKey(std::string_view key) const;
+    void insertLine(std::size_t index, PreferenceLine line);
+
+    State state_ = State::closed;
+    FileHandle file_;
+    bool readOnly_ = false;
+    std::u16string keptPath_; // only when the file could not be opened, so close can create it
+    std::string text_;        // the file's text that the line list views
+    std::deque<std::string> written_; // texts of changed lines; a deque keeps them in place
+    std::vector<PreferenceLine> lines_;
+    std::size_t group_ = kNoLine;    // kNoLine: the part before the first group line
+    std::size_t position_ = kNoLine; // kNoLine: before the first line
+    std::string pendingGroup_;
+    bool hasPendingGroup_ = false;
+    bool modified_ = false;
+};
+
+// Reads a 32-bit decimal integer the way preference values hold it: leading blanks, an
+// optional sign, then digits up to the first other character; no digits give 0, and values
+// beyond the 32-bit range stop at its limits.
+std::int32_t parsePreferenceInteger(std::string_view text);
+
+} // namespace store

@@ -1,0 +1,224 @@
+#include "store/ShortcutStore.h"
+
+#include "store/FileAccess.h"
+#include "store/PreferenceFile.h"
+
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+constexpr std::u16string_view kShortcutsGroup = u"Shortcuts";
+constexpr std::u16string_view kPopupGroup = u"Popup";
+
+struct DefaultShortcut {
+    std::u16string_view name;
+    std::u16string_view templateText;
+};
+
+// The Shortcuts of a new preference file, in the order they are written.
+constexpr DefaultShortcut kDefaultShortcuts[] = {
+    {u"dll", u"ProcedureDLL AttachProcess(Instance)¤EndProcedure¤¤ProcedureDLL "
+             u"DetachProcess(Instance)¤EndProcedure¤¤ProcedureDLL "
+             u"AttachThread(Instance)¤EndProcedure¤¤ProcedureDLL "
+             u"DetachThread(Instance)¤EndProcedure"},
+    {u"enu", u"Enumeration ¤EndEnumeration"},
+    {u"gid", u"GadgetID(%Id=0)"},
+    {u"if", u"If ¤EndIf"},
+    {u"proc", u"Procedure ¤EndProcedure"},
+    {u"procd", u"ProcedureDLL ¤EndProcedure"},
+    {u"procs", u"Procedure.%type=s %ProcName¤EndProcedure"},
+    {u"rep", u"Repeat¤Until %expression=1"},
+    {u"ret", u"ProcedureReturn "},
+    {u"sclp", u"SetClassLongPtr_(%hWnd, %nIndex=#GCL_STYLE, GetClassLongPtr_(%hWnd, "
+              u"%nIndex=#GCL_STYLE) %Flags=|#CS_DBLCLKS)"},
+    {u"struc", u"Structure %STRUCTNAME¤EndStructure"},
+    {u"swlp", u"SetWindowLongPtr_(%hWnd, %nIndex=#GWL_STYLE, GetWindowLongPtr_(%hWnd, "
+              u"%nIndex=#GWL_STYLE) %Flags=|#WS_BORDER)"},
+    {u"whi", u"While %expression=0¤Wend"},
+    {u"wid", u"WindowID(%Id=0)"},
+    {u"mb", u"MessageRequester(%Title=\"Info\", %Text=\"Message\", %Flags=)"},
+    {u"openwindow(", u"OpenWindow(%WinID=0, 0, 0, %Width=800, %Height=500, %Title=\"Window\", "
+                     u"%Flags=#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible, "
+                     u"%ParentID=)¤HideWindow(%WinID=0, #False)"},
+    {u"event", u"Repeat¤  event = WaitWindowEvent() ¤  Select event¤    Case #PB_Event_Gadget¤"
+               u"      Select EventGadget()¤          ¤        Case 0¤          Beep_(800, 50)¤"
+               u"          ¤      EndSelect¤  EndSelect¤Until event = #PB_Event_CloseWindow"},
+    {u"button", u"ButtonGadget(%WinID=0, %X=5, %Y=5, %Width=100, %Height=30, "
+                u"%Text=\"Button\", %Flags=)"},
+    {u"smap", u"Structure %STRUCTNAME¤EndStructure¤¤NewMap %MapName.%STRUCTNAME()"},
+    {u"ign", u"#PB_Ignore"},
+    {u"slist", u"Structure %STRUCTNAME¤EndStructure¤¤NewList %ListName.%STRUCTNAME()"},
+    {u"for", u"For %var=i = %min=0 To %max=99 ¤Next"},
+};
+
+// A template is one line whose lines are separated by "¤"; a line break that reaches the
+// file as it is would cut the template short, so each one becomes that separator.
+std::u16string templateLine(std::u16string_view templateText) {
+    std::u16string line;
+    line.reserve(templateText.size());
+    for (size_t i = 0; i < templateText.size(); ++i) {
+        const char16_t c = templateText[i];
+        if (c == u'\r' || c == u'\n') {
+            line.push_back(u'¤');
+            if (c == u'\r' && i + 1 < templateText.size() && templateText[i + 1] == u'\n')
+                ++i;
+        } else {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+} // namespace
+
+const std::u16string* findShortcut(const ShortcutStore& store, std::u16string_view name) {
+    const auto found = store.templates.find(name);
+    return found == store.templates.end() ? nullptr : &found->second;
+}
+
+void setShortcut(ShortcutStore& store, std::u16string_view name, std::u16string_view templateText) {
+    const auto found = store.templates.find(name);
+    if (found != store.templates.end())
+        found->second.assign(templateText);
+    else
+        store.templates.emplace(std::u16string(name), std::u16string(templateText));
+}
+
+bool eraseShortcut(ShortcutStore& store, std::u16string_view name) {
+    const auto found = store.templates.find(name);
+    if (found == store.templates.end())
+        return false;
+    store.templates.erase(found);
+    return true;
+}
+
+size_t shortcutCount(const ShortcutStore& store) {
+    return store.templates.size();
+}
+
+void applyPopupLimits(PopupSettings& settings) {
+    settings.slideIn = std::clamp(settings.slideIn, 1, 500);
+    settings.opacity = std::clamp(settings.opacity, 1, 255);
+}
+
+bool isStorableShortcutName(std::u16string_view name) {
+    if (name.empty() || name.front() == u';' || name.front() == u'[' || isBlank(name.front()) ||
+        isBlank(name.back()))
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c == u'=' || c == u'\r' || c == u'\n')
+            return false;
+        // An unpaired surrogate has no UTF-8 form: it would come back as U+FFFD.
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == name.size() || name[i + 1] < 0xDC00 || name[i + 1] > 0xDFFF)
+                return false;
+            ++i;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool preferencePathExists(std::u16string_view path) {
+    return pathExists(path);
+}
+
+bool writeDefaultFile(std::u16string_view path) {
+    if (pathExists(path))
+        return false;
+    PreferenceFile file;
+    if (!file.create(path))
+        return false;
+    file.addComment(u"Zendrik.pref");
+    file.addComment(u"");
+    file.selectGroup(kShortcutsGroup);
+    for (const DefaultShortcut& shortcut : kDefaultShortcuts)
+        file.writeString(shortcut.name, shortcut.templateText);
+    file.addComment(u"");
+    file.selectGroup(kPopupGroup);
+    const PopupSettings defaults;
+    file.writeInteger(u"Opacity", defaults.opacity);
+    file.writeInteger(u"Shadow", defaults.shadow);
+    file.writeInteger(u"SlideIn", defaults.slideIn);
+    file.writeInteger(u"FadeOut", defaults.fadeOut);
+    file.addComment(u"Opacity (0-255)");
+    file.addComment(u"Shadow (0-1)");
+    file.addComment(u"SlideIn (0-500ms)");
+    file.addComment(u"FadeOut (0-1)");
+    return file.close();
+}
+
+void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings) {
+    store.templates.clear();
+    settings = PopupSettings{};
+    PreferenceFile file;
+    file.open(path);
+    file.selectGroup(kShortcutsGroup);
+    if (file.examineKeys()) {
+        // In file order, so the later of two lines with the same name wins.
+        while (file.nextKey())
+            store.templates.insert_or_assign(file.keyName(), file.keyValue());
+    }
+    file.selectGroup(kPopupGroup);
+    settings.opacity = file.readInteger(u"Opacity", settings.opacity);
+    settings.shadow = file.readInteger(u"Shadow", settings.shadow);
+    settings.slideIn = file.readInteger(u"SlideIn", settings.slideIn);
+    settings.fadeOut = file.readInteger(u"FadeOut", settings.fadeOut);
+    file.close();
+    applyPopupLimits(settings);
+}
+
+bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
+                    std::u16string_view templateText) {
+    PreferenceFile file;
+    file.open(path);
+    file.selectGroup(kShortcutsGroup);
+    file.writeString(name, templateLine(templateText));
+    return file.close();
+}
+
+bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
+    PreferenceFile file;
+    file.open(path);
+    file.selectGroup(kShortcutsGroup);
+    const bool removed = file.removeKey(name);
+    const bool wrote = file.close();
+    return !removed || wrote;
+}
+
+bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
+                      std::u16string_view newName, std::u16string_view templateText) {
+    PreferenceFile file;
+    file.open(path);
+    file.selectGroup(kShortcutsGroup);
+    file.removeKey(oldName);
+    file.writeString(newName, templateLine(templateText));
+    return file.close();
+}
+
+void loadShortcuts(ShortcutStore& store, PopupSettings& settings) {
+    loadShortcutsFrom(kPreferenceFileName, store, settings);
+}
+
+bool saveShortcut(std::u16string_view name, std::u16string_view templateText) {
+    return saveShortcutIn(kPreferenceFileName, name, templateText);
+}
+
+bool removeShortcut(std::u16string_view name) {
+    return removeShortcutIn(kPreferenceFileName, name);
+}
+
+bool renameShortcut(std::u16string_view oldName, std::u16string_view newName,
+                    std::u16string_view templateText) {
+    return renameShortcutIn(kPreferenceFileName, oldName, newName, templateText);
+}
+
+} // namespace store
