@@ -1,0 +1,75 @@
+#pragma once
+// DPI awareness, the scale factors and the default control font of the process (Win32 only).
+
+#include "dpi/ScaleRules.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace dpi {
+
+using SetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
+using RemoveWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
+using DefSubclassProcFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+
+struct SubclassFunctions {
+    SetWindowSubclassFunction setWindowSubclass = nullptr;
+    RemoveWindowSubclassFunction removeWindowSubclass = nullptr;
+    DefSubclassProcFunction defSubclassProc = nullptr;
+
+    bool resolved() const { return setWindowSubclass && removeWindowSubclass && defSubclassProc; }
+};
+
+struct WindowsVersion {
+    int major = 0;
+    int minor = 0;
+};
+
+struct ScaleState {
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+    bool alreadyDpiAware = false;
+    HFONT uiFont = nullptr;
+    SubclassFunctions subclassFunctions;
+    // Read from the system on first use unless start-up sets it (setWindowsVersion).
+    WindowsVersion windowsVersion;
+    bool windowsVersionKnown = false;
+};
+
+// The one ScaleState of the process; written by the set-up at start, read-only afterwards.
+ScaleState& scaleState();
+
+// The Windows version that the set-up choice, the font size rule and the DPI-change handling
+// go by. Start-up passes the version it chose the set-up variant with.
+void setWindowsVersion(int major, int minor);
+// The version given to setWindowsVersion, else the true one (RtlGetVersion, then GetVersionExW).
+WindowsVersion windowsVersion();
+
+void dpiSetupUser32();
+void dpiSetupShcore();
+void computeScale();
+
+// Runs the set-up variant of the version: dpiSetupUser32, dpiSetupShcore or only computeScale.
+void runDpiSetup(DpiSetupVariant variant);
+
+// Looks up SetWindowSubclass, RemoveWindowSubclass and DefSubclassProc of comctl32; the last step
+// of dpiSetupShcore.
+void resolveSubclassFunctions();
+
+// fontSizeRule with the process's scaleY, awareness and Windows version.
+int fontSizeRule(int points);
+
+inline int toPixelsX(int units) {
+    return toPixels(units, scaleState().scaleX);
+}
+inline int toPixelsY(int units) {
+    return toPixels(units, scaleState().scaleY);
+}
+inline int toUnitsX(int pixels) {
+    return toUnits(pixels, scaleState().scaleX);
+}
+inline int toUnitsY(int pixels) {
+    return toUnits(pixels, scaleState().scaleY);
+}
+
+} // namespace dpi
