@@ -80,9 +80,10 @@ std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view tem
         return std::nullopt;
     for (; percent != templateText.npos; percent = templateText.find(u'%', percent + 1)) {
         const std::u16string_view spec = specAt(templateText, percent);
-        // A "%" with nothing after it is an operator of the code, not a placeholder, and so
-        // is one directly followed by "=": a nameless placeholder could never be located
-        // again in the working text, so its value would silently go nowhere.
+        // A "%" followed at once by a space, a bracket or the like is the code's own
+        // operator, so the template goes in as written. So does one followed by "=": a
+        // nameless placeholder leaves nothing in the working text to put its value into,
+        // and the user's value would silently vanish.
         if (spec.empty() || spec.front() == u'=')
             return std::nullopt;
         const bool known = std::any_of(placeholders.begin(), placeholders.end(),

@@ -12,6 +12,10 @@ struct CaretWordCase {
     int wordIndent;
 };
 
+void PrintTo(const CaretWordCase& c, std::ostream* out) {
+    *out << '"' << c.lineBeforeCaret << '"';
+}
+
 class CaretWordTable : public testing::TestWithParam<CaretWordCase> {};
 
 TEST_P(CaretWordTable, CutsTheLowercasedWordAndCountsTheUnitsBeforeIt) {

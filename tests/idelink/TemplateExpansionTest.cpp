@@ -55,6 +55,10 @@ struct ScanCase {
     std::optional<std::vector<std::string>> entries;
 };
 
+void PrintTo(const ScanCase& c, std::ostream* out) {
+    *out << '"' << c.templateText << '"';
+}
+
 class ScanTable : public testing::TestWithParam<ScanCase> {};
 
 TEST_P(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
@@ -114,6 +118,10 @@ struct PrepareCase {
     const char* workingText;
 };
 
+void PrintTo(const PrepareCase& c, std::ostream* out) {
+    *out << '"' << c.templateText << '"';
+}
+
 class PrepareTable : public testing::TestWithParam<PrepareCase> {};
 
 TEST_P(PrepareTable, TurnsEachPlaceholderIntoItsName) {
@@ -140,6 +148,10 @@ struct PreviewCase {
     const char* caretWord;
     const char* preview;
 };
+
+void PrintTo(const PreviewCase& c, std::ostream* out) {
+    *out << '"' << c.workingText << '"';
+}
 
 class PreviewTable : public testing::TestWithParam<PreviewCase> {};
 
@@ -232,6 +244,10 @@ struct ApplyCase {
     const char* applied;
 };
 
+void PrintTo(const ApplyCase& c, std::ostream* out) {
+    *out << '"' << c.name << '"';
+}
+
 class ApplyTable : public testing::TestWithParam<ApplyCase> {};
 
 TEST_P(ApplyTable, SubstitutesOrRemovesEachName) {
@@ -293,6 +309,10 @@ struct FinishCase {
     std::string utf8;
     int64_t firstLineBytes;
 };
+
+void PrintTo(const FinishCase& c, std::ostream* out) {
+    *out << '"' << c.text << '"';
+}
 
 class FinishTable : public testing::TestWithParam<FinishCase> {};
 
@@ -362,6 +382,10 @@ struct ExpandCase {
     bool foregroundAfterwards;
     std::vector<std::string> calls;
 };
+
+void PrintTo(const ExpandCase& c, std::ostream* out) {
+    *out << '"' << c.name << '"';
+}
 
 class ExpandTable : public testing::TestWithParam<ExpandCase> {};
 
