@@ -1,0 +1,76 @@
+#include "store/FileAccess.h"
+
+#include "store/StoreTestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using storetest::readBytes;
+using storetest::TempFolder;
+using storetest::u16;
+using storetest::writeBytes;
+namespace fs = storetest::fs;
+
+TEST(FileAccess, ReplacingContentsWritesFromTheStartAndCutsTheRest) {
+    TempFolder folder;
+    const auto path = folder / "file.pref";
+    writeBytes(path, "a long old content that is longer than the new one");
+    store::FileHandle file;
+    ASSERT_EQ(store::openExistingFile(u16(path), file), store::FileMode::readWrite);
+    std::string bytes;
+    ASSERT_TRUE(store::readWholeFile(file, bytes));
+    EXPECT_EQ(bytes, "a long old content that is longer than the new one");
+    const std::string cases[] = {"short", std::string(100000, 'x') + "end", "", "again"};
+    for (const std::string& content : cases) {
+        EXPECT_TRUE(store::replaceFileContents(file, content));
+        EXPECT_TRUE(store::readWholeFile(file, bytes));
+        EXPECT_EQ(bytes, content);
+    }
+    file.reset();
+    EXPECT_EQ(readBytes(path), "again");
+}
+
+TEST(FileAccess, CreatingHonoursItsMode) {
+    TempFolder folder;
+    const auto path = folder / "new.pref";
+    store::FileHandle file;
+    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::newOnly, file));
+    ASSERT_TRUE(store::replaceFileContents(file, "first"));
+    file.reset();
+    EXPECT_FALSE(store::createFile(u16(path), store::CreateMode::newOnly, file));
+    EXPECT_FALSE(file.valid());
+    EXPECT_EQ(readBytes(path), "first");
+    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::always, file));
+    file.reset();
+    EXPECT_EQ(readBytes(path), "");
+}
+
+TEST(FileAccess, FoldersAndMissingFilesDoNotOpen) {
+    TempFolder folder;
+    const auto sub = folder / "Zendrik.pref";
+    fs::create_directory(sub);
+    store::FileHandle file;
+    EXPECT_EQ(store::openExistingFile(u16(sub), file), store::FileMode::unopened);
+    EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::always, file));
+    EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::newOnly, file));
+    EXPECT_EQ(store::openExistingFile(u16(folder / "missing"), file), store::FileMode::unopened);
+    EXPECT_FALSE(file.valid());
+    EXPECT_TRUE(store::pathExists(u16(sub)));
+    EXPECT_FALSE(store::pathExists(u16(folder / "missing")));
+    EXPECT_FALSE(store::pathExists(u16(folder / "missing" / "deeper")));
+}
+
+TEST(FileAccess, NonAsciiPathsWork) {
+    TempFolder folder;
+    const auto path = folder / "Pr\xC3\xA9"
+                               "f\xE4\xB8\xAD.pref";
+    store::FileHandle file;
+    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::newOnly, file));
+    ASSERT_TRUE(store::replaceFileContents(file, "x"));
+    file.reset();
+    EXPECT_TRUE(store::pathExists(u16(path)));
+    EXPECT_EQ(readBytes(path), "x");
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+#include "store/FileAccess.h"
+#include "store/PreferenceFile.h"
+#include "store/ShortcutStore.h"
+
+#include "store/StoreTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace {
+
+using storetest::readBytes;
+using storetest::TempFolder;
+using storetest::u16;
+using storetest::writeBytes;
+
+const std::string kSmallFile = "[Shortcuts]\r\nproc = Procedure\r\n[Popup]\r\nOpacity = 100\r\n";
+
+// A handle another program could hold on the file.
+struct OtherHandle {
+    OtherHandle(const storetest::fs::path& path, DWORD access, DWORD share)
+        : handle(CreateFileW(path.wstring().c_str(), access, share, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~OtherHandle() {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+    HANDLE handle;
+};
+
+// Loading reads what the file holds; every write reports that the file did not take it.
+void expectReadableButUnwritable(const storetest::fs::path& path) {
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+    store::loadShortcutsFrom(u16(path), shortcuts, settings);
+    ASSERT_NE(store::findShortcut(shortcuts, u"proc"), nullptr);
+    EXPECT_EQ(*store::findShortcut(shortcuts, u"proc"), u"Procedure");
+    EXPECT_EQ(settings.opacity, 100);
+    EXPECT_FALSE(store::saveShortcutIn(u16(path), u"new", u"x"));
+    EXPECT_FALSE(store::removeShortcutIn(u16(path), u"proc"));
+    EXPECT_FALSE(store::renameShortcutIn(u16(path), u"proc", u"p", u"Procedure"));
+    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"absent")); // nothing to change
+}
+
+TEST(FileAccessWin, OpenFileLetsOthersReadButNotWrite) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, kSmallFile);
+    store::PreferenceFile file;
+    ASSERT_TRUE(file.open(u16(path)));
+    EXPECT_FALSE(file.isReadOnly());
+    {
+        OtherHandle writer(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        EXPECT_EQ(writer.handle, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_SHARING_VIOLATION));
+        OtherHandle reader(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        EXPECT_NE(reader.handle, INVALID_HANDLE_VALUE);
+    }
+    file.selectGroup(u"Shortcuts");
+    file.writeString(u"new", u"x");
+    EXPECT_TRUE(file.close());
+    OtherHandle writer(path, GENERIC_WRITE, FILE_SHARE_READ);
+    EXPECT_NE(writer.handle, INVALID_HANDLE_VALUE); // closed means released
+}
+
+TEST(FileAccessWin, FileHeldOpenForWritingIsReadAndLeftAlone) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, kSmallFile);
+    OtherHandle writer(path, GENERIC_WRITE, FILE_SHARE_READ);
+    ASSERT_NE(writer.handle, INVALID_HANDLE_VALUE);
+    store::FileHandle handle;
+    EXPECT_EQ(store::openExistingFile(u16(path), handle), store::FileMode::readOnly);
+    handle.reset();
+    expectReadableButUnwritable(path);
+    EXPECT_EQ(readBytes(path), kSmallFile);
+}
+
+TEST(FileAccessWin, ReadOnlyAttributeKeepsTheFileAsItIs) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, kSmallFile);
+    ASSERT_TRUE(SetFileAttributesW(path.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
+    store::PreferenceFile file;
+    ASSERT_TRUE(file.open(u16(path)));
+    EXPECT_TRUE(file.isReadOnly());
+    file.close();
+    expectReadableButUnwritable(path);
+    EXPECT_EQ(readBytes(path), kSmallFile);
+    EXPECT_NE(GetFileAttributesW(path.wstring().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    SetFileAttributesW(path.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Nothing of a file that could not be opened was read, so nothing may be written over it.
+TEST(FileAccessWin, FileLockedAgainstReadingIsNeverOverwritten) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, kSmallFile);
+    {
+        OtherHandle owner(path, GENERIC_READ | GENERIC_WRITE, 0);
+        ASSERT_NE(owner.handle, INVALID_HANDLE_VALUE);
+        store::ShortcutStore shortcuts;
+        store::PopupSettings settings;
+        store::loadShortcutsFrom(u16(path), shortcuts, settings);
+        EXPECT_EQ(store::shortcutCount(shortcuts), 0u);
+        EXPECT_EQ(settings.opacity, 245);
+        EXPECT_FALSE(store::saveShortcutIn(u16(path), u"new", u"x"));
+        EXPECT_FALSE(store::renameShortcutIn(u16(path), u"proc", u"p", u"Procedure"));
+    }
+    EXPECT_EQ(readBytes(path), kSmallFile);
+}
+
+TEST(FileAccessWin, FolderOfThatNameNeverOpens) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    ASSERT_TRUE(CreateDirectoryW(path.wstring().c_str(), nullptr));
+    store::FileHandle handle;
+    EXPECT_EQ(store::openExistingFile(u16(path), handle), store::FileMode::unopened);
+    EXPECT_TRUE(store::pathExists(u16(path)));
+    EXPECT_FALSE(store::pathExists(u16(folder / "absent" / "Zendrik.pref")));
+}
+
+} // namespace

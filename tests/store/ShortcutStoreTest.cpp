@@ -1,0 +1,450 @@
+#include "store/ShortcutStore.h"
+
+#include "store/StoreTestFiles.h"
+#include "store/TextConvert.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace {
+
+using storetest::readBytes;
+using storetest::TempFolder;
+using storetest::u16;
+using storetest::writeBytes;
+namespace fs = storetest::fs;
+
+const std::string kBom = "\xEF\xBB\xBF\r\n";
+
+// The default file, byte for byte ("\xC2\xA4" is the line separator in UTF-8).
+const std::string kDefaultFile =
+    "\xEF\xBB\xBF\r\n"
+    "; Zendrik.pref\r\n"
+    "; \r\n"
+    "[Shortcuts]\r\n"
+    "dll = ProcedureDLL AttachProcess(Instance)\xC2\xA4"
+    "EndProcedure\xC2\xA4\xC2\xA4"
+    "ProcedureDLL DetachProcess(Instance)\xC2\xA4"
+    "EndProcedure\xC2\xA4\xC2\xA4"
+    "ProcedureDLL AttachThread(Instance)\xC2\xA4"
+    "EndProcedure\xC2\xA4\xC2\xA4"
+    "ProcedureDLL DetachThread(Instance)\xC2\xA4"
+    "EndProcedure\r\n"
+    "enu = Enumeration \xC2\xA4"
+    "EndEnumeration\r\n"
+    "gid = GadgetID(%Id=0)\r\n"
+    "if = If \xC2\xA4"
+    "EndIf\r\n"
+    "proc = Procedure \xC2\xA4"
+    "EndProcedure\r\n"
+    "procd = ProcedureDLL \xC2\xA4"
+    "EndProcedure\r\n"
+    "procs = Procedure.%type=s %ProcName\xC2\xA4"
+    "EndProcedure\r\n"
+    "rep = Repeat\xC2\xA4"
+    "Until %expression=1\r\n"
+    "ret = ProcedureReturn \r\n"
+    "sclp = SetClassLongPtr_(%hWnd, %nIndex=#GCL_STYLE, GetClassLongPtr_(%hWnd, "
+    "%nIndex=#GCL_STYLE) %Flags=|#CS_DBLCLKS)\r\n"
+    "struc = Structure %STRUCTNAME\xC2\xA4"
+    "EndStructure\r\n"
+    "swlp = SetWindowLongPtr_(%hWnd, %nIndex=#GWL_STYLE, GetWindowLongPtr_(%hWnd, "
+    "%nIndex=#GWL_STYLE) %Flags=|#WS_BORDER)\r\n"
+    "whi = While %expression=0\xC2\xA4"
+    "Wend\r\n"
+    "wid = WindowID(%Id=0)\r\n"
+    "mb = MessageRequester(%Title=\"Info\", %Text=\"Message\", %Flags=)\r\n"
+    "openwindow( = OpenWindow(%WinID=0, 0, 0, %Width=800, %Height=500, %Title=\"Window\", "
+    "%Flags=#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible, "
+    "%ParentID=)\xC2\xA4HideWindow(%WinID=0, #False)\r\n"
+    "event = Repeat"
+    "\xC2\xA4  event = WaitWindowEvent() "
+    "\xC2\xA4  Select event"
+    "\xC2\xA4    Case #PB_Event_Gadget"
+    "\xC2\xA4      Select EventGadget()"
+    "\xC2\xA4          "
+    "\xC2\xA4        Case 0"
+    "\xC2\xA4          Beep_(800, 50)"
+    "\xC2\xA4          "
+    "\xC2\xA4      EndSelect"
+    "\xC2\xA4  EndSelect"
+    "\xC2\xA4Until event = #PB_Event_CloseWindow\r\n"
+    "button = ButtonGadget(%WinID=0, %X=5, %Y=5, %Width=100, %Height=30, %Text=\"Button\", "
+    "%Flags=)\r\n"
+    "smap = Structure %STRUCTNAME\xC2\xA4"
+    "EndStructure\xC2\xA4\xC2\xA4"
+    "NewMap %MapName.%STRUCTNAME()\r\n"
+    "ign = #PB_Ignore\r\n"
+    "slist = Structure %STRUCTNAME\xC2\xA4"
+    "EndStructure\xC2\xA4\xC2\xA4"
+    "NewList %ListName.%STRUCTNAME()\r\n"
+    "for = For %var=i = %min=0 To %max=99 \xC2\xA4Next\r\n"
+    "; \r\n"
+    "[Popup]\r\n"
+    "Opacity = 245\r\n"
+    "Shadow = 1\r\n"
+    "SlideIn = 10\r\n"
+    "FadeOut = 1\r\n"
+    "; Opacity (0-255)\r\n"
+    "; Shadow (0-1)\r\n"
+    "; SlideIn (0-500ms)\r\n"
+    "; FadeOut (0-1)\r\n";
+
+std::vector<std::string> fileLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    return lines;
+}
+
+std::map<std::u16string, std::u16string> contents(const store::ShortcutStore& store) {
+    std::map<std::u16string, std::u16string> sorted;
+    store::forEachShortcut(store, [&](std::u16string_view name, std::u16string_view templateText) {
+        sorted.emplace(name, templateText);
+    });
+    return sorted;
+}
+
+struct Loaded {
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+};
+
+Loaded load(const fs::path& path) {
+    Loaded loaded;
+    store::loadShortcutsFrom(u16(path), loaded.shortcuts, loaded.settings);
+    return loaded;
+}
+
+void expectSettings(const store::PopupSettings& s, int opacity, int shadow, int slideIn,
+                    int fadeOut) {
+    EXPECT_EQ(s.opacity, opacity);
+    EXPECT_EQ(s.shadow, shadow);
+    EXPECT_EQ(s.slideIn, slideIn);
+    EXPECT_EQ(s.fadeOut, fadeOut);
+}
+
+TEST(ShortcutStoreDefaultFile, IsTheExactThirtySixLines) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    ASSERT_TRUE(store::writeDefaultFile(u16(path)));
+    const std::string bytes = readBytes(path);
+    EXPECT_EQ(bytes, kDefaultFile);
+    EXPECT_EQ(fileLines(bytes).size(), 36u);
+}
+
+TEST(ShortcutStoreDefaultFile, NeverReplacesWhatExists) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, "[Shortcuts]\nmine = kept\n");
+    EXPECT_TRUE(store::preferencePathExists(u16(path)));
+    EXPECT_FALSE(store::writeDefaultFile(u16(path)));
+    EXPECT_EQ(readBytes(path), "[Shortcuts]\nmine = kept\n");
+    EXPECT_FALSE(store::preferencePathExists(u16(folder / "other.pref")));
+}
+
+TEST(ShortcutStoreLoad, DefaultFileGivesTheDefaultShortcuts) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    ASSERT_TRUE(store::writeDefaultFile(u16(path)));
+    const Loaded loaded = load(path);
+    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 22u);
+    const std::vector<std::u16string> names = {
+        u"dll",   u"enu",    u"gid",   u"if",   u"proc",  u"procd", u"procs", u"rep",
+        u"ret",   u"sclp",   u"struc", u"swlp", u"whi",   u"wid",   u"mb",    u"openwindow(",
+        u"event", u"button", u"smap",  u"ign",  u"slist", u"for"};
+    for (const auto& name : names)
+        EXPECT_NE(store::findShortcut(loaded.shortcuts, name), nullptr);
+    // Trimmed by the reading: the one trailing space of "ret" is lost.
+    EXPECT_EQ(*store::findShortcut(loaded.shortcuts, u"ret"), u"ProcedureReturn");
+    EXPECT_EQ(*store::findShortcut(loaded.shortcuts, u"for"),
+              u"For %var=i = %min=0 To %max=99 \u00A4Next");
+    EXPECT_EQ(*store::findShortcut(loaded.shortcuts, u"mb"),
+              u"MessageRequester(%Title=\"Info\", %Text=\"Message\", %Flags=)");
+    EXPECT_EQ(store::findShortcut(loaded.shortcuts, u"If"), nullptr);
+    expectSettings(loaded.settings, 245, 1, 10, 1);
+    EXPECT_EQ(readBytes(path), kDefaultFile); // loading never writes
+}
+
+TEST(ShortcutStoreLoad, PopupSettingsTakeDefaultsAndLimits) {
+    struct Case {
+        const char* title;
+        std::string popup;
+        store::PopupSettings expected;
+    };
+    const Case cases[] = {
+        {"all missing", "", {245, 1, 10, 1}},
+        {"empty group", "[Popup]\n", {245, 1, 10, 1}},
+        {"stored values",
+         "[Popup]\nOpacity=200\nShadow=0\nSlideIn=300\nFadeOut=0\n",
+         {200, 0, 300, 0}},
+        {"SlideIn 0 and Opacity 999", "[Popup]\nSlideIn = 0\nOpacity = 999\n", {255, 1, 1, 1}},
+        {"Opacity 0 and SlideIn 900", "[Popup]\nOpacity = 0\nSlideIn = 900\n", {1, 1, 500, 1}},
+        {"Opacity 300", "[popup]\nopacity = 300\n", {255, 1, 10, 1}},
+        {"negative values",
+         "[Popup]\nOpacity=-5\nSlideIn=-1\nShadow=-3\nFadeOut=-9\n",
+         {1, -3, 1, -9}},
+        {"values without digits",
+         "[Popup]\nOpacity = x\nShadow = on\nSlideIn =\nFadeOut = $1\n",
+         {1, 0, 1, 0}},
+        {"Shadow and FadeOut unlimited",
+         "[Popup]\nShadow = 77\nFadeOut = 2147483647\n",
+         {245, 77, 10, 2147483647}},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        const auto path = folder / "Zendrik.pref";
+        writeBytes(path, "[Shortcuts]\na = 1\n" + c.popup);
+        const Loaded loaded = load(path);
+        expectSettings(loaded.settings, c.expected.opacity, c.expected.shadow, c.expected.slideIn,
+                       c.expected.fadeOut);
+    }
+}
+
+TEST(ShortcutStoreLoad, NamesAreExactAndTheLaterLineWins) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, "top = not a shortcut\n"
+                     "[shortcuts]\n"
+                     "If = upper\n"
+                     "if = lower\n"
+                     "; comment\n"
+                     "dup = first\n"
+                     "dup = second\n"
+                     "  pad  =  \t padded \t \n"
+                     "[Popup]\n"
+                     "Opacity = 9\n"
+                     "[Shortcuts]\n"
+                     "late = never read\n");
+    const Loaded loaded = load(path);
+    EXPECT_EQ(contents(loaded.shortcuts),
+              (std::map<std::u16string, std::u16string>{
+                  {u"If", u"upper"}, {u"if", u"lower"}, {u"dup", u"second"}, {u"pad", u"padded"}}));
+}
+
+TEST(ShortcutStoreLoad, UnreadableFileGivesAnEmptyStoreAndDefaults) {
+    TempFolder folder;
+    Loaded loaded;
+    store::setShortcut(loaded.shortcuts, u"stale", u"x");
+    loaded.settings.opacity = 3;
+    store::loadShortcutsFrom(u16(folder / "missing.pref"), loaded.shortcuts, loaded.settings);
+    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
+    expectSettings(loaded.settings, 245, 1, 10, 1);
+    EXPECT_FALSE(fs::exists(folder / "missing.pref"));
+}
+
+TEST(ShortcutStoreLoad, FolderNamedLikeTheFileCountsAsExistingAndReadsEmpty) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    fs::create_directory(path);
+    EXPECT_TRUE(store::preferencePathExists(u16(path)));
+    EXPECT_FALSE(store::writeDefaultFile(u16(path)));
+    const Loaded loaded = load(path);
+    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
+    expectSettings(loaded.settings, 245, 1, 10, 1);
+    EXPECT_FALSE(store::saveShortcutIn(u16(path), u"a", u"b"));
+    EXPECT_FALSE(store::renameShortcutIn(u16(path), u"a", u"c", u"b"));
+    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"a")); // nothing there to remove
+    EXPECT_TRUE(fs::is_directory(path));
+}
+
+TEST(ShortcutStoreLoad, EmptyFileReadsEmptyAndTakesASave) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, "");
+    const Loaded loaded = load(path);
+    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
+    expectSettings(loaded.settings, 245, 1, 10, 1);
+    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"a", u"b"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\na = b\r\n");
+}
+
+TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
+    struct Case {
+        const char* title;
+        std::function<bool(const std::u16string&)> write;
+        std::vector<std::pair<size_t, std::string>> changedLines; // 1-based, after the change
+        size_t lineCount;
+    };
+    const Case cases[] = {
+        {"a new Shortcut goes after line 27 and before [Popup]",
+         [](const std::u16string& p) { return store::saveShortcutIn(p, u"new", u"A\u00A4B"); },
+         {{27, "; "},
+          {28, "new = A\xC2\xA4"
+               "B"},
+          {29, "[Popup]"}},
+         37},
+        {"saving \"IF\" updates the line of \"if\" in place",
+         [](const std::u16string& p) { return store::saveShortcutIn(p, u"IF", u"If x"); },
+         {{7, "gid = GadgetID(%Id=0)"},
+          {8, "IF = If x"},
+          {9, "proc = Procedure \xC2\xA4"
+              "EndProcedure"}},
+         36},
+        {"removing deletes the line",
+         [](const std::u16string& p) { return store::removeShortcutIn(p, u"Gid"); },
+         {{6, "enu = Enumeration \xC2\xA4"
+              "EndEnumeration"},
+          {7, "if = If \xC2\xA4"
+              "EndIf"}},
+         35},
+        {"renaming moves the Shortcut to the end of the group",
+         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dll", u"lib", u"T"); },
+         {{4, "[Shortcuts]"},
+          {5, "enu = Enumeration \xC2\xA4"
+              "EndEnumeration"},
+          {26, "; "},
+          {27, "lib = T"},
+          {28, "[Popup]"}},
+         36},
+        {"renaming onto a name that matches another line takes that line's place",
+         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dll", u"FOR", u"T"); },
+         {{25, "FOR = T"}, {26, "; "}, {27, "[Popup]"}},
+         35},
+        {"a template's line breaks become the separator",
+         [](const std::u16string& p) {
+             return store::saveShortcutIn(p, u"ret", u"a\r\nb\nc\rd\r\n");
+         },
+         {{13, "ret = a\xC2\xA4"
+               "b\xC2\xA4"
+               "c\xC2\xA4"
+               "d\xC2\xA4"}},
+         36},
+    };
+    TempFolder folder;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        const auto path = folder / "Zendrik.pref";
+        fs::remove(path);
+        ASSERT_TRUE(store::writeDefaultFile(u16(path)));
+        EXPECT_TRUE(c.write(u16(path)));
+        const auto lines = fileLines(readBytes(path));
+        ASSERT_EQ(lines.size(), c.lineCount);
+        for (const auto& [number, text] : c.changedLines)
+            EXPECT_EQ(lines[number - 1], text) << "line " << number;
+    }
+}
+
+TEST(ShortcutStoreWrites, SavedIfReplacesStoredIfAtTheNextStart) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, "[Shortcuts]\nIf = old\nx = 1\n");
+    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"if", u"If \u00A4EndIf"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nif = If \xC2\xA4"
+                                      "EndIf\r\nx = 1\r\n");
+    const Loaded loaded = load(path);
+    EXPECT_EQ(store::findShortcut(loaded.shortcuts, u"If"), nullptr);
+    ASSERT_NE(store::findShortcut(loaded.shortcuts, u"if"), nullptr);
+}
+
+TEST(ShortcutStoreWrites, RemovingAMissingNameLeavesTheFileUntouched) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    const std::string before = ";by hand\n\n[Shortcuts]\na=\xA4\n"; // any rewrite would change it
+    writeBytes(path, before);
+    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"b"));
+    EXPECT_EQ(readBytes(path), before);
+    writeBytes(path, "[Popup]\na = 1\n");
+    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"a")); // no group, so nothing created
+    EXPECT_EQ(readBytes(path), "[Popup]\na = 1\n");
+}
+
+TEST(ShortcutStoreWrites, VanishedFileIsCreatedBySaveAndRenameOnly) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    ASSERT_TRUE(store::writeDefaultFile(u16(path)));
+    const Loaded loaded = load(path);
+    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 22u);
+    fs::remove(path);
+    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"for"));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"for", u"For\u00A4Next"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nfor = For\xC2\xA4Next\r\n");
+    fs::remove(path);
+    EXPECT_TRUE(store::renameShortcutIn(u16(path), u"for", u"loop", u"For\u00A4Next"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nloop = For\xC2\xA4Next\r\n");
+}
+
+// The predicate is checked against the file format itself: a storable name reads back as
+// itself, any other name does not.
+TEST(ShortcutStoreNames, StorableNamesAreExactlyThoseThatReadBackAsThemselves) {
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"proc", true},
+        {u"openwindow(", true},
+        {u"If", true},
+        {u"a b", true},
+        {u"x;[y]", true},
+        {u"\u00A4\u00FC\u4E2D", true},
+        {u"\U0001F600", true},
+        {u"", false},
+        {u"a=b", false},
+        {u"=", false},
+        {u";c", false},
+        {u"[g]", false},
+        {u" lead", false},
+        {u"trail\t", false},
+        {u"\tx", false},
+        {u"x ", false},
+        {u"two\r\nlines", false},
+        {u"lf\n", false},
+        {u"cr\rx", false},
+        {std::u16string(1, char16_t(0xD800)) + u"x", false},
+        {u"x" + std::u16string(1, char16_t(0xDC00)), false},
+    };
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    for (const auto& [name, storable] : cases) {
+        SCOPED_TRACE(text::utf16ToUtf8(name));
+        EXPECT_EQ(store::isStorableShortcutName(name), storable);
+        if (name.empty())
+            continue; // the format holds an empty key, but no Shortcut has an empty name
+        fs::remove(path);
+        ASSERT_TRUE(store::saveShortcutIn(u16(path), name, u"T"));
+        const Loaded loaded = load(path);
+        const bool readBack = store::findShortcut(loaded.shortcuts, name) != nullptr;
+        EXPECT_EQ(readBack, storable);
+        EXPECT_LE(store::shortcutCount(loaded.shortcuts), 1u); // never more than one line
+    }
+}
+
+TEST(ShortcutStoreMap, LookUpSetRemoveAreExact) {
+    store::ShortcutStore shortcuts;
+    EXPECT_GE(shortcuts.templates.bucket_count(), store::ShortcutStore::kBuckets);
+    store::setShortcut(shortcuts, u"if", u"a");
+    store::setShortcut(shortcuts, u"If", u"b");
+    store::setShortcut(shortcuts, u"if", u"c");
+    EXPECT_EQ(store::shortcutCount(shortcuts), 2u);
+    EXPECT_EQ(*store::findShortcut(shortcuts, u"if"), u"c");
+    EXPECT_EQ(*store::findShortcut(shortcuts, u"If"), u"b");
+    EXPECT_EQ(store::findShortcut(shortcuts, u"IF"), nullptr);
+    EXPECT_FALSE(store::eraseShortcut(shortcuts, u"IF"));
+    EXPECT_TRUE(store::eraseShortcut(shortcuts, u"If"));
+    EXPECT_EQ(contents(shortcuts), (std::map<std::u16string, std::u16string>{{u"if", u"c"}}));
+}
+
+TEST(ShortcutStoreWorkingDirectory, StartUpAndManagerCallsUseZendrikPref) {
+    TempFolder folder;
+    storetest::WorkingDirectory inFolder(folder.path());
+    EXPECT_FALSE(store::preferencePathExists(store::kPreferenceFileName));
+    ASSERT_TRUE(store::writeDefaultFile(store::kPreferenceFileName));
+    EXPECT_EQ(readBytes(folder / "Zendrik.pref"), kDefaultFile);
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+    store::loadShortcuts(shortcuts, settings);
+    EXPECT_EQ(store::shortcutCount(shortcuts), 22u);
+    EXPECT_TRUE(store::saveShortcut(u"new", u"N"));
+    EXPECT_TRUE(store::renameShortcut(u"new", u"newer", u"N"));
+    EXPECT_TRUE(store::removeShortcut(u"dll"));
+    store::loadShortcuts(shortcuts, settings);
+    EXPECT_EQ(store::shortcutCount(shortcuts), 22u);
+    EXPECT_EQ(*store::findShortcut(shortcuts, u"newer"), u"N");
+    EXPECT_EQ(store::findShortcut(shortcuts, u"new"), nullptr);
+    EXPECT_EQ(store::findShortcut(shortcuts, u"dll"), nullptr);
+}
+
+} // namespace
