@@ -1,0 +1,179 @@
+// The image button's drawing: the button draws its frame, the service draws the image on top.
+#include "ui/ImagePlacement.h"
+#include "ui/ServiceState.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include <cstring>
+
+namespace ui::detail {
+namespace {
+
+struct BitmapBits {
+    int width = 0;
+    int height = 0;
+    bool alpha = false; // a 32-bit DIB, drawn blended
+};
+
+BitmapBits describe(HBITMAP image) {
+    BitmapBits bits;
+    DIBSECTION section{};
+    if (GetObjectW(image, sizeof(section), &section) == sizeof(section)) {
+        bits.width = section.dsBm.bmWidth;
+        bits.height = std::abs(section.dsBm.bmHeight);
+        bits.alpha = section.dsBm.bmBitsPixel == 32 && section.dsBm.bmBits != nullptr;
+        return bits;
+    }
+    BITMAP plain{};
+    if (GetObjectW(image, sizeof(plain), &plain) == sizeof(plain)) {
+        bits.width = plain.bmWidth;
+        bits.height = std::abs(plain.bmHeight);
+    }
+    return bits;
+}
+
+void drawImage(HDC target, HBITMAP image, int x, int y) {
+    const BitmapBits bits = describe(image);
+    if (bits.width <= 0 || bits.height <= 0) {
+        return;
+    }
+    HDC source = CreateCompatibleDC(target);
+    HGDIOBJ previous = SelectObject(source, image);
+    if (bits.alpha) {
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        GdiAlphaBlend(target, x, y, bits.width, bits.height, source, 0, 0, bits.width, bits.height,
+                      blend);
+    } else {
+        BitBlt(target, x, y, bits.width, bits.height, source, 0, 0, SRCCOPY);
+    }
+    SelectObject(source, previous);
+    DeleteDC(source);
+}
+
+// The button paints itself into a memory bitmap, the image goes on top, and the whole is
+// copied at once, so the image never flickers away.
+void paintButton(ControlRecord& button, HWND handle, HDC target) {
+    RECT client;
+    GetClientRect(handle, &client);
+    const int width = client.right;
+    const int height = client.bottom;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    HDC memory = CreateCompatibleDC(target);
+    HBITMAP canvas = CreateCompatibleBitmap(target, width, height);
+    HGDIOBJ previousCanvas = SelectObject(memory, canvas);
+    FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
+    DefSubclassProc(handle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+                    PRF_CLIENT | PRF_ERASEBKGND);
+
+    const bool enabled = IsWindowEnabled(handle) != FALSE;
+    HBITMAP image = enabled || !button.greyImage ? button.image : button.greyImage;
+    if (image) {
+        const BitmapBits bits = describe(image);
+        const bool pushed = (SendMessageW(handle, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        const bool themed = GetWindowTheme(handle) != nullptr;
+        const ImagePlacement placement =
+            placeButtonImage(width, height, bits.width, bits.height, pushed, themed);
+        const int saved = SaveDC(memory);
+        IntersectClipRect(memory, placement.clipLeft, placement.clipTop, placement.clipRight,
+                          placement.clipBottom);
+        drawImage(memory, image, placement.x, placement.y);
+        RestoreDC(memory, saved);
+    }
+    BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previousCanvas);
+    DeleteObject(canvas);
+    DeleteDC(memory);
+}
+
+} // namespace
+
+bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM wParam,
+                        LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC target = BeginPaint(handle, &paint);
+        paintButton(button, handle, target);
+        EndPaint(handle, &paint);
+        result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        paintButton(button, handle, reinterpret_cast<HDC>(wParam));
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    // The button repaints itself directly on these, without the image: paint it again.
+    case BM_SETSTATE:
+    case BM_SETCHECK:
+    case BM_SETSTYLE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_UPDATEUISTATE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_MOUSELEAVE:
+        result = DefSubclassProc(handle, message, wParam, lParam);
+        InvalidateRect(handle, nullptr, FALSE);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A disabled button shows its image in grey at half strength.
+HBITMAP makeGreyImage(HBITMAP image) {
+    if (!image) {
+        return nullptr;
+    }
+    DIBSECTION section{};
+    if (GetObjectW(image, sizeof(section), &section) != sizeof(section) ||
+        section.dsBm.bmBitsPixel != 32 || !section.dsBm.bmBits) {
+        return nullptr;
+    }
+    const int width = section.dsBm.bmWidth;
+    const int height = std::abs(section.dsBm.bmHeight);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = section.dsBmih.biHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP grey = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!grey || !bits) {
+        return nullptr;
+    }
+    GdiFlush();
+    const auto* from = static_cast<const unsigned char*>(section.dsBm.bmBits);
+    auto* to = static_cast<unsigned char*>(bits);
+    const std::size_t stride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
+    for (int row = 0; row < height; ++row) {
+        const unsigned char* in = from + stride * static_cast<std::size_t>(row);
+        unsigned char* out =
+            to + static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(row);
+        for (int column = 0; column < width; ++column, in += 4, out += 4) {
+            // Premultiplied: the grey level is scaled by alpha already.
+            const unsigned luminance = (in[2] * 30u + in[1] * 59u + in[0] * 11u) / 100u;
+            const auto half = static_cast<unsigned char>(luminance / 2);
+            out[0] = half;
+            out[1] = half;
+            out[2] = half;
+            out[3] = static_cast<unsigned char>(in[3] / 2);
+        }
+    }
+    return grey;
+}
+
+} // namespace ui::detail

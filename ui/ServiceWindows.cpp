@@ -1,0 +1,424 @@
+// Top-level windows: a class of their own each, the shared window procedure, size and bounds.
+#include "ui/ServiceState.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ui::detail {
+namespace {
+
+constexpr std::uint32_t kServiceFlags =
+    kWindowCentreOnScreen | kWindowCentreOnOwner | kWindowHidden;
+
+// The outer size of a window whose client area has the given size, with its style as it is now.
+SIZE outerSizeFor(HWND handle, int clientWidth, int clientHeight) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(handle, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(handle, GWL_EXSTYLE));
+    AdjustWindowRectEx(&frame, style, GetMenu(handle) != nullptr, exStyle);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void freeWindowResources(WindowRecord& window) {
+    if (window.backBrush) {
+        DeleteObject(window.backBrush);
+        window.backBrush = nullptr;
+    }
+    if (window.accelerators) {
+        DestroyAcceleratorTable(window.accelerators);
+        window.accelerators = nullptr;
+    }
+}
+
+LRESULT onSize(WindowRecord& window, WPARAM kind, LPARAM size) {
+    if (kind == SIZE_MINIMIZED || !window.opened) {
+        return 0;
+    }
+    const int width = LOWORD(size);
+    const int height = HIWORD(size);
+    if (width == window.lastClientWidth && height == window.lastClientHeight) {
+        return 0; // restoring from minimised, or a move
+    }
+    window.lastClientWidth = width;
+    window.lastClientHeight = height;
+    raiseEvent(Event{EventKind::SizeChange, window.number, -1, -1, 0});
+    return 0;
+}
+
+LRESULT onGetMinMaxInfo(WindowRecord& window, MINMAXINFO* info) {
+    if (window.minWidth >= 0 || window.minHeight >= 0) {
+        const SIZE outer = outerSizeFor(window.handle, std::max(window.minWidth, 0),
+                                        std::max(window.minHeight, 0));
+        if (window.minWidth >= 0) {
+            info->ptMinTrackSize.x = outer.cx;
+        }
+        if (window.minHeight >= 0) {
+            info->ptMinTrackSize.y = outer.cy;
+        }
+    }
+    if (window.maxWidth >= 0 || window.maxHeight >= 0) {
+        const SIZE outer = outerSizeFor(window.handle, std::max(window.maxWidth, 0),
+                                        std::max(window.maxHeight, 0));
+        if (window.maxWidth >= 0) {
+            info->ptMaxTrackSize.x = std::max(outer.cx, info->ptMinTrackSize.x);
+        }
+        if (window.maxHeight >= 0) {
+            info->ptMaxTrackSize.y = std::max(outer.cy, info->ptMinTrackSize.y);
+        }
+    }
+    return 0;
+}
+
+LRESULT onCommand(WindowRecord& window, WPARAM wParam, LPARAM lParam, bool& handled) {
+    handled = false;
+    // An accelerator: lParam 0 and the notification code 1.
+    if (lParam == 0 && HIWORD(wParam) == 1) {
+        const std::size_t index = LOWORD(wParam);
+        if (index >= 1 && index <= window.shortcuts.size()) {
+            raiseEvent(Event{EventKind::Shortcut, window.number, -1, -1,
+                             window.shortcuts[index - 1].command});
+        }
+        handled = true;
+    }
+    return 0;
+}
+
+LRESULT onEraseBackground(WindowRecord& window, HDC dc, bool& handled) {
+    handled = window.backBrush != nullptr;
+    if (handled) {
+        RECT client;
+        GetClientRect(window.handle, &client);
+        FillRect(dc, &client, window.backBrush);
+    }
+    return 1;
+}
+
+LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        const int number =
+            static_cast<int>(reinterpret_cast<std::intptr_t>(create->lpCreateParams));
+        if (WindowRecord* window = findWindow(number)) {
+            window->handle = handle;
+            service().windowByHandle[handle] = number;
+        }
+        return DefWindowProcW(handle, message, wParam, lParam);
+    }
+    WindowRecord* window = findWindowByHandle(handle);
+    if (!window) {
+        return DefWindowProcW(handle, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (handleControlMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    bool handled = true;
+    switch (message) {
+    case WM_CLOSE:
+        raiseEvent(Event{EventKind::CloseRequest, window->number, -1, -1, 0});
+        return 0;
+    case WM_SIZE:
+        onSize(*window, wParam, lParam);
+        break;
+    case WM_GETMINMAXINFO:
+        return onGetMinMaxInfo(*window, reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_COMMAND:
+        result = onCommand(*window, wParam, lParam, handled);
+        if (handled) {
+            return result;
+        }
+        break;
+    case WM_ERASEBKGND:
+        result = onEraseBackground(*window, reinterpret_cast<HDC>(wParam), handled);
+        if (handled) {
+            return result;
+        }
+        break;
+    case WM_NCDESTROY: {
+        const int number = window->number;
+        freeWindowResources(*window);
+        service().windowByHandle.erase(handle);
+        service().windows.erase(number);
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(handle, message, wParam, lParam);
+}
+
+LRESULT CALLBACK serviceWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return dispatchWindowMessage(handle, message, wParam, lParam);
+    } catch (...) {
+        return DefWindowProcW(handle, message, wParam, lParam);
+    }
+}
+
+bool registerWindowClass(const std::wstring& name) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // A class left behind by a window that was destroyed without closeWindow.
+    UnregisterClassW(name.c_str(), instance);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = serviceWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name.c_str();
+    if (!RegisterClassExW(&windowClass)) {
+        return false;
+    }
+    auto& registered = service().registeredClasses;
+    if (std::find(registered.begin(), registered.end(), name) == registered.end()) {
+        registered.push_back(name);
+    }
+    return true;
+}
+
+void forgetClass(const std::wstring& name) {
+    auto& registered = service().registeredClasses;
+    registered.erase(std::remove(registered.begin(), registered.end(), name), registered.end());
+    UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
+}
+
+// Centres a rectangle of the given outer size over another, keeping it on that monitor's work
+// area where it fits.
+POINT centredOver(const RECT& area, SIZE outer, bool keepOnMonitor) {
+    POINT origin{area.left + (area.right - area.left - outer.cx) / 2,
+                 area.top + (area.bottom - area.top - outer.cy) / 2};
+    if (keepOnMonitor) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        if (GetMonitorInfoW(MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            const RECT& work = monitor.rcWork;
+            origin.x = std::max<LONG>(work.left, std::min<LONG>(origin.x, work.right - outer.cx));
+            origin.y = std::max<LONG>(work.top, std::min<LONG>(origin.y, work.bottom - outer.cy));
+        }
+    }
+    return origin;
+}
+
+} // namespace
+} // namespace ui::detail
+
+namespace ui {
+
+using namespace detail;
+
+std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHeight,
+                         std::u16string_view title, std::uint32_t flags, HWND owner) {
+    ServiceState& state = service();
+    if (!state.started) {
+        startService();
+    }
+    const bool chosen = number == kChooseNumber;
+    if (chosen) {
+        number = chooseNumber(state.windows);
+    } else if (number < 0) {
+        return 0;
+    } else if (findWindow(number)) {
+        closeWindow(number);
+    }
+    wchar_t className[32];
+    std::swprintf(className, 32, L"WindowClass_%d", number);
+    if (!registerWindowClass(className)) {
+        return 0;
+    }
+
+    const DWORD style = (flags & ~kServiceFlags) | WS_CLIPCHILDREN;
+    const DWORD exStyle = 0;
+    RECT frame{0, 0, std::max(clientWidth, 0), std::max(clientHeight, 0)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
+
+    POINT origin{x, y};
+    if ((flags & kWindowCentreOnOwner) && owner && IsWindow(owner)) {
+        RECT ownerRect;
+        GetWindowRect(owner, &ownerRect);
+        origin = centredOver(ownerRect, outer, true);
+    } else if (flags & (kWindowCentreOnScreen | kWindowCentreOnOwner)) {
+        const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+        const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+        origin.x = outer.cx > screenWidth ? 0 : (screenWidth - outer.cx) / 2;
+        origin.y = outer.cy > screenHeight ? 0 : (screenHeight - outer.cy) / 2;
+    }
+
+    WindowRecord record;
+    record.number = number;
+    record.className = className;
+    state.windows[number] = record;
+    const std::wstring caption = wideText(title);
+    HWND handle = CreateWindowExW(exStyle, className, caption.c_str(), style, origin.x, origin.y,
+                                  outer.cx, outer.cy, owner && IsWindow(owner) ? owner : nullptr,
+                                  nullptr, GetModuleHandleW(nullptr),
+                                  reinterpret_cast<void*>(static_cast<std::intptr_t>(number)));
+    WindowRecord* window = findWindow(number);
+    if (!handle || !window) {
+        state.windows.erase(number);
+        forgetClass(className);
+        return 0;
+    }
+    RECT client;
+    GetClientRect(handle, &client);
+    window->lastClientWidth = client.right;
+    window->lastClientHeight = client.bottom;
+    window->opened = true;
+    state.lastOpenedWindow = number;
+    if (!(flags & kWindowHidden)) {
+        ShowWindow(handle, SW_SHOWNORMAL);
+        UpdateWindow(handle);
+    }
+    return chosen ? number : reinterpret_cast<std::intptr_t>(handle);
+}
+
+void closeWindow(int number) {
+    WindowRecord* window = findWindow(number);
+    if (!window) {
+        return;
+    }
+    const std::wstring className = window->className;
+    HWND handle = window->handle;
+    if (handle && IsWindow(handle)) {
+        DestroyWindow(handle); // its WM_NCDESTROY drops the record
+    }
+    if (findWindow(number)) {
+        freeWindowResources(*findWindow(number));
+        service().windows.erase(number);
+    }
+    forgetClass(className);
+    // Drop the events of a window that no longer exists.
+    auto& queue = service().queue;
+    queue.erase(std::remove_if(
+                    queue.begin(), queue.end(),
+                    [number](const QueuedEvent& queued) { return queued.event.window == number; }),
+                queue.end());
+    if (service().lastOpenedWindow == number) {
+        service().lastOpenedWindow = -1;
+    }
+}
+
+HWND windowHandle(int number) {
+    const WindowRecord* window = findWindow(number);
+    return window ? window->handle : nullptr;
+}
+
+bool isWindow(int number) {
+    return findWindow(number) != nullptr;
+}
+
+void showWindow(int number, bool visible) {
+    if (HWND handle = windowHandle(number)) {
+        ShowWindow(handle, visible ? SW_SHOWNORMAL : SW_HIDE);
+    }
+}
+
+void setWindowColor(int number, COLORREF color) {
+    WindowRecord* window = findWindow(number);
+    if (!window) {
+        return;
+    }
+    if (window->backBrush) {
+        DeleteObject(window->backBrush);
+        window->backBrush = nullptr;
+    }
+    window->background = color;
+    if (color != kDefaultColor) {
+        window->backBrush = CreateSolidBrush(color);
+    }
+    InvalidateRect(window->handle, nullptr, TRUE);
+}
+
+void resizeWindow(int number, int x, int y, int clientWidth, int clientHeight) {
+    HWND handle = windowHandle(number);
+    if (!handle) {
+        return;
+    }
+    RECT outerRect;
+    GetWindowRect(handle, &outerRect);
+    RECT client;
+    GetClientRect(handle, &client);
+    const int width = clientWidth == kKeepValue ? client.right : std::max(clientWidth, 0);
+    const int height = clientHeight == kKeepValue ? client.bottom : std::max(clientHeight, 0);
+    const SIZE outer = outerSizeFor(handle, width, height);
+    // An owned or top-level window's position is in screen coordinates.
+    const int left = x == kKeepValue ? outerRect.left : x;
+    const int top = y == kKeepValue ? outerRect.top : y;
+    SetWindowPos(handle, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int maxHeight) {
+    WindowRecord* window = findWindow(number);
+    if (!window) {
+        return;
+    }
+    const auto limit = [](int value, int current, bool isMaximum) {
+        if (value == kKeepValue) {
+            return current;
+        }
+        if (value < 0) {
+            return kNoLimit;
+        }
+        return isMaximum ? std::min(value, 32000) : value;
+    };
+    window->minWidth = limit(minWidth, window->minWidth, false);
+    window->minHeight = limit(minHeight, window->minHeight, false);
+    window->maxWidth = limit(maxWidth, window->maxWidth, true);
+    window->maxHeight = limit(maxHeight, window->maxHeight, true);
+
+    HWND handle = window->handle;
+    if (IsIconic(handle) || IsZoomed(handle)) {
+        return;
+    }
+    RECT client;
+    GetClientRect(handle, &client);
+    const auto fit = [](int size, int minimum, int maximum) {
+        if (maximum >= 0) {
+            size = std::min(size, maximum);
+        }
+        if (minimum >= 0) {
+            size = std::max(size, minimum); // the smallest size wins over the largest
+        }
+        return size;
+    };
+    const int width = fit(client.right, window->minWidth, window->maxWidth);
+    const int height = fit(client.bottom, window->minHeight, window->maxHeight);
+    if (width != client.right || height != client.bottom) {
+        resizeWindow(number, kKeepValue, kKeepValue, width, height);
+    }
+}
+
+int windowClientWidth(int number) {
+    RECT client{};
+    if (HWND handle = windowHandle(number)) {
+        GetClientRect(handle, &client);
+    }
+    return client.right - client.left;
+}
+
+int windowClientHeight(int number) {
+    RECT client{};
+    if (HWND handle = windowHandle(number)) {
+        GetClientRect(handle, &client);
+    }
+    return client.bottom - client.top;
+}
+
+int windowOuterWidth(int number) {
+    RECT outer{};
+    if (HWND handle = windowHandle(number)) {
+        GetWindowRect(handle, &outer);
+    }
+    return outer.right - outer.left;
+}
+
+int windowOuterHeight(int number) {
+    RECT outer{};
+    if (HWND handle = windowHandle(number)) {
+        GetWindowRect(handle, &outer);
+    }
+    return outer.bottom - outer.top;
+}
+
+} // namespace ui
