@@ -1,0 +1,326 @@
+// The remote editor calls against windows of this process: a scripted window that answers
+// the editor messages with chosen values (for what a real editor never answers), and a real
+// Scintilla editor loaded from Scintilla.dll beside the test program. OpenProcess and
+// VirtualAllocEx work on this process as on the IDE's; what crossing into another process
+// adds (EM_REPLACESEL's copy) is covered by the end-to-end tests.
+#include "idelink/RemoteEditor.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "store/TextConvert.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT kSciGetCurLine = 2027;
+constexpr UINT kSciGetCurrentPos = 2008;
+constexpr UINT kSciSetSelectionStart = 2142;
+constexpr UINT kSciSetSelectionEnd = 2144;
+
+// What the scripted editor answers, and what it was sent.
+struct ScriptedEditor {
+    int64_t lineSize = 0;
+    std::string lineBytes;
+    int64_t caretInLine = 0;
+    std::vector<UINT> received;
+    std::vector<int64_t> selection;
+    std::string replacement; // the text sent, with the three bytes that follow it
+};
+ScriptedEditor* script = nullptr;
+
+LRESULT CALLBACK scriptedProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!script || (message < WM_USER && message != EM_REPLACESEL))
+        return DefWindowProcW(window, message, wParam, lParam);
+    script->received.push_back(message);
+    switch (message) {
+    case kSciGetCurLine:
+        if (lParam == 0)
+            return LRESULT(script->lineSize);
+        // Writes as much as the caller gave room for, as Scintilla 5 does (size plus its zero).
+        std::memcpy(reinterpret_cast<void*>(lParam), script->lineBytes.data(),
+                    std::min(script->lineBytes.size(), size_t(wParam) + 1));
+        return LRESULT(script->caretInLine);
+    case kSciGetCurrentPos:
+        return 1234;
+    case kSciSetSelectionStart:
+    case kSciSetSelectionEnd:
+        script->selection.push_back(int64_t(wParam));
+        return 0;
+    case EM_REPLACESEL: {
+        const char* sent = reinterpret_cast<const char*>(lParam);
+        script->replacement.assign(sent, std::strlen(sent) + 3);
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+HWND createScriptedWindow() {
+    static const bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = scriptedProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"ZendrikScriptedEditor";
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    if (!registered)
+        return nullptr;
+    return CreateWindowExW(0, L"ZendrikScriptedEditor", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+std::intptr_t handle(HWND window) {
+    return reinterpret_cast<std::intptr_t>(window);
+}
+
+class ScriptedEditorTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        script = &state;
+        editor = createScriptedWindow();
+        main = createScriptedWindow();
+        ASSERT_NE(editor, nullptr);
+        ASSERT_NE(main, nullptr);
+    }
+    void TearDown() override {
+        script = nullptr;
+        DestroyWindow(editor);
+        DestroyWindow(main);
+    }
+    int curLineMessages() const {
+        return int(std::count(state.received.begin(), state.received.end(), kSciGetCurLine));
+    }
+    ScriptedEditor state;
+    HWND editor = nullptr;
+    HWND main = nullptr;
+};
+
+struct LineCase {
+    const char* name;
+    int64_t lineSize;
+    std::string lineBytes;
+    int64_t caretInLine;
+    std::u16string expected;
+    int curLineMessages; // 1: the size was refused and no buffer was handed out
+};
+
+TEST_F(ScriptedEditorTest, ReadsOnlyWhatTheEditorWroteUpToTheCaret) {
+    const LineCase cases[] = {
+        {"caret inside the line", 11, std::string("    For x\r\n\0", 12), 7, u"    For", 2},
+        {"caret at the line start", 5, std::string("abc\r\n\0", 6), 0, u"", 2},
+        {"non-ASCII before the caret", 7,
+         std::string("  \xC3\xBC"
+                     "b\r\n\0",
+                     8),
+         5, u"  \u00FCb", 2},
+        {"offset below zero", 5, std::string("abc\r\n\0", 6), -3, u"", 2},
+        {"offset beyond the bytes read ends at the zero byte", 3, std::string("abc\0", 4), 900,
+         u"abc", 2},
+        {"offset beyond stops before the line end", 5, std::string("ab\r\n\0", 5), 5, u"ab", 2},
+        {"a zero byte inside the line ends the text", 6, std::string("ab\0cd\n\0", 7), 5, u"ab", 2},
+        {"size 0", 0, "", 0, u"", 1},
+        {"negative size", -1, "", 0, u"", 1},
+        {"size beyond 16 MiB", 16 * 1024 * 1024 + 1, "", 0, u"", 1},
+    };
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = ScriptedEditor{};
+        state.lineSize = c.lineSize;
+        state.lineBytes = c.lineBytes;
+        state.caretInLine = c.caretInLine;
+        EXPECT_EQ(idelink::readLineBeforeCaret({handle(editor), handle(main)}), c.expected);
+        EXPECT_EQ(curLineMessages(), c.curLineMessages);
+    }
+}
+
+TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
+    HWND gone = createScriptedWindow();
+    DestroyWindow(gone);
+    state.lineSize = 5;
+    state.lineBytes = std::string("abc\r\n\0", 6);
+    state.caretInLine = 3;
+    const idelink::IdeWindows pairs[] = {
+        {handle(gone), handle(main)}, {handle(editor), 0}, {handle(editor), handle(gone)}, {0, 0}};
+    for (const auto& windows : pairs)
+        EXPECT_EQ(idelink::readLineBeforeCaret(windows), u"");
+    EXPECT_TRUE(state.received.empty());
+
+    EXPECT_EQ(idelink::editorCaretPosition(handle(gone)), 0);
+    const idelink::ScreenPoint point = idelink::caretScreenPoint(handle(gone), 3);
+    EXPECT_EQ(point.x, 0);
+    EXPECT_EQ(point.y, 0);
+    idelink::replaceWordInEditor(handle(gone), 2, 3, "If");
+    idelink::placeCaret(handle(gone), 3);
+    HWND before = GetForegroundWindow();
+    idelink::returnForeground(handle(gone));
+    EXPECT_EQ(GetForegroundWindow(), before);
+
+    // The editor reached through its own handle still answers.
+    EXPECT_EQ(idelink::editorCaretPosition(handle(editor)), 1234);
+}
+
+struct ReplaceCase {
+    const char* name;
+    int64_t wordBytes;
+    int64_t caretPos;
+    std::string text;
+    std::vector<int64_t> selection; // empty: nothing may be sent
+};
+
+TEST_F(ScriptedEditorTest, ReplacesExactlyTheWordWithZeroEndedText) {
+    const ReplaceCase cases[] = {
+        {"even length", 2, 10, "If \r\n  EndIf", {8, 10}},
+        {"odd length", 3, 3, "ProcedureReturn", {0, 3}},
+        {"non-ASCII",
+         6,
+         20,
+         "Gr\xC3\xB6\xC3\x9F"
+         "e\r\n  \xE2\x80\x94",
+         {14, 20}},
+        {"empty text", 1, 1, "", {0, 1}},
+        {"word longer than the text before the caret", 4, 3, "If", {}},
+        {"negative word length", -1, 3, "If", {}},
+    };
+    for (const ReplaceCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = ScriptedEditor{};
+        idelink::replaceWordInEditor(handle(editor), c.wordBytes, c.caretPos, c.text);
+        EXPECT_EQ(state.selection, c.selection);
+        if (c.selection.empty()) {
+            EXPECT_TRUE(state.received.empty());
+            continue;
+        }
+        EXPECT_EQ(state.replacement, c.text + std::string(3, '\0'));
+    }
+}
+
+// A real Scintilla editor in a top-level window of this process.
+class ScintillaEditorTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring folder(path);
+        folder.resize(folder.find_last_of(L"\\/") + 1);
+        library = LoadLibraryW((folder + L"Scintilla.dll").c_str());
+    }
+    void SetUp() override {
+        ASSERT_NE(library, nullptr) << "Scintilla.dll must stand beside the test program";
+        main = CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW, 100, 80, 600, 400,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 10, 10, 500, 300,
+                                 main, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(editor, nullptr);
+        SendMessageW(editor, 2037, 65001, 0); // SCI_SETCODEPAGE UTF-8
+    }
+    void TearDown() override { DestroyWindow(main); }
+
+    void load(const std::string& text, int64_t caret) {
+        SendMessageW(editor, 2004, 0, 0);                                               // CLEARALL
+        SendMessageW(editor, 2282, text.size(), reinterpret_cast<LPARAM>(text.data())); // APPEND
+        SendMessageW(editor, 2025, WPARAM(caret), 0);                                   // GOTOPOS
+    }
+    std::string text() const {
+        const auto length = SendMessageW(editor, 2006, 0, 0);
+        const auto* characters = reinterpret_cast<const char*>(SendMessageW(editor, 2520, 0, 0));
+        return std::string(characters, size_t(length));
+    }
+    idelink::IdeWindows windows() const { return {handle(editor), handle(main)}; }
+
+    static HMODULE library;
+    HWND main = nullptr;
+    HWND editor = nullptr;
+};
+HMODULE ScintillaEditorTest::library = nullptr;
+
+struct RealLineCase {
+    const char* name;
+    std::string document;
+    int64_t caret;
+    std::u16string expected;
+};
+
+// Scintilla 5 writes its zero byte just past the size it is given; lines that fill whole
+// pages of the buffer show whether that byte still lands inside it.
+TEST_F(ScintillaEditorTest, ReadsTheLineBeforeTheCaret) {
+    const std::string page(4094, 'x');
+    const RealLineCase cases[] = {
+        {"second line, caret after the word", "Procedure A()\r\n    for\r\nEnd", 22, u"    for"},
+        {"caret at the line start", "abc\r\ndef", 5, u""},
+        {"caret at the end of a last line without line end", "abc\r\nxyz", 8, u"xyz"},
+        {"caret before text", "    if x\r\n", 6, u"    if"},
+        {"non-ASCII word",
+         "  \xC3\xBC"
+         "ber\r\n",
+         7, u"  \u00FCber"},
+        {"line of exactly one page", page + "\r\nnext", 4094, text::utf8ToUtf16(page)},
+        {"line one byte short of a page", page + "\nnext", 4094, text::utf8ToUtf16(page)},
+        {"last line of exactly one page", std::string(4096, 'y'), 4096, std::u16string(4096, u'y')},
+        {"empty document", "", 0, u""},
+    };
+    for (const RealLineCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(c.document, c.caret);
+        EXPECT_EQ(idelink::readLineBeforeCaret(windows()), c.expected);
+        EXPECT_EQ(idelink::editorCaretPosition(handle(editor)), c.caret);
+    }
+}
+
+TEST_F(ScintillaEditorTest, ReplacesTheWordAndPlacesAnEmptySelection) {
+    const std::string document = "\xC3\xA9t\xC3\xA9 if\r\nnext";
+    load(document, 8);
+    idelink::replaceWordInEditor(handle(editor), 2, 8, "If \r\n    EndIf");
+    idelink::placeCaret(handle(editor), 6 + 3);
+    EXPECT_EQ(text(), "\xC3\xA9t\xC3\xA9 If \r\n    EndIf\r\nnext");
+    EXPECT_EQ(SendMessageW(editor, 2008, 0, 0), 9); // caret
+    EXPECT_EQ(SendMessageW(editor, 2009, 0, 0), 9); // anchor
+}
+
+TEST_F(ScintillaEditorTest, CaretScreenPointFollowsLinesAndTheWindow) {
+    load("first\r\nsecond", 0);
+    const int lineHeight = int(SendMessageW(editor, 2279, 0, 0)); // SCI_TEXTHEIGHT
+    const idelink::ScreenPoint first = idelink::caretScreenPoint(handle(editor), 0);
+    const idelink::ScreenPoint second = idelink::caretScreenPoint(handle(editor), 7);
+    EXPECT_EQ(second.x, first.x);
+    EXPECT_EQ(second.y - first.y, lineHeight);
+    RECT editorRect{};
+    GetWindowRect(editor, &editorRect);
+    EXPECT_TRUE(PtInRect(&editorRect, POINT{first.x, first.y}));
+
+    SetWindowPos(main, nullptr, 160, 130, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const idelink::ScreenPoint moved = idelink::caretScreenPoint(handle(editor), 0);
+    EXPECT_EQ(moved.x - first.x, 60);
+    EXPECT_EQ(moved.y - first.y, 50);
+}
+
+// Windows also refuses SetForegroundWindow from a background process unless the input is
+// joined and the lock lifted as returnForeground does; Wine grants it freely, so this shows
+// the end state and that the system-wide lock time-out is put back.
+TEST_F(ScintillaEditorTest, ReturnsTheForegroundAndRestoresTheLockTimeout) {
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    ShowWindow(main, SW_SHOW);
+    DWORD timeoutBefore = 0;
+    SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeoutBefore, 0);
+    SetForegroundWindow(other);
+    const idelink::EditorOps ops = idelink::remoteEditorOps(windows());
+    EXPECT_FALSE(ops.ideIsForeground());
+
+    ops.returnForegroundToIde();
+    EXPECT_EQ(GetForegroundWindow(), main);
+    EXPECT_TRUE(ops.ideIsForeground());
+    DWORD timeoutAfter = 0;
+    SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeoutAfter, 0);
+    EXPECT_EQ(timeoutAfter, timeoutBefore);
+    DestroyWindow(other);
+}
+
+} // namespace
