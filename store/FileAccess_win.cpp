@@ -60,7 +60,15 @@ FileMode openExistingFile(std::u16string_view path, FileHandle& file) {
         // Another program holds the file open for writing and lets others read.
         {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, FileMode::readOnly},
     };
+    // Windows refuses write access to a file with the read-only attribute; asking first keeps
+    // that rule where the file system does not enforce it (Wine run by root).
+    const std::wstring native = text::toWide(path);
+    const DWORD attributes = GetFileAttributesW(native.c_str());
+    const bool markedReadOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     for (const Attempt& attempt : kAttempts) {
+        if (markedReadOnly && attempt.mode == FileMode::readWrite)
+            continue;
         HANDLE handle = openDiskFile(path, attempt.access, attempt.share, OPEN_EXISTING);
         if (handle != INVALID_HANDLE_VALUE) {
             file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
