@@ -4,6 +4,8 @@
 #include "store/TextConvert.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace idelink {
 
@@ -74,10 +76,11 @@ bool endsWithParen(std::u16string_view caretWord) {
 } // namespace
 
 std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText) {
-    std::vector<Placeholder> placeholders;
     size_t percent = templateText.find(u'%');
     if (percent == templateText.npos)
         return std::nullopt;
+    std::vector<Placeholder> placeholders;
+    std::unordered_set<std::u16string_view> seen; // views into templateText
     for (; percent != templateText.npos; percent = templateText.find(u'%', percent + 1)) {
         const std::u16string_view spec = specAt(templateText, percent);
         // A "%" followed at once by a space, a bracket or the like is the code's own
@@ -86,9 +89,7 @@ std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view tem
         // and the user's value would silently vanish.
         if (spec.empty() || spec.front() == u'=')
             return std::nullopt;
-        const bool known = std::any_of(placeholders.begin(), placeholders.end(),
-                                       [&](const Placeholder& p) { return p.spec == spec; });
-        if (!known)
+        if (seen.insert(spec).second)
             placeholders.push_back(placeholderFromSpec(spec));
     }
     return placeholders;
@@ -99,6 +100,9 @@ std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view tem
 // "%a %a=1" and leave a stray "=1" behind in the inserted code.
 std::u16string prepareTemplate(std::u16string_view templateText,
                                const std::vector<Placeholder>& placeholders) {
+    std::unordered_map<std::u16string_view, const std::u16string*> nameOfSpec;
+    for (const Placeholder& placeholder : placeholders)
+        nameOfSpec.try_emplace(placeholder.spec, &placeholder.name);
     std::u16string working;
     working.reserve(templateText.size());
     size_t from = 0;
@@ -106,10 +110,9 @@ std::u16string prepareTemplate(std::u16string_view templateText,
          percent = templateText.find(u'%', from)) {
         working.append(templateText.substr(from, percent - from));
         const std::u16string_view spec = specAt(templateText, percent);
-        const auto entry = std::find_if(placeholders.begin(), placeholders.end(),
-                                        [&](const Placeholder& p) { return p.spec == spec; });
-        if (entry != placeholders.end() && !spec.empty())
-            working.append(entry->name);
+        const auto entry = nameOfSpec.find(spec);
+        if (entry != nameOfSpec.end() && !spec.empty())
+            working.append(*entry->second);
         else
             working.append(templateText.substr(percent, spec.size() + 1));
         from = percent + spec.size() + 1;
