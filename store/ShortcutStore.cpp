@@ -163,6 +163,12 @@ void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSett
     file.open(path);
     file.selectGroup(kShortcutsGroup);
     if (file.examineKeys()) {
+        // Counting first spares the map its rehashes while a large file goes in.
+        size_t keys = 0;
+        while (file.nextKey())
+            ++keys;
+        store.templates.reserve(keys);
+        file.examineKeys();
         // In file order, so the later of two lines with the same name wins.
         while (file.nextKey())
             store.templates.insert_or_assign(file.keyName(), file.keyValue());

@@ -68,18 +68,27 @@ void appendUtf8(std::string& out, char32_t cp) {
 } // namespace
 
 std::u16string utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Never more UTF-16 units than UTF-8 bytes, so one allocation serves, and ASCII (nearly
+    // all of a preference file) is copied without decoding.
+    std::u16string out(utf8.size(), u'\0');
+    size_t length = 0;
     size_t i = 0;
     while (i < utf8.size()) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            out[length++] = byte;
+            ++i;
+            continue;
+        }
         const char32_t cp = decodeOne(utf8, i);
         if (cp >= 0x10000) {
-            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            out[length++] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            out[length++] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            out[length++] = static_cast<char16_t>(cp);
         }
     }
+    out.resize(length);
     return out;
 }
 
