@@ -1,0 +1,26 @@
+#pragma once
+// The process-wide records of one run: made once at start-up, read by the modes.
+#include <cstdint>
+#include <string>
+
+#include "store/ShortcutStore.h"
+
+namespace app {
+
+inline constexpr std::u16string_view kAppTitle = u"Zendrik v1.03 (by Ombrel)";
+inline constexpr wchar_t kManagerMutexName[] = L"ZendrikWindow";
+inline constexpr wchar_t kExpansionMutexName[] = L"ZendrikPopup";
+
+struct AppState {
+    std::intptr_t ideEditorWindow = 0; // PB_Tool_Scintilla
+    std::intptr_t ideMainWindow = 0;   // PB_Tool_MainWindow; owner of our windows
+    std::u16string appTitle;
+    store::ShortcutStore shortcutStore;
+    store::PopupSettings popupSettings;
+    std::u16string caretWord; // lower case; empty selects the manager
+    int wordIndent = 0;
+};
+
+AppState& appState();
+
+} // namespace app

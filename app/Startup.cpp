@@ -1,0 +1,168 @@
+#include "app/Startup.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppState.h"
+#include "dpi/DpiSetup_win.h"
+#include "dpi/ScaledWrappers_win.h"
+#include "idelink/CaretWord.h"
+#include "idelink/RemoteEditor.h"
+#include "idelink/TemplateExpansion.h"
+#include "store/ShortcutStore.h"
+#include "store/TextConvert.h"
+
+namespace app {
+
+AppState& appState() {
+    static AppState state;
+    return state;
+}
+
+std::int32_t parseToolInteger(std::u16string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    unsigned base = 10;
+    if (i < text.size() && text[i] == u'$') {
+        base = 16;
+        ++i;
+    } else if (i < text.size() && text[i] == u'%') {
+        base = 2;
+        ++i;
+    }
+    // Unsigned arithmetic wraps instead of overflowing; a window handle only has 32
+    // significant bits, so the low 32 bits are what counts.
+    std::uint32_t value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        unsigned digit;
+        if (c >= u'0' && c <= u'9')
+            digit = c - u'0';
+        else if (c >= u'a' && c <= u'f')
+            digit = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            digit = c - u'A' + 10;
+        else
+            break;
+        if (digit >= base)
+            break;
+        value = value * base + digit;
+    }
+    if (negative)
+        value = 0u - value;
+    return static_cast<std::int32_t>(value);
+}
+
+std::u16string_view folderOfPath(std::u16string_view modulePath) {
+    const size_t cut = modulePath.find_last_of(u"\\/");
+    return cut == std::u16string_view::npos ? std::u16string_view{} : modulePath.substr(0, cut + 1);
+}
+
+bool takeModeLock(const wchar_t* name) {
+    SetLastError(ERROR_SUCCESS);
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
+    // The handle stays open on purpose: the lock lasts as long as the process.
+    return mutex != nullptr && GetLastError() == ERROR_SUCCESS;
+}
+
+namespace {
+
+std::u16string environmentText(const wchar_t* name) {
+    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::wstring value(needed, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), needed);
+    value.resize(length < needed ? length : 0);
+    return text::fromWide(value);
+}
+
+// Every relative path of the program, "Zendrik.pref" above all, lives beside the program.
+void enterProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return;
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::u16string folder(folderOfPath(text::fromWide(path)));
+    if (!folder.empty())
+        SetCurrentDirectoryW(text::toWide(folder).c_str());
+}
+
+std::intptr_t toolWindowHandle(const wchar_t* variable) {
+    // Handles are sign-extended 32-bit values, as SendMessage and IsWindow expect them.
+    return static_cast<std::intptr_t>(parseToolInteger(environmentText(variable)));
+}
+
+// The set-up variant goes by the true Windows version, not the one reported to programs
+// without a compatibility manifest.
+void setUpDpi() {
+    const dpi::WindowsVersion version = dpi::windowsVersion();
+    dpi::setWindowsVersion(version.major, version.minor);
+    dpi::runDpiSetup(dpi::chooseDpiSetup(version.major, version.minor));
+}
+
+void runExpansionMode(AppState& state) {
+    if (!takeModeLock(kExpansionMutexName))
+        return;
+    const std::u16string* templateText = store::findShortcut(state.shortcutStore, state.caretWord);
+    if (!templateText)
+        return;
+    // Templates with placeholders need the popup, which this program does not show yet;
+    // leave the editor as it is rather than insert half-filled text.
+    const auto placeholders = idelink::scanPlaceholders(*templateText);
+    if (placeholders && !placeholders->empty())
+        return;
+    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
+    idelink::expandShortcut(*templateText, state.caretWord, state.wordIndent,
+                            idelink::remoteEditorOps(windows),
+                            [](const idelink::PopupRequest&) { return idelink::PopupResult{}; });
+}
+
+void runManagerMode(AppState&) {
+    if (!takeModeLock(kManagerMutexName))
+        return;
+}
+
+} // namespace
+
+void runProgram() {
+    AppState& state = appState();
+    enterProgramFolder();
+    state.ideEditorWindow = toolWindowHandle(L"PB_Tool_Scintilla");
+    state.ideMainWindow = toolWindowHandle(L"PB_Tool_MainWindow");
+    state.appTitle = kAppTitle;
+
+    if (!store::preferencePathExists(store::kPreferenceFileName))
+        store::writeDefaultFile(store::kPreferenceFileName);
+    store::loadShortcuts(state.shortcutStore, state.popupSettings);
+
+    setUpDpi();
+    dpi::createWindowDpiTable();
+
+    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
+    const idelink::CaretWord word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
+    state.caretWord = word.caretWord;
+    state.wordIndent = word.wordIndent;
+
+    if (state.caretWord.empty())
+        runManagerMode(state);
+    else
+        runExpansionMode(state);
+}
+
+} // namespace app

@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/Startup.h"
+
+namespace {
+
+struct IntegerCase {
+    std::u16string_view text;
+    std::int32_t expected;
+};
+
+TEST(StartupTest, ToolIntegersParseAsTheIdeWritesThem) {
+    const IntegerCase cases[] = {
+        {u"", 0},
+        {u"12345", 12345},
+        {u"  \t 42", 42},
+        {u"+7", 7},
+        {u"-7", -7},
+        {u"123abc", 123},
+        {u"abc", 0},
+        {u" 1 2", 1},
+        {u"$1F", 31},
+        {u"$ff", 255},
+        {u"%101", 5},
+        {u"%102", 2},
+        {u"-$10", -16},
+        {u"2147483647", 2147483647},
+        // Beyond 32 bits only the low 32 bits of a handle are significant.
+        {u"4294967297", 1},
+        {u"\u0661\u0662", 0}, // digits of other scripts are no digits here
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(app::parseToolInteger(c.text), c.expected)
+            << std::string(c.text.begin(), c.text.end());
+}
+
+TEST(StartupTest, ProgramFolderIsCutAfterTheLastSeparator) {
+    EXPECT_EQ(app::folderOfPath(u"C:\\Tools\\Zendrik.exe"), u"C:\\Tools\\");
+    EXPECT_EQ(app::folderOfPath(u"C:/Tools\\sub/Zendrik.exe"), u"C:/Tools\\sub/");
+    EXPECT_EQ(app::folderOfPath(u"Zendrik.exe"), u"");
+}
+
+TEST(StartupTest, ModeLockIsTakenOncePerName) {
+    const wchar_t* name = L"ZendrikStartupTestLock";
+    ASSERT_TRUE(app::takeModeLock(name));
+    EXPECT_FALSE(app::takeModeLock(name));
+    EXPECT_TRUE(app::takeModeLock(L"ZendrikStartupTestOtherLock"));
+}
+
+} // namespace
