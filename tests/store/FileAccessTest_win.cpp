@@ -111,14 +111,4 @@ TEST(FileAccessWin, FileLockedAgainstReadingIsNeverOverwritten) {
     EXPECT_EQ(readBytes(path), kSmallFile);
 }
 
-TEST(FileAccessWin, FolderOfThatNameNeverOpens) {
-    TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
-    ASSERT_TRUE(CreateDirectoryW(path.wstring().c_str(), nullptr));
-    store::FileHandle handle;
-    EXPECT_EQ(store::openExistingFile(u16(path), handle), store::FileMode::unopened);
-    EXPECT_TRUE(store::pathExists(u16(path)));
-    EXPECT_FALSE(store::pathExists(u16(folder / "absent" / "Zendrik.pref")));
-}
-
 } // namespace

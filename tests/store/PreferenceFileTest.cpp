@@ -366,6 +366,26 @@ TEST(PreferenceFileWriting, HandWrittenFileSurvivesARewrite) {
                                "cur = second\r\n");
 }
 
+// Far beyond any preference file: not read, and so never written over with what little was.
+TEST(PreferenceFileLifecycle, OversizedFileIsLeftAlone) {
+    TempFolder folder;
+    const auto path = folder / "huge.pref";
+    writeBytes(path, "k = v\n");
+    const std::uintmax_t size = (std::uintmax_t(1) << 30) + 1;
+    storetest::fs::resize_file(path, size);
+    PreferenceFile file;
+    ASSERT_TRUE(file.open(u16(path)));
+    EXPECT_TRUE(file.isReadOnly());
+    EXPECT_EQ(file.readString(u"k", u"-"), u"-");
+    file.writeString(u"k", u"changed");
+    EXPECT_FALSE(file.close());
+    EXPECT_EQ(storetest::fs::file_size(path), size);
+    std::ifstream in(path, std::ios::binary);
+    char start[6] = {};
+    in.read(start, 6);
+    EXPECT_EQ(std::string(start, 6), "k = v\n");
+}
+
 TEST(PreferenceFileLifecycle, CreatedFileIsAlwaysWritten) {
     TempFolder folder;
     const auto path = folder / "created.pref";
