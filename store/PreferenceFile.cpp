@@ -178,6 +178,16 @@ std::int32_t parsePreferenceInteger(std::string_view text) {
                                          : positive);
 }
 
+template <typename Edit> bool PreferenceFile::guarded(Edit edit) {
+    try {
+        return edit();
+    } catch (const std::bad_alloc&) {
+        // Half an edit must never reach the disk: every change of this opening is dropped.
+        editFailed_ = true;
+        return false;
+    }
+}
+
 PreferenceFile::~PreferenceFile() {
     close();
 }
@@ -195,6 +205,7 @@ void PreferenceFile::reset() {
     pendingGroup_.clear();
     hasPendingGroup_ = false;
     modified_ = false;
+    editFailed_ = false;
 }
 
 void PreferenceFile::becomeCurrent() {
@@ -295,58 +306,64 @@ size_t PreferenceFile::findKey(std::string_view key) const {
 }
 
 bool PreferenceFile::selectGroup(std::u16string_view name) {
-    if (state_ == State::closed)
-        return false;
-    if (name.empty()) {
-        group_ = kNoLine;
-        position_ = kNoLine;
-        hasPendingGroup_ = false;
-        pendingGroup_.clear();
-        return true;
-    }
-    std::string utf8 = lineText(name);
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::group && sameName(lines_[i].name, utf8)) {
-            group_ = i;
-            position_ = i;
+    return guarded([&] {
+        if (state_ == State::closed)
+            return false;
+        if (name.empty()) {
+            group_ = kNoLine;
+            position_ = kNoLine;
             hasPendingGroup_ = false;
             pendingGroup_.clear();
             return true;
         }
-    }
-    pendingGroup_ = std::move(utf8);
-    hasPendingGroup_ = true;
-    return false;
+        std::string utf8 = lineText(name);
+        for (size_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].kind == LineKind::group && sameName(lines_[i].name, utf8)) {
+                group_ = i;
+                position_ = i;
+                hasPendingGroup_ = false;
+                pendingGroup_.clear();
+                return true;
+            }
+        }
+        pendingGroup_ = std::move(utf8);
+        hasPendingGroup_ = true;
+        return false;
+    });
 }
 
 bool PreferenceFile::addComment(std::u16string_view text) {
-    if (!canWrite())
-        return false;
-    resolvePendingGroup();
-    const size_t at = position_ == kNoLine ? 0 : position_ + 1;
-    insertLine(at, {LineKind::comment, keep(lineText(text)), {}});
-    position_ = at;
-    modified_ = true;
-    return true;
+    return guarded([&] {
+        if (!canWrite())
+            return false;
+        resolvePendingGroup();
+        const size_t at = position_ == kNoLine ? 0 : position_ + 1;
+        insertLine(at, {LineKind::comment, keep(lineText(text)), {}});
+        position_ = at;
+        modified_ = true;
+        return true;
+    });
 }
 
 bool PreferenceFile::writeString(std::u16string_view key, std::u16string_view value) {
-    if (!canWrite())
-        return false;
-    resolvePendingGroup();
-    std::string name = lineText(key);
-    const size_t found = findKey(name);
-    const PreferenceLine line{LineKind::key, keep(std::move(name)), keep(lineText(value))};
-    if (found != kNoLine) {
-        lines_[found] = line;
-        position_ = found;
-    } else {
-        const size_t at = groupEnd();
-        insertLine(at, line);
-        position_ = at;
-    }
-    modified_ = true;
-    return true;
+    return guarded([&] {
+        if (!canWrite())
+            return false;
+        resolvePendingGroup();
+        std::string name = lineText(key);
+        const size_t found = findKey(name);
+        const PreferenceLine line{LineKind::key, keep(std::move(name)), keep(lineText(value))};
+        if (found != kNoLine) {
+            lines_[found] = line;
+            position_ = found;
+        } else {
+            const size_t at = groupEnd();
+            insertLine(at, line);
+            position_ = at;
+        }
+        modified_ = true;
+        return true;
+    });
 }
 
 bool PreferenceFile::writeInteger(std::u16string_view key, std::int32_t value) {
@@ -375,21 +392,23 @@ std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t d
 }
 
 bool PreferenceFile::removeKey(std::u16string_view key) {
-    // A group that does not exist holds no keys: nothing changes and nothing is created.
-    if (state_ == State::closed || hasPendingGroup_)
-        return false;
-    const size_t found = findKey(lineText(key));
-    if (found == kNoLine)
-        return false;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(found));
-    if (position_ == found)
-        position_ = kNoLine;
-    else if (position_ != kNoLine && position_ > found)
-        --position_;
-    if (group_ != kNoLine && group_ > found)
-        --group_;
-    modified_ = true;
-    return true;
+    return guarded([&] {
+        // A group that does not exist holds no keys: nothing changes and nothing is created.
+        if (state_ == State::closed || hasPendingGroup_)
+            return false;
+        const size_t found = findKey(lineText(key));
+        if (found == kNoLine)
+            return false;
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(found));
+        if (position_ == found)
+            position_ = kNoLine;
+        else if (position_ != kNoLine && position_ > found)
+            --position_;
+        if (group_ != kNoLine && group_ > found)
+            --group_;
+        modified_ = true;
+        return true;
+    });
 }
 
 bool PreferenceFile::examineKeys() {
@@ -433,7 +452,7 @@ bool PreferenceFile::close() {
     if (openPreferenceFile == this)
         openPreferenceFile = nullptr;
     bool wrote = false;
-    if (modified_ && !readOnly_) {
+    if (modified_ && !readOnly_ && !editFailed_) {
         try {
             if (state_ == State::opened) {
                 wrote = replaceFileContents(file_, serialisePreferenceLines(lines_));

@@ -65,11 +65,14 @@ class PreferenceFile {
 
     bool isOpen() const { return state_ != State::closed; }
     bool isReadOnly() const { return readOnly_; }
+    // An edit ran out of memory; this opening's changes will not be written.
+    bool editFailed() const { return editFailed_; }
 
   private:
     static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
     enum class State { closed, opened, unopened };
 
+    template <typename Edit> bool guarded(Edit edit);
     void reset();
     void becomeCurrent();
     bool canWrite() const { return state_ != State::closed; }
@@ -91,6 +94,7 @@ class PreferenceFile {
     std::string pendingGroup_;
     bool hasPendingGroup_ = false;
     bool modified_ = false;
+    bool editFailed_ = false;
 };
 
 // Reads a 32-bit decimal integer the way preference values hold it: leading blanks, an

@@ -4,6 +4,7 @@
 #include "store/PreferenceFile.h"
 
 #include <algorithm>
+#include <new>
 
 namespace store {
 
@@ -159,55 +160,77 @@ bool writeDefaultFile(std::u16string_view path) {
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings) {
     store.templates.clear();
     settings = PopupSettings{};
-    PreferenceFile file;
-    file.open(path);
-    file.selectGroup(kShortcutsGroup);
-    if (file.examineKeys()) {
-        // Counting first spares the map its rehashes while a large file goes in.
-        size_t keys = 0;
-        while (file.nextKey())
-            ++keys;
-        store.templates.reserve(keys);
-        file.examineKeys();
-        // In file order, so the later of two lines with the same name wins.
-        while (file.nextKey())
-            store.templates.insert_or_assign(file.keyName(), file.keyValue());
+    try {
+        PreferenceFile file;
+        file.open(path);
+        file.selectGroup(kShortcutsGroup);
+        if (file.examineKeys()) {
+            // Counting first spares the map its rehashes while a large file goes in.
+            size_t keys = 0;
+            while (file.nextKey())
+                ++keys;
+            store.templates.reserve(keys);
+            file.examineKeys();
+            // In file order, so the later of two lines with the same name wins.
+            while (file.nextKey())
+                store.templates.insert_or_assign(file.keyName(), file.keyValue());
+        }
+        file.selectGroup(kPopupGroup);
+        settings.opacity = file.readInteger(u"Opacity", settings.opacity);
+        settings.shadow = file.readInteger(u"Shadow", settings.shadow);
+        settings.slideIn = file.readInteger(u"SlideIn", settings.slideIn);
+        settings.fadeOut = file.readInteger(u"FadeOut", settings.fadeOut);
+    } catch (const std::bad_alloc&) {
+        // As for a file that cannot be read: nothing half-loaded.
+        store.templates.clear();
+        settings = PopupSettings{};
     }
-    file.selectGroup(kPopupGroup);
-    settings.opacity = file.readInteger(u"Opacity", settings.opacity);
-    settings.shadow = file.readInteger(u"Shadow", settings.shadow);
-    settings.slideIn = file.readInteger(u"SlideIn", settings.slideIn);
-    settings.fadeOut = file.readInteger(u"FadeOut", settings.fadeOut);
-    file.close();
     applyPopupLimits(settings);
 }
 
+// The template's line is made before the file is touched: the file's own edits cannot throw,
+// so a failure never leaves half a change to be written.
 bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
                     std::u16string_view templateText) {
-    PreferenceFile file;
-    file.open(path);
-    file.selectGroup(kShortcutsGroup);
-    file.writeString(name, templateLine(templateText));
-    return file.close();
+    try {
+        const std::u16string line = templateLine(templateText);
+        PreferenceFile file;
+        file.open(path);
+        file.selectGroup(kShortcutsGroup);
+        file.writeString(name, line);
+        return file.close();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
-    PreferenceFile file;
-    file.open(path);
-    file.selectGroup(kShortcutsGroup);
-    const bool removed = file.removeKey(name);
-    const bool wrote = file.close();
-    return !removed || wrote;
+    try {
+        PreferenceFile file;
+        file.open(path);
+        file.selectGroup(kShortcutsGroup);
+        const bool removed = file.removeKey(name);
+        const bool failed = file.editFailed();
+        const bool wrote = file.close();
+        return !failed && (!removed || wrote);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
                       std::u16string_view newName, std::u16string_view templateText) {
-    PreferenceFile file;
-    file.open(path);
-    file.selectGroup(kShortcutsGroup);
-    file.removeKey(oldName);
-    file.writeString(newName, templateLine(templateText));
-    return file.close();
+    try {
+        const std::u16string line = templateLine(templateText);
+        PreferenceFile file;
+        file.open(path);
+        file.selectGroup(kShortcutsGroup);
+        file.removeKey(oldName);
+        file.writeString(newName, line); // when it fails, the removal is dropped with it
+        return file.close();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 void loadShortcuts(ShortcutStore& store, PopupSettings& settings) {

@@ -393,8 +393,8 @@ TEST(ShortcutStoreNames, StorableNamesAreExactlyThoseThatReadBackAsThemselves) {
         {u"two\r\nlines", false},
         {u"lf\n", false},
         {u"cr\rx", false},
-        {std::u16string(1, char16_t(0xD800)) + u"x", false},
-        {u"x" + std::u16string(1, char16_t(0xDC00)), false},
+        {std::u16string{char16_t(0xD800), u'x'}, false},
+        {std::u16string{u'x', char16_t(0xDC00)}, false},
     };
     TempFolder folder;
     const auto path = folder / "Zendrik.pref";
