@@ -171,16 +171,14 @@ std::string withCaret(std::string text, int64_t caret) {
 // Runs IdeHost.exe in scripted mode; the tool's working directory is the host's default,
 // the folder above the tool's, so the program must find its own folder by itself.
 HostReport runHost(const std::wstring& tool, const std::wstring& folder,
-                   const std::string& document, const wchar_t* keys) {
+                   const std::string& document, const std::wstring& moreOptions) {
     const std::wstring documentPath = folder + L"\\document.pb";
     const std::wstring resultPath = folder + L"\\result.txt";
     if (!writeBytes(documentPath, document))
         return {};
     std::wstring command = L"\"" + programFolder() + L"IdeHost.exe\" --tool \"" + tool +
                            L"\" --document \"" + documentPath + L"\" --result \"" + resultPath +
-                           L"\" --undo";
-    if (keys)
-        command += L" --keys \"" + std::wstring(keys) + L"\"";
+                           L"\" --undo " + moreOptions;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -216,7 +214,8 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     std::optional<NamedMutex> lock;
     if (c.holdExpansionLock)
         lock.emplace(L"ZendrikPopup");
-    const HostReport report = runHost(tool, scratch.path, c.document, c.keys);
+    const HostReport report = runHost(tool, scratch.path, c.document,
+                                      c.keys ? L"--keys \"" + std::wstring(c.keys) + L"\"" : L"");
     lock.reset();
 
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
@@ -264,5 +263,18 @@ const ExpansionCase kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The popup and manager cases drive Zendrik's windows with typed keys; here the host types
+// into its own editor, with no tool, to show that the keys and their names arrive.
+TEST(StandInIde, TypesKeysIntoTheForegroundWindow) {
+    ASSERT_TRUE(fileExists(programFolder() + L"IdeHost.exe"));
+    ScratchFolder scratch;
+    const HostReport report =
+        runHost(L"none.exe", scratch.path, "x<|>",
+                L"--no-run --keys-delay 100 --keys \"abc{BACKSPACE}d{ENTER}\u00E9{TAB}z\"");
+    ASSERT_TRUE(report.complete);
+    EXPECT_EQ(report.exit, "none");
+    EXPECT_EQ(withCaret(report.after.text, report.after.caret), "xabd\r\n\xC3\xA9\tz<|>");
+}
 
 } // namespace

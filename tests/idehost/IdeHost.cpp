@@ -12,7 +12,8 @@
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
-// --keys types text into the foreground window once the tool has run for --keys-delay ms;
+// --keys types text into the foreground window once the tool has run for --keys-delay ms
+// (with --no-run, into the host's own editor);
 // {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys and {PAUSE} waits one beat.
 #include <windows.h>
 #include <shellapi.h>
@@ -371,10 +372,33 @@ ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys)
     return run;
 }
 
+// Handles messages for the given time, so that typed input reaches the editor.
+void pumpFor(int milliseconds) {
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(milliseconds, 0));
+    for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(deadline - now), QS_ALLINPUT);
+        if (!pumpMessages())
+            return;
+    }
+}
+
+// Without a tool the keys go to the host's own editor: a check of the typing itself.
+void typeKeysIntoHost(const Options& options) {
+    scheduleKeys(options.keys, options.keysDelayMs);
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
+    while (nextKey < pendingKeys.size() && GetTickCount64() < deadline)
+        pumpFor(int(kKeyBeatMs));
+    KillTimer(mainWindow, kKeysTimer);
+    pendingKeys.clear();
+    pumpFor(300);
+}
+
 int runScripted(const Options& options, const Document& document) {
     loadDocument(document);
     std::string out;
     if (options.noRun) {
+        if (!options.keys.empty())
+            typeKeysIntoHost(options);
         out += "exit none\n";
     } else {
         const ToolRun run = runTool(options, options.tool, true);
