@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "store/TextConvert.h"
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -31,7 +33,8 @@ struct ExpansionCase {
     std::string document;    // "<|>" marks the caret
     std::string expected;    // the editor's bytes afterwards, "<|>" at the caret
     bool holdExpansionLock = false;
-    const wchar_t* keys = nullptr; // typed into the foreground window while the tool runs
+    const wchar_t* keys = nullptr;  // typed into the foreground window while the tool runs
+    const wchar_t* typed = nullptr; // typed at the caret before the tool starts
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -214,8 +217,12 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     std::optional<NamedMutex> lock;
     if (c.holdExpansionLock)
         lock.emplace(L"ZendrikPopup");
-    const HostReport report = runHost(tool, scratch.path, c.document,
-                                      c.keys ? L"--keys \"" + std::wstring(c.keys) + L"\"" : L"");
+    std::wstring options;
+    if (c.keys)
+        options += L" --keys \"" + std::wstring(c.keys) + L"\"";
+    if (c.typed)
+        options += L" --type-first \"" + std::wstring(c.typed) + L"\"";
+    const HostReport report = runHost(tool, scratch.path, c.document, options);
     lock.reset();
 
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
@@ -223,8 +230,11 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     EXPECT_EQ(withCaret(report.after.text, report.after.caret), c.expected);
     EXPECT_EQ(report.after.anchor, report.after.caret) << "a selection was left";
 
-    // One undo takes back the whole expansion and nothing else.
-    EXPECT_EQ(withCaret(report.undone.text, report.undone.caret), c.document);
+    // One undo takes back the whole expansion and nothing else: the word is back as typed.
+    std::string beforeTool = c.document;
+    if (c.typed)
+        beforeTool.insert(beforeTool.find(kCaret), text::utf16ToUtf8(text::fromWide(c.typed)));
+    EXPECT_EQ(withCaret(report.undone.text, report.undone.caret), beforeTool);
     EXPECT_EQ(report.undone.anchor, report.undone.caret);
 
     // The program's file lives beside the program, never in the working directory, and an
@@ -257,6 +267,8 @@ const ExpansionCase kCases[] = {
     {"OwnFileIsNotMergedWithDefaults", kOwnShortcuts, "proc<|>", "proc<|>"},
     {"WordAfterTabNamesNoShortcut", nullptr, "\tif<|>", "\tif<|>"},
     {"ExpansionAlreadyRunning", nullptr, "  if<|>", "  if<|>", true},
+    {"WordTypedJustBefore", nullptr, "    <|>\r\n", "    If <|>\r\n    EndIf\r\n", false, nullptr,
+     L"If"},
     // Escape cancels the placeholder popup and leaves the editor as it was.
     {"PlaceholdersCancelled", nullptr, "    for<|>\r\n", "    for<|>\r\n", false, L"{ESC}"},
 };

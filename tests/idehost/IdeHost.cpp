@@ -7,11 +7,12 @@
 //   IdeHost.exe [--tool <exe>] [--document <file>]                      interactive, F12 runs the
 //   tool IdeHost.exe --tool <exe> --document <file> --result <file>          scripted: one run,
 //   then exit
-//               [--keys <text>] [--keys-delay <ms>] [--undo] [--no-run] [--timeout <ms>]
-//               [--workdir <folder>]
+//               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
+//               [--no-run] [--timeout <ms>] [--workdir <folder>]
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
+// --type-first types text at the caret before the tool starts, as a user would.
 // --keys types text into the foreground window once the tool has run for --keys-delay ms
 // (with --no-run, into the host's own editor);
 // {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys and {PAUSE} waits one beat.
@@ -46,6 +47,7 @@ struct Options {
     std::wstring document;
     std::wstring result;
     std::wstring keys;
+    std::wstring typeFirst;
     std::wstring workDir;
     int keysDelayMs = 1500;
     int timeoutMs = 20000;
@@ -136,6 +138,8 @@ Options parseOptions() {
             options.result = text(i);
         else if (arg == L"--keys")
             options.keys = text(i);
+        else if (arg == L"--type-first")
+            options.typeFirst = text(i);
         else if (arg == L"--workdir")
             options.workDir = text(i);
         else if (arg == L"--keys-delay")
@@ -382,10 +386,10 @@ void pumpFor(int milliseconds) {
     }
 }
 
-// Without a tool the keys go to the host's own editor: a check of the typing itself.
-void typeKeysIntoHost(const Options& options) {
-    scheduleKeys(options.keys, options.keysDelayMs);
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
+// Types into the host's own editor, which is the foreground window while no tool runs.
+void typeKeysIntoHost(const std::wstring& keys, int delayMs, int timeoutMs) {
+    scheduleKeys(keys, delayMs);
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
     while (nextKey < pendingKeys.size() && GetTickCount64() < deadline)
         pumpFor(int(kKeyBeatMs));
     KillTimer(mainWindow, kKeysTimer);
@@ -395,10 +399,13 @@ void typeKeysIntoHost(const Options& options) {
 
 int runScripted(const Options& options, const Document& document) {
     loadDocument(document);
+    // Typed text is what a user leaves in the editor's undo history before starting a tool.
+    if (!options.typeFirst.empty())
+        typeKeysIntoHost(options.typeFirst, 100, options.timeoutMs);
     std::string out;
     if (options.noRun) {
         if (!options.keys.empty())
-            typeKeysIntoHost(options);
+            typeKeysIntoHost(options.keys, options.keysDelayMs, options.timeoutMs);
         out += "exit none\n";
     } else {
         const ToolRun run = runTool(options, options.tool, true);

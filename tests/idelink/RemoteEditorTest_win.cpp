@@ -152,6 +152,14 @@ TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
         EXPECT_EQ(idelink::readLineBeforeCaret(windows), u"");
     EXPECT_TRUE(state.received.empty());
 
+    // A main window of another process: the buffer would be allocated where the editor
+    // cannot write, so the line is not asked for.
+    DWORD desktopProcess = 0;
+    GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
+    ASSERT_NE(desktopProcess, GetCurrentProcessId());
+    EXPECT_EQ(idelink::readLineBeforeCaret({handle(editor), handle(GetDesktopWindow())}), u"");
+    EXPECT_TRUE(state.received.empty());
+
     EXPECT_EQ(idelink::editorCaretPosition(handle(gone)), 0);
     const idelink::ScreenPoint point = idelink::caretScreenPoint(handle(gone), 3);
     EXPECT_EQ(point.x, 0);
