@@ -23,248 +23,256 @@ constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
 constexpr wchar_t kLogPixels[] = L"LogPixels";
 
 struct ChildReport {
-  bool awareBefore = false; // the process was DPI-aware before the set-up ran
-  bool awareAfter = false;
-  float scaleX = 0, scaleY = 0;
-  bool alreadyDpiAware = false;
-  bool subclassResolved = false;
-  int serviceLogPixels = 0; // the D of the font service
-  int uiFontHeight = 0;
-  int uiFontQuality = 0;
-  int stockFontHeight = 0;
-  std::string uiFontFace;
-  std::string stockFontFace;
+    bool awareBefore = false; // the process was DPI-aware before the set-up ran
+    bool awareAfter = false;
+    float scaleX = 0, scaleY = 0;
+    bool alreadyDpiAware = false;
+    bool subclassResolved = false;
+    int serviceLogPixels = 0; // the D of the font service
+    int uiFontHeight = 0;
+    int uiFontQuality = 0;
+    int stockFontHeight = 0;
+    std::string uiFontFace;
+    std::string stockFontFace;
 };
 
 // Child side: "<variant> <makeAwareFirst> <report path> <ready event name>".
 TEST(DpiSetupChild, Report) {
-  const char *request = std::getenv("ZENDRIK_DPI_SETUP_CHILD");
-  if (!request)
-    GTEST_SKIP() << "runs only as the child of DpiSetup.AtScreenResolution";
-  std::istringstream words(request);
-  std::string variant, path, eventName;
-  int makeAwareFirst = 0;
-  words >> variant >> makeAwareFirst >> path >> eventName;
+    const char* request = std::getenv("ZENDRIK_DPI_SETUP_CHILD");
+    if (!request)
+        GTEST_SKIP() << "runs only as the child of DpiSetup.AtScreenResolution";
+    std::istringstream words(request);
+    std::string variant, path, eventName;
+    int makeAwareFirst = 0;
+    words >> variant >> makeAwareFirst >> path >> eventName;
 
-  ui::startService();
-  if (makeAwareFirst)
-    SetProcessDPIAware(); // as a compatibility setting would
-  ChildReport report;
-  report.awareBefore = IsProcessDPIAware();
-  if (variant == "user32")
-    dpi::dpiSetupUser32();
-  else if (variant == "shcore")
-    dpi::dpiSetupShcore();
-  else
-    dpi::computeScale();
-  if (HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName.c_str())) {
-    SetEvent(ready);
-    CloseHandle(ready);
-  }
+    ui::startService();
+    if (makeAwareFirst)
+        SetProcessDPIAware(); // as a compatibility setting would
+    ChildReport report;
+    report.awareBefore = IsProcessDPIAware();
+    if (variant == "user32")
+        dpi::dpiSetupUser32();
+    else if (variant == "shcore")
+        dpi::dpiSetupShcore();
+    else
+        dpi::computeScale();
+    if (HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, eventName.c_str())) {
+        SetEvent(ready);
+        CloseHandle(ready);
+    }
 
-  const dpi::ScaleState &state = dpi::scaleState();
-  report.awareAfter = IsProcessDPIAware();
-  LOGFONTW uiFont{}, stockFont{};
-  GetObjectW(state.uiFont, sizeof uiFont, &uiFont);
-  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stockFont, &stockFont);
-  char uiFace[LF_FACESIZE * 2]{}, stockFace[LF_FACESIZE * 2]{};
-  WideCharToMultiByte(CP_UTF8, 0, uiFont.lfFaceName, -1, uiFace, sizeof uiFace,
-                      nullptr, nullptr);
-  WideCharToMultiByte(CP_UTF8, 0, stockFont.lfFaceName, -1, stockFace,
-                      sizeof stockFace, nullptr, nullptr);
-  std::ofstream out(path);
-  out << std::setprecision(9) << report.awareBefore << ' ' << report.awareAfter
-      << ' ' << state.scaleX << ' ' << state.scaleY << ' '
-      << state.alreadyDpiAware << ' ' << state.subclassFunctions.resolved()
-      << ' ' << ui::screenLogPixelsY() << ' ' << uiFont.lfHeight << ' '
-      << static_cast<int>(uiFont.lfQuality) << ' ' << stockFont.lfHeight << '\n'
-      << uiFace << '\n'
-      << stockFace << '\n';
-  ui::endService();
+    const dpi::ScaleState& state = dpi::scaleState();
+    report.awareAfter = IsProcessDPIAware();
+    LOGFONTW uiFont{}, stockFont{};
+    GetObjectW(state.uiFont, sizeof uiFont, &uiFont);
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stockFont, &stockFont);
+    char uiFace[LF_FACESIZE * 2]{}, stockFace[LF_FACESIZE * 2]{};
+    WideCharToMultiByte(CP_UTF8, 0, uiFont.lfFaceName, -1, uiFace, sizeof uiFace, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, stockFont.lfFaceName, -1, stockFace, sizeof stockFace, nullptr,
+                        nullptr);
+    std::ofstream out(path);
+    out << std::setprecision(9) << report.awareBefore << ' ' << report.awareAfter << ' '
+        << state.scaleX << ' ' << state.scaleY << ' ' << state.alreadyDpiAware << ' '
+        << state.subclassFunctions.resolved() << ' ' << ui::screenLogPixelsY() << ' '
+        << uiFont.lfHeight << ' ' << static_cast<int>(uiFont.lfQuality) << ' ' << stockFont.lfHeight
+        << '\n'
+        << uiFace << '\n'
+        << stockFace << '\n';
+    ui::endService();
 }
 
 // Puts LogPixels back as it was, value or absence, whatever happens to the
 // test.
 class LogPixelsSetting {
-public:
-  LogPixelsSetting() {
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                        nullptr) != ERROR_SUCCESS) {
-      key_ = nullptr;
-      return;
+  public:
+    LogPixelsSetting() {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD value = 0, size = sizeof value, type = 0;
+        if (RegQueryValueExW(key_, kLogPixels, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                             &size) == ERROR_SUCCESS &&
+            type == REG_DWORD)
+            original_ = value;
     }
-    DWORD value = 0, size = sizeof value, type = 0;
-    if (RegQueryValueExW(key_, kLogPixels, nullptr, &type,
-                         reinterpret_cast<BYTE *>(&value),
-                         &size) == ERROR_SUCCESS &&
-        type == REG_DWORD)
-      original_ = value;
-  }
-  ~LogPixelsSetting() {
-    restore();
-    if (key_)
-      RegCloseKey(key_);
-  }
-  LogPixelsSetting(const LogPixelsSetting &) = delete;
-  LogPixelsSetting &operator=(const LogPixelsSetting &) = delete;
+    ~LogPixelsSetting() {
+        restore();
+        if (key_)
+            RegCloseKey(key_);
+    }
+    LogPixelsSetting(const LogPixelsSetting&) = delete;
+    LogPixelsSetting& operator=(const LogPixelsSetting&) = delete;
 
-  bool set(DWORD dpi) {
-    changed_ = key_ && RegSetValueExW(key_, kLogPixels, 0, REG_DWORD,
-                                      reinterpret_cast<const BYTE *>(&dpi),
-                                      sizeof dpi) == ERROR_SUCCESS;
-    return changed_;
-  }
-  void restore() {
-    if (!changed_)
-      return;
-    if (original_)
-      RegSetValueExW(key_, kLogPixels, 0, REG_DWORD,
-                     reinterpret_cast<const BYTE *>(&*original_),
-                     sizeof(DWORD));
-    else
-      RegDeleteValueW(key_, kLogPixels);
-    changed_ = false;
-  }
+    bool set(DWORD dpi) {
+        changed_ = key_ &&
+                   RegSetValueExW(key_, kLogPixels, 0, REG_DWORD,
+                                  reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) == ERROR_SUCCESS;
+        return changed_;
+    }
+    void restore() {
+        if (!changed_)
+            return;
+        if (original_)
+            RegSetValueExW(key_, kLogPixels, 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&*original_), sizeof(DWORD));
+        else
+            RegDeleteValueW(key_, kLogPixels);
+        changed_ = false;
+    }
 
-private:
-  HKEY key_ = nullptr;
-  std::optional<DWORD> original_;
-  bool changed_ = false;
+  private:
+    HKEY key_ = nullptr;
+    std::optional<DWORD> original_;
+    bool changed_ = false;
+};
+
+class ScopedMutex {
+  public:
+    explicit ScopedMutex(const wchar_t* name) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
+        if (mutex_)
+            WaitForSingleObject(mutex_, 60000);
+    }
+    ~ScopedMutex() {
+        if (mutex_) {
+            ReleaseMutex(mutex_);
+            CloseHandle(mutex_);
+        }
+    }
+    ScopedMutex(const ScopedMutex&) = delete;
+    ScopedMutex& operator=(const ScopedMutex&) = delete;
+
+  private:
+    HANDLE mutex_;
 };
 
 std::wstring tempFile() {
-  wchar_t folder[MAX_PATH]{}, name[MAX_PATH]{};
-  GetTempPathW(MAX_PATH, folder);
-  GetTempFileNameW(folder, L"dpi", 0, name);
-  return name;
+    wchar_t folder[MAX_PATH]{}, name[MAX_PATH]{};
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"dpi", 0, name);
+    return name;
 }
 
-std::string narrow(const std::wstring &wide) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0,
-                                 nullptr, nullptr);
-  std::string out(size > 0 ? size - 1 : 0, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), size, nullptr,
-                      nullptr);
-  return out;
+std::string narrow(const std::wstring& wide) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), size, nullptr, nullptr);
+    return out;
 }
 
 // Runs DpiSetupChild.Report at the given DPI; false when the child could not be
 // run.
-bool runChild(DWORD dpi, const std::string &variant, bool makeAwareFirst,
-              ChildReport &report) {
-  std::wstring reportPath = tempFile();
-  std::string eventName = "ZendrikDpiSetupReady" +
-                          std::to_string(GetCurrentProcessId()) + "_" +
-                          std::to_string(dpi);
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
-  if (!ready)
-    return false;
+bool runChild(DWORD dpi, const std::string& variant, bool makeAwareFirst, ChildReport& report) {
+    std::wstring reportPath = tempFile();
+    std::string eventName =
+        "ZendrikDpiSetupReady" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(dpi);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    if (!ready)
+        return false;
 
-  wchar_t program[MAX_PATH]{};
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  std::wstring commandLine =
-      L"\"" + std::wstring(program) + L"\" --gtest_filter=DpiSetupChild.Report";
-  std::string request = variant + " " + (makeAwareFirst ? "1" : "0") + " " +
-                        narrow(reportPath) + " " + eventName;
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  HANDLE nul =
-      CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  &inheritable, OPEN_EXISTING, 0, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = nul;
-  startup.hStdError = nul;
-  PROCESS_INFORMATION child{};
-  bool started = false;
-  {
-    LogPixelsSetting setting;
-    if (setting.set(dpi)) {
-      SetEnvironmentVariableA("ZENDRIK_DPI_SETUP_CHILD", request.c_str());
-      started = CreateProcessW(program, commandLine.data(), nullptr, nullptr,
-                               TRUE, 0, nullptr, nullptr, &startup, &child);
-      SetEnvironmentVariableW(kChildVariable, nullptr);
-      if (started) {
-        HANDLE waitFor[] = {ready, child.hProcess};
-        WaitForMultipleObjects(2, waitFor, FALSE, 30000);
-      }
-    }
-  } // the registry is as before from here on
-  if (nul != INVALID_HANDLE_VALUE)
-    CloseHandle(nul);
-  CloseHandle(ready);
-  if (!started)
-    return false;
-  if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0)
-    TerminateProcess(child.hProcess, 1);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
+    wchar_t program[MAX_PATH]{};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring commandLine =
+        L"\"" + std::wstring(program) + L"\" --gtest_filter=DpiSetupChild.Report";
+    std::string request =
+        variant + " " + (makeAwareFirst ? "1" : "0") + " " + narrow(reportPath) + " " + eventName;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inheritable, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = nul;
+    startup.hStdError = nul;
+    PROCESS_INFORMATION child{};
+    bool started = false;
+    {
+        // Two test runs at once must not take each other's DPI for the value to restore.
+        ScopedMutex registryTurn(L"ZendrikDpiTestLogPixels");
+        LogPixelsSetting setting;
+        if (setting.set(dpi)) {
+            SetEnvironmentVariableA("ZENDRIK_DPI_SETUP_CHILD", request.c_str());
+            started = CreateProcessW(program, commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                     nullptr, nullptr, &startup, &child);
+            SetEnvironmentVariableW(kChildVariable, nullptr);
+            if (started) {
+                HANDLE waitFor[] = {ready, child.hProcess};
+                WaitForMultipleObjects(2, waitFor, FALSE, 30000);
+            }
+        }
+    } // the registry is as before from here on
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    CloseHandle(ready);
+    if (!started)
+        return false;
+    if (WaitForSingleObject(child.hProcess, 30000) != WAIT_OBJECT_0)
+        TerminateProcess(child.hProcess, 1);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
 
-  std::ifstream in(narrow(reportPath));
-  in >> report.awareBefore >> report.awareAfter >> report.scaleX >>
-      report.scaleY >> report.alreadyDpiAware >> report.subclassResolved >>
-      report.serviceLogPixels >> report.uiFontHeight >> report.uiFontQuality >>
-      report.stockFontHeight;
-  in.ignore(1);
-  std::getline(in, report.uiFontFace);
-  std::getline(in, report.stockFontFace);
-  bool complete = !in.fail();
-  in.close();
-  DeleteFileW(reportPath.c_str());
-  return complete;
+    std::ifstream in(narrow(reportPath));
+    in >> report.awareBefore >> report.awareAfter >> report.scaleX >> report.scaleY >>
+        report.alreadyDpiAware >> report.subclassResolved >> report.serviceLogPixels >>
+        report.uiFontHeight >> report.uiFontQuality >> report.stockFontHeight;
+    in.ignore(1);
+    std::getline(in, report.uiFontFace);
+    std::getline(in, report.stockFontFace);
+    bool complete = !in.fail();
+    in.close();
+    DeleteFileW(reportPath.c_str());
+    return complete;
 }
 
 struct SetupCase {
-  const char *name;
-  DWORD dpi;
-  const char *variant;
-  bool makeAwareFirst;
-  float scale;
-  int pointsIfAwareBefore; // uiFont's point size when the process was aware
-                           // before
-  int pointsIfUnaware;     // ... and when the set-up made it aware
-  bool subclassResolved;
+    const char* name;
+    DWORD dpi;
+    const char* variant;
+    bool makeAwareFirst;
+    float scale;
+    int pointsIfAwareBefore; // uiFont's point size when the process was aware
+                             // before
+    int pointsIfUnaware;     // ... and when the set-up made it aware
+    bool subclassResolved;
 };
 
 class DpiSetup : public testing::TestWithParam<SetupCase> {};
 
 TEST_P(DpiSetup, AtScreenResolution) {
-  const SetupCase &c = GetParam();
-  ChildReport report;
-  ASSERT_TRUE(runChild(c.dpi, c.variant, c.makeAwareFirst, report));
+    const SetupCase& c = GetParam();
+    ChildReport report;
+    ASSERT_TRUE(runChild(c.dpi, c.variant, c.makeAwareFirst, report));
 
-  EXPECT_EQ(report.scaleX, c.scale);
-  EXPECT_EQ(report.scaleY, c.scale);
-  EXPECT_TRUE(report.awareAfter);
-  EXPECT_EQ(report.alreadyDpiAware, report.awareBefore);
-  EXPECT_EQ(report.subclassResolved, c.subclassResolved);
+    EXPECT_EQ(report.scaleX, c.scale);
+    EXPECT_EQ(report.scaleY, c.scale);
+    EXPECT_TRUE(report.awareAfter);
+    EXPECT_EQ(report.alreadyDpiAware, report.awareBefore);
+    EXPECT_EQ(report.subclassResolved, c.subclassResolved);
 
-  // uiFont: the stock GUI font's face at the point size of the rule, in proof
-  // quality.
-  ASSERT_GT(report.serviceLogPixels, 0);
-  int points = report.awareBefore ? c.pointsIfAwareBefore : c.pointsIfUnaware;
-  EXPECT_EQ(report.uiFontHeight, -MulDiv(points, report.serviceLogPixels, 72))
-      << "stock GUI font height " << report.stockFontHeight;
-  EXPECT_EQ(report.uiFontQuality, PROOF_QUALITY);
-  EXPECT_FALSE(report.uiFontFace.empty());
-  EXPECT_EQ(report.uiFontFace, report.stockFontFace);
+    // uiFont: the stock GUI font's face at the point size of the rule, in proof
+    // quality.
+    ASSERT_GT(report.serviceLogPixels, 0);
+    int points = report.awareBefore ? c.pointsIfAwareBefore : c.pointsIfUnaware;
+    EXPECT_EQ(report.uiFontHeight, -MulDiv(points, report.serviceLogPixels, 72))
+        << "stock GUI font height " << report.stockFontHeight;
+    EXPECT_EQ(report.uiFontQuality, PROOF_QUALITY);
+    EXPECT_FALSE(report.uiFontFace.empty());
+    EXPECT_EQ(report.uiFontFace, report.stockFontFace);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Screens, DpiSetup,
-    testing::Values(
-        SetupCase{"dpi96_shcore", 96, "shcore", false, 1.0f, 8, 8, true},
-        SetupCase{"dpi120_user32", 120, "user32", false, 1.25f, 8, 10, false},
-        // The stock font's -17 pixels at 144 DPI are 8.5 points: 8, halves to
-        // even.
-        SetupCase{"dpi144_shcore_aware", 144, "shcore", true, 1.5f, 8, 8, true},
-        // The stock font is 9 points at 110 DPI (a height of -13 pixels), and
-        // below 1.25 an aware process still multiplies: floor(9 x 1.1458) = 10.
-        SetupCase{"dpi110_user32", 110, "user32", true, 110.0f / 96.0f, 10, 10,
-                  false}),
-    [](const testing::TestParamInfo<SetupCase> &info) {
-      return info.param.name;
-    });
+    testing::Values(SetupCase{"dpi96_shcore", 96, "shcore", false, 1.0f, 8, 8, true},
+                    SetupCase{"dpi120_user32", 120, "user32", false, 1.25f, 8, 10, false},
+                    // The stock font's -17 pixels at 144 DPI are 8.5 points: 8, halves to
+                    // even.
+                    SetupCase{"dpi144_shcore_aware", 144, "shcore", true, 1.5f, 8, 8, true},
+                    // The stock font is 9 points at 110 DPI (a height of -13 pixels), and
+                    // below 1.25 an aware process still multiplies: floor(9 x 1.1458) = 10.
+                    SetupCase{"dpi110_user32", 110, "user32", true, 110.0f / 96.0f, 10, 10, false}),
+    [](const testing::TestParamInfo<SetupCase>& info) { return info.param.name; });
 
 } // namespace
