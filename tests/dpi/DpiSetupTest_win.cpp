@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -256,6 +258,10 @@ struct SetupCase {
     int pointsIfUnaware;     // ... and when the set-up made it aware
     bool subclassResolved;
 };
+
+void PrintTo(const SetupCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DpiSetup : public testing::TestWithParam<SetupCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <ostream>
 
 namespace {
 
@@ -15,6 +16,10 @@ struct ConversionCase {
     int pixels; // toPixels(value)
     int units;  // toUnits(value)
 };
+
+void PrintTo(const ConversionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ConversionRule : public testing::TestWithParam<ConversionCase> {};
 
@@ -61,6 +66,10 @@ struct PassThroughCase {
     int limited; // limitToPixels
 };
 
+void PrintTo(const PassThroughCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class PassThroughRule : public testing::TestWithParam<PassThroughCase> {};
 
 TEST_P(PassThroughRule, KeepValueAndNoLimitAreNotConverted) {
@@ -92,6 +101,10 @@ struct FontCase {
     int expected;
 };
 
+void PrintTo(const FontCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class FontSizeRule : public testing::TestWithParam<FontCase> {};
 
 TEST_P(FontSizeRule, ScalesUnlessTheSystemAlreadyDoes) {
@@ -119,6 +132,10 @@ struct StockFontCase {
     int logPixels;
     int points;
 };
+
+void PrintTo(const StockFontCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class StockFontPointSize : public testing::TestWithParam<StockFontCase> {};
 
@@ -148,6 +165,10 @@ struct VersionCase {
     DpiSetupVariant variant;
     bool followsMonitor;
 };
+
+void PrintTo(const VersionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DpiSetupChoice : public testing::TestWithParam<VersionCase> {};
 
@@ -184,6 +205,10 @@ struct DpiChangeCase {
     int percent;
 };
 
+void PrintTo(const DpiChangeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DpiChangePercent : public testing::TestWithParam<DpiChangeCase> {};
 
 TEST_P(DpiChangePercent, IsSignedWholePercent) {
@@ -209,6 +234,10 @@ struct RescaleCase {
     int percent;
     int expected;
 };
+
+void PrintTo(const RescaleCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class RescaleRule : public testing::TestWithParam<RescaleCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <string>
 #include <vector>
 
@@ -65,6 +67,10 @@ struct ScaleCase {
     int clientWidthPixels;  // a window of 200 x 100 units
     int clientHeightPixels; // after resizeScaledWindow(keep, keep, keep, 130)
 };
+
+void PrintTo(const ScaleCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ScaledWrappersAtScale : public ScaledWrappers,
                               public testing::WithParamInterface<ScaleCase> {};
@@ -217,6 +223,10 @@ struct DpiChangeCase {
     const char* name;
     std::vector<DpiMove> moves;
 };
+
+void PrintTo(const DpiChangeCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class DpiChange : public ScaledWrappers, public testing::WithParamInterface<DpiChangeCase> {};
 
