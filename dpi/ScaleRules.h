@@ -9,7 +9,7 @@ namespace dpi {
 inline constexpr int keepValue = -65535;
 
 // As a size limit of setScaledWindowBounds: no limit.
-inline constexpr int noLimit = -1;
+inline constexpr int kNoLimit = -1;
 
 // The screen resolution that 96-DPI units are laid out for.
 inline constexpr int kBaseDpi = 96;
@@ -34,7 +34,7 @@ inline int toUnitsY(int pixels, float scaleY) {
 // toPixels, except that keepValue passes through (moves and resizes).
 int toPixelsOrKeep(int units, float scale);
 
-// toPixels, except that keepValue and noLimit pass through (window size limits).
+// toPixels, except that keepValue and kNoLimit pass through (window size limits).
 int limitToPixels(int units, float scale);
 
 // The point size to load a font with, given the size the layout asks for.

@@ -38,7 +38,7 @@ std::intptr_t createScaledSplitter(int number, int x, int y, int width, int heig
 std::intptr_t openScaledWindow(int number, int x, int y, int width, int height,
                                std::u16string_view title, std::uint32_t flags, HWND owner);
 
-// keepValue passes through; setScaledWindowBounds also passes noLimit (-1) through.
+// keepValue passes through; setScaledWindowBounds also passes kNoLimit (-1) through.
 void resizeScaledWindow(int number, int x, int y, int width, int height);
 void setScaledWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int maxHeight);
 void resizeScaledControl(int number, int x, int y, int width, int height);

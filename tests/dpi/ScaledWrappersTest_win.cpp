@@ -156,7 +156,7 @@ TEST_F(ScaledWrappers, BoundsPassNoLimitThrough) {
     setScale(1.5f, 1.5f);
     openWindow(100, 60);
     // A -1 converted like a number (-2 pixels) would become a tiny largest size.
-    dpi::setScaledWindowBounds(kWindow, 50, 40, dpi::noLimit, dpi::noLimit);
+    dpi::setScaledWindowBounds(kWindow, 50, 40, dpi::kNoLimit, dpi::kNoLimit);
     dpi::resizeScaledWindow(kWindow, dpi::keepValue, dpi::keepValue, 600, 400);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 900);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 600);
@@ -164,7 +164,7 @@ TEST_F(ScaledWrappers, BoundsPassNoLimitThrough) {
     dpi::setScaledWindowBounds(kWindow, dpi::keepValue, dpi::keepValue, 300, 200);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 450);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 300);
-    dpi::setScaledWindowBounds(kWindow, 320, 220, dpi::noLimit, dpi::noLimit);
+    dpi::setScaledWindowBounds(kWindow, 320, 220, dpi::kNoLimit, dpi::kNoLimit);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 480);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 330);
 }
