@@ -5,7 +5,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
-#include <cstring>
+#include <cstdlib>
+#include <vector>
 
 namespace ui::detail {
 namespace {
@@ -133,45 +134,45 @@ bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM
 
 // A disabled button shows its image in grey at half strength.
 HBITMAP makeGreyImage(HBITMAP image) {
-    if (!image) {
+    const BitmapBits source = describe(image);
+    if (!source.alpha) {
         return nullptr;
     }
-    DIBSECTION section{};
-    if (GetObjectW(image, sizeof(section), &section) != sizeof(section) ||
-        section.dsBm.bmBitsPixel != 32 || !section.dsBm.bmBits) {
-        return nullptr;
-    }
-    const int width = section.dsBm.bmWidth;
-    const int height = std::abs(section.dsBm.bmHeight);
+    // Read and write top-down whatever the source's row order, which GetObject does not tell.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = section.dsBmih.biHeight;
+    info.bmiHeader.biWidth = source.width;
+    info.bmiHeader.biHeight = -source.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    const std::size_t count = static_cast<std::size_t>(source.width) * source.height;
+    std::vector<unsigned char> pixels(count * 4);
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, image, 0, static_cast<UINT>(source.height), pixels.data(),
+                               &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows != source.height) {
+        return nullptr;
+    }
     void* bits = nullptr;
     HBITMAP grey = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!grey || !bits) {
+        if (grey) {
+            DeleteObject(grey);
+        }
         return nullptr;
     }
-    GdiFlush();
-    const auto* from = static_cast<const unsigned char*>(section.dsBm.bmBits);
-    auto* to = static_cast<unsigned char*>(bits);
-    const std::size_t stride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
-    for (int row = 0; row < height; ++row) {
-        const unsigned char* in = from + stride * static_cast<std::size_t>(row);
-        unsigned char* out =
-            to + static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(row);
-        for (int column = 0; column < width; ++column, in += 4, out += 4) {
-            // Premultiplied: the grey level is scaled by alpha already.
-            const unsigned luminance = (in[2] * 30u + in[1] * 59u + in[0] * 11u) / 100u;
-            const auto half = static_cast<unsigned char>(luminance / 2);
-            out[0] = half;
-            out[1] = half;
-            out[2] = half;
-            out[3] = static_cast<unsigned char>(in[3] / 2);
-        }
+    auto* out = static_cast<unsigned char*>(bits);
+    for (std::size_t i = 0; i < count * 4; i += 4) {
+        // Premultiplied: the grey level is scaled by alpha already.
+        const unsigned luminance =
+            (pixels[i + 2] * 30u + pixels[i + 1] * 59u + pixels[i] * 11u) / 100u;
+        const auto half = static_cast<unsigned char>(luminance / 2);
+        out[i] = half;
+        out[i + 1] = half;
+        out[i + 2] = half;
+        out[i + 3] = static_cast<unsigned char>(pixels[i + 3] / 2);
     }
     return grey;
 }

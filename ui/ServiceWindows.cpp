@@ -31,7 +31,8 @@ void freeWindowResources(WindowRecord& window) {
 }
 
 LRESULT onSize(WindowRecord& window, WPARAM kind, LPARAM size) {
-    if (kind == SIZE_MINIMIZED || !window.opened) {
+    // Some systems report the iconic size without SIZE_MINIMIZED on the way down.
+    if (kind == SIZE_MINIMIZED || IsIconic(window.handle) || !window.opened) {
         return 0;
     }
     const int width = LOWORD(size);

@@ -1,0 +1,191 @@
+// Where an image button draws its image: the rule as arithmetic, and the pixels a real button
+// paints.
+#include "ServiceFixture.h"
+#include "ui/ImagePlacement.h"
+
+#include <uxtheme.h>
+
+#include <vector>
+
+namespace uitest {
+namespace {
+
+struct PlacementCase {
+    const char* name;
+    int clientWidth, clientHeight, imageWidth, imageHeight;
+    bool pushed, themed;
+    int x, y, clipLeft, clipTop, clipRight, clipBottom;
+};
+
+class ImagePlacementTest : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(ImagePlacementTest, CentredShiftedWhenPushedClippedToTheMargin) {
+    const PlacementCase& test = GetParam();
+    const ui::ImagePlacement placement =
+        ui::placeButtonImage(test.clientWidth, test.clientHeight, test.imageWidth, test.imageHeight,
+                             test.pushed, test.themed);
+    EXPECT_EQ(placement.x, test.x);
+    EXPECT_EQ(placement.y, test.y);
+    EXPECT_EQ(placement.clipLeft, test.clipLeft);
+    EXPECT_EQ(placement.clipTop, test.clipTop);
+    EXPECT_EQ(placement.clipRight, test.clipRight);
+    EXPECT_EQ(placement.clipBottom, test.clipBottom);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rule, ImagePlacementTest,
+    ::testing::Values(
+        PlacementCase{"SmallImageThemed", 35, 26, 16, 16, false, true, 9, 5, 4, 4, 31, 22},
+        PlacementCase{"SmallImageClassic", 35, 26, 16, 16, false, false, 9, 5, 2, 2, 33, 24},
+        PlacementCase{"PushedMovesRightAndDown", 35, 26, 16, 16, true, true, 10, 6, 4, 4, 31, 22},
+        // The Donate image is larger than its button at 96 DPI: only its middle shows.
+        PlacementCase{"LargerImageCentredWithTruncation", 36, 26, 31, 31, false, true, 2, -2, 4, 4,
+                      32, 22},
+        PlacementCase{"ScaledButton", 45, 33, 16, 16, false, false, 14, 8, 2, 2, 43, 31},
+        PlacementCase{"TinyButtonHasAnEmptyClip", 6, 6, 16, 16, false, true, -5, -5, 4, 4, 4, 4}),
+    [](const ::testing::TestParamInfo<PlacementCase>& info) { return info.param.name; });
+
+// A square of one opaque colour, in the service's bitmap format.
+HBITMAP solidImage(int size, COLORREF colour) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP image = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    auto* pixel = static_cast<unsigned char*>(bits);
+    for (int i = 0; i < size * size; ++i, pixel += 4) {
+        pixel[0] = GetBValue(colour);
+        pixel[1] = GetGValue(colour);
+        pixel[2] = GetRValue(colour);
+        pixel[3] = 255;
+    }
+    return image;
+}
+
+struct Painted {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+Painted paint(HWND button) {
+    RECT client;
+    GetClientRect(button, &client);
+    Painted painted{client.right, client.bottom, {}};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, painted.width, painted.height);
+    HGDIOBJ previous = SelectObject(memory, canvas);
+    SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    for (int y = 0; y < painted.height; ++y) {
+        for (int x = 0; x < painted.width; ++x) {
+            painted.pixels.push_back(GetPixel(memory, x, y));
+        }
+    }
+    SelectObject(memory, previous);
+    DeleteObject(canvas);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return painted;
+}
+
+RECT boundsOf(const Painted& painted, COLORREF colour) {
+    RECT bounds{painted.width, painted.height, 0, 0};
+    for (int y = 0; y < painted.height; ++y) {
+        for (int x = 0; x < painted.width; ++x) {
+            if (painted.at(x, y) == colour) {
+                bounds.left = std::min<LONG>(bounds.left, x);
+                bounds.top = std::min<LONG>(bounds.top, y);
+                bounds.right = std::max<LONG>(bounds.right, x + 1);
+                bounds.bottom = std::max<LONG>(bounds.bottom, y + 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+class ImageButtonPaintTest : public ServiceTest {
+  protected:
+    void SetUp() override {
+        ServiceTest::SetUp();
+        openTestWindow(0, 200, 100);
+    }
+};
+
+TEST_F(ImageButtonPaintTest, ImageDrawnWhereTheRuleSays) {
+    const COLORREF red = RGB(255, 0, 0);
+    ui::createImageButton(1, 5, 5, 35, 26, solidImage(16, red), 0);
+    ui::createImageButton(2, 45, 5, 36, 26, solidImage(31, red), 0);
+    for (int number : {1, 2}) {
+        HWND button = ui::controlHandle(number);
+        const bool themed = GetWindowTheme(button) != nullptr;
+        const int size = number == 1 ? 16 : 31;
+        const ui::ImagePlacement expected = ui::placeButtonImage(
+            ui::controlWidth(number), ui::controlHeight(number), size, size, false, themed);
+        const RECT bounds = boundsOf(paint(button), red);
+        EXPECT_EQ(bounds.left, std::max(expected.x, expected.clipLeft)) << number;
+        EXPECT_EQ(bounds.top, std::max(expected.y, expected.clipTop)) << number;
+        EXPECT_EQ(bounds.right, std::min(expected.x + size, expected.clipRight)) << number;
+        EXPECT_EQ(bounds.bottom, std::min(expected.y + size, expected.clipBottom)) << number;
+    }
+}
+
+TEST_F(ImageButtonPaintTest, PushedImageMovesOnePixel) {
+    const COLORREF red = RGB(255, 0, 0);
+    ui::createImageButton(1, 5, 5, 35, 26, solidImage(16, red), 0);
+    HWND button = ui::controlHandle(1);
+    const RECT released = boundsOf(paint(button), red);
+    SendMessageW(button, BM_SETSTATE, TRUE, 0);
+    const RECT pushed = boundsOf(paint(button), red);
+    EXPECT_EQ(pushed.left, released.left + 1);
+    EXPECT_EQ(pushed.top, released.top + 1);
+    EXPECT_EQ(released.left, 9);
+    EXPECT_EQ(released.top, 5);
+}
+
+TEST_F(ImageButtonPaintTest, DisabledButtonShowsItsImageGreyed) {
+    const COLORREF red = RGB(255, 0, 0);
+    ui::createImageButton(1, 5, 5, 35, 26, solidImage(16, red), 0);
+    ui::enableControl(1, false);
+    const Painted painted = paint(ui::controlHandle(1));
+    EXPECT_EQ(boundsOf(painted, red).right, 0) << "no red left";
+    const COLORREF middle = painted.at(17, 13);
+    EXPECT_EQ(GetRValue(middle), GetGValue(middle));
+    EXPECT_EQ(GetGValue(middle), GetBValue(middle));
+    ui::enableControl(1, true);
+    EXPECT_EQ(paint(ui::controlHandle(1)).at(17, 13), red);
+}
+
+TEST_F(ImageButtonPaintTest, GreyedImageKeepsItsRowOrder) {
+    // Top half red, bottom half blue: red is the brighter grey.
+    HBITMAP image = solidImage(16, RGB(255, 0, 0));
+    DIBSECTION section{};
+    GetObjectW(image, sizeof(section), &section);
+    auto* pixel = static_cast<unsigned char*>(section.dsBm.bmBits) + 16 * 8 * 4;
+    for (int i = 0; i < 16 * 8; ++i, pixel += 4) {
+        pixel[0] = 255;
+        pixel[2] = 0;
+    }
+    ui::createImageButton(1, 5, 5, 35, 26, image, 0);
+    ui::enableControl(1, false);
+    const Painted painted = paint(ui::controlHandle(1));
+    // The image spans rows 5 to 20; its top half ends at row 12.
+    EXPECT_GT(GetRValue(painted.at(17, 7)), GetRValue(painted.at(17, 18)));
+}
+
+TEST_F(ImageButtonPaintTest, ButtonWithoutImageStillWorks) {
+    ui::createImageButton(1, 5, 5, 35, 26, nullptr, 0);
+    drainEvents(30);
+    SendMessageW(ui::controlHandle(1), BM_CLICK, 0, 0);
+    const std::vector<ui::Event> events = drainEvents();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().control, 1);
+    EXPECT_EQ(events.back().type, ui::kEventLeftClick);
+}
+
+} // namespace
+} // namespace uitest

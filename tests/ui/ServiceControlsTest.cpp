@@ -1,0 +1,364 @@
+// Controls of the service: classes and styles, texts, states, list rows, fonts, colours,
+// tooltips and numbering.
+#include "ServiceFixture.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <string>
+
+namespace uitest {
+namespace {
+
+class ServiceControlsTest : public ServiceTest {
+  protected:
+    void SetUp() override {
+        ServiceTest::SetUp();
+        openTestWindow(0, 500, 400);
+    }
+};
+
+std::wstring classOf(HWND control) {
+    wchar_t name[64] = {};
+    GetClassNameW(control, name, 64);
+    return name;
+}
+
+LONG styleOf(HWND control) {
+    return GetWindowLongW(control, GWL_STYLE);
+}
+LONG exStyleOf(HWND control) {
+    return GetWindowLongW(control, GWL_EXSTYLE);
+}
+
+TEST_F(ServiceControlsTest, ControlsHaveTheirClassesAndFixedStyles) {
+    ui::createTextField(1, 0, 0, 100, 20, u"", ES_READONLY | ES_RIGHT);
+    ui::createTextField(2, 0, 25, 100, 20, u"", ui::kTextFieldNoBorder);
+    ui::createStaticText(3, 0, 50, 100, 20, u"a & b", 0);
+    ui::createTreeList(4, 110, 0, 100, 100, 0);
+    ui::createEditor(5, 220, 0, 100, 100, 0);
+    ui::createImageButton(6, 0, 80, 35, 26, nullptr, 0);
+    ui::createImageButton(7, 40, 80, 35, 26, nullptr, ui::kButtonToggle);
+
+    const HWND field = ui::controlHandle(1);
+    EXPECT_EQ(classOf(field), L"Edit");
+    EXPECT_EQ(styleOf(field) & (WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY | ES_RIGHT),
+              WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY | ES_RIGHT);
+    EXPECT_TRUE(exStyleOf(field) & WS_EX_CLIENTEDGE);
+    const HWND bare = ui::controlHandle(2);
+    EXPECT_FALSE(exStyleOf(bare) & WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(styleOf(bare) & WS_GROUP) << "the no-border flag is no style";
+    EXPECT_EQ(classOf(ui::controlHandle(3)), L"Static");
+    EXPECT_TRUE(styleOf(ui::controlHandle(3)) & SS_NOPREFIX);
+    EXPECT_EQ(classOf(ui::controlHandle(4)), L"SysTreeView32");
+    EXPECT_EQ(classOf(ui::controlHandle(5)), L"RichEdit20W");
+    EXPECT_TRUE(styleOf(ui::controlHandle(5)) & ES_MULTILINE);
+    EXPECT_TRUE(styleOf(ui::controlHandle(5)) & ES_WANTRETURN);
+    EXPECT_EQ(classOf(ui::controlHandle(6)), L"Button");
+    EXPECT_EQ(styleOf(ui::controlHandle(7)) & (BS_PUSHLIKE | BS_TYPEMASK),
+              BS_PUSHLIKE | BS_AUTOCHECKBOX);
+    for (int number = 1; number <= 7; ++number) {
+        EXPECT_EQ(GetDlgCtrlID(ui::controlHandle(number)), number);
+        EXPECT_EQ(GetParent(ui::controlHandle(number)), ui::windowHandle(0));
+        EXPECT_EQ(ui::controlWindow(number), 0);
+    }
+}
+
+TEST_F(ServiceControlsTest, EditorKeepsLineBreaksAsCarriageReturnLineFeed) {
+    ui::createEditor(5, 0, 0, 200, 100, 0);
+    const std::u16string text = u"Procedure a()\r\n  x = 1 ¤ \"q\"\r\n\r\nEndProcedure";
+    ui::setControlText(5, text);
+    EXPECT_EQ(ui::controlText(5), text);
+    ui::setControlText(5, u"");
+    EXPECT_EQ(ui::controlText(5), u"");
+}
+
+TEST_F(ServiceControlsTest, EditorHoldsMoreThanTheDefaultLimit) {
+    ui::createEditor(5, 0, 0, 200, 100, 0);
+    const std::u16string big(100000, u'x');
+    ui::setControlText(5, big);
+    EXPECT_EQ(ui::controlText(5).size(), big.size());
+}
+
+TEST_F(ServiceControlsTest, TextsReadAndWrittenExactly) {
+    ui::createTextField(1, 0, 0, 100, 20, u"initial", 0);
+    ui::createStaticText(2, 0, 25, 100, 20, u"", 0);
+    EXPECT_EQ(ui::controlText(1), u"initial");
+    ui::setControlText(1, u"Größe – ünïcödé 𝄞");
+    EXPECT_EQ(ui::controlText(1), u"Größe – ünïcödé 𝄞");
+    ui::setControlText(2, u"a & b");
+    EXPECT_EQ(ui::controlText(2), u"a & b");
+}
+
+TEST_F(ServiceControlsTest, ListRowsAddRemoveCountAndText) {
+    ui::createTreeList(4, 0, 0, 150, 200, 0);
+    EXPECT_EQ(ui::controlState(4), -1);
+    EXPECT_EQ(ui::addListRow(4, u"alpha"), 0);
+    EXPECT_EQ(ui::addListRow(4, u"beta"), 1);
+    EXPECT_EQ(ui::addListRow(4, u"gamma"), 2);
+    EXPECT_EQ(ui::listRowCount(4), 3);
+    EXPECT_EQ(ui::controlState(4), -1) << "adding selects nothing";
+    EXPECT_EQ(ui::listRowText(4, 1), u"beta");
+    ui::setListRowText(4, 1, u"when");
+    EXPECT_EQ(ui::listRowText(4, 1), u"when");
+    const std::u16string longName(1500, u'n');
+    ui::setListRowText(4, 2, longName);
+    EXPECT_EQ(ui::listRowText(4, 2), longName);
+
+    ui::setControlState(4, 1);
+    EXPECT_EQ(ui::controlState(4), 1);
+    EXPECT_EQ(ui::controlText(4), u"when");
+    ui::setControlText(4, u"renamed");
+    EXPECT_EQ(ui::listRowText(4, 1), u"renamed");
+
+    ui::removeListRow(4, 0);
+    EXPECT_EQ(ui::listRowCount(4), 2);
+    EXPECT_EQ(ui::listRowText(4, 0), u"renamed");
+    EXPECT_EQ(ui::controlState(4), 0) << "the current row stays current";
+
+    ui::removeListRow(4, 9);
+    ui::removeListRow(4, -1);
+    EXPECT_EQ(ui::listRowCount(4), 2);
+    EXPECT_EQ(ui::listRowText(4, 5), u"");
+}
+
+struct RemovalCase {
+    const char* name;
+    int rows;
+    int current;
+    int removed;
+    int expectedCurrent;
+};
+
+class RowRemovalTest : public ServiceControlsTest,
+                       public ::testing::WithParamInterface<RemovalCase> {};
+
+TEST_P(RowRemovalTest, RemovingTheCurrentRowMakesTheNextOrPreviousCurrent) {
+    const RemovalCase& test = GetParam();
+    ui::createTreeList(4, 0, 0, 150, 200, 0);
+    for (int row = 0; row < test.rows; ++row) {
+        ui::addListRow(4, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row)));
+    }
+    ui::setControlState(4, test.current);
+    ui::removeListRow(4, test.removed);
+    EXPECT_EQ(ui::controlState(4), test.expectedCurrent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RowRemovalTest,
+                         ::testing::Values(RemovalCase{"FirstGivesNext", 3, 0, 0, 0},
+                                           RemovalCase{"MiddleGivesNext", 3, 1, 1, 1},
+                                           RemovalCase{"LastGivesPrevious", 3, 2, 2, 1},
+                                           RemovalCase{"OnlyRowGivesNone", 1, 0, 0, -1},
+                                           RemovalCase{"OtherRowBeforeCurrent", 3, 2, 0, 1},
+                                           RemovalCase{"OtherRowAfterCurrent", 3, 0, 2, 0},
+                                           RemovalCase{"NoCurrentRow", 3, -1, 1, -1}),
+                         [](const ::testing::TestParamInfo<RemovalCase>& info) {
+                             return info.param.name;
+                         });
+
+TEST_F(ServiceControlsTest, ToggleStateAndEnabling) {
+    ui::createImageButton(7, 0, 0, 35, 26, nullptr, ui::kButtonToggle);
+    EXPECT_EQ(ui::controlState(7), 0);
+    ui::setControlState(7, 1);
+    EXPECT_EQ(ui::controlState(7), 1);
+    // A user's click flips it.
+    SendMessageW(ui::controlHandle(7), BM_CLICK, 0, 0);
+    EXPECT_EQ(ui::controlState(7), 0);
+    ui::enableControl(7, false);
+    EXPECT_FALSE(ui::controlEnabled(7));
+    ui::enableControl(7, true);
+    EXPECT_TRUE(ui::controlEnabled(7));
+}
+
+struct FontCase {
+    const char* name;
+    int points;
+    std::uint32_t flags;
+    LONG weight;
+    BYTE italic;
+    BYTE underline;
+    BYTE strikeOut;
+    BYTE quality;
+};
+
+class FontTest : public ServiceControlsTest, public ::testing::WithParamInterface<FontCase> {};
+
+TEST_P(FontTest, HeightFromPointsAndTheScreensDpiReadAtStart) {
+    const FontCase& test = GetParam();
+    const std::intptr_t handle = ui::loadFont(2, u"Courier New", test.points, test.flags);
+    ASSERT_NE(handle, 0);
+    HFONT font = reinterpret_cast<HFONT>(handle);
+    EXPECT_EQ(font, ui::fontHandle(2));
+    LOGFONTW description{};
+    ASSERT_EQ(GetObjectW(font, sizeof(description), &description),
+              static_cast<int>(sizeof(description)));
+    EXPECT_EQ(description.lfHeight, -MulDiv(test.points, ui::screenLogPixelsY(), 72));
+    EXPECT_EQ(description.lfWeight, test.weight);
+    EXPECT_EQ(description.lfItalic, test.italic);
+    EXPECT_EQ(description.lfUnderline, test.underline);
+    EXPECT_EQ(description.lfStrikeOut, test.strikeOut);
+    EXPECT_EQ(description.lfQuality, test.quality);
+    EXPECT_EQ(std::wstring(description.lfFaceName), L"Courier New");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flags, FontTest,
+    ::testing::Values(
+        FontCase{"Plain10", 10, 0, FW_NORMAL, 0, 0, 0, DEFAULT_QUALITY},
+        FontCase{"Bold8", 8, ui::kFontBold, 700, 0, 0, 0, DEFAULT_QUALITY},
+        FontCase{"Italic9", 9, ui::kFontItalic, FW_NORMAL, 1, 0, 0, DEFAULT_QUALITY},
+        FontCase{"Underline11", 11, ui::kFontUnderline, FW_NORMAL, 0, 1, 0, DEFAULT_QUALITY},
+        FontCase{"StrikeOut12", 12, ui::kFontStrikeOut, FW_NORMAL, 0, 0, 1, DEFAULT_QUALITY},
+        FontCase{"ProofQuality13", 13, ui::kFontProofQuality, FW_NORMAL, 0, 0, 0, PROOF_QUALITY},
+        FontCase{"All7", 7, 0x31C, 700, 1, 1, 1, PROOF_QUALITY}),
+    [](const ::testing::TestParamInfo<FontCase>& info) { return info.param.name; });
+
+TEST_F(ServiceControlsTest, DefaultFontGoesToControlsCreatedAfterwards) {
+    ui::createTextField(1, 0, 0, 100, 20, u"before", 0);
+    HFONT font = reinterpret_cast<HFONT>(ui::loadFont(3, u"Tahoma", 14, ui::kFontBold));
+    ui::setControlFont(-1, font);
+    ui::createTextField(2, 0, 25, 100, 20, u"after", 0);
+    ui::createTreeList(4, 0, 50, 100, 100, 0);
+    EXPECT_NE(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(1), WM_GETFONT, 0, 0)), font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(2), WM_GETFONT, 0, 0)), font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(4), WM_GETFONT, 0, 0)), font);
+    ui::setControlFont(1, font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(1), WM_GETFONT, 0, 0)), font);
+}
+
+TEST_F(ServiceControlsTest, ChosenFontNumber) {
+    const auto number = static_cast<int>(ui::loadFont(ui::kChooseNumber, u"Arial", 9, 0));
+    EXPECT_NE(number, 0);
+    EXPECT_NE(ui::fontHandle(number), nullptr);
+}
+
+TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
+    ui::createTextField(1, 0, 0, 100, 20, u"", 0);
+    ui::createTextField(2, 0, 25, 100, 20, u"", ES_READONLY);
+    ui::setControlTextColor(1, RGB(200, 10, 20));
+    ui::setControlBackColor(1, RGB(1, 2, 3));
+    ui::setControlTextColor(2, RGB(9, 8, 7));
+    ui::setControlBackColor(2, RGB(40, 50, 60));
+
+    HDC dc = GetDC(ui::windowHandle(0));
+    HWND window = ui::windowHandle(0);
+    const auto brush1 =
+        reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                              reinterpret_cast<LPARAM>(ui::controlHandle(1))));
+    EXPECT_EQ(GetTextColor(dc), RGB(200, 10, 20));
+    EXPECT_EQ(GetBkColor(dc), RGB(1, 2, 3));
+    LOGBRUSH brushColour{};
+    GetObjectW(brush1, sizeof(brushColour), &brushColour);
+    EXPECT_EQ(brushColour.lbColor, RGB(1, 2, 3));
+
+    // A read-only field asks with the static message.
+    const auto brush2 = reinterpret_cast<HBRUSH>(
+        SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(ui::controlHandle(2))));
+    EXPECT_EQ(GetTextColor(dc), RGB(9, 8, 7));
+    GetObjectW(brush2, sizeof(brushColour), &brushColour);
+    EXPECT_EQ(brushColour.lbColor, RGB(40, 50, 60));
+    ReleaseDC(window, dc);
+}
+
+TEST_F(ServiceControlsTest, ListAndEditorColours) {
+    ui::createTreeList(4, 0, 0, 100, 100, 0);
+    ui::createEditor(5, 110, 0, 100, 100, 0);
+    ui::setControlTextColor(4, RGB(1, 2, 3));
+    ui::setControlBackColor(4, RGB(4, 5, 6));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(ui::controlHandle(4), TVM_GETTEXTCOLOR, 0, 0)),
+              RGB(1, 2, 3));
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(ui::controlHandle(4), TVM_GETBKCOLOR, 0, 0)),
+              RGB(4, 5, 6));
+    ui::setControlText(5, u"coloured");
+    ui::setControlTextColor(5, RGB(7, 8, 9));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(ui::controlHandle(5), EM_GETCHARFORMAT, SCF_SELECTION,
+                 reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.crTextColor, RGB(7, 8, 9));
+}
+
+TEST_F(ServiceControlsTest, OneSharedTooltipForAllControls) {
+    ui::createImageButton(1, 0, 0, 35, 26, nullptr, 0);
+    ui::createImageButton(2, 40, 0, 35, 26, nullptr, 0);
+    ui::setControlTooltip(1, u" New Shortcut (Ctrl+N) ");
+    ui::setControlTooltip(2, u" Save & close ");
+    ui::setControlTooltip(1, u" New Shortcut (Ctrl+N) "); // again: replaced, not added
+
+    HWND tooltip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+    DWORD process = 0;
+    while (tooltip) {
+        GetWindowThreadProcessId(tooltip, &process);
+        if (process == GetCurrentProcessId()) {
+            break;
+        }
+        tooltip = FindWindowExW(nullptr, tooltip, TOOLTIPS_CLASSW, nullptr);
+    }
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);
+    EXPECT_TRUE(GetWindowLongW(tooltip, GWL_STYLE) & TTS_NOPREFIX);
+    EXPECT_TRUE(GetWindowLongW(tooltip, GWL_STYLE) & TTS_ALWAYSTIP);
+    EXPECT_TRUE(GetWindowLongW(tooltip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    wchar_t text[80] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = ui::windowHandle(0);
+    tool.uId = reinterpret_cast<UINT_PTR>(ui::controlHandle(2));
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(std::wstring(text), L" Save & close ");
+}
+
+TEST_F(ServiceControlsTest, FocusIsReadAndGiven) {
+    ui::createTextField(1, 0, 0, 100, 20, u"", 0);
+    ui::createEditor(2, 0, 25, 100, 100, 0);
+    ui::focusControl(2);
+    EXPECT_EQ(ui::focusedControl(), 2);
+    ui::focusControl(1);
+    EXPECT_EQ(ui::focusedControl(), 1);
+    SetFocus(ui::windowHandle(0));
+    EXPECT_EQ(ui::focusedControl(), -1);
+}
+
+TEST_F(ServiceControlsTest, ResizeAndMeasureKeepingValues) {
+    ui::createTextField(1, 10, 20, 100, 21, u"", 0);
+    ui::resizeControl(1, ui::kKeepValue, 40, ui::kKeepValue, 30);
+    EXPECT_EQ(ui::controlWidth(1), 100);
+    EXPECT_EQ(ui::controlHeight(1), 30);
+    RECT bounds;
+    GetWindowRect(ui::controlHandle(1), &bounds);
+    MapWindowPoints(nullptr, ui::windowHandle(0), reinterpret_cast<POINT*>(&bounds), 2);
+    EXPECT_EQ(bounds.left, 10);
+    EXPECT_EQ(bounds.top, 40);
+}
+
+TEST_F(ServiceControlsTest, NumbersChosenReusedAndUnknown) {
+    const auto chosen =
+        static_cast<int>(ui::createTextField(ui::kChooseNumber, 0, 0, 50, 20, u"label", 0));
+    // Numbers the program picks itself later stay free: the chosen ones lie far above them.
+    EXPECT_GE(chosen, 0x10000);
+    EXPECT_EQ(ui::controlText(chosen), u"label");
+    EXPECT_NE(ui::createTextField(1, 0, 0, 50, 20, u"first", 0), 0);
+    HWND old = ui::controlHandle(1);
+    EXPECT_NE(ui::createTextField(1, 0, 0, 50, 20, u"second", 0), 0);
+    EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(ui::controlText(1), u"second");
+
+    ui::freeControl(1);
+    EXPECT_FALSE(ui::isControl(1));
+    EXPECT_EQ(ui::controlHandle(99), nullptr);
+    ui::setControlText(99, u"x");
+    ui::setControlState(99, 1);
+    ui::resizeControl(99, 1, 1, 1, 1);
+    ui::setControlTooltip(99, u"x");
+    ui::focusControl(99);
+    EXPECT_EQ(ui::controlText(99), u"");
+    EXPECT_EQ(ui::listRowCount(99), 0);
+    EXPECT_EQ(ui::addListRow(chosen, u"not a list"), -1);
+    EXPECT_EQ(ui::createSplitter(5, 0, 0, 10, 10, chosen, 99, 0), 0);
+}
+
+} // namespace
+} // namespace uitest

@@ -1,0 +1,142 @@
+// The splitter's layout rule, as arithmetic and on a real splitter with its two panes.
+#include "ServiceFixture.h"
+#include "ui/SplitterLayout.h"
+
+namespace uitest {
+namespace {
+
+struct LayoutCase {
+    const char* name;
+    int setSpace;    // the space when the position was set
+    int setPosition; // the position set
+    int space;       // the space when laid out
+    int firstMinimum;
+    int secondMinimum;
+    int expectedFirst;
+    int expectedSecond;
+};
+
+class SplitterLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(SplitterLayoutTest, SecondPaneFollowsTheRatioThenTheMinimums) {
+    const LayoutCase& test = GetParam();
+    const ui::SplitterPanes panes =
+        ui::layoutSplitterPanes(test.space, ui::splitterRatioFor(test.setSpace, test.setPosition),
+                                test.firstMinimum, test.secondMinimum);
+    EXPECT_EQ(panes.first, test.expectedFirst);
+    EXPECT_EQ(panes.second, test.expectedSecond);
+}
+
+// The manager's splitter: 630 wide less the 4-pixel bar, separator at 156.
+INSTANTIATE_TEST_SUITE_P(
+    Rule, SplitterLayoutTest,
+    ::testing::Values(LayoutCase{"SameSizeGivesThePositionBack", 626, 156, 626, 116, 76, 156, 470},
+                      LayoutCase{"WiderGrowsTheSecondInProportion", 626, 156, 896, 116, 76, 224,
+                                 672},
+                      LayoutCase{"NarrowerShrinksIt", 626, 156, 436, 116, 76, 116, 320},
+                      LayoutCase{"SecondRaisedToItsMinimum", 626, 600, 626, 116, 76, 550, 76},
+                      LayoutCase{"FirstMinimumWinsOverSecond", 626, 156, 150, 116, 76, 116, 34},
+                      LayoutCase{"FirstLargerThanTheSpace", 626, 156, 80, 116, 76, 116, 0},
+                      LayoutCase{"NoMinimums", 100, 25, 200, 0, 0, 50, 150},
+                      LayoutCase{"PositionBeyondTheSpace", 100, 150, 100, 0, 0, 100, 0},
+                      LayoutCase{"NegativePosition", 100, -20, 100, 0, 0, 0, 100},
+                      LayoutCase{"EmptySpace", 0, 10, 0, 0, 0, 0, 0},
+                      LayoutCase{"RoundsTheSecondDown", 3, 1, 10, 0, 0, 4, 6}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
+
+TEST(SplitterLayoutSweep, SettingAndLayingOutAtTheSameSizeIsExact) {
+    for (int space = 1; space <= 700; ++space) {
+        for (int position = 0; position <= space; position += 7) {
+            const ui::SplitterPanes panes =
+                ui::layoutSplitterPanes(space, ui::splitterRatioFor(space, position), 0, 0);
+            ASSERT_EQ(panes.first, position) << "space " << space;
+        }
+    }
+}
+
+class SplitterControlTest : public ServiceTest {
+  protected:
+    void SetUp() override {
+        ServiceTest::SetUp();
+        openTestWindow(0, 640, 400);
+        ui::createTreeList(5, 5, 36, 115, 359, 0);
+        ui::createEditor(8, 125, 36, 510, 359, 0);
+        ui::createSplitter(7, 5, 36, 630, 359, 5, 8, ui::kSplitterVertical);
+    }
+
+    static RECT paneRect(int control) {
+        RECT bounds;
+        HWND handle = ui::controlHandle(control);
+        GetWindowRect(handle, &bounds);
+        MapWindowPoints(nullptr, GetParent(handle), reinterpret_cast<POINT*>(&bounds), 2);
+        return bounds;
+    }
+};
+
+TEST_F(SplitterControlTest, PanesTakeTheirPlacesFromTheSplitter) {
+    ui::setControlState(7, 156);
+    ui::setControlAttribute(7, ui::kSplitterFirstMinimum, 116);
+    ui::setControlAttribute(7, ui::kSplitterSecondMinimum, 76);
+    EXPECT_EQ(ui::controlState(7), 156);
+    EXPECT_EQ(ui::controlAttribute(7, ui::kSplitterFirstMinimum), 116);
+    EXPECT_EQ(GetParent(ui::controlHandle(5)), ui::controlHandle(7));
+
+    RECT list = paneRect(5);
+    RECT editor = paneRect(8);
+    EXPECT_EQ(list.left, 0);
+    EXPECT_EQ(list.right, 156);
+    EXPECT_EQ(list.bottom - list.top, 359);
+    EXPECT_EQ(editor.left, 160);
+    EXPECT_EQ(editor.right, 630);
+
+    // Resized like the manager's window: the editor grows in proportion.
+    ui::resizeControl(7, ui::kKeepValue, ui::kKeepValue, 900, 500);
+    list = paneRect(5);
+    editor = paneRect(8);
+    EXPECT_EQ(editor.right - editor.left, 672);
+    EXPECT_EQ(list.right, 224);
+    EXPECT_EQ(editor.bottom - editor.top, 500);
+    EXPECT_EQ(ui::controlState(7), 224);
+
+    // Shrunk below what both minimums need: the list keeps its minimum.
+    ui::resizeControl(7, ui::kKeepValue, ui::kKeepValue, 150, ui::kKeepValue);
+    EXPECT_EQ(paneRect(5).right, 116);
+}
+
+TEST_F(SplitterControlTest, DraggingTheBarStoresANewRatio) {
+    ui::setControlState(7, 156);
+    ui::setControlAttribute(7, ui::kSplitterFirstMinimum, 116);
+    ui::setControlAttribute(7, ui::kSplitterSecondMinimum, 76);
+    HWND splitter = ui::controlHandle(7);
+
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(157, 100));
+    SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(301, 100));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(301, 100));
+    EXPECT_EQ(ui::controlState(7), 300);
+    EXPECT_EQ(paneRect(8).left, 304);
+
+    // Dragging never goes past a minimum.
+    SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(301, 100));
+    SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 100));
+    SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, 100));
+    EXPECT_EQ(ui::controlState(7), 116);
+
+    // The ratio of the drag holds when the splitter is resized.
+    ui::resizeControl(7, ui::kKeepValue, ui::kKeepValue, 630 + 626, ui::kKeepValue);
+    EXPECT_EQ(paneRect(8).right - paneRect(8).left, 2 * (626 - 116));
+}
+
+TEST_F(SplitterControlTest, PaneNotificationsStillBecomeEvents) {
+    ui::addListRow(5, u"alpha");
+    ui::addListRow(5, u"beta");
+    drainEvents(30);
+    SendMessageW(ui::controlHandle(8), WM_CHAR, 'z', 1);
+    bool editorChange = false;
+    for (const ui::Event& event : drainEvents()) {
+        editorChange |= event.control == 8 && event.type == ui::kEventChange;
+    }
+    EXPECT_TRUE(editorChange);
+}
+
+} // namespace
+} // namespace uitest
