@@ -471,6 +471,14 @@ void resizeControl(int number, int x, int y, int width, int height) {
     const int newWidth = width == kKeepValue ? bounds.right - bounds.left : std::max(width, 0);
     const int newHeight = height == kKeepValue ? bounds.bottom - bounds.top : std::max(height, 0);
     SetWindowPos(handle, nullptr, left, top, newWidth, newHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    // A splitter's pane keeps the place its splitter gives it.
+    for (auto& [splitterNumber, splitter] : service().controls) {
+        if (splitter.kind == ControlKind::Splitter &&
+            (splitter.splitter.first == number || splitter.splitter.second == number)) {
+            layoutSplitter(splitter);
+            break;
+        }
+    }
 }
 
 int controlWidth(int number) {

@@ -78,5 +78,54 @@ TEST_F(ProgramCommandLineTest, NothingToStartFails) {
     EXPECT_FALSE(ui::startProgram(u"C:\\no such folder\\no such program.exe"));
 }
 
+struct SeenBox {
+    bool found = false;
+    HWND owner = nullptr;
+    std::wstring caption;
+    std::wstring text;
+};
+SeenBox seenBox;
+
+BOOL CALLBACK findMessageBox(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (std::wstring(className) != L"#32770") {
+        return TRUE;
+    }
+    wchar_t text[256] = {};
+    seenBox.found = true;
+    seenBox.owner = GetWindow(window, GW_OWNER);
+    GetWindowTextW(window, text, 256);
+    seenBox.caption = text;
+    GetDlgItemTextW(window, 0xFFFF, text, 256); // the message's static control
+    seenBox.text = text;
+    PostMessageW(window, WM_COMMAND, IDNO, 0);
+    return FALSE;
+}
+
+void CALLBACK answerMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), findMessageBox, 0);
+    if (seenBox.found) {
+        KillTimer(nullptr, timer);
+    }
+}
+
+class MessageBoxTest : public ServiceTest {};
+
+TEST_F(MessageBoxTest, OwnedByTheProgramsWindowInFrontAndAnswered) {
+    HWND window = openTestWindow(0, 300, 200, true);
+    seenBox = SeenBox{};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, answerMessageBox);
+    const int answer = ui::messageBox(u"Zendrik v1.03 (by Ombrel)", u"Delete Shortcut [ if ]?",
+                                      MB_YESNO | MB_ICONEXCLAMATION);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(answer, IDNO);
+    ASSERT_TRUE(seenBox.found);
+    EXPECT_EQ(seenBox.owner, window);
+    EXPECT_EQ(seenBox.caption, L"Zendrik v1.03 (by Ombrel)");
+    EXPECT_EQ(seenBox.text, L"Delete Shortcut [ if ]?");
+    EXPECT_TRUE(IsWindowEnabled(window)) << "the owner is enabled again afterwards";
+}
+
 } // namespace
 } // namespace uitest

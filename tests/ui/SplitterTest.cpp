@@ -126,6 +126,16 @@ TEST_F(SplitterControlTest, DraggingTheBarStoresANewRatio) {
     EXPECT_EQ(paneRect(8).right - paneRect(8).left, 2 * (626 - 116));
 }
 
+TEST_F(SplitterControlTest, PanesCannotBeMovedOutOfTheirPlaces) {
+    ui::setControlState(7, 156);
+    ui::resizeControl(5, 40, 40, 20, 20); // as a DPI change re-scales every control
+    const RECT list = paneRect(5);
+    EXPECT_EQ(list.left, 0);
+    EXPECT_EQ(list.top, 0);
+    EXPECT_EQ(list.right, 156);
+    EXPECT_EQ(list.bottom, 359);
+}
+
 TEST_F(SplitterControlTest, PaneNotificationsStillBecomeEvents) {
     ui::addListRow(5, u"alpha");
     ui::addListRow(5, u"beta");
