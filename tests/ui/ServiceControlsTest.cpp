@@ -64,6 +64,15 @@ TEST_F(ServiceControlsTest, ControlsHaveTheirClassesAndFixedStyles) {
     }
 }
 
+TEST_F(ServiceControlsTest, ButtonsAreThoseOfCommonControlsVersion6) {
+    // The program's manifest (linked into this test program too) asks for version 6; only its
+    // buttons know their ideal size.
+    ui::createImageButton(1, 0, 0, 35, 26, nullptr, 0);
+    SIZE ideal{};
+    EXPECT_TRUE(
+        SendMessageW(ui::controlHandle(1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+}
+
 TEST_F(ServiceControlsTest, EditorKeepsLineBreaksAsCarriageReturnLineFeed) {
     ui::createEditor(5, 0, 0, 200, 100, 0);
     const std::u16string text = u"Procedure a()\r\n  x = 1 ¤ \"q\"\r\n\r\nEndProcedure";
