@@ -149,7 +149,16 @@ void dpiSetupShcore() {
         }
         computeScale();
     }
-    resolveSubclassFunctions();
+    // Looking the functions up loads comctl32, which a start that opens no window never
+    // needs; the first scaled window does it.
+    scaleState().subclassWanted = true;
+}
+
+bool ensureSubclassFunctions() {
+    ScaleState& state = scaleState();
+    if (state.subclassWanted && !state.subclassFunctions.resolved())
+        resolveSubclassFunctions();
+    return state.subclassFunctions.resolved();
 }
 
 // The reference to comctl32 is kept for the whole run: the entry points must stay valid for

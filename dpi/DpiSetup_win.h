@@ -31,6 +31,8 @@ struct ScaleState {
     bool alreadyDpiAware = false;
     HFONT uiFont = nullptr;
     SubclassFunctions subclassFunctions;
+    // Set by the shcore variant; the functions are looked up when the first window opens.
+    bool subclassWanted = false;
     // Read from the system on first use unless start-up sets it (setWindowsVersion).
     WindowsVersion windowsVersion;
     bool windowsVersionKnown = false;
@@ -55,6 +57,9 @@ void runDpiSetup(DpiSetupVariant variant);
 // Looks up SetWindowSubclass, RemoveWindowSubclass and DefSubclassProc of comctl32; the last step
 // of dpiSetupShcore.
 void resolveSubclassFunctions();
+// Resolves the subclass functions on first need when the set-up asked for them; true when
+// they are there.
+bool ensureSubclassFunctions();
 
 // fontSizeRule with the process's scaleY, awareness and Windows version.
 int fontSizeRule(int points);

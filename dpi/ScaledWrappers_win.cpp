@@ -155,7 +155,7 @@ std::intptr_t openScaledWindow(int number, int x, int y, int width, int height,
 
     const ScaleState& state = scaleState();
     WindowsVersion version = windowsVersion();
-    if (!followsMonitorDpi(version.major, version.minor) || !state.subclassFunctions.resolved())
+    if (!followsMonitorDpi(version.major, version.minor) || !ensureSubclassFunctions())
         return result;
     HWND window = ui::windowHandle(windowNumber);
     if (!window)

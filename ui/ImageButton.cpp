@@ -1,9 +1,9 @@
 // The image button's drawing: the button draws its frame, the service draws the image on top.
 #include "ui/ImagePlacement.h"
 #include "ui/ServiceState.h"
+#include "ui/CommonControls.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <cstdlib>
 #include <vector>
@@ -66,7 +66,7 @@ void paintButton(ControlRecord& button, HWND handle, HDC target) {
     HBITMAP canvas = CreateCompatibleBitmap(target, width, height);
     HGDIOBJ previousCanvas = SelectObject(memory, canvas);
     FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
-    DefSubclassProc(handle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+    defSubclassProc(handle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
                     PRF_CLIENT | PRF_ERASEBKGND);
 
     const bool enabled = IsWindowEnabled(handle) != FALSE;
@@ -74,7 +74,7 @@ void paintButton(ControlRecord& button, HWND handle, HDC target) {
     if (image) {
         const BitmapBits bits = describe(image);
         const bool pushed = (SendMessageW(handle, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-        const bool themed = GetWindowTheme(handle) != nullptr;
+        const bool themed = windowIsThemed(handle);
         const ImagePlacement placement =
             placeButtonImage(width, height, bits.width, bits.height, pushed, themed);
         const int saved = SaveDC(memory);
@@ -124,7 +124,7 @@ bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_MOUSELEAVE:
-        result = DefSubclassProc(handle, message, wParam, lParam);
+        result = defSubclassProc(handle, message, wParam, lParam);
         InvalidateRect(handle, nullptr, FALSE);
         return true;
     default:

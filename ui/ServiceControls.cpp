@@ -1,6 +1,7 @@
 // Controls: creation with their fixed classes and styles, their operations, and the
 // notifications that become control events.
 #include "ui/ServiceState.h"
+#include "ui/CommonControls.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -126,8 +127,8 @@ LRESULT CALLBACK controlSubclassProc(HWND handle, UINT message, WPARAM wParam, L
     try {
         if (message == WM_NCDESTROY) {
             forgetControl(handle);
-            RemoveWindowSubclass(handle, controlSubclassProc, 0);
-            return DefSubclassProc(handle, message, wParam, lParam);
+            removeWindowSubclass(handle, controlSubclassProc, 0);
+            return defSubclassProc(handle, message, wParam, lParam);
         }
         ControlRecord* control = findControlByHandle(handle);
         if (control && control->kind == ControlKind::ImageButton) {
@@ -138,7 +139,7 @@ LRESULT CALLBACK controlSubclassProc(HWND handle, UINT message, WPARAM wParam, L
         }
     } catch (...) {
     }
-    return DefSubclassProc(handle, message, wParam, lParam);
+    return defSubclassProc(handle, message, wParam, lParam);
 }
 
 struct NewControl {
@@ -329,7 +330,7 @@ bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 void attachControlSubclass(ControlRecord& control) {
-    SetWindowSubclass(control.handle, controlSubclassProc, 0, 0);
+    setWindowSubclass(control.handle, controlSubclassProc, 0, 0);
 }
 
 } // namespace ui::detail

@@ -1,5 +1,6 @@
 // Start and common end of the service, and the look-ups of its tables.
 #include "ui/ServiceState.h"
+#include "ui/CommonControls.h"
 
 #include <commctrl.h>
 
@@ -62,9 +63,6 @@ void startService() {
         }
         ReleaseDC(nullptr, screen);
     }
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&classes);
-    registerSplitterClass();
     state.started = true;
 }
 
@@ -123,7 +121,7 @@ void endService() {
         UnregisterClassW(name.c_str(), instance);
     }
     state.registeredClasses.clear();
-    unregisterSplitterClass();
+    releaseControlClasses();
 
     for (auto& [number, font] : state.fonts) {
         DeleteObject(font);

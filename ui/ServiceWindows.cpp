@@ -1,5 +1,6 @@
 // Top-level windows: a class of their own each, the shared window procedure, size and bounds.
 #include "ui/ServiceState.h"
+#include "ui/CommonControls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -214,6 +215,7 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
     if (!state.started) {
         startService();
     }
+    prepareControlClasses();
     const bool chosen = number == kChooseNumber;
     if (chosen) {
         number = chooseNumber(state.windows);

@@ -211,8 +211,9 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     const std::wstring tool = toolFolder + L"\\Zendrik.exe";
     ASSERT_TRUE(CopyFileW(program.c_str(), tool.c_str(), FALSE));
     const std::wstring preferences = toolFolder + L"\\Zendrik.pref";
-    if (c.preferences)
+    if (c.preferences) {
         ASSERT_TRUE(writeBytes(preferences, c.preferences));
+    }
 
     std::optional<NamedMutex> lock;
     if (c.holdExpansionLock)

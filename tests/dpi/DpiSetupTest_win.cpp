@@ -82,6 +82,7 @@ void DpiSetupChild::TestBody() {
         CloseHandle(ready);
     }
 
+    dpi::ensureSubclassFunctions(); // what the first scaled window does
     const dpi::ScaleState& state = dpi::scaleState();
     report.awareAfter = IsProcessDPIAware();
     LOGFONTW uiFont{}, stockFont{};

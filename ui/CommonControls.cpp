@@ -1,0 +1,93 @@
+#include "ui/CommonControls.h"
+
+#include "ui/ServiceState.h"
+
+namespace ui {
+
+namespace {
+
+using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+using SetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
+using RemoveWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
+using DefSubclassProcFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
+using GetWindowThemeFunction = HTHEME(WINAPI*)(HWND);
+
+struct Libraries {
+    bool tried = false;
+    bool splitterRegistered = false;
+    // Both stay loaded for the rest of the run: the control classes and subclass entry
+    // points live in them.
+    HMODULE comctl32 = nullptr;
+    HMODULE uxtheme = nullptr;
+    SetWindowSubclassFunction setWindowSubclass = nullptr;
+    RemoveWindowSubclassFunction removeWindowSubclass = nullptr;
+    DefSubclassProcFunction defSubclassProc = nullptr;
+    GetWindowThemeFunction getWindowTheme = nullptr;
+};
+
+Libraries& libraries() {
+    static Libraries loaded;
+    return loaded;
+}
+
+template <typename Function> Function entry(HMODULE library, const char* name) {
+    return library
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
+               : nullptr;
+}
+
+} // namespace
+
+bool prepareControlClasses() {
+    Libraries& loaded = libraries();
+    if (!loaded.tried) {
+        loaded.tried = true;
+        loaded.comctl32 = LoadLibraryW(L"comctl32.dll");
+        if (auto init =
+                entry<InitCommonControlsExFunction>(loaded.comctl32, "InitCommonControlsEx")) {
+            INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+            init(&classes);
+        }
+        loaded.setWindowSubclass =
+            entry<SetWindowSubclassFunction>(loaded.comctl32, "SetWindowSubclass");
+        loaded.removeWindowSubclass =
+            entry<RemoveWindowSubclassFunction>(loaded.comctl32, "RemoveWindowSubclass");
+        loaded.defSubclassProc = entry<DefSubclassProcFunction>(loaded.comctl32, "DefSubclassProc");
+        loaded.uxtheme = LoadLibraryW(L"uxtheme.dll");
+        loaded.getWindowTheme = entry<GetWindowThemeFunction>(loaded.uxtheme, "GetWindowTheme");
+    }
+    if (!loaded.splitterRegistered)
+        loaded.splitterRegistered = detail::registerSplitterClass();
+    return loaded.comctl32 != nullptr;
+}
+
+void releaseControlClasses() {
+    Libraries& loaded = libraries();
+    if (loaded.splitterRegistered)
+        detail::unregisterSplitterClass();
+    loaded.splitterRegistered = false;
+}
+
+BOOL setWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) {
+    const Libraries& loaded = libraries();
+    return loaded.setWindowSubclass ? loaded.setWindowSubclass(window, procedure, id, data) : FALSE;
+}
+
+BOOL removeWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) {
+    const Libraries& loaded = libraries();
+    return loaded.removeWindowSubclass ? loaded.removeWindowSubclass(window, procedure, id) : FALSE;
+}
+
+LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Without the library no subclass was ever installed and this is never reached from one.
+    const Libraries& loaded = libraries();
+    return loaded.defSubclassProc ? loaded.defSubclassProc(window, message, wParam, lParam)
+                                  : DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool windowIsThemed(HWND window) {
+    const Libraries& loaded = libraries();
+    return loaded.getWindowTheme && loaded.getWindowTheme(window) != nullptr;
+}
+
+} // namespace ui
