@@ -112,7 +112,6 @@ std::intptr_t toolWindowHandle(const wchar_t* variable) {
 // without a compatibility manifest.
 void setUpDpi() {
     const dpi::WindowsVersion version = dpi::windowsVersion();
-    dpi::setWindowsVersion(version.major, version.minor);
     dpi::runDpiSetup(dpi::chooseDpiSetup(version.major, version.minor));
 }
 
