@@ -64,7 +64,7 @@ void setItemText(const ControlRecord& list, HTREEITEM item, std::u16string_view 
     if (!item) {
         return;
     }
-    std::wstring wide = wideText(text);
+    std::wstring wide = text::toWide(text);
     TVITEMW change{};
     change.mask = TVIF_TEXT | TVIF_HANDLE;
     change.hItem = item;
@@ -164,7 +164,7 @@ std::intptr_t createControl(int number, const NewControl& spec, int x, int y, in
     } else if (findControl(number)) {
         freeControl(number);
     }
-    const std::wstring caption = wideText(text);
+    const std::wstring caption = text::toWide(text);
     HWND handle = nullptr;
     {
         QuietChanges quiet; // the initial text is the program's, not the user's
@@ -533,7 +533,7 @@ void setControlText(int number, std::u16string_view text) {
         setItemText(*control, rowItem(*control, currentRow(*control)), text);
         return;
     }
-    const std::wstring wide = wideText(text);
+    const std::wstring wide = text::toWide(text);
     QuietChanges quiet;
     SendMessageW(control->handle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
@@ -615,7 +615,7 @@ void setControlTooltip(int number, std::u16string_view text) {
     if (!tooltip) {
         return;
     }
-    std::wstring wide = wideText(text);
+    std::wstring wide = text::toWide(text);
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE; // understood by every comctl32 version
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -695,7 +695,7 @@ int addListRow(int number, std::u16string_view text) {
     if (!list || list->kind != ControlKind::TreeList) {
         return -1;
     }
-    std::wstring wide = wideText(text);
+    std::wstring wide = text::toWide(text);
     TVINSERTSTRUCTW insert{};
     insert.hParent = TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;

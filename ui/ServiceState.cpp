@@ -39,10 +39,6 @@ HWND topLevelOf(HWND control) {
     return GetAncestor(control, GA_ROOT);
 }
 
-std::wstring wideText(std::u16string_view text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
-
 } // namespace ui::detail
 
 namespace ui {

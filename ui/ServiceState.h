@@ -3,6 +3,7 @@
 
 #include "ui/SplitterLayout.h"
 #include "ui/WindowService.h"
+#include "store/TextConvert.h"
 
 #include <deque>
 #include <map>
@@ -153,6 +154,5 @@ bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM
 HBITMAP makeGreyImage(HBITMAP image);
 
 HWND topLevelOf(HWND control);
-std::wstring wideText(std::u16string_view text);
 
 } // namespace ui::detail

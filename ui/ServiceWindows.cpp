@@ -252,7 +252,7 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
     record.number = number;
     record.className = className;
     state.windows[number] = record;
-    const std::wstring caption = wideText(title);
+    const std::wstring caption = text::toWide(title);
     HWND handle = CreateWindowExW(exStyle, className, caption.c_str(), style, origin.x, origin.y,
                                   outer.cx, outer.cy, owner && IsWindow(owner) ? owner : nullptr,
                                   nullptr, GetModuleHandleW(nullptr),

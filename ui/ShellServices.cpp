@@ -48,8 +48,8 @@ int messageBox(std::u16string_view caption, std::u16string_view text, unsigned t
     if (!isOwnWindow(owner)) {
         owner = nullptr;
     }
-    const std::wstring wideCaption = wideText(caption);
-    const std::wstring wideMessage = wideText(text);
+    const std::wstring wideCaption = text::toWide(caption);
+    const std::wstring wideMessage = text::toWide(text);
     return MessageBoxW(owner, wideMessage.c_str(), wideCaption.c_str(), type);
 }
 
@@ -57,16 +57,16 @@ int messageBox(std::u16string_view caption, std::u16string_view text, unsigned t
 // that is already a command line (a program followed by arguments, as the shell's
 // associations give them) is passed as it is, since quoting it whole would name no file.
 std::u16string programCommandLine(std::u16string_view commandText) {
-    const std::wstring text = expandEnvironment(wideText(commandText));
+    const std::wstring expanded = expandEnvironment(text::toWide(commandText));
     std::wstring line;
-    if (text.empty() || text.front() == L'"') {
-        line = text;
-    } else if (text.find(L' ') != std::wstring::npos && !isExistingFile(text)) {
-        line = text;
+    if (expanded.empty() || expanded.front() == L'"') {
+        line = expanded;
+    } else if (expanded.find(L' ') != std::wstring::npos && !isExistingFile(expanded)) {
+        line = expanded;
     } else {
-        line = L"\"" + text + L"\"";
+        line = L"\"" + expanded + L"\"";
     }
-    return std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size());
+    return text::fromWide(line);
 }
 
 bool startProgram(std::u16string_view commandText) {
@@ -74,7 +74,7 @@ bool startProgram(std::u16string_view commandText) {
         return false;
     }
     const std::u16string line = programCommandLine(commandText);
-    std::wstring mutableLine(reinterpret_cast<const wchar_t*>(line.data()), line.size());
+    std::wstring mutableLine = text::toWide(line);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -89,7 +89,7 @@ bool startProgram(std::u16string_view commandText) {
     static const bool comReady =
         SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     (void)comReady;
-    const std::wstring file = wideText(commandText);
+    const std::wstring file = text::toWide(commandText);
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
     execute.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
