@@ -8,17 +8,25 @@
 
 #include <gtest/gtest.h>
 
+#include "app/HostRun.h"
 #include "store/TextConvert.h"
 
-#include <atomic>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-constexpr std::string_view kCaret = "<|>";
+using e2e::fileExists;
+using e2e::HostReport;
+using e2e::kCaret;
+using e2e::programFolder;
+using e2e::readBytes;
+using e2e::runHost;
+using e2e::ScratchFolder;
+using e2e::withCaret;
+using e2e::writeBytes;
 
 // Shortcuts of a file the tests write themselves; "¤" separates template lines.
 constexpr char kOwnShortcuts[] = "\xEF\xBB\xBF\r\n"
@@ -35,84 +43,12 @@ struct ExpansionCase {
     bool holdExpansionLock = false;
     const wchar_t* keys = nullptr;  // typed into the foreground window while the tool runs
     const wchar_t* typed = nullptr; // typed at the caret before the tool starts
+    int popupFields = 0;            // the popup's rows; 0: no popup may show
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
     *out << c.name;
 }
-
-struct EditorReport {
-    std::string text;
-    int64_t caret = -1;
-    int64_t anchor = -1;
-};
-
-struct HostReport {
-    bool complete = false;
-    std::string exit;
-    EditorReport after;
-    EditorReport undone;
-};
-
-std::wstring programFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
-bool fileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::optional<std::string> readBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool writeBytes(const std::wstring& path, std::string_view bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
-void removeTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-// A folder of its own for one run, gone afterwards.
-struct ScratchFolder {
-    ScratchFolder() {
-        static std::atomic<int> counter{0};
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + L"zendrik-e2e-" + std::to_wstring(GetCurrentProcessId()) +
-               L"-" + std::to_wstring(++counter);
-        removeTree(path);
-        CreateDirectoryW(path.c_str(), nullptr);
-    }
-    ~ScratchFolder() { removeTree(path); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::wstring path;
-};
 
 struct NamedMutex {
     explicit NamedMutex(const wchar_t* name) : handle(CreateMutexW(nullptr, FALSE, name)) {}
@@ -125,75 +61,41 @@ struct NamedMutex {
     HANDLE handle;
 };
 
-// Reads "name value" lines; a "text" line gives the number of raw bytes that follow it.
-HostReport parseReport(const std::string& bytes) {
-    HostReport report;
-    size_t at = 0;
-    bool sawText = false;
-    while (at < bytes.size()) {
-        const size_t end = bytes.find('\n', at);
-        if (end == std::string::npos)
-            return report;
-        const std::string line = bytes.substr(at, end - at);
-        at = end + 1;
-        const size_t space = line.find(' ');
-        if (space == std::string::npos)
-            return report;
-        std::string key = line.substr(0, space);
-        const std::string value = line.substr(space + 1);
-        EditorReport* editor = &report.after;
-        if (key.starts_with("undone-")) {
-            editor = &report.undone;
-            key = key.substr(7);
-        }
-        if (key == "exit") {
-            report.exit = value;
-        } else if (key == "caret") {
-            editor->caret = std::stoll(value);
-        } else if (key == "anchor") {
-            editor->anchor = std::stoll(value);
-        } else if (key == "text") {
-            const size_t length = std::stoul(value);
-            if (at + length + 1 > bytes.size())
-                return report;
-            editor->text = bytes.substr(at, length);
-            at += length + 1;
-            sawText = true;
-        }
-    }
-    report.complete = sawText && !report.exit.empty();
-    return report;
+std::vector<long> numbers(const HostReport& report, const std::string& key) {
+    std::vector<long> values;
+    const auto found = report.facts.find(key);
+    if (found == report.facts.end())
+        return values;
+    std::istringstream in(found->second);
+    for (long value; in >> value;)
+        values.push_back(value);
+    return values;
 }
 
-std::string withCaret(std::string text, int64_t caret) {
-    if (caret < 0 || caret > int64_t(text.size()))
-        return text + " [caret " + std::to_string(caret) + " outside the text]";
-    return text.insert(size_t(caret), kCaret);
-}
-
-// Runs IdeHost.exe in scripted mode; the tool's working directory is the host's default,
-// the folder above the tool's, so the program must find its own folder by itself.
-HostReport runHost(const std::wstring& tool, const std::wstring& folder,
-                   const std::string& document, const std::wstring& moreOptions) {
-    const std::wstring documentPath = folder + L"\\document.pb";
-    const std::wstring resultPath = folder + L"\\result.txt";
-    if (!writeBytes(documentPath, document))
-        return {};
-    std::wstring command = L"\"" + programFolder() + L"IdeHost.exe\" --tool \"" + tool +
-                           L"\" --document \"" + documentPath + L"\" --result \"" + resultPath +
-                           L"\" --undo " + moreOptions;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process))
-        return {};
-    CloseHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    const std::optional<std::string> result = readBytes(resultPath);
-    return result ? parseReport(*result) : HostReport{};
+// The popup the host saw when the first key came, at 96 DPI: its outer top-left corner 4
+// pixels right of the caret (1 after a word ending in "("), 1 above the caret line's top; its
+// client area 630 x (62 + 17 n); caption-less with a one-pixel border, layered, owned by the
+// IDE's main window.
+void expectPopupAtTheCaret(const HostReport& report, int fields, const std::string& document) {
+    const std::vector<long> outer = numbers(report, "popup-outer");
+    const std::vector<long> client = numbers(report, "popup-client");
+    const std::vector<long> caret = numbers(report, "popup-caret");
+    ASSERT_EQ(outer.size(), 4u) << "no popup was in the foreground";
+    ASSERT_EQ(client.size(), 2u);
+    ASSERT_EQ(caret.size(), 2u);
+    const bool afterParen = document.find("(<|>") != std::string::npos;
+    EXPECT_EQ(outer[0], caret[0] + (afterParen ? 1 : 4));
+    EXPECT_EQ(outer[1], caret[1] - 1);
+    EXPECT_EQ(client[0], 630);
+    EXPECT_EQ(client[1], 62 + 17 * fields);
+    EXPECT_EQ(outer[2], client[0] + 2) << "a one-pixel border on each side";
+    const unsigned long style = std::stoul(report.facts.at("popup-style"), nullptr, 16);
+    const unsigned long exStyle = std::stoul(report.facts.at("popup-exstyle"), nullptr, 16);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_TRUE(style & WS_BORDER);
+    EXPECT_FALSE((style & WS_CAPTION) == WS_CAPTION);
+    EXPECT_TRUE(exStyle & WS_EX_LAYERED);
+    EXPECT_EQ(report.facts.at("popup-owned"), "1");
 }
 
 class ExpansionEndToEnd : public ::testing::TestWithParam<ExpansionCase> {};
@@ -228,6 +130,11 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
 
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
     EXPECT_EQ(report.exit, "0");
+    if (c.popupFields > 0) {
+        expectPopupAtTheCaret(report, c.popupFields, c.document);
+    } else if (c.keys) {
+        EXPECT_EQ(report.facts.count("popup-outer"), 0u) << "a popup showed";
+    }
     EXPECT_EQ(withCaret(report.after.text, report.after.caret), c.expected);
     EXPECT_EQ(report.after.anchor, report.after.caret) << "a selection was left";
 
@@ -271,7 +178,52 @@ const ExpansionCase kCases[] = {
     {"WordTypedJustBefore", nullptr, "    <|>\r\n", "    If <|>\r\n    EndIf\r\n", false, nullptr,
      L"If"},
     // Escape cancels the placeholder popup and leaves the editor as it was.
-    {"PlaceholdersCancelled", nullptr, "    for<|>\r\n", "    for<|>\r\n", false, L"{ESC}"},
+    {"PlaceholdersCancelled", nullptr, "    for<|>\r\n", "    for<|>\r\n", false, L"{ESC}", nullptr,
+     3},
+    {"ShiftReturnCancelsAfterTyping", nullptr, "for<|>", "for<|>", false, L"x{TAB}y{SHIFT+ENTER}",
+     nullptr, 3},
+    // The click lands below the text, so the IDE's caret moves to the end; the tool puts it
+    // back where the word ended.
+    {"ClickIntoTheIdeCancels", nullptr, "  for<|>\r\nx = 1\r\n", "  for<|>\r\nx = 1\r\n", false,
+     L"7{CLICK}", nullptr, 3},
+    {"DefaultsAcceptedWithReturns", nullptr, "    for<|>\r\n",
+     "    For i = 0 To 99 <|>\r\n    Next\r\n", false, L"{ENTER}{ENTER}{ENTER}", nullptr, 3},
+    {"TypedValuesReplaceTheDefaults", nullptr, "  for<|>", "  For j = 1 To n <|>\r\n  Next", false,
+     L"j{ENTER}1{ENTER}n{ENTER}", nullptr, 3},
+    // Shift+Tab from the first field wraps to the last, Tab from the last to the first; the
+    // labels never take the focus.
+    {"TabAndShiftTabWrapOverTheFields", nullptr, "for<|>", "For i = a To z <|>\r\nNext", false,
+     L"{SHIFT+TAB}z{TAB}{TAB}a{ENTER}{ENTER}", nullptr, 3},
+    {"OnlySpacesCountAsEmpty", nullptr, "mb<|>", "MessageRequester(\"Info\")<|>", false,
+     L"{ENTER}   {ENTER}{ENTER}", nullptr, 3},
+    {"EmptiedFieldDropsItsArgument", nullptr, "button<|>", "ButtonGadget(0, 5, 5, 100, 30)<|>",
+     false, L"{ENTER}{ENTER}{ENTER}{ENTER}{ENTER}{BACKSPACE}{ENTER}{ENTER}", nullptr, 7},
+    {"PlaceholderUsedTwice", nullptr, "slist<|>",
+     "Structure Point<|>\r\nEndStructure\r\n\r\nNewList pts.Point()", false,
+     L"Point{ENTER}pts{ENTER}", nullptr, 2},
+    {"OpenWindowAfterItsParenthesis", nullptr, "  openwindow(<|>",
+     "  OpenWindow(7, 0, 0, 800, 500, \"Window\", "
+     "#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible)<|>\r\n"
+     "  HideWindow(7, #False)",
+     false, L"7{ENTER}{ENTER}{ENTER}{ENTER}{ENTER}{ENTER}", nullptr, 6},
+    {"SinglePlaceholderAcceptsAtOnce", nullptr, "\tx\r\n    struc<|>",
+     "\tx\r\n    Structure P\xC3\xBCnkt<|>\r\n    EndStructure", false, L"P\u00FCnkt{ENTER}",
+     nullptr, 1},
+    {"GadgetId", nullptr, "gid<|>", "GadgetID(0)<|>", false, L"{ENTER}", nullptr, 1},
+    {"WindowId", nullptr, "wid<|>", "WindowID(0)<|>", false, L"{ENTER}", nullptr, 1},
+    {"TypedProcedure", nullptr, "procs<|>", "Procedure.s ProcName<|>\r\nEndProcedure", false,
+     L"{ENTER}{ENTER}", nullptr, 2},
+    {"Repeat", nullptr, " rep<|>", " Repeat<|>\r\n Until 1", false, L"{ENTER}", nullptr, 1},
+    {"While", nullptr, "whi<|>", "While x < 3<|>\r\nWend", false, L"x < 3{ENTER}", nullptr, 1},
+    {"SetClassLong", nullptr, "sclp<|>",
+     "SetClassLongPtr_(win, #GCL_STYLE, GetClassLongPtr_(win, #GCL_STYLE) |#CS_DBLCLKS)<|>", false,
+     L"win{ENTER}{ENTER}{ENTER}", nullptr, 3},
+    {"SetWindowLong", nullptr, "swlp<|>",
+     "SetWindowLongPtr_(hWnd, #GWL_EXSTYLE, GetWindowLongPtr_(hWnd, #GWL_EXSTYLE) |#WS_BORDER)<|>",
+     false, L"{ENTER}#GWL_EXSTYLE{ENTER}{ENTER}", nullptr, 3},
+    {"StructuredMap", nullptr, "smap<|>",
+     "Structure Pair<|>\r\nEndStructure\r\n\r\nNewMap names.Pair()", false,
+     L"Pair{ENTER}names{ENTER}", nullptr, 2},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),

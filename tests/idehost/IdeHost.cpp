@@ -15,7 +15,11 @@
 // --type-first types text at the caret before the tool starts, as a user would.
 // --keys types text into the foreground window once the tool has run for --keys-delay ms
 // (with --no-run, into the host's own editor);
-// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys and {PAUSE} waits one beat.
+// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat and {CLICK}
+// clicks into the host's editor near its bottom right corner.
+// A scripted run that types keys also reports the window that has the foreground when the
+// first beat comes (the tool's popup: "popup-..." lines) and, at the end, whether the host's
+// main window has the foreground again ("foreground host" or "foreground other").
 #include <windows.h>
 #include <shellapi.h>
 
@@ -75,6 +79,8 @@ HWND editorWindow = nullptr;
 // The keys still to be typed, as input events, one entry per beat.
 std::vector<std::vector<INPUT>> pendingKeys;
 size_t nextKey = 0;
+// What the first beat saw of the foreground window, as report lines.
+std::string foregroundFacts;
 
 // In-process calls to the host's own editor.
 inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
@@ -237,6 +243,56 @@ INPUT unicodeInput(wchar_t unit, bool up) {
     return input;
 }
 
+INPUT mouseInput(DWORD flags, POINT screen) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1));
+    input.mi.dy = MulDiv(screen.y, 65535, std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1));
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return input;
+}
+
+// A left click into the editor, away from the first lines where the caret usually stands, so
+// that the click moves the caret as a user's would.
+std::vector<INPUT> editorClick() {
+    RECT bounds{};
+    GetWindowRect(editorWindow, &bounds);
+    const POINT target{bounds.right - 40, bounds.bottom - 40};
+    return {mouseInput(0, target), mouseInput(MOUSEEVENTF_LEFTDOWN, target),
+            mouseInput(MOUSEEVENTF_LEFTUP, target)};
+}
+
+// The window in the foreground, in screen pixels, beside the caret's screen point.
+std::string describeForeground() {
+    HWND window = GetForegroundWindow();
+    if (!window || window == mainWindow)
+        return "popup-none 1\n";
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const sptr_t caret = sci(SCI_GETCURRENTPOS);
+    POINT point{LONG(sci(SCI_POINTXFROMPOSITION, 0, caret)),
+                LONG(sci(SCI_POINTYFROMPOSITION, 0, caret))};
+    ClientToScreen(editorWindow, &point);
+    BYTE alpha = 0;
+    DWORD layeredFlags = 0;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &layeredFlags))
+        layeredFlags = 0;
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "popup-outer %ld %ld %ld %ld\npopup-client %ld %ld\npopup-caret %ld %ld\n"
+                  "popup-style %lx\npopup-exstyle %lx\npopup-classstyle %lx\n"
+                  "popup-alpha %u %lu\npopup-owned %d\n",
+                  outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                  client.right, client.bottom, point.x, point.y,
+                  static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+                  static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
+                  static_cast<unsigned long>(GetClassLongW(window, GCL_STYLE)), unsigned(alpha),
+                  static_cast<unsigned long>(layeredFlags),
+                  GetWindow(window, GW_OWNER) == mainWindow ? 1 : 0);
+    return line;
+}
+
 std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
     struct Named {
         std::wstring_view name;
@@ -254,6 +310,11 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
         const std::wstring_view rest = keys.substr(i);
         if (rest.starts_with(L"{PAUSE}")) {
             beats.emplace_back();
+            i += 7;
+            continue;
+        }
+        if (rest.starts_with(L"{CLICK}")) {
+            beats.push_back(editorClick());
             i += 7;
             continue;
         }
@@ -283,6 +344,8 @@ void typeNextKey() {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
+    if (nextKey == 0)
+        foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (!beat.empty())
         SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
@@ -415,6 +478,8 @@ int runScripted(const Options& options, const Document& document) {
             out += "exit timeout\n";
         else
             out += "exit " + std::to_string(run.exitCode) + "\n";
+        out += foregroundFacts;
+        out += GetForegroundWindow() == mainWindow ? "foreground host\n" : "foreground other\n";
     }
     writeState(out, "", editorState());
     if (options.undo) {
@@ -590,6 +655,9 @@ bool createWindows(HINSTANCE instance) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The IDE declares itself DPI-aware, and so does its stand-in: the caret and window
+    // positions it reports are then physical pixels, as the tool's are.
+    SetProcessDPIAware();
     const Options options = parseOptions();
     if (!options.valid)
         return 3;
