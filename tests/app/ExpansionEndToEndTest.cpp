@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/HostRun.h"
+#include "dpi/LogPixelsSetting.h"
 #include "store/TextConvert.h"
 
 #include <optional>
@@ -44,6 +45,8 @@ struct ExpansionCase {
     const wchar_t* keys = nullptr;  // typed into the foreground window while the tool runs
     const wchar_t* typed = nullptr; // typed at the caret before the tool starts
     int popupFields = 0;            // the popup's rows; 0: no popup may show
+    const char* ideLook = nullptr;  // the IDE's preference file under APPDATA; "<folder>"
+    DWORD dpi = 0;                  // the screen's DPI for this run; 0: as it is
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -61,6 +64,33 @@ struct NamedMutex {
     HANDLE handle;
 };
 
+// Sets an environment variable of this process, which the host and the tool inherit, and puts
+// it back at the end; nullptr leaves it as it is.
+class ScopedVariable {
+  public:
+    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
+        if (!value)
+            return;
+        const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+        if (needed > 0) {
+            saved_.emplace(needed, L'\0');
+            saved_->resize(GetEnvironmentVariableW(name, saved_->data(), needed));
+        }
+        changed_ = SetEnvironmentVariableW(name, value) != FALSE;
+    }
+    ~ScopedVariable() {
+        if (changed_)
+            SetEnvironmentVariableW(name_, saved_ ? saved_->c_str() : nullptr);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+  private:
+    const wchar_t* name_;
+    std::optional<std::wstring> saved_;
+    bool changed_ = false;
+};
+
 std::vector<long> numbers(const HostReport& report, const std::string& key) {
     std::vector<long> values;
     const auto found = report.facts.find(key);
@@ -72,11 +102,12 @@ std::vector<long> numbers(const HostReport& report, const std::string& key) {
     return values;
 }
 
-// The popup the host saw when the first key came, at 96 DPI: its outer top-left corner 4
+// The popup the host saw when the first key came: its outer top-left corner 4
 // pixels right of the caret (1 after a word ending in "("), 1 above the caret line's top; its
 // client area 630 x (62 + 17 n); caption-less with a one-pixel border, layered, owned by the
-// IDE's main window.
-void expectPopupAtTheCaret(const HostReport& report, int fields, const std::string& document) {
+// IDE's main window. Units become pixels at the screen's DPI.
+void expectPopupAtTheCaret(const HostReport& report, int fields, const std::string& document,
+                           DWORD dpi) {
     const std::vector<long> outer = numbers(report, "popup-outer");
     const std::vector<long> client = numbers(report, "popup-client");
     const std::vector<long> caret = numbers(report, "popup-caret");
@@ -86,8 +117,9 @@ void expectPopupAtTheCaret(const HostReport& report, int fields, const std::stri
     const bool afterParen = document.find("(<|>") != std::string::npos;
     EXPECT_EQ(outer[0], caret[0] + (afterParen ? 1 : 4));
     EXPECT_EQ(outer[1], caret[1] - 1);
-    EXPECT_EQ(client[0], 630);
-    EXPECT_EQ(client[1], 62 + 17 * fields);
+    // 96-DPI units times the scale factor, rounded down; the position is not scaled.
+    EXPECT_EQ(client[0], long(630 * dpi / 96));
+    EXPECT_EQ(client[1], long((62 + 17 * fields) * dpi / 96));
     EXPECT_EQ(outer[2], client[0] + 2) << "a one-pixel border on each side";
     const unsigned long style = std::stoul(report.facts.at("popup-style"), nullptr, 16);
     const unsigned long exStyle = std::stoul(report.facts.at("popup-exstyle"), nullptr, 16);
@@ -125,13 +157,34 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
         options += L" --keys \"" + std::wstring(c.keys) + L"\"";
     if (c.typed)
         options += L" --type-first \"" + std::wstring(c.typed) + L"\"";
+    // The IDE's look comes from APPDATA, which the tool inherits through the host.
+    const std::wstring appData = scratch.path + L"\\appdata";
+    if (c.ideLook) {
+        ASSERT_TRUE(CreateDirectoryW(appData.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW((appData + L"\\purebasic").c_str(), nullptr));
+        const std::wstring lookFile = appData + L"\\purebasic\\purebasic.prefs";
+        if (std::string_view(c.ideLook) == "<folder>")
+            ASSERT_TRUE(CreateDirectoryW(lookFile.c_str(), nullptr));
+        else
+            ASSERT_TRUE(writeBytes(lookFile, c.ideLook));
+    }
+    ScopedVariable appDataVariable(L"APPDATA", c.ideLook ? appData.c_str() : nullptr);
+    std::optional<dpitest::ScopedMutex> registryTurn;
+    std::optional<dpitest::LogPixelsSetting> logPixels;
+    if (c.dpi) {
+        registryTurn.emplace(dpitest::kLogPixelsTurn);
+        logPixels.emplace();
+        ASSERT_TRUE(logPixels->set(c.dpi));
+    }
     const HostReport report = runHost(tool, scratch.path, c.document, options);
+    logPixels.reset();
+    registryTurn.reset();
     lock.reset();
 
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
     EXPECT_EQ(report.exit, "0");
     if (c.popupFields > 0) {
-        expectPopupAtTheCaret(report, c.popupFields, c.document);
+        expectPopupAtTheCaret(report, c.popupFields, c.document, c.dpi ? c.dpi : 96);
     } else if (c.keys) {
         EXPECT_EQ(report.facts.count("popup-outer"), 0u) << "a popup showed";
     }
@@ -224,6 +277,17 @@ const ExpansionCase kCases[] = {
     {"StructuredMap", nullptr, "smap<|>",
      "Structure Pair<|>\r\nEndStructure\r\n\r\nNewMap names.Pair()", false,
      L"Pair{ENTER}names{ENTER}", nullptr, 2},
+    // The IDE's look never stops an expansion, whatever its file holds.
+    {"DarkIdeLook", nullptr, "whi<|>", "While 0<|>\r\nWend", false, L"{ENTER}", nullptr, 1,
+     "[Editor]\r\nEditorFontName = Courier New\r\nEditorFontSize = 100000\r\n"
+     "BackgroundColor = 2105376\r\nNormalTextColor = 14737632\r\n"},
+    {"GarbageIdeLook", nullptr, "whi<|>", "While 0<|>\r\nWend", false, L"{ENTER}", nullptr, 1,
+     "\xFF\xFE[Ed\x01itor\r\n===\r\n"},
+    {"FolderForTheIdeLook", nullptr, "whi<|>", "While 0<|>\r\nWend", false, L"{ENTER}", nullptr, 1,
+     "<folder>"},
+    {"At120Dpi", nullptr, "    for<|>", "    for<|>", false, L"{ESC}", nullptr, 3, nullptr, 120},
+    {"At144DpiAfterParenthesis", nullptr, "x = openwindow(<|>", "x = openwindow(<|>", false,
+     L"{SHIFT+ENTER}", nullptr, 6, nullptr, 144},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),
