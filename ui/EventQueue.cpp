@@ -28,7 +28,8 @@ bool translateKeyboard(MSG& message) {
     if (!window) {
         return false;
     }
-    if (window->accelerators && TranslateAcceleratorW(active, window->accelerators, &message)) {
+    if (window->accelerators &&
+        TranslateAcceleratorW(active, window->accelerators.get(), &message)) {
         return true;
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && !isKeyDown(VK_CONTROL) &&
@@ -133,10 +134,7 @@ void moveFocus(WindowRecord& window, bool forward) {
 }
 
 void rebuildAccelerators(WindowRecord& window) {
-    if (window.accelerators) {
-        DestroyAcceleratorTable(window.accelerators);
-        window.accelerators = nullptr;
-    }
+    window.accelerators.reset();
     std::vector<ACCEL> table;
     for (std::size_t i = 0; i < window.shortcuts.size() && i < 0xFFFE; ++i) {
         const int shortcut = window.shortcuts[i].shortcut;
@@ -157,7 +155,8 @@ void rebuildAccelerators(WindowRecord& window) {
         table.push_back(entry);
     }
     if (!table.empty()) {
-        window.accelerators = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+        window.accelerators.reset(
+            CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
     }
 }
 
