@@ -21,7 +21,7 @@ struct ScaleState {
     // shcore variant asks for it, and the first scaled window makes sure it is there.
     bool subclassWanted = false;
     bool subclassResolved = false;
-    // Read from the system on first use unless start-up sets it (setWindowsVersion).
+    // Read from the system on first use and kept; a test may set another (setWindowsVersion).
     WindowsVersion windowsVersion;
     bool windowsVersionKnown = false;
 };
@@ -30,9 +30,9 @@ struct ScaleState {
 ScaleState& scaleState();
 
 // The Windows version that the set-up choice, the font size rule and the DPI-change handling
-// go by. Start-up passes the version it chose the set-up variant with.
+// all go by: the true one (RtlGetVersion, then GetVersionExW), read once, unless
+// setWindowsVersion gave another.
 void setWindowsVersion(int major, int minor);
-// The version given to setWindowsVersion, else the true one (RtlGetVersion, then GetVersionExW).
 WindowsVersion windowsVersion();
 
 void dpiSetupUser32();

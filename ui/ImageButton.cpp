@@ -1,4 +1,5 @@
 // The image button's drawing: the button draws its frame, the service draws the image on top.
+#include "ui/ControlMessages.h"
 #include "ui/ImagePlacement.h"
 #include "ui/ServiceState.h"
 #include "ui/CommonControls.h"
@@ -80,7 +81,7 @@ void paintButton(ControlRecord& button, HWND handle, HDC target) {
     HBITMAP image = enabled || !button.greyImage ? button.image : button.greyImage.get();
     if (image) {
         const BitmapBits bits = describe(image);
-        const bool pushed = (SendMessageW(handle, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        const bool pushed = buttonPushed(handle);
         const bool themed = windowIsThemed(handle);
         const ImagePlacement placement =
             placeButtonImage(width, height, bits.width, bits.height, pushed, themed);
