@@ -158,6 +158,7 @@ void runManagerMode(AppState&) {
     if (!takeModeLock(kManagerMutexName))
         return;
     setUpDpi();
+    // To come: the manager window built from the ShortcutStore, and its event loop until closed.
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "dpi/ScaledWrappers_win.h"
 #include "popup/PopupEffects.h"
 #include "ui/CommonControls.h"
+#include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
 namespace popup {
@@ -36,10 +37,6 @@ PopupState& popupState() {
 
 int rowY(int field) {
     return kPreviewHeight + 1 + kRowPitch * (field - 1);
-}
-
-inline void editSelect(HWND edit, int start, int end) {
-    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
 }
 
 void dropClientEdge(HWND control) {
@@ -154,7 +151,7 @@ void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook
     const std::intptr_t font =
         dpi::loadScaledFont(ui::kChooseNumber, ide.editorFontName, ide.editorFontSize, 0);
     if (font)
-        dpi::setControlFont(-1, ui::fontHandle(static_cast<int>(font)));
+        dpi::setControlFont(ui::kDefaultFontControl, ui::fontHandle(static_cast<int>(font)));
 
     const int x = request.anchor.x + (request.afterParen ? 1 : 4);
     const int y = request.anchor.y - 1;
@@ -206,7 +203,7 @@ idelink::PopupResult runPlaceholderPopup(int fieldCount) {
         } else if (kind == ui::EventKind::Control && ui::eventType() == ui::kEventFocus) {
             const int field = ui::eventControl();
             if (field >= 1 && field <= fieldCount)
-                editSelect(ui::controlHandle(field), 0, kSelectionEnd);
+                ui::editSetSelection(ui::controlHandle(field), 0, kSelectionEnd);
         } else if (kind == ui::EventKind::CloseRequest) {
             if (!state.cancelled) {
                 for (int i = 1; i <= fieldCount; ++i)

@@ -28,7 +28,8 @@ bool translateKeyboard(MSG& message) {
     if (!window) {
         return false;
     }
-    if (window->accelerators && TranslateAcceleratorW(active, window->accelerators, &message)) {
+    if (window->accelerators &&
+        TranslateAcceleratorW(active, window->accelerators.get(), &message)) {
         return true;
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && !isKeyDown(VK_CONTROL) &&
@@ -59,6 +60,34 @@ bool takeQueuedEvent() {
         callBoundHandlers(next.event);
     }
     return true;
+}
+
+// The window whose loop is waiting: the active one of the service's windows, else the one
+// opened last, else any; -1 when the service has none.
+int loopWindow() {
+    const ServiceState& state = service();
+    if (const WindowRecord* active = findWindowByHandle(GetActiveWindow())) {
+        return active->number;
+    }
+    if (state.windows.count(state.lastOpenedWindow) != 0) {
+        return state.lastOpenedWindow;
+    }
+    return state.windows.empty() ? -1 : state.windows.begin()->first;
+}
+
+// A WM_QUIT may come from anyone (another program's PostThreadMessage, say) and asks the
+// program to end. Passed on or ignored it would either come back at every wait and make a loop
+// that waits for a close request spin, or be lost; as the close request of the waiting loop's
+// window, it ends that loop the way the window's close box does. The quit itself is used up.
+EventKind quitAsCloseRequest() {
+    const int window = loopWindow();
+    if (window < 0) {
+        service().current = Event{};
+        return EventKind::None;
+    }
+    raiseEvent(Event{EventKind::CloseRequest, window, -1, -1, 0});
+    takeQueuedEvent();
+    return service().current.kind;
 }
 
 } // namespace
@@ -133,10 +162,7 @@ void moveFocus(WindowRecord& window, bool forward) {
 }
 
 void rebuildAccelerators(WindowRecord& window) {
-    if (window.accelerators) {
-        DestroyAcceleratorTable(window.accelerators);
-        window.accelerators = nullptr;
-    }
+    window.accelerators.reset();
     std::vector<ACCEL> table;
     for (std::size_t i = 0; i < window.shortcuts.size() && i < 0xFFFE; ++i) {
         const int shortcut = window.shortcuts[i].shortcut;
@@ -157,7 +183,8 @@ void rebuildAccelerators(WindowRecord& window) {
         table.push_back(entry);
     }
     if (!table.empty()) {
-        window.accelerators = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
+        window.accelerators.reset(
+            CreateAcceleratorTableW(table.data(), static_cast<int>(table.size())));
     }
 }
 
@@ -214,10 +241,7 @@ EventKind waitEvent() {
             return EventKind::None;
         }
         if (got == 0) {
-            // Nobody here posts WM_QUIT; pass it on to whoever does, without spinning.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            service().current = Event{};
-            return EventKind::None;
+            return quitAsCloseRequest();
         }
         processMessage(message);
     }
@@ -233,9 +257,7 @@ EventKind waitEventFor(int milliseconds) {
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                service().current = Event{};
-                return EventKind::None;
+                return quitAsCloseRequest();
             }
             processMessage(message);
             continue;
