@@ -75,7 +75,7 @@ using EventHandler = std::function<void(const Event&)>;
 // Service lifetime.
 void startService();
 void endService();
-int screenLogPixelsY();         // LOGPIXELSY as read when the service started
+int screenLogPixelsY();         // LOGPIXELSY as first read, before any DPI set-up
 int screenLogPixels(int index); // LOGPIXELSX or LOGPIXELSY now; 96 when the screen cannot tell
 
 // Windows. A window's class is "WindowClass_<number>". Returns the window handle, or the chosen
