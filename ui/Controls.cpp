@@ -96,6 +96,14 @@ std::intptr_t createControl(int number, const NewControl& spec, int x, int y, in
     return chosen ? number : reinterpret_cast<std::intptr_t>(handle);
 }
 
+// The record of a control that createControl made: its answer is the chosen number or the handle.
+ControlRecord* createdControl(int number, std::intptr_t result) {
+    if (!result) {
+        return nullptr;
+    }
+    return number == kChooseNumber ? findControl(static_cast<int>(result)) : findControl(number);
+}
+
 } // namespace
 
 void attachControlSubclass(ControlRecord& control) {
@@ -128,10 +136,8 @@ std::intptr_t createTreeList(int number, int x, int y, int width, int height, st
     const std::intptr_t result =
         createControl(number, {ControlKind::TreeList, WC_TREEVIEWW, style, WS_EX_CLIENTEDGE}, x, y,
                       width, height, {});
-    if (result) {
-        HWND handle = number == kChooseNumber ? controlHandle(static_cast<int>(result))
-                                              : reinterpret_cast<HWND>(result);
-        treeSetDoubleBuffered(handle);
+    if (ControlRecord* list = createdControl(number, result)) {
+        treeSetDoubleBuffered(list->handle);
     }
     return result;
 }
@@ -149,11 +155,9 @@ std::intptr_t createEditor(int number, int x, int y, int width, int height, std:
     const std::intptr_t result =
         createControl(number, {ControlKind::Editor, RICHEDIT_CLASSW, style, WS_EX_CLIENTEDGE}, x, y,
                       width, height, {});
-    if (result) {
-        HWND handle = number == kChooseNumber ? controlHandle(static_cast<int>(result))
-                                              : reinterpret_cast<HWND>(result);
+    if (ControlRecord* editor = createdControl(number, result)) {
         // Plain text: templates carry no formatting, and pasted text must not bring any.
-        richEditMakePlainTextEditor(handle);
+        richEditMakePlainTextEditor(editor->handle);
     }
     return result;
 }
@@ -163,13 +167,10 @@ std::intptr_t createImageButton(int number, int x, int y, int width, int height,
     const DWORD style = flags | WS_TABSTOP | BS_NOTIFY;
     const std::intptr_t result = createControl(
         number, {ControlKind::ImageButton, L"Button", style, 0}, x, y, width, height, {});
-    if (result) {
-        const int created = number == kChooseNumber ? static_cast<int>(result) : number;
-        if (ControlRecord* button = findControl(created)) {
-            button->image = image;
-            button->greyImage = makeGreyImage(image);
-            InvalidateRect(button->handle, nullptr, FALSE);
-        }
+    if (ControlRecord* button = createdControl(number, result)) {
+        button->image = image;
+        button->greyImage = makeGreyImage(image);
+        InvalidateRect(button->handle, nullptr, FALSE);
     }
     return result;
 }
@@ -183,14 +184,11 @@ std::intptr_t createSplitter(int number, int x, int y, int width, int height, in
     }
     const std::intptr_t result =
         createControl(number, {ControlKind::Splitter, nullptr, 0, 0}, x, y, width, height, {});
-    if (result) {
-        const int created = number == kChooseNumber ? static_cast<int>(result) : number;
-        if (ControlRecord* splitter = findControl(created)) {
-            splitter->splitter.first = firstControl;
-            splitter->splitter.second = secondControl;
-            splitter->splitter.vertical = (flags & kSplitterVertical) != 0;
-            attachSplitterPanes(*splitter);
-        }
+    if (ControlRecord* splitter = createdControl(number, result)) {
+        splitter->splitter.first = firstControl;
+        splitter->splitter.second = secondControl;
+        splitter->splitter.vertical = (flags & kSplitterVertical) != 0;
+        attachSplitterPanes(*splitter);
     }
     return result;
 }

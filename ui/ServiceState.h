@@ -136,6 +136,10 @@ void raiseControlEvent(const ControlRecord& control, int type);
 // them here. Returns true when handled, with the result in result.
 bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+// Keyboard shortcuts of the active window first, whatever control has the focus, then the
+// built-in Tab and Shift+Tab. True when the key message was used up.
+bool translateKeyboard(MSG& message);
+
 // Tab and Shift+Tab among the window's controls.
 void moveFocus(WindowRecord& window, bool forward);
 std::vector<ControlRecord*> controlsInCreationOrder(int window);
