@@ -128,6 +128,8 @@ void expectPopupAtTheCaret(const HostReport& report, int fields, const std::stri
     EXPECT_FALSE((style & WS_CAPTION) == WS_CAPTION);
     EXPECT_TRUE(exStyle & WS_EX_LAYERED);
     EXPECT_EQ(report.facts.at("popup-owned"), "1");
+    // However the popup ended, the IDE is the active window again afterwards.
+    EXPECT_EQ(report.facts.count("foreground") ? report.facts.at("foreground") : "", "host");
 }
 
 class ExpansionEndToEnd : public ::testing::TestWithParam<ExpansionCase> {};

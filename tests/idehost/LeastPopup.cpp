@@ -5,20 +5,12 @@
 // file, no DPI set-up, no locks, no effects.
 #include <windows.h>
 
-#include <iterator>
 #include <string>
 
+#include "LeastToolWindows.h"
 #include "idelink/RemoteEditor.h"
 
 namespace {
-
-std::intptr_t handleFromEnvironment(const wchar_t* name) {
-    wchar_t value[64] = {};
-    const DWORD length = GetEnvironmentVariableW(name, value, DWORD(std::size(value)));
-    if (length == 0 || length >= std::size(value))
-        return 0;
-    return std::intptr_t(_wtoi64(value));
-}
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
@@ -31,8 +23,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    const idelink::IdeWindows windows{handleFromEnvironment(L"PB_Tool_Scintilla"),
-                                      handleFromEnvironment(L"PB_Tool_MainWindow")};
+    const idelink::IdeWindows windows = leastToolWindows();
     const std::u16string line = idelink::readLineBeforeCaret(windows);
     const idelink::ScreenPoint caret =
         idelink::caretScreenPoint(windows.editor, idelink::editorCaretPosition(windows.editor));
