@@ -53,8 +53,8 @@ void colourControl(int number, std::int32_t text, std::int32_t back) {
     ui::setControlBackColor(number, static_cast<COLORREF>(back));
 }
 
-// The IDE stays responsive while the popup waits on the user; a popup that answers late
-// would feel like the IDE is stalling.
+// Typing into the popup must keep pace with the user on a busy machine too; the priority
+// stays raised for the rest of the run.
 void raiseOwnPriority(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);

@@ -11,6 +11,7 @@
 #include "../ui/ServiceFixture.h"
 #include "dpi/DpiSetup_win.h"
 #include "dpi/ScaledWrappers_win.h"
+#include "ui/OwnedHandles.h"
 #include "ui/WindowService.h"
 
 #include <ostream>
@@ -58,11 +59,10 @@ Box unitsToPixels(int x, int y, int width, int height) {
 
 // What the popup answers when the control asks for its colours before painting.
 Colours coloursOf(HWND window, HWND control, UINT message) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
-    const Colours colours{GetTextColor(dc), GetBkColor(dc)};
-    DeleteDC(dc);
-    return colours;
+    const ui::MemoryDc dc(nullptr);
+    SendMessageW(window, message, reinterpret_cast<WPARAM>(dc.get()),
+                 reinterpret_cast<LPARAM>(control));
+    return {GetTextColor(dc.get()), GetBkColor(dc.get())};
 }
 
 idelink::PopupRequest requestWith(int fields) {
