@@ -18,8 +18,8 @@
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
 // --type-first types text at the caret before the tool starts, as a user would.
-// --keys types text into the foreground window once the tool has run for --keys-delay ms
-// (with --no-run, into the host's own editor);
+// --keys types text into the foreground window once a window of the tool is there, or once the
+// tool has run for --keys-delay ms (with --no-run, into the host's own editor, after the delay);
 // {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat and {CLICK}
 // clicks into the host's editor near its bottom right corner.
 // A scripted run that types keys also reports the window that has the foreground when the
@@ -58,7 +58,7 @@ struct Options {
     std::wstring keys;
     std::wstring typeFirst;
     std::wstring workDir;
-    int keysDelayMs = 1500;
+    int keysDelayMs = 3000;
     int timeoutMs = 20000;
     int benchRuns = 0;
     bool noRun = false;
@@ -347,11 +347,25 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
     return beats;
 }
 
+bool isShownWindowOf(HWND window, DWORD processId) {
+    DWORD owner = 0;
+    return window && GetWindowThreadProcessId(window, &owner) && owner == processId &&
+           IsWindowVisible(window);
+}
+
+// The tool whose window the first beat waits for, and until when it waits at most.
+DWORD keysAwaitProcess = 0;
+ULONGLONG firstBeatDeadline = 0;
+
 void typeNextKey() {
     if (nextKey >= pendingKeys.size()) {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
+    if (nextKey == 0 && keysAwaitProcess &&
+        !isShownWindowOf(GetForegroundWindow(), keysAwaitProcess) &&
+        GetTickCount64() < firstBeatDeadline)
+        return; // its window is not up yet: the next tick looks again
     if (nextKey == 0)
         foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
@@ -359,13 +373,18 @@ void typeNextKey() {
         SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
 }
 
-void scheduleKeys(const std::wstring& keys, int delayMs) {
+// The first beat comes after the delay, the others one beat apart. With a tool's process, the
+// first beat comes as soon as a window of that process is in the foreground, and after the
+// delay at the latest.
+void scheduleKeys(const std::wstring& keys, int delayMs, DWORD toolProcess = 0) {
     pendingKeys = parseKeys(keys);
     nextKey = 0;
+    keysAwaitProcess = toolProcess;
+    firstBeatDeadline = GetTickCount64() + ULONGLONG(std::max(delayMs, 0));
     if (pendingKeys.empty())
         return;
-    // The first beat comes after the delay, the others one beat apart.
-    SetTimer(mainWindow, kKeysTimer, UINT(std::max(delayMs, 1)), nullptr);
+    SetTimer(mainWindow, kKeysTimer, toolProcess ? kKeyBeatMs : UINT(std::max(delayMs, 1)),
+             nullptr);
 }
 
 // Starts the tool as the IDE does. The handles go through the host's own environment, which
@@ -430,7 +449,7 @@ ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys)
         return run;
     run.started = true;
     if (typeKeys && !options.keys.empty())
-        scheduleKeys(options.keys, options.keysDelayMs);
+        scheduleKeys(options.keys, options.keysDelayMs, GetProcessId(process));
     run.finished = waitForTool(process, options.timeoutMs);
     if (!run.finished) {
         // A tool that hangs would hang the test run with it.
@@ -509,12 +528,6 @@ std::string fileName(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
     return std::string(name.begin(), name.end());
-}
-
-bool isShownWindowOf(HWND window, DWORD processId) {
-    DWORD owner = 0;
-    return window && GetWindowThreadProcessId(window, &owner) && owner == processId &&
-           IsWindowVisible(window);
 }
 
 struct TimedRun {
