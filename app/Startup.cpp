@@ -131,7 +131,7 @@ idelink::PopupResult showPopup(const AppState& state, const idelink::PopupReques
         store::readIdeAppearance(store::ideAppearancePath(environmentText(L"APPDATA")));
     look.settings = state.popupSettings;
     look.owner = reinterpret_cast<HWND>(state.ideMainWindow);
-    setUpDpi();
+    setUpDpi(); // done already when the anchor was read; the popup's sizes depend on it too
     return popup::showPlaceholderPopup(request, look);
 }
 
