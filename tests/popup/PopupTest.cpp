@@ -9,6 +9,7 @@
 #include "popup/Popup.h"
 
 #include "../ui/ServiceFixture.h"
+#include "dpi/ControlBox.h"
 #include "dpi/DpiSetup_win.h"
 #include "dpi/ScaledWrappers_win.h"
 #include "ui/OwnedHandles.h"
@@ -37,23 +38,10 @@ struct Colours {
     COLORREF back;
 };
 
-struct Box {
-    long x, y, width, height;
-    bool operator==(const Box&) const = default;
-};
+using dpitest::ControlBox;
+using dpitest::pixelBox;
 
-std::ostream& operator<<(std::ostream& out, const Box& box) {
-    return out << "{" << box.x << ", " << box.y << ", " << box.width << ", " << box.height << "}";
-}
-
-Box boxInParent(HWND control) {
-    RECT bounds{};
-    GetWindowRect(control, &bounds);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&bounds), 2);
-    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
-Box unitsToPixels(int x, int y, int width, int height) {
+ControlBox unitsToPixels(int x, int y, int width, int height) {
     return {dpi::toPixelsX(x), dpi::toPixelsY(y), dpi::toPixelsX(width), dpi::toPixelsY(height)};
 }
 
@@ -149,7 +137,7 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_EQ(previewColours.text, colour(ide.normalTextColor));
     EXPECT_EQ(previewColours.back, colour(ide.backgroundColor));
     EXPECT_EQ(ui::controlText(popup::kPreviewControl), request.previewText);
-    EXPECT_EQ(boxInParent(preview), unitsToPixels(0, 0, 630, 62));
+    EXPECT_EQ(pixelBox(preview), unitsToPixels(0, 0, 630, 62));
 
     for (int i = 1; i <= c.fields; ++i) {
         SCOPED_TRACE("field " + std::to_string(i));
@@ -157,8 +145,8 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
         HWND label = ui::controlHandle(popup::labelControl(i, c.fields));
         ASSERT_TRUE(field && label);
         const int y = 63 + 17 * (i - 1);
-        EXPECT_EQ(boxInParent(label), unitsToPixels(0, y, 119, 16));
-        EXPECT_EQ(boxInParent(field), unitsToPixels(120, y, 511, 16));
+        EXPECT_EQ(pixelBox(label), unitsToPixels(0, y, 119, 16));
+        EXPECT_EQ(pixelBox(field), unitsToPixels(120, y, 511, 16));
         EXPECT_EQ(ui::controlText(popup::labelControl(i, c.fields)), request.fields[i - 1].label);
         EXPECT_EQ(ui::controlText(i), request.fields[i - 1].initialText);
 
