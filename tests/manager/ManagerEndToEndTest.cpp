@@ -1,0 +1,377 @@
+// End to end: the stand-in IDE starts the real Zendrik.exe with an empty document, so the
+// manager opens; the test types and clicks in it as a user does, reads every message box
+// from the real dialog, and compares "Zendrik.pref" byte for byte after each change.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/EndToEndFiles.h"
+#include "ManagerDriver.h"
+
+#include <optional>
+#include <string>
+
+namespace {
+
+using namespace managertest;
+using endtoend::readBytes;
+
+// Waits until the window shows exactly that, and reports what it shows otherwise.
+#define EXPECT_VIEW(manager, expected) EXPECT_EQ((manager).waitForView(expected), expected)
+// A message box with its text, buttons and icon, answered with the button.
+#define EXPECT_BOX(manager, text, buttons, icon, button)                                           \
+    do {                                                                                           \
+        SCOPED_TRACE(text);                                                                        \
+        expectBox(manager, text, buttons, icon, button);                                           \
+    } while (false)
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kFileStart[] = "\xEF\xBB\xBF\r\n[Shortcuts]\r\n";
+constexpr char kFor[] = "for = For %var=i = %min=0 To %max=99 ¤Next\r\n";
+constexpr char kIf[] = "if = If ¤EndIf\r\n";
+constexpr char kProc[] = "proc = Procedure ¤EndProcedure\r\n";
+
+constexpr char kFileNotWritten[] =
+    "The change could not be written to Zendrik.pref: the file may be read-only, open in "
+    "another program, or the disk full.\n\nThe change is kept only until this window closes. "
+    "Make the file writable and try again, for a template with Save.";
+
+std::string file(std::initializer_list<std::string_view> lines) {
+    std::string bytes = kFileStart;
+    for (std::string_view line : lines)
+        bytes += line;
+    return bytes;
+}
+
+// One run of the stand-in IDE, started without waiting; the tool runs from a folder of its
+// own with the preference file the test writes there.
+class HostRun {
+  public:
+    HostRun(const std::wstring& folder, const std::wstring& tool, const std::string& document,
+            const std::wstring& name)
+        : resultPath_(folder + L"\\" + name + L".txt") {
+        const std::wstring documentPath = folder + L"\\" + name + L".pb";
+        endtoend::writeBytes(documentPath, document);
+        std::wstring command = L"\"" + endtoend::programFolder() + L"IdeHost.exe\" --tool \"" +
+                               tool + L"\" --document \"" + documentPath + L"\" --result \"" +
+                               resultPath_ + L"\" --timeout 240000";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.c_str(), &startup, &process)) {
+            CloseHandle(process.hThread);
+            process_ = process.hProcess;
+        }
+    }
+    ~HostRun() {
+        if (process_) {
+            if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process_, 1);
+            CloseHandle(process_);
+        }
+    }
+    HostRun(const HostRun&) = delete;
+    HostRun& operator=(const HostRun&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+
+    // The host's report once it ended: "exit <tool's code>" and the editor's text.
+    std::string finish(int milliseconds = 20000) {
+        if (!process_ || WaitForSingleObject(process_, DWORD(milliseconds)) != WAIT_OBJECT_0)
+            return "host did not end";
+        return readBytes(resultPath_).value_or("no report");
+    }
+
+  private:
+    std::wstring resultPath_;
+    HANDLE process_ = nullptr;
+};
+
+class ManagerEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::wstring program = endtoend::programFolder() + L"Zendrik.exe";
+        ASSERT_TRUE(endtoend::fileExists(program));
+        ASSERT_TRUE(endtoend::fileExists(endtoend::programFolder() + L"IdeHost.exe"));
+        const std::wstring toolFolder = scratch_.path + L"\\tool";
+        ASSERT_TRUE(CreateDirectoryW(toolFolder.c_str(), nullptr));
+        tool_ = toolFolder + L"\\Zendrik.exe";
+        preferences_ = toolFolder + L"\\Zendrik.pref";
+        ASSERT_TRUE(CopyFileW(program.c_str(), tool_.c_str(), FALSE));
+    }
+
+    // Starts the manager through the host with the given file and waits for its window.
+    std::optional<Manager> startManager(const std::string& preferences) {
+        endtoend::writeBytes(preferences_, preferences);
+        host_.emplace(scratch_.path, tool_, "", L"manager");
+        if (!host_->started())
+            return std::nullopt;
+        return waitForManager();
+    }
+
+    std::string preferences() const { return readBytes(preferences_).value_or("no file"); }
+
+    // Waits until the file holds exactly that, and returns what it holds.
+    std::string waitForFile(const std::string& expected) const {
+        std::string seen;
+        waitUntil([&] { return (seen = preferences()) == expected; }, 3000);
+        return seen;
+    }
+
+    endtoend::ScratchFolder scratch_;
+    std::wstring tool_;
+    std::wstring preferences_;
+    std::optional<HostRun> host_;
+};
+
+// Select the whole name and type over it.
+void retypeName(const std::wstring& name) {
+    pressKey(VK_HOME);
+    pressKey(VK_END, false, true);
+    typeText(name);
+}
+
+void expectBox(const Manager& manager, const std::string& text, const std::string& buttons,
+               const std::string& icon, int answerWith) {
+    const std::optional<MessageBoxView> box = waitForMessageBox(manager.processId);
+    ASSERT_TRUE(box.has_value()) << "no message box for: " << text;
+    EXPECT_EQ(box->caption, "Zendrik v1.03 (by Ombrel)");
+    EXPECT_EQ(box->text, text);
+    EXPECT_EQ(box->buttons, buttons) << text;
+    EXPECT_EQ(box->icon, icon) << text;
+    EXPECT_EQ(GetWindow(box->box, GW_OWNER), manager.window) << "not modal to the manager";
+    EXPECT_TRUE(answer(*box, answerWith));
+}
+
+// Every command of the manager in one sitting, with the file's bytes after each change.
+TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
+    const std::string original = file({kFor, kIf, kProc});
+    const std::optional<Manager> started = startManager(original);
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+
+    EXPECT_EQ(m.view(), "rows=for,if,proc current=- name='' editor='' enabled=N----LE "
+                        "released focus=new");
+
+    // New with Ctrl+N; typed capitals come out lower case, and a letter typed in the middle
+    // leaves the caret at the end.
+    pressKey('N', true);
+    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='' editor='' "
+                   "enabled=---SF-E released focus=name");
+    typeText(L"WHILE");
+    pressKey(VK_HOME);
+    typeText(L"X");
+    waitUntil([&] { return windowText(m.control(kName)) == "xwhile"; });
+    EXPECT_EQ(windowText(m.control(kName)), "xwhile");
+    EXPECT_EQ(m.nameSelection(), std::make_pair(6, 6));
+    retypeName(L"While");
+
+    // A template with a line break, saved with Ctrl+S from the editor.
+    clickWindow(m.control(kEditor));
+    typeText(L"While #True");
+    pressKey(VK_RETURN);
+    typeText(L"Wend");
+    pressKey('S', true);
+    EXPECT_EQ(waitForFile(file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"})),
+              file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"}));
+    EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=editor");
+
+    // Rename with Ctrl+R: the caret at the end of the name, then the new name.
+    pressKey('R', true);
+    EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
+                   "editor='While #True\r\nWend' enabled=--R-F-- pressed focus=name");
+    EXPECT_EQ(m.nameSelection(), std::make_pair(5, 5));
+    retypeName(L"Loop");
+    pressKey('R', true);
+    const std::string renamed = file({kFor, kIf, kProc, "loop = While #True¤Wend\r\n"});
+    EXPECT_EQ(waitForFile(renamed), renamed);
+    // The name field had the focus and is disabled now: no control keeps it.
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+
+    // Rename to an empty name: nothing renamed, the row's name shown again.
+    pressKey('R', true);
+    retypeName(L"");
+    pressKey(VK_BACK);
+    pressKey('R', true);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+
+    // Rename to a name that exists: the message, still renaming; Escape restores the name.
+    pressKey('R', true);
+    retypeName(L"if");
+    pressKey('R', true);
+    EXPECT_BOX(m, "Shortcut [ if ] already exists!", "ok", "none", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='if' "
+                   "editor='While #True\r\nWend' enabled=--R-F-- pressed focus=name");
+    pressKey(VK_ESCAPE);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+    EXPECT_EQ(preferences(), renamed);
+
+    // A click on a row shows it; an edited template saved with the Save button.
+    m.clickRow(1);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=if name='if' editor='If \r\nEndIf' "
+                   "enabled=NDRS-LE released focus=list");
+    clickWindow(m.control(kEditor));
+    pressKey(VK_END, true);
+    pressKey(VK_RETURN);
+    typeText(L"; done");
+    clickWindow(m.control(kSave));
+    const std::string edited =
+        file({kFor, "if = If ¤EndIf¤; done\r\n", kProc, "loop = While #True¤Wend\r\n"});
+    EXPECT_EQ(waitForFile(edited), edited);
+
+    // Creating: Save of a name the store holds, then of a name of blanks; neither is stored.
+    pressKey('N', true);
+    typeText(L"for");
+    pressKey('S', true);
+    EXPECT_BOX(m, "Shortcut [ for ] already exists!", "ok", "none", IDOK);
+    retypeName(L"   ");
+    pressKey('S', true);
+    pause(500);
+    EXPECT_EQ(findMessageBox(m.processId), nullptr) << "blanks are no name: only a beep";
+    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='   ' editor='' "
+                   "enabled=---SF-E released focus=name");
+
+    // Escape while creating: No keeps creating, Yes removes the placeholder row.
+    retypeName(L"tmp");
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDNO);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='tmp' editor='' "
+                   "enabled=---SF-E released focus=window");
+    clickWindow(m.control(kName));
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=list");
+
+    // Typing in the list jumps to the first name that begins with the typed letters.
+    typeText(L"pr");
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=proc name='proc' "
+                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
+                   "focus=list");
+    pressKey(VK_END);
+
+    // Delete with Ctrl+D: No keeps it, Yes removes it and shows the row before the last.
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ loop ]?", "yes no", "exclamation", IDNO);
+    EXPECT_EQ(preferences(), edited);
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ loop ]?", "yes no", "exclamation", IDYES);
+    const std::string deleted = file({kFor, "if = If ¤EndIf¤; done\r\n", kProc});
+    EXPECT_EQ(waitForFile(deleted), deleted);
+    EXPECT_VIEW(m, "rows=for,if,proc current=proc name='proc' "
+                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
+                   "focus=window");
+
+    // Closing while creating, with Shift+Enter from the editor, keeps nothing of it.
+    pressKey('N', true);
+    typeText(L"zzz");
+    clickWindow(m.control(kEditor));
+    typeText(L"abc");
+    pressKey(VK_RETURN, false, true);
+    const std::string report = host_->finish();
+    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), deleted);
+}
+
+// Names the file cannot hold, writes the file does not take, the lock of a second manager,
+// an expansion while the manager is open, and the donation question.
+TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
+    const std::string original = file({kFor, kIf, kProc});
+    const std::optional<Manager> started = startManager(original);
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+
+    // A second manager ends at once without a window; an expansion works beside it.
+    {
+        HostRun second(scratch_.path, tool_, "", L"second");
+        EXPECT_TRUE(second.finish().starts_with("exit 0\n"));
+        EXPECT_EQ(countManagerWindows(), 1);
+        HostRun expansion(scratch_.path, tool_, "    if<|>", L"expansion");
+        EXPECT_EQ(expansion.finish(), "exit 0\ncaret 7\nanchor 7\ntext 18\n    If \r\n    EndIf\n");
+    }
+    SetForegroundWindow(m.window);
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == m.window; }));
+
+    // "=" in a new name, "[" at the start of a renamed one: refused like an existing name.
+    pressKey('N', true);
+    typeText(L"a=b");
+    pressKey('S', true);
+    EXPECT_BOX(m,
+               "Shortcut [ a=b ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
+               "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
+               "ok", "none", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='a=b' editor='' "
+                   "enabled=---SF-E released focus=name");
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ a=b ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    m.clickRow(0);
+    pressKey('R', true);
+    retypeName(L"[x");
+    pressKey('R', true);
+    EXPECT_BOX(m,
+               "Shortcut [ [x ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
+               "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
+               "ok", "none", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc current=for name='[x' "
+                   "editor='For %var=i = %min=0 To %max=99 \r\nNext' enabled=--R-F-- "
+                   "pressed focus=name");
+    pressKey(VK_ESCAPE);
+    EXPECT_EQ(preferences(), original);
+
+    // A read-only file: the message, the bytes unchanged, the change kept in the window; Save
+    // again once the file is writable.
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
+    m.clickRow(1);
+    clickWindow(m.control(kEditor));
+    pressKey(VK_END, true);
+    typeText(L"1");
+    pressKey('S', true);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_EQ(preferences(), original);
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1' "
+                   "enabled=NDRS-LE released focus=window");
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
+    clickWindow(m.control(kSave));
+    const std::string saved = file({kFor, "if = If ¤EndIf1\r\n", kProc});
+    EXPECT_EQ(waitForFile(saved), saved);
+
+    // A file held open by another program: Delete and Rename are not written either.
+    HANDLE held = CreateFileW(preferences_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_VIEW(m, "rows=for,proc current=proc name='proc' "
+                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
+                   "focus=window");
+    pressKey('R', true);
+    retypeName(L"pr");
+    pressKey('R', true);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    CloseHandle(held);
+    EXPECT_EQ(preferences(), saved);
+
+    // The donation question; No opens nothing.
+    clickWindow(m.control(kDonate));
+    EXPECT_BOX(m,
+               "Thank you for any amount you feel comfortable donating, to\nkeep the [ Zendrik ] "
+               "project alive and running!\n\nOpen a secure connection to www.paypal.com for a "
+               "donation?",
+               "yes no", "information", IDNO);
+
+    // Closing while renaming leaves the file as it was.
+    pressKey('R', true);
+    retypeName(L"other");
+    pressKey(VK_F4, false, false, true);
+    const std::string report = host_->finish();
+    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), saved);
+}
+
+} // namespace
