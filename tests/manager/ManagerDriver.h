@@ -347,7 +347,7 @@ inline std::optional<Manager> waitForManager(int milliseconds = 15000) {
     manager.window = window;
     manager.processId = windowProcess(window);
     manager.process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                                      PROCESS_QUERY_INFORMATION | SYNCHRONIZE,
+                                      PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
                                   FALSE, manager.processId);
     return manager;
 }

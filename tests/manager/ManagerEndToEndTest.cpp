@@ -7,7 +7,10 @@
 
 #include "app/EndToEndFiles.h"
 #include "ManagerDriver.h"
+#include "dpi/LogPixelsSetting.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -107,7 +110,19 @@ class ManagerEndToEnd : public ::testing::Test {
         host_.emplace(scratch_.path, tool_, "", L"manager");
         if (!host_->started())
             return std::nullopt;
-        return waitForManager();
+        const std::optional<Manager> manager = waitForManager();
+        if (manager)
+            managerProcess_ = manager->process;
+        return manager;
+    }
+
+    // A manager that a failed test left open would refuse the next one with its lock.
+    void TearDown() override {
+        if (managerProcess_) {
+            if (WaitForSingleObject(managerProcess_, 5000) == WAIT_TIMEOUT)
+                TerminateProcess(managerProcess_, 1);
+            CloseHandle(managerProcess_);
+        }
     }
 
     std::string preferences() const { return readBytes(preferences_).value_or("no file"); }
@@ -123,6 +138,7 @@ class ManagerEndToEnd : public ::testing::Test {
     std::wstring tool_;
     std::wstring preferences_;
     std::optional<HostRun> host_;
+    HANDLE managerProcess_ = nullptr;
 };
 
 // Select the whole name and type over it.
@@ -373,5 +389,179 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
     EXPECT_EQ(preferences(), saved);
 }
+
+} // namespace
+
+namespace {
+
+// A control's rectangle in the manager's client area, in pixels: "x,y width x height".
+std::string placeOf(HWND control, HWND window) {
+    RECT bounds{};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+    return std::to_string(bounds.left) + "," + std::to_string(bounds.top) + " " +
+           std::to_string(bounds.right - bounds.left) + "x" +
+           std::to_string(bounds.bottom - bounds.top);
+}
+
+std::string clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return std::to_string(client.right) + "x" + std::to_string(client.bottom);
+}
+
+// Pixels of 96-DPI units, rounded down, as the windows are laid out.
+int px(int units, int dpi) {
+    return units * dpi / 96;
+}
+
+std::string place(int x, int y, int width, int height) {
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" +
+           std::to_string(height);
+}
+
+struct Layout {
+    std::string splitter, list, editor, open, donate;
+};
+
+// Where the resize rule and the splitter's ratio rule put things for a client of that many
+// units; the ratio is the one stored when the manager set the separator.
+Layout expectedLayout(int widthUnits, int heightUnits, int dpi) {
+    const int bar = 4; // not scaled
+    const int firstSpace = px(630, dpi) - bar;
+    const int position = px(156, dpi);
+    const int splitterWidth = px(widthUnits - 10, dpi);
+    const int splitterHeight = px(heightUnits - 40, dpi);
+    const int space = splitterWidth - bar;
+    int right = int(std::int64_t(space) * (firstSpace - position) / firstSpace);
+    right = std::max(right, px(76, dpi));
+    int left = space - right;
+    if (left < px(116, dpi)) {
+        left = px(116, dpi);
+        right = space - left;
+    }
+    const int top = px(36, dpi);
+    const int x = px(5, dpi);
+    return {place(x, top, splitterWidth, splitterHeight), place(x, top, left, splitterHeight),
+            place(x + left + bar, top, right, splitterHeight),
+            place(px(widthUnits - 81, dpi), px(5, dpi), px(35, dpi), px(26, dpi)),
+            place(px(widthUnits - 41, dpi), px(5, dpi), px(36, dpi), px(26, dpi))};
+}
+
+Layout layoutOf(const Manager& m) {
+    return {placeOf(m.control(kSplitter), m.window), placeOf(m.control(kList), m.window),
+            placeOf(m.control(kEditor), m.window), placeOf(m.control(kOpen), m.window),
+            placeOf(m.control(kDonate), m.window)};
+}
+
+void expectLayout(const Manager& m, int widthUnits, int heightUnits, int dpi) {
+    const Layout expected = expectedLayout(widthUnits, heightUnits, dpi);
+    Layout seen;
+    waitUntil([&] {
+        seen = layoutOf(m);
+        return seen.splitter == expected.splitter && seen.editor == expected.editor;
+    });
+    EXPECT_EQ(seen.splitter, expected.splitter);
+    EXPECT_EQ(seen.list, expected.list);
+    EXPECT_EQ(seen.editor, expected.editor);
+    EXPECT_EQ(seen.open, expected.open);
+    EXPECT_EQ(seen.donate, expected.donate);
+}
+
+// The frame as the window has it now: its process may see another DPI than this one.
+void resizeClient(HWND window, int width, int height) {
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    SetWindowPos(window, nullptr, 0, 0, width + (outer.right - outer.left) - client.right,
+                 height + (outer.bottom - outer.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Under Xvfb, for photographs: ZENDRIK_MANAGER_PHOTO_SECONDS holds the window in a state.
+void holdForPhoto() {
+    if (const char* seconds = std::getenv("ZENDRIK_MANAGER_PHOTO_SECONDS"))
+        pause(1000 * std::atoi(seconds));
+}
+
+class ManagerAtDpi : public ManagerEndToEnd, public ::testing::WithParamInterface<int> {};
+
+// The window and its controls where the layout puts them at the screen's DPI, the smallest
+// size, the panes after resizing, and the window with its last Shortcut gone.
+TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
+    const int dpi = GetParam();
+    std::optional<Manager> started;
+    {
+        dpitest::ScopedMutex registryTurn(dpitest::kLogPixelsTurn);
+        dpitest::LogPixelsSetting setting;
+        ASSERT_TRUE(setting.set(DWORD(dpi)));
+        started = startManager(file({kIf}));
+    } // the registry is as before from here on
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+
+    // Centred on the screen, client 640 x 400 units, every control in its place.
+    RECT outer{};
+    GetWindowRect(m.window, &outer);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
+    EXPECT_EQ(clientSize(m.window),
+              std::to_string(px(640, dpi)) + "x" + std::to_string(px(400, dpi)));
+    const struct {
+        int control, x, y, width, height;
+    } kPlaces[] = {{kNew, 5, 5, 35, 26},     {kDelete, 45, 5, 35, 26},  {kRename, 85, 5, 35, 26},
+                   {kSave, 125, 5, 35, 26},  {kName, 165, 10, 199, 21}, {kOpen, 559, 5, 35, 26},
+                   {kDonate, 599, 5, 36, 26}};
+    for (const auto& p : kPlaces)
+        EXPECT_EQ(placeOf(m.control(p.control), m.window),
+                  place(px(p.x, dpi), px(p.y, dpi), px(p.width, dpi), px(p.height, dpi)))
+            << "control " << p.control;
+    // At creation the splitter is 359 high, one less than the resize rule gives.
+    const int top = px(36, dpi), height = px(359, dpi), left = px(156, dpi);
+    EXPECT_EQ(placeOf(m.control(kSplitter), m.window),
+              place(px(5, dpi), top, px(630, dpi), height));
+    EXPECT_EQ(placeOf(m.control(kList), m.window), place(px(5, dpi), top, left, height));
+    EXPECT_EQ(placeOf(m.control(kEditor), m.window),
+              place(px(5, dpi) + left + 4, top, px(630, dpi) - left - 4, height));
+    m.clickRow(0);
+    EXPECT_VIEW(m, "rows=if current=if name='if' editor='If \r\nEndIf' enabled=NDRS-LE released "
+                   "focus=list");
+    holdForPhoto();
+
+    // Smaller than allowed gives the smallest size; the list keeps its smallest width.
+    resizeClient(m.window, 100, 100);
+    EXPECT_TRUE(waitUntil([&] {
+        return clientSize(m.window) ==
+               std::to_string(px(450, dpi)) + "x" + std::to_string(px(220, dpi));
+    })) << clientSize(m.window);
+    expectLayout(m, 450, 220, dpi);
+    EXPECT_EQ(placeOf(m.control(kName), m.window),
+              place(px(165, dpi), px(10, dpi), px(199, dpi), px(21, dpi)));
+    // Larger again (within the 1280 x 800 screen at 144 DPI): both panes grow by the ratio.
+    resizeClient(m.window, px(700, dpi), px(440, dpi));
+    expectLayout(m, 700, 440, dpi);
+
+    // Deleting the last row leaves nothing shown and only New to start from.
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
+    EXPECT_VIEW(m, "rows= current=- name='' editor='' enabled=N----LE released focus=window");
+    EXPECT_EQ(waitForFile(kFileStart), kFileStart);
+
+    // So does a New cancelled with no other row.
+    pressKey('N', true);
+    typeText(L"x");
+    holdForPhoto();
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ x ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_VIEW(m, "rows= current=- name='' editor='' enabled=N----LE released focus=list");
+
+    pressKey(VK_RETURN, false, true);
+    const std::string report = host_->finish();
+    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), kFileStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ManagerAtDpi, ::testing::Values(96, 144),
+                         [](const auto& info) { return std::to_string(info.param) + "Dpi"; });
 
 } // namespace
