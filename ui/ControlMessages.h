@@ -185,6 +185,11 @@ inline void buttonSetChecked(HWND button, bool checked) {
     SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// Held down by the mouse or the space bar at this moment.
+inline bool buttonPushed(HWND button) {
+    return (SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+}
+
 inline void controlSetFont(HWND control, HFONT font, bool redraw) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
 }
