@@ -7,6 +7,7 @@
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
+#include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
 namespace manager {
@@ -74,10 +75,6 @@ void createButton(const ButtonSpec& button, int x) {
         ui::enableControl(button.number, false);
 }
 
-void setRedraw(HWND control, bool redraw) {
-    SendMessageW(control, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
-}
-
 } // namespace
 
 void fillShortcutList(const store::ShortcutStore& store) {
@@ -88,10 +85,10 @@ void fillShortcutList(const store::ShortcutStore& store) {
     sortShortcutNames(names);
     // One redraw for the whole list instead of one per row: thousands of Shortcuts.
     HWND list = ui::controlHandle(kShortcutList);
-    setRedraw(list, false);
+    ui::controlSetRedraw(list, false);
     for (const std::u16string& name : names)
         ui::addListRow(kShortcutList, name);
-    setRedraw(list, true);
+    ui::controlSetRedraw(list, true);
     InvalidateRect(list, nullptr, TRUE);
 }
 

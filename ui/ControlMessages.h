@@ -198,6 +198,11 @@ inline HFONT controlFont(HWND control) {
     return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
 }
 
+// While off, changes to the control are not drawn; turning it on draws nothing by itself.
+inline void controlSetRedraw(HWND control, bool redraw) {
+    SendMessageW(control, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
+}
+
 inline std::u16string windowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     if (length <= 0) {
