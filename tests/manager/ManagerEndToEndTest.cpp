@@ -528,6 +528,18 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
                    "focus=list");
     holdForPhoto();
 
+    // Tab goes through the enabled controls in their order on screen, left to right and top
+    // to bottom; the name field is disabled here.
+    std::string order = m.focus();
+    for (int step = 0; step < 8; ++step) {
+        const std::string before = m.focus();
+        pressKey(VK_TAB);
+        waitUntil([&] { return m.focus() != before; }, 1000);
+        order += " " + m.focus();
+    }
+    EXPECT_EQ(order, "list editor open donate new delete rename save list");
+    EXPECT_EQ(windowText(m.control(kEditor)), "If \r\nEndIf") << "Tab typed into the editor";
+
     // Smaller than allowed gives the smallest size; the list keeps its smallest width.
     resizeClient(m.window, 100, 100);
     EXPECT_TRUE(waitUntil([&] {

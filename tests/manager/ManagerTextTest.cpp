@@ -9,10 +9,10 @@ TEST(ManagerText, ListOrderFoldsOnlyAsciiLettersAndKeepsEqualNamesInPlace) {
     // every letter once letters are folded, "é" (0xE9) after all of them, "[" (0x5B) before
     // "_" but "Z" folds to "z" and so after both.
     std::vector<std::u16string> names = {u"if",  u"Zed", u"abd", u"_start", u"If",
-                                         u"Abc", u"éa",   u"[x", u"ab",     u"a"};
+                                         u"Abc", u"éa",  u"[x",  u"ab",     u"a"};
     manager::sortShortcutNames(names);
-    const std::vector<std::u16string> expected = {u"[x", u"_start", u"a",   u"ab",  u"Abc",
-                                                  u"abd", u"if",    u"If",  u"Zed", u"éa"};
+    const std::vector<std::u16string> expected = {u"[x",  u"_start", u"a",  u"ab",  u"Abc",
+                                                  u"abd", u"if",     u"If", u"Zed", u"éa"};
     EXPECT_EQ(names, expected);
 }
 
