@@ -175,6 +175,9 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     pressKey('N', true);
     EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='' editor='' "
                    "enabled=---SF-E released focus=name");
+    pressKey(VK_ESCAPE); // with no name typed, nothing to ask about
+    pause(500);
+    EXPECT_EQ(findMessageBox(m.processId), nullptr);
     typeText(L"WHILE");
     pressKey(VK_HOME);
     typeText(L"X");
@@ -381,8 +384,10 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
                "donation?",
                "yes no", "information", IDNO);
 
-    // Closing while renaming leaves the file as it was.
-    pressKey('R', true);
+    // Closing while renaming leaves the file as it was; the Rename button pressed by a click.
+    clickWindow(m.control(kRename));
+    EXPECT_VIEW(m, "rows=for,pr current=pr name='pr' editor='Procedure \r\nEndProcedure' "
+                   "enabled=--R-F-- pressed focus=name");
     retypeName(L"other");
     pressKey(VK_F4, false, false, true);
     const std::string report = host_->finish();
