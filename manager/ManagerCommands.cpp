@@ -17,8 +17,6 @@ namespace {
 // Past the end of any name the field holds: the selection goes to the end of the text.
 constexpr int kCaretAtEnd = 999;
 
-// AssocQueryStringW's ASSOCF_IS_PROTOCOL, as the program has always asked for the command.
-constexpr ASSOCF kAssociationFlags = static_cast<ASSOCF>(0x1000);
 constexpr DWORD kCommandCapacity = 260;
 
 void beep() {
@@ -197,7 +195,7 @@ void openPreferences() {
         return;
     wchar_t command[kCommandCapacity] = {};
     DWORD size = kCommandCapacity;
-    if (query(kAssociationFlags, ASSOCSTR_COMMAND, L".txt", L"open", command, &size) != S_OK)
+    if (query(ASSOCF_IS_PROTOCOL, ASSOCSTR_COMMAND, L".txt", L"open", command, &size) != S_OK)
         return;
     ui::startProgram(preferenceEditorCommand(text::fromWide(command)));
 }
