@@ -91,6 +91,52 @@ class HostRun {
     HANDLE process_ = nullptr;
 };
 
+// Makes ".txt" files open with the given command for as long as it lives, then puts the
+// association back as it was.
+class TextFileAssociation {
+  public:
+    explicit TextFileAssociation(const std::wstring& command) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
+            return;
+        wchar_t previous[256] = {};
+        DWORD size = sizeof previous;
+        if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
+                             &size) == ERROR_SUCCESS)
+            previous_ = previous;
+        setDefault(key, kProgId);
+        RegCloseKey(key);
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT,
+                            (std::wstring(kProgId) + L"\\shell\\open\\command").c_str(), 0, nullptr,
+                            0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            setDefault(key, command);
+            RegCloseKey(key);
+        }
+    }
+    ~TextFileAssociation() {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        if (previous_)
+            setDefault(key, *previous_);
+        else
+            RegDeleteValueW(key, nullptr);
+        RegCloseKey(key);
+    }
+    TextFileAssociation(const TextFileAssociation&) = delete;
+    TextFileAssociation& operator=(const TextFileAssociation&) = delete;
+
+  private:
+    static constexpr wchar_t kProgId[] = L"ZendrikTest.txtfile";
+    static void setDefault(HKEY key, const std::wstring& value) {
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       DWORD((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::optional<std::wstring> previous_;
+};
+
 class ManagerEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -375,6 +421,19 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
     CloseHandle(held);
     EXPECT_EQ(preferences(), saved);
+
+    // Open runs the command of the text-file association on the preference file, from the
+    // program's folder, without waiting; here the command copies the file.
+    const std::wstring copied = scratch_.path + L"\\opened.txt";
+    {
+        TextFileAssociation association(L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"" +
+                                        copied + L"\"");
+        clickWindow(m.control(kOpen));
+        EXPECT_EQ(waitUntil([&] { return readBytes(copied).value_or("") == saved; }, 15000), true)
+            << readBytes(copied).value_or("nothing copied");
+    }
+    SetForegroundWindow(m.window);
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == m.window; }));
 
     // The donation question; No opens nothing.
     clickWindow(m.control(kDonate));
