@@ -7,7 +7,6 @@
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
-#include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
 namespace manager {
@@ -83,13 +82,7 @@ void fillShortcutList(const store::ShortcutStore& store) {
     store::forEachShortcut(
         store, [&](std::u16string_view name, std::u16string_view) { names.emplace_back(name); });
     sortShortcutNames(names);
-    // One redraw for the whole list instead of one per row: thousands of Shortcuts.
-    HWND list = ui::controlHandle(kShortcutList);
-    ui::controlSetRedraw(list, false);
-    for (const std::u16string& name : names)
-        ui::addListRow(kShortcutList, name);
-    ui::controlSetRedraw(list, true);
-    InvalidateRect(list, nullptr, TRUE);
+    ui::addListRows(kShortcutList, names);
 }
 
 void layoutManagerWindow() {
