@@ -11,6 +11,7 @@
 #include "idelink/CaretWord.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
+#include "manager/ManagerWindow.h"
 #include "popup/Popup.h"
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
@@ -154,11 +155,12 @@ void runExpansionMode(AppState& state) {
         [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
 }
 
-void runManagerMode(AppState&) {
+void runManagerMode(AppState& state) {
     if (!takeModeLock(kManagerMutexName))
         return;
     setUpDpi();
-    // To come: the manager window built from the ShortcutStore, and its event loop until closed.
+    manager::runManager(state.shortcutStore, state.appTitle,
+                        reinterpret_cast<HWND>(state.ideMainWindow));
 }
 
 } // namespace

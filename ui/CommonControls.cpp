@@ -93,14 +93,15 @@ LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
                                   : DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool setWindowTheme(HWND window, const wchar_t* application, const wchar_t* idList) {
-    const Libraries& loaded = libraries();
-    return loaded.setWindowTheme && loaded.setWindowTheme(window, application, idList) == S_OK;
-}
-
 bool windowIsThemed(HWND window) {
     const Libraries& loaded = libraries();
     return loaded.getWindowTheme && loaded.getWindowTheme(window) != nullptr;
+}
+
+bool setWindowTheme(HWND window, const wchar_t* subApplication, const wchar_t* subIdList) {
+    const Libraries& loaded = libraries();
+    return loaded.setWindowTheme &&
+           SUCCEEDED(loaded.setWindowTheme(window, subApplication, subIdList));
 }
 
 } // namespace ui

@@ -19,15 +19,15 @@
 
 namespace {
 
-using e2e::fileExists;
-using e2e::HostReport;
-using e2e::kCaret;
-using e2e::programFolder;
-using e2e::readBytes;
-using e2e::runHost;
-using e2e::ScratchFolder;
-using e2e::withCaret;
-using e2e::writeBytes;
+using endtoend::fileExists;
+using endtoend::HostReport;
+using endtoend::kCaret;
+using endtoend::programFolder;
+using endtoend::readBytes;
+using endtoend::runHost;
+using endtoend::ScratchFolder;
+using endtoend::withCaret;
+using endtoend::writeBytes;
 
 // Shortcuts of a file the tests write themselves; "¤" separates template lines.
 constexpr char kOwnShortcuts[] = "\xEF\xBB\xBF\r\n"

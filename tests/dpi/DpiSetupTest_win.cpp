@@ -4,8 +4,8 @@
 // Panel\Desktop, LogPixels) and restored as soon as the child has read it: the
 // registry is shared with every other program of this Wine prefix.
 #include "dpi/DpiSetup_win.h"
-#include "dpi/LogPixelsSetting.h"
 #include "ui/WindowService.h"
+#include "dpi/LogPixelsSetting.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +21,6 @@
 #include <utility>
 
 namespace {
-
-using dpitest::LogPixelsSetting;
-using dpitest::ScopedMutex;
 
 constexpr wchar_t kChildVariable[] = L"ZENDRIK_DPI_SETUP_CHILD";
 
@@ -147,8 +144,8 @@ bool runChild(DWORD dpi, const std::string& variant, bool makeAwareFirst, ChildR
     bool started = false;
     {
         // Two test runs at once must not take each other's DPI for the value to restore.
-        ScopedMutex registryTurn(dpitest::kLogPixelsTurn);
-        LogPixelsSetting setting;
+        dpitest::ScopedMutex registryTurn(dpitest::kLogPixelsTurn);
+        dpitest::LogPixelsSetting setting;
         if (setting.set(dpi)) {
             SetEnvironmentVariableA("ZENDRIK_DPI_SETUP_CHILD", request.c_str());
             started = CreateProcessW(program, commandLine.data(), nullptr, nullptr, TRUE, 0,

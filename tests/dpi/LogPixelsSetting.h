@@ -1,14 +1,15 @@
+// The screen DPI that programs started from now on see (HKCU\Control Panel\Desktop,
+// LogPixels), put back as it was however the test ends, and the turn that keeps two test
+// runs from taking each other's value for the one to restore.
 #pragma once
-// The screen DPI that Wine gives the processes started from now on (HKCU\Control
-// Panel\Desktop, LogPixels), changed for a test and put back afterwards. The registry is shared
-// with every program of the Wine prefix: hold kLogPixelsTurn while the value is changed.
+
 #include <windows.h>
 
 #include <optional>
 
 namespace dpitest {
 
-inline constexpr wchar_t kLogPixelsTurn[] = L"ZendrikDpiTestLogPixels";
+constexpr wchar_t kLogPixelsTurn[] = L"ZendrikDpiTestLogPixels";
 
 // Puts LogPixels back as it was, value or absence, whatever happens to the
 // test.

@@ -12,9 +12,10 @@
 //               [--no-run] [--timeout <ms>] [--workdir <folder>]
 // Start-up benchmark:
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
-//               [--popup]
-// --bench times each tool from its start to its end; with --popup, from its start until a
-// window of its process is the visible foreground window, after which Escape ends it.
+//               [--bench-window]
+// With --bench-window a run lasts from the start until a window of the tool is the visible
+// active window, which the host then closes; otherwise until the tool has ended and changed
+// the document.
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
 // --type-first types text at the caret before the tool starts, as a user would.
@@ -64,7 +65,7 @@ struct Options {
     bool noRun = false;
     bool undo = false;
     bool startNow = false;
-    bool popupBench = false;
+    bool benchWindow = false;
     bool valid = true;
 };
 
@@ -160,14 +161,14 @@ Options parseOptions() {
             options.timeoutMs = number(i);
         else if (arg == L"--bench")
             options.benchRuns = number(i);
+        else if (arg == L"--bench-window")
+            options.benchWindow = true;
         else if (arg == L"--no-run")
             options.noRun = true;
         else if (arg == L"--undo")
             options.undo = true;
         else if (arg == L"--start-now")
             options.startNow = true;
-        else if (arg == L"--popup")
-            options.popupBench = true;
         else
             options.valid = false;
     }
@@ -347,10 +348,13 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
     return beats;
 }
 
-bool isShownWindowOf(HWND window, DWORD processId) {
+// The visible active window when it belongs to the process, else nullptr.
+HWND activeWindowOf(DWORD processId) {
+    HWND active = GetForegroundWindow();
     DWORD owner = 0;
-    return window && GetWindowThreadProcessId(window, &owner) && owner == processId &&
-           IsWindowVisible(window);
+    if (!active || !IsWindowVisible(active) || !GetWindowThreadProcessId(active, &owner))
+        return nullptr;
+    return owner == processId ? active : nullptr;
 }
 
 // The tool whose window the first beat waits for, and until when it waits at most.
@@ -362,8 +366,7 @@ void typeNextKey() {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
-    if (nextKey == 0 && keysAwaitProcess &&
-        !isShownWindowOf(GetForegroundWindow(), keysAwaitProcess) &&
+    if (nextKey == 0 && keysAwaitProcess && !activeWindowOf(keysAwaitProcess) &&
         GetTickCount64() < firstBeatDeadline)
         return; // its window is not up yet: the next tick looks again
     if (nextKey == 0)
@@ -505,8 +508,10 @@ int runScripted(const Options& options, const Document& document) {
             out += "exit timeout\n";
         else
             out += "exit " + std::to_string(run.exitCode) + "\n";
-        out += foregroundFacts;
-        out += GetForegroundWindow() == mainWindow ? "foreground host\n" : "foreground other\n";
+        if (!options.keys.empty()) {
+            out += foregroundFacts;
+            out += GetForegroundWindow() == mainWindow ? "foreground host\n" : "foreground other\n";
+        }
     }
     writeState(out, "", editorState());
     if (options.undo) {
@@ -530,60 +535,42 @@ std::string fileName(const std::wstring& path) {
     return std::string(name.begin(), name.end());
 }
 
-struct TimedRun {
-    bool counted = false; // the tool did what is timed and ended
-    double milliseconds = 0;
-};
-
-// From the tool's start until one of its windows is visible in the foreground, checked every
-// millisecond while the host keeps answering; then Escape, as a user cancelling.
-TimedRun timeToPopup(const Options& options, const std::wstring& tool) {
-    TimedRun timed;
+// Starts the tool and waits, answering messages, until one of its windows is the visible
+// active window; the time until then is the run's time. The window is then closed as its
+// close box would, and the tool must end.
+ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
+    ToolRun run;
     const auto start = std::chrono::steady_clock::now();
     HANDLE process = startTool(tool, options.workDir);
     if (!process)
-        return timed;
+        return run;
+    run.started = true;
     const DWORD processId = GetProcessId(process);
     const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
-    bool shown = false;
-    while (!shown && GetTickCount64() < deadline) {
-        shown = isShownWindowOf(GetForegroundWindow(), processId);
-        if (shown) {
-            timed.milliseconds =
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                    .count();
-            break;
-        }
-        if (MsgWaitForMultipleObjects(1, &process, FALSE, 1, QS_ALLINPUT) == WAIT_OBJECT_0)
-            break; // ended without showing anything
+    HWND window = nullptr;
+    while (!(window = activeWindowOf(processId)) && GetTickCount64() < deadline &&
+           WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
         pumpMessages();
     }
-    if (shown) {
-        INPUT escape[] = {keyInput(VK_ESCAPE, false), keyInput(VK_ESCAPE, true)};
-        SendInput(2, escape, sizeof(INPUT));
+    elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (window) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        run.finished = waitForTool(process, options.timeoutMs);
     }
-    const bool finished = waitForTool(process, options.timeoutMs);
-    if (!finished) {
+    if (!run.finished) {
         TerminateProcess(process, 1);
         WaitForSingleObject(process, 5000);
     }
     CloseHandle(process);
     pumpMessages();
-    timed.counted = shown && finished;
-    return timed;
-}
-
-// From the tool's start to its end; counted when the editor's text changed.
-TimedRun timeToEnd(const Options& options, const std::wstring& tool, const Document& document) {
-    const auto start = std::chrono::steady_clock::now();
-    const ToolRun run = runTool(options, tool, false);
-    const auto end = std::chrono::steady_clock::now();
-    return {run.finished && editorState().text != document.text,
-            std::chrono::duration<double, std::milli>(end - start).count()};
+    return run;
 }
 
 // Starts both tools the given number of times, alternating which goes first in each pair, with
-// the document restored before every run; a run counts only when the tool did what is timed.
+// the document restored before every run. A run counts only when it ended and changed the text
+// (timing a window: when the window came and the tool ended once it was closed).
 int runBench(const Options& options, const Document& document) {
     const std::wstring tools[2] = {options.tool, options.compare};
     std::vector<double> times[2];
@@ -592,15 +579,25 @@ int runBench(const Options& options, const Document& document) {
         for (int turn = 0; turn < 2; ++turn) {
             const int which = (pair & 1) ? 1 - turn : turn;
             loadDocument(document);
-            const TimedRun timed = options.popupBench ? timeToPopup(options, tools[which])
-                                                      : timeToEnd(options, tools[which], document);
+            double elapsedMs = 0;
+            bool counted = false;
+            if (options.benchWindow) {
+                counted = runUntilWindow(options, tools[which], elapsedMs).finished;
+            } else {
+                const auto start = std::chrono::steady_clock::now();
+                const ToolRun run = runTool(options, tools[which], false);
+                elapsedMs = std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - start)
+                                .count();
+                counted = run.finished && editorState().text != document.text;
+            }
             if (pair < 0)
                 continue; // the first pair warms up Wine's caches and is not counted
-            if (!timed.counted) {
+            if (!counted) {
                 ++failures[which];
                 continue;
             }
-            times[which].push_back(timed.milliseconds);
+            times[which].push_back(elapsedMs);
         }
     }
     std::string out;
