@@ -1,7 +1,6 @@
-// The built Zendrik.exe beside this test program, read as a file: what Windows shows on its
-// Details page must name the program as its title does. A test run that names the
-// architecture it means to test (ZENDRIK_TOOL_ARCH, x64 or x86) also checks the program's
-// machine type, so a run for the 32-bit program cannot quietly test the 64-bit one.
+// The built programs beside this test program, read as files: what Windows shows on
+// Zendrik.exe's Details page must name the program as its title does, and a run for the
+// 32-bit program or for mixed widths must not quietly test other builds than it means.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -17,11 +16,11 @@
 
 namespace {
 
-std::wstring programBeside() {
+std::wstring besideTests(const wchar_t* name) {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + L"Zendrik.exe";
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + name;
 }
 
 // The machine field of the PE header; 0 when the file is no PE image.
@@ -49,7 +48,7 @@ std::string versionString(const std::vector<char>& info, const wchar_t* name) {
 }
 
 TEST(ProgramFile, VersionResourceNamesTheProgramAsItsTitleDoes) {
-    const std::wstring program = programBeside();
+    const std::wstring program = besideTests(L"Zendrik.exe");
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(program.c_str(), &ignored);
     ASSERT_GT(size, 0u) << "Zendrik.exe beside the test program has no version resource";
@@ -81,11 +80,24 @@ TEST(ProgramFile, VersionResourceNamesTheProgramAsItsTitleDoes) {
         EXPECT_TRUE(description.ends_with("(32-bit)")) << description;
     else
         ADD_FAILURE() << "Zendrik.exe has the machine type " << machine;
+}
 
-    if (const char* wanted = std::getenv("ZENDRIK_TOOL_ARCH")) {
+// A run that means one pairing of tool and IDE says so in ZENDRIK_TOOL_ARCH and
+// ZENDRIK_IDE_ARCH (x64 or x86); the programs beside the test program must be that pairing.
+TEST(ProgramFile, ProgramsBesideAreThoseOfTheRunsPairing) {
+    const struct {
+        const char* variable;
+        const wchar_t* program;
+    } kPrograms[] = {{"ZENDRIK_TOOL_ARCH", L"Zendrik.exe"}, {"ZENDRIK_IDE_ARCH", L"IdeHost.exe"}};
+    for (const auto& p : kPrograms) {
+        const char* wanted = std::getenv(p.variable);
+        if (!wanted)
+            continue;
         const std::string arch = wanted;
-        ASSERT_TRUE(arch == "x64" || arch == "x86") << "ZENDRIK_TOOL_ARCH is " << arch;
-        EXPECT_EQ(machine, arch == "x64" ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+        ASSERT_TRUE(arch == "x64" || arch == "x86") << p.variable << " is " << arch;
+        EXPECT_EQ(machineOf(besideTests(p.program)),
+                  arch == "x64" ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386)
+            << text::utf16ToUtf8(text::fromWide(p.program)) << " is not the " << arch << " build";
     }
 }
 
