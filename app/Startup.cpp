@@ -11,6 +11,7 @@
 #include "idelink/CaretWord.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
+#include "manager/ManagerWindow.h"
 #include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
 
@@ -132,10 +133,11 @@ void runExpansionMode(AppState& state) {
                             [](const idelink::PopupRequest&) { return idelink::PopupResult{}; });
 }
 
-void runManagerMode(AppState&) {
+void runManagerMode(AppState& state) {
     if (!takeModeLock(kManagerMutexName))
         return;
-    // To come: the manager window built from the ShortcutStore, and its event loop until closed.
+    manager::runManager(state.shortcutStore, state.appTitle,
+                        reinterpret_cast<HWND>(state.ideMainWindow));
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -130,6 +131,7 @@ void focusControl(int number);
 
 // List rows (tree-view lists, every row at top level).
 int addListRow(int number, std::u16string_view text); // the new row's index, -1 on failure
+int addListRows(int number, const std::vector<std::u16string>& texts); // how many were added
 void removeListRow(int number, int row);
 int listRowCount(int number);
 std::u16string listRowText(int number, int row);

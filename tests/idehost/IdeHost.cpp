@@ -12,6 +12,10 @@
 //               [--no-run] [--timeout <ms>] [--workdir <folder>]
 // Start-up benchmark:
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
+//               [--bench-window]
+// With --bench-window a run lasts from the start until a window of the tool is the visible
+// active window, which the host then closes; otherwise until the tool has ended and changed
+// the document.
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
 // --type-first types text at the caret before the tool starts, as a user would.
@@ -57,6 +61,7 @@ struct Options {
     bool noRun = false;
     bool undo = false;
     bool startNow = false;
+    bool benchWindow = false;
     bool valid = true;
 };
 
@@ -150,6 +155,8 @@ Options parseOptions() {
             options.timeoutMs = number(i);
         else if (arg == L"--bench")
             options.benchRuns = number(i);
+        else if (arg == L"--bench-window")
+            options.benchWindow = true;
         else if (arg == L"--no-run")
             options.noRun = true;
         else if (arg == L"--undo")
@@ -440,8 +447,51 @@ std::string fileName(const std::wstring& path) {
     return std::string(name.begin(), name.end());
 }
 
+// The visible active window when it belongs to the process, else nullptr.
+HWND activeWindowOf(DWORD processId) {
+    HWND active = GetForegroundWindow();
+    DWORD owner = 0;
+    if (!active || !IsWindowVisible(active) || !GetWindowThreadProcessId(active, &owner))
+        return nullptr;
+    return owner == processId ? active : nullptr;
+}
+
+// Starts the tool and waits, answering messages, until one of its windows is the visible
+// active window; the time until then is the run's time. The window is then closed as its
+// close box would, and the tool must end.
+ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
+    ToolRun run;
+    const auto start = std::chrono::steady_clock::now();
+    HANDLE process = startTool(tool, options.workDir);
+    if (!process)
+        return run;
+    run.started = true;
+    const DWORD processId = GetProcessId(process);
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
+    HWND window = nullptr;
+    while (!(window = activeWindowOf(processId)) && GetTickCount64() < deadline &&
+           WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        pumpMessages();
+    }
+    elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (window) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        run.finished = waitForTool(process, options.timeoutMs);
+    }
+    if (!run.finished) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+    pumpMessages();
+    return run;
+}
+
 // Starts both tools the given number of times, alternating which goes first in each pair, with
-// the document restored before every run. A run counts only when it ended and changed the text.
+// the document restored before every run. A run counts only when it ended and changed the text
+// (timing a window: when the window came and the tool ended once it was closed).
 int runBench(const Options& options, const Document& document) {
     const std::wstring tools[2] = {options.tool, options.compare};
     std::vector<double> times[2];
@@ -450,17 +500,25 @@ int runBench(const Options& options, const Document& document) {
         for (int turn = 0; turn < 2; ++turn) {
             const int which = (pair & 1) ? 1 - turn : turn;
             loadDocument(document);
-            const auto start = std::chrono::steady_clock::now();
-            const ToolRun run = runTool(options, tools[which], false);
-            const auto end = std::chrono::steady_clock::now();
-            const bool expanded = run.finished && editorState().text != document.text;
+            double elapsedMs = 0;
+            bool counted = false;
+            if (options.benchWindow) {
+                counted = runUntilWindow(options, tools[which], elapsedMs).finished;
+            } else {
+                const auto start = std::chrono::steady_clock::now();
+                const ToolRun run = runTool(options, tools[which], false);
+                elapsedMs = std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - start)
+                                .count();
+                counted = run.finished && editorState().text != document.text;
+            }
             if (pair < 0)
                 continue; // the first pair warms up Wine's caches and is not counted
-            if (!expanded) {
+            if (!counted) {
                 ++failures[which];
                 continue;
             }
-            times[which].push_back(std::chrono::duration<double, std::milli>(end - start).count());
+            times[which].push_back(elapsedMs);
         }
     }
     std::string out;
