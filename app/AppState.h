@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/Version.h"
 #include "store/ShortcutStore.h"
 
 namespace app {
 
-inline constexpr std::u16string_view kAppTitle = u"Zendrik v1.03 (by Ombrel)";
+inline constexpr std::u16string_view kAppTitle = u"" ZENDRIK_TITLE;
 inline constexpr wchar_t kManagerMutexName[] = L"ZendrikWindow";
 inline constexpr wchar_t kExpansionMutexName[] = L"ZendrikPopup";
 

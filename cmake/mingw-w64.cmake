@@ -1,10 +1,14 @@
-# Cross build for 64-bit Windows with MinGW-w64 (posix thread model), linked statically.
+# Cross build for Windows with MinGW-w64 (posix thread model), linked statically: 64-bit,
+# unless mingw-w64-i686.cmake has chosen the 32-bit compilers before including this file.
+if(NOT mingw_triple)
+  set(mingw_triple x86_64-w64-mingw32)
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${mingw_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${mingw_triple}-g++-posix)
+set(CMAKE_RC_COMPILER ${mingw_triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${mingw_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -97,6 +97,27 @@ DWORD processOf(HWND window) {
     return processId;
 }
 
+bool isWow64(HANDLE process) {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(process, &wow64) && wow64;
+}
+
+// The buffer's address reaches the editor as a message argument, which Windows cuts to 32
+// bits on the way into a 32-bit IDE and widens with its sign on the way from a 32-bit
+// program into a 64-bit IDE. Windows hands out addresses that survive this (a 32-bit IDE's
+// memory lies below 4 GB; a 32-bit program that is not large-address aware, as this one is
+// not, gets addresses below 2 GB in any process); any other is refused rather than have the
+// IDE write where the program never reads.
+bool reachesTheEditorIntact(HANDLE ideProcess, const void* address) {
+    const auto value = reinterpret_cast<std::uintptr_t>(address);
+#if defined(_WIN64)
+    return !isWow64(ideProcess) || value >> 32 == 0;
+#else
+    const bool ideIs64Bit = isWow64(GetCurrentProcess()) && !isWow64(ideProcess);
+    return !ideIs64Bit || value < 0x80000000u;
+#endif
+}
+
 DWORD threadOf(HWND window) {
     return GetWindowThreadProcessId(window, nullptr);
 }
@@ -125,8 +146,10 @@ std::u16string readLineBeforeCaret(const IdeWindows& windows) {
     const DWORD processId = processOf(main);
     if (processId == 0 || processOf(editor) != processId)
         return {};
-    // Reading and allocating is all this needs; nothing more is asked of the IDE's process.
-    ProcessHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, processId));
+    // Reading, allocating and telling a 32-bit IDE from a 64-bit one is all this needs;
+    // nothing more is asked of the IDE's process.
+    ProcessHandle process(OpenProcess(
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process.get())
         return {};
     const int64_t size = sciGetCurLineSize(editor);
@@ -136,7 +159,7 @@ std::u16string readLineBeforeCaret(const IdeWindows& windows) {
     // writes that byte just past the size it is given, and older versions stay inside it.
     const size_t bufferSize = size_t(size) + 1;
     RemoteBuffer remote(process.get(), bufferSize);
-    if (!remote.address())
+    if (!remote.address() || !reachesTheEditorIntact(process.get(), remote.address()))
         return {};
     const int64_t caretInLine = sciGetCurLine(editor, size, remote.address());
     std::vector<char> line(bufferSize, '\0');

@@ -230,21 +230,47 @@ struct Manager {
 
     HWND control(int id) const { return findChild(window, id); }
 
+    // The row's text through TVM_GETITEMW, whose item record Windows does not carry across
+    // processes: it is written into the manager's memory in the manager's own layout, which
+    // for the 32-bit program has 32-bit handles and pointers.
     std::string rowText(HTREEITEM item) const {
         constexpr size_t kCapacity = 512;
-        RemoteMemory memory(process, sizeof(TVITEMW) + kCapacity * sizeof(wchar_t));
+        constexpr size_t kRecordSpace = sizeof(TVITEMW); // the larger of the two layouts
+        RemoteMemory memory(process, kRecordSpace + kCapacity * sizeof(wchar_t));
         if (!memory.address())
             return "?";
+        char* const remoteText = memory.address() + kRecordSpace;
         TVITEMW query{};
         query.mask = TVIF_TEXT | TVIF_HANDLE;
         query.hItem = item;
-        query.pszText = reinterpret_cast<wchar_t*>(memory.address() + sizeof(TVITEMW));
+        query.pszText = reinterpret_cast<wchar_t*>(remoteText);
         query.cchTextMax = int(kCapacity);
-        WriteProcessMemory(process, memory.address(), &query, sizeof query, nullptr);
+        struct TvItem32 {
+            UINT mask;
+            uint32_t hItem;
+            UINT state, stateMask;
+            uint32_t pszText;
+            int cchTextMax, iImage, iSelectedImage, cChildren;
+            uint32_t lParam;
+        } query32{query.mask,
+                  uint32_t(reinterpret_cast<uintptr_t>(item)),
+                  0,
+                  0,
+                  uint32_t(reinterpret_cast<uintptr_t>(remoteText)),
+                  query.cchTextMax,
+                  0,
+                  0,
+                  0,
+                  0};
+        BOOL managerIs32Bit = FALSE;
+        IsWow64Process(process, &managerIs32Bit);
+        if (managerIs32Bit)
+            WriteProcessMemory(process, memory.address(), &query32, sizeof query32, nullptr);
+        else
+            WriteProcessMemory(process, memory.address(), &query, sizeof query, nullptr);
         SendMessageW(control(kList), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address()));
         std::wstring text(kCapacity, L'\0');
-        ReadProcessMemory(process, query.pszText, text.data(), kCapacity * sizeof(wchar_t),
-                          nullptr);
+        ReadProcessMemory(process, remoteText, text.data(), kCapacity * sizeof(wchar_t), nullptr);
         text.resize(wcsnlen(text.c_str(), kCapacity));
         return narrow(text);
     }
