@@ -127,7 +127,7 @@ void runExpansionMode(AppState& state) {
     if (placeholders && !placeholders->empty())
         return;
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    idelink::expandShortcut(*templateText, state.caretWord, state.wordIndent,
+    idelink::expandShortcut(*templateText, {state.caretWord, state.wordIndent, state.wordBytes},
                             idelink::remoteEditorOps(windows),
                             [](const idelink::PopupRequest&) { return idelink::PopupResult{}; });
 }
@@ -157,6 +157,11 @@ void runProgram() {
     const idelink::CaretWord word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
     state.caretWord = word.caretWord;
     state.wordIndent = word.wordIndent;
+    state.wordBytes = word.wordBytes;
+    // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
+    // than open the manager in front of it.
+    if (idelink::editorAnswers().stopped)
+        return;
 
     if (state.caretWord.empty())
         runManagerMode(state);
