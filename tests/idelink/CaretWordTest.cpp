@@ -93,8 +93,9 @@ TEST(CaretWord, CountsTheWordsBytesAsTheEditorHoldsThem) {
     for (const WordBytesCase& c : cases) {
         SCOPED_TRACE(c.name);
         const idelink::CaretWord found = idelink::findCaretWord(std::string_view(c.lineBytes));
-        if (c.caretWord)
+        if (c.caretWord) {
             EXPECT_EQ(text::utf16ToUtf8(found.caretWord), *c.caretWord);
+        }
         EXPECT_EQ(found.wordBytes, c.wordBytes);
         // The text of valid UTF-8 gives the same answer as its bytes.
         if (c.lineBytes.find('\xE9') == std::string::npos) {
