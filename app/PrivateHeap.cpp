@@ -1,6 +1,7 @@
 // Linked into Zendrik.exe only: replaces the global allocation functions so that every
 // allocation of the program lives in its private heap.
 #include "app/PrivateHeap.h"
+#include "app/HeapChoice.h"
 
 #include <windows.h>
 
@@ -9,14 +10,12 @@
 
 namespace {
 
-HANDLE privateHeap = nullptr;
+constinit app::HeapChoice<HANDLE> choice;
 
-// Static initialisers may allocate before the entry point runs, so the heap is made on the
-// first request as well.
+// Static initialisers may allocate before the entry point runs, so the heap is chosen on the
+// first request, whichever comes first.
 HANDLE heap() {
-    if (!privateHeap)
-        privateHeap = HeapCreate(0, 0, 0);
-    return privateHeap ? privateHeap : GetProcessHeap();
+    return choice.heap([] { return HeapCreate(0, 0, 0); }, GetProcessHeap());
 }
 
 void* allocate(std::size_t size) {
@@ -26,8 +25,8 @@ void* allocate(std::size_t size) {
 }
 
 void release(void* block) noexcept {
-    if (block && privateHeap)
-        HeapFree(privateHeap, 0, block);
+    if (HANDLE from = choice.heapToFree(); block && from)
+        HeapFree(from, 0, block);
 }
 
 } // namespace
@@ -39,10 +38,10 @@ void createPrivateHeap() {
 }
 
 void destroyPrivateHeap() {
-    // Nothing may free into the heap afterwards: the process ends right after this.
-    if (privateHeap)
+    // Nothing is freed afterwards: the process ends right after this, and what is allocated
+    // in between comes from the process heap that the end takes with it.
+    if (HANDLE privateHeap = choice.end())
         HeapDestroy(privateHeap);
-    privateHeap = nullptr;
 }
 
 } // namespace app

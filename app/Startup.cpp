@@ -135,6 +135,7 @@ void runExpansionMode(AppState& state) {
 void runManagerMode(AppState&) {
     if (!takeModeLock(kManagerMutexName))
         return;
+    // To come: the manager window built from the ShortcutStore, and its event loop until closed.
 }
 
 } // namespace

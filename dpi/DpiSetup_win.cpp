@@ -1,6 +1,7 @@
 #include "dpi/DpiSetup_win.h"
 
 #include "store/TextConvert.h"
+#include "ui/CommonControls.h"
 #include "ui/WindowService.h"
 
 #include <cwchar>
@@ -31,27 +32,6 @@ class LoadedLibrary {
 
   private:
     HMODULE module_;
-};
-
-class ScreenDc {
-  public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_)
-            ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-
-    // A screen that cannot be asked counts as 96 DPI: a factor of 0 would collapse every
-    // window and make every size read back divide by zero.
-    int logPixels(int index) const {
-        int value = dc_ ? GetDeviceCaps(dc_, index) : 0;
-        return value > 0 ? value : kBaseDpi;
-    }
-
-  private:
-    HDC dc_;
 };
 
 using IsProcessDpiAwareFunction = BOOL(WINAPI*)();
@@ -156,50 +136,36 @@ void dpiSetupShcore() {
 
 bool ensureSubclassFunctions() {
     ScaleState& state = scaleState();
-    if (state.subclassWanted && !state.subclassFunctions.resolved())
+    if (state.subclassWanted && !state.subclassResolved)
         resolveSubclassFunctions();
-    return state.subclassFunctions.resolved();
+    return state.subclassResolved;
 }
 
-// The reference to comctl32 is kept for the whole run: the entry points must stay valid for
-// every window that is subclassed, whether or not the program also imports comctl32 directly.
 void resolveSubclassFunctions() {
-    HMODULE comctl32 = LoadLibraryW(L"comctl32.dll");
-    if (!comctl32)
-        return;
-    SubclassFunctions functions;
-    functions.setWindowSubclass = reinterpret_cast<SetWindowSubclassFunction>(
-        reinterpret_cast<void*>(GetProcAddress(comctl32, "SetWindowSubclass")));
-    functions.removeWindowSubclass = reinterpret_cast<RemoveWindowSubclassFunction>(
-        reinterpret_cast<void*>(GetProcAddress(comctl32, "RemoveWindowSubclass")));
-    functions.defSubclassProc = reinterpret_cast<DefSubclassProcFunction>(
-        reinterpret_cast<void*>(GetProcAddress(comctl32, "DefSubclassProc")));
-    scaleState().subclassFunctions = functions;
+    scaleState().subclassResolved = ui::prepareControlClasses() && ui::subclassingAvailable();
 }
 
 void computeScale() {
     ScaleState& state = scaleState();
     std::u16string face;
     int points = 8;
-    {
-        ScreenDc screen;
-        int logPixelsX = screen.logPixels(LOGPIXELSX);
-        int logPixelsY = screen.logPixels(LOGPIXELSY);
-        state.scaleX = static_cast<float>(logPixelsX) / 96.0f;
-        state.scaleY = static_cast<float>(logPixelsY) / 96.0f;
+    // Read again here, after the awareness set-up: what the system reports may have changed.
+    const int logPixelsX = ui::screenLogPixels(LOGPIXELSX);
+    const int logPixelsY = ui::screenLogPixels(LOGPIXELSY);
+    state.scaleX = static_cast<float>(logPixelsX) / kBaseDpi;
+    state.scaleY = static_cast<float>(logPixelsY) / kBaseDpi;
 
-        LOGFONTW stockFont{};
-        if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stockFont, &stockFont)) {
-            stockFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
-            face = text::fromWide(stockFont.lfFaceName);
-            points = stockFontPointSize(stockFont.lfHeight, logPixelsY);
-        }
+    LOGFONTW stockFont{};
+    if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stockFont, &stockFont)) {
+        stockFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
+        face = text::fromWide(stockFont.lfFaceName);
+        points = stockFontPointSize(stockFont.lfHeight, logPixelsY);
     }
     std::intptr_t number =
         ui::loadFont(ui::kChooseNumber, face, fontSizeRule(points), ui::kFontProofQuality);
     state.uiFont = number ? ui::fontHandle(static_cast<int>(number)) : nullptr;
     if (state.uiFont)
-        ui::setControlFont(-1, state.uiFont);
+        ui::setControlFont(ui::kDefaultFontControl, state.uiFont);
 }
 
 void runDpiSetup(DpiSetupVariant variant) {

@@ -4,21 +4,8 @@
 #include "dpi/ScaleRules.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 namespace dpi {
-
-using SetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR);
-using RemoveWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
-using DefSubclassProcFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
-
-struct SubclassFunctions {
-    SetWindowSubclassFunction setWindowSubclass = nullptr;
-    RemoveWindowSubclassFunction removeWindowSubclass = nullptr;
-    DefSubclassProcFunction defSubclassProc = nullptr;
-
-    bool resolved() const { return setWindowSubclass && removeWindowSubclass && defSubclassProc; }
-};
 
 struct WindowsVersion {
     int major = 0;
@@ -30,10 +17,11 @@ struct ScaleState {
     float scaleY = 1.0f;
     bool alreadyDpiAware = false;
     HFONT uiFont = nullptr;
-    SubclassFunctions subclassFunctions;
-    // Set by the shcore variant; the functions are looked up when the first window opens.
+    // Windows follow DPI changes through comctl32's subclassing, which the service loads; the
+    // shcore variant asks for it, and the first scaled window makes sure it is there.
     bool subclassWanted = false;
-    // Read from the system on first use unless start-up sets it (setWindowsVersion).
+    bool subclassResolved = false;
+    // Read from the system on first use and kept; a test may set another (setWindowsVersion).
     WindowsVersion windowsVersion;
     bool windowsVersionKnown = false;
 };
@@ -42,9 +30,9 @@ struct ScaleState {
 ScaleState& scaleState();
 
 // The Windows version that the set-up choice, the font size rule and the DPI-change handling
-// go by. Start-up passes the version it chose the set-up variant with.
+// all go by: the true one (RtlGetVersion, then GetVersionExW), read once, unless
+// setWindowsVersion gave another.
 void setWindowsVersion(int major, int minor);
-// The version given to setWindowsVersion, else the true one (RtlGetVersion, then GetVersionExW).
 WindowsVersion windowsVersion();
 
 void dpiSetupUser32();
@@ -54,8 +42,8 @@ void computeScale();
 // Runs the set-up variant of the version: dpiSetupUser32, dpiSetupShcore or only computeScale.
 void runDpiSetup(DpiSetupVariant variant);
 
-// Looks up SetWindowSubclass, RemoveWindowSubclass and DefSubclassProc of comctl32; the last step
-// of dpiSetupShcore.
+// Has the service load comctl32 with its subclass functions (ui::prepareControlClasses) and
+// notes whether they are there.
 void resolveSubclassFunctions();
 // Resolves the subclass functions on first need when the set-up asked for them; true when
 // they are there.

@@ -1,5 +1,6 @@
 #include "dpi/ScaledWrappers_win.h"
 
+#include "ui/CommonControls.h"
 #include "ui/WindowService.h"
 
 #include <new>
@@ -62,10 +63,7 @@ POINT controlCorner(int number, int mode) {
 }
 
 LRESULT passOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const SubclassFunctions& functions = scaleState().subclassFunctions;
-    if (functions.defSubclassProc)
-        return functions.defSubclassProc(window, message, wParam, lParam);
-    return DefWindowProcW(window, message, wParam, lParam);
+    return ui::defSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT handleDpiChanged(HWND window, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -166,8 +164,8 @@ std::intptr_t openScaledWindow(int number, int x, int y, int width, int height,
     } catch (const std::bad_alloc&) {
         return result; // without its entry the window must not follow DPI changes
     }
-    state.subclassFunctions.setWindowSubclass(
-        window, onDpiChanged, static_cast<UINT_PTR>(windowNumber), static_cast<DWORD_PTR>(dpi));
+    ui::setWindowSubclass(window, onDpiChanged, static_cast<UINT_PTR>(windowNumber),
+                          static_cast<DWORD_PTR>(dpi));
     return result;
 }
 
@@ -222,14 +220,7 @@ std::intptr_t loadScaledFont(int number, std::u16string_view face, int points,
 }
 
 void setControlFont(int control, HFONT font) {
-    if (font == kUiFont)
-        font = scaleState().uiFont;
-    if (control == -1) {
-        ui::setControlFont(-1, font);
-        return;
-    }
-    if (HWND handle = ui::controlHandle(control))
-        SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ui::setControlFont(control, font == kUiFont ? scaleState().uiFont : font);
 }
 
 void removeTabStop(HWND control) {
@@ -246,8 +237,7 @@ LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM l
         return handleDpiChanged(window, wParam, lParam, id, referenceData);
     case WM_NCDESTROY:
         // The window procedure below still needs its WM_NCDESTROY to free what it holds.
-        if (auto remove = scaleState().subclassFunctions.removeWindowSubclass)
-            remove(window, onDpiChanged, id);
+        ui::removeWindowSubclass(window, onDpiChanged, id);
         return passOn(window, message, wParam, lParam);
     default:
         return passOn(window, message, wParam, lParam);

@@ -71,7 +71,7 @@ std::intptr_t loadScaledFont(int number, std::u16string_view face, int points, s
 // Stands for the default control font made by computeScale.
 inline const HFONT kUiFont = reinterpret_cast<HFONT>(static_cast<std::intptr_t>(-1));
 
-// control -1 makes the font the default of controls created afterwards.
+// ui::kDefaultFontControl (-1) makes the font the default of controls created afterwards.
 void setControlFont(int control, HFONT font);
 
 // Flips WS_TABSTOP; used on controls that have it.

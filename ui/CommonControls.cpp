@@ -68,6 +68,11 @@ void releaseControlClasses() {
     loaded.splitterRegistered = false;
 }
 
+bool subclassingAvailable() {
+    const Libraries& loaded = libraries();
+    return loaded.setWindowSubclass && loaded.removeWindowSubclass && loaded.defSubclassProc;
+}
+
 BOOL setWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) {
     const Libraries& loaded = libraries();
     return loaded.setWindowSubclass ? loaded.setWindowSubclass(window, procedure, id, data) : FALSE;

@@ -13,6 +13,8 @@ namespace ui {
 bool prepareControlClasses();
 void releaseControlClasses();
 
+// True when comctl32's subclass functions were found by prepareControlClasses.
+bool subclassingAvailable();
 BOOL setWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data);
 BOOL removeWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id);
 LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,4 +1,4 @@
-// The one event queue, the event wait with its keyboard handling, and bound handlers.
+// The one event queue, the event wait, and bound handlers.
 #include "ui/ServiceState.h"
 
 #include <algorithm>
@@ -11,32 +11,6 @@ bool bindingMatches(const Binding& binding, const Event& event) {
            (binding.window == kAny || binding.window == event.window) &&
            (binding.control == kAny || binding.control == event.control) &&
            (binding.type == kAny || binding.type == event.type);
-}
-
-bool isKeyDown(int virtualKey) {
-    return (GetKeyState(virtualKey) & 0x8000) != 0;
-}
-
-// Keyboard shortcuts of the active window come first, whatever control has the focus; then
-// the built-in Tab and Shift+Tab. Returns true when the message was consumed.
-bool translateKeyboard(MSG& message) {
-    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) {
-        return false;
-    }
-    HWND active = GetActiveWindow();
-    WindowRecord* window = active ? findWindowByHandle(active) : nullptr;
-    if (!window) {
-        return false;
-    }
-    if (window->accelerators && TranslateAcceleratorW(active, window->accelerators, &message)) {
-        return true;
-    }
-    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && !isKeyDown(VK_CONTROL) &&
-        !isKeyDown(VK_MENU)) {
-        moveFocus(*window, !isKeyDown(VK_SHIFT));
-        return true;
-    }
-    return false;
 }
 
 void processMessage(MSG& message) {
@@ -59,6 +33,34 @@ bool takeQueuedEvent() {
         callBoundHandlers(next.event);
     }
     return true;
+}
+
+// The window whose loop is waiting: the active one of the service's windows, else the one
+// opened last, else any; -1 when the service has none.
+int loopWindow() {
+    const ServiceState& state = service();
+    if (const WindowRecord* active = findWindowByHandle(GetActiveWindow())) {
+        return active->number;
+    }
+    if (state.windows.count(state.lastOpenedWindow) != 0) {
+        return state.lastOpenedWindow;
+    }
+    return state.windows.empty() ? -1 : state.windows.begin()->first;
+}
+
+// A WM_QUIT may come from anyone (another program's PostThreadMessage, say) and asks the
+// program to end. Passed on or ignored it would either come back at every wait and make a loop
+// that waits for a close request spin, or be lost; as the close request of the waiting loop's
+// window, it ends that loop the way the window's close box does. The quit itself is used up.
+EventKind quitAsCloseRequest() {
+    const int window = loopWindow();
+    if (window < 0) {
+        service().current = Event{};
+        return EventKind::None;
+    }
+    raiseEvent(Event{EventKind::CloseRequest, window, -1, -1, 0});
+    takeQueuedEvent();
+    return service().current.kind;
 }
 
 } // namespace
@@ -90,117 +92,11 @@ void raiseControlEvent(const ControlRecord& control, int type) {
     raiseEvent(Event{EventKind::Control, control.window, control.number, type, 0});
 }
 
-std::vector<ControlRecord*> controlsInCreationOrder(int window) {
-    std::vector<ControlRecord*> controls;
-    for (auto& [number, control] : service().controls) {
-        if (control.window == window) {
-            controls.push_back(&control);
-        }
-    }
-    std::sort(controls.begin(), controls.end(),
-              [](const ControlRecord* a, const ControlRecord* b) { return a->order < b->order; });
-    return controls;
-}
-
-void moveFocus(WindowRecord& window, bool forward) {
-    std::vector<ControlRecord*> controls = controlsInCreationOrder(window.number);
-    const auto canTakeFocus = [](const ControlRecord* control) {
-        HWND handle = control->handle;
-        return IsWindowEnabled(handle) && IsWindowVisible(handle) &&
-               (GetWindowLongW(handle, GWL_STYLE) & WS_TABSTOP) != 0;
-    };
-    const int count = static_cast<int>(controls.size());
-    if (count == 0) {
-        return;
-    }
-    const int focused = focusedControl();
-    int start = -1;
-    for (int i = 0; i < count; ++i) {
-        if (controls[i]->number == focused) {
-            start = i;
-        }
-    }
-    if (start < 0) {
-        start = forward ? count - 1 : 0; // so that the first step lands on the first or last
-    }
-    for (int step = 1; step <= count; ++step) {
-        const int index = forward ? (start + step) % count : (start - step + count) % count;
-        if (canTakeFocus(controls[index])) {
-            SetFocus(controls[index]->handle);
-            return;
-        }
-    }
-}
-
-void rebuildAccelerators(WindowRecord& window) {
-    if (window.accelerators) {
-        DestroyAcceleratorTable(window.accelerators);
-        window.accelerators = nullptr;
-    }
-    std::vector<ACCEL> table;
-    for (std::size_t i = 0; i < window.shortcuts.size() && i < 0xFFFE; ++i) {
-        const int shortcut = window.shortcuts[i].shortcut;
-        ACCEL entry{};
-        entry.fVirt = FVIRTKEY;
-        if (shortcut & kShortcutShift) {
-            entry.fVirt |= FSHIFT;
-        }
-        if (shortcut & kShortcutCtrl) {
-            entry.fVirt |= FCONTROL;
-        }
-        if (shortcut & kShortcutAlt) {
-            entry.fVirt |= FALT;
-        }
-        entry.key = static_cast<WORD>(shortcut & 0xFF);
-        // The entry's index, not the command: WM_COMMAND carries only 16 bits.
-        entry.cmd = static_cast<WORD>(i + 1);
-        table.push_back(entry);
-    }
-    if (!table.empty()) {
-        window.accelerators = CreateAcceleratorTableW(table.data(), static_cast<int>(table.size()));
-    }
-}
-
 } // namespace ui::detail
 
 namespace ui {
 
 using namespace detail;
-
-void addKeyboardShortcut(int window, int shortcut, int command) {
-    WindowRecord* record = findWindow(window);
-    if (!record || (shortcut & 0xFF) == 0) {
-        return;
-    }
-    auto& shortcuts = record->shortcuts;
-    const auto same = std::find_if(
-        shortcuts.begin(), shortcuts.end(),
-        [shortcut](const KeyboardShortcut& existing) { return existing.shortcut == shortcut; });
-    if (same != shortcuts.end()) {
-        same->command = command;
-    } else {
-        shortcuts.push_back(KeyboardShortcut{shortcut, command});
-    }
-    rebuildAccelerators(*record);
-}
-
-void removeKeyboardShortcut(int window, int shortcut) {
-    WindowRecord* record = findWindow(window);
-    if (!record) {
-        return;
-    }
-    auto& shortcuts = record->shortcuts;
-    if (shortcut == kAllShortcuts) {
-        shortcuts.clear();
-    } else {
-        shortcuts.erase(std::remove_if(shortcuts.begin(), shortcuts.end(),
-                                       [shortcut](const KeyboardShortcut& existing) {
-                                           return existing.shortcut == shortcut;
-                                       }),
-                        shortcuts.end());
-    }
-    rebuildAccelerators(*record);
-}
 
 EventKind waitEvent() {
     for (;;) {
@@ -214,10 +110,7 @@ EventKind waitEvent() {
             return EventKind::None;
         }
         if (got == 0) {
-            // Nobody here posts WM_QUIT; pass it on to whoever does, without spinning.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            service().current = Event{};
-            return EventKind::None;
+            return quitAsCloseRequest();
         }
         processMessage(message);
     }
@@ -233,9 +126,7 @@ EventKind waitEventFor(int milliseconds) {
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
-                PostQuitMessage(static_cast<int>(message.wParam));
-                service().current = Event{};
-                return EventKind::None;
+                return quitAsCloseRequest();
             }
             processMessage(message);
             continue;

@@ -1,4 +1,5 @@
 // The image button's drawing: the button draws its frame, the service draws the image on top.
+#include "ui/ControlMessages.h"
 #include "ui/ImagePlacement.h"
 #include "ui/ServiceState.h"
 #include "ui/CommonControls.h"
@@ -39,17 +40,17 @@ void drawImage(HDC target, HBITMAP image, int x, int y) {
     if (bits.width <= 0 || bits.height <= 0) {
         return;
     }
-    HDC source = CreateCompatibleDC(target);
-    HGDIOBJ previous = SelectObject(source, image);
+    MemoryDc source(target);
+    if (!source.select(image)) {
+        return;
+    }
     if (bits.alpha) {
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-        GdiAlphaBlend(target, x, y, bits.width, bits.height, source, 0, 0, bits.width, bits.height,
-                      blend);
+        GdiAlphaBlend(target, x, y, bits.width, bits.height, source.get(), 0, 0, bits.width,
+                      bits.height, blend);
     } else {
-        BitBlt(target, x, y, bits.width, bits.height, source, 0, 0, SRCCOPY);
+        BitBlt(target, x, y, bits.width, bits.height, source.get(), 0, 0, SRCCOPY);
     }
-    SelectObject(source, previous);
-    DeleteDC(source);
 }
 
 // The button paints itself into a memory bitmap, the image goes on top, and the whole is
@@ -62,18 +63,25 @@ void paintButton(ControlRecord& button, HWND handle, HDC target) {
     if (width <= 0 || height <= 0) {
         return;
     }
-    HDC memory = CreateCompatibleDC(target);
-    HBITMAP canvas = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ previousCanvas = SelectObject(memory, canvas);
+    // The canvas is declared first so that the DC lets go of it before it is deleted.
+    OwnedBitmap canvas(CreateCompatibleBitmap(target, width, height));
+    MemoryDc memoryDc(target);
+    if (!memoryDc.select(canvas.get())) {
+        // No memory for double buffering: let the button paint itself, without its image.
+        defSubclassProc(handle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target),
+                        PRF_CLIENT | PRF_ERASEBKGND);
+        return;
+    }
+    HDC memory = memoryDc.get();
     FillRect(memory, &client, GetSysColorBrush(COLOR_BTNFACE));
     defSubclassProc(handle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
                     PRF_CLIENT | PRF_ERASEBKGND);
 
     const bool enabled = IsWindowEnabled(handle) != FALSE;
-    HBITMAP image = enabled || !button.greyImage ? button.image : button.greyImage;
+    HBITMAP image = enabled || !button.greyImage ? button.image : button.greyImage.get();
     if (image) {
         const BitmapBits bits = describe(image);
-        const bool pushed = (SendMessageW(handle, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        const bool pushed = buttonPushed(handle);
         const bool themed = windowIsThemed(handle);
         const ImagePlacement placement =
             placeButtonImage(width, height, bits.width, bits.height, pushed, themed);
@@ -84,9 +92,6 @@ void paintButton(ControlRecord& button, HWND handle, HDC target) {
         RestoreDC(memory, saved);
     }
     BitBlt(target, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previousCanvas);
-    DeleteObject(canvas);
-    DeleteDC(memory);
 }
 
 } // namespace
@@ -133,10 +138,10 @@ bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM
 }
 
 // A disabled button shows its image in grey at half strength.
-HBITMAP makeGreyImage(HBITMAP image) {
+OwnedBitmap makeGreyImage(HBITMAP image) {
     const BitmapBits source = describe(image);
     if (!source.alpha) {
-        return nullptr;
+        return {};
     }
     // Read and write top-down whatever the source's row order, which GetObject does not tell.
     BITMAPINFO info{};
@@ -148,20 +153,15 @@ HBITMAP makeGreyImage(HBITMAP image) {
     info.bmiHeader.biCompression = BI_RGB;
     const std::size_t count = static_cast<std::size_t>(source.width) * source.height;
     std::vector<unsigned char> pixels(count * 4);
-    HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, image, 0, static_cast<UINT>(source.height), pixels.data(),
-                               &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    if (rows != source.height) {
-        return nullptr;
+    const ScreenDc screen;
+    if (!screen.get() || GetDIBits(screen.get(), image, 0, static_cast<UINT>(source.height),
+                                   pixels.data(), &info, DIB_RGB_COLORS) != source.height) {
+        return {};
     }
     void* bits = nullptr;
-    HBITMAP grey = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    OwnedBitmap grey(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!grey || !bits) {
-        if (grey) {
-            DeleteObject(grey);
-        }
-        return nullptr;
+        return {};
     }
     auto* out = static_cast<unsigned char*>(bits);
     for (std::size_t i = 0; i < count * 4; i += 4) {

@@ -41,18 +41,14 @@ HBITMAP decodePng(const unsigned char* data, std::size_t size) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    OwnedBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bitmap || !bits) {
         png_image_free(&image);
-        if (bitmap) {
-            DeleteObject(bitmap);
-        }
         return nullptr;
     }
     const png_int_32 stride = width * 4;
     if (!png_image_finish_read(&image, nullptr, bits, stride, nullptr)) {
         png_image_free(&image);
-        DeleteObject(bitmap);
         return nullptr;
     }
     // Blending wants premultiplied colour.
@@ -64,8 +60,9 @@ HBITMAP decodePng(const unsigned char* data, std::size_t size) {
         pixel[1] = static_cast<unsigned char>((pixel[1] * alpha + 127) / 255);
         pixel[2] = static_cast<unsigned char>((pixel[2] * alpha + 127) / 255);
     }
-    service().images.push_back(bitmap);
-    return bitmap;
+    const HBITMAP handle = bitmap.get();
+    service().images.push_back(std::move(bitmap));
+    return handle;
 }
 
 HBITMAP loadPngResource(int id) {

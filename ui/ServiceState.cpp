@@ -45,20 +45,21 @@ namespace ui {
 
 using namespace detail;
 
+int screenLogPixels(int index) {
+    // A screen that cannot be asked counts as 96 DPI: a factor of 0 would collapse every window
+    // and make every size read back divide by zero.
+    const ScreenDc screen;
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), index) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
 void startService() {
     ServiceState& state = service();
     if (state.started) {
         return;
     }
     // Read before any DPI set-up changes what the system reports to this process.
-    state.logPixelsY = 96;
-    if (HDC screen = GetDC(nullptr)) {
-        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-        if (dpi > 0) {
-            state.logPixelsY = dpi;
-        }
-        ReleaseDC(nullptr, screen);
-    }
+    state.logPixelsY = screenLogPixels(LOGPIXELSY);
     state.started = true;
 }
 
@@ -67,39 +68,19 @@ void endService() {
     // Handlers belong to the program; none may run while its windows are torn down.
     state.bindings.clear();
 
-    std::vector<HWND> windows;
+    // Each destroyed window drops its own record; what remains are records of windows that
+    // were destroyed by other means. Clearing the tables frees what the records own, after
+    // the windows that drew with it are gone.
+    std::vector<HWND> handles;
     for (const auto& [number, window] : state.windows) {
-        windows.push_back(window.handle);
+        handles.push_back(window.handle);
     }
-    for (HWND handle : windows) {
-        if (IsWindow(handle)) {
-            DestroyWindow(handle);
-        }
-    }
-    // Controls whose window was destroyed by other means, and the records of both.
-    std::vector<HWND> controls;
     for (const auto& [number, control] : state.controls) {
-        controls.push_back(control.handle);
+        handles.push_back(control.handle);
     }
-    for (HWND handle : controls) {
+    for (HWND handle : handles) {
         if (IsWindow(handle)) {
             DestroyWindow(handle);
-        }
-    }
-    for (auto& [number, control] : state.controls) {
-        if (control.backBrush) {
-            DeleteObject(control.backBrush);
-        }
-        if (control.greyImage) {
-            DeleteObject(control.greyImage);
-        }
-    }
-    for (auto& [number, window] : state.windows) {
-        if (window.backBrush) {
-            DeleteObject(window.backBrush);
-        }
-        if (window.accelerators) {
-            DestroyAcceleratorTable(window.accelerators);
         }
     }
     state.controls.clear();
@@ -119,19 +100,10 @@ void endService() {
     state.registeredClasses.clear();
     releaseControlClasses();
 
-    for (auto& [number, font] : state.fonts) {
-        DeleteObject(font);
-    }
-    state.fonts.clear();
     state.defaultFont = nullptr;
-    for (HBITMAP image : state.images) {
-        DeleteObject(image);
-    }
+    state.fonts.clear();
     state.images.clear();
-    if (state.richEdit) {
-        FreeLibrary(state.richEdit);
-        state.richEdit = nullptr;
-    }
+    state.richEdit.reset();
     state.queue.clear();
     state.current = Event{};
     state.lastOpenedWindow = -1;

@@ -1,9 +1,12 @@
 // The service's tables, shared by its source files and by nothing else.
 #pragma once
 
+#include "ui/OwnedHandles.h"
 #include "ui/SplitterLayout.h"
 #include "ui/WindowService.h"
 #include "store/TextConvert.h"
+
+#include <commctrl.h>
 
 #include <deque>
 #include <map>
@@ -36,10 +39,10 @@ struct ControlRecord {
     unsigned long long order = 0; // creation order, for Tab
     COLORREF textColor = kDefaultColor;
     COLORREF backColor = kDefaultColor;
-    HBRUSH backBrush = nullptr;
-    HBITMAP image = nullptr;     // not owned
-    HBITMAP greyImage = nullptr; // owned: the disabled look of image
-    std::vector<void*> rows;     // HTREEITEMs of a list, in row order
+    OwnedBrush backBrush;
+    HBITMAP image = nullptr; // not owned
+    OwnedBitmap greyImage;   // the disabled look of image
+    std::vector<void*> rows; // HTREEITEMs of a list, in row order
     SplitterState splitter;
 };
 
@@ -54,7 +57,7 @@ struct WindowRecord {
     std::wstring className;
     bool opened = false; // openWindow has returned: size changes count from here
     COLORREF background = kDefaultColor;
-    HBRUSH backBrush = nullptr;
+    OwnedBrush backBrush;
     int minWidth = kNoLimit;
     int minHeight = kNoLimit;
     int maxWidth = kNoLimit;
@@ -62,7 +65,7 @@ struct WindowRecord {
     int lastClientWidth = -1;
     int lastClientHeight = -1;
     std::vector<KeyboardShortcut> shortcuts;
-    HACCEL accelerators = nullptr;
+    OwnedAccelerators accelerators;
 };
 
 struct QueuedEvent {
@@ -86,8 +89,8 @@ struct ServiceState {
     std::unordered_map<HWND, int> windowByHandle;
     std::unordered_map<HWND, int> controlByHandle;
     std::vector<std::wstring> registeredClasses;
-    std::map<int, HFONT> fonts;
-    std::vector<HBITMAP> images;
+    std::map<int, OwnedFont> fonts;
+    std::vector<OwnedBitmap> images;
     HFONT defaultFont = nullptr;
     int lastOpenedWindow = -1;
     unsigned long long nextOrder = 0;
@@ -95,7 +98,7 @@ struct ServiceState {
     Event current;
     std::vector<Binding> bindings;
     HWND tooltip = nullptr;
-    HMODULE richEdit = nullptr;
+    OwnedLibrary richEdit;
     int quiet = 0; // > 0 while the program itself changes a control
 };
 
@@ -132,6 +135,10 @@ void raiseControlEvent(const ControlRecord& control, int type);
 // them here. Returns true when handled, with the result in result.
 bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+// Keyboard shortcuts of the active window first, whatever control has the focus, then the
+// built-in Tab and Shift+Tab. True when the key message was used up.
+bool translateKeyboard(MSG& message);
+
 // Tab and Shift+Tab among the window's controls.
 void moveFocus(WindowRecord& window, bool forward);
 std::vector<ControlRecord*> controlsInCreationOrder(int window);
@@ -151,7 +158,16 @@ void attachControlSubclass(ControlRecord& control);
 // The image button's part of the control subclass; true when it answered the message itself.
 bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM wParam,
                         LPARAM lParam, LRESULT& result);
-HBITMAP makeGreyImage(HBITMAP image);
+OwnedBitmap makeGreyImage(HBITMAP image);
+
+// List rows: the tree item of a row (nullptr when out of range), the current row (-1 for none),
+// and making a row current without raising an event.
+HTREEITEM rowItem(const ControlRecord& list, int row);
+int currentRow(const ControlRecord& list);
+void selectRow(const ControlRecord& list, int row);
+
+// The brush and colours of a control's WM_CTLCOLOR* answer; false for a control in system colours.
+bool colourControl(UINT message, HDC dc, HWND handle, LRESULT& result);
 
 HWND topLevelOf(HWND control);
 

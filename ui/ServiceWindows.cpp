@@ -20,17 +20,6 @@ SIZE outerSizeFor(HWND handle, int clientWidth, int clientHeight) {
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
-void freeWindowResources(WindowRecord& window) {
-    if (window.backBrush) {
-        DeleteObject(window.backBrush);
-        window.backBrush = nullptr;
-    }
-    if (window.accelerators) {
-        DestroyAcceleratorTable(window.accelerators);
-        window.accelerators = nullptr;
-    }
-}
-
 LRESULT onSize(WindowRecord& window, WPARAM kind, LPARAM size) {
     // Some systems report the iconic size without SIZE_MINIMIZED on the way down.
     if (kind == SIZE_MINIMIZED || IsIconic(window.handle) || !window.opened) {
@@ -86,11 +75,11 @@ LRESULT onCommand(WindowRecord& window, WPARAM wParam, LPARAM lParam, bool& hand
 }
 
 LRESULT onEraseBackground(WindowRecord& window, HDC dc, bool& handled) {
-    handled = window.backBrush != nullptr;
+    handled = static_cast<bool>(window.backBrush);
     if (handled) {
         RECT client;
         GetClientRect(window.handle, &client);
-        FillRect(dc, &client, window.backBrush);
+        FillRect(dc, &client, window.backBrush.get());
     }
     return 1;
 }
@@ -138,9 +127,8 @@ LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
         break;
     case WM_NCDESTROY: {
         const int number = window->number;
-        freeWindowResources(*window);
         service().windowByHandle.erase(handle);
-        service().windows.erase(number);
+        service().windows.erase(number); // the record frees what it owns
         break;
     }
     default:
@@ -251,7 +239,7 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
     WindowRecord record;
     record.number = number;
     record.className = className;
-    state.windows[number] = record;
+    state.windows[number] = std::move(record);
     const std::wstring caption = text::toWide(title);
     HWND handle = CreateWindowExW(exStyle, className, caption.c_str(), style, origin.x, origin.y,
                                   outer.cx, outer.cy, owner && IsWindow(owner) ? owner : nullptr,
@@ -286,10 +274,7 @@ void closeWindow(int number) {
     if (handle && IsWindow(handle)) {
         DestroyWindow(handle); // its WM_NCDESTROY drops the record
     }
-    if (findWindow(number)) {
-        freeWindowResources(*findWindow(number));
-        service().windows.erase(number);
-    }
+    service().windows.erase(number); // when its WM_NCDESTROY did not come
     forgetClass(className);
     // Drop the events of a window that no longer exists.
     auto& queue = service().queue;
@@ -322,14 +307,8 @@ void setWindowColor(int number, COLORREF color) {
     if (!window) {
         return;
     }
-    if (window->backBrush) {
-        DeleteObject(window->backBrush);
-        window->backBrush = nullptr;
-    }
     window->background = color;
-    if (color != kDefaultColor) {
-        window->backBrush = CreateSolidBrush(color);
-    }
+    window->backBrush.reset(color != kDefaultColor ? CreateSolidBrush(color) : nullptr);
     InvalidateRect(window->handle, nullptr, TRUE);
 }
 

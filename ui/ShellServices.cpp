@@ -37,6 +37,17 @@ std::wstring expandEnvironment(const std::wstring& text) {
     return expanded;
 }
 
+// A bare program name as CreateProcessW would find it, ".exe" added when it has no extension;
+// empty when it is nowhere.
+std::wstring searchPath(const std::wstring& name) {
+    wchar_t found[MAX_PATH] = {};
+    const DWORD length = SearchPathW(nullptr, name.c_str(), L".exe", MAX_PATH, found, nullptr);
+    if (length == 0 || length >= MAX_PATH || !isExistingFile(found)) {
+        return {};
+    }
+    return found;
+}
+
 } // namespace
 
 int messageBox(std::u16string_view caption, std::u16string_view text, unsigned type) {
@@ -53,20 +64,41 @@ int messageBox(std::u16string_view caption, std::u16string_view text, unsigned t
     return MessageBoxW(owner, wideMessage.c_str(), wideCaption.c_str(), type);
 }
 
-// A text that names one program is quoted so that spaces in its path hold together; a text
-// that is already a command line (a program followed by arguments, as the shell's
-// associations give them) is passed as it is, since quoting it whole would name no file.
+// The command line CreateProcessW gets never leaves the program's name to be guessed: unquoted,
+// "C:\Program Files\Some App\app.exe file" would make Windows try C:\Program.exe first, a file
+// anyone allowed to write C:\ can place. The program part is resolved here, to the quoted part,
+// or the longest prefix that ends at a space and names an existing file, or a bare name found
+// on the search path, and passed quoted with the rest as its arguments. A text that resolves to
+// nothing is quoted whole, so that exactly that one name is tried. Environment variables are
+// expanded in the program part only: association commands are stored as
+// "%SystemRoot%\system32\NOTEPAD.EXE %1"; what follows is the arguments' business.
 std::u16string programCommandLine(std::u16string_view commandText) {
-    const std::wstring expanded = expandEnvironment(text::toWide(commandText));
-    std::wstring line;
-    if (expanded.empty() || expanded.front() == L'"') {
-        line = expanded;
-    } else if (expanded.find(L' ') != std::wstring::npos && !isExistingFile(expanded)) {
-        line = expanded;
-    } else {
-        line = L"\"" + expanded + L"\"";
+    const std::wstring text = text::toWide(commandText);
+    if (text.empty() || text.front() == L'"') {
+        return text::fromWide(text);
     }
-    return text::fromWide(line);
+    const auto quoted = [](const std::wstring& program, std::wstring_view arguments) {
+        return text::fromWide(L"\"" + program + L"\"" + std::wstring(arguments));
+    };
+    for (std::size_t end = text.size(); end != std::wstring::npos && end > 0;
+         end = text.rfind(L' ', end - 1)) {
+        const std::wstring program = expandEnvironment(text.substr(0, end));
+        if (end == text.size() && text.find(L' ') == std::wstring::npos) {
+            return quoted(program, {}); // one name: CreateProcessW's own search may find it
+        }
+        if (isExistingFile(program)) {
+            return quoted(program, std::wstring_view(text).substr(end));
+        }
+    }
+    const std::size_t firstSpace = text.find(L' ');
+    const std::wstring firstWord = expandEnvironment(text.substr(0, firstSpace));
+    if (firstWord.find_first_of(L"\\/:") == std::wstring::npos) {
+        const std::wstring found = searchPath(firstWord);
+        if (!found.empty()) {
+            return quoted(found, std::wstring_view(text).substr(firstSpace));
+        }
+    }
+    return quoted(text, {});
 }
 
 bool startProgram(std::u16string_view commandText) {

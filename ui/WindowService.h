@@ -3,6 +3,8 @@
 // Sizes and positions here are pixels; the dpi/ layer converts 96-DPI units on top of it.
 #pragma once
 
+#include "dpi/ScaleRules.h"
+
 #include <windows.h>
 
 #include <cstddef>
@@ -13,10 +15,11 @@
 
 namespace ui {
 
-constexpr int kChooseNumber = -1;  // as a window, control or font number: let the service choose
-constexpr int kKeepValue = -65535; // as a coordinate or size: keep the current value
-constexpr int kAny = -1;           // in a binding: any window, control or event type
-constexpr int kNoLimit = -1;       // in setWindowBounds: no smallest / largest size
+constexpr int kChooseNumber = -1; // as a window, control or font number: let the service choose
+constexpr int kKeepValue = dpi::keepValue;     // as a coordinate or size: keep the current value
+constexpr int kAny = -1;                       // in a binding: any window, control or event type
+constexpr int kNoLimit = dpi::kNoLimit;        // in setWindowBounds: no smallest / largest size
+constexpr int kDefaultFontControl = -1;        // in setControlFont: the default of later controls
 constexpr COLORREF kDefaultColor = 0xFFFFFFFF; // resets a window or control colour
 
 // Window flags of openWindow; every other bit is a Win32 window style (WS_POPUP, ...).
@@ -72,7 +75,8 @@ using EventHandler = std::function<void(const Event&)>;
 // Service lifetime.
 void startService();
 void endService();
-int screenLogPixelsY();
+int screenLogPixelsY();         // LOGPIXELSY as read when the service started
+int screenLogPixels(int index); // LOGPIXELSX or LOGPIXELSY now; 96 when the screen cannot tell
 
 // Windows. A window's class is "WindowClass_<number>". Returns the window handle, or the chosen
 // number when number is kChooseNumber; 0 on failure.
@@ -134,7 +138,7 @@ void setListRowText(int number, int row, std::u16string_view text);
 // Fonts. Returns the font handle, or the chosen number when number is kChooseNumber; 0 on failure.
 std::intptr_t loadFont(int number, std::u16string_view face, int points, std::uint32_t flags);
 HFONT fontHandle(int number);
-void setControlFont(int control, HFONT font); // control -1: default of controls created later
+void setControlFont(int control, HFONT font); // kDefaultFontControl: the default of later ones
 
 // Keyboard shortcuts of a window.
 void addKeyboardShortcut(int window, int shortcut, int command);

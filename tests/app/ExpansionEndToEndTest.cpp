@@ -41,6 +41,7 @@ struct ExpansionCase {
     bool holdExpansionLock = false;
     const wchar_t* keys = nullptr;  // typed into the foreground window while the tool runs
     const wchar_t* typed = nullptr; // typed at the caret before the tool starts
+    const char* pending = nullptr;  // why the case cannot run yet
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -146,6 +147,8 @@ class ExpansionEndToEnd : public ::testing::TestWithParam<ExpansionCase> {};
 
 TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     const ExpansionCase& c = GetParam();
+    if (c.pending)
+        GTEST_SKIP() << c.pending;
     const std::wstring program = programFolder() + L"Zendrik.exe";
     ASSERT_TRUE(fileExists(program)) << "Zendrik.exe must be built beside the test program";
     ASSERT_TRUE(fileExists(programFolder() + L"IdeHost.exe"))
@@ -223,7 +226,8 @@ const ExpansionCase kCases[] = {
     {"WordTypedJustBefore", nullptr, "    <|>\r\n", "    If <|>\r\n    EndIf\r\n", false, nullptr,
      L"If"},
     // Escape cancels the placeholder popup and leaves the editor as it was.
-    {"PlaceholdersCancelled", nullptr, "    for<|>\r\n", "    for<|>\r\n", false, L"{ESC}"},
+    {"PlaceholdersCancelled", nullptr, "    for<|>\r\n", "    for<|>\r\n", false, L"{ESC}", nullptr,
+     "no popup opens yet, so the editor is left alone whatever Escape does"},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),

@@ -95,7 +95,7 @@ void DpiSetupChild::TestBody() {
     std::ofstream out(path);
     out << std::setprecision(9) << report.awareBefore << ' ' << report.awareAfter << ' '
         << state.scaleX << ' ' << state.scaleY << ' ' << state.alreadyDpiAware << ' '
-        << state.subclassFunctions.resolved() << ' ' << ui::screenLogPixelsY() << ' '
+        << state.subclassResolved << ' ' << ui::screenLogPixelsY() << ' '
         << uiFont.lfHeight << ' ' << static_cast<int>(uiFont.lfQuality) << ' ' << stockFont.lfHeight
         << '\n'
         << uiFace << '\n'

@@ -234,7 +234,7 @@ TEST_P(DpiChange, RescalesTheControlsAndMovesTheWindow) {
     setScale(1.0f, 1.0f);
     dpi::setWindowsVersion(10, 0);
     dpi::resolveSubclassFunctions();
-    ASSERT_TRUE(dpi::scaleState().subclassFunctions.resolved());
+    ASSERT_TRUE(dpi::scaleState().subclassResolved);
     openWindow(300, 200);
     EXPECT_EQ(dpi::windowDpiTable().at("40"), 96);
     ASSERT_NE(dpi::createScaledStaticText(kLabel, 10, 10, 100, 20, u"Label", 0), 0);

@@ -4,11 +4,13 @@
 // than the tool's folder, and the host keeps answering window messages while the tool runs,
 // since every message the tool sends to the editor waits for that answer.
 //
-//   IdeHost.exe [--tool <exe>] [--document <file>]                      interactive, F12 runs the
-//   tool IdeHost.exe --tool <exe> --document <file> --result <file>          scripted: one run,
-//   then exit
+// Interactive, F12 runs the tool:
+//   IdeHost.exe [--tool <exe>] [--document <file>]
+// Scripted, one run, then exit:
+//   IdeHost.exe --tool <exe> --document <file> --result <file>
 //               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
 //               [--no-run] [--timeout <ms>] [--workdir <folder>]
+// Start-up benchmark:
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.

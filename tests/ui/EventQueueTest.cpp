@@ -279,6 +279,41 @@ TEST_F(EventQueueTest, BoundHandlersRunForTheirKeyOnly) {
     EXPECT_EQ(sizeCalls, 1);
 }
 
+// A quit posted by anyone ends the loop that waits for its window's close request, once, and
+// is used up: left in the queue it would make every later wait return at once.
+TEST_F(EventQueueTest, QuitMessageBecomesTheWaitingWindowsCloseRequest) {
+    openTestWindow(0);
+    openTestWindow(1);
+    int closeCalls = 0;
+    ui::bindEvent(EventKind::CloseRequest, 1, ui::kAny, ui::kAny,
+                  [&](const ui::Event&) { ++closeCalls; });
+    drainEvents(50);
+
+    // As another program would: straight into the thread's queue.
+    PostThreadMessageW(GetCurrentThreadId(), WM_QUIT, 3, 0);
+    int waits = 0;
+    while (ui::waitEvent() != EventKind::CloseRequest && ++waits < 100) {
+    }
+    EXPECT_EQ(waits, 0) << "the loop spun instead of ending";
+    EXPECT_EQ(ui::eventWindow(), 1) << "the window opened last is the one whose loop runs";
+    EXPECT_EQ(closeCalls, 1);
+    MSG left;
+    EXPECT_FALSE(PeekMessageW(&left, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    EXPECT_EQ(ui::waitEventFor(30), EventKind::None);
+
+    PostQuitMessage(0); // the timed wait too
+    EXPECT_EQ(ui::waitEventFor(1000), EventKind::CloseRequest);
+    EXPECT_EQ(ui::eventWindow(), 1);
+    EXPECT_EQ(closeCalls, 2);
+
+    // With no window left there is nothing to close: the quit is used up all the same.
+    ui::closeWindow(1);
+    ui::closeWindow(0);
+    PostQuitMessage(0);
+    EXPECT_EQ(ui::waitEventFor(30), EventKind::None);
+    EXPECT_FALSE(PeekMessageW(&left, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
 TEST_F(EventQueueTest, EventsOfUnknownNumbersAreNotPosted) {
     openTestWindow(0);
     ui::postControlEvent(99, ui::kEventLeftClick);

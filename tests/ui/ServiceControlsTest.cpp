@@ -1,6 +1,7 @@
 // Controls of the service: classes and styles, texts, states, list rows, fonts, colours,
 // tooltips and numbering.
 #include "ServiceFixture.h"
+#include "ui/ControlMessages.h"
 
 #include <commctrl.h>
 #include <richedit.h>
@@ -268,6 +269,65 @@ TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
     GetObjectW(brush2, sizeof(brushColour), &brushColour);
     EXPECT_EQ(brushColour.lbColor, RGB(40, 50, 60));
     ReleaseDC(window, dc);
+}
+
+// A colour's brush and a font belong to their record: replaced or freed with it, never left
+// behind. A freed GDI handle names no object any more.
+TEST_F(ServiceControlsTest, BrushesAndFontsAreFreedWithWhatOwnsThem) {
+    HWND window = ui::windowHandle(0);
+    HDC dc = GetDC(window);
+    const auto brushOf = [&](int control) {
+        return reinterpret_cast<HGDIOBJ>(
+            SendMessageW(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(ui::controlHandle(control))));
+    };
+    ui::createTextField(1, 0, 0, 100, 20, u"", 0);
+    ui::setControlBackColor(1, RGB(1, 2, 3));
+    const HGDIOBJ first = brushOf(1);
+    ASSERT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BRUSH));
+    ui::setControlBackColor(1, RGB(4, 5, 6));
+    const HGDIOBJ second = brushOf(1);
+    EXPECT_EQ(GetObjectType(first), 0u) << "the replaced colour's brush";
+    EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BRUSH));
+    ui::freeControl(1);
+    EXPECT_EQ(GetObjectType(second), 0u) << "the freed control's brush";
+    ReleaseDC(window, dc);
+
+    ui::loadFont(3, u"Arial", 10, 0);
+    const HFONT replaced = ui::fontHandle(3);
+    ui::loadFont(3, u"Arial", 12, 0);
+    const HFONT kept = ui::fontHandle(3);
+    EXPECT_EQ(GetObjectType(replaced), 0u) << "the font the number held before";
+    EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_FONT));
+    ui::endService();
+    EXPECT_EQ(GetObjectType(kept), 0u) << "the fonts at the common end";
+}
+
+// What the manager relies on: a position past the end puts the caret at the end.
+TEST_F(ServiceControlsTest, SelectionsOfFieldAndEditor) {
+    ui::createTextField(1, 0, 0, 100, 20, u"openwindow(", 0);
+    ui::createEditor(2, 0, 30, 200, 80, 0);
+    ui::setControlText(2, u"line one\r\nline two");
+    HWND field = ui::controlHandle(1);
+    HWND editor = ui::controlHandle(2);
+    struct {
+        HWND control;
+        int start, end;
+        ui::TextSelection expected;
+    } cases[] = {
+        {field, 999, 999, {11, 11}}, {field, 0, -1, {0, 11}},      {field, 4, 2, {2, 4}},
+        {editor, 5, 8, {5, 8}},      {editor, 999, 999, {17, 17}}, // the rich edit control holds a
+                                                                   // line end as one CR
+    };
+    for (const auto& c : cases) {
+        ui::editSetSelection(c.control, c.start, c.end);
+        const ui::TextSelection selection = ui::editSelection(c.control);
+        EXPECT_EQ(selection.start, c.expected.start) << c.start << ' ' << c.end;
+        EXPECT_EQ(selection.end, c.expected.end) << c.start << ' ' << c.end;
+    }
+    ui::editSetSelection(field, 4, 10);
+    ui::editReplaceSelection(field, u"Window", false);
+    EXPECT_EQ(ui::controlText(1), u"openWindow(");
 }
 
 TEST_F(ServiceControlsTest, ListAndEditorColours) {

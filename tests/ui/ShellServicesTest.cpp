@@ -32,8 +32,20 @@ class ProgramCommandLineTest : public ServiceTest {
     std::wstring spacedProgram;
 };
 
-TEST_F(ProgramCommandLineTest, QuotedUnlessQuotedOrACommandWithArguments) {
+bool sameLine(const std::u16string& a, const std::u16string& b) {
+    return CompareStringOrdinal(reinterpret_cast<const wchar_t*>(a.c_str()), -1,
+                                reinterpret_cast<const wchar_t*>(b.c_str()), -1,
+                                TRUE) == CSTR_EQUAL;
+}
+
+// The program part is always resolved and quoted, so that Windows never guesses among the
+// prefixes of an unquoted path with spaces ("C:\Program.exe" before "C:\Program Files\...").
+TEST_F(ProgramCommandLineTest, ProgramPartResolvedAndQuoted) {
     const std::u16string spaced = fromWide(spacedProgram);
+    wchar_t systemFolder[MAX_PATH] = {};
+    GetSystemDirectoryW(systemFolder, MAX_PATH);
+    const std::u16string notepad = fromWide(std::wstring(systemFolder) + L"\\notepad.exe");
+    SetEnvironmentVariableW(L"ZENDRIK_UI_TEST_DIR", tempFolder().c_str());
     struct {
         std::u16string text;
         std::u16string expected;
@@ -42,18 +54,27 @@ TEST_F(ProgramCommandLineTest, QuotedUnlessQuotedOrACommandWithArguments) {
         {u"\"C:\\Program Files\\x.exe\" Zendrik.pref",
          u"\"C:\\Program Files\\x.exe\" Zendrik.pref"},
         {spaced, u"\"" + spaced + u"\""},
+        // An existing program with spaces and arguments: never passed unquoted.
+        {spaced + u" Zendrik.pref", u"\"" + spaced + u"\" Zendrik.pref"},
+        {spaced + u" two words.txt", u"\"" + spaced + u"\" two words.txt"},
         // What the shell's association gives: a program and its argument.
-        {u"C:\\windows\\system32\\notepad.exe Zendrik.pref",
-         u"C:\\windows\\system32\\notepad.exe Zendrik.pref"},
+        {notepad + u" Zendrik.pref", u"\"" + notepad + u"\" Zendrik.pref"},
+        {u"notepad Zendrik.pref", u"\"" + notepad + u"\" Zendrik.pref"},
+        // The association's own variables, in the program part only.
+        {u"%ZENDRIK_UI_TEST_DIR%zendrik ui test program.exe %ZENDRIK_UI_TEST_DIR%",
+         u"\"" + spaced + u"\" %ZENDRIK_UI_TEST_DIR%"},
+        // Nothing resolves: one name, tried as it is.
+        {u"C:\\no such folder\\no such program.exe Zendrik.pref",
+         u"\"C:\\no such folder\\no such program.exe Zendrik.pref\""},
         {u"https://www.example.org/donate", u"\"https://www.example.org/donate\""},
         {u"", u""},
     };
     for (const auto& test : cases) {
-        EXPECT_EQ(ui::programCommandLine(test.text), test.expected);
+        const std::u16string line = ui::programCommandLine(test.text);
+        EXPECT_TRUE(sameLine(line, test.expected))
+            << std::string(line.begin(), line.end()) << " for "
+            << std::string(test.text.begin(), test.text.end());
     }
-    SetEnvironmentVariableW(L"ZENDRIK_UI_TEST_DIR", L"C:\\tools");
-    EXPECT_EQ(ui::programCommandLine(u"%ZENDRIK_UI_TEST_DIR%\\edit.exe Zendrik.pref"),
-              u"C:\\tools\\edit.exe Zendrik.pref");
 }
 
 TEST_F(ProgramCommandLineTest, StartsAProgramWithArgumentsWithoutWaiting) {

@@ -1,0 +1,241 @@
+// Typed wrappers for the messages the program sends to its own controls: tree-view rows,
+// edit selections, the rich edit control's text and set-up, buttons, tooltips and fonts.
+// Every message number is named here once; call sites send through these functions.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// --- Tree-view rows (every row at top level) -------------------------------------------------
+
+// Appends a row after the last one; nullptr when the tree refused it.
+inline HTREEITEM treeInsertRow(HWND tree, std::u16string_view text) {
+    std::u16string zeroEnded(text);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = TVI_ROOT;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT;
+    insert.item.pszText = reinterpret_cast<wchar_t*>(zeroEnded.data());
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+// row nullptr clears the selection.
+inline void treeSelectRow(HWND tree, HTREEITEM row) {
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(row));
+}
+
+inline HTREEITEM treeCurrentRow(HWND tree) {
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+inline std::u16string treeRowText(HWND tree, HTREEITEM row) {
+    if (!row) {
+        return {};
+    }
+    // The tree gives no text length; grow the buffer until the text fits.
+    for (int capacity = 256; capacity <= (1 << 20); capacity *= 4) {
+        std::u16string buffer(static_cast<std::size_t>(capacity), u'\0');
+        TVITEMW query{};
+        query.mask = TVIF_TEXT | TVIF_HANDLE;
+        query.hItem = row;
+        query.pszText = reinterpret_cast<wchar_t*>(buffer.data());
+        query.cchTextMax = capacity;
+        if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) {
+            return {};
+        }
+        const std::size_t length = std::char_traits<char16_t>::length(buffer.c_str());
+        if (static_cast<int>(length) < capacity - 1) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
+    return {};
+}
+
+inline void treeSetRowText(HWND tree, HTREEITEM row, std::u16string_view text) {
+    if (!row) {
+        return;
+    }
+    std::u16string zeroEnded(text);
+    TVITEMW change{};
+    change.mask = TVIF_TEXT | TVIF_HANDLE;
+    change.hItem = row;
+    change.pszText = reinterpret_cast<wchar_t*>(zeroEnded.data());
+    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+inline void treeDeleteRow(HWND tree, HTREEITEM row) {
+    SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(row));
+}
+
+inline int treeRowCount(HWND tree) {
+    return static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
+}
+
+inline void treeSetDoubleBuffered(HWND tree) {
+    SendMessageW(tree, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
+}
+
+inline void treeSetTextColor(HWND tree, COLORREF color) {
+    SendMessageW(tree, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(color));
+}
+
+// CLR_DEFAULT (0xFFFFFFFF) returns to the system colour.
+inline void treeSetBackColor(HWND tree, COLORREF color) {
+    SendMessageW(tree, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(color));
+}
+
+// --- Edit and rich edit selections ---------------------------------------------------------------
+
+struct TextSelection {
+    int start = 0; // UTF-16 units; start == end is a caret
+    int end = 0;
+};
+
+// end -1 selects to the end of the text; start -1 removes the selection.
+inline void editSetSelection(HWND edit, int start, int end) {
+    SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+}
+
+inline TextSelection editSelection(HWND edit) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+inline void editReplaceSelection(HWND edit, std::u16string_view text, bool undoable) {
+    const std::u16string zeroEnded(text);
+    SendMessageW(edit, EM_REPLACESEL, undoable ? TRUE : FALSE,
+                 reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+}
+
+inline void editScrollCaret(HWND edit) {
+    SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
+
+// --- Rich edit text and set-up -------------------------------------------------------------------
+
+// Line ends read back as CR LF, the form the program's templates are shown in.
+inline std::u16string richEditText(HWND editor) {
+    constexpr UINT kUtf16CodePage = 1200;
+    GETTEXTLENGTHEX lengthQuery{GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, kUtf16CodePage};
+    const LRESULT length =
+        SendMessageW(editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+    GETTEXTEX query{};
+    query.cb = static_cast<DWORD>(text.size() * sizeof(char16_t));
+    query.flags = GT_USECRLF;
+    query.codepage = kUtf16CodePage;
+    const LRESULT copied = SendMessageW(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&query),
+                                        reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(copied, 0, length)));
+    return text;
+}
+
+// Replaces the whole text; the undo history starts again from it.
+inline void richEditSetText(HWND editor, std::u16string_view text) {
+    const std::u16string zeroEnded(text);
+    SendMessageW(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+}
+
+// Plain text with multi-level undo, no length limit below 2 GB, no word wrap, change
+// notifications on: the editor of templates.
+inline void richEditMakePlainTextEditor(HWND editor) {
+    SendMessageW(editor, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+    SendMessageW(editor, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SendMessageW(editor, EM_SETTARGETDEVICE, 0, 1);
+    SendMessageW(editor, EM_SETEVENTMASK, 0, ENM_CHANGE);
+}
+
+// CLR_DEFAULT (the service's kDefaultColor) returns to the system's text colour.
+inline void richEditSetTextColor(HWND editor, COLORREF color) {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    format.dwMask = CFM_COLOR;
+    format.dwEffects = color == CLR_DEFAULT ? CFE_AUTOCOLOR : 0;
+    format.crTextColor = color == CLR_DEFAULT ? 0 : color;
+    SendMessageW(editor, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageW(editor, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+}
+
+inline void richEditSetBackColor(HWND editor, COLORREF color) {
+    const bool system = color == CLR_DEFAULT;
+    SendMessageW(editor, EM_SETBKGNDCOLOR, system ? 1 : 0, static_cast<LPARAM>(system ? 0 : color));
+}
+
+// --- Buttons, fonts, window text -----------------------------------------------------------------
+
+inline bool buttonChecked(HWND button) {
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+inline void buttonSetChecked(HWND button, bool checked) {
+    SendMessageW(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Held down by the mouse or the space bar at this moment.
+inline bool buttonPushed(HWND button) {
+    return (SendMessageW(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+}
+
+inline void controlSetFont(HWND control, HFONT font, bool redraw) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
+}
+
+inline HFONT controlFont(HWND control) {
+    return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+}
+
+inline std::u16string windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    if (length <= 0) {
+        return {};
+    }
+    std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+    const int copied = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
+}
+
+inline void setWindowText(HWND window, std::u16string_view text) {
+    const std::u16string zeroEnded(text);
+    SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+}
+
+// --- Tooltips ------------------------------------------------------------------------------------
+
+// The tool is the control itself, its tip shown while the mouse rests on it.
+inline TTTOOLINFOW tooltipToolFor(HWND control) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE; // understood by every comctl32 version
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    return tool;
+}
+
+inline void tooltipRemoveTool(HWND tooltip, HWND control) {
+    TTTOOLINFOW tool = tooltipToolFor(control);
+    SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+inline void tooltipAddTool(HWND tooltip, HWND control, std::u16string_view text) {
+    std::u16string zeroEnded(text);
+    TTTOOLINFOW tool = tooltipToolFor(control);
+    tool.lpszText = reinterpret_cast<wchar_t*>(zeroEnded.data());
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+} // namespace ui
