@@ -9,6 +9,9 @@
 
 #include <unistd.h>
 
+#include "store/PreferenceFile.h"
+#include "store/TextConvert.h"
+
 namespace fuzz {
 
 inline void require(bool holds, const char* what) {
@@ -25,8 +28,18 @@ inline std::u16string scratchPath() {
     return std::u16string(path.begin(), path.end());
 }
 
-std::string readFileBytes(const std::u16string& path);
-void writeFileBytes(const std::u16string& path, std::string_view bytes);
+// Names as the preference file compares them: ASCII letters without regard to case.
+inline bool sameText(std::u16string_view a, std::u16string_view b) {
+    return store::sameName(text::utf16ToUtf8(a), text::utf16ToUtf8(b));
+}
+
+// Without spaces and tabs at either end, as values read back from the file.
+inline std::u16string trimBlanks(std::u16string_view text) {
+    const size_t first = text.find_first_not_of(u" \t");
+    if (first == std::u16string_view::npos)
+        return {};
+    return std::u16string(text.substr(first, text.find_last_not_of(u" \t") - first + 1));
+}
 
 inline std::string narrow(const std::u16string& path) {
     return std::string(path.begin(), path.end());

@@ -61,19 +61,12 @@ std::vector<std::u16string> readAll(const std::u16string& path, const std::vecto
     return values;
 }
 
-bool sameText(std::u16string_view a, std::u16string_view b) {
-    return store::sameName(text::utf16ToUtf8(a), text::utf16ToUtf8(b));
-}
-
 // A value as readString gives it back: line breaks stored as spaces, blanks trimmed.
 std::u16string asReadBack(std::u16string value) {
     for (char16_t& c : value)
         if (c == u'\r' || c == u'\n')
             c = u' ';
-    const size_t first = value.find_first_not_of(u" \t");
-    if (first == std::u16string::npos)
-        return {};
-    return value.substr(first, value.find_last_not_of(u" \t") - first + 1);
+    return fuzz::trimBlanks(value);
 }
 
 } // namespace
@@ -121,9 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::u16string> afterValues = readAll(path, sections, wrote);
     size_t i = 0;
     for (const Section& section : sections) {
-        const bool changedGroup = sameText(section.group, group);
+        const bool changedGroup = fuzz::sameText(section.group, group);
         for (const std::u16string& name : section.keys) {
-            const bool touched = changedGroup && operation != 2 && sameText(name, key);
+            const bool touched = changedGroup && operation != 2 && fuzz::sameText(name, key);
             if (!touched)
                 fuzz::require(afterValues[i] == before[i], "every other key keeps its value");
             ++i;

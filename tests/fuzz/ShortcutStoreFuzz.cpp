@@ -29,10 +29,6 @@ std::map<std::u16string, std::u16string> load(const std::u16string& path,
     return all;
 }
 
-bool sameText(std::u16string_view a, std::u16string_view b) {
-    return store::sameName(text::utf16ToUtf8(a), text::utf16ToUtf8(b));
-}
-
 // Key lines of the Shortcuts group that a lookup of the name could find.
 int linesNamed(const std::u16string& path, std::u16string_view name) {
     store::PreferenceFile file;
@@ -40,7 +36,7 @@ int linesNamed(const std::u16string& path, std::u16string_view name) {
     int count = 0;
     if (file.selectGroup(u"Shortcuts") && file.examineKeys()) {
         while (file.nextKey())
-            count += sameText(file.keyName(), name);
+            count += fuzz::sameText(file.keyName(), name);
     }
     file.close();
     return count;
@@ -59,10 +55,7 @@ std::u16string asReadBack(std::u16string_view templateText) {
             line.push_back(c);
         }
     }
-    const size_t first = line.find_first_not_of(u" \t");
-    if (first == std::u16string::npos)
-        return {};
-    return line.substr(first, line.find_last_not_of(u" \t") - first + 1);
+    return fuzz::trimBlanks(line);
 }
 
 } // namespace
@@ -102,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       settingsAfter.fadeOut == settingsBefore.fadeOut,
                   "the popup settings stay");
     for (const auto& [other, otherTemplate] : before) {
-        if (sameText(other, name) || (operation == 2 && sameText(other, newName)))
+        if (fuzz::sameText(other, name) || (operation == 2 && fuzz::sameText(other, newName)))
             continue;
         const auto found = after.find(other);
         fuzz::require(found != after.end() && found->second == otherTemplate,

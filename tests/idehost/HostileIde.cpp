@@ -24,6 +24,8 @@
 
 #include <Scintilla.h>
 
+#include "HostWindows.h"
+
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -137,13 +139,6 @@ LRESULT CALLBACK hostileProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return original(window, message, wParam, lParam);
 }
 
-std::wstring moduleFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
 bool parseOptions() {
     int count = 0;
     wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -217,22 +212,12 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 bool createWindows(HINSTANCE instance) {
-    if (!LoadLibraryW((moduleFolder() + L"Scintilla.dll").c_str()))
-        return false;
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = mainProcedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kMainClass;
-    if (!RegisterClassW(&windowClass))
-        return false;
-    mainWindow = CreateWindowExW(0, kMainClass, L"HostileIde", WS_OVERLAPPEDWINDOW, 60, 60, 700,
-                                 400, nullptr, nullptr, instance, nullptr);
-    editorWindow = mainWindow ? CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0,
-                                                700, 400, mainWindow, nullptr, instance, nullptr)
-                              : nullptr;
+    const idehost::HostWindows windows = idehost::createHostWindows(
+        instance, kMainClass, L"HostileIde", mainProcedure, {60, 60, 760, 460});
+    mainWindow = windows.main;
+    editorWindow = windows.editor;
     if (!editorWindow)
         return false;
-    SendMessageW(editorWindow, SCI_SETCODEPAGE, SC_CP_UTF8, 0);
     scintillaProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         editorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hostileProcedure)));
     ShowWindow(mainWindow, SW_SHOW);
