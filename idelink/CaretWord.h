@@ -7,8 +7,8 @@
 namespace idelink {
 
 struct CaretWord {
-    std::u16string caretWord; // lowercased; empty when no word stands before the caret
-    int wordIndent = 0;       // UTF-16 units of the line that stand before the word
+    std::u16string caretWord;   // lowercased; empty when no word stands before the caret
+    int wordIndent = 0;         // UTF-16 units of the line that stand before the word
     std::int64_t wordBytes = 0; // bytes the word takes in the editor, as it stands there
 };
 

@@ -208,9 +208,9 @@ std::string readLineBeforeCaret(const IdeWindows& windows) {
         return {};
     std::string line(size_t(*caretInLine), '\0');
     SIZE_T bytesRead = 0;
-    if (!line.empty() &&
-        (!ReadProcessMemory(process.get(), remote.address(), line.data(), line.size(), &bytesRead) ||
-         bytesRead != line.size()))
+    if (!line.empty() && (!ReadProcessMemory(process.get(), remote.address(), line.data(),
+                                             line.size(), &bytesRead) ||
+                          bytesRead != line.size()))
         return {};
     // Every byte before the caret, zero bytes included: the word is replaced by its byte
     // count, which must be the count of what stands in the editor.
@@ -244,7 +244,8 @@ void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretP
     // 0 and replace more than the word.
     if (!window || wordBytes < 0 || caretPos < wordBytes)
         return;
-    if (!sciSetSelectionStart(window, caretPos - wordBytes) || !sciSetSelectionEnd(window, caretPos))
+    if (!sciSetSelectionStart(window, caretPos - wordBytes) ||
+        !sciSetSelectionEnd(window, caretPos))
         return;
     emReplaceSel(window, outgoingText(utf8Text));
 }

@@ -117,10 +117,9 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
     ASSERT_NE(releaseEvent, nullptr);
     const std::wstring ready = scratch.path + L"\\ready.txt";
     const std::wstring result = scratch.path + L"\\result.txt";
-    std::wstring command = L"\"" + programFolder() + L"HostileIde.exe\" --case \"" +
-                           c.hostileCase + L"\" --document \"" + scratch.path +
-                           L"\\document.pb\" --ready \"" + ready + L"\" --result \"" + result +
-                           L"\" --release " + release;
+    std::wstring command = L"\"" + programFolder() + L"HostileIde.exe\" --case \"" + c.hostileCase +
+                           L"\" --document \"" + scratch.path + L"\\document.pb\" --ready \"" +
+                           ready + L"\" --result \"" + result + L"\" --release " + release;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION ide{};
@@ -140,8 +139,8 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
     ASSERT_EQ(sscanf(handles->c_str(), "editor %lld main %lld", &editor, &main), 2);
 
     // A window of this process stands for "a window of another process" than the IDE's.
-    HWND stranger = CreateWindowExW(0, L"Static", L"stranger", WS_OVERLAPPED, 0, 0, 50, 50,
-                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND stranger = CreateWindowExW(0, L"Static", L"stranger", WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
     auto value = [&](const std::wstring& text) -> std::wstring {
         if (text == L"<editor>")
             return std::to_wstring(editor);

@@ -59,8 +59,8 @@ struct ScratchFolder {
         static std::atomic<int> counter{0};
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + prefix + std::to_wstring(GetCurrentProcessId()) +
-               L"-" + std::to_wstring(++counter);
+        path = std::wstring(temp) + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(++counter);
         removeTree(path);
         CreateDirectoryW(path.c_str(), nullptr);
     }
@@ -69,4 +69,3 @@ struct ScratchFolder {
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     std::wstring path;
 };
-

@@ -38,7 +38,8 @@ std::vector<Section> sectionsOf(std::string_view bytes) {
             groupNames.push_back(line.name);
             if (reachable)
                 sections.push_back({text::utf8ToUtf16(line.name), {}});
-        } else if (line.kind == store::LineKind::key && reachable && sections.back().keys.size() < 64) {
+        } else if (line.kind == store::LineKind::key && reachable &&
+                   sections.back().keys.size() < 64) {
             sections.back().keys.push_back(text::utf8ToUtf16(line.name));
         }
     }
@@ -47,8 +48,8 @@ std::vector<Section> sectionsOf(std::string_view bytes) {
 
 constexpr std::u16string_view kMissing = u"\x01missing";
 
-std::vector<std::u16string> readAll(const std::u16string& path, const std::vector<Section>& sections,
-                                    bool& wrote) {
+std::vector<std::u16string> readAll(const std::u16string& path,
+                                    const std::vector<Section>& sections, bool& wrote) {
     std::vector<std::u16string> values;
     store::PreferenceFile file;
     file.open(path);

@@ -23,9 +23,10 @@ std::map<std::u16string, std::u16string> load(const std::u16string& path,
     fuzz::require(settings.slideIn >= 1 && settings.slideIn <= 500, "SlideIn within 1..500");
     fuzz::require(settings.opacity >= 1 && settings.opacity <= 255, "Opacity within 1..255");
     std::map<std::u16string, std::u16string> all;
-    store::forEachShortcut(shortcuts, [&](std::u16string_view name, std::u16string_view templateText) {
-        all.emplace(name, templateText);
-    });
+    store::forEachShortcut(shortcuts,
+                           [&](std::u16string_view name, std::u16string_view templateText) {
+                               all.emplace(name, templateText);
+                           });
     return all;
 }
 

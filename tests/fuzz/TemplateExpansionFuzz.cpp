@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (placeholders) {
         for (const idelink::Placeholder& placeholder : *placeholders) {
             fuzz::require(!placeholder.spec.empty(), "no empty spec");
-            fuzz::require(placeholder.spec.starts_with(placeholder.name), "the name opens the spec");
+            fuzz::require(placeholder.spec.starts_with(placeholder.name),
+                          "the name opens the spec");
             fuzz::require(placeholder.spec.find(placeholder.defaultText) != std::u16string::npos,
                           "the default comes from the spec");
         }

@@ -37,10 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const char16_t c = wide[i];
         const bool high = c >= 0xD800 && c <= 0xDBFF;
         const bool low = c >= 0xDC00 && c <= 0xDFFF;
-        const bool paired = (high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-                             wide[i + 1] <= 0xDFFF) ||
-                            (low && i > 0 && wide[i - 1] >= 0xD800 && wide[i - 1] <= 0xDBFF &&
-                             decoded[i - 1] == wide[i - 1]);
+        const bool paired =
+            (high && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF) ||
+            (low && i > 0 && wide[i - 1] >= 0xD800 && wide[i - 1] <= 0xDBFF &&
+             decoded[i - 1] == wide[i - 1]);
         fuzz::require(decoded[i] == ((high || low) && !paired ? u'\xFFFD' : c),
                       "units come back, lone surrogates as U+FFFD");
     }

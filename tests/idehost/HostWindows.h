@@ -42,10 +42,10 @@ inline HostWindows createHostWindows(HINSTANCE instance, const wchar_t* classNam
     if (!RegisterClassW(&windowClass))
         return {};
     HostWindows windows;
-    windows.main = CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW, placement.left,
-                                   placement.top, placement.right - placement.left,
-                                   placement.bottom - placement.top, nullptr, nullptr, instance,
-                                   nullptr);
+    windows.main =
+        CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW, placement.left, placement.top,
+                        placement.right - placement.left, placement.bottom - placement.top, nullptr,
+                        nullptr, instance, nullptr);
     if (!windows.main)
         return {};
     windows.editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,

@@ -91,7 +91,8 @@ LRESULT original(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT hostileCurLine(HWND window, WPARAM wParam, LPARAM lParam) {
     if (lParam == 0) {
         const std::wstring size = caseValue(L"size");
-        return size.empty() ? original(window, SCI_GETCURLINE, 0, 0) : LRESULT(_wtoi64(size.c_str()));
+        return size.empty() ? original(window, SCI_GETCURLINE, 0, 0)
+                            : LRESULT(_wtoi64(size.c_str()));
     }
     const LRESULT offset = original(window, SCI_GETCURLINE, wParam, lParam);
     char* buffer = reinterpret_cast<char*>(lParam);
@@ -182,9 +183,10 @@ void writeReport() {
         out += "editor gone\n";
     } else {
         const auto length = SendMessageW(editorWindow, SCI_GETLENGTH, 0, 0);
-        const auto* characters =
-            reinterpret_cast<const char*>(SendMessageW(editorWindow, SCI_GETCHARACTERPOINTER, 0, 0));
-        out += "caret " + std::to_string(SendMessageW(editorWindow, SCI_GETCURRENTPOS, 0, 0)) + "\n";
+        const auto* characters = reinterpret_cast<const char*>(
+            SendMessageW(editorWindow, SCI_GETCHARACTERPOINTER, 0, 0));
+        out +=
+            "caret " + std::to_string(SendMessageW(editorWindow, SCI_GETCURRENTPOS, 0, 0)) + "\n";
         out += "text " + std::to_string(length) + "\n";
         if (characters && length > 0)
             out.append(characters, size_t(length));
@@ -233,7 +235,8 @@ void loadDocument() {
         caret = bytes.size();
     else
         bytes.erase(caret, kCaretMarker.size());
-    SendMessageW(editorWindow, SCI_APPENDTEXT, bytes.size(), reinterpret_cast<LPARAM>(bytes.data()));
+    SendMessageW(editorWindow, SCI_APPENDTEXT, bytes.size(),
+                 reinterpret_cast<LPARAM>(bytes.data()));
     SendMessageW(editorWindow, SCI_GOTOPOS, caret, 0);
 }
 

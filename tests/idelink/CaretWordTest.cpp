@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct WordBytesCase {
     const char* name;
-    std::string lineBytes; // as the editor holds them
+    std::string lineBytes;                // as the editor holds them
     std::optional<std::string> caretWord; // UTF-8; nullopt where the systems' mappings differ
     int64_t wordBytes;
 };
@@ -83,7 +83,10 @@ TEST(CaretWord, CountsTheWordsBytesAsTheEditorHoldsThem) {
         {"U+023A grows from two bytes to three", "  \xC8\xBAx", "\xE2\xB1\xA5x", 3},
         {"U+2C6F shrinks from three bytes to two", "a(\xE2\xB1\xAF", "\xC9\x90", 3},
         // Unicode lowers these to ASCII; Wine's mapping leaves them: the bytes count either way.
-        {"U+0130", "\xC4\xB0" "f", std::nullopt, 3},
+        {"U+0130",
+         "\xC4\xB0"
+         "f",
+         std::nullopt, 3},
         {"the Kelvin sign", "x \xE2\x84\xAA", std::nullopt, 3},
         {"a byte that is no UTF-8", "a \xE9t", "\xEF\xBF\xBDt", 2},
         {"a zero byte stays in the word", std::string("if\0xx", 5), std::string("if\0xx", 5), 5},
@@ -106,4 +109,3 @@ TEST(CaretWord, CountsTheWordsBytesAsTheEditorHoldsThem) {
 }
 
 } // namespace
-

@@ -120,7 +120,10 @@ TEST_F(ScriptedEditorTest, ReadsOnlyWhatTheEditorWroteUpToTheCaret) {
          std::string("  \xC3\xBC"
                      "b\r\n\0",
                      8),
-         5, "  \xC3\xBC" "b", 2},
+         5,
+         "  \xC3\xBC"
+         "b",
+         2},
         {"offset below zero", 5, std::string("abc\r\n\0", 6), -3, "", 2},
         {"offset beyond the line", 3, std::string("abc\0", 4), 900, "", 2},
         {"offset just past the line", 3, std::string("abc\0", 4), 4, "", 2},
@@ -272,7 +275,9 @@ TEST_F(ScintillaEditorTest, ReadsTheLineBeforeTheCaret) {
         {"non-ASCII word",
          "  \xC3\xBC"
          "ber\r\n",
-         7, "  \xC3\xBC" "ber"},
+         7,
+         "  \xC3\xBC"
+         "ber"},
         {"zero byte in the line", std::string("a\0if\r\n", 6), 4, std::string("a\0if", 4)},
         {"line of exactly one page", page + "\r\nnext", 4094, page},
         {"line one byte short of a page", page + "\nnext", 4094, page},
@@ -370,8 +375,8 @@ DWORD WINAPI sleepyThread(void* ready) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"ZendrikSleepyEditor";
     RegisterClassW(&windowClass);
-    sleepy->window = CreateWindowExW(0, L"ZendrikSleepyEditor", L"", WS_OVERLAPPEDWINDOW, 0, 0,
-                                     100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    sleepy->window = CreateWindowExW(0, L"ZendrikSleepyEditor", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                     100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetEvent(static_cast<HANDLE>(ready));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
@@ -419,4 +424,3 @@ TEST(RemoteEditorTimeLimit, AnEditorThatStopsAnsweringEndsTheRunWithItsBufferKep
 }
 
 } // namespace
-

@@ -526,7 +526,8 @@ INSTANTIATE_TEST_SUITE_P(
         // lower case "ⱥf" four; the editor's three are replaced and the caret placed from them.
         ExpandCase{"WordLongerWhenLowercased",
                    "If ¤EndIf",
-                   "\xE2\xB1\xA5" "f",
+                   "\xE2\xB1\xA5"
+                   "f",
                    0,
                    10,
                    std::nullopt,
@@ -551,11 +552,19 @@ INSTANTIATE_TEST_SUITE_P(
                    std::nullopt,
                    false,
                    {"caretPosition"}},
-        ExpandCase{"CaretBelowZero", "If ¤EndIf", "if", 0, -5, std::nullopt, false,
-                   {"caretPosition"}},
+        ExpandCase{
+            "CaretBelowZero", "If ¤EndIf", "if", 0, -5, std::nullopt, false, {"caretPosition"}},
         // An editor that stopped answering gets nothing more, and no popup opens for it.
-        ExpandCase{"EditorStoppedAnswering", kFor, "for", 0, 10, std::nullopt, false,
-                   {"caretPosition"}, 0, false}),
+        ExpandCase{"EditorStoppedAnswering",
+                   kFor,
+                   "for",
+                   0,
+                   10,
+                   std::nullopt,
+                   false,
+                   {"caretPosition"},
+                   0,
+                   false}),
     [](const testing::TestParamInfo<ExpandCase>& info) { return std::string(info.param.name); });
 
 TEST(TemplateExpansion, PopupSeesPreviewAndFieldsOfTheTemplate) {
@@ -593,25 +602,40 @@ TEST(TemplateExpansion, DefaultShortcutsGiveTheirKnownText) {
     };
     const Expected expected[] = {
         {"button", 40, "ButtonGadget(0, 5, 5, 100, 30, \"Button\")"},
-        {"dll", 36, "ProcedureDLL AttachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL DetachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL AttachThread(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL DetachThread(Instance)\r\n  EndProcedure"},
+        {"dll", 36,
+         "ProcedureDLL AttachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
+         "DetachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
+         "AttachThread(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
+         "DetachThread(Instance)\r\n  EndProcedure"},
         {"enu", 12, "Enumeration \r\n  EndEnumeration"},
-        {"event", 6, "Repeat\r\n    event = WaitWindowEvent() \r\n    Select event\r\n      Case #PB_Event_Gadget\r\n        Select EventGadget()\r\n            \r\n          Case 0\r\n            Beep_(800, 50)\r\n            \r\n        EndSelect\r\n    EndSelect\r\n  Until event = #PB_Event_CloseWindow"},
+        {"event", 6,
+         "Repeat\r\n    event = WaitWindowEvent() \r\n    Select event\r\n      Case "
+         "#PB_Event_Gadget\r\n        Select EventGadget()\r\n            \r\n          Case 0\r\n "
+         "           Beep_(800, 50)\r\n            \r\n        EndSelect\r\n    EndSelect\r\n  "
+         "Until event = #PB_Event_CloseWindow"},
         {"for", 16, "For i = 0 To 99 \r\n  Next"},
         {"gid", 11, "GadgetID(0)"},
         {"if", 3, "If \r\n  EndIf"},
         {"ign", 10, "#PB_Ignore"},
         {"mb", 35, "MessageRequester(\"Info\", \"Message\")"},
-        {"openwindow(", 108, "OpenWindow(0, 0, 0, 800, 500, \"Window\", #WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible)\r\n  HideWindow(0, #False)"},
+        {"openwindow(", 108,
+         "OpenWindow(0, 0, 0, 800, 500, \"Window\", "
+         "#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible)\r\n  HideWindow(0, "
+         "#False)"},
         {"proc", 10, "Procedure \r\n  EndProcedure"},
         {"procd", 13, "ProcedureDLL \r\n  EndProcedure"},
         {"procs", 20, "Procedure.s ProcName\r\n  EndProcedure"},
         {"rep", 6, "Repeat\r\n  Until 1"},
         {"ret", 15, "ProcedureReturn"},
-        {"sclp", 83, "SetClassLongPtr_(hWnd, #GCL_STYLE, GetClassLongPtr_(hWnd, #GCL_STYLE) |#CS_DBLCLKS)"},
-        {"slist", 20, "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewList ListName.STRUCTNAME()"},
-        {"smap", 20, "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewMap MapName.STRUCTNAME()"},
+        {"sclp", 83,
+         "SetClassLongPtr_(hWnd, #GCL_STYLE, GetClassLongPtr_(hWnd, #GCL_STYLE) |#CS_DBLCLKS)"},
+        {"slist", 20,
+         "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewList ListName.STRUCTNAME()"},
+        {"smap", 20,
+         "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewMap MapName.STRUCTNAME()"},
         {"struc", 20, "Structure STRUCTNAME\r\n  EndStructure"},
-        {"swlp", 84, "SetWindowLongPtr_(hWnd, #GWL_STYLE, GetWindowLongPtr_(hWnd, #GWL_STYLE) |#WS_BORDER)"},
+        {"swlp", 84,
+         "SetWindowLongPtr_(hWnd, #GWL_STYLE, GetWindowLongPtr_(hWnd, #GWL_STYLE) |#WS_BORDER)"},
         {"whi", 7, "While 0\r\n  Wend"},
         {"wid", 11, "WindowID(0)"},
     };
@@ -659,4 +683,3 @@ TEST(TemplateExpansion, ValuesHoldingLaterNamesDoNotMultiplyTheText) {
 }
 
 } // namespace
-
