@@ -71,6 +71,18 @@ struct ToolOutcome {
     ULONGLONG milliseconds = 0;
 };
 
+void closeWindowsOf(DWORD processId) {
+    EnumWindows(
+        [](HWND window, LPARAM id) -> BOOL {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == DWORD(id) && IsWindowVisible(window))
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            return TRUE;
+        },
+        LPARAM(processId));
+}
+
 ToolOutcome runTool(const std::wstring& tool, const std::wstring& folder) {
     ToolOutcome outcome;
     std::wstring commandLine = L"\"" + tool + L"\"";
@@ -83,7 +95,14 @@ ToolOutcome runTool(const std::wstring& tool, const std::wstring& folder) {
         return outcome;
     outcome.started = true;
     CloseHandle(process.hThread);
-    outcome.ended = WaitForSingleObject(process.hProcess, kToolLimitMs * 3) == WAIT_OBJECT_0;
+    // A line that cannot be read is no word, and no word opens the manager: it is closed as a
+    // user would close it, once it shows.
+    const ULONGLONG deadline = start + kToolLimitMs * 3;
+    while (!outcome.ended && GetTickCount64() < deadline) {
+        outcome.ended = WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0;
+        if (!outcome.ended)
+            closeWindowsOf(process.dwProcessId);
+    }
     outcome.milliseconds = GetTickCount64() - start;
     if (outcome.ended)
         GetExitCodeProcess(process.hProcess, &outcome.exitCode);
