@@ -76,6 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider input(data, size);
     const int operation = input.ConsumeIntegralInRange(0, 2); // write, remove, comment
     std::u16string group = text::utf8ToUtf16(input.ConsumeRandomLengthString(16));
+    // A line break in a name is stored as a space; the model compares the name as stored.
+    for (char16_t& c : group)
+        if (c == u'\r' || c == u'\n')
+            c = u' ';
     const std::u16string key = text::utf8ToUtf16(input.ConsumeRandomLengthString(16));
     const std::u16string value = text::utf8ToUtf16(input.ConsumeRandomLengthString(64));
     const std::string bytes = input.ConsumeRemainingBytesAsString();
