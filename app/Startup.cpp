@@ -11,6 +11,9 @@
 #include "idelink/CaretWord.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
+#include "manager/ManagerWindow.h"
+#include "popup/Popup.h"
+#include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
 
@@ -109,10 +112,28 @@ std::intptr_t toolWindowHandle(const wchar_t* variable) {
 }
 
 // The set-up variant goes by the true Windows version, not the one reported to programs
-// without a compatibility manifest.
+// without a compatibility manifest. It runs just before the first thing that depends on it
+// (the caret's screen point for the popup, or the manager window): a literal expansion opens
+// no window and reads no screen coordinate, and under Wine the set-up's first screen device
+// context is a large part of what such a start costs.
 void setUpDpi() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
     const dpi::WindowsVersion version = dpi::windowsVersion();
     dpi::runDpiSetup(dpi::chooseDpiSetup(version.major, version.minor));
+}
+
+// The IDE's look is read only now, when a popup is about to be built.
+idelink::PopupResult showPopup(const AppState& state, const idelink::PopupRequest& request) {
+    popup::PopupLook look;
+    look.appearance =
+        store::readIdeAppearance(store::ideAppearancePath(environmentText(L"APPDATA")));
+    look.settings = state.popupSettings;
+    look.owner = reinterpret_cast<HWND>(state.ideMainWindow);
+    setUpDpi(); // done already when the anchor was read; the popup's sizes depend on it too
+    return popup::showPlaceholderPopup(request, look);
 }
 
 void runExpansionMode(AppState& state) {
@@ -121,21 +142,25 @@ void runExpansionMode(AppState& state) {
     const std::u16string* templateText = store::findShortcut(state.shortcutStore, state.caretWord);
     if (!templateText)
         return;
-    // Templates with placeholders need the popup, which this program does not show yet;
-    // leave the editor as it is rather than insert half-filled text.
-    const auto placeholders = idelink::scanPlaceholders(*templateText);
-    if (placeholders && !placeholders->empty())
-        return;
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    idelink::expandShortcut(*templateText, {state.caretWord, state.wordIndent, state.wordBytes},
-                            idelink::remoteEditorOps(windows),
-                            [](const idelink::PopupRequest&) { return idelink::PopupResult{}; });
+    idelink::EditorOps editor = idelink::remoteEditorOps(windows);
+    // The popup's anchor must be in physical pixels: the process declares its DPI awareness
+    // before it reads the caret's screen point.
+    editor.caretScreenPoint = [read = editor.caretScreenPoint](int64_t position) {
+        setUpDpi();
+        return read(position);
+    };
+    idelink::expandShortcut(
+        *templateText, {state.caretWord, state.wordIndent, state.wordBytes}, editor,
+        [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
 }
 
-void runManagerMode(AppState&) {
+void runManagerMode(AppState& state) {
     if (!takeModeLock(kManagerMutexName))
         return;
-    // To come: the manager window built from the ShortcutStore, and its event loop until closed.
+    setUpDpi();
+    manager::runManager(state.shortcutStore, state.appTitle,
+                        reinterpret_cast<HWND>(state.ideMainWindow));
 }
 
 } // namespace
@@ -151,7 +176,6 @@ void runProgram() {
         store::writeDefaultFile(store::kPreferenceFileName);
     store::loadShortcuts(state.shortcutStore, state.popupSettings);
 
-    setUpDpi();
     dpi::createWindowDpiTable();
 
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};

@@ -91,7 +91,18 @@ int fontSizeRule(int points) {
     return fontSizeRule(points, state.scaleY, state.alreadyDpiAware, windowsVersion().major);
 }
 
+namespace {
+
+// The service's font DPI is the screen's as this process saw it before declaring any
+// awareness; it is read on first need, so it must be asked for before the declaration.
+void fixServiceFontDpi() {
+    ui::screenLogPixelsY();
+}
+
+} // namespace
+
 void dpiSetupUser32() {
+    fixServiceFontDpi();
     LoadedLibrary user32(L"user32.dll");
     if (!user32) {
         computeScale();
@@ -109,6 +120,7 @@ void dpiSetupUser32() {
 }
 
 void dpiSetupShcore() {
+    fixServiceFontDpi();
     {
         LoadedLibrary shcore(L"shcore.dll");
         if (!shcore) {

@@ -65,4 +65,7 @@ bool replaceFileContents(const FileHandle& file, std::string_view bytes);
 // A file or a folder of that name exists (or something is there that could not be examined).
 bool pathExists(std::u16string_view path);
 
+// A folder of that name exists.
+bool folderExists(std::u16string_view path);
+
 } // namespace store

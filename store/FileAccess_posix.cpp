@@ -129,4 +129,9 @@ bool pathExists(std::u16string_view path) {
     return errno != ENOENT && errno != ENOTDIR;
 }
 
+bool folderExists(std::u16string_view path) {
+    struct stat status;
+    return ::stat(text::utf16ToUtf8(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 } // namespace store

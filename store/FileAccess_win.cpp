@@ -159,4 +159,9 @@ bool pathExists(std::u16string_view path) {
     }
 }
 
+bool folderExists(std::u16string_view path) {
+    const DWORD attributes = GetFileAttributesW(text::toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 } // namespace store

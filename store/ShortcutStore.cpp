@@ -207,7 +207,10 @@ bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
 bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
     try {
         PreferenceFile file;
-        file.open(path);
+        // A file that cannot be opened (held by another program) may still hold the name;
+        // nothing there, or a folder, surely does not.
+        if (!file.open(path))
+            return !pathExists(path) || folderExists(path);
         file.selectGroup(kShortcutsGroup);
         const bool removed = file.removeKey(name);
         const bool failed = file.editFailed();

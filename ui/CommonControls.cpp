@@ -11,6 +11,7 @@ using SetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DW
 using RemoveWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR);
 using DefSubclassProcFunction = LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM);
 using GetWindowThemeFunction = HTHEME(WINAPI*)(HWND);
+using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 
 struct Libraries {
     bool tried = false;
@@ -23,6 +24,7 @@ struct Libraries {
     RemoveWindowSubclassFunction removeWindowSubclass = nullptr;
     DefSubclassProcFunction defSubclassProc = nullptr;
     GetWindowThemeFunction getWindowTheme = nullptr;
+    SetWindowThemeFunction setWindowTheme = nullptr;
 };
 
 Libraries& libraries() {
@@ -55,6 +57,7 @@ bool prepareControlClasses() {
         loaded.defSubclassProc = entry<DefSubclassProcFunction>(loaded.comctl32, "DefSubclassProc");
         loaded.uxtheme = LoadLibraryW(L"uxtheme.dll");
         loaded.getWindowTheme = entry<GetWindowThemeFunction>(loaded.uxtheme, "GetWindowTheme");
+        loaded.setWindowTheme = entry<SetWindowThemeFunction>(loaded.uxtheme, "SetWindowTheme");
     }
     if (!loaded.splitterRegistered)
         loaded.splitterRegistered = detail::registerSplitterClass();
@@ -93,6 +96,12 @@ LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 bool windowIsThemed(HWND window) {
     const Libraries& loaded = libraries();
     return loaded.getWindowTheme && loaded.getWindowTheme(window) != nullptr;
+}
+
+bool setWindowTheme(HWND window, const wchar_t* subApplication, const wchar_t* subIdList) {
+    const Libraries& loaded = libraries();
+    return loaded.setWindowTheme &&
+           SUCCEEDED(loaded.setWindowTheme(window, subApplication, subIdList));
 }
 
 } // namespace ui

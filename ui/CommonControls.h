@@ -19,5 +19,7 @@ BOOL setWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_P
 BOOL removeWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id);
 LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool windowIsThemed(HWND window);
+// SetWindowTheme of uxtheme, when the library is there.
+bool setWindowTheme(HWND window, const wchar_t* subApplication, const wchar_t* subIdList);
 
 } // namespace ui

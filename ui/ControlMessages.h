@@ -15,16 +15,19 @@ namespace ui {
 
 // --- Tree-view rows (every row at top level) -------------------------------------------------
 
-// Appends a row after the last one; nullptr when the tree refused it.
-inline HTREEITEM treeInsertRow(HWND tree, std::u16string_view text) {
+// Appends a row after the last one; nullptr when the tree refused it. Given the tree's own
+// window procedure, the message goes straight to it instead of through SendMessage.
+inline HTREEITEM treeInsertRow(HWND tree, std::u16string_view text, WNDPROC procedure = nullptr) {
     std::u16string zeroEnded(text);
     TVINSERTSTRUCTW insert{};
     insert.hParent = TVI_ROOT;
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT;
     insert.item.pszText = reinterpret_cast<wchar_t*>(zeroEnded.data());
+    const auto request = reinterpret_cast<LPARAM>(&insert);
     return reinterpret_cast<HTREEITEM>(
-        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        procedure ? CallWindowProcW(procedure, tree, TVM_INSERTITEMW, 0, request)
+                  : SendMessageW(tree, TVM_INSERTITEMW, 0, request));
 }
 
 // row nullptr clears the selection.
@@ -196,6 +199,11 @@ inline void controlSetFont(HWND control, HFONT font, bool redraw) {
 
 inline HFONT controlFont(HWND control) {
     return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+}
+
+// While off, changes to the control are not drawn; turning it on draws nothing by itself.
+inline void controlSetRedraw(HWND control, bool redraw) {
+    SendMessageW(control, WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
 }
 
 inline std::u16string windowText(HWND window) {

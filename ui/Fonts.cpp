@@ -17,7 +17,7 @@ std::intptr_t loadFont(int number, std::u16string_view face, int points, std::ui
         return 0;
     }
     LOGFONTW description{};
-    description.lfHeight = -MulDiv(points, state.logPixelsY, 72);
+    description.lfHeight = -MulDiv(points, screenLogPixelsY(), 72);
     description.lfWeight = (flags & kFontBold) ? FW_BOLD : FW_NORMAL;
     description.lfItalic = (flags & kFontItalic) ? TRUE : FALSE;
     description.lfUnderline = (flags & kFontUnderline) ? TRUE : FALSE;

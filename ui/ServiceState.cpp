@@ -58,8 +58,10 @@ void startService() {
     if (state.started) {
         return;
     }
-    // Read before any DPI set-up changes what the system reports to this process.
-    state.logPixelsY = screenLogPixels(LOGPIXELSY);
+    // The screen's DPI is read on first need (screenLogPixelsY), not here: a start that only
+    // inserts a template never asks, and the first screen device context is a large part of
+    // what such a start costs under Wine.
+    state.logPixelsYRead = false;
     state.started = true;
 }
 
@@ -112,7 +114,12 @@ void endService() {
 }
 
 int screenLogPixelsY() {
-    return service().logPixelsY;
+    ServiceState& state = service();
+    if (!state.logPixelsYRead) {
+        state.logPixelsY = screenLogPixels(LOGPIXELSY);
+        state.logPixelsYRead = true;
+    }
+    return state.logPixelsY;
 }
 
 } // namespace ui

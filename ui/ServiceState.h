@@ -84,6 +84,7 @@ struct Binding {
 struct ServiceState {
     bool started = false;
     int logPixelsY = 96;
+    bool logPixelsYRead = false; // logPixelsY holds the screen's value
     std::map<int, WindowRecord> windows;
     std::map<int, ControlRecord> controls;
     std::unordered_map<HWND, int> windowByHandle;

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -75,7 +76,7 @@ using EventHandler = std::function<void(const Event&)>;
 // Service lifetime.
 void startService();
 void endService();
-int screenLogPixelsY();         // LOGPIXELSY as read when the service started
+int screenLogPixelsY();         // LOGPIXELSY as first read, before any DPI set-up
 int screenLogPixels(int index); // LOGPIXELSX or LOGPIXELSY now; 96 when the screen cannot tell
 
 // Windows. A window's class is "WindowClass_<number>". Returns the window handle, or the chosen
@@ -130,6 +131,7 @@ void focusControl(int number);
 
 // List rows (tree-view lists, every row at top level).
 int addListRow(int number, std::u16string_view text); // the new row's index, -1 on failure
+int addListRows(int number, const std::vector<std::u16string>& texts); // how many were added
 void removeListRow(int number, int row);
 int listRowCount(int number);
 std::u16string listRowText(int number, int row);

@@ -7,13 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ToolRunFiles.h"
+#include "app/EndToEndFiles.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace {
+
+using namespace endtoend;
 
 constexpr UINT kReportMessage = WM_APP + 7; // HostileIde writes its report and ends
 constexpr DWORD kToolLimitMs = 10000;       // a few seconds of limit and a process start
@@ -124,7 +126,7 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
     ASSERT_TRUE(fileExists(program));
     ASSERT_TRUE(fileExists(programFolder() + L"HostileIde.exe"));
 
-    ScratchFolder scratch(L"zendrik-hostile-");
+    ScratchFolder scratch;
     const std::wstring tool = scratch.path + L"\\Zendrik.exe";
     ASSERT_TRUE(CopyFileW(program.c_str(), tool.c_str(), FALSE));
     const std::wstring preferences = scratch.path + L"\\Zendrik.pref";

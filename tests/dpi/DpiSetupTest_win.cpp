@@ -5,6 +5,7 @@
 // registry is shared with every other program of this Wine prefix.
 #include "dpi/DpiSetup_win.h"
 #include "ui/WindowService.h"
+#include "dpi/LogPixelsSetting.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,6 @@
 namespace {
 
 constexpr wchar_t kChildVariable[] = L"ZENDRIK_DPI_SETUP_CHILD";
-constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-constexpr wchar_t kLogPixels[] = L"LogPixels";
 
 struct ChildReport {
     bool awareBefore = false; // the process was DPI-aware before the set-up ran
@@ -103,73 +102,6 @@ void DpiSetupChild::TestBody() {
     ui::endService();
 }
 
-// Puts LogPixels back as it was, value or absence, whatever happens to the
-// test.
-class LogPixelsSetting {
-  public:
-    LogPixelsSetting() {
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0,
-                            KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD value = 0, size = sizeof value, type = 0;
-        if (RegQueryValueExW(key_, kLogPixels, nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                             &size) == ERROR_SUCCESS &&
-            type == REG_DWORD)
-            original_ = value;
-    }
-    ~LogPixelsSetting() {
-        restore();
-        if (key_)
-            RegCloseKey(key_);
-    }
-    LogPixelsSetting(const LogPixelsSetting&) = delete;
-    LogPixelsSetting& operator=(const LogPixelsSetting&) = delete;
-
-    bool set(DWORD dpi) {
-        changed_ = key_ &&
-                   RegSetValueExW(key_, kLogPixels, 0, REG_DWORD,
-                                  reinterpret_cast<const BYTE*>(&dpi), sizeof dpi) == ERROR_SUCCESS;
-        return changed_;
-    }
-    void restore() {
-        if (!changed_)
-            return;
-        if (original_)
-            RegSetValueExW(key_, kLogPixels, 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&*original_), sizeof(DWORD));
-        else
-            RegDeleteValueW(key_, kLogPixels);
-        changed_ = false;
-    }
-
-  private:
-    HKEY key_ = nullptr;
-    std::optional<DWORD> original_;
-    bool changed_ = false;
-};
-
-class ScopedMutex {
-  public:
-    explicit ScopedMutex(const wchar_t* name) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
-        if (mutex_)
-            WaitForSingleObject(mutex_, 60000);
-    }
-    ~ScopedMutex() {
-        if (mutex_) {
-            ReleaseMutex(mutex_);
-            CloseHandle(mutex_);
-        }
-    }
-    ScopedMutex(const ScopedMutex&) = delete;
-    ScopedMutex& operator=(const ScopedMutex&) = delete;
-
-  private:
-    HANDLE mutex_;
-};
-
 std::wstring tempFile() {
     wchar_t folder[MAX_PATH]{}, name[MAX_PATH]{};
     GetTempPathW(MAX_PATH, folder);
@@ -212,8 +144,8 @@ bool runChild(DWORD dpi, const std::string& variant, bool makeAwareFirst, ChildR
     bool started = false;
     {
         // Two test runs at once must not take each other's DPI for the value to restore.
-        ScopedMutex registryTurn(L"ZendrikDpiTestLogPixels");
-        LogPixelsSetting setting;
+        dpitest::ScopedMutex registryTurn(dpitest::kLogPixelsTurn);
+        dpitest::LogPixelsSetting setting;
         if (setting.set(dpi)) {
             SetEnvironmentVariableA("ZENDRIK_DPI_SETUP_CHILD", request.c_str());
             started = CreateProcessW(program, commandLine.data(), nullptr, nullptr, TRUE, 0,

@@ -1,5 +1,6 @@
 #include "dpi/ScaledWrappers_win.h"
 #include "ui/WindowService.h"
+#include "dpi/ControlBox.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,8 @@ constexpr int kWindow = 40;
 constexpr int kLabel = 41;
 constexpr int kField = 42;
 
-struct ControlBox {
-    int x, y, width, height;
-    bool operator==(const ControlBox&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const ControlBox& box) {
-    return out << "{" << box.x << ", " << box.y << ", " << box.width << ", " << box.height << "}";
-}
-
-// Geometry of a control in pixels, relative to its parent's client area.
-ControlBox pixelBox(HWND control) {
-    RECT bounds{};
-    GetWindowRect(control, &bounds);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&bounds), 2);
-    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
+using dpitest::ControlBox;
+using dpitest::pixelBox;
 
 // The scale factors and the table are process-wide: every test leaves them as it found them.
 class ScaledWrappers : public testing::Test {

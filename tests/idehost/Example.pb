@@ -4,7 +4,7 @@
 EnableExplicit
 
 Procedure.i Add(a.i, b.i)
-  if<|>
+  for<|>
 EndProcedure
 
 OpenWindow(0, 0, 0, 400, 300, "Demo")

@@ -12,12 +12,20 @@
 //               [--no-run] [--timeout <ms>] [--workdir <folder>]
 // Start-up benchmark:
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
+//               [--bench-window]
+// With --bench-window a run lasts from the start until a window of the tool is the visible
+// active window, which the host then closes; otherwise until the tool has ended and changed
+// the document.
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
 // --type-first types text at the caret before the tool starts, as a user would.
-// --keys types text into the foreground window once the tool has run for --keys-delay ms
-// (with --no-run, into the host's own editor);
-// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys and {PAUSE} waits one beat.
+// --keys types text into the foreground window once a window of the tool is there, or once the
+// tool has run for --keys-delay ms (with --no-run, into the host's own editor, after the delay);
+// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat and {CLICK}
+// clicks into the host's editor near its bottom right corner.
+// A scripted run that types keys also reports the window that has the foreground when the
+// first beat comes (the tool's popup: "popup-..." lines) and, at the end, whether the host's
+// main window has the foreground again ("foreground host" or "foreground other").
 #include <windows.h>
 #include <shellapi.h>
 
@@ -53,12 +61,13 @@ struct Options {
     std::wstring keys;
     std::wstring typeFirst;
     std::wstring workDir;
-    int keysDelayMs = 1500;
+    int keysDelayMs = 3000;
     int timeoutMs = 20000;
     int benchRuns = 0;
     bool noRun = false;
     bool undo = false;
     bool startNow = false;
+    bool benchWindow = false;
     bool valid = true;
 };
 
@@ -79,6 +88,8 @@ HWND editorWindow = nullptr;
 // The keys still to be typed, as input events, one entry per beat.
 std::vector<std::vector<INPUT>> pendingKeys;
 size_t nextKey = 0;
+// What the first beat saw of the foreground window, as report lines.
+std::string foregroundFacts;
 
 // In-process calls to the host's own editor.
 inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
@@ -138,6 +149,8 @@ Options parseOptions() {
             options.timeoutMs = number(i);
         else if (arg == L"--bench")
             options.benchRuns = number(i);
+        else if (arg == L"--bench-window")
+            options.benchWindow = true;
         else if (arg == L"--no-run")
             options.noRun = true;
         else if (arg == L"--undo")
@@ -227,6 +240,56 @@ INPUT unicodeInput(wchar_t unit, bool up) {
     return input;
 }
 
+INPUT mouseInput(DWORD flags, POINT screen) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1));
+    input.mi.dy = MulDiv(screen.y, 65535, std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1));
+    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    return input;
+}
+
+// A left click into the editor, away from the first lines where the caret usually stands, so
+// that the click moves the caret as a user's would.
+std::vector<INPUT> editorClick() {
+    RECT bounds{};
+    GetWindowRect(editorWindow, &bounds);
+    const POINT target{bounds.right - 40, bounds.bottom - 40};
+    return {mouseInput(0, target), mouseInput(MOUSEEVENTF_LEFTDOWN, target),
+            mouseInput(MOUSEEVENTF_LEFTUP, target)};
+}
+
+// The window in the foreground, in screen pixels, beside the caret's screen point.
+std::string describeForeground() {
+    HWND window = GetForegroundWindow();
+    if (!window || window == mainWindow)
+        return "popup-none 1\n";
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    const sptr_t caret = sci(SCI_GETCURRENTPOS);
+    POINT point{LONG(sci(SCI_POINTXFROMPOSITION, 0, caret)),
+                LONG(sci(SCI_POINTYFROMPOSITION, 0, caret))};
+    ClientToScreen(editorWindow, &point);
+    BYTE alpha = 0;
+    DWORD layeredFlags = 0;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &layeredFlags))
+        layeredFlags = 0;
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "popup-outer %ld %ld %ld %ld\npopup-client %ld %ld\npopup-caret %ld %ld\n"
+                  "popup-style %lx\npopup-exstyle %lx\npopup-classstyle %lx\n"
+                  "popup-alpha %u %lu\npopup-owned %d\n",
+                  outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                  client.right, client.bottom, point.x, point.y,
+                  static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+                  static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
+                  static_cast<unsigned long>(GetClassLongW(window, GCL_STYLE)), unsigned(alpha),
+                  static_cast<unsigned long>(layeredFlags),
+                  GetWindow(window, GW_OWNER) == mainWindow ? 1 : 0);
+    return line;
+}
+
 std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
     struct Named {
         std::wstring_view name;
@@ -244,6 +307,11 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
         const std::wstring_view rest = keys.substr(i);
         if (rest.starts_with(L"{PAUSE}")) {
             beats.emplace_back();
+            i += 7;
+            continue;
+        }
+        if (rest.starts_with(L"{CLICK}")) {
+            beats.push_back(editorClick());
             i += 7;
             continue;
         }
@@ -268,23 +336,46 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
     return beats;
 }
 
+// The visible active window when it belongs to the process, else nullptr.
+HWND activeWindowOf(DWORD processId) {
+    HWND active = GetForegroundWindow();
+    DWORD owner = 0;
+    if (!active || !IsWindowVisible(active) || !GetWindowThreadProcessId(active, &owner))
+        return nullptr;
+    return owner == processId ? active : nullptr;
+}
+
+// The tool whose window the first beat waits for, and until when it waits at most.
+DWORD keysAwaitProcess = 0;
+ULONGLONG firstBeatDeadline = 0;
+
 void typeNextKey() {
     if (nextKey >= pendingKeys.size()) {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
+    if (nextKey == 0 && keysAwaitProcess && !activeWindowOf(keysAwaitProcess) &&
+        GetTickCount64() < firstBeatDeadline)
+        return; // its window is not up yet: the next tick looks again
+    if (nextKey == 0)
+        foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (!beat.empty())
         SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
 }
 
-void scheduleKeys(const std::wstring& keys, int delayMs) {
+// The first beat comes after the delay, the others one beat apart. With a tool's process, the
+// first beat comes as soon as a window of that process is in the foreground, and after the
+// delay at the latest.
+void scheduleKeys(const std::wstring& keys, int delayMs, DWORD toolProcess = 0) {
     pendingKeys = parseKeys(keys);
     nextKey = 0;
+    keysAwaitProcess = toolProcess;
+    firstBeatDeadline = GetTickCount64() + ULONGLONG(std::max(delayMs, 0));
     if (pendingKeys.empty())
         return;
-    // The first beat comes after the delay, the others one beat apart.
-    SetTimer(mainWindow, kKeysTimer, UINT(std::max(delayMs, 1)), nullptr);
+    SetTimer(mainWindow, kKeysTimer, toolProcess ? kKeyBeatMs : UINT(std::max(delayMs, 1)),
+             nullptr);
 }
 
 // Starts the tool as the IDE does. The handles go through the host's own environment, which
@@ -349,7 +440,7 @@ ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys)
         return run;
     run.started = true;
     if (typeKeys && !options.keys.empty())
-        scheduleKeys(options.keys, options.keysDelayMs);
+        scheduleKeys(options.keys, options.keysDelayMs, GetProcessId(process));
     run.finished = waitForTool(process, options.timeoutMs);
     if (!run.finished) {
         // A tool that hangs would hang the test run with it.
@@ -405,6 +496,10 @@ int runScripted(const Options& options, const Document& document) {
             out += "exit timeout\n";
         else
             out += "exit " + std::to_string(run.exitCode) + "\n";
+        if (!options.keys.empty()) {
+            out += foregroundFacts;
+            out += GetForegroundWindow() == mainWindow ? "foreground host\n" : "foreground other\n";
+        }
     }
     writeState(out, "", editorState());
     if (options.undo) {
@@ -428,8 +523,42 @@ std::string fileName(const std::wstring& path) {
     return std::string(name.begin(), name.end());
 }
 
+// Starts the tool and waits, answering messages, until one of its windows is the visible
+// active window; the time until then is the run's time. The window is then closed as its
+// close box would, and the tool must end.
+ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
+    ToolRun run;
+    const auto start = std::chrono::steady_clock::now();
+    HANDLE process = startTool(tool, options.workDir);
+    if (!process)
+        return run;
+    run.started = true;
+    const DWORD processId = GetProcessId(process);
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
+    HWND window = nullptr;
+    while (!(window = activeWindowOf(processId)) && GetTickCount64() < deadline &&
+           WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        pumpMessages();
+    }
+    elapsedMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (window) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        run.finished = waitForTool(process, options.timeoutMs);
+    }
+    if (!run.finished) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+    pumpMessages();
+    return run;
+}
+
 // Starts both tools the given number of times, alternating which goes first in each pair, with
-// the document restored before every run. A run counts only when it ended and changed the text.
+// the document restored before every run. A run counts only when it ended and changed the text
+// (timing a window: when the window came and the tool ended once it was closed).
 int runBench(const Options& options, const Document& document) {
     const std::wstring tools[2] = {options.tool, options.compare};
     std::vector<double> times[2];
@@ -438,17 +567,25 @@ int runBench(const Options& options, const Document& document) {
         for (int turn = 0; turn < 2; ++turn) {
             const int which = (pair & 1) ? 1 - turn : turn;
             loadDocument(document);
-            const auto start = std::chrono::steady_clock::now();
-            const ToolRun run = runTool(options, tools[which], false);
-            const auto end = std::chrono::steady_clock::now();
-            const bool expanded = run.finished && editorState().text != document.text;
+            double elapsedMs = 0;
+            bool counted = false;
+            if (options.benchWindow) {
+                counted = runUntilWindow(options, tools[which], elapsedMs).finished;
+            } else {
+                const auto start = std::chrono::steady_clock::now();
+                const ToolRun run = runTool(options, tools[which], false);
+                elapsedMs = std::chrono::duration<double, std::milli>(
+                                std::chrono::steady_clock::now() - start)
+                                .count();
+                counted = run.finished && editorState().text != document.text;
+            }
             if (pair < 0)
                 continue; // the first pair warms up Wine's caches and is not counted
-            if (!expanded) {
+            if (!counted) {
                 ++failures[which];
                 continue;
             }
-            times[which].push_back(std::chrono::duration<double, std::milli>(end - start).count());
+            times[which].push_back(elapsedMs);
         }
     }
     std::string out;
@@ -469,6 +606,15 @@ int runBench(const Options& options, const Document& document) {
     std::snprintf(line, sizeof line, "ratio %s / %s: %.2f\n", fileName(tools[0]).c_str(),
                   fileName(tools[1]).c_str(), least > 0 ? median(times[0]) / least : 0.0);
     out += line;
+    // On a machine shared with other work the medians move with its load; the fastest runs
+    // are the ones it disturbed least.
+    if (!times[0].empty() && !times[1].empty()) {
+        const double fastest = *std::min_element(times[1].begin(), times[1].end());
+        std::snprintf(line, sizeof line, "ratio of the fastest runs: %.2f\n",
+                      fastest > 0 ? *std::min_element(times[0].begin(), times[0].end()) / fastest
+                                  : 0.0);
+        out += line;
+    }
     return writeFile(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0 : 2;
 }
 
@@ -565,6 +711,9 @@ bool createWindows(HINSTANCE instance) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The IDE declares itself DPI-aware, and so does its stand-in: the caret and window
+    // positions it reports are then physical pixels, as the tool's are.
+    SetProcessDPIAware();
     const Options options = parseOptions();
     if (!options.valid)
         return 3;

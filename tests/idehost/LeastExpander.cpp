@@ -5,27 +5,14 @@
 // preference file, no DPI set-up, no locks.
 #include <windows.h>
 
-#include <iterator>
 #include <string>
 
+#include "LeastToolWindows.h"
 #include "idelink/RemoteEditor.h"
 #include "store/TextConvert.h"
 
-namespace {
-
-std::intptr_t handleFromEnvironment(const wchar_t* name) {
-    wchar_t value[64] = {};
-    const DWORD length = GetEnvironmentVariableW(name, value, DWORD(std::size(value)));
-    if (length == 0 || length >= std::size(value))
-        return 0;
-    return std::intptr_t(_wtoi64(value));
-}
-
-} // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    const idelink::IdeWindows windows{handleFromEnvironment(L"PB_Tool_Scintilla"),
-                                      handleFromEnvironment(L"PB_Tool_MainWindow")};
+    const idelink::IdeWindows windows = leastToolWindows();
     const std::u16string line = text::utf8ToUtf16(idelink::readLineBeforeCaret(windows));
     const size_t space = line.find_last_of(u' ');
     const std::u16string word = space == std::u16string::npos ? line : line.substr(space + 1);

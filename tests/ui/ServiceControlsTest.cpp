@@ -130,6 +130,14 @@ TEST_F(ServiceControlsTest, ListRowsAddRemoveCountAndText) {
     ui::removeListRow(4, -1);
     EXPECT_EQ(ui::listRowCount(4), 2);
     EXPECT_EQ(ui::listRowText(4, 5), u"");
+
+    // Many rows at once come after the others, in order, and are rows like any other.
+    EXPECT_EQ(ui::addListRows(4, {u"delta", u"epsilon"}), 2);
+    EXPECT_EQ(ui::listRowCount(4), 4);
+    EXPECT_EQ(ui::listRowText(4, 3), u"epsilon");
+    ui::setControlState(4, 3);
+    EXPECT_EQ(ui::controlText(4), u"epsilon");
+    EXPECT_EQ(ui::addListRows(99, {u"x"}), 0);
 }
 
 struct RemovalCase {

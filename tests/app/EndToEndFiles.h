@@ -1,6 +1,7 @@
+// Files and folders of the end-to-end tests: the test program's own folder, whole files as
+// bytes, and a scratch folder per run that is gone afterwards.
 #pragma once
-// Files and folders of the tests that run the real Zendrik.exe beside the test program: the
-// program's folder, whole-file reads and writes, and a scratch folder that is gone afterwards.
+
 #include <windows.h>
 
 #include <atomic>
@@ -9,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace endtoend {
 
 inline std::wstring programFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -43,10 +46,12 @@ inline void removeTree(const std::wstring& folder) {
             if (name == L"." || name == L"..")
                 continue;
             const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 removeTree(path);
-            else
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 DeleteFileW(path.c_str());
+            }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
@@ -55,12 +60,12 @@ inline void removeTree(const std::wstring& folder) {
 
 // A folder of its own for one run, gone afterwards.
 struct ScratchFolder {
-    explicit ScratchFolder(const wchar_t* prefix = L"zendrik-e2e-") {
+    ScratchFolder() {
         static std::atomic<int> counter{0};
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + prefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-               std::to_wstring(++counter);
+        path = std::wstring(temp) + L"zendrik-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+               L"-" + std::to_wstring(++counter);
         removeTree(path);
         CreateDirectoryW(path.c_str(), nullptr);
     }
@@ -69,3 +74,5 @@ struct ScratchFolder {
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     std::wstring path;
 };
+
+} // namespace endtoend

@@ -1,0 +1,14 @@
+#pragma once
+// The manager's event loop and its commands: showing a Shortcut, New, Save, Delete, Rename,
+// Escape, opening the preference file, the donation request and closing.
+#include "manager/ManagerWindow.h"
+
+namespace manager {
+
+// Handles the window's events until its close request.
+void runManagerLoop(ManagerSession& session);
+
+// The name field's change handler: typed names are lower case, the caret at their end.
+void lowerCaseNameField();
+
+} // namespace manager

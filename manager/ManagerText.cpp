@@ -1,0 +1,103 @@
+#include "manager/ManagerText.h"
+
+#include <algorithm>
+
+namespace manager {
+
+namespace {
+
+constexpr char16_t kStoredLineBreak = u'\u00A4';
+constexpr std::u16string_view kEditorLineBreak = u"\r\n";
+constexpr std::u16string_view kPreferenceFileName = u"Zendrik.pref";
+
+char16_t foldAsciiLetter(char16_t unit) {
+    return unit >= u'A' && unit <= u'Z' ? char16_t(unit - u'A' + u'a') : unit;
+}
+
+bool sortsBefore(const std::u16string& a, const std::u16string& b) {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char16_t x, char16_t y) { return foldAsciiLetter(x) < foldAsciiLetter(y); });
+}
+
+std::u16string replaceAll(std::u16string_view text, std::u16string_view from,
+                          std::u16string_view to) {
+    std::u16string result;
+    result.reserve(text.size());
+    size_t at = 0;
+    for (size_t found = text.find(from); found != std::u16string_view::npos;
+         found = text.find(from, at)) {
+        result.append(text.substr(at, found - at));
+        result.append(to);
+        at = found + from.size();
+    }
+    result.append(text.substr(at));
+    return result;
+}
+
+} // namespace
+
+void sortShortcutNames(std::vector<std::u16string>& names) {
+    std::stable_sort(names.begin(), names.end(), sortsBefore);
+}
+
+std::u16string templateForEditor(std::u16string_view storedTemplate) {
+    return replaceAll(storedTemplate, std::u16string_view(&kStoredLineBreak, 1), kEditorLineBreak);
+}
+
+std::u16string templateFromEditor(std::u16string_view editorText) {
+    return replaceAll(editorText, kEditorLineBreak, std::u16string_view(&kStoredLineBreak, 1));
+}
+
+std::u16string trimName(std::u16string_view name) {
+    const size_t first = name.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos)
+        return {};
+    const size_t last = name.find_last_not_of(u' ');
+    return std::u16string(name.substr(first, last - first + 1));
+}
+
+std::u16string hostOfAddress(std::u16string_view address) {
+    const size_t scheme = address.find(u"://");
+    if (scheme == std::u16string_view::npos)
+        return std::u16string(address);
+    const std::u16string_view rest = address.substr(scheme + 3);
+    return std::u16string(rest.substr(0, rest.find_first_of(u"/?#")));
+}
+
+std::u16string notSavedYetMessage(std::u16string_view name) {
+    return u"Shortcut [ " + std::u16string(name) + u" ] not saved yet...\n\nRemove anyway?";
+}
+
+std::u16string deleteQuestion(std::u16string_view name) {
+    return u"Delete Shortcut [ " + std::u16string(name) + u" ]?";
+}
+
+std::u16string alreadyExistsMessage(std::u16string_view name) {
+    return u"Shortcut [ " + std::u16string(name) + u" ] already exists!";
+}
+
+// The file's reader would take such a name for something else: the key would end at an "=",
+// a leading ";" or "[" makes a comment or a group, and blanks at its ends are dropped.
+std::u16string unstorableNameMessage(std::u16string_view name) {
+    return u"Shortcut [ " + std::u16string(name) +
+           u" ] cannot be stored in Zendrik.pref!\n\nA name must not contain \"=\" or a line "
+           u"break, begin with \";\" or \"[\", or begin or end with a tab.";
+}
+
+std::u16string donationQuestion(std::u16string_view address) {
+    return u"Thank you for any amount you feel comfortable donating, to\nkeep the [ Zendrik ] "
+           u"project alive and running!\n\nOpen a secure connection to " +
+           hostOfAddress(address) + u" for a donation?";
+}
+
+const std::u16string_view kFileNotWrittenMessage =
+    u"The change could not be written to Zendrik.pref: the file may be read-only, open in "
+    u"another program, or the disk full.\n\nThe change is kept only until this window closes. "
+    u"Make the file writable and try again, for a template with Save.";
+
+std::u16string preferenceEditorCommand(std::u16string_view associatedCommand) {
+    return replaceAll(associatedCommand, u"%1", kPreferenceFileName);
+}
+
+} // namespace manager

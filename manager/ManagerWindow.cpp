@@ -1,0 +1,151 @@
+#include "manager/ManagerWindow.h"
+
+#include <vector>
+
+#include "dpi/ScaledWrappers_win.h"
+#include "manager/ManagerCommands.h"
+#include "manager/ManagerText.h"
+#include "resources/ResourceIds.h"
+#include "ui/CommonControls.h"
+#include "ui/WindowService.h"
+
+namespace manager {
+
+namespace {
+
+constexpr int kClientWidth = 640;
+constexpr int kClientHeight = 400;
+constexpr int kSmallestClientWidth = 450;
+constexpr int kSmallestClientHeight = 220;
+
+// The splitter in units: its first pane's width and the two panes' smallest widths.
+constexpr int kSeparatorPosition = 156;
+constexpr int kSmallestListWidth = 116;
+constexpr int kSmallestEditorWidth = 76;
+
+// RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW: the whole
+// window drawn at once, after the list is filled, rather than control by control.
+constexpr UINT kRedrawEverything = 0x187;
+
+struct ButtonSpec {
+    int number;
+    int x;
+    int width;
+    int image;
+    std::uint32_t flags;
+    bool enabled;
+    std::u16string_view tooltip;
+};
+
+// Left to right on screen, which is also the order Tab takes (the order of creation).
+constexpr ButtonSpec kLeftButtons[] = {
+    {kNewButton, 5, 35, IDR_IMAGE_NEW, 0, true, u" New Shortcut (Ctrl+N) "},
+    {kDeleteButton, 45, 35, IDR_IMAGE_DELETE, 0, false, u" Delete Shortcut (Ctrl+D) "},
+    {kRenameButton, 85, 35, IDR_IMAGE_RENAME, ui::kButtonToggle, false,
+     u" Rename Shortcut (Ctrl+R) "},
+    {kSaveButton, 125, 35, IDR_IMAGE_SAVE, 0, false, u" Save Shortcut (Ctrl+S) "},
+};
+// x counted from the client's right edge.
+constexpr ButtonSpec kRightButtons[] = {
+    {kOpenButton, 81, 35, IDR_IMAGE_OPEN, 0, true, u" Open Zendrik.pref "},
+    {kDonateButton, 41, 36, IDR_IMAGE_DONATE, 0, true, u" Make a donation via PayPal "},
+};
+constexpr int kButtonY = 5;
+constexpr int kButtonHeight = 26;
+
+struct ShortcutKey {
+    int keys;
+    int command;
+};
+constexpr ShortcutKey kShortcutKeys[] = {
+    {ui::kShortcutCtrl | 'N', kCommandNew},
+    {ui::kShortcutCtrl | 'D', kCommandDelete},
+    {ui::kShortcutCtrl | 'S', kCommandSave},
+    {ui::kShortcutCtrl | 'R', kCommandRename},
+    {VK_ESCAPE, kCommandEscape},
+    {ui::kShortcutShift | VK_RETURN, kCommandClose},
+};
+
+void createButton(const ButtonSpec& button, int x) {
+    // A PNG that does not decode leaves the button without an image; it still works.
+    dpi::createScaledImageButton(button.number, x, kButtonY, button.width, kButtonHeight,
+                                 ui::loadPngResource(button.image), button.flags);
+    if (!button.enabled)
+        ui::enableControl(button.number, false);
+}
+
+} // namespace
+
+void fillShortcutList(const store::ShortcutStore& store) {
+    std::vector<std::u16string> names;
+    names.reserve(store::shortcutCount(store));
+    store::forEachShortcut(
+        store, [&](std::u16string_view name, std::u16string_view) { names.emplace_back(name); });
+    sortShortcutNames(names);
+    ui::addListRows(kShortcutList, names);
+}
+
+void layoutManagerWindow() {
+    const int width = dpi::scaledWindowWidth(kManagerWindow, dpi::kWindowClientUnits);
+    const int height = dpi::scaledWindowHeight(kManagerWindow, dpi::kWindowClientUnits);
+    dpi::resizeScaledControl(kSplitter, ui::kKeepValue, ui::kKeepValue, width - 10, height - 40);
+    for (const ButtonSpec& button : kRightButtons)
+        dpi::resizeScaledControl(button.number, width - button.x, ui::kKeepValue, ui::kKeepValue,
+                                 ui::kKeepValue);
+}
+
+bool buildManagerWindow(ManagerSession& session, HWND owner) {
+    if (!dpi::openScaledWindow(kManagerWindow, 0, 0, kClientWidth, kClientHeight, session.title,
+                               WS_OVERLAPPEDWINDOW | ui::kWindowCentreOnScreen | ui::kWindowHidden,
+                               owner))
+        return false;
+    dpi::setScaledWindowBounds(kManagerWindow, kSmallestClientWidth, kSmallestClientHeight,
+                               ui::kNoLimit, ui::kNoLimit);
+    ui::bindEvent(ui::EventKind::SizeChange, kManagerWindow, ui::kAny, ui::kAny,
+                  [](const ui::Event&) { layoutManagerWindow(); });
+
+    for (const ButtonSpec& button : kLeftButtons)
+        createButton(button, button.x);
+
+    dpi::createScaledTextField(kNameField, 165, 10, 199, 21, u"", 0);
+    ui::enableControl(kNameField, false);
+
+    dpi::createScaledTreeList(kShortcutList, 5, 36, 115, 359, 0);
+    dpi::createScaledEditor(kTemplateEditor, 125, 36, 510, 359, 0);
+    dpi::createScaledSplitter(kSplitter, 5, 36, kClientWidth - 10, 359, kShortcutList,
+                              kTemplateEditor, ui::kSplitterVertical);
+    ui::setControlState(kSplitter, dpi::toPixelsX(kSeparatorPosition));
+    ui::setControlAttribute(kSplitter, ui::kSplitterFirstMinimum,
+                            dpi::toPixelsX(kSmallestListWidth));
+    ui::setControlAttribute(kSplitter, ui::kSplitterSecondMinimum,
+                            dpi::toPixelsX(kSmallestEditorWidth));
+
+    for (const ButtonSpec& button : kRightButtons)
+        createButton(button, kClientWidth - button.x);
+
+    ui::bindEvent(ui::EventKind::Control, kManagerWindow, kNameField, ui::kEventChange,
+                  [](const ui::Event&) { lowerCaseNameField(); });
+
+    for (const ButtonSpec& button : kLeftButtons)
+        ui::setControlTooltip(button.number, button.tooltip);
+    for (const ButtonSpec& button : kRightButtons)
+        ui::setControlTooltip(button.number, button.tooltip);
+
+    for (const ShortcutKey& key : kShortcutKeys)
+        ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
+
+    ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
+    fillShortcutList(session.store);
+    ui::focusControl(kNewButton);
+    RedrawWindow(ui::windowHandle(kManagerWindow), nullptr, nullptr, kRedrawEverything);
+    ui::showWindow(kManagerWindow, true);
+    return true;
+}
+
+void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner) {
+    ManagerSession session{store, std::u16string(appTitle), {}};
+    if (buildManagerWindow(session, owner))
+        runManagerLoop(session);
+}
+
+} // namespace manager

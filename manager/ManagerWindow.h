@@ -1,0 +1,55 @@
+#pragma once
+// The Shortcut manager: its window with the controls, the fill of the Shortcut list and the
+// resize rule (ManagerWindow.cpp), and the event loop with every command (ManagerCommands.cpp).
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "store/ShortcutStore.h"
+
+namespace manager {
+
+constexpr int kManagerWindow = 0;
+
+// Control numbers; the list and the editor are the splitter's panes.
+constexpr int kNewButton = 0;
+constexpr int kDeleteButton = 1;
+constexpr int kSaveButton = 2;
+constexpr int kOpenButton = 3;
+constexpr int kDonateButton = 4;
+constexpr int kShortcutList = 5;
+constexpr int kNameField = 6;
+constexpr int kSplitter = 7;
+constexpr int kTemplateEditor = 8;
+constexpr int kRenameButton = 9;
+
+// Commands of the keyboard shortcuts.
+constexpr int kCommandNew = 11;
+constexpr int kCommandDelete = 12;
+constexpr int kCommandSave = 13;
+constexpr int kCommandEscape = 14;
+constexpr int kCommandClose = 15;
+constexpr int kCommandRename = 16;
+
+// What the commands work on; the window's modes live in its controls.
+struct ManagerSession {
+    store::ShortcutStore& store;
+    std::u16string title;   // the window's title and every message box's caption
+    std::u16string oldName; // the name a rename began with
+};
+
+// Builds the window (hidden until the list is filled), shows and activates it. False when the
+// window could not be made.
+bool buildManagerWindow(ManagerSession& session, HWND owner);
+
+// Names of the store, sorted, as rows at the end of the list, drawn once at the end.
+void fillShortcutList(const store::ShortcutStore& store);
+
+// Places the splitter and the two right-hand buttons for the window's present client size.
+void layoutManagerWindow();
+
+// Builds the window and runs its loop; returns once the window is closed.
+void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner);
+
+} // namespace manager

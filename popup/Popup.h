@@ -1,0 +1,44 @@
+#pragma once
+// The placeholder popup: a caption-less window at the IDE's caret with a preview of the text
+// and one field per placeholder. Return moves to the next field and accepts in the last;
+// Escape, Shift+Return or activating another window cancels (Win32 only).
+#include "idelink/PopupContract.h"
+#include "popup/PopupEffects.h"
+#include "store/IdeAppearance.h"
+#include "store/ShortcutStore.h"
+
+#include <windows.h>
+
+namespace popup {
+
+// What the popup takes besides the request: the IDE's look, the effects, the owner window.
+struct PopupLook {
+    store::IdeAppearance appearance;
+    store::PopupSettings settings;
+    HWND owner = nullptr;                   // the IDE's main window; nullptr for none
+    AlphaSetter setAlpha = setLayeredAlpha; // the fade's and the vanishing's alphas
+};
+
+inline constexpr int kPopupWindow = 0;
+inline constexpr int kPreviewControl = 0;
+// Fields are controls 1 to n; their labels take the numbers above n.
+inline constexpr int labelControl(int field, int fieldCount) {
+    return fieldCount + field;
+}
+
+// Keyboard shortcut commands of the popup.
+inline constexpr int kCommandNext = 1;
+inline constexpr int kCommandCancel = 2;
+inline constexpr int kCommandCancelShift = 3;
+
+// Builds the popup and shows it active at the request's anchor.
+void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook& look);
+
+// The event loop of the built popup, until it is accepted or cancelled. The window stays.
+idelink::PopupResult runPlaceholderPopup(int fieldCount);
+
+// Both of the above: called once per run with at least one field.
+idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
+                                          const PopupLook& look);
+
+} // namespace popup

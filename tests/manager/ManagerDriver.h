@@ -1,0 +1,491 @@
+// Drives the real manager window of another process the way a user does: typed keys and mouse
+// clicks through SendInput, and reads back what the window shows (rows of its list, texts,
+// enabled and pressed states, the focus) and the message boxes it opens.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace managertest {
+
+constexpr wchar_t kAppTitle[] = L"Zendrik v1.03 (by Ombrel)";
+
+// Control numbers of the manager window.
+enum Control {
+    kNew = 0,
+    kDelete = 1,
+    kSave = 2,
+    kOpen = 3,
+    kDonate = 4,
+    kList = 5,
+    kName = 6,
+    kSplitter = 7,
+    kEditor = 8,
+    kRename = 9
+};
+
+inline void pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Polls until the condition holds; false when it did not within the time.
+inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(milliseconds);
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() >= deadline)
+            return false;
+        pause(20);
+    }
+}
+
+inline std::string narrow(std::wstring_view wide) {
+    if (wide.empty())
+        return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), size, nullptr,
+                        nullptr);
+    return out;
+}
+
+inline std::wstring className(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// WM_GETTEXT is carried across processes by the system.
+inline std::string windowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
+    std::wstring text(size_t(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+    text.resize(size_t(copied));
+    return narrow(text);
+}
+
+inline DWORD windowProcess(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+// The visible manager window of any process, or nullptr.
+inline HWND findManagerWindow(DWORD exceptProcess = 0) {
+    struct Search {
+        DWORD exceptProcess;
+        std::vector<HWND> found;
+    } search{exceptProcess, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            wchar_t title[64] = {};
+            GetWindowTextW(window, title, 64);
+            if (IsWindowVisible(window) && std::wstring_view(title) == kAppTitle &&
+                className(window) == L"WindowClass_0" && windowProcess(window) != s.exceptProcess)
+                s.found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found.size() == 1 ? search.found.front() : nullptr;
+}
+
+inline int countManagerWindows() {
+    int count = 0;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t title[64] = {};
+            GetWindowTextW(window, title, 64);
+            if (std::wstring_view(title) == kAppTitle && className(window) == L"WindowClass_0")
+                ++*reinterpret_cast<int*>(data);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+inline HWND findChild(HWND parent, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (GetDlgCtrlID(child) == s.id) {
+                s.found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// --- Input --------------------------------------------------------------------------------
+
+inline INPUT keyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+inline void pressKey(WORD key, bool ctrl = false, bool shift = false, bool alt = false) {
+    std::vector<INPUT> inputs;
+    if (ctrl)
+        inputs.push_back(keyInput(VK_CONTROL, false));
+    if (shift)
+        inputs.push_back(keyInput(VK_SHIFT, false));
+    if (alt)
+        inputs.push_back(keyInput(VK_MENU, false));
+    inputs.push_back(keyInput(key, false));
+    inputs.push_back(keyInput(key, true));
+    if (alt)
+        inputs.push_back(keyInput(VK_MENU, true));
+    if (shift)
+        inputs.push_back(keyInput(VK_SHIFT, true));
+    if (ctrl)
+        inputs.push_back(keyInput(VK_CONTROL, true));
+    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+    pause(60);
+}
+
+inline void typeText(std::wstring_view text) {
+    for (wchar_t unit : text) {
+        INPUT inputs[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            inputs[i].type = INPUT_KEYBOARD;
+            inputs[i].ki.wScan = unit;
+            inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, inputs, sizeof(INPUT));
+        pause(30);
+    }
+}
+
+inline void clickAt(POINT point) {
+    SetCursorPos(point.x, point.y);
+    pause(30);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    pause(80);
+}
+
+inline POINT centreOf(HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    return POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+}
+
+inline void clickWindow(HWND window) {
+    clickAt(centreOf(window));
+}
+
+// --- The manager's controls, read from outside --------------------------------------------
+
+// Memory in the manager's process for the tree-view messages that carry pointers.
+class RemoteMemory {
+  public:
+    RemoteMemory(HANDLE process, size_t size)
+        : process_(process),
+          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+    ~RemoteMemory() {
+        if (address_)
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    char* address() const { return static_cast<char*>(address_); }
+
+  private:
+    HANDLE process_;
+    void* address_;
+};
+
+struct Manager {
+    HWND window = nullptr;
+    HANDLE process = nullptr; // for reading the tree's rows
+    DWORD processId = 0;
+
+    HWND control(int id) const { return findChild(window, id); }
+
+    std::string rowText(HTREEITEM item) const {
+        constexpr size_t kCapacity = 512;
+        RemoteMemory memory(process, sizeof(TVITEMW) + kCapacity * sizeof(wchar_t));
+        if (!memory.address())
+            return "?";
+        TVITEMW query{};
+        query.mask = TVIF_TEXT | TVIF_HANDLE;
+        query.hItem = item;
+        query.pszText = reinterpret_cast<wchar_t*>(memory.address() + sizeof(TVITEMW));
+        query.cchTextMax = int(kCapacity);
+        WriteProcessMemory(process, memory.address(), &query, sizeof query, nullptr);
+        SendMessageW(control(kList), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address()));
+        std::wstring text(kCapacity, L'\0');
+        ReadProcessMemory(process, query.pszText, text.data(), kCapacity * sizeof(wchar_t),
+                          nullptr);
+        text.resize(wcsnlen(text.c_str(), kCapacity));
+        return narrow(text);
+    }
+
+    std::vector<std::string> rows() const {
+        std::vector<std::string> texts;
+        HWND list = control(kList);
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(list, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        while (item) {
+            texts.push_back(rowText(item));
+            item = reinterpret_cast<HTREEITEM>(
+                SendMessageW(list, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+        }
+        return texts;
+    }
+
+    std::string currentRow() const {
+        const auto item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(control(kList), TVM_GETNEXTITEM, TVGN_CARET, 0));
+        return item ? rowText(item) : "-";
+    }
+
+    // Clicks the text of the row, counted from the top: a tree-view selects a row only when
+    // its text is hit.
+    void clickRow(int row) const {
+        HWND list = control(kList);
+        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(list, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+        for (int i = 0; i < row && item; ++i)
+            item = reinterpret_cast<HTREEITEM>(
+                SendMessageW(list, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+        RemoteMemory memory(process, sizeof(RECT));
+        if (!item || !memory.address())
+            return;
+        RECT bounds{};
+        *reinterpret_cast<HTREEITEM*>(&bounds) = item; // the message takes the row in the rect
+        WriteProcessMemory(process, memory.address(), &bounds, sizeof bounds, nullptr);
+        SendMessageW(list, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory.address()));
+        ReadProcessMemory(process, memory.address(), &bounds, sizeof bounds, nullptr);
+        POINT point{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+        ClientToScreen(list, &point);
+        clickAt(point);
+    }
+
+    std::string focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) || !info.hwndFocus)
+            return "none";
+        if (info.hwndFocus == window)
+            return "window";
+        static const char* const names[] = {"new",  "delete", "save",     "open",   "donate",
+                                            "list", "name",   "splitter", "editor", "rename"};
+        const int id = GetDlgCtrlID(info.hwndFocus);
+        return id >= 0 && id <= 9 ? names[id] : "other";
+    }
+
+    // The caret (or selection) of the name field.
+    std::pair<int, int> nameSelection() const {
+        const auto packed = DWORD(SendMessageW(control(kName), EM_GETSEL, 0, 0));
+        return {int(LOWORD(packed)), int(HIWORD(packed))};
+    }
+
+    // One line that says what the window shows. Enabled controls as letters in screen order
+    // (New, Delete, Rename, Save, name Field, List, Editor), '-' for a disabled one.
+    std::string view() const {
+        std::string out = "rows=";
+        const std::vector<std::string> all = rows();
+        for (size_t i = 0; i < all.size(); ++i)
+            out += (i ? "," : "") + all[i];
+        out += " current=" + currentRow();
+        out += " name='" + windowText(control(kName)) + "'";
+        out += " editor='" + windowText(control(kEditor)) + "'";
+        out += " enabled=";
+        const std::pair<int, char> letters[] = {{kNew, 'N'},   {kDelete, 'D'}, {kRename, 'R'},
+                                                {kSave, 'S'},  {kName, 'F'},   {kList, 'L'},
+                                                {kEditor, 'E'}};
+        for (const auto& [id, letter] : letters)
+            out += IsWindowEnabled(control(id)) ? letter : '-';
+        const bool pressed = SendMessageW(control(kRename), BM_GETCHECK, 0, 0) == BST_CHECKED;
+        out += pressed ? " pressed" : " released";
+        out += " focus=" + focus();
+        return out;
+    }
+
+    // Waits until the window shows exactly that; returns what it shows at the end.
+    std::string waitForView(const std::string& expected, int milliseconds = 4000) const {
+        std::string seen;
+        waitUntil([&] { return (seen = view()) == expected; }, milliseconds);
+        return seen;
+    }
+};
+
+inline std::optional<Manager> waitForManager(int milliseconds = 15000) {
+    HWND window = nullptr;
+    if (!waitUntil(
+            [&] { return (window = findManagerWindow()) && GetForegroundWindow() == window; },
+            milliseconds))
+        return std::nullopt;
+    Manager manager;
+    manager.window = window;
+    manager.processId = windowProcess(window);
+    manager.process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                      PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
+                                  FALSE, manager.processId);
+    return manager;
+}
+
+// --- Message boxes ------------------------------------------------------------------------
+
+struct MessageBoxView {
+    HWND box = nullptr;
+    std::string caption;
+    std::string text;
+    std::string buttons; // "ok", "yes no"
+    std::string icon;    // "none", "exclamation", "information", "other"
+};
+
+// The look of a standard icon as this process draws it over the given background.
+inline std::vector<COLORREF> drawnIcon(LPCWSTR icon, int size, COLORREF background) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, size, size};
+    FillRect(memory, &all, brush);
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), size, size, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            pixels.push_back(GetPixel(memory, x, y));
+    SelectObject(memory, old);
+    DeleteObject(brush);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Which standard icon the box shows, by comparing its pixels on the screen with the icons
+// drawn here: the icon handles of another process cannot be compared.
+inline std::string iconOf(HWND iconControl) {
+    RECT bounds{};
+    GetWindowRect(iconControl, &bounds);
+    const int size = std::min(bounds.right - bounds.left, bounds.bottom - bounds.top);
+    if (size <= 0)
+        return "none";
+    HDC screen = GetDC(nullptr);
+    std::vector<COLORREF> shown;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            shown.push_back(GetPixel(screen, bounds.left + x, bounds.top + y));
+    ReleaseDC(nullptr, screen);
+    const COLORREF background = shown.front();
+    if (std::all_of(shown.begin(), shown.end(), [&](COLORREF c) { return c == background; }))
+        return "none";
+    std::string best = "other";
+    size_t bestSame = shown.size() / 2; // at least half of the pixels must agree
+    const std::pair<const char*, LPCWSTR> candidates[] = {{"exclamation", IDI_EXCLAMATION},
+                                                          {"information", IDI_INFORMATION},
+                                                          {"hand", IDI_HAND},
+                                                          {"question", IDI_QUESTION}};
+    for (const auto& [name, icon] : candidates) {
+        const std::vector<COLORREF> drawn = drawnIcon(icon, size, background);
+        size_t same = 0;
+        for (size_t i = 0; i < shown.size(); ++i)
+            same += shown[i] == drawn[i];
+        if (same > bestSame) {
+            bestSame = same;
+            best = name;
+        }
+    }
+    return best;
+}
+
+inline HWND findMessageBox(DWORD process) {
+    struct Search {
+        DWORD process;
+        HWND found;
+    } search{process, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            if (IsWindowVisible(window) && className(window) == L"#32770" &&
+                windowProcess(window) == s.process) {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+inline std::optional<MessageBoxView> waitForMessageBox(DWORD process, int milliseconds = 4000) {
+    HWND box = nullptr;
+    if (!waitUntil([&] { return (box = findMessageBox(process)) != nullptr; }, milliseconds))
+        return std::nullopt;
+    pause(300); // drawn, for the icon
+    MessageBoxView view;
+    view.box = box;
+    view.caption = windowText(box);
+    view.icon = "none";
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto& v = *reinterpret_cast<MessageBoxView*>(data);
+            const int id = GetDlgCtrlID(child);
+            if (!IsWindowVisible(child))
+                return TRUE;
+            if (className(child) == L"Button") {
+                const char* name = id == IDOK       ? "ok"
+                                   : id == IDCANCEL ? "cancel"
+                                   : id == IDYES    ? "yes"
+                                   : id == IDNO     ? "no"
+                                                    : "other";
+                v.buttons += (v.buttons.empty() ? "" : " ") + std::string(name);
+            } else if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+                // The handle tells whether there is an icon; only the pixels tell which.
+                if (SendMessageW(child, STM_GETICON, 0, 0))
+                    v.icon = iconOf(child);
+            } else if (className(child) == L"Static") {
+                // Windows numbers the message 0xFFFF, Wine otherwise: the one static with text.
+                const std::string text = windowText(child);
+                if (text.size() > v.text.size())
+                    v.text = text;
+                (void)id;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&view));
+    return view;
+}
+
+// Clicks a button of the box and waits until it is gone.
+inline bool answer(const MessageBoxView& view, int button) {
+    HWND target = GetDlgItem(view.box, button);
+    if (!target)
+        return false;
+    clickWindow(target);
+    return waitUntil([&] { return !IsWindow(view.box) || !IsWindowVisible(view.box); });
+}
+
+} // namespace managertest

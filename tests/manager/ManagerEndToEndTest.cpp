@@ -1,0 +1,643 @@
+// End to end: the stand-in IDE starts the real Zendrik.exe with an empty document, so the
+// manager opens; the test types and clicks in it as a user does, reads every message box
+// from the real dialog, and compares "Zendrik.pref" byte for byte after each change.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/EndToEndFiles.h"
+#include "ManagerDriver.h"
+#include "dpi/LogPixelsSetting.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace {
+
+using namespace managertest;
+using endtoend::readBytes;
+
+// Waits until the window shows exactly that, and reports what it shows otherwise.
+#define EXPECT_VIEW(manager, expected) EXPECT_EQ((manager).waitForView(expected), expected)
+// A message box with its text, buttons and icon, answered with the button.
+#define EXPECT_BOX(manager, text, buttons, icon, button)                                           \
+    do {                                                                                           \
+        SCOPED_TRACE(text);                                                                        \
+        expectBox(manager, text, buttons, icon, button);                                           \
+    } while (false)
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+constexpr char kFileStart[] = "\xEF\xBB\xBF\r\n[Shortcuts]\r\n";
+constexpr char kFor[] = "for = For %var=i = %min=0 To %max=99 ¤Next\r\n";
+constexpr char kIf[] = "if = If ¤EndIf\r\n";
+constexpr char kProc[] = "proc = Procedure ¤EndProcedure\r\n";
+
+constexpr char kFileNotWritten[] =
+    "The change could not be written to Zendrik.pref: the file may be read-only, open in "
+    "another program, or the disk full.\n\nThe change is kept only until this window closes. "
+    "Make the file writable and try again, for a template with Save.";
+
+std::string file(std::initializer_list<std::string_view> lines) {
+    std::string bytes = kFileStart;
+    for (std::string_view line : lines)
+        bytes += line;
+    return bytes;
+}
+
+// One run of the stand-in IDE, started without waiting; the tool runs from a folder of its
+// own with the preference file the test writes there.
+class HostRun {
+  public:
+    HostRun(const std::wstring& folder, const std::wstring& tool, const std::string& document,
+            const std::wstring& name)
+        : resultPath_(folder + L"\\" + name + L".txt") {
+        const std::wstring documentPath = folder + L"\\" + name + L".pb";
+        endtoend::writeBytes(documentPath, document);
+        std::wstring command = L"\"" + endtoend::programFolder() + L"IdeHost.exe\" --tool \"" +
+                               tool + L"\" --document \"" + documentPath + L"\" --result \"" +
+                               resultPath_ + L"\" --timeout 240000";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder.c_str(), &startup, &process)) {
+            CloseHandle(process.hThread);
+            process_ = process.hProcess;
+        }
+    }
+    ~HostRun() {
+        if (process_) {
+            if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process_, 1);
+            CloseHandle(process_);
+        }
+    }
+    HostRun(const HostRun&) = delete;
+    HostRun& operator=(const HostRun&) = delete;
+
+    bool started() const { return process_ != nullptr; }
+
+    // The host's report once it ended: "exit <tool's code>" and the editor's text.
+    std::string finish(int milliseconds = 20000) {
+        if (!process_ || WaitForSingleObject(process_, DWORD(milliseconds)) != WAIT_OBJECT_0)
+            return "host did not end";
+        return readBytes(resultPath_).value_or("no report");
+    }
+
+  private:
+    std::wstring resultPath_;
+    HANDLE process_ = nullptr;
+};
+
+// Makes ".txt" files open with the given command for as long as it lives, then puts the
+// association back as it was.
+class TextFileAssociation {
+  public:
+    explicit TextFileAssociation(const std::wstring& command) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr) != ERROR_SUCCESS)
+            return;
+        wchar_t previous[256] = {};
+        DWORD size = sizeof previous;
+        if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
+                             &size) == ERROR_SUCCESS)
+            previous_ = previous;
+        setDefault(key, kProgId);
+        RegCloseKey(key);
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT,
+                            (std::wstring(kProgId) + L"\\shell\\open\\command").c_str(), 0, nullptr,
+                            0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            setDefault(key, command);
+            RegCloseKey(key);
+        }
+    }
+    ~TextFileAssociation() {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        if (previous_)
+            setDefault(key, *previous_);
+        else
+            RegDeleteValueW(key, nullptr);
+        RegCloseKey(key);
+    }
+    TextFileAssociation(const TextFileAssociation&) = delete;
+    TextFileAssociation& operator=(const TextFileAssociation&) = delete;
+
+  private:
+    static constexpr wchar_t kProgId[] = L"ZendrikTest.txtfile";
+    static void setDefault(HKEY key, const std::wstring& value) {
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       DWORD((value.size() + 1) * sizeof(wchar_t)));
+    }
+    std::optional<std::wstring> previous_;
+};
+
+class ManagerEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::wstring program = endtoend::programFolder() + L"Zendrik.exe";
+        ASSERT_TRUE(endtoend::fileExists(program));
+        ASSERT_TRUE(endtoend::fileExists(endtoend::programFolder() + L"IdeHost.exe"));
+        const std::wstring toolFolder = scratch_.path + L"\\tool";
+        ASSERT_TRUE(CreateDirectoryW(toolFolder.c_str(), nullptr));
+        tool_ = toolFolder + L"\\Zendrik.exe";
+        preferences_ = toolFolder + L"\\Zendrik.pref";
+        ASSERT_TRUE(CopyFileW(program.c_str(), tool_.c_str(), FALSE));
+    }
+
+    // Starts the manager through the host with the given file and waits for its window.
+    std::optional<Manager> startManager(const std::string& preferences) {
+        endtoend::writeBytes(preferences_, preferences);
+        host_.emplace(scratch_.path, tool_, "", L"manager");
+        if (!host_->started())
+            return std::nullopt;
+        const std::optional<Manager> manager = waitForManager();
+        if (manager)
+            managerProcess_ = manager->process;
+        return manager;
+    }
+
+    // A manager that a failed test left open would refuse the next one with its lock.
+    void TearDown() override {
+        if (managerProcess_) {
+            if (WaitForSingleObject(managerProcess_, 5000) == WAIT_TIMEOUT)
+                TerminateProcess(managerProcess_, 1);
+            CloseHandle(managerProcess_);
+        }
+    }
+
+    std::string preferences() const { return readBytes(preferences_).value_or("no file"); }
+
+    // Waits until the file holds exactly that, and returns what it holds.
+    std::string waitForFile(const std::string& expected) const {
+        std::string seen;
+        waitUntil([&] { return (seen = preferences()) == expected; }, 3000);
+        return seen;
+    }
+
+    endtoend::ScratchFolder scratch_;
+    std::wstring tool_;
+    std::wstring preferences_;
+    std::optional<HostRun> host_;
+    HANDLE managerProcess_ = nullptr;
+};
+
+// Select the whole name and type over it.
+void retypeName(const std::wstring& name) {
+    pressKey(VK_HOME);
+    pressKey(VK_END, false, true);
+    typeText(name);
+}
+
+void expectBox(const Manager& manager, const std::string& text, const std::string& buttons,
+               const std::string& icon, int answerWith) {
+    const std::optional<MessageBoxView> box = waitForMessageBox(manager.processId);
+    ASSERT_TRUE(box.has_value()) << "no message box for: " << text;
+    EXPECT_EQ(box->caption, "Zendrik v1.03 (by Ombrel)");
+    EXPECT_EQ(box->text, text);
+    EXPECT_EQ(box->buttons, buttons) << text;
+    EXPECT_EQ(box->icon, icon) << text;
+    EXPECT_EQ(GetWindow(box->box, GW_OWNER), manager.window) << "not modal to the manager";
+    EXPECT_TRUE(answer(*box, answerWith));
+}
+
+// Every command of the manager in one sitting, with the file's bytes after each change.
+TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
+    const std::string original = file({kFor, kIf, kProc});
+    const std::optional<Manager> started = startManager(original);
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+
+    EXPECT_EQ(m.view(), "rows=for,if,proc current=- name='' editor='' enabled=N----LE "
+                        "released focus=new");
+
+    // New with Ctrl+N; typed capitals come out lower case, and a letter typed in the middle
+    // leaves the caret at the end.
+    pressKey('N', true);
+    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='' editor='' "
+                   "enabled=---SF-E released focus=name");
+    pressKey(VK_ESCAPE); // with no name typed, nothing to ask about
+    pause(500);
+    EXPECT_EQ(findMessageBox(m.processId), nullptr);
+    typeText(L"WHILE");
+    pressKey(VK_HOME);
+    typeText(L"X");
+    waitUntil([&] { return windowText(m.control(kName)) == "xwhile"; });
+    EXPECT_EQ(windowText(m.control(kName)), "xwhile");
+    EXPECT_EQ(m.nameSelection(), std::make_pair(6, 6));
+    retypeName(L"While");
+
+    // A template with a line break, saved with Ctrl+S from the editor.
+    clickWindow(m.control(kEditor));
+    typeText(L"While #True");
+    pressKey(VK_RETURN);
+    typeText(L"Wend");
+    pressKey('S', true);
+    EXPECT_EQ(waitForFile(file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"})),
+              file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"}));
+    EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=editor");
+
+    // Rename with Ctrl+R: the caret at the end of the name, then the new name.
+    pressKey('R', true);
+    EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
+                   "editor='While #True\r\nWend' enabled=--R-F-- pressed focus=name");
+    EXPECT_EQ(m.nameSelection(), std::make_pair(5, 5));
+    retypeName(L"Loop");
+    pressKey('R', true);
+    const std::string renamed = file({kFor, kIf, kProc, "loop = While #True¤Wend\r\n"});
+    EXPECT_EQ(waitForFile(renamed), renamed);
+    // The name field had the focus and is disabled now: no control keeps it.
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+
+    // Rename to an empty name: nothing renamed, the row's name shown again.
+    pressKey('R', true);
+    retypeName(L"");
+    pressKey(VK_BACK);
+    pressKey('R', true);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+
+    // Rename to a name that exists: the message, still renaming; Escape restores the name.
+    pressKey('R', true);
+    retypeName(L"if");
+    pressKey('R', true);
+    EXPECT_BOX(m, "Shortcut [ if ] already exists!", "ok", "none", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='if' "
+                   "editor='While #True\r\nWend' enabled=--R-F-- pressed focus=name");
+    pressKey(VK_ESCAPE);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+    EXPECT_EQ(preferences(), renamed);
+
+    // A click on a row shows it; an edited template saved with the Save button.
+    m.clickRow(1);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=if name='if' editor='If \r\nEndIf' "
+                   "enabled=NDRS-LE released focus=list");
+    clickWindow(m.control(kEditor));
+    pressKey(VK_END, true);
+    pressKey(VK_RETURN);
+    typeText(L"; done");
+    clickWindow(m.control(kSave));
+    const std::string edited =
+        file({kFor, "if = If ¤EndIf¤; done\r\n", kProc, "loop = While #True¤Wend\r\n"});
+    EXPECT_EQ(waitForFile(edited), edited);
+
+    // Creating: Save of a name the store holds, then of a name of blanks; neither is stored.
+    pressKey('N', true);
+    typeText(L"for");
+    pressKey('S', true);
+    EXPECT_BOX(m, "Shortcut [ for ] already exists!", "ok", "none", IDOK);
+    retypeName(L"   ");
+    pressKey('S', true);
+    pause(500);
+    EXPECT_EQ(findMessageBox(m.processId), nullptr) << "blanks are no name: only a beep";
+    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='   ' editor='' "
+                   "enabled=---SF-E released focus=name");
+
+    // Escape while creating: No keeps creating, Yes removes the placeholder row.
+    retypeName(L"tmp");
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDNO);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='tmp' editor='' "
+                   "enabled=---SF-E released focus=window");
+    clickWindow(m.control(kName));
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
+                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=list");
+
+    // Typing in the list jumps to the first name that begins with the typed letters.
+    typeText(L"pr");
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=proc name='proc' "
+                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
+                   "focus=list");
+    pressKey(VK_END);
+
+    // Delete with Ctrl+D: No keeps it, Yes removes it and shows the row before the last.
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ loop ]?", "yes no", "exclamation", IDNO);
+    EXPECT_EQ(preferences(), edited);
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ loop ]?", "yes no", "exclamation", IDYES);
+    const std::string deleted = file({kFor, "if = If ¤EndIf¤; done\r\n", kProc});
+    EXPECT_EQ(waitForFile(deleted), deleted);
+    EXPECT_VIEW(m, "rows=for,if,proc current=proc name='proc' "
+                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
+                   "focus=window");
+
+    // Closing while creating, with Shift+Enter from the editor, keeps nothing of it.
+    pressKey('N', true);
+    typeText(L"zzz");
+    clickWindow(m.control(kEditor));
+    typeText(L"abc");
+    pressKey(VK_RETURN, false, true);
+    const std::string report = host_->finish();
+    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), deleted);
+}
+
+// Names the file cannot hold, writes the file does not take, the lock of a second manager,
+// an expansion while the manager is open, and the donation question.
+TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
+    const std::string original = file({kFor, kIf, kProc});
+    const std::optional<Manager> started = startManager(original);
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+
+    // A second manager ends at once without a window; an expansion works beside it.
+    {
+        HostRun second(scratch_.path, tool_, "", L"second");
+        EXPECT_TRUE(second.finish().starts_with("exit 0\n"));
+        EXPECT_EQ(countManagerWindows(), 1);
+        HostRun expansion(scratch_.path, tool_, "    if<|>", L"expansion");
+        EXPECT_EQ(expansion.finish(), "exit 0\ncaret 7\nanchor 7\ntext 18\n    If \r\n    EndIf\n");
+    }
+    SetForegroundWindow(m.window);
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == m.window; }));
+
+    // "=" in a new name, "[" at the start of a renamed one: refused like an existing name.
+    pressKey('N', true);
+    typeText(L"a=b");
+    pressKey('S', true);
+    EXPECT_BOX(m,
+               "Shortcut [ a=b ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
+               "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
+               "ok", "none", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='a=b' editor='' "
+                   "enabled=---SF-E released focus=name");
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ a=b ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    m.clickRow(0);
+    pressKey('R', true);
+    retypeName(L"[x");
+    pressKey('R', true);
+    EXPECT_BOX(m,
+               "Shortcut [ [x ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
+               "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
+               "ok", "none", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc current=for name='[x' "
+                   "editor='For %var=i = %min=0 To %max=99 \r\nNext' enabled=--R-F-- "
+                   "pressed focus=name");
+    pressKey(VK_ESCAPE);
+    EXPECT_EQ(preferences(), original);
+
+    // A read-only file: the message, the bytes unchanged, the change kept in the window; Save
+    // again once the file is writable.
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
+    m.clickRow(1);
+    clickWindow(m.control(kEditor));
+    pressKey(VK_END, true);
+    typeText(L"1");
+    pressKey('S', true);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_EQ(preferences(), original);
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1' "
+                   "enabled=NDRS-LE released focus=window");
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
+    clickWindow(m.control(kSave));
+    const std::string saved = file({kFor, "if = If ¤EndIf1\r\n", kProc});
+    EXPECT_EQ(waitForFile(saved), saved);
+
+    // A file held open by another program: Delete and Rename are not written either.
+    HANDLE held = CreateFileW(preferences_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_VIEW(m, "rows=for,proc current=proc name='proc' "
+                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
+                   "focus=window");
+    pressKey('R', true);
+    retypeName(L"pr");
+    pressKey('R', true);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    CloseHandle(held);
+    EXPECT_EQ(preferences(), saved);
+
+    // Open runs the command of the text-file association on the preference file, from the
+    // program's folder, without waiting; here the command copies the file.
+    const std::wstring copied = scratch_.path + L"\\opened.txt";
+    {
+        TextFileAssociation association(L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"" +
+                                        copied + L"\"");
+        clickWindow(m.control(kOpen));
+        EXPECT_EQ(waitUntil([&] { return readBytes(copied).value_or("") == saved; }, 15000), true)
+            << readBytes(copied).value_or("nothing copied");
+    }
+    SetForegroundWindow(m.window);
+    ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == m.window; }));
+
+    // The donation question; No opens nothing.
+    clickWindow(m.control(kDonate));
+    EXPECT_BOX(m,
+               "Thank you for any amount you feel comfortable donating, to\nkeep the [ Zendrik ] "
+               "project alive and running!\n\nOpen a secure connection to www.paypal.com for a "
+               "donation?",
+               "yes no", "information", IDNO);
+
+    // Closing while renaming leaves the file as it was; the Rename button pressed by a click.
+    clickWindow(m.control(kRename));
+    EXPECT_VIEW(m, "rows=for,pr current=pr name='pr' editor='Procedure \r\nEndProcedure' "
+                   "enabled=--R-F-- pressed focus=name");
+    retypeName(L"other");
+    pressKey(VK_F4, false, false, true);
+    const std::string report = host_->finish();
+    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), saved);
+}
+
+} // namespace
+
+namespace {
+
+// A control's rectangle in the manager's client area, in pixels: "x,y width x height".
+std::string placeOf(HWND control, HWND window) {
+    RECT bounds{};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+    return std::to_string(bounds.left) + "," + std::to_string(bounds.top) + " " +
+           std::to_string(bounds.right - bounds.left) + "x" +
+           std::to_string(bounds.bottom - bounds.top);
+}
+
+std::string clientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return std::to_string(client.right) + "x" + std::to_string(client.bottom);
+}
+
+// Pixels of 96-DPI units, rounded down, as the windows are laid out.
+int px(int units, int dpi) {
+    return units * dpi / 96;
+}
+
+std::string place(int x, int y, int width, int height) {
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" +
+           std::to_string(height);
+}
+
+struct Layout {
+    std::string splitter, list, editor, open, donate;
+};
+
+// Where the resize rule and the splitter's ratio rule put things for a client of that many
+// units; the ratio is the one stored when the manager set the separator.
+Layout expectedLayout(int widthUnits, int heightUnits, int dpi) {
+    const int bar = 4; // not scaled
+    const int firstSpace = px(630, dpi) - bar;
+    const int position = px(156, dpi);
+    const int splitterWidth = px(widthUnits - 10, dpi);
+    const int splitterHeight = px(heightUnits - 40, dpi);
+    const int space = splitterWidth - bar;
+    int right = int(std::int64_t(space) * (firstSpace - position) / firstSpace);
+    right = std::max(right, px(76, dpi));
+    int left = space - right;
+    if (left < px(116, dpi)) {
+        left = px(116, dpi);
+        right = space - left;
+    }
+    const int top = px(36, dpi);
+    const int x = px(5, dpi);
+    return {place(x, top, splitterWidth, splitterHeight), place(x, top, left, splitterHeight),
+            place(x + left + bar, top, right, splitterHeight),
+            place(px(widthUnits - 81, dpi), px(5, dpi), px(35, dpi), px(26, dpi)),
+            place(px(widthUnits - 41, dpi), px(5, dpi), px(36, dpi), px(26, dpi))};
+}
+
+Layout layoutOf(const Manager& m) {
+    return {placeOf(m.control(kSplitter), m.window), placeOf(m.control(kList), m.window),
+            placeOf(m.control(kEditor), m.window), placeOf(m.control(kOpen), m.window),
+            placeOf(m.control(kDonate), m.window)};
+}
+
+void expectLayout(const Manager& m, int widthUnits, int heightUnits, int dpi) {
+    const Layout expected = expectedLayout(widthUnits, heightUnits, dpi);
+    Layout seen;
+    waitUntil([&] {
+        seen = layoutOf(m);
+        return seen.splitter == expected.splitter && seen.editor == expected.editor;
+    });
+    EXPECT_EQ(seen.splitter, expected.splitter);
+    EXPECT_EQ(seen.list, expected.list);
+    EXPECT_EQ(seen.editor, expected.editor);
+    EXPECT_EQ(seen.open, expected.open);
+    EXPECT_EQ(seen.donate, expected.donate);
+}
+
+// The frame as the window has it now: its process may see another DPI than this one.
+void resizeClient(HWND window, int width, int height) {
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    SetWindowPos(window, nullptr, 0, 0, width + (outer.right - outer.left) - client.right,
+                 height + (outer.bottom - outer.top) - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Under Xvfb, for photographs: ZENDRIK_MANAGER_PHOTO_SECONDS holds the window in a state.
+void holdForPhoto() {
+    if (const char* seconds = std::getenv("ZENDRIK_MANAGER_PHOTO_SECONDS"))
+        pause(1000 * std::atoi(seconds));
+}
+
+class ManagerAtDpi : public ManagerEndToEnd, public ::testing::WithParamInterface<int> {};
+
+// The window and its controls where the layout puts them at the screen's DPI, the smallest
+// size, the panes after resizing, and the window with its last Shortcut gone.
+TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
+    const int dpi = GetParam();
+    std::optional<Manager> started;
+    {
+        dpitest::ScopedMutex registryTurn(dpitest::kLogPixelsTurn);
+        dpitest::LogPixelsSetting setting;
+        ASSERT_TRUE(setting.set(DWORD(dpi)));
+        started = startManager(file({kIf}));
+    } // the registry is as before from here on
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+
+    // Centred on the screen, client 640 x 400 units, every control in its place.
+    RECT outer{};
+    GetWindowRect(m.window, &outer);
+    EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
+    EXPECT_EQ(clientSize(m.window),
+              std::to_string(px(640, dpi)) + "x" + std::to_string(px(400, dpi)));
+    const struct {
+        int control, x, y, width, height;
+    } kPlaces[] = {{kNew, 5, 5, 35, 26},     {kDelete, 45, 5, 35, 26},  {kRename, 85, 5, 35, 26},
+                   {kSave, 125, 5, 35, 26},  {kName, 165, 10, 199, 21}, {kOpen, 559, 5, 35, 26},
+                   {kDonate, 599, 5, 36, 26}};
+    for (const auto& p : kPlaces)
+        EXPECT_EQ(placeOf(m.control(p.control), m.window),
+                  place(px(p.x, dpi), px(p.y, dpi), px(p.width, dpi), px(p.height, dpi)))
+            << "control " << p.control;
+    // At creation the splitter is 359 high, one less than the resize rule gives.
+    const int top = px(36, dpi), height = px(359, dpi), left = px(156, dpi);
+    EXPECT_EQ(placeOf(m.control(kSplitter), m.window),
+              place(px(5, dpi), top, px(630, dpi), height));
+    EXPECT_EQ(placeOf(m.control(kList), m.window), place(px(5, dpi), top, left, height));
+    EXPECT_EQ(placeOf(m.control(kEditor), m.window),
+              place(px(5, dpi) + left + 4, top, px(630, dpi) - left - 4, height));
+    m.clickRow(0);
+    EXPECT_VIEW(m, "rows=if current=if name='if' editor='If \r\nEndIf' enabled=NDRS-LE released "
+                   "focus=list");
+    holdForPhoto();
+
+    // Tab goes through the enabled controls in their order on screen, left to right and top
+    // to bottom; the name field is disabled here.
+    std::string order = m.focus();
+    for (int step = 0; step < 8; ++step) {
+        const std::string before = m.focus();
+        pressKey(VK_TAB);
+        waitUntil([&] { return m.focus() != before; }, 1000);
+        order += " " + m.focus();
+    }
+    EXPECT_EQ(order, "list editor open donate new delete rename save list");
+    EXPECT_EQ(windowText(m.control(kEditor)), "If \r\nEndIf") << "Tab typed into the editor";
+
+    // Smaller than allowed gives the smallest size; the list keeps its smallest width.
+    resizeClient(m.window, 100, 100);
+    EXPECT_TRUE(waitUntil([&] {
+        return clientSize(m.window) ==
+               std::to_string(px(450, dpi)) + "x" + std::to_string(px(220, dpi));
+    })) << clientSize(m.window);
+    expectLayout(m, 450, 220, dpi);
+    EXPECT_EQ(placeOf(m.control(kName), m.window),
+              place(px(165, dpi), px(10, dpi), px(199, dpi), px(21, dpi)));
+    // Larger again (within the 1280 x 800 screen at 144 DPI): both panes grow by the ratio.
+    resizeClient(m.window, px(700, dpi), px(440, dpi));
+    expectLayout(m, 700, 440, dpi);
+
+    // Deleting the last row leaves nothing shown and only New to start from.
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
+    EXPECT_VIEW(m, "rows= current=- name='' editor='' enabled=N----LE released focus=window");
+    EXPECT_EQ(waitForFile(kFileStart), kFileStart);
+
+    // So does a New cancelled with no other row.
+    pressKey('N', true);
+    typeText(L"x");
+    holdForPhoto();
+    pressKey(VK_ESCAPE);
+    EXPECT_BOX(m, "Shortcut [ x ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_VIEW(m, "rows= current=- name='' editor='' enabled=N----LE released focus=list");
+
+    pressKey(VK_RETURN, false, true);
+    const std::string report = host_->finish();
+    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), kFileStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, ManagerAtDpi, ::testing::Values(96, 144),
+                         [](const auto& info) { return std::to_string(info.param) + "Dpi"; });
+
+} // namespace

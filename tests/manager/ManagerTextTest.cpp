@@ -1,0 +1,45 @@
+#include "manager/ManagerText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ManagerText, ListOrderFoldsOnlyAsciiLettersAndKeepsEqualNamesInPlace) {
+    // "If" and "if" compare equal and keep the order they came in; "_" (0x5F) sorts before
+    // every letter once letters are folded, "é" (0xE9) after all of them, "[" (0x5B) before
+    // "_" but "Z" folds to "z" and so after both.
+    std::vector<std::u16string> names = {u"if",  u"Zed", u"abd", u"_start", u"If",
+                                         u"Abc", u"éa",  u"[x",  u"ab",     u"a"};
+    manager::sortShortcutNames(names);
+    const std::vector<std::u16string> expected = {u"[x",  u"_start", u"a",  u"ab",  u"Abc",
+                                                  u"abd", u"if",     u"If", u"Zed", u"éa"};
+    EXPECT_EQ(names, expected);
+}
+
+TEST(ManagerText, TemplateFormsAndNames) {
+    const struct {
+        std::u16string_view stored, editor;
+    } forms[] = {
+        {u"", u""},
+        {u"If ¤EndIf", u"If \r\nEndIf"},
+        {u"¤¤", u"\r\n\r\n"},
+        {u"a¤", u"a\r\n"},
+    };
+    for (const auto& form : forms) {
+        EXPECT_EQ(manager::templateForEditor(form.stored), form.editor);
+        EXPECT_EQ(manager::templateFromEditor(form.editor), form.stored);
+    }
+    // A lone CR or LF is no line break of the editor's and stays as it is.
+    EXPECT_EQ(manager::templateFromEditor(u"a\rb\nc\r\r\n"), u"a\rb\nc\r¤");
+
+    EXPECT_EQ(manager::trimName(u"  if  "), u"if");
+    EXPECT_EQ(manager::trimName(u"   "), u"");
+    EXPECT_EQ(manager::trimName(u"\tif "), u"\tif"); // only blanks are trimmed
+
+    EXPECT_EQ(manager::hostOfAddress(u"https://www.paypal.com/donate/"), u"www.paypal.com");
+    EXPECT_EQ(manager::hostOfAddress(u"https://example.org?x=1"), u"example.org");
+    EXPECT_EQ(manager::preferenceEditorCommand(u"\"C:\\notepad.exe\" \"%1\" %1"),
+              u"\"C:\\notepad.exe\" \"Zendrik.pref\" Zendrik.pref");
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "store/IdeAppearance.h"
+
+#include "store/StoreTestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+
+namespace {
+
+using storetest::readBytes;
+using storetest::TempFolder;
+using storetest::u16;
+using storetest::writeBytes;
+namespace fs = storetest::fs;
+
+struct AppearanceCase {
+    const char* name;
+    std::optional<std::string> bytes; // nullopt: no file; "<folder>": a folder of that name
+    store::IdeAppearance expected;
+};
+
+void PrintTo(const AppearanceCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+store::IdeAppearance look(std::u16string font, int size, int back, int text, int selection,
+                          int selectionFront) {
+    return {std::move(font), size, back, text, selection, selectionFront};
+}
+
+const store::IdeAppearance kDefaults{};
+
+// A dark IDE look as the IDE writes it: other groups around, keys in its own order.
+const std::string kDarkEditor = "[Global]\r\nLanguage = English\r\n"
+                                "[Editor]\r\nBackgroundColor = 2105376\r\n"
+                                "NormalTextColor = 14737632\r\nEditorFontName = Consolas\r\n"
+                                "EditorFontSize = 11\r\nSelectionColor = 6908265\r\n"
+                                "SelectionFrontColor = 16777215\r\n"
+                                "[Debugger]\r\nBackgroundColor = 1\r\n";
+
+std::string hugeGarbage() {
+    std::string bytes(24u << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>((i * 7919u) >> 3);
+    return bytes;
+}
+
+class IdeAppearanceFile : public testing::TestWithParam<AppearanceCase> {};
+
+TEST_P(IdeAppearanceFile, GivesItsValuesOrTheDefaultsAndStaysUnchanged) {
+    const AppearanceCase& c = GetParam();
+    TempFolder appData;
+    const fs::path folder = appData / "purebasic";
+    fs::create_directory(folder);
+    const fs::path file = folder / "purebasic.prefs";
+    if (c.bytes == "<folder>")
+        fs::create_directory(file);
+    else if (c.bytes)
+        writeBytes(file, *c.bytes);
+
+    const store::IdeAppearance read =
+        store::readIdeAppearance(store::ideAppearancePath(u16(appData.path())));
+    EXPECT_EQ(read.editorFontName, c.expected.editorFontName);
+    EXPECT_EQ(read.editorFontSize, c.expected.editorFontSize);
+    EXPECT_EQ(read.backgroundColor, c.expected.backgroundColor);
+    EXPECT_EQ(read.normalTextColor, c.expected.normalTextColor);
+    EXPECT_EQ(read.selectionColor, c.expected.selectionColor);
+    EXPECT_EQ(read.selectionFrontColor, c.expected.selectionFrontColor);
+
+    // The IDE's file is never written, created or replaced.
+    if (!c.bytes)
+        EXPECT_FALSE(fs::exists(file));
+    else if (c.bytes == "<folder>")
+        EXPECT_TRUE(fs::is_directory(file));
+    else
+        EXPECT_TRUE(readBytes(file) == *c.bytes);
+}
+
+const AppearanceCase kCases[] = {
+    {"NoFile", std::nullopt, kDefaults},
+    {"FolderInItsPlace", "<folder>", kDefaults},
+    {"EmptyFile", "", kDefaults},
+    {"NoEditorGroup", "[Global]\r\nEditorFontSize = 20\r\n", kDefaults},
+    {"DarkLook", kDarkEditor, look(u"Consolas", 11, 2105376, 14737632, 6908265, 16777215)},
+    {"LowerCaseGroupAndKeys",
+     "[editor]\r\neditorfontname =  Lucida Console  \r\nbackgroundcolor=7\r\n",
+     look(u"Lucida Console", 8, 7, 13158600, 5921370, 13158600)},
+    {"MissingKeysKeepTheirDefaults", "[Editor]\r\nSelectionColor = 255\r\n",
+     look(u"MS Shell Dlg", 8, 6579300, 13158600, 255, 13158600)},
+    {"ByteOrderMarkMeansUtf8", "\xEF\xBB\xBF[Editor]\r\nEditorFontName = Cons\xC3\xB6las\r\n",
+     look(u"Cons\u00F6las", 8, 6579300, 13158600, 5921370, 13158600)},
+    {"NoByteOrderMarkMeansLatin1", "[Editor]\nEditorFontName = Cons\xF6las\n",
+     look(u"Cons\u00F6las", 8, 6579300, 13158600, 5921370, 13158600)},
+    {"ValuesWithoutDigitsReadAsZero",
+     "[Editor]\r\nEditorFontSize = big\r\nBackgroundColor =\r\n"
+     "EditorFontName =\r\n",
+     look(u"", 0, 0, 13158600, 5921370, 13158600)},
+    {"SizesAndColoursAsStored",
+     "[Editor]\r\nEditorFontSize = -5\r\nNormalTextColor = 99999999999\r\n"
+     "SelectionColor = -1\r\n",
+     look(u"MS Shell Dlg", -5, 6579300, 2147483647, -1, 13158600)},
+    {"Garbage", std::string("\x00\xFF[Ed\x00itor]\r\n=\r\n[\r\n;;;\x80\x81\r\n", 22), kDefaults},
+    {"HugeGarbage", hugeGarbage(), kDefaults},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, IdeAppearanceFile, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IdeAppearancePath, AppendsToAppDataAsItStands) {
+    EXPECT_EQ(store::ideAppearancePath(u"C:\\Users\\a\\AppData\\Roaming"),
+              u"C:\\Users\\a\\AppData\\Roaming/purebasic/purebasic.prefs");
+    EXPECT_EQ(store::ideAppearancePath(u""), u"/purebasic/purebasic.prefs");
+}
+
+} // namespace
