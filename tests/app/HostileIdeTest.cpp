@@ -101,7 +101,12 @@ ToolOutcome runTool(const std::wstring& tool, const std::wstring& folder) {
     // user would close it, once it shows.
     const ULONGLONG deadline = start + kToolLimitMs * 3;
     while (!outcome.ended && GetTickCount64() < deadline) {
-        outcome.ended = WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0;
+        // Messages are handled meanwhile, as by any process whose window owns the manager.
+        outcome.ended = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) ==
+                        WAIT_OBJECT_0;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
         if (!outcome.ended)
             closeWindowsOf(process.dwProcessId);
     }
