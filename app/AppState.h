@@ -20,6 +20,7 @@ struct AppState {
     store::PopupSettings popupSettings;
     std::u16string caretWord; // lower case; empty selects the manager
     int wordIndent = 0;
+    std::int64_t wordBytes = 0; // the word's bytes in the editor, as typed
 };
 
 AppState& appState();

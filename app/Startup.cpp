@@ -151,7 +151,7 @@ void runExpansionMode(AppState& state) {
         return read(position);
     };
     idelink::expandShortcut(
-        *templateText, state.caretWord, state.wordIndent, editor,
+        *templateText, {state.caretWord, state.wordIndent, state.wordBytes}, editor,
         [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
 }
 
@@ -182,6 +182,11 @@ void runProgram() {
     const idelink::CaretWord word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
     state.caretWord = word.caretWord;
     state.wordIndent = word.wordIndent;
+    state.wordBytes = word.wordBytes;
+    // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
+    // than open the manager in front of it.
+    if (idelink::editorAnswers().stopped)
+        return;
 
     if (state.caretWord.empty())
         runManagerMode(state);

@@ -1,35 +1,58 @@
 #include "idelink/CaretWord.h"
 
 #include "idelink/LowerCase.h"
+#include "store/TextConvert.h"
 
 namespace idelink {
 
-CaretWord findCaretWord(std::u16string_view lineBeforeCaret) {
-    const std::u16string line = lowerCaseText(lineBeforeCaret);
-    std::u16string_view word = line;
+namespace {
 
-    if (const size_t space = word.rfind(u' '); space != word.npos)
-        word.remove_prefix(space + 1);
+// Where the word ends on the left. The three boundaries are ASCII, which UTF-8 never uses
+// inside a longer sequence and which decoding and lower-casing leave in place, so the same
+// steps find the same word in the line's bytes and in its UTF-16 text.
+template <typename Char> size_t wordStart(std::basic_string_view<Char> line) {
+    size_t start = 0;
+    if (const size_t space = line.rfind(Char(' ')); space != line.npos)
+        start = space + 1;
+    std::basic_string_view<Char> word = line.substr(start);
 
     // A "(" right at the caret belongs to the word, so that names such as "openwindow(" can
     // be typed as the call is begun; the "(" before it still ends the word on the left.
-    if (const size_t lastParen = word.rfind(u'('); lastParen != word.npos) {
+    if (const size_t lastParen = word.rfind(Char('(')); lastParen != word.npos) {
         if (lastParen + 1 == word.size()) {
             const size_t previousParen =
-                lastParen == 0 ? word.npos : word.rfind(u'(', lastParen - 1);
+                lastParen == 0 ? word.npos : word.rfind(Char('('), lastParen - 1);
             if (previousParen != word.npos)
-                word.remove_prefix(previousParen + 1);
+                start += previousParen + 1;
         } else {
-            word.remove_prefix(lastParen + 1);
+            start += lastParen + 1;
         }
     }
+    word = line.substr(start);
 
-    if (const size_t bar = word.rfind(u'|'); bar != word.npos)
-        word.remove_prefix(bar + 1);
+    if (const size_t bar = word.rfind(Char('|')); bar != word.npos)
+        start += bar + 1;
+    return start;
+}
 
+} // namespace
+
+CaretWord findCaretWord(std::u16string_view lineBeforeCaret) {
+    const std::u16string line = lowerCaseText(lineBeforeCaret);
+    const size_t start = wordStart(std::u16string_view(line));
     CaretWord result;
-    result.caretWord = std::u16string(word);
-    result.wordIndent = static_cast<int>(line.size() - word.size());
+    result.caretWord = line.substr(start);
+    result.wordIndent = static_cast<int>(start);
+    // Lower-casing keeps the number of units but not of bytes: the editor holds the word
+    // as typed.
+    result.wordBytes = static_cast<std::int64_t>(text::utf8Length(lineBeforeCaret.substr(start)));
+    return result;
+}
+
+CaretWord findCaretWord(std::string_view lineBeforeCaretUtf8) {
+    CaretWord result = findCaretWord(text::utf8ToUtf16(lineBeforeCaretUtf8));
+    result.wordBytes =
+        static_cast<std::int64_t>(lineBeforeCaretUtf8.size() - wordStart(lineBeforeCaretUtf8));
     return result;
 }
 

@@ -1,16 +1,22 @@
 #pragma once
 // The word the user has just typed before the caret in the IDE's editor.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace idelink {
 
 struct CaretWord {
-    std::u16string caretWord; // lowercased; empty when no word stands before the caret
-    int wordIndent = 0;       // UTF-16 units of the line that stand before the word
+    std::u16string caretWord;   // lowercased; empty when no word stands before the caret
+    int wordIndent = 0;         // UTF-16 units of the line that stand before the word
+    std::int64_t wordBytes = 0; // bytes the word takes in the editor, as it stands there
 };
 
 // lineBeforeCaret: the caret's line from its start up to the caret, without line ends.
 CaretWord findCaretWord(std::u16string_view lineBeforeCaret);
+
+// The same for the line's bytes as the editor holds them (UTF-8, zero bytes included); the
+// word's byte count is then exact even where the bytes are no valid UTF-8.
+CaretWord findCaretWord(std::string_view lineBeforeCaretUtf8);
 
 } // namespace idelink

@@ -16,9 +16,20 @@ struct IdeWindows {
     std::intptr_t main = 0;
 };
 
-// The caret's line from its start up to the caret, without line ends; empty on any failure.
-std::u16string readLineBeforeCaret(const IdeWindows& windows);
+// How the editor has answered during this run. Until the first change has reached it, every
+// message waits only a few seconds; one that gets no answer in that time stops all further
+// messages, so the run ends with the editor as it was.
+struct EditorAnswers {
+    bool stopped = false;    // a message got no answer in time; nothing more is sent
+    bool changeSent = false; // a change was answered; the rest of the edit waits as needed
+};
+EditorAnswers& editorAnswers(); // one run talks to one editor
 
+// The caret's line from its start up to the caret: the k bytes the editor holds there, zero
+// bytes included; empty on any failure.
+std::string readLineBeforeCaret(const IdeWindows& windows);
+
+// -1 when the editor did not answer.
 int64_t editorCaretPosition(std::intptr_t editor);
 
 // Top-left point of the character cell at the position, in screen pixels.

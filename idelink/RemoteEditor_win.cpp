@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "store/TextConvert.h"
@@ -31,30 +31,80 @@ HWND liveWindow(std::intptr_t handle) {
     return window && IsWindow(window) ? window : nullptr;
 }
 
-inline int64_t sciGetCurrentPos(HWND editor) {
-    return int64_t(SendMessageW(editor, kSciGetCurrentPos, 0, 0));
+// An IDE that stops answering would hold this program, and with it the expansion lock, for
+// as long as it hangs. Until a change has reached the editor nothing is lost by giving up, so
+// each message waits this long at most; once a change was answered, the rest of the edit
+// waits as long as it takes, so that no edit is left half done.
+constexpr UINT kAnswerLimitMs = 3000;
+
+// False when the editor gave no answer in time (or is gone); it is then sent nothing more.
+bool sendToEditor(HWND editor, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer) {
+    EditorAnswers& answers = editorAnswers();
+    answer = 0;
+    if (answers.stopped)
+        return false;
+    if (answers.changeSent) {
+        answer = SendMessageW(editor, message, wParam, lParam);
+        return true;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(editor, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerLimitMs,
+                             &result)) {
+        answers.stopped = true;
+        return false;
+    }
+    answer = LRESULT(result);
+    return true;
 }
-inline int64_t sciGetCurLineSize(HWND editor) {
-    return int64_t(SendMessageW(editor, kSciGetCurLine, 0, 0));
+
+bool sendChangeToEditor(HWND editor, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT ignored = 0;
+    if (!sendToEditor(editor, message, wParam, lParam, ignored))
+        return false;
+    editorAnswers().changeSent = true;
+    return true;
 }
-inline int64_t sciGetCurLine(HWND editor, int64_t size, void* remoteBuffer) {
-    return int64_t(
-        SendMessageW(editor, kSciGetCurLine, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer)));
+
+// Each answers nullopt when the editor did not answer.
+inline std::optional<int64_t> sciGetCurrentPos(HWND editor) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciGetCurrentPos, 0, 0, answer))
+        return std::nullopt;
+    return int64_t(answer);
 }
-inline int sciPointXFromPosition(HWND editor, int64_t position) {
-    return int(SendMessageW(editor, kSciPointXFromPosition, 0, LPARAM(position)));
+inline std::optional<int64_t> sciGetCurLineSize(HWND editor) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciGetCurLine, 0, 0, answer))
+        return std::nullopt;
+    return int64_t(answer);
 }
-inline int sciPointYFromPosition(HWND editor, int64_t position) {
-    return int(SendMessageW(editor, kSciPointYFromPosition, 0, LPARAM(position)));
+inline std::optional<int64_t> sciGetCurLine(HWND editor, int64_t size, void* remoteBuffer) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciGetCurLine, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer),
+                      answer))
+        return std::nullopt;
+    return int64_t(answer);
 }
-inline void sciSetSelectionStart(HWND editor, int64_t position) {
-    SendMessageW(editor, kSciSetSelectionStart, WPARAM(position), 0);
+inline std::optional<int> sciPointXFromPosition(HWND editor, int64_t position) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciPointXFromPosition, 0, LPARAM(position), answer))
+        return std::nullopt;
+    return int(answer);
 }
-inline void sciSetSelectionEnd(HWND editor, int64_t position) {
-    SendMessageW(editor, kSciSetSelectionEnd, WPARAM(position), 0);
+inline std::optional<int> sciPointYFromPosition(HWND editor, int64_t position) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciPointYFromPosition, 0, LPARAM(position), answer))
+        return std::nullopt;
+    return int(answer);
+}
+inline bool sciSetSelectionStart(HWND editor, int64_t position) {
+    return sendChangeToEditor(editor, kSciSetSelectionStart, WPARAM(position), 0);
+}
+inline bool sciSetSelectionEnd(HWND editor, int64_t position) {
+    return sendChangeToEditor(editor, kSciSetSelectionEnd, WPARAM(position), 0);
 }
 inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
-    SendMessageW(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
+    sendChangeToEditor(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
 }
 
 class ProcessHandle {
@@ -79,16 +129,21 @@ class RemoteBuffer {
         : process_(process),
           address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
     ~RemoteBuffer() {
-        if (address_)
+        if (address_ && !abandoned_)
             VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
     }
     RemoteBuffer(const RemoteBuffer&) = delete;
     RemoteBuffer& operator=(const RemoteBuffer&) = delete;
     void* address() const { return address_; }
+    // A message that carried the buffer got no answer in time, and the editor may still write
+    // into it when it wakes: it stays allocated in the IDE, a few bytes left behind rather
+    // than memory freed under the IDE's feet.
+    void abandon() { abandoned_ = true; }
 
   private:
     HANDLE process_;
     void* address_;
+    bool abandoned_ = false;
 };
 
 DWORD processOf(HWND window) {
@@ -135,7 +190,12 @@ const char* outgoingText(const std::string& utf8Text) {
 
 } // namespace
 
-std::u16string readLineBeforeCaret(const IdeWindows& windows) {
+EditorAnswers& editorAnswers() {
+    static EditorAnswers answers;
+    return answers;
+}
+
+std::string readLineBeforeCaret(const IdeWindows& windows) {
     HWND editor = liveWindow(windows.editor);
     HWND main = liveWindow(windows.main);
     if (!editor || !main)
@@ -152,37 +212,50 @@ std::u16string readLineBeforeCaret(const IdeWindows& windows) {
         PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process.get())
         return {};
-    const int64_t size = sciGetCurLineSize(editor);
-    if (size <= 0 || size > kLargestLineBuffer)
+    const std::optional<int64_t> size = sciGetCurLineSize(editor);
+    if (!size || *size <= 0 || *size > kLargestLineBuffer)
         return {};
     // One byte more than asked for: Scintilla 5 counts the size without the zero byte and
     // writes that byte just past the size it is given, and older versions stay inside it.
-    const size_t bufferSize = size_t(size) + 1;
+    const size_t bufferSize = size_t(*size) + 1;
     RemoteBuffer remote(process.get(), bufferSize);
     if (!remote.address() || !reachesTheEditorIntact(process.get(), remote.address()))
         return {};
-    const int64_t caretInLine = sciGetCurLine(editor, size, remote.address());
-    std::vector<char> line(bufferSize, '\0');
-    SIZE_T bytesRead = 0;
-    if (!ReadProcessMemory(process.get(), remote.address(), line.data(), bufferSize, &bytesRead))
+    const std::optional<int64_t> caretInLine = sciGetCurLine(editor, *size, remote.address());
+    if (!caretInLine) {
+        remote.abandon();
         return {};
-    const auto readEnd = line.begin() + std::clamp<int64_t>(caretInLine, 0, int64_t(bytesRead));
-    // The text ends at the zero byte and never holds a line end, whatever offset came back.
-    const auto textEnd = std::find_if(line.begin(), readEnd,
-                                      [](char c) { return c == '\0' || c == '\r' || c == '\n'; });
-    return text::utf8ToUtf16(std::string_view(line.data(), size_t(textEnd - line.begin())));
+    }
+    // An offset outside the line it just wrote is no answer to trust.
+    if (*caretInLine < 0 || *caretInLine > *size)
+        return {};
+    std::string line(size_t(*caretInLine), '\0');
+    SIZE_T bytesRead = 0;
+    if (!line.empty() && (!ReadProcessMemory(process.get(), remote.address(), line.data(),
+                                             line.size(), &bytesRead) ||
+                          bytesRead != line.size()))
+        return {};
+    // Every byte before the caret, zero bytes included: the word is replaced by its byte
+    // count, which must be the count of what stands in the editor.
+    return line;
 }
 
 int64_t editorCaretPosition(std::intptr_t editor) {
     HWND window = liveWindow(editor);
-    return window ? sciGetCurrentPos(window) : 0;
+    if (!window)
+        return 0;
+    return sciGetCurrentPos(window).value_or(-1);
 }
 
 ScreenPoint caretScreenPoint(std::intptr_t editor, int64_t position) {
     HWND window = liveWindow(editor);
     if (!window)
         return {};
-    POINT point{sciPointXFromPosition(window, position), sciPointYFromPosition(window, position)};
+    const std::optional<int> x = sciPointXFromPosition(window, position);
+    const std::optional<int> y = x ? sciPointYFromPosition(window, position) : std::nullopt;
+    if (!y)
+        return {};
+    POINT point{*x, *y};
     MapWindowPoints(window, nullptr, &point, 1);
     return {int(point.x), int(point.y)};
 }
@@ -194,8 +267,9 @@ void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretP
     // 0 and replace more than the word.
     if (!window || wordBytes < 0 || caretPos < wordBytes)
         return;
-    sciSetSelectionStart(window, caretPos - wordBytes);
-    sciSetSelectionEnd(window, caretPos);
+    if (!sciSetSelectionStart(window, caretPos - wordBytes) ||
+        !sciSetSelectionEnd(window, caretPos))
+        return;
     emReplaceSel(window, outgoingText(utf8Text));
 }
 
@@ -203,8 +277,8 @@ void placeCaret(std::intptr_t editor, int64_t position) {
     HWND window = liveWindow(editor);
     if (!window)
         return;
-    sciSetSelectionStart(window, position);
-    sciSetSelectionEnd(window, position);
+    if (sciSetSelectionStart(window, position))
+        sciSetSelectionEnd(window, position);
 }
 
 // Windows lets only the foreground process hand the foreground on. Joining the input of the
@@ -258,6 +332,7 @@ EditorOps remoteEditorOps(const IdeWindows& windows) {
     ops.ideIsForeground = [main = windows.main] {
         return main != 0 && GetForegroundWindow() == reinterpret_cast<HWND>(main);
     };
+    ops.editorAnswers = [] { return !editorAnswers().stopped; };
     return ops;
 }
 

@@ -4,6 +4,7 @@
 #include "store/TextConvert.h"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -146,13 +147,56 @@ PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
     return request;
 }
 
-// Names are replaced as plain text, wherever they occur and in list order, which is what lets
-// one value fill every place a name stands. An emptied field drops ", name" so that optional
-// trailing arguments disappear from a call.
+namespace {
+
+// A stretch of the working text: the template's own text, or a value the user put in.
+struct Piece {
+    std::u16string text;
+    bool isValue = false;
+};
+
+// Replaces every occurrence of pattern in the template's own pieces by a value piece, or drops
+// it when the value is empty. Values already in place are never searched again.
+void replaceInTemplateText(std::vector<Piece>& pieces, std::u16string_view pattern,
+                           std::u16string_view value) {
+    std::vector<Piece> out;
+    out.reserve(pieces.size());
+    for (Piece& piece : pieces) {
+        if (piece.isValue || piece.text.find(pattern) == piece.text.npos) {
+            out.push_back(std::move(piece));
+            continue;
+        }
+        const std::u16string_view text = piece.text;
+        std::u16string own; // template text gathered since the last value
+        size_t from = 0;
+        for (size_t hit = text.find(pattern); hit != text.npos; hit = text.find(pattern, from)) {
+            own.append(text.substr(from, hit - from));
+            from = hit + pattern.size();
+            if (value.empty())
+                continue;
+            if (!own.empty())
+                out.push_back({std::move(own), false});
+            own.clear();
+            out.push_back({std::u16string(value), true});
+        }
+        own.append(text.substr(from));
+        if (!own.empty())
+            out.push_back({std::move(own), false});
+    }
+    pieces = std::move(out);
+}
+
+} // namespace
+
+// Names are replaced as plain text, wherever they occur in the template's own text and in
+// list order, which is what lets one value fill every place a name stands. What the user typed
+// is never searched by a later entry: "X1" typed for WinID stays "X1" though X comes later, and
+// a value holding a later name cannot multiply the text. An emptied field drops ", name" so
+// that optional trailing arguments disappear from a call.
 std::u16string applyValues(std::u16string_view workingText,
                            const std::vector<Placeholder>& placeholders,
                            const std::vector<std::u16string>& values) {
-    std::u16string text(workingText);
+    std::vector<Piece> pieces{{std::u16string(workingText), false}};
     for (size_t i = 0; i < placeholders.size(); ++i) {
         const std::u16string& name = placeholders[i].name;
         if (name.empty())
@@ -161,10 +205,17 @@ std::u16string applyValues(std::u16string_view workingText,
         const std::u16string_view value =
             trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
         if (!value.empty())
-            text = replaceAll(text, name, value);
+            replaceInTemplateText(pieces, name, value);
         else
-            text = replaceAll(text, u", " + name, u"");
+            replaceInTemplateText(pieces, u", " + name, u"");
     }
+    size_t size = 0;
+    for (const Piece& piece : pieces)
+        size += piece.text.size();
+    std::u16string text;
+    text.reserve(size);
+    for (const Piece& piece : pieces)
+        text += piece.text;
     return text;
 }
 
@@ -179,21 +230,43 @@ FinishedText finishText(std::u16string_view text, int wordIndent) {
     return finished;
 }
 
-void expandShortcut(std::u16string_view templateText, std::u16string_view caretWord, int wordIndent,
+namespace {
+
+// The caret after the insertion, or nullopt when the text would reach beyond the largest
+// position the editor can have: a caret that far out is no place in any real document.
+std::optional<int64_t> caretAfterInsert(int64_t caretPos, int64_t wordBytes,
+                                        const FinishedText& finished) {
+    const int64_t start = caretPos - wordBytes; // caretPos >= wordBytes >= 0
+    const auto textBytes = static_cast<int64_t>(finished.utf8.size());
+    if (textBytes > std::numeric_limits<int64_t>::max() - start)
+        return std::nullopt;
+    return start + finished.firstLineBytes; // firstLineBytes <= textBytes
+}
+
+} // namespace
+
+void expandShortcut(std::u16string_view templateText, const CaretWord& word,
                     const EditorOps& editor, const PopupFunction& popup) {
+    // The editor ends its text at a zero byte: a word holding one names nothing, and
+    // replacing it would cut the user's line short.
+    if (word.caretWord.empty() || word.caretWord.find(u'\0') != word.caretWord.npos ||
+        word.wordBytes <= 0)
+        return;
+    const auto stillAnswering = [&] { return !editor.editorAnswers || editor.editorAnswers(); };
     const int64_t caretPos = editor.caretPosition();
-    const auto wordBytes = static_cast<int64_t>(text::utf8Length(caretWord));
     // The word was read before the caret; a caret closer to the start of the text than the
     // word is long means the editor changed meanwhile, and replacing would eat other text.
-    if (caretPos < wordBytes)
+    if (!stillAnswering() || caretPos < word.wordBytes)
         return;
 
     std::u16string text(templateText);
     if (const auto placeholders = scanPlaceholders(templateText)) {
         const ScreenPoint anchor = editor.caretScreenPoint(caretPos);
+        if (!stillAnswering())
+            return;
         const std::u16string working = prepareTemplate(templateText, *placeholders);
         const PopupResult result =
-            popup(makePopupRequest(*placeholders, working, caretWord, anchor));
+            popup(makePopupRequest(*placeholders, working, word.caretWord, anchor));
         if (!result.accepted) {
             if (result.lostActivation)
                 editor.returnForegroundToIde();
@@ -206,9 +279,14 @@ void expandShortcut(std::u16string_view templateText, std::u16string_view caretW
         text = applyValues(working, *placeholders, result.values);
     }
 
-    const FinishedText finished = finishText(text, wordIndent);
-    editor.replaceWord(wordBytes, caretPos, finished.utf8);
-    editor.placeCaret(caretPos - wordBytes + finished.firstLineBytes);
+    const FinishedText finished = finishText(text, word.wordIndent);
+    const std::optional<int64_t> caretAfter = caretAfterInsert(caretPos, word.wordBytes, finished);
+    if (!caretAfter)
+        return;
+    // The word's bytes as they stand in the editor, which lower-casing may have changed in
+    // number (U+023A takes two bytes, its lower case three).
+    editor.replaceWord(word.wordBytes, caretPos, finished.utf8);
+    editor.placeCaret(*caretAfter);
 }
 
 } // namespace idelink

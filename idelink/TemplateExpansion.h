@@ -1,6 +1,7 @@
 #pragma once
 // Expansion of a Shortcut's template in place of the word before the IDE editor's caret.
 // Template text is one line in which U+00A4 separates the lines and "%" opens a placeholder.
+#include "idelink/CaretWord.h"
 #include "idelink/PopupContract.h"
 
 #include <cstdint>
@@ -58,14 +59,18 @@ struct EditorOps {
     std::function<void(int64_t position)> placeCaret; // an empty selection at the position
     std::function<void()> returnForegroundToIde;
     std::function<bool()> ideIsForeground;
+    // False once the editor has failed to answer in time; then nothing more is asked of it.
+    // Unset: an editor that always answers.
+    std::function<bool()> editorAnswers;
 };
 
 using PopupFunction = std::function<PopupResult(const PopupRequest&)>;
 
-// Replaces caretWord, which ends at the editor's caret, by the expanded template and leaves
-// the caret at the end of the first inserted line; asks the popup for the placeholders'
-// values first when there are any. A cancelled popup leaves the editor's text untouched.
-void expandShortcut(std::u16string_view templateText, std::u16string_view caretWord, int wordIndent,
+// Replaces the word that ends at the editor's caret (its wordBytes bytes) by the expanded
+// template and leaves the caret at the end of the first inserted line; asks the popup for the
+// placeholders' values first when there are any. A cancelled popup, an editor that stopped
+// answering or a caret that cannot hold the word leaves the editor's text untouched.
+void expandShortcut(std::u16string_view templateText, const CaretWord& word,
                     const EditorOps& editor, const PopupFunction& popup);
 
 } // namespace idelink

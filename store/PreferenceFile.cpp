@@ -2,6 +2,7 @@
 
 #include "store/TextConvert.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -95,6 +96,13 @@ std::string_view decodePreferenceBytes(std::string_view raw, std::string& conver
 }
 
 void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines) {
+    // Sized once from the line ends: a growing list would hold its old and new copies at once,
+    // and on a large file that list is as big as the text itself.
+    const auto ends = [&](char c) { return size_t(std::count(text.begin(), text.end(), c)); };
+    size_t lineEnds = ends('\n');
+    if (lineEnds == 0)
+        lineEnds = ends('\r');
+    lines.reserve(lines.size() + lineEnds + 1);
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {

@@ -89,6 +89,10 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
         }
     }
     out.resize(length);
+    // Text of two- and three-byte characters needs a half or a third of the units reserved;
+    // a whole library of it would otherwise keep the rest for as long as it is loaded.
+    if (length < out.capacity() - out.capacity() / 4)
+        out.shrink_to_fit();
     return out;
 }
 

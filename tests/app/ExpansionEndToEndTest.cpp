@@ -34,7 +34,14 @@ constexpr char kOwnShortcuts[] = "\xEF\xBB\xBF\r\n"
                                  "[Shortcuts]\r\n"
                                  "if = If ¤EndIf\r\n"
                                  "größe = Größe.l = 0¤; größe\r\n"
-                                 "sig = ; Grüße ¤; — Ende ¤\r\n";
+                                 "sig = ; Grüße ¤; — Ende ¤\r\n"
+                                 // Lower-casing changes these words' byte counts: U+023A
+                                 // takes two bytes and its lower case three; U+2C6F three
+                                 // and its lower case two.
+                                 "\xE2\xB1\xA5"
+                                 "f = Lock ¤End\r\n"
+                                 "\xC9\x90"
+                                 "x = Up\r\n";
 
 struct ExpansionCase {
     const char* name;
@@ -226,6 +233,17 @@ const ExpansionCase kCases[] = {
     {"WordWithNonAsciiLetter", kOwnShortcuts, "  Größe<|>\r\n",
      "  Größe.l = 0<|>\r\n  ; größe\r\n"},
     {"NonAsciiLinesArriveByteForByte", kOwnShortcuts, "sig<|>", "; Grüße <|>\r\n; — Ende \r\n"},
+    {"WordGrowsWhenLowercased", kOwnShortcuts,
+     "  \xC8\xBA"
+     "f<|> x\r\n",
+     "  Lock <|>\r\n  End x\r\n"},
+    {"WordShrinksWhenLowercased", kOwnShortcuts,
+     "(\xE2\xB1\xAF"
+     "x<|>)",
+     "(Up<|>)"},
+    // The editor holds a zero byte in the line: the word holding it names nothing.
+    {"ZeroByteInTheWord", nullptr, std::string("  if\0xx<|>\r\n", 12),
+     std::string("  if\0xx<|>\r\n", 12)},
     {"WordNamingNoShortcut", nullptr, "  zzz<|>\r\n", "  zzz<|>\r\n"},
     {"OwnFileIsNotMergedWithDefaults", kOwnShortcuts, "proc<|>", "proc<|>"},
     {"WordAfterTabNamesNoShortcut", nullptr, "\tif<|>", "\tif<|>"},

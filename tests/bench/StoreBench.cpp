@@ -1,5 +1,15 @@
-// Times loading "Zendrik.pref" with many Shortcuts and one save into it. Prints figures only.
+// Times loading "Zendrik.pref" with many Shortcuts and one save into it; with --memory, the
+// peak memory of loading a 100 MB file, in a process that has done nothing else. Prints
+// figures only.
 #include "store/ShortcutStore.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <psapi.h>
+#else
+#include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -8,6 +18,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -35,6 +46,56 @@ void writePreferenceFile(const fs::path& path, int count) {
     }
     bytes += "; \r\n[Popup]\r\nOpacity = 245\r\nShadow = 1\r\nSlideIn = 10\r\nFadeOut = 1\r\n";
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+}
+
+// The process's peak memory so far (resident on Linux, working set on Windows).
+double peakMegabytes() {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PeakWorkingSetSize / 1e6;
+#else
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024 / 1e6;
+#endif
+}
+
+// Written line by line, so that writing adds nothing to the peak that loading is measured by;
+// an empty line stands for one template that fills the file.
+void writeLargeFile(const fs::path& path, std::uintmax_t size, std::string_view line) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << "\xEF\xBB\xBF\r\n[Shortcuts]\r\n";
+    if (line.empty()) {
+        const std::string piece(1 << 16, 'x');
+        out << "one = ";
+        for (std::uintmax_t written = 0; written < size; written += piece.size())
+            out << piece;
+        out << "\r\n";
+    }
+    for (std::uintmax_t written = 0, i = 0; !line.empty() && written < size; ++i) {
+        const std::string key = "sc" + std::to_string(i) + " = ";
+        out << key << line << "\r\n";
+        written += key.size() + line.size() + 2;
+    }
+    out << "[Popup]\r\nOpacity = 245\r\n";
+}
+
+void measureMemory(const fs::path& folder, std::string_view shape, std::string_view line) {
+    const fs::path path = folder / "Zendrik.pref";
+    writeLargeFile(path, 100'000'000, line);
+    const auto size = fs::file_size(path);
+    const double before = peakMegabytes();
+    const auto start = Clock::now();
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+    store::loadShortcuts(shortcuts, settings);
+    const double load = millisecondsSince(start);
+    const double peak = peakMegabytes() - before;
+    std::printf("%-24s %6.1f MB, %8zu Shortcuts: load %8.0f ms, peak memory %7.1f MB = %.2f x "
+                "the file\n",
+                std::string(shape).c_str(), size / 1e6, store::shortcutCount(shortcuts), load, peak,
+                peak * 1e6 / double(size));
 }
 
 void measure(const fs::path& folder, int count) {
@@ -74,14 +135,28 @@ void measure(const fs::path& folder, int count) {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const bool memory = argc > 1 && std::string_view(argv[1]) == "--memory";
     const fs::path folder = fs::temp_directory_path() /
                             ("zendrik-store-bench-" + std::to_string(std::random_device{}()));
     fs::create_directories(folder);
     const fs::path previous = fs::current_path();
     fs::current_path(folder);
-    for (int count : {10000, 100000})
-        measure(folder, count);
+    if (memory) {
+        // One shape per run: the peak is the process's, so only the first load would count.
+        const std::string_view shape = argc > 2 ? argv[2] : "templates";
+        if (shape == "one-template")
+            measureMemory(folder, "one 100 MB template", "");
+        else if (shape == "short")
+            measureMemory(folder, "short templates", "x");
+        else
+            measureMemory(folder, "templates of 60 bytes",
+                          "Procedure %Name=p\xC2\xA4  Debug \"line\" ; %Value=0\xC2\xA4"
+                          "EndProcedure");
+    } else {
+        for (int count : {10000, 100000})
+            measure(folder, count);
+    }
     fs::current_path(previous);
     std::error_code ignored;
     fs::remove_all(folder, ignored);

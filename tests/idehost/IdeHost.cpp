@@ -31,6 +31,8 @@
 
 #include <Scintilla.h>
 
+#include "HostWindows.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -92,20 +94,6 @@ std::string foregroundFacts;
 // In-process calls to the host's own editor.
 inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
     return SendMessageW(editorWindow, message, wParam, lParam);
-}
-
-std::wstring moduleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 std::wstring parentFolder(const std::wstring& file) {
@@ -174,7 +162,7 @@ Options parseOptions() {
     }
     LocalFree(args);
     if (options.tool.empty())
-        options.tool = moduleFolder() + L"Zendrik.exe";
+        options.tool = idehost::moduleFolder() + L"Zendrik.exe";
     if (options.workDir.empty())
         options.workDir = parentFolder(options.tool);
     return options;
@@ -707,27 +695,12 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 bool createWindows(HINSTANCE instance) {
-    if (!LoadLibraryW((moduleFolder() + L"Scintilla.dll").c_str()))
-        return false;
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = mainProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kMainClass;
-    if (!RegisterClassW(&windowClass))
-        return false;
-    mainWindow = CreateWindowExW(0, kMainClass, kTitle, WS_OVERLAPPEDWINDOW, 40, 40, 900, 600,
-                                 nullptr, nullptr, instance, nullptr);
-    if (!mainWindow)
-        return false;
-    editorWindow = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
-                                   mainWindow, nullptr, instance, nullptr);
+    const idehost::HostWindows windows =
+        idehost::createHostWindows(instance, kMainClass, kTitle, mainProcedure, {40, 40, 940, 640});
+    mainWindow = windows.main;
+    editorWindow = windows.editor;
     if (!editorWindow)
         return false;
-    sci(SCI_SETCODEPAGE, SC_CP_UTF8);
-    sci(SCI_STYLESETFONT, STYLE_DEFAULT, reinterpret_cast<sptr_t>("Courier New"));
-    sci(SCI_STYLESETSIZE, STYLE_DEFAULT, 11);
-    sci(SCI_STYLECLEARALL);
     ShowWindow(mainWindow, SW_SHOW);
     UpdateWindow(mainWindow);
     SetForegroundWindow(mainWindow);

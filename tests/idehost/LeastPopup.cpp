@@ -9,6 +9,7 @@
 
 #include "LeastToolWindows.h"
 #include "idelink/RemoteEditor.h"
+#include "store/TextConvert.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const idelink::IdeWindows windows = leastToolWindows();
-    const std::u16string line = idelink::readLineBeforeCaret(windows);
+    const std::u16string line = text::utf8ToUtf16(idelink::readLineBeforeCaret(windows));
     const idelink::ScreenPoint caret =
         idelink::caretScreenPoint(windows.editor, idelink::editorCaretPosition(windows.editor));
 

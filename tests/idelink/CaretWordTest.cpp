@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 namespace {
 
 struct CaretWordCase {
@@ -63,5 +67,45 @@ INSTANTIATE_TEST_SUITE_P(
                       "ab",
                       2},
         CaretWordCase{"\xF0\x9F\x98\x80 For", "for", 3}, CaretWordCase{"ü = für", "für", 4}));
+
+struct WordBytesCase {
+    const char* name;
+    std::string lineBytes;                // as the editor holds them
+    std::optional<std::string> caretWord; // UTF-8; nullopt where the systems' mappings differ
+    int64_t wordBytes;
+};
+
+// What the editor holds decides how many bytes are replaced: lower-casing changes the byte
+// count of some letters, undecodable bytes become U+FFFD (three bytes) and a zero byte is
+// part of the line like any other.
+TEST(CaretWord, CountsTheWordsBytesAsTheEditorHoldsThem) {
+    const WordBytesCase cases[] = {
+        {"U+023A grows from two bytes to three", "  \xC8\xBAx", "\xE2\xB1\xA5x", 3},
+        {"U+2C6F shrinks from three bytes to two", "a(\xE2\xB1\xAF", "\xC9\x90", 3},
+        // Unicode lowers these to ASCII; Wine's mapping leaves them: the bytes count either way.
+        {"U+0130",
+         "\xC4\xB0"
+         "f",
+         std::nullopt, 3},
+        {"the Kelvin sign", "x \xE2\x84\xAA", std::nullopt, 3},
+        {"a byte that is no UTF-8", "a \xE9t", "\xEF\xBF\xBDt", 2},
+        {"a zero byte stays in the word", std::string("if\0xx", 5), std::string("if\0xx", 5), 5},
+        {"a zero byte before a space is no part of it", std::string("a\0 for", 6), "for", 3},
+        {"nothing before the caret", "", "", 0},
+    };
+    for (const WordBytesCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const idelink::CaretWord found = idelink::findCaretWord(std::string_view(c.lineBytes));
+        if (c.caretWord) {
+            EXPECT_EQ(text::utf16ToUtf8(found.caretWord), *c.caretWord);
+        }
+        EXPECT_EQ(found.wordBytes, c.wordBytes);
+        // The text of valid UTF-8 gives the same answer as its bytes.
+        if (c.lineBytes.find('\xE9') == std::string::npos) {
+            EXPECT_EQ(idelink::findCaretWord(text::utf8ToUtf16(c.lineBytes)).wordBytes,
+                      c.wordBytes);
+        }
+    }
+}
 
 } // namespace

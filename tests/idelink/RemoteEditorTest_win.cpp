@@ -83,6 +83,7 @@ std::intptr_t handle(HWND window) {
 class ScriptedEditorTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        idelink::editorAnswers() = {};
         script = &state;
         editor = createScriptedWindow();
         main = createScriptedWindow();
@@ -107,27 +108,33 @@ struct LineCase {
     int64_t lineSize;
     std::string lineBytes;
     int64_t caretInLine;
-    std::u16string expected;
+    std::string expected;
     int curLineMessages; // 1: the size was refused and no buffer was handed out
 };
 
 TEST_F(ScriptedEditorTest, ReadsOnlyWhatTheEditorWroteUpToTheCaret) {
     const LineCase cases[] = {
-        {"caret inside the line", 11, std::string("    For x\r\n\0", 12), 7, u"    For", 2},
-        {"caret at the line start", 5, std::string("abc\r\n\0", 6), 0, u"", 2},
+        {"caret inside the line", 11, std::string("    For x\r\n\0", 12), 7, "    For", 2},
+        {"caret at the line start", 5, std::string("abc\r\n\0", 6), 0, "", 2},
         {"non-ASCII before the caret", 7,
          std::string("  \xC3\xBC"
                      "b\r\n\0",
                      8),
-         5, u"  \u00FCb", 2},
-        {"offset below zero", 5, std::string("abc\r\n\0", 6), -3, u"", 2},
-        {"offset beyond the bytes read ends at the zero byte", 3, std::string("abc\0", 4), 900,
-         u"abc", 2},
-        {"offset beyond stops before the line end", 5, std::string("ab\r\n\0", 5), 5, u"ab", 2},
-        {"a zero byte inside the line ends the text", 6, std::string("ab\0cd\n\0", 7), 5, u"ab", 2},
-        {"size 0", 0, "", 0, u"", 1},
-        {"negative size", -1, "", 0, u"", 1},
-        {"size beyond 16 MiB", 16 * 1024 * 1024 + 1, "", 0, u"", 1},
+         5,
+         "  \xC3\xBC"
+         "b",
+         2},
+        {"offset below zero", 5, std::string("abc\r\n\0", 6), -3, "", 2},
+        {"offset beyond the line", 3, std::string("abc\0", 4), 900, "", 2},
+        {"offset just past the line", 3, std::string("abc\0", 4), 4, "", 2},
+        // Whatever the editor holds before the caret is the line, zero bytes included: the
+        // word is replaced by this many bytes.
+        {"a zero byte inside the line stays", 6, std::string("ab\0cd\n\0", 7), 5,
+         std::string("ab\0cd", 5), 2},
+        {"no zero byte written", 4, "abcd", 4, "abcd", 2},
+        {"size 0", 0, "", 0, "", 1},
+        {"negative size", -1, "", 0, "", 1},
+        {"size beyond 16 MiB", 16 * 1024 * 1024 + 1, "", 0, "", 1},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,7 +156,7 @@ TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
     const idelink::IdeWindows pairs[] = {
         {handle(gone), handle(main)}, {handle(editor), 0}, {handle(editor), handle(gone)}, {0, 0}};
     for (const auto& windows : pairs)
-        EXPECT_EQ(idelink::readLineBeforeCaret(windows), u"");
+        EXPECT_EQ(idelink::readLineBeforeCaret(windows), "");
     EXPECT_TRUE(state.received.empty());
 
     // A main window of another process: the buffer would be allocated where the editor
@@ -157,7 +164,7 @@ TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
     DWORD desktopProcess = 0;
     GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
     ASSERT_NE(desktopProcess, GetCurrentProcessId());
-    EXPECT_EQ(idelink::readLineBeforeCaret({handle(editor), handle(GetDesktopWindow())}), u"");
+    EXPECT_EQ(idelink::readLineBeforeCaret({handle(editor), handle(GetDesktopWindow())}), "");
     EXPECT_TRUE(state.received.empty());
 
     EXPECT_EQ(idelink::editorCaretPosition(handle(gone)), 0);
@@ -220,6 +227,7 @@ class ScintillaEditorTest : public ::testing::Test {
         library = LoadLibraryW((folder + L"Scintilla.dll").c_str());
     }
     void SetUp() override {
+        idelink::editorAnswers() = {};
         ASSERT_NE(library, nullptr) << "Scintilla.dll must stand beside the test program";
         main = CreateWindowExW(0, L"Static", L"host", WS_OVERLAPPEDWINDOW, 100, 80, 600, 400,
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -252,7 +260,7 @@ struct RealLineCase {
     const char* name;
     std::string document;
     int64_t caret;
-    std::u16string expected;
+    std::string expected;
 };
 
 // Scintilla 5 writes its zero byte just past the size it is given; lines that fill whole
@@ -260,18 +268,21 @@ struct RealLineCase {
 TEST_F(ScintillaEditorTest, ReadsTheLineBeforeTheCaret) {
     const std::string page(4094, 'x');
     const RealLineCase cases[] = {
-        {"second line, caret after the word", "Procedure A()\r\n    for\r\nEnd", 22, u"    for"},
-        {"caret at the line start", "abc\r\ndef", 5, u""},
-        {"caret at the end of a last line without line end", "abc\r\nxyz", 8, u"xyz"},
-        {"caret before text", "    if x\r\n", 6, u"    if"},
+        {"second line, caret after the word", "Procedure A()\r\n    for\r\nEnd", 22, "    for"},
+        {"caret at the line start", "abc\r\ndef", 5, ""},
+        {"caret at the end of a last line without line end", "abc\r\nxyz", 8, "xyz"},
+        {"caret before text", "    if x\r\n", 6, "    if"},
         {"non-ASCII word",
          "  \xC3\xBC"
          "ber\r\n",
-         7, u"  \u00FCber"},
-        {"line of exactly one page", page + "\r\nnext", 4094, text::utf8ToUtf16(page)},
-        {"line one byte short of a page", page + "\nnext", 4094, text::utf8ToUtf16(page)},
-        {"last line of exactly one page", std::string(4096, 'y'), 4096, std::u16string(4096, u'y')},
-        {"empty document", "", 0, u""},
+         7,
+         "  \xC3\xBC"
+         "ber"},
+        {"zero byte in the line", std::string("a\0if\r\n", 6), 4, std::string("a\0if", 4)},
+        {"line of exactly one page", page + "\r\nnext", 4094, page},
+        {"line one byte short of a page", page + "\nnext", 4094, page},
+        {"last line of exactly one page", std::string(4096, 'y'), 4096, std::string(4096, 'y')},
+        {"empty document", "", 0, ""},
     };
     for (const RealLineCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -329,6 +340,87 @@ TEST_F(ScintillaEditorTest, ReturnsTheForegroundAndRestoresTheLockTimeout) {
     SystemParametersInfoW(SPI_GETFOREGROUNDLOCKTIMEOUT, 0, &timeoutAfter, 0);
     EXPECT_EQ(timeoutAfter, timeoutBefore);
     DestroyWindow(other);
+}
+
+// An editor whose thread answers the size of the line and then sleeps past the time limit
+// before it fills the buffer, as a hung IDE does when it wakes up again.
+struct SleepyEditor {
+    HWND window = nullptr;
+    void* buffer = nullptr; // where the fill message asked for the line
+    int messagesAfterWaking = 0;
+    bool wokeAndWrote = false;
+};
+SleepyEditor* sleepy = nullptr;
+constexpr DWORD kSleepMs = 4500; // beyond the program's limit of a few seconds
+
+LRESULT CALLBACK sleepyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!sleepy || message < WM_USER)
+        return DefWindowProcW(window, message, wParam, lParam);
+    if (message != kSciGetCurLine || sleepy->wokeAndWrote) {
+        ++sleepy->messagesAfterWaking;
+        return 0;
+    }
+    if (lParam == 0)
+        return 20;
+    sleepy->buffer = reinterpret_cast<void*>(lParam);
+    Sleep(kSleepMs);
+    std::memcpy(sleepy->buffer, "    if\r\n", 9); // into memory that must still be there
+    sleepy->wokeAndWrote = true;
+    return 6;
+}
+
+DWORD WINAPI sleepyThread(void* ready) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = sleepyProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZendrikSleepyEditor";
+    RegisterClassW(&windowClass);
+    sleepy->window = CreateWindowExW(0, L"ZendrikSleepyEditor", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                     100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetEvent(static_cast<HANDLE>(ready));
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        DispatchMessageW(&message);
+    DestroyWindow(sleepy->window);
+    return 0;
+}
+
+TEST(RemoteEditorTimeLimit, AnEditorThatStopsAnsweringEndsTheRunWithItsBufferKept) {
+    idelink::editorAnswers() = {};
+    SleepyEditor state;
+    sleepy = &state;
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, sleepyThread, ready, 0, &threadId);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(ready, 5000);
+    ASSERT_NE(state.window, nullptr);
+    const idelink::IdeWindows windows{handle(state.window), handle(state.window)};
+
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(idelink::readLineBeforeCaret(windows), "");
+    const ULONGLONG waited = GetTickCount64() - start;
+    EXPECT_LT(waited, kSleepMs) << "the read waited for the editor to wake";
+    EXPECT_TRUE(idelink::editorAnswers().stopped);
+    // Nothing more is sent, not even a change, however long the program goes on.
+    EXPECT_EQ(idelink::editorCaretPosition(handle(state.window)), -1);
+    idelink::replaceWordInEditor(handle(state.window), 2, 6, "If");
+    idelink::placeCaret(handle(state.window), 3);
+    EXPECT_FALSE(idelink::remoteEditorOps(windows).editorAnswers());
+
+    // The editor wakes and writes its line into the buffer: it must still be allocated.
+    PostThreadMessageW(threadId, WM_QUIT, 0, 0);
+    ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    EXPECT_TRUE(state.wokeAndWrote);
+    EXPECT_EQ(state.messagesAfterWaking, 0);
+    MEMORY_BASIC_INFORMATION region{};
+    ASSERT_NE(VirtualQuery(state.buffer, &region, sizeof region), 0u);
+    EXPECT_EQ(region.State, DWORD(MEM_COMMIT));
+    VirtualFree(region.AllocationBase, 0, MEM_RELEASE);
+    CloseHandle(thread);
+    CloseHandle(ready);
+    sleepy = nullptr;
+    idelink::editorAnswers() = {};
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 #include "idelink/TemplateExpansion.h"
 
+#include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -280,10 +284,16 @@ INSTANTIATE_TEST_SUITE_P(
                   {u"hwnd", u"#GWL_EXSTYLE", u"|#WS_EX_TOPMOST"},
                   "SetWindowLongPtr_(hwnd, #GWL_EXSTYLE, GetWindowLongPtr_(hwnd, #GWL_EXSTYLE) "
                   "|#WS_EX_TOPMOST)"},
-        // Names are plain text: inside longer words, in template text that was never a
-        // placeholder, and in values already put in.
+        // Names are plain text: inside longer words and in template text that was never a
+        // placeholder, but never in what the user typed for an earlier entry.
         ApplyCase{"InsideWords", "%it=5 item", {u"k"}, "k kem"},
-        ApplyCase{"InsideEarlierValues", "%a %b", {u"b", u"c"}, "c c"},
+        ApplyCase{"NotInsideEarlierValues", "%a %b", {u"b", u"c"}, "b c"},
+        ApplyCase{"ButtonWinIdHoldsLaterName",
+                  kButton,
+                  {u"X1", u"5", u"5", u"100", u"30", u"\"Button\"", u""},
+                  "ButtonGadget(X1, 5, 5, 100, 30, \"Button\")"},
+        // An emptied field removes ", name" from the template's text only.
+        ApplyCase{"RemovalSkipsValues", "f(%a, %b)", {u"x, b", u""}, "f(x, b)"},
         // The first of two entries with the same name takes every occurrence.
         ApplyCase{"SameNameTwice", "%n=1 %n=2", {u"x", u"y"}, "x x"},
         // Spaces at the ends go, tabs stay; only spaces counts as empty.
@@ -344,6 +354,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct RecordedEditor {
     int64_t caretPos = 0;
     bool foregroundAfterwards = false;
+    bool answering = true;
     std::vector<std::string> calls;
 
     idelink::EditorOps ops() {
@@ -368,6 +379,7 @@ struct RecordedEditor {
             calls.push_back("ideIsForeground");
             return foregroundAfterwards;
         };
+        editor.editorAnswers = [this] { return answering; };
         return editor;
     }
 };
@@ -381,6 +393,8 @@ struct ExpandCase {
     std::optional<idelink::PopupResult> popupAnswer; // nullopt: the popup must not open
     bool foregroundAfterwards;
     std::vector<std::string> calls;
+    int64_t wordBytes = 0; // 0: the UTF-8 length of caretWord
+    bool answering = true;
 };
 
 void PrintTo(const ExpandCase& c, std::ostream* out) {
@@ -394,6 +408,7 @@ TEST_P(ExpandTable, SendsExactlyTheseEditorCalls) {
     RecordedEditor editor;
     editor.caretPos = c.caretPos;
     editor.foregroundAfterwards = c.foregroundAfterwards;
+    editor.answering = c.answering;
     int popupsShown = 0;
     idelink::PopupRequest shown;
     const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
@@ -402,7 +417,9 @@ TEST_P(ExpandTable, SendsExactlyTheseEditorCalls) {
         return c.popupAnswer.value_or(idelink::PopupResult{});
     };
 
-    idelink::expandShortcut(u16(c.templateText), u16(c.caretWord), c.wordIndent, editor.ops(),
+    const std::u16string word = u16(c.caretWord);
+    const int64_t wordBytes = c.wordBytes ? c.wordBytes : int64_t(text::utf8Length(word));
+    idelink::expandShortcut(u16(c.templateText), {word, c.wordIndent, wordBytes}, editor.ops(),
                             popup);
 
     EXPECT_EQ(editor.calls, c.calls);
@@ -504,14 +521,57 @@ INSTANTIATE_TEST_SUITE_P(
             false,
             {"caretPosition", "replaceWord 2 10 \xCE\xA3 \r\n   \xE2\x82\xAC", "placeCaret 11"}},
         // A caret nearer the text's start than the word is long: the word is not there.
-        ExpandCase{"CaretBeforeWord", kFor, "for", 0, 2, std::nullopt, false, {"caretPosition"}}),
+        ExpandCase{"CaretBeforeWord", kFor, "for", 0, 2, std::nullopt, false, {"caretPosition"}},
+        // Lower-casing changed the word's byte count: "Ⱥf" is three bytes in the editor, its
+        // lower case "ⱥf" four; the editor's three are replaced and the caret placed from them.
+        ExpandCase{"WordLongerWhenLowercased",
+                   "If ¤EndIf",
+                   "\xE2\xB1\xA5"
+                   "f",
+                   0,
+                   10,
+                   std::nullopt,
+                   false,
+                   {"caretPosition", "replaceWord 3 10 If \r\nEndIf", "placeCaret 10"},
+                   3},
+        ExpandCase{"WordShorterWhenLowercased",
+                   "If ¤EndIf",
+                   "k",
+                   0,
+                   10,
+                   std::nullopt,
+                   false,
+                   {"caretPosition", "replaceWord 3 10 If \r\nEndIf", "placeCaret 10"},
+                   3},
+        // A caret so far out that the text would pass the largest position: nothing is sent.
+        ExpandCase{"CaretAtThePositionLimit",
+                   "If ¤EndIf",
+                   "if",
+                   0,
+                   std::numeric_limits<int64_t>::max(),
+                   std::nullopt,
+                   false,
+                   {"caretPosition"}},
+        ExpandCase{
+            "CaretBelowZero", "If ¤EndIf", "if", 0, -5, std::nullopt, false, {"caretPosition"}},
+        // An editor that stopped answering gets nothing more, and no popup opens for it.
+        ExpandCase{"EditorStoppedAnswering",
+                   kFor,
+                   "for",
+                   0,
+                   10,
+                   std::nullopt,
+                   false,
+                   {"caretPosition"},
+                   0,
+                   false}),
     [](const testing::TestParamInfo<ExpandCase>& info) { return std::string(info.param.name); });
 
 TEST(TemplateExpansion, PopupSeesPreviewAndFieldsOfTheTemplate) {
     RecordedEditor editor;
     editor.caretPos = 11;
     idelink::PopupRequest shown;
-    idelink::expandShortcut(u16(kOpenWindow), u"openwindow(", 4, editor.ops(),
+    idelink::expandShortcut(u16(kOpenWindow), {u"openwindow(", 4, 11}, editor.ops(),
                             [&](const idelink::PopupRequest& request) {
                                 shown = request;
                                 return kCancelByKey;
@@ -521,6 +581,105 @@ TEST(TemplateExpansion, PopupSeesPreviewAndFieldsOfTheTemplate) {
     EXPECT_EQ(u8(shown.fields[5].initialText), "");
     EXPECT_TRUE(shown.afterParen);
     EXPECT_EQ(u8(shown.previewText).rfind("WinID, 0, 0, Width", 0), 0u);
+}
+
+// The editor's text ends at a zero byte: a word holding one is never replaced.
+TEST(TemplateExpansion, WordWithZeroByteIsLeftAlone) {
+    RecordedEditor editor;
+    editor.caretPos = 10;
+    idelink::expandShortcut(u"If ¤EndIf", {std::u16string(u"if\0xx", 5), 0, 5}, editor.ops(),
+                            [](const idelink::PopupRequest&) { return kCancelByKey; });
+    EXPECT_TRUE(editor.calls.empty());
+}
+
+// Each default Shortcut accepted with its defaults gives the text it always gave; a value is
+// never searched for later names, and that changes none of them.
+TEST(TemplateExpansion, DefaultShortcutsGiveTheirKnownText) {
+    struct Expected {
+        const char* name;
+        int64_t firstLineBytes;
+        const char* text; // finished with wordIndent 2
+    };
+    const Expected expected[] = {
+        {"button", 40, "ButtonGadget(0, 5, 5, 100, 30, \"Button\")"},
+        {"dll", 36,
+         "ProcedureDLL AttachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
+         "DetachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
+         "AttachThread(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
+         "DetachThread(Instance)\r\n  EndProcedure"},
+        {"enu", 12, "Enumeration \r\n  EndEnumeration"},
+        {"event", 6,
+         "Repeat\r\n    event = WaitWindowEvent() \r\n    Select event\r\n      Case "
+         "#PB_Event_Gadget\r\n        Select EventGadget()\r\n            \r\n          Case 0\r\n "
+         "           Beep_(800, 50)\r\n            \r\n        EndSelect\r\n    EndSelect\r\n  "
+         "Until event = #PB_Event_CloseWindow"},
+        {"for", 16, "For i = 0 To 99 \r\n  Next"},
+        {"gid", 11, "GadgetID(0)"},
+        {"if", 3, "If \r\n  EndIf"},
+        {"ign", 10, "#PB_Ignore"},
+        {"mb", 35, "MessageRequester(\"Info\", \"Message\")"},
+        {"openwindow(", 108,
+         "OpenWindow(0, 0, 0, 800, 500, \"Window\", "
+         "#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible)\r\n  HideWindow(0, "
+         "#False)"},
+        {"proc", 10, "Procedure \r\n  EndProcedure"},
+        {"procd", 13, "ProcedureDLL \r\n  EndProcedure"},
+        {"procs", 20, "Procedure.s ProcName\r\n  EndProcedure"},
+        {"rep", 6, "Repeat\r\n  Until 1"},
+        {"ret", 15, "ProcedureReturn"},
+        {"sclp", 83,
+         "SetClassLongPtr_(hWnd, #GCL_STYLE, GetClassLongPtr_(hWnd, #GCL_STYLE) |#CS_DBLCLKS)"},
+        {"slist", 20,
+         "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewList ListName.STRUCTNAME()"},
+        {"smap", 20,
+         "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewMap MapName.STRUCTNAME()"},
+        {"struc", 20, "Structure STRUCTNAME\r\n  EndStructure"},
+        {"swlp", 84,
+         "SetWindowLongPtr_(hWnd, #GWL_STYLE, GetWindowLongPtr_(hWnd, #GWL_STYLE) |#WS_BORDER)"},
+        {"whi", 7, "While 0\r\n  Wend"},
+        {"wid", 11, "WindowID(0)"},
+    };
+    const std::string path = testing::TempDir() + "zendrik-defaults.pref";
+    std::remove(path.c_str());
+    ASSERT_TRUE(store::writeDefaultFile(u16(path)));
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+    store::loadShortcutsFrom(u16(path), shortcuts, settings);
+    std::remove(path.c_str());
+    ASSERT_EQ(store::shortcutCount(shortcuts), std::size(expected));
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.name);
+        const std::u16string* templateText = store::findShortcut(shortcuts, u16(e.name));
+        ASSERT_NE(templateText, nullptr);
+        std::u16string text = *templateText;
+        if (const auto list = idelink::scanPlaceholders(text)) {
+            std::vector<std::u16string> defaults;
+            for (const Placeholder& placeholder : *list)
+                defaults.push_back(placeholder.defaultText);
+            text = idelink::applyValues(idelink::prepareTemplate(text, *list), *list, defaults);
+        }
+        const idelink::FinishedText finished = idelink::finishText(text, 2);
+        EXPECT_EQ(finished.utf8, e.text);
+        EXPECT_EQ(finished.firstLineBytes, e.firstLineBytes);
+    }
+}
+
+// Values that hold later names once made the text grow with every entry; now the result is
+// at most the template's size times the longest value.
+TEST(TemplateExpansion, ValuesHoldingLaterNamesDoNotMultiplyTheText) {
+    std::string templateText;
+    for (char name = 'a'; name <= 'z'; ++name)
+        templateText += std::string("%") + name + "=" + char(name + 1) + char(name + 1) + " ";
+    const auto list = scanned(templateText.c_str());
+    std::vector<std::u16string> defaults;
+    for (const Placeholder& placeholder : list)
+        defaults.push_back(placeholder.defaultText);
+    const std::u16string applied =
+        idelink::applyValues(idelink::prepareTemplate(u16(templateText), list), list, defaults);
+    std::string expected;
+    for (char name = 'a'; name <= 'z'; ++name)
+        expected += std::string(2, char(name + 1)) + " ";
+    EXPECT_EQ(u8(applied), expected);
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+// The word before the caret, from arbitrary bytes of the caret's line.
+#include "idelink/CaretWord.h"
+#include "idelink/LowerCase.h"
+#include "store/TextConvert.h"
+
+#include "FuzzSupport.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view line(reinterpret_cast<const char*>(data), size);
+    const idelink::CaretWord word = idelink::findCaretWord(line);
+    const std::u16string units = text::utf8ToUtf16(line);
+
+    fuzz::require(word.wordIndent >= 0 &&
+                      size_t(word.wordIndent) + word.caretWord.size() == units.size(),
+                  "the word and what stands before it make the line");
+    fuzz::require(word.wordBytes >= 0 && size_t(word.wordBytes) <= size,
+                  "the word's bytes lie within the line");
+    // The bytes the editor would replace are the word, in its lower case.
+    const std::string_view wordBytes = line.substr(size - size_t(word.wordBytes));
+    fuzz::require(idelink::lowerCaseText(text::utf8ToUtf16(wordBytes)) == word.caretWord,
+                  "the replaced bytes are the word");
+    fuzz::require(word.caretWord.find(u' ') == std::u16string::npos, "no space in the word");
+    fuzz::require(word.caretWord.find(u'|') == std::u16string::npos, "no bar in the word");
+    const size_t paren = word.caretWord.find(u'(');
+    fuzz::require(paren == std::u16string::npos || paren + 1 == word.caretWord.size(),
+                  "a parenthesis only at the word's end");
+    fuzz::require(idelink::findCaretWord(std::u16string_view(units)).caretWord == word.caretWord,
+                  "bytes and text give the same word");
+    return 0;
+}

@@ -1,0 +1,116 @@
+// The Shortcut store on arbitrary preference files: loading keeps the settings within their
+// limits, and a save, removal or rename changes the named Shortcut and leaves every other one
+// as it was.
+#include "store/PreferenceFile.h"
+#include "store/ShortcutStore.h"
+#include "store/TextConvert.h"
+
+#include "FuzzSupport.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace {
+
+std::map<std::u16string, std::u16string> load(const std::u16string& path,
+                                              store::PopupSettings& settings) {
+    store::ShortcutStore shortcuts;
+    store::loadShortcutsFrom(path, shortcuts, settings);
+    fuzz::require(settings.slideIn >= 1 && settings.slideIn <= 500, "SlideIn within 1..500");
+    fuzz::require(settings.opacity >= 1 && settings.opacity <= 255, "Opacity within 1..255");
+    std::map<std::u16string, std::u16string> all;
+    store::forEachShortcut(shortcuts,
+                           [&](std::u16string_view name, std::u16string_view templateText) {
+                               all.emplace(name, templateText);
+                           });
+    return all;
+}
+
+// Key lines of the Shortcuts group that a lookup of the name could find.
+int linesNamed(const std::u16string& path, std::u16string_view name) {
+    store::PreferenceFile file;
+    file.open(path);
+    int count = 0;
+    if (file.selectGroup(u"Shortcuts") && file.examineKeys()) {
+        while (file.nextKey())
+            count += fuzz::sameText(file.keyName(), name);
+    }
+    file.close();
+    return count;
+}
+
+// A template as it reads back: line breaks became separators, blanks at the ends are gone.
+std::u16string asReadBack(std::u16string_view templateText) {
+    std::u16string line;
+    for (size_t i = 0; i < templateText.size(); ++i) {
+        const char16_t c = templateText[i];
+        if (c == u'\r' || c == u'\n') {
+            line.push_back(u'\u00A4');
+            if (c == u'\r' && i + 1 < templateText.size() && templateText[i + 1] == u'\n')
+                ++i;
+        } else {
+            line.push_back(c);
+        }
+    }
+    return fuzz::trimBlanks(line);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const int operation = input.ConsumeIntegralInRange(0, 2); // save, remove, rename
+    const std::u16string name = text::utf8ToUtf16(input.ConsumeRandomLengthString(16));
+    const std::u16string newName = text::utf8ToUtf16(input.ConsumeRandomLengthString(16));
+    const std::u16string templateText = text::utf8ToUtf16(input.ConsumeRandomLengthString(96));
+    const std::string bytes = input.ConsumeRemainingBytesAsString();
+    // The manager refuses names the file cannot hold.
+    if (!store::isStorableShortcutName(name) ||
+        (operation == 2 && !store::isStorableShortcutName(newName)))
+        return 0;
+
+    const std::u16string path = fuzz::scratchPath();
+    fuzz::writeFileBytes(path, bytes);
+    store::PopupSettings settingsBefore;
+    const auto before = load(path, settingsBefore);
+    const int linesBefore = linesNamed(path, operation == 2 ? newName : name);
+
+    bool done = false;
+    if (operation == 0)
+        done = store::saveShortcutIn(path, name, templateText);
+    else if (operation == 1)
+        done = store::removeShortcutIn(path, name);
+    else
+        done = store::renameShortcutIn(path, name, newName, templateText);
+    fuzz::require(done, "a writable file takes the change");
+
+    store::PopupSettings settingsAfter;
+    const auto after = load(path, settingsAfter);
+    fuzz::require(settingsAfter.opacity == settingsBefore.opacity &&
+                      settingsAfter.shadow == settingsBefore.shadow &&
+                      settingsAfter.slideIn == settingsBefore.slideIn &&
+                      settingsAfter.fadeOut == settingsBefore.fadeOut,
+                  "the popup settings stay");
+    for (const auto& [other, otherTemplate] : before) {
+        if (fuzz::sameText(other, name) || (operation == 2 && fuzz::sameText(other, newName)))
+            continue;
+        const auto found = after.find(other);
+        fuzz::require(found != after.end() && found->second == otherTemplate,
+                      "every other Shortcut stays as it was");
+    }
+    const std::u16string& changed = operation == 2 ? newName : name;
+    // With one line of that name the change is the name's alone; of several lines the later
+    // one wins when loading, and the change went to the first.
+    if (operation != 1 && linesBefore <= 1) {
+        const auto found = after.find(changed);
+        fuzz::require(found != after.end() && found->second == asReadBack(templateText),
+                      "the saved template reads back");
+    }
+    if (operation == 1 && linesBefore == 1)
+        fuzz::require(after.find(name) == after.end(), "the removed Shortcut is gone");
+    return 0;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// What the stand-in IDEs share: the folder they run from, and a main window that holds a real
+// Scintilla editor loaded from Scintilla.dll in that folder.
+#include <windows.h>
+
+#include <Scintilla.h>
+
+#include <string>
+
+namespace idehost {
+
+inline std::wstring moduleFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+struct HostWindows {
+    HWND main = nullptr;
+    HWND editor = nullptr; // UTF-8, in a monospaced font
+};
+
+// Registers the main window's class with the procedure and makes both windows, hidden; null
+// handles when Scintilla.dll or either window could not be made.
+inline HostWindows createHostWindows(HINSTANCE instance, const wchar_t* className,
+                                     const wchar_t* title, WNDPROC procedure, RECT placement) {
+    if (!LoadLibraryW((moduleFolder() + L"Scintilla.dll").c_str()))
+        return {};
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className;
+    if (!RegisterClassW(&windowClass))
+        return {};
+    HostWindows windows;
+    windows.main =
+        CreateWindowExW(0, className, title, WS_OVERLAPPEDWINDOW, placement.left, placement.top,
+                        placement.right - placement.left, placement.bottom - placement.top, nullptr,
+                        nullptr, instance, nullptr);
+    if (!windows.main)
+        return {};
+    windows.editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                                     windows.main, nullptr, instance, nullptr);
+    if (!windows.editor)
+        return {};
+    SendMessageW(windows.editor, SCI_SETCODEPAGE, SC_CP_UTF8, 0);
+    SendMessageW(windows.editor, SCI_STYLESETFONT, STYLE_DEFAULT,
+                 reinterpret_cast<LPARAM>("Courier New"));
+    SendMessageW(windows.editor, SCI_STYLESETSIZE, STYLE_DEFAULT, 11);
+    SendMessageW(windows.editor, SCI_STYLECLEARALL, 0, 0);
+    return windows;
+}
+
+} // namespace idehost
