@@ -47,28 +47,7 @@ Placeholder placeholderFromSpec(std::u16string_view spec) {
     return placeholder;
 }
 
-// Left to right, without overlaps; pattern must not be empty.
-std::u16string replaceAll(std::u16string_view text, std::u16string_view pattern,
-                          std::u16string_view replacement) {
-    std::u16string out;
-    out.reserve(text.size());
-    size_t from = 0;
-    for (size_t hit = text.find(pattern); hit != text.npos; hit = text.find(pattern, from)) {
-        out.append(text.substr(from, hit - from));
-        out.append(replacement);
-        from = hit + pattern.size();
-    }
-    out.append(text.substr(from));
-    return out;
-}
-
 // Only spaces: a tab at a value's end is something the user typed on purpose.
-std::u16string_view trimSpaces(std::u16string_view value) {
-    const size_t first = value.find_first_not_of(u' ');
-    if (first == value.npos)
-        return {};
-    return value.substr(first, value.find_last_not_of(u' ') - first + 1);
-}
 
 bool endsWithParen(std::u16string_view caretWord) {
     return !caretWord.empty() && caretWord.back() == u'(';
@@ -131,7 +110,7 @@ std::u16string makePreviewText(std::u16string_view workingText, std::u16string_v
         if (at != preview.npos)
             preview.erase(at, caretWord.size());
     }
-    return replaceAll(preview, std::u16string_view(&kLineSeparator, 1), u"\r\n");
+    return text::replaceAll(preview, std::u16string_view(&kLineSeparator, 1), u"\r\n");
 }
 
 PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
@@ -203,7 +182,7 @@ std::u16string applyValues(std::u16string_view workingText,
             continue; // the empty text "occurs" everywhere; there is nothing to replace
         // A field the popup did not report is taken as left at its default.
         const std::u16string_view value =
-            trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
+            text::trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
         if (!value.empty())
             replaceInTemplateText(pieces, name, value);
         else
@@ -225,8 +204,8 @@ FinishedText finishText(std::u16string_view text, int wordIndent) {
         static_cast<int64_t>(text::utf8Length(text.substr(0, text.find(kLineSeparator))));
     const std::u16string lineBreak =
         u"\r\n" + std::u16string(static_cast<size_t>(std::max(wordIndent, 0)), u' ');
-    finished.utf8 =
-        text::utf16ToUtf8(replaceAll(text, std::u16string_view(&kLineSeparator, 1), lineBreak));
+    finished.utf8 = text::utf16ToUtf8(
+        text::replaceAll(text, std::u16string_view(&kLineSeparator, 1), lineBreak));
     return finished;
 }
 

@@ -1,5 +1,7 @@
 #include "manager/ManagerText.h"
 
+#include "store/TextConvert.h"
+
 #include <algorithm>
 
 namespace manager {
@@ -20,21 +22,6 @@ bool sortsBefore(const std::u16string& a, const std::u16string& b) {
         [](char16_t x, char16_t y) { return foldAsciiLetter(x) < foldAsciiLetter(y); });
 }
 
-std::u16string replaceAll(std::u16string_view text, std::u16string_view from,
-                          std::u16string_view to) {
-    std::u16string result;
-    result.reserve(text.size());
-    size_t at = 0;
-    for (size_t found = text.find(from); found != std::u16string_view::npos;
-         found = text.find(from, at)) {
-        result.append(text.substr(at, found - at));
-        result.append(to);
-        at = found + from.size();
-    }
-    result.append(text.substr(at));
-    return result;
-}
-
 } // namespace
 
 void sortShortcutNames(std::vector<std::u16string>& names) {
@@ -42,19 +29,17 @@ void sortShortcutNames(std::vector<std::u16string>& names) {
 }
 
 std::u16string templateForEditor(std::u16string_view storedTemplate) {
-    return replaceAll(storedTemplate, std::u16string_view(&kStoredLineBreak, 1), kEditorLineBreak);
+    return text::replaceAll(storedTemplate, std::u16string_view(&kStoredLineBreak, 1),
+                            kEditorLineBreak);
 }
 
 std::u16string templateFromEditor(std::u16string_view editorText) {
-    return replaceAll(editorText, kEditorLineBreak, std::u16string_view(&kStoredLineBreak, 1));
+    return text::replaceAll(editorText, kEditorLineBreak,
+                            std::u16string_view(&kStoredLineBreak, 1));
 }
 
 std::u16string trimName(std::u16string_view name) {
-    const size_t first = name.find_first_not_of(u' ');
-    if (first == std::u16string_view::npos)
-        return {};
-    const size_t last = name.find_last_not_of(u' ');
-    return std::u16string(name.substr(first, last - first + 1));
+    return std::u16string(text::trimSpaces(name));
 }
 
 std::u16string hostOfAddress(std::u16string_view address) {
@@ -97,7 +82,7 @@ const std::u16string_view kFileNotWrittenMessage =
     u"Make the file writable and try again, for a template with Save.";
 
 std::u16string preferenceEditorCommand(std::u16string_view associatedCommand) {
-    return replaceAll(associatedCommand, u"%1", kPreferenceFileName);
+    return text::replaceAll(associatedCommand, u"%1", kPreferenceFileName);
 }
 
 } // namespace manager

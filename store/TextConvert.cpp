@@ -139,4 +139,25 @@ size_t utf8Length(std::u16string_view utf16) {
     return length;
 }
 
+std::u16string replaceAll(std::u16string_view text, std::u16string_view pattern,
+                          std::u16string_view replacement) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t from = 0;
+    for (size_t hit = text.find(pattern); hit != text.npos; hit = text.find(pattern, from)) {
+        out.append(text.substr(from, hit - from));
+        out.append(replacement);
+        from = hit + pattern.size();
+    }
+    out.append(text.substr(from));
+    return out;
+}
+
+std::u16string_view trimSpaces(std::u16string_view text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == text.npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
 } // namespace text

@@ -16,7 +16,9 @@ std::string latin1ToUtf8(std::string_view bytes);
 size_t utf8Length(std::u16string_view utf16);
 
 // Copies UTF-16 units into a wide string and back (Windows: wchar_t is one UTF-16 unit).
-inline std::wstring toWide(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+inline std::wstring toWide(std::u16string_view s) {
+    return std::wstring(s.begin(), s.end());
+}
 inline std::u16string fromWide(std::wstring_view s) {
     std::u16string out;
     out.reserve(s.size());
@@ -24,5 +26,12 @@ inline std::u16string fromWide(std::wstring_view s) {
         out.push_back(static_cast<char16_t>(c));
     return out;
 }
+
+// Every occurrence of pattern (not empty) replaced, left to right, without overlaps.
+std::u16string replaceAll(std::u16string_view text, std::u16string_view pattern,
+                          std::u16string_view replacement);
+
+// Without leading and trailing spaces; other blanks such as tabs stay.
+std::u16string_view trimSpaces(std::u16string_view text);
 
 } // namespace text
