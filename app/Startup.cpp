@@ -139,7 +139,7 @@ idelink::PopupResult showPopup(const AppState& state, const idelink::PopupReques
 void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
-    const std::u16string* templateText = store::findShortcut(state.shortcutStore, state.caretWord);
+    const std::optional<std::u16string> templateText = store::findShortcut(state.shortcutStore, state.caretWord);
     if (!templateText)
         return;
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};

@@ -65,7 +65,7 @@ void loadCurrentShortcut(const ManagerSession& session) {
     ui::enableControl(kNameField, false);
     enable({kNewButton, kRenameButton}, true);
     const std::u16string name = ui::controlText(kShortcutList);
-    const std::u16string* stored = store::findShortcut(session.store, name);
+    const std::optional<std::u16string> stored = store::findShortcut(session.store, name);
     ui::setControlText(kTemplateEditor, stored ? templateForEditor(*stored) : std::u16string());
     ui::setControlText(kNameField, name);
 }
@@ -148,8 +148,8 @@ void endRename(ManagerSession& session) {
             ui::setControlState(kRenameButton, 1);
             return;
         }
-        const std::u16string* stored = store::findShortcut(session.store, session.oldName);
-        const std::u16string templateText = stored ? *stored : std::u16string();
+        const std::u16string templateText =
+            store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
         store::eraseShortcut(session.store, session.oldName);
         ui::setControlText(kShortcutList, newName);

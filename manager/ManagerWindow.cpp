@@ -79,8 +79,7 @@ void createButton(const ButtonSpec& button, int x) {
 void fillShortcutList(const store::ShortcutStore& store) {
     std::vector<std::u16string> names;
     names.reserve(store::shortcutCount(store));
-    store::forEachShortcut(
-        store, [&](std::u16string_view name, std::u16string_view) { names.emplace_back(name); });
+    store::forEachShortcutName(store, [&](std::u16string_view name) { names.emplace_back(name); });
     sortShortcutNames(names);
     ui::addListRows(kShortcutList, names);
 }

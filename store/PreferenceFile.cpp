@@ -36,24 +36,25 @@ char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-void parseLine(const char* begin, const char* end, std::vector<PreferenceLine>& lines) {
+// One line [begin, end) without its line end, by the reading rules; false for a blank line.
+bool parseLine(const char* begin, const char* end, PreferenceLine& line) {
     while (begin < end && isBlank(*begin))
         ++begin;
     if (begin == end)
-        return;
+        return false;
     if (*begin == ';') {
         ++begin;
         if (begin < end && *begin == ' ')
             ++begin;
-        lines.push_back({LineKind::comment, std::string_view(begin, end - begin), {}});
-        return;
+        line = {LineKind::comment, std::string_view(begin, end - begin), {}};
+        return true;
     }
     if (*begin == '[') {
         ++begin;
         const auto* close = static_cast<const char*>(std::memchr(begin, ']', end - begin));
         const char* nameEnd = close ? close : end;
-        lines.push_back({LineKind::group, std::string_view(begin, nameEnd - begin), {}});
-        return;
+        line = {LineKind::group, std::string_view(begin, nameEnd - begin), {}};
+        return true;
     }
     const auto* equals = static_cast<const char*>(std::memchr(begin, '=', end - begin));
     const char* nameEnd = equals ? equals : end;
@@ -65,8 +66,20 @@ void parseLine(const char* begin, const char* end, std::vector<PreferenceLine>& 
         while (valueBegin < end && isBlank(*valueBegin))
             ++valueBegin;
     }
-    lines.push_back({LineKind::key, std::string_view(begin, nameEnd - begin),
-                     std::string_view(valueBegin, end - valueBegin)});
+    line = {LineKind::key, std::string_view(begin, nameEnd - begin),
+            std::string_view(valueBegin, end - valueBegin)};
+    return true;
+}
+
+// Where the line that begins at p ends: its first CR or LF, or the end of the text. Most lines
+// end in LF or CR LF, so the LF is found first and then any CR before it.
+const char* lineEndFrom(const char* p, const char* end) {
+    const auto* lineEnd = static_cast<const char*>(std::memchr(p, '\n', end - p));
+    if (!lineEnd)
+        lineEnd = end;
+    if (const auto* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p)))
+        lineEnd = cr;
+    return lineEnd;
 }
 
 // A line break inside a text would turn one line into several on the next reading (a value
@@ -95,30 +108,54 @@ std::string_view decodePreferenceBytes(std::string_view raw, std::string& conver
     return raw;
 }
 
-void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines) {
-    // Sized once from the line ends: a growing list would hold its old and new copies at once,
-    // and on a large file that list is as big as the text itself.
+size_t preferenceLineBound(std::string_view text) {
     const auto ends = [&](char c) { return size_t(std::count(text.begin(), text.end(), c)); };
     size_t lineEnds = ends('\n');
     if (lineEnds == 0)
         lineEnds = ends('\r');
-    lines.reserve(lines.size() + lineEnds + 1);
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end) {
+    return lineEnds + 1;
+}
+
+void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines) {
+    // Sized once from the line ends: a growing list would hold its old and new copies at once,
+    // and on a large file that list is as big as the text itself.
+    lines.reserve(lines.size() + preferenceLineBound(text));
+    size_t at = 0;
+    PreferenceLine line;
+    while (nextPreferenceLine(text, at, line))
+        lines.push_back(line);
+}
+
+bool nextPreferenceLine(std::string_view text, size_t& at, PreferenceLine& line) {
+    const char* p = text.data() + std::min(at, text.size());
+    const char* const end = text.data() + text.size();
+    for (;;) {
         while (p < end && (*p == '\r' || *p == '\n'))
             ++p;
-        if (p == end)
-            break;
-        // Most lines end in LF or CR LF: find the LF, then any CR before it.
-        const auto* lineEnd = static_cast<const char*>(std::memchr(p, '\n', end - p));
-        if (!lineEnd)
-            lineEnd = end;
-        if (const auto* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p)))
-            lineEnd = cr;
-        parseLine(p, lineEnd, lines);
+        if (p == end) {
+            at = text.size();
+            return false;
+        }
+        const char* lineEnd = lineEndFrom(p, end);
+        const bool found = parseLine(p, lineEnd, line);
         p = lineEnd;
+        if (found) {
+            at = static_cast<size_t>(p - text.data());
+            return true;
+        }
     }
+}
+
+std::string_view trimmedValue(const PreferenceLine& line) {
+    return trimBlanks(line.value);
+}
+
+PreferenceLine keyLineAt(std::string_view text, size_t at) {
+    const char* const end = text.data() + text.size();
+    const char* begin = text.data() + std::min(at, text.size());
+    PreferenceLine line{LineKind::key, {}, {}};
+    parseLine(begin, lineEndFrom(begin, end), line);
+    return line;
 }
 
 std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines) {
@@ -387,7 +424,7 @@ std::u16string PreferenceFile::readString(std::u16string_view key,
     const size_t found = findKey(lineText(key));
     if (found == kNoLine)
         return std::u16string(defaultValue);
-    return text::utf8ToUtf16(trimBlanks(lines_[found].value));
+    return text::utf8ToUtf16(trimmedValue(lines_[found]));
 }
 
 std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t defaultValue) const {
@@ -396,7 +433,7 @@ std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t d
     const size_t found = findKey(lineText(key));
     if (found == kNoLine)
         return defaultValue;
-    return parsePreferenceInteger(trimBlanks(lines_[found].value));
+    return parsePreferenceInteger(trimmedValue(lines_[found]));
 }
 
 bool PreferenceFile::removeKey(std::u16string_view key) {
@@ -451,7 +488,7 @@ std::u16string PreferenceFile::keyValue() const {
     if (position_ == kNoLine || position_ >= lines_.size() ||
         lines_[position_].kind != LineKind::key)
         return {};
-    return text::utf8ToUtf16(trimBlanks(lines_[position_].value));
+    return text::utf8ToUtf16(trimmedValue(lines_[position_]));
 }
 
 bool PreferenceFile::close() {

@@ -30,6 +30,19 @@ std::string_view decodePreferenceBytes(std::string_view raw, std::string& conver
 // Splits UTF-8 text into lines by the reading rules; blank lines are not kept.
 void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines);
 
+// The next line that is not blank, from text[at] on; `at` moves past it. False at the end.
+bool nextPreferenceLine(std::string_view text, std::size_t& at, PreferenceLine& line);
+
+// No text holds more lines than this: its line ends plus one.
+std::size_t preferenceLineBound(std::string_view text);
+
+// The key line whose name begins at text[at], read again: a reader may keep a line's position
+// instead of its views.
+PreferenceLine keyLineAt(std::string_view text, std::size_t at);
+
+// The value as readString and the Shortcut store give it: without blanks at either end.
+std::string_view trimmedValue(const PreferenceLine& line);
+
 // The whole file as written: byte-order mark, CR LF, then every line ended by CR LF.
 std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines);
 

@@ -2,8 +2,10 @@
 
 #include "store/FileAccess.h"
 #include "store/PreferenceFile.h"
+#include "store/TextConvert.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace store {
@@ -12,6 +14,8 @@ namespace {
 
 constexpr std::u16string_view kShortcutsGroup = u"Shortcuts";
 constexpr std::u16string_view kPopupGroup = u"Popup";
+// In the order they are written and read.
+constexpr std::u16string_view kPopupKeys[] = {u"Opacity", u"Shadow", u"SlideIn", u"FadeOut"};
 
 struct DefaultShortcut {
     std::u16string_view name;
@@ -78,31 +82,6 @@ bool isBlank(char16_t c) {
 
 } // namespace
 
-const std::u16string* findShortcut(const ShortcutStore& store, std::u16string_view name) {
-    const auto found = store.templates.find(name);
-    return found == store.templates.end() ? nullptr : &found->second;
-}
-
-void setShortcut(ShortcutStore& store, std::u16string_view name, std::u16string_view templateText) {
-    const auto found = store.templates.find(name);
-    if (found != store.templates.end())
-        found->second.assign(templateText);
-    else
-        store.templates.emplace(std::u16string(name), std::u16string(templateText));
-}
-
-bool eraseShortcut(ShortcutStore& store, std::u16string_view name) {
-    const auto found = store.templates.find(name);
-    if (found == store.templates.end())
-        return false;
-    store.templates.erase(found);
-    return true;
-}
-
-size_t shortcutCount(const ShortcutStore& store) {
-    return store.templates.size();
-}
-
 void applyPopupLimits(PopupSettings& settings) {
     settings.slideIn = std::clamp(settings.slideIn, 1, 500);
     settings.opacity = std::clamp(settings.opacity, 1, 255);
@@ -146,10 +125,10 @@ bool writeDefaultFile(std::u16string_view path) {
     file.addComment(u"");
     file.selectGroup(kPopupGroup);
     const PopupSettings defaults;
-    file.writeInteger(u"Opacity", defaults.opacity);
-    file.writeInteger(u"Shadow", defaults.shadow);
-    file.writeInteger(u"SlideIn", defaults.slideIn);
-    file.writeInteger(u"FadeOut", defaults.fadeOut);
+    const std::int32_t values[] = {defaults.opacity, defaults.shadow, defaults.slideIn,
+                                   defaults.fadeOut};
+    for (std::size_t k = 0; k < std::size(kPopupKeys); ++k)
+        file.writeInteger(kPopupKeys[k], values[k]);
     file.addComment(u"Opacity (0-255)");
     file.addComment(u"Shadow (0-1)");
     file.addComment(u"SlideIn (0-500ms)");
@@ -157,32 +136,72 @@ bool writeDefaultFile(std::u16string_view path) {
     return file.close();
 }
 
+namespace {
+
+// One pass over the text in the order of the file's operations: the Shortcuts group is the
+// first group of that name, and each Popup key the first of its name in the first Popup group.
+void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& settings) {
+    std::int32_t* const popupValues[] = {&settings.opacity, &settings.shadow, &settings.slideIn,
+                                         &settings.fadeOut};
+    bool popupKeySeen[std::size(kPopupKeys)] = {};
+    enum class Section { other, shortcuts, popup } section = Section::other;
+    bool shortcutsSeen = false;
+    bool popupSeen = false;
+    const std::string shortcutsGroup = text::utf16ToUtf8(kShortcutsGroup);
+    const std::string popupGroup = text::utf16ToUtf8(kPopupGroup);
+    const std::string_view text = store.text;
+    PreferenceLine line;
+    for (std::size_t at = from; nextPreferenceLine(text, at, line);) {
+        if (line.kind == LineKind::group) {
+            section = Section::other;
+            if (!shortcutsSeen && sameName(line.name, shortcutsGroup)) {
+                section = Section::shortcuts;
+                shortcutsSeen = true;
+            } else if (!popupSeen && sameName(line.name, popupGroup)) {
+                section = Section::popup;
+                popupSeen = true;
+            }
+        } else if (line.kind == LineKind::key && section == Section::shortcuts) {
+            addLoadedShortcut(store, static_cast<std::size_t>(line.name.data() - text.data()));
+        } else if (line.kind == LineKind::key && section == Section::popup) {
+            for (std::size_t k = 0; k < std::size(kPopupKeys); ++k) {
+                if (!popupKeySeen[k] && sameName(line.name, text::utf16ToUtf8(kPopupKeys[k]))) {
+                    *popupValues[k] = parsePreferenceInteger(trimmedValue(line));
+                    popupKeySeen[k] = true;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+// The store keeps the file's text and points into it, so loading costs the text, 8 bytes a
+// slot and nothing per Shortcut besides.
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings) {
-    store.templates.clear();
+    store = ShortcutStore();
     settings = PopupSettings{};
     try {
-        PreferenceFile file;
-        file.open(path);
-        file.selectGroup(kShortcutsGroup);
-        if (file.examineKeys()) {
-            // Counting first spares the map its rehashes while a large file goes in.
-            size_t keys = 0;
-            while (file.nextKey())
-                ++keys;
-            store.templates.reserve(keys);
-            file.examineKeys();
-            // In file order, so the later of two lines with the same name wins.
-            while (file.nextKey())
-                store.templates.insert_or_assign(file.keyName(), file.keyValue());
+        FileHandle file;
+        std::string raw;
+        if (openExistingFile(path, file) != FileMode::unopened && readWholeFile(file, raw)) {
+            file.reset();
+            std::string converted;
+            const std::size_t decodedSize = decodePreferenceBytes(raw, converted).size();
+            std::size_t from = raw.size() - decodedSize; // after a byte-order mark
+            if (!converted.empty()) {
+                raw = std::string();
+                store.text = std::move(converted);
+                from = 0;
+            } else {
+                store.text = std::move(raw);
+            }
+            reserveShortcuts(store, preferenceLineBound(std::string_view(store.text).substr(from)));
+            readShortcutText(store, from, settings);
         }
-        file.selectGroup(kPopupGroup);
-        settings.opacity = file.readInteger(u"Opacity", settings.opacity);
-        settings.shadow = file.readInteger(u"Shadow", settings.shadow);
-        settings.slideIn = file.readInteger(u"SlideIn", settings.slideIn);
-        settings.fadeOut = file.readInteger(u"FadeOut", settings.fadeOut);
     } catch (const std::bad_alloc&) {
         // As for a file that cannot be read: nothing half-loaded.
-        store.templates.clear();
+        store = ShortcutStore();
         settings = PopupSettings{};
     }
     applyPopupLimits(settings);

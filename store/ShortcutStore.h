@@ -4,38 +4,50 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace store {
 
 constexpr std::u16string_view kPreferenceFileName = u"Zendrik.pref";
 
-struct ShortcutNameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::u16string_view name) const {
-        return std::hash<std::u16string_view>{}(name);
-    }
-};
-
 // Names are compared exactly and case-sensitively ("If" and "if" are two Shortcuts).
+//
+// Names and templates are held as UTF-8, nearly all of them as the key lines of the loaded
+// file itself: a table slot of 8 bytes points at a line, so a library costs little more in
+// memory than its file. Shortcuts set afterwards, and the few whose name in the file is not
+// well-formed UTF-8, are held as records of their own. An unpaired UTF-16 surrogate in a name
+// or template, which UTF-8 cannot hold, is held as U+FFFD (as the file would hold it).
 struct ShortcutStore {
-    ShortcutStore() { templates.rehash(kBuckets); }
+    ShortcutStore();
     static constexpr std::size_t kBuckets = 512;
-    std::unordered_map<std::u16string, std::u16string, ShortcutNameHash, std::equal_to<>> templates;
+
+    std::string text;                 // the loaded file's text, which slots may point into
+    std::vector<std::string> records; // a name's size (4 bytes), the name, the template
+    std::vector<std::uint64_t> slots; // open addressing with linear probing; 0 is empty
+    std::size_t count = 0;
 };
 
-const std::u16string* findShortcut(const ShortcutStore& store, std::u16string_view name);
+// The template of a name, or nothing.
+std::optional<std::u16string> findShortcut(const ShortcutStore& store, std::u16string_view name);
 void setShortcut(ShortcutStore& store, std::u16string_view name, std::u16string_view templateText);
 bool eraseShortcut(ShortcutStore& store, std::u16string_view name);
 std::size_t shortcutCount(const ShortcutStore& store);
 
-// Calls visit(name, templateText) for every Shortcut, in no particular order.
-template <typename Visit> void forEachShortcut(const ShortcutStore& store, Visit&& visit) {
-    for (const auto& [name, templateText] : store.templates)
-        visit(std::u16string_view(name), std::u16string_view(templateText));
-}
+// Every Shortcut in no particular order, converted to UTF-16 as it is visited.
+void forEachShortcut(const ShortcutStore& store,
+                     const std::function<void(std::u16string_view name,
+                                              std::u16string_view templateText)>& visit);
+void forEachShortcutName(const ShortcutStore& store,
+                         const std::function<void(std::u16string_view name)>& visit);
+
+// Adds the key line whose name begins at store.text[at]; a later line of the same name
+// replaces an earlier one. The table must have room (reserveShortcuts).
+void addLoadedShortcut(ShortcutStore& store, std::size_t at);
+// Room for this many Shortcuts without growing the table.
+void reserveShortcuts(ShortcutStore& store, std::size_t count);
 
 struct PopupSettings {
     std::int32_t opacity = 245; // alpha of the popup, 255 opaque

@@ -1,10 +1,11 @@
-// The Shortcut store on arbitrary preference files: loading keeps the settings within their
-// limits, and a save, removal or rename changes the named Shortcut and leaves every other one
-// as it was.
+// The Shortcut store on arbitrary preference files: loading gives what the file's own group and
+// key operations read and keeps the settings within their limits, and a save, removal or
+// rename changes the named Shortcut and leaves every other one as it was.
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
 
+#include "../store/StoreModel.h"
 #include "FuzzSupport.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -27,6 +28,18 @@ std::map<std::u16string, std::u16string> load(const std::u16string& path,
                            [&](std::u16string_view name, std::u16string_view templateText) {
                                all.emplace(name, templateText);
                            });
+    store::PopupSettings expectedSettings;
+    const auto expected = storemodel::loadByFileOperations(path, expectedSettings);
+    fuzz::require(all == expected && store::shortcutCount(shortcuts) == expected.size(),
+                  "the store holds what the file operations read");
+    for (const auto& [name, templateText] : expected)
+        fuzz::require(store::findShortcut(shortcuts, name) == templateText,
+                      "every name is found with its template");
+    fuzz::require(settings.opacity == expectedSettings.opacity &&
+                      settings.shadow == expectedSettings.shadow &&
+                      settings.slideIn == expectedSettings.slideIn &&
+                      settings.fadeOut == expectedSettings.fadeOut,
+                  "the popup settings are what the file operations read");
     return all;
 }
 

@@ -649,8 +649,9 @@ TEST(TemplateExpansion, DefaultShortcutsGiveTheirKnownText) {
     ASSERT_EQ(store::shortcutCount(shortcuts), std::size(expected));
     for (const Expected& e : expected) {
         SCOPED_TRACE(e.name);
-        const std::u16string* templateText = store::findShortcut(shortcuts, u16(e.name));
-        ASSERT_NE(templateText, nullptr);
+        const std::optional<std::u16string> templateText =
+            store::findShortcut(shortcuts, u16(e.name));
+        ASSERT_TRUE(templateText);
         std::u16string text = *templateText;
         if (const auto list = idelink::scanPlaceholders(text)) {
             std::vector<std::u16string> defaults;

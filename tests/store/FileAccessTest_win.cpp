@@ -34,7 +34,7 @@ void expectReadableButUnwritable(const storetest::fs::path& path) {
     store::ShortcutStore shortcuts;
     store::PopupSettings settings;
     store::loadShortcutsFrom(u16(path), shortcuts, settings);
-    ASSERT_NE(store::findShortcut(shortcuts, u"proc"), nullptr);
+    ASSERT_TRUE(store::findShortcut(shortcuts, u"proc"));
     EXPECT_EQ(*store::findShortcut(shortcuts, u"proc"), u"Procedure");
     EXPECT_EQ(settings.opacity, 100);
     EXPECT_FALSE(store::saveShortcutIn(u16(path), u"new", u"x"));
