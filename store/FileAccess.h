@@ -58,9 +58,18 @@ bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file);
 // Reads the file from its first byte to its end.
 bool readWholeFile(const FileHandle& file, std::string& bytes);
 
-// Makes `bytes` the whole content of the file: written from the first byte, the file cut at
-// the end of it, flushed to the disk. False when any step failed.
-bool replaceFileContents(const FileHandle& file, std::string_view bytes);
+// Replacing a file's whole content, in pieces if need be: reserve the new size first, so that
+// a full disk fails before anything is overwritten; write the pieces at their offsets; then cut
+// the file at the new size and flush it to the disk.
+bool reserveFileSize(const FileHandle& file, std::uint64_t size);
+bool writeFileAt(const FileHandle& file, std::uint64_t offset, std::string_view bytes);
+bool endFileAt(const FileHandle& file, std::uint64_t size);
+
+// Makes `bytes` the whole content of the file. False when any step failed.
+inline bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
+    return reserveFileSize(file, bytes.size()) && writeFileAt(file, 0, bytes) &&
+           endFileAt(file, bytes.size());
+}
 
 // A file or a folder of that name exists (or something is there that could not be examined).
 bool pathExists(std::u16string_view path);

@@ -100,26 +100,35 @@ bool readWholeFile(const FileHandle& file, std::string& bytes) {
     }
 }
 
-bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
+bool reserveFileSize(const FileHandle& file, std::uint64_t size) {
+    if (size > std::uint64_t(INT64_MAX))
+        return false;
+    if (size == 0)
+        return true;
+    const int reserved = ::posix_fallocate(descriptor(file), 0, off_t(size));
+    // A file system that cannot reserve space is written anyway.
+    return reserved != ENOSPC && reserved != EFBIG && reserved != EBADF;
+}
+
+bool writeFileAt(const FileHandle& file, std::uint64_t offset, std::string_view bytes) {
     const int fd = descriptor(file);
-    // Reserving the space first means a full disk leaves the old content whole.
-    if (!bytes.empty()) {
-        const int reserved = ::posix_fallocate(fd, 0, off_t(bytes.size()));
-        if (reserved == ENOSPC || reserved == EFBIG || reserved == EBADF)
-            return false;
-    }
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(done));
+        const ssize_t n =
+            ::pwrite(fd, bytes.data() + done, bytes.size() - done, off_t(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
         done += static_cast<size_t>(n);
     }
-    if (::ftruncate(fd, off_t(bytes.size())) != 0)
-        return false;
-    return ::fsync(fd) == 0;
+    return true;
+}
+
+bool endFileAt(const FileHandle& file, std::uint64_t size) {
+    const int fd = descriptor(file);
+    return size <= std::uint64_t(INT64_MAX) && ::ftruncate(fd, off_t(size)) == 0 &&
+           ::fsync(fd) == 0;
 }
 
 bool pathExists(std::u16string_view path) {

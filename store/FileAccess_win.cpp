@@ -119,17 +119,19 @@ bool readWholeFile(const FileHandle& file, std::string& bytes) {
     }
 }
 
-bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
+bool reserveFileSize(const FileHandle& file, std::uint64_t size) {
     HANDLE handle = handleOf(file);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle, &size))
+    LARGE_INTEGER current;
+    if (!GetFileSizeEx(handle, &current) || size > std::uint64_t(INT64_MAX))
         return false;
-    // Growing the file first means a full disk fails here, with the old content still whole.
-    if (static_cast<LONGLONG>(bytes.size()) > size.QuadPart) {
-        if (!seekTo(handle, static_cast<LONGLONG>(bytes.size())) || !SetEndOfFile(handle))
-            return false;
-    }
-    if (!seekTo(handle, 0))
+    if (static_cast<LONGLONG>(size) <= current.QuadPart)
+        return true;
+    return seekTo(handle, static_cast<LONGLONG>(size)) && SetEndOfFile(handle);
+}
+
+bool writeFileAt(const FileHandle& file, std::uint64_t offset, std::string_view bytes) {
+    HANDLE handle = handleOf(file);
+    if (offset > std::uint64_t(INT64_MAX) || !seekTo(handle, static_cast<LONGLONG>(offset)))
         return false;
     size_t done = 0;
     while (done < bytes.size()) {
@@ -139,7 +141,13 @@ bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
             return false;
         done += written;
     }
-    return SetEndOfFile(handle) && FlushFileBuffers(handle);
+    return true;
+}
+
+bool endFileAt(const FileHandle& file, std::uint64_t size) {
+    HANDLE handle = handleOf(file);
+    return size <= std::uint64_t(INT64_MAX) && seekTo(handle, static_cast<LONGLONG>(size)) &&
+           SetEndOfFile(handle) && FlushFileBuffers(handle);
 }
 
 bool pathExists(std::u16string_view path) {

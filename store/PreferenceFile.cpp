@@ -17,6 +17,8 @@ PreferenceFile* openPreferenceFile = nullptr;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kFileStart = "\xEF\xBB\xBF\r\n"; // byte-order mark, empty line
+constexpr size_t kWritePiece = size_t(1) << 20;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -121,12 +123,13 @@ void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lin
     // and on a large file that list is as big as the text itself.
     lines.reserve(lines.size() + preferenceLineBound(text));
     size_t at = 0;
+    size_t start = 0;
     PreferenceLine line;
-    while (nextPreferenceLine(text, at, line))
+    while (nextPreferenceLine(text, at, line, start))
         lines.push_back(line);
 }
 
-bool nextPreferenceLine(std::string_view text, size_t& at, PreferenceLine& line) {
+bool nextPreferenceLine(std::string_view text, size_t& at, PreferenceLine& line, size_t& start) {
     const char* p = text.data() + std::min(at, text.size());
     const char* const end = text.data() + text.size();
     for (;;) {
@@ -137,12 +140,12 @@ bool nextPreferenceLine(std::string_view text, size_t& at, PreferenceLine& line)
             return false;
         }
         const char* lineEnd = lineEndFrom(p, end);
-        const bool found = parseLine(p, lineEnd, line);
-        p = lineEnd;
-        if (found) {
-            at = static_cast<size_t>(p - text.data());
+        if (parseLine(p, lineEnd, line)) {
+            start = static_cast<size_t>(p - text.data());
+            at = static_cast<size_t>(lineEnd - text.data());
             return true;
         }
+        p = lineEnd;
     }
 }
 
@@ -150,41 +153,66 @@ std::string_view trimmedValue(const PreferenceLine& line) {
     return trimBlanks(line.value);
 }
 
-PreferenceLine keyLineAt(std::string_view text, size_t at) {
+PreferenceLine preferenceLineAt(std::string_view text, size_t at) {
     const char* const end = text.data() + text.size();
     const char* begin = text.data() + std::min(at, text.size());
-    PreferenceLine line{LineKind::key, {}, {}};
+    PreferenceLine line{LineKind::comment, {}, {}};
     parseLine(begin, lineEndFrom(begin, end), line);
     return line;
 }
 
+namespace {
+
+// A line as written: prefix, name, separator, value, suffix, line end.
+struct WrittenForm {
+    std::string_view prefix;
+    std::string_view separator;
+    std::string_view suffix;
+};
+
+WrittenForm writtenForm(LineKind kind) {
+    switch (kind) {
+    case LineKind::group:
+        return {"[", "", "]"};
+    case LineKind::comment:
+        return {"; ", "", ""};
+    case LineKind::key:
+        break;
+    }
+    return {"", " = ", ""};
+}
+
+size_t serialisedSize(const PreferenceLine& line) {
+    const WrittenForm form = writtenForm(line.kind);
+    return form.prefix.size() + line.name.size() + form.separator.size() + line.value.size() +
+           form.suffix.size() + kLineEnd.size();
+}
+
+// Calls put with each part of the line in order; false as soon as one put fails.
+template <typename Put> bool putSerialised(const PreferenceLine& line, Put put) {
+    const WrittenForm form = writtenForm(line.kind);
+    return put(form.prefix) && put(line.name) && put(form.separator) && put(line.value) &&
+           put(form.suffix) && put(kLineEnd);
+}
+
+void appendSerialised(std::string& out, const PreferenceLine& line) {
+    putSerialised(line, [&](std::string_view part) {
+        out += part;
+        return true;
+    });
+}
+
+} // namespace
+
 std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines) {
-    size_t size = kByteOrderMark.size() + kLineEnd.size();
+    size_t size = kFileStart.size();
     for (const PreferenceLine& line : lines)
-        size += line.name.size() + line.value.size() + 3 + kLineEnd.size();
+        size += serialisedSize(line);
     std::string out;
     out.reserve(size);
-    out += kByteOrderMark;
-    out += kLineEnd;
-    for (const PreferenceLine& line : lines) {
-        switch (line.kind) {
-        case LineKind::group:
-            out += '[';
-            out += line.name;
-            out += ']';
-            break;
-        case LineKind::comment:
-            out += "; ";
-            out += line.name;
-            break;
-        case LineKind::key:
-            out += line.name;
-            out += " = ";
-            out += line.value;
-            break;
-        }
-        out += kLineEnd;
-    }
+    out += kFileStart;
+    for (const PreferenceLine& line : lines)
+        appendSerialised(out, line);
     return out;
 }
 
@@ -244,7 +272,7 @@ void PreferenceFile::reset() {
     keptPath_.clear();
     text_ = std::string();
     written_.clear();
-    lines_ = std::vector<PreferenceLine>();
+    lines_ = std::vector<LineRef>();
     group_ = kNoLine;
     position_ = kNoLine;
     pendingGroup_.clear();
@@ -294,15 +322,19 @@ bool PreferenceFile::open(std::u16string_view path) {
             return true;
         }
         std::string converted;
-        const std::string_view decoded = decodePreferenceBytes(raw, converted);
+        size_t at = raw.size() - decodePreferenceBytes(raw, converted).size(); // after a BOM
         if (!converted.empty()) {
+            raw = std::string();
             text_ = std::move(converted);
-            parsePreferenceText(text_, lines_);
+            at = 0;
         } else {
-            const size_t skipped = raw.size() - decoded.size();
             text_ = std::move(raw);
-            parsePreferenceText(std::string_view(text_).substr(skipped), lines_);
         }
+        // Sized once: a growing list would hold its old and new copies at once.
+        lines_.reserve(preferenceLineBound(std::string_view(text_).substr(at)));
+        PreferenceLine line;
+        for (size_t start = 0; nextPreferenceLine(text_, at, line, start);)
+            lines_.push_back(makeRef(line.kind, start, false));
     } catch (const std::bad_alloc&) {
         lines_.clear();
         readOnly_ = true;
@@ -310,12 +342,33 @@ bool PreferenceFile::open(std::u16string_view path) {
     return true;
 }
 
-std::string_view PreferenceFile::keep(std::string text) {
-    written_.push_back(std::move(text));
-    return written_.back();
+PreferenceFile::LineRef PreferenceFile::makeRef(LineKind kind, size_t location, bool written) {
+    if (location >= kLocationLimit)
+        throw std::bad_alloc(); // a terabyte of text never got this far
+    return (written ? kWrittenRef : 0) | (static_cast<LineRef>(kind) << kKindShift) | location;
 }
 
-void PreferenceFile::insertLine(size_t index, PreferenceLine line) {
+LineKind PreferenceFile::kindOf(LineRef ref) {
+    return static_cast<LineKind>((ref >> kKindShift) & 3);
+}
+
+PreferenceLine PreferenceFile::line(size_t index) const {
+    const LineRef ref = lines_[index];
+    const auto location = static_cast<size_t>(ref & (kLocationLimit - 1));
+    if (ref & kWrittenRef) {
+        const WrittenLine& written = written_[location];
+        return {kindOf(ref), written.name, written.value};
+    }
+    return preferenceLineAt(text_, location);
+}
+
+PreferenceFile::LineRef PreferenceFile::keep(LineKind kind, std::string name, std::string value) {
+    const LineRef ref = makeRef(kind, written_.size(), true);
+    written_.push_back({std::move(name), std::move(value)});
+    return ref;
+}
+
+void PreferenceFile::insertLine(size_t index, LineRef line) {
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), line);
     if (group_ != kNoLine && group_ >= index)
         ++group_;
@@ -326,7 +379,7 @@ void PreferenceFile::insertLine(size_t index, PreferenceLine line) {
 void PreferenceFile::resolvePendingGroup() {
     if (!hasPendingGroup_)
         return;
-    insertLine(lines_.size(), {LineKind::group, keep(std::move(pendingGroup_)), {}});
+    insertLine(lines_.size(), keep(LineKind::group, std::move(pendingGroup_), {}));
     group_ = lines_.size() - 1;
     position_ = group_;
     pendingGroup_.clear();
@@ -335,16 +388,17 @@ void PreferenceFile::resolvePendingGroup() {
 
 size_t PreferenceFile::groupEnd() const {
     size_t i = group_ == kNoLine ? 0 : group_ + 1;
-    while (i < lines_.size() && lines_[i].kind != LineKind::group)
+    while (i < lines_.size() && kindOf(lines_[i]) != LineKind::group)
         ++i;
     return i;
 }
 
 size_t PreferenceFile::findKey(std::string_view key) const {
     for (size_t i = group_ == kNoLine ? 0 : group_ + 1; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::group)
+        const LineKind kind = kindOf(lines_[i]);
+        if (kind == LineKind::group)
             break;
-        if (lines_[i].kind == LineKind::key && sameName(lines_[i].name, key))
+        if (kind == LineKind::key && sameName(line(i).name, key))
             return i;
     }
     return kNoLine;
@@ -363,7 +417,7 @@ bool PreferenceFile::selectGroup(std::u16string_view name) {
         }
         std::string utf8 = lineText(name);
         for (size_t i = 0; i < lines_.size(); ++i) {
-            if (lines_[i].kind == LineKind::group && sameName(lines_[i].name, utf8)) {
+            if (kindOf(lines_[i]) == LineKind::group && sameName(line(i).name, utf8)) {
                 group_ = i;
                 position_ = i;
                 hasPendingGroup_ = false;
@@ -383,7 +437,7 @@ bool PreferenceFile::addComment(std::u16string_view text) {
             return false;
         resolvePendingGroup();
         const size_t at = position_ == kNoLine ? 0 : position_ + 1;
-        insertLine(at, {LineKind::comment, keep(lineText(text)), {}});
+        insertLine(at, keep(LineKind::comment, lineText(text), {}));
         position_ = at;
         modified_ = true;
         return true;
@@ -397,7 +451,7 @@ bool PreferenceFile::writeString(std::u16string_view key, std::u16string_view va
         resolvePendingGroup();
         std::string name = lineText(key);
         const size_t found = findKey(name);
-        const PreferenceLine line{LineKind::key, keep(std::move(name)), keep(lineText(value))};
+        const LineRef line = keep(LineKind::key, std::move(name), lineText(value));
         if (found != kNoLine) {
             lines_[found] = line;
             position_ = found;
@@ -424,7 +478,7 @@ std::u16string PreferenceFile::readString(std::u16string_view key,
     const size_t found = findKey(lineText(key));
     if (found == kNoLine)
         return std::u16string(defaultValue);
-    return text::utf8ToUtf16(trimmedValue(lines_[found]));
+    return text::utf8ToUtf16(trimmedValue(line(found)));
 }
 
 std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t defaultValue) const {
@@ -433,7 +487,7 @@ std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t d
     const size_t found = findKey(lineText(key));
     if (found == kNoLine)
         return defaultValue;
-    return parsePreferenceInteger(trimmedValue(lines_[found]));
+    return parsePreferenceInteger(trimmedValue(line(found)));
 }
 
 bool PreferenceFile::removeKey(std::u16string_view key) {
@@ -467,9 +521,9 @@ bool PreferenceFile::nextKey() {
     if (state_ == State::closed || hasPendingGroup_)
         return false;
     for (size_t i = position_ == kNoLine ? 0 : position_ + 1; i < lines_.size(); ++i) {
-        if (lines_[i].kind == LineKind::group)
+        if (kindOf(lines_[i]) == LineKind::group)
             return false;
-        if (lines_[i].kind == LineKind::key) {
+        if (kindOf(lines_[i]) == LineKind::key) {
             position_ = i;
             return true;
         }
@@ -479,16 +533,51 @@ bool PreferenceFile::nextKey() {
 
 std::u16string PreferenceFile::keyName() const {
     if (position_ == kNoLine || position_ >= lines_.size() ||
-        lines_[position_].kind != LineKind::key)
+        kindOf(lines_[position_]) != LineKind::key)
         return {};
-    return text::utf8ToUtf16(lines_[position_].name);
+    return text::utf8ToUtf16(line(position_).name);
 }
 
 std::u16string PreferenceFile::keyValue() const {
     if (position_ == kNoLine || position_ >= lines_.size() ||
-        lines_[position_].kind != LineKind::key)
+        kindOf(lines_[position_]) != LineKind::key)
         return {};
-    return text::utf8ToUtf16(trimmedValue(lines_[position_]));
+    return text::utf8ToUtf16(trimmedValue(line(position_)));
+}
+
+// Written in pieces of about a megabyte, so the file's text is never held twice; a longer line
+// goes out as it stands.
+bool PreferenceFile::writeLines(const FileHandle& file) const {
+    std::uint64_t size = kFileStart.size();
+    for (size_t i = 0; i < lines_.size(); ++i)
+        size += serialisedSize(line(i));
+    if (!reserveFileSize(file, size))
+        return false;
+    std::uint64_t offset = 0;
+    std::string piece(kFileStart);
+    piece.reserve(2 * kWritePiece);
+    const auto writeOut = [&](std::string_view bytes) {
+        if (!writeFileAt(file, offset, bytes))
+            return false;
+        offset += bytes.size();
+        return true;
+    };
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const PreferenceLine next = line(i);
+        if (serialisedSize(next) > kWritePiece) {
+            if (!writeOut(piece) || !putSerialised(next, writeOut))
+                return false;
+            piece.clear();
+            continue;
+        }
+        appendSerialised(piece, next);
+        if (piece.size() >= kWritePiece) {
+            if (!writeOut(piece))
+                return false;
+            piece.clear();
+        }
+    }
+    return writeOut(piece) && offset == size && endFileAt(file, size);
 }
 
 bool PreferenceFile::close() {
@@ -500,13 +589,13 @@ bool PreferenceFile::close() {
     if (modified_ && !readOnly_ && !editFailed_) {
         try {
             if (state_ == State::opened) {
-                wrote = replaceFileContents(file_, serialisePreferenceLines(lines_));
+                wrote = writeLines(file_);
             } else {
                 // Opening failed, so nothing of the file was read: create it only where
                 // nothing is, never over a file that could not be read.
                 FileHandle created;
                 if (createFile(keptPath_, CreateMode::newOnly, created))
-                    wrote = replaceFileContents(created, serialisePreferenceLines(lines_));
+                    wrote = writeLines(created);
             }
         } catch (const std::bad_alloc&) {
             wrote = false;

@@ -30,15 +30,17 @@ std::string_view decodePreferenceBytes(std::string_view raw, std::string& conver
 // Splits UTF-8 text into lines by the reading rules; blank lines are not kept.
 void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines);
 
-// The next line that is not blank, from text[at] on; `at` moves past it. False at the end.
-bool nextPreferenceLine(std::string_view text, std::size_t& at, PreferenceLine& line);
+// The next line that is not blank, from text[at] on: `start` is where it begins and `at` moves
+// past it. False at the end.
+bool nextPreferenceLine(std::string_view text, std::size_t& at, PreferenceLine& line,
+                        std::size_t& start);
 
 // No text holds more lines than this: its line ends plus one.
 std::size_t preferenceLineBound(std::string_view text);
 
-// The key line whose name begins at text[at], read again: a reader may keep a line's position
-// instead of its views.
-PreferenceLine keyLineAt(std::string_view text, std::size_t at);
+// The line that begins at text[at] (or at its name), read again: a reader may keep a line's
+// position instead of its views.
+PreferenceLine preferenceLineAt(std::string_view text, std::size_t at);
 
 // The value as readString and the Shortcut store give it: without blanks at either end.
 std::string_view trimmedValue(const PreferenceLine& line);
@@ -85,23 +87,38 @@ class PreferenceFile {
     static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
     enum class State { closed, opened, unopened };
 
+    // A line of the list in 8 bytes: its kind, and where it is, as an offset into text_ (read
+    // again when needed) or as the index of a changed line in written_.
+    using LineRef = std::uint64_t;
+    static constexpr LineRef kWrittenRef = LineRef(1) << 63;
+    static constexpr int kKindShift = 61;
+    static constexpr LineRef kLocationLimit = LineRef(1) << 40;
+    struct WrittenLine {
+        std::string name;
+        std::string value;
+    };
+    static LineRef makeRef(LineKind kind, std::size_t location, bool written);
+    static LineKind kindOf(LineRef ref);
+    PreferenceLine line(std::size_t index) const;
+    LineRef keep(LineKind kind, std::string name, std::string value);
+    bool writeLines(const FileHandle& file) const;
+
     template <typename Edit> bool guarded(Edit edit);
     void reset();
     void becomeCurrent();
     bool canWrite() const { return state_ != State::closed; }
-    std::string_view keep(std::string text);
     void resolvePendingGroup();
     std::size_t groupEnd() const;
     std::size_t findKey(std::string_view key) const;
-    void insertLine(std::size_t index, PreferenceLine line);
+    void insertLine(std::size_t index, LineRef line);
 
     State state_ = State::closed;
     FileHandle file_;
     bool readOnly_ = false;
     std::u16string keptPath_; // only when the file could not be opened, so close can create it
-    std::string text_;        // the file's text that the line list views
-    std::deque<std::string> written_; // texts of changed lines; a deque keeps them in place
-    std::vector<PreferenceLine> lines_;
+    std::string text_;                 // the file's text that the line list points into
+    std::deque<WrittenLine> written_;  // changed lines
+    std::vector<LineRef> lines_;
     std::size_t group_ = kNoLine;    // kNoLine: the part before the first group line
     std::size_t position_ = kNoLine; // kNoLine: before the first line
     std::string pendingGroup_;

@@ -58,7 +58,7 @@ Shortcut shortcutAt(const ShortcutStore& store, std::uint64_t slot) {
         std::memcpy(&nameSize, record.data(), sizeof nameSize);
         return {record.substr(sizeof nameSize, nameSize), record.substr(sizeof nameSize + nameSize)};
     }
-    const PreferenceLine line = keyLineAt(store.text, locationOf(slot));
+    const PreferenceLine line = preferenceLineAt(store.text, locationOf(slot));
     return {line.name, trimmedValue(line)};
 }
 
@@ -166,7 +166,7 @@ void reserveShortcuts(ShortcutStore& store, std::size_t count) {
 }
 
 void addLoadedShortcut(ShortcutStore& store, std::size_t at) {
-    const PreferenceLine line = keyLineAt(store.text, at);
+    const PreferenceLine line = preferenceLineAt(store.text, at);
     if (!isWellFormedUtf8(line.name)) {
         setRecord(store, text::utf16ToUtf8(text::utf8ToUtf16(line.name)), trimmedValue(line));
         return;

@@ -151,7 +151,8 @@ void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& set
     const std::string popupGroup = text::utf16ToUtf8(kPopupGroup);
     const std::string_view text = store.text;
     PreferenceLine line;
-    for (std::size_t at = from; nextPreferenceLine(text, at, line);) {
+    std::size_t start = 0;
+    for (std::size_t at = from; nextPreferenceLine(text, at, line, start);) {
         if (line.kind == LineKind::group) {
             section = Section::other;
             if (!shortcutsSeen && sameName(line.name, shortcutsGroup)) {
@@ -162,7 +163,7 @@ void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& set
                 popupSeen = true;
             }
         } else if (line.kind == LineKind::key && section == Section::shortcuts) {
-            addLoadedShortcut(store, static_cast<std::size_t>(line.name.data() - text.data()));
+            addLoadedShortcut(store, start);
         } else if (line.kind == LineKind::key && section == Section::popup) {
             for (std::size_t k = 0; k < std::size(kPopupKeys); ++k) {
                 if (!popupKeySeen[k] && sameName(line.name, text::utf16ToUtf8(kPopupKeys[k]))) {

@@ -43,7 +43,7 @@ void forEachShortcut(const ShortcutStore& store,
 void forEachShortcutName(const ShortcutStore& store,
                          const std::function<void(std::u16string_view name)>& visit);
 
-// Adds the key line whose name begins at store.text[at]; a later line of the same name
+// Adds the key line that begins at store.text[at]; a later line of the same name
 // replaces an earlier one. The table must have room (reserveShortcuts).
 void addLoadedShortcut(ShortcutStore& store, std::size_t at);
 // Room for this many Shortcuts without growing the table.

@@ -1,6 +1,7 @@
 // Times loading "Zendrik.pref" with many Shortcuts and one save into it; with --memory, the
-// peak memory of loading a 100 MB file, in a process that has done nothing else. Prints
-// figures only.
+// peak memory of loading a 100 MB file (and with `save` of one save after it), in a process
+// that has done nothing else. Prints figures only.
+//   zendrik_store_bench [--memory templates|short|one-template [save]]
 #include "store/ShortcutStore.h"
 
 #ifdef _WIN32
@@ -81,12 +82,15 @@ void writeLargeFile(const fs::path& path, std::uintmax_t size, std::string_view 
     out << "[Popup]\r\nOpacity = 245\r\n";
 }
 
-void measureMemory(const fs::path& folder, std::string_view shape, std::string_view line) {
+// With `save`, one Shortcut is then saved into the file as the manager would, while the store
+// is still loaded: the peak is then the manager's with both at once.
+void measureMemory(const fs::path& folder, std::string_view shape, std::string_view line,
+                   bool save) {
     const fs::path path = folder / "Zendrik.pref";
     writeLargeFile(path, 100'000'000, line);
     const auto size = fs::file_size(path);
     const double before = peakMegabytes();
-    const auto start = Clock::now();
+    auto start = Clock::now();
     store::ShortcutStore shortcuts;
     store::PopupSettings settings;
     store::loadShortcuts(shortcuts, settings);
@@ -96,6 +100,15 @@ void measureMemory(const fs::path& folder, std::string_view shape, std::string_v
                 "the file\n",
                 std::string(shape).c_str(), size / 1e6, store::shortcutCount(shortcuts), load, peak,
                 peak * 1e6 / double(size));
+    if (!save)
+        return;
+    start = Clock::now();
+    const bool saved = store::saveShortcut(u"benchnew", u"For %i=0 To 9\u00A4Next");
+    const double took = millisecondsSince(start);
+    const double both = peakMegabytes() - before;
+    std::printf("%-24s %6.1f MB, store loaded, one save: %6.0f ms%s, peak memory %7.1f MB = %.2f "
+                "x the file\n",
+                "", size / 1e6, took, saved ? "" : " FAILED", both, both * 1e6 / double(size));
 }
 
 void measure(const fs::path& folder, int count) {
@@ -145,14 +158,16 @@ int main(int argc, char** argv) {
     if (memory) {
         // One shape per run: the peak is the process's, so only the first load would count.
         const std::string_view shape = argc > 2 ? argv[2] : "templates";
+        const bool save = argc > 3 && std::string_view(argv[3]) == "save";
         if (shape == "one-template")
-            measureMemory(folder, "one 100 MB template", "");
+            measureMemory(folder, "one 100 MB template", "", save);
         else if (shape == "short")
-            measureMemory(folder, "short templates", "x");
+            measureMemory(folder, "short templates", "x", save);
         else
             measureMemory(folder, "templates of 60 bytes",
                           "Procedure %Name=p\xC2\xA4  Debug \"line\" ; %Value=0\xC2\xA4"
-                          "EndProcedure");
+                          "EndProcedure",
+                          save);
     } else {
         for (int count : {10000, 100000})
             measure(folder, count);

@@ -366,6 +366,33 @@ TEST(PreferenceFileWriting, HandWrittenFileSurvivesARewrite) {
                                "cur = second\r\n");
 }
 
+// Several megabytes go out in pieces, and lines longer than a piece as they stand: the bytes
+// must be exactly those of the whole text written at once.
+TEST(PreferenceFileWriting, LargeFileIsRewrittenByteForByte) {
+    std::string keys;
+    for (int i = 0; i < 40000; ++i)
+        keys.append("k").append(std::to_string(i)).append(" = Procedure \xC2\xA4" "EndProcedure\r\n");
+    const std::string longValue(3 << 20, 'v');
+    const std::string longComment(3 << 20, 'c');
+    const std::string before = kBom + "[Shortcuts]\r\n" + keys + "long = " + longValue + "\r\n; " +
+                               longComment + "\r\nk7 = old\r\n[Popup]\r\nOpacity = 1\r\n";
+    TempFolder folder;
+    const auto path = folder / "large.pref";
+    writeBytes(path, before);
+    PreferenceFile file;
+    ASSERT_TRUE(file.open(u16(path)));
+    file.selectGroup(u"Shortcuts");
+    file.writeString(u"k20000", u"changed");
+    file.writeString(u"new", u"added");
+    EXPECT_TRUE(file.close());
+
+    std::string expected = before;
+    const std::string old = "\r\nk20000 = Procedure \xC2\xA4" "EndProcedure\r\n";
+    expected.replace(expected.find(old), old.size(), "\r\nk20000 = changed\r\n");
+    expected.insert(expected.find("[Popup]"), "new = added\r\n");
+    EXPECT_TRUE(readBytes(path) == expected); // not EXPECT_EQ: megabytes in a failure message
+}
+
 // Far beyond any preference file: not read, and so never written over with what little was.
 TEST(PreferenceFileLifecycle, OversizedFileIsLeftAlone) {
     TempFolder folder;
