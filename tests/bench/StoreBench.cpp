@@ -1,7 +1,7 @@
 // Times loading "Zendrik.pref" with many Shortcuts and one save into it; with --memory, the
 // peak memory of loading a 100 MB file (and with `save` of one save after it), in a process
 // that has done nothing else. Prints figures only.
-//   zendrik_store_bench [--memory templates|short|one-template [save]]
+//   zendrik_store_bench [--memory templates|short|one-template|latin-1 [save]]
 #include "store/ShortcutStore.h"
 
 #ifdef _WIN32
@@ -63,10 +63,12 @@ double peakMegabytes() {
 }
 
 // Written line by line, so that writing adds nothing to the peak that loading is measured by;
-// an empty line stands for one template that fills the file.
+// an empty line stands for one template that fills the file. A line that is not UTF-8 makes a
+// file without the byte-order mark, which is read as Latin-1.
 void writeLargeFile(const fs::path& path, std::uintmax_t size, std::string_view line) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << "\xEF\xBB\xBF\r\n[Shortcuts]\r\n";
+    const bool latin1 = line.find('\xA4') != line.npos && line.find("\xC2\xA4") == line.npos;
+    out << (latin1 ? "" : "\xEF\xBB\xBF") << "\r\n[Shortcuts]\r\n";
     if (line.empty()) {
         const std::string piece(1 << 16, 'x');
         out << "one = ";
@@ -163,6 +165,9 @@ int main(int argc, char** argv) {
             measureMemory(folder, "one 100 MB template", "", save);
         else if (shape == "short")
             measureMemory(folder, "short templates", "x", save);
+        else if (shape == "latin-1")
+            measureMemory(folder, "Latin-1 templates",
+                          "Procedure %Name=p\xA4  Debug \"line\" ; %Value=0\xA4" "EndProcedure", save);
         else
             measureMemory(folder, "templates of 60 bytes",
                           "Procedure %Name=p\xC2\xA4  Debug \"line\" ; %Value=0\xC2\xA4"
