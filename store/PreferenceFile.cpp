@@ -84,6 +84,13 @@ const char* lineEndFrom(const char* p, const char* end) {
     return lineEnd;
 }
 
+// A key line's name as the program reads it: bytes that are not UTF-8 read as U+FFFD, so the
+// name that the store and the manager show finds its line.
+bool sameKeyName(std::string_view stored, std::string_view key) {
+    return sameName(stored, key) ||
+           (!text::isWellFormedUtf8(stored) && sameName(text::canonicalUtf8(stored), key));
+}
+
 // A line break inside a text would turn one line into several on the next reading (a value
 // could then forge keys or groups), so each CR and LF is stored as a space.
 std::string lineText(std::u16string_view text) {
@@ -398,7 +405,7 @@ size_t PreferenceFile::findKey(std::string_view key) const {
         const LineKind kind = kindOf(lines_[i]);
         if (kind == LineKind::group)
             break;
-        if (kind == LineKind::key && sameName(line(i).name, key))
+        if (kind == LineKind::key && sameKeyName(line(i).name, key))
             return i;
     }
     return kNoLine;

@@ -119,16 +119,6 @@ void makeRoomForOneMore(ShortcutStore& store) {
         rehash(store, store.slots.size() * 2);
 }
 
-// A name as the table holds it. Bytes that are not well-formed UTF-8 read as U+FFFD, so two
-// names that read alike are one Shortcut, as they would be in UTF-16.
-bool isWellFormedUtf8(std::string_view bytes) {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return text::utf16ToUtf8(text::utf8ToUtf16(bytes)) == bytes;
-    }
-    return true;
-}
-
 void storeSlot(ShortcutStore& store, std::size_t i, std::uint64_t slot) {
     const std::uint64_t old = store.slots[i];
     if (old == 0)
@@ -167,8 +157,10 @@ void reserveShortcuts(ShortcutStore& store, std::size_t count) {
 
 void addLoadedShortcut(ShortcutStore& store, std::size_t at) {
     const PreferenceLine line = preferenceLineAt(store.text, at);
-    if (!isWellFormedUtf8(line.name)) {
-        setRecord(store, text::utf16ToUtf8(text::utf8ToUtf16(line.name)), trimmedValue(line));
+    // Bytes that are not UTF-8 read as U+FFFD: two names that read alike are one Shortcut, as
+    // they would be in UTF-16.
+    if (!text::isWellFormedUtf8(line.name)) {
+        setRecord(store, text::canonicalUtf8(line.name), trimmedValue(line));
         return;
     }
     makeRoomForOneMore(store);

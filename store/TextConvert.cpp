@@ -113,6 +113,25 @@ std::string utf16ToUtf8(std::u16string_view utf16) {
     return out;
 }
 
+bool isWellFormedUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        // A malformed sequence decodes as U+FFFD one byte long; a real U+FFFD takes three.
+        const size_t start = i;
+        decodeOne(bytes, i);
+        if (i - start == 1)
+            return false;
+    }
+    return true;
+}
+
+std::string canonicalUtf8(std::string_view bytes) {
+    return utf16ToUtf8(utf8ToUtf16(bytes));
+}
+
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);

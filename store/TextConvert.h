@@ -9,6 +9,11 @@ namespace text {
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
 
+// Whether every byte belongs to a well-formed UTF-8 sequence. Text that is not reads with
+// U+FFFD in place of each bad byte; canonicalUtf8 gives it in that form.
+bool isWellFormedUtf8(std::string_view bytes);
+std::string canonicalUtf8(std::string_view bytes);
+
 // Every byte is one character U+0000..U+00FF (files without a byte-order mark).
 std::string latin1ToUtf8(std::string_view bytes);
 

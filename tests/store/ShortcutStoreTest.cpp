@@ -382,6 +382,24 @@ TEST(ShortcutStoreWrites, SavedIfReplacesStoredIfAtTheNextStart) {
     ASSERT_TRUE(store::findShortcut(loaded.shortcuts, u"if"));
 }
 
+// A name whose bytes are not UTF-8 is shown with U+FFFD; that name must reach its line.
+TEST(ShortcutStoreWrites, NameThatIsNotUtf8IsFoundByTheNameShown) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    const std::string file = kBom + "[Shortcuts]\r\nx\xFF = bad\r\nok = 1\r\n";
+    writeBytes(path, file);
+    EXPECT_EQ(contents(load(path).shortcuts),
+              (std::map<std::u16string, std::u16string>{{u"x\uFFFD", u"bad"}, {u"ok", u"1"}}));
+    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"x\uFFFD", u"good"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nx\xEF\xBF\xBD = good\r\nok = 1\r\n");
+    writeBytes(path, file);
+    EXPECT_TRUE(store::renameShortcutIn(u16(path), u"x\uFFFD", u"y", u"bad"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nok = 1\r\ny = bad\r\n");
+    writeBytes(path, file);
+    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"x\uFFFD"));
+    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nok = 1\r\n");
+}
+
 TEST(ShortcutStoreWrites, RemovingAMissingNameLeavesTheFileUntouched) {
     TempFolder folder;
     const auto path = folder / "Zendrik.pref";
