@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(text::utf8ToUtf16(again) == units, "decoding the encoded units gives them back");
     if (units.find(u'\xFFFD') == std::u16string::npos)
         fuzz::require(again == bytes, "valid UTF-8 goes through unchanged");
+    fuzz::require(text::isWellFormedUtf8(bytes) == (again == bytes),
+                  "well-formed is exactly what goes through unchanged");
+    fuzz::require(text::canonicalUtf8(bytes) == again, "the canonical form is the decoded one");
 
     // Bytes as Latin-1: one unit per byte, each the byte's value.
     const std::u16string latin = text::utf8ToUtf16(text::latin1ToUtf8(bytes));
