@@ -115,7 +115,7 @@ void rehash(ShortcutStore& store, std::size_t capacity) {
 void makeRoomForOneMore(ShortcutStore& store) {
     if (store.slots.empty())
         rehash(store, ShortcutStore::kBuckets);
-    else if ((store.count + 1) / 4 >= store.slots.size() / 5)
+    else if ((store.count + 1) * 5 > store.slots.size() * 4)
         rehash(store, store.slots.size() * 2);
 }
 
