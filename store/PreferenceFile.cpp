@@ -117,6 +117,15 @@ std::string_view decodePreferenceBytes(std::string_view raw, std::string& conver
     return raw;
 }
 
+size_t takePreferenceText(std::string& bytes) {
+    std::string converted;
+    const size_t from = bytes.size() - decodePreferenceBytes(bytes, converted).size();
+    if (converted.empty())
+        return from;
+    bytes = std::move(converted);
+    return 0;
+}
+
 size_t preferenceLineBound(std::string_view text) {
     const auto ends = [&](char c) { return size_t(std::count(text.begin(), text.end(), c)); };
     size_t lineEnds = ends('\n');
@@ -328,15 +337,8 @@ bool PreferenceFile::open(std::u16string_view path) {
             readOnly_ = true;
             return true;
         }
-        std::string converted;
-        size_t at = raw.size() - decodePreferenceBytes(raw, converted).size(); // after a BOM
-        if (!converted.empty()) {
-            raw = std::string();
-            text_ = std::move(converted);
-            at = 0;
-        } else {
-            text_ = std::move(raw);
-        }
+        size_t at = takePreferenceText(raw);
+        text_ = std::move(raw);
         // Sized once: a growing list would hold its old and new copies at once.
         lines_.reserve(preferenceLineBound(std::string_view(text_).substr(at)));
         PreferenceLine line;

@@ -27,6 +27,11 @@ struct PreferenceLine {
 // Latin-1. Returns a view of `raw` when nothing needs converting, else of `converted`.
 std::string_view decodePreferenceBytes(std::string_view raw, std::string& converted);
 
+// The file's bytes made its text in place: `bytes` becomes the UTF-8 text, converted from
+// Latin-1 if need be, and the offset where the text's lines begin (after a byte-order mark) is
+// returned. Only one copy of a large file is ever held, but for a moment while converting.
+std::size_t takePreferenceText(std::string& bytes);
+
 // Splits UTF-8 text into lines by the reading rules; blank lines are not kept.
 void parsePreferenceText(std::string_view text, std::vector<PreferenceLine>& lines);
 

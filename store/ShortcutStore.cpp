@@ -187,16 +187,8 @@ void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSett
         std::string raw;
         if (openExistingFile(path, file) != FileMode::unopened && readWholeFile(file, raw)) {
             file.reset();
-            std::string converted;
-            const std::size_t decodedSize = decodePreferenceBytes(raw, converted).size();
-            std::size_t from = raw.size() - decodedSize; // after a byte-order mark
-            if (!converted.empty()) {
-                raw = std::string();
-                store.text = std::move(converted);
-                from = 0;
-            } else {
-                store.text = std::move(raw);
-            }
+            const std::size_t from = takePreferenceText(raw);
+            store.text = std::move(raw);
             reserveShortcuts(store, preferenceLineBound(std::string_view(store.text).substr(from)));
             readShortcutText(store, from, settings);
         }
