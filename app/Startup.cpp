@@ -139,7 +139,8 @@ idelink::PopupResult showPopup(const AppState& state, const idelink::PopupReques
 void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
-    const std::optional<std::u16string> templateText = store::findShortcut(state.shortcutStore, state.caretWord);
+    const std::optional<std::u16string> templateText =
+        store::findShortcut(state.shortcutStore, state.caretWord);
     if (!templateText)
         return;
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};

@@ -43,8 +43,8 @@ bool nextPreferenceLine(std::string_view text, std::size_t& at, PreferenceLine& 
 // No text holds more lines than this: its line ends plus one.
 std::size_t preferenceLineBound(std::string_view text);
 
-// The line that begins at text[at] (or at its name), read again: a reader may keep a line's
-// position instead of its views.
+// The line that begins at text[at], read again: a reader may keep a line's position instead of
+// its views.
 PreferenceLine preferenceLineAt(std::string_view text, std::size_t at);
 
 // The value as readString and the Shortcut store give it: without blanks at either end.

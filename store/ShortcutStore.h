@@ -43,11 +43,10 @@ void forEachShortcut(const ShortcutStore& store,
 void forEachShortcutName(const ShortcutStore& store,
                          const std::function<void(std::u16string_view name)>& visit);
 
-// Adds the key line that begins at store.text[at]; a later line of the same name
-// replaces an earlier one. The table must have room (reserveShortcuts).
-void addLoadedShortcut(ShortcutStore& store, std::size_t at);
-// Room for this many Shortcuts without growing the table.
+// Loading: room for this many Shortcuts without growing the table, then each key line that
+// begins at store.text[at] added in file order (a later line of a name replaces an earlier one).
 void reserveShortcuts(ShortcutStore& store, std::size_t count);
+void addLoadedShortcut(ShortcutStore& store, std::size_t at);
 
 struct PopupSettings {
     std::int32_t opacity = 245; // alpha of the popup, 255 opaque
