@@ -5,6 +5,8 @@
 // where Windows has one, and to the 32-bit tick count widened by its wraps where not.
 #include <windows.h>
 
+#include "base/OwnedHandles.h"
+
 #include <atomic>
 
 #if defined(__MINGW32__)
@@ -21,8 +23,7 @@ ULONGLONG wrappedTicks = 0;
 ULONGLONG WINAPI tickCount64() {
     if (!systemLookedUp.load(std::memory_order_acquire)) {
         systemTickCount64.store(
-            reinterpret_cast<TickCount64>(reinterpret_cast<void*>(
-                GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64"))),
+            base::moduleFunction<TickCount64>(GetModuleHandleW(L"kernel32.dll"), "GetTickCount64"),
             std::memory_order_relaxed);
         systemLookedUp.store(true, std::memory_order_release);
     }

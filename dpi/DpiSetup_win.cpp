@@ -1,5 +1,6 @@
 #include "dpi/DpiSetup_win.h"
 
+#include "base/OwnedHandles.h"
 #include "store/TextConvert.h"
 #include "ui/CommonControls.h"
 #include "ui/WindowService.h"
@@ -10,29 +11,6 @@
 namespace dpi {
 
 namespace {
-
-// Owns one LoadLibraryW reference.
-class LoadedLibrary {
-  public:
-    explicit LoadedLibrary(const wchar_t* name) : module_(LoadLibraryW(name)) {}
-    ~LoadedLibrary() {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-    explicit operator bool() const { return module_ != nullptr; }
-
-    template <typename Function> Function find(const char* name) const {
-        return module_ ? reinterpret_cast<Function>(
-                             reinterpret_cast<void*>(GetProcAddress(module_, name)))
-                       : nullptr;
-    }
-
-  private:
-    HMODULE module_;
-};
 
 using IsProcessDpiAwareFunction = BOOL(WINAPI*)();
 using SetProcessDpiAwareFunction = BOOL(WINAPI*)();
@@ -49,8 +27,7 @@ WindowsVersion queryWindowsVersion() {
     info.dwOSVersionInfoSize = sizeof info;
     // GetVersionExW lies to programs without a compatibility manifest; ntdll tells the truth.
     if (HMODULE ntdll = GetModuleHandleW(L"ntdll.dll")) {
-        auto rtlGetVersion = reinterpret_cast<RtlGetVersionFunction>(
-            reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+        auto rtlGetVersion = base::moduleFunction<RtlGetVersionFunction>(ntdll, "RtlGetVersion");
         if (rtlGetVersion && rtlGetVersion(&info) == 0)
             return {static_cast<int>(info.dwMajorVersion), static_cast<int>(info.dwMinorVersion)};
     }
@@ -103,17 +80,18 @@ void fixServiceFontDpi() {
 
 void dpiSetupUser32() {
     fixServiceFontDpi();
-    LoadedLibrary user32(L"user32.dll");
+    const base::OwnedLibrary user32(LoadLibraryW(L"user32.dll"));
     if (!user32) {
         computeScale();
         return;
     }
     // Windows XP has neither function: both count as having answered 0.
-    auto isProcessDpiAware = user32.find<IsProcessDpiAwareFunction>("IsProcessDPIAware");
+    auto isProcessDpiAware =
+        base::moduleFunction<IsProcessDpiAwareFunction>(user32.get(), "IsProcessDPIAware");
     if (isProcessDpiAware && isProcessDpiAware()) {
         scaleState().alreadyDpiAware = true;
-    } else if (auto setProcessDpiAware =
-                   user32.find<SetProcessDpiAwareFunction>("SetProcessDPIAware")) {
+    } else if (auto setProcessDpiAware = base::moduleFunction<SetProcessDpiAwareFunction>(
+                   user32.get(), "SetProcessDPIAware")) {
         setProcessDpiAware();
     }
     computeScale();
@@ -122,18 +100,19 @@ void dpiSetupUser32() {
 void dpiSetupShcore() {
     fixServiceFontDpi();
     {
-        LoadedLibrary shcore(L"shcore.dll");
+        const base::OwnedLibrary shcore(LoadLibraryW(L"shcore.dll"));
         if (!shcore) {
             computeScale();
             return;
         }
-        auto getAwareness = shcore.find<GetProcessDpiAwarenessFunction>("GetProcessDpiAwareness");
+        auto getAwareness = base::moduleFunction<GetProcessDpiAwarenessFunction>(
+            shcore.get(), "GetProcessDpiAwareness");
         int level = kProcessDpiUnaware;
         HRESULT result = getAwareness ? getAwareness(nullptr, &level) : S_OK;
         if (result == S_OK) {
             if (level == kProcessDpiUnaware) {
-                if (auto setAwareness =
-                        shcore.find<SetProcessDpiAwarenessFunction>("SetProcessDpiAwareness"))
+                if (auto setAwareness = base::moduleFunction<SetProcessDpiAwarenessFunction>(
+                        shcore.get(), "SetProcessDpiAwareness"))
                     setAwareness(kProcessPerMonitorDpiAware);
             } else if (level == kProcessSystemDpiAware || level == kProcessPerMonitorDpiAware) {
                 scaleState().alreadyDpiAware = true;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/OwnedHandles.h"
 #include "store/TextConvert.h"
 
 namespace idelink {
@@ -107,21 +108,6 @@ inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
     sendChangeToEditor(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
 }
 
-class ProcessHandle {
-  public:
-    explicit ProcessHandle(HANDLE handle) : handle_(handle) {}
-    ~ProcessHandle() {
-        if (handle_)
-            CloseHandle(handle_);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
-
 // Memory committed in another process, released whole when the owner goes.
 class RemoteBuffer {
   public:
@@ -208,7 +194,7 @@ std::string readLineBeforeCaret(const IdeWindows& windows) {
         return {};
     // Reading, allocating and telling a 32-bit IDE from a 64-bit one is all this needs;
     // nothing more is asked of the IDE's process.
-    ProcessHandle process(OpenProcess(
+    const base::OwnedKernelHandle process(OpenProcess(
         PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, processId));
     if (!process.get())
         return {};

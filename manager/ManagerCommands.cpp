@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "base/OwnedHandles.h"
 #include "idelink/LowerCase.h"
 #include "manager/ManagerText.h"
 #include "store/TextConvert.h"
@@ -188,9 +189,7 @@ using AssocQueryStringFunction = HRESULT(WINAPI*)(ASSOCF, ASSOCSTR, LPCWSTR, LPC
 // shlwapi is loaded here rather than at every start: most starts never open the manager.
 void openPreferences() {
     static const HMODULE shlwapi = LoadLibraryW(L"shlwapi.dll");
-    const auto query = shlwapi ? reinterpret_cast<AssocQueryStringFunction>(reinterpret_cast<void*>(
-                                     GetProcAddress(shlwapi, "AssocQueryStringW")))
-                               : nullptr;
+    const auto query = base::moduleFunction<AssocQueryStringFunction>(shlwapi, "AssocQueryStringW");
     if (!query)
         return;
     wchar_t command[kCommandCapacity] = {};

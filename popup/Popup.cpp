@@ -1,5 +1,6 @@
 #include "popup/Popup.h"
 
+#include "base/OwnedHandles.h"
 #include "dpi/ScaledWrappers_win.h"
 #include "popup/PopupEffects.h"
 #include "ui/CommonControls.h"
@@ -58,10 +59,9 @@ void colourControl(int number, std::int32_t text, std::int32_t back) {
 void raiseOwnPriority(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    if (HANDLE process = OpenProcess(PROCESS_SET_INFORMATION, FALSE, processId)) {
-        SetPriorityClass(process, ABOVE_NORMAL_PRIORITY_CLASS);
-        CloseHandle(process);
-    }
+    const base::OwnedKernelHandle process(OpenProcess(PROCESS_SET_INFORMATION, FALSE, processId));
+    if (process)
+        SetPriorityClass(process.get(), ABOVE_NORMAL_PRIORITY_CLASS);
 }
 
 LRESULT onNcActivate(HWND window, WPARAM active) {

@@ -1,5 +1,7 @@
 #include "popup/PopupEffects.h"
 
+#include "base/OwnedHandles.h"
+
 namespace popup {
 
 namespace {
@@ -16,8 +18,7 @@ void raiseTimerResolutionOnce() {
     using TimeBeginPeriodFunction = UINT(WINAPI*)(UINT);
     // Kept loaded: the raised resolution lasts as long as the process.
     if (HMODULE winmm = LoadLibraryW(L"winmm.dll")) {
-        if (auto begin = reinterpret_cast<TimeBeginPeriodFunction>(
-                reinterpret_cast<void*>(GetProcAddress(winmm, "timeBeginPeriod"))))
+        if (auto begin = base::moduleFunction<TimeBeginPeriodFunction>(winmm, "timeBeginPeriod"))
             begin(1);
     }
 }

@@ -1,5 +1,6 @@
 #include "ui/CommonControls.h"
 
+#include "base/OwnedHandles.h"
 #include "ui/ServiceState.h"
 
 namespace ui {
@@ -32,12 +33,6 @@ Libraries& libraries() {
     return loaded;
 }
 
-template <typename Function> Function entry(HMODULE library, const char* name) {
-    return library
-               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)))
-               : nullptr;
-}
-
 } // namespace
 
 bool prepareControlClasses() {
@@ -45,19 +40,22 @@ bool prepareControlClasses() {
     if (!loaded.tried) {
         loaded.tried = true;
         loaded.comctl32 = LoadLibraryW(L"comctl32.dll");
-        if (auto init =
-                entry<InitCommonControlsExFunction>(loaded.comctl32, "InitCommonControlsEx")) {
+        if (auto init = base::moduleFunction<InitCommonControlsExFunction>(
+                loaded.comctl32, "InitCommonControlsEx")) {
             INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
             init(&classes);
         }
         loaded.setWindowSubclass =
-            entry<SetWindowSubclassFunction>(loaded.comctl32, "SetWindowSubclass");
-        loaded.removeWindowSubclass =
-            entry<RemoveWindowSubclassFunction>(loaded.comctl32, "RemoveWindowSubclass");
-        loaded.defSubclassProc = entry<DefSubclassProcFunction>(loaded.comctl32, "DefSubclassProc");
+            base::moduleFunction<SetWindowSubclassFunction>(loaded.comctl32, "SetWindowSubclass");
+        loaded.removeWindowSubclass = base::moduleFunction<RemoveWindowSubclassFunction>(
+            loaded.comctl32, "RemoveWindowSubclass");
+        loaded.defSubclassProc =
+            base::moduleFunction<DefSubclassProcFunction>(loaded.comctl32, "DefSubclassProc");
         loaded.uxtheme = LoadLibraryW(L"uxtheme.dll");
-        loaded.getWindowTheme = entry<GetWindowThemeFunction>(loaded.uxtheme, "GetWindowTheme");
-        loaded.setWindowTheme = entry<SetWindowThemeFunction>(loaded.uxtheme, "SetWindowTheme");
+        loaded.getWindowTheme =
+            base::moduleFunction<GetWindowThemeFunction>(loaded.uxtheme, "GetWindowTheme");
+        loaded.setWindowTheme =
+            base::moduleFunction<SetWindowThemeFunction>(loaded.uxtheme, "SetWindowTheme");
     }
     if (!loaded.splitterRegistered)
         loaded.splitterRegistered = detail::registerSplitterClass();

@@ -1,41 +1,16 @@
-// Owners of what the service creates and must free: GDI objects, accelerator tables, loaded
-// libraries, memory DCs with an object selected into them, and the screen DC. Child windows
-// have no owner here: their parent destroys them.
+// Owners of what the service creates and must free: GDI objects, accelerator tables, memory DCs
+// with an object selected into them, and the screen DC, on the owner template of
+// base/OwnedHandles.h. Child windows have no owner here: their parent destroys them.
 #pragma once
+
+#include "base/OwnedHandles.h"
 
 #include <windows.h>
 
-#include <utility>
-
 namespace ui {
 
-template <typename Handle, void (*Free)(Handle)> class Owned {
-  public:
-    Owned() = default;
-    explicit Owned(Handle handle) : handle_(handle) {}
-    ~Owned() { reset(); }
-    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) {
-            reset(std::exchange(other.handle_, nullptr));
-        }
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset(Handle handle = nullptr) {
-        if (handle_ && handle_ != handle) {
-            Free(handle_);
-        }
-        handle_ = handle;
-    }
-
-  private:
-    Handle handle_ = nullptr;
-};
+using base::Owned;
+using base::OwnedLibrary;
 
 template <typename Handle> void deleteGdiObject(Handle handle) {
     DeleteObject(handle);
@@ -43,15 +18,11 @@ template <typename Handle> void deleteGdiObject(Handle handle) {
 inline void destroyAcceleratorTable(HACCEL table) {
     DestroyAcceleratorTable(table);
 }
-inline void freeLibrary(HMODULE library) {
-    FreeLibrary(library);
-}
 
 using OwnedBrush = Owned<HBRUSH, deleteGdiObject<HBRUSH>>;
 using OwnedBitmap = Owned<HBITMAP, deleteGdiObject<HBITMAP>>;
 using OwnedFont = Owned<HFONT, deleteGdiObject<HFONT>>;
 using OwnedAccelerators = Owned<HACCEL, destroyAcceleratorTable>;
-using OwnedLibrary = Owned<HMODULE, freeLibrary>;
 
 // The screen's DC for the life of the owner; get() is nullptr when none was given.
 class ScreenDc {

@@ -1,4 +1,5 @@
 // Message boxes and starting other programs.
+#include "base/OwnedHandles.h"
 #include "ui/ServiceState.h"
 
 #include <objbase.h>
@@ -112,8 +113,8 @@ bool startProgram(std::u16string_view commandText) {
     PROCESS_INFORMATION process{};
     if (CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                        &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        const base::OwnedKernelHandle thread(process.hThread);
+        const base::OwnedKernelHandle started(process.hProcess);
         return true;
     }
     // Documents and web addresses: their associated programs, through the shell, which wants
