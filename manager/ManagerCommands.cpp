@@ -15,9 +15,6 @@ namespace manager {
 
 namespace {
 
-// Past the end of any name the field holds: the selection goes to the end of the text.
-constexpr int kCaretAtEnd = 999;
-
 constexpr DWORD kCommandCapacity = 260;
 
 void beep() {
@@ -132,7 +129,7 @@ void beginRename(ManagerSession& session) {
     enable({kSaveButton, kDeleteButton, kNewButton, kShortcutList, kTemplateEditor}, false);
     ui::enableControl(kNameField, true);
     ui::focusControl(kNameField);
-    ui::editSetSelection(ui::controlHandle(kNameField), kCaretAtEnd, kCaretAtEnd);
+    ui::editSetSelection(ui::controlHandle(kNameField), ui::kFieldTextEnd, ui::kFieldTextEnd);
 }
 
 void leaveRenaming() {

@@ -20,8 +20,6 @@ constexpr int kRowHeight = 16;
 constexpr int kLabelWidth = 119;
 constexpr int kFieldX = 120;
 constexpr int kFieldWidth = 511;
-// Selects the whole value in practice, so that typing replaces the default.
-constexpr int kSelectionEnd = 999;
 
 struct PopupState {
     bool cancelled = false;
@@ -203,7 +201,7 @@ idelink::PopupResult runPlaceholderPopup(int fieldCount) {
         } else if (kind == ui::EventKind::Control && ui::eventType() == ui::kEventFocus) {
             const int field = ui::eventControl();
             if (field >= 1 && field <= fieldCount)
-                ui::editSetSelection(ui::controlHandle(field), 0, kSelectionEnd);
+                ui::editSetSelection(ui::controlHandle(field), 0, ui::kFieldTextEnd);
         } else if (kind == ui::EventKind::CloseRequest) {
             if (!state.cancelled) {
                 for (int i = 1; i <= fieldCount; ++i)

@@ -103,6 +103,10 @@ struct TextSelection {
     int end = 0;
 };
 
+// The offset that stands for the end of a one-line field's text in a selection: the program's
+// fields hold far fewer characters, and the control clamps it to the text's length.
+constexpr int kFieldTextEnd = 999;
+
 // end -1 selects to the end of the text; start -1 removes the selection.
 inline void editSetSelection(HWND edit, int start, int end) {
     SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
