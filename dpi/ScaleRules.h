@@ -3,13 +3,12 @@
 // follow the scale, which awareness set-up a Windows version gets, and how a window's controls
 // follow a DPI change. No Win32 here, so every rule is checked natively.
 
+#include "base/LayoutValues.h"
+
 namespace dpi {
 
-// Passed instead of a coordinate or size: keep the current value.
-inline constexpr int keepValue = -65535;
-
-// As a size limit of setScaledWindowBounds: no limit.
-inline constexpr int kNoLimit = -1;
+using base::keepValue;
+using base::kNoLimit;
 
 // The screen resolution that 96-DPI units are laid out for.
 inline constexpr int kBaseDpi = 96;

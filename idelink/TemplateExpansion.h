@@ -1,8 +1,10 @@
 #pragma once
 // Expansion of a Shortcut's template in place of the word before the IDE editor's caret.
-// Template text is one line in which U+00A4 separates the lines and "%" opens a placeholder.
+// Template text is one line in which kLineSeparator separates the lines and "%" opens a
+// placeholder.
 #include "idelink/CaretWord.h"
 #include "idelink/PopupContract.h"
+#include "store/ShortcutStore.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,7 +15,7 @@
 
 namespace idelink {
 
-inline constexpr char16_t kLineSeparator = u'\u00A4';
+using store::kLineSeparator;
 
 struct Placeholder {
     std::u16string spec;        // the text after "%", e.g. "Width=800"

@@ -1,5 +1,6 @@
 #include "manager/ManagerText.h"
 
+#include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
 
 #include <algorithm>
@@ -8,9 +9,7 @@ namespace manager {
 
 namespace {
 
-constexpr char16_t kStoredLineBreak = u'\u00A4';
 constexpr std::u16string_view kEditorLineBreak = u"\r\n";
-constexpr std::u16string_view kPreferenceFileName = u"Zendrik.pref";
 
 char16_t foldAsciiLetter(char16_t unit) {
     return unit >= u'A' && unit <= u'Z' ? char16_t(unit - u'A' + u'a') : unit;
@@ -29,13 +28,13 @@ void sortShortcutNames(std::vector<std::u16string>& names) {
 }
 
 std::u16string templateForEditor(std::u16string_view storedTemplate) {
-    return text::replaceAll(storedTemplate, std::u16string_view(&kStoredLineBreak, 1),
+    return text::replaceAll(storedTemplate, std::u16string_view(&store::kLineSeparator, 1),
                             kEditorLineBreak);
 }
 
 std::u16string templateFromEditor(std::u16string_view editorText) {
     return text::replaceAll(editorText, kEditorLineBreak,
-                            std::u16string_view(&kStoredLineBreak, 1));
+                            std::u16string_view(&store::kLineSeparator, 1));
 }
 
 std::u16string trimName(std::u16string_view name) {
@@ -82,7 +81,7 @@ const std::u16string_view kFileNotWrittenMessage =
     u"Make the file writable and try again, for a template with Save.";
 
 std::u16string preferenceEditorCommand(std::u16string_view associatedCommand) {
-    return text::replaceAll(associatedCommand, u"%1", kPreferenceFileName);
+    return text::replaceAll(associatedCommand, u"%1", store::kPreferenceFileName);
 }
 
 } // namespace manager

@@ -66,7 +66,7 @@ std::u16string templateLine(std::u16string_view templateText) {
     for (size_t i = 0; i < templateText.size(); ++i) {
         const char16_t c = templateText[i];
         if (c == u'\r' || c == u'\n') {
-            line.push_back(u'¤');
+            line.push_back(kLineSeparator);
             if (c == u'\r' && i + 1 < templateText.size() && templateText[i + 1] == u'\n')
                 ++i;
         } else {

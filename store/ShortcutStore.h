@@ -11,7 +11,10 @@
 
 namespace store {
 
-constexpr std::u16string_view kPreferenceFileName = u"Zendrik.pref";
+inline constexpr std::u16string_view kPreferenceFileName = u"Zendrik.pref";
+
+// Separates the lines of a template, which the file holds as one line.
+inline constexpr char16_t kLineSeparator = u'\u00A4';
 
 // Names are compared exactly and case-sensitively ("If" and "if" are two Shortcuts).
 //
@@ -37,9 +40,9 @@ bool eraseShortcut(ShortcutStore& store, std::u16string_view name);
 std::size_t shortcutCount(const ShortcutStore& store);
 
 // Every Shortcut in no particular order, converted to UTF-16 as it is visited.
-void forEachShortcut(const ShortcutStore& store,
-                     const std::function<void(std::u16string_view name,
-                                              std::u16string_view templateText)>& visit);
+void forEachShortcut(
+    const ShortcutStore& store,
+    const std::function<void(std::u16string_view name, std::u16string_view templateText)>& visit);
 void forEachShortcutName(const ShortcutStore& store,
                          const std::function<void(std::u16string_view name)>& visit);
 

@@ -1,6 +1,10 @@
 #pragma once
-// UTF-8 inside, UTF-16 at the Win32 boundary: the one pair of conversions the program uses.
-// std::u16string holds exactly the units of a Windows wide string, on every platform.
+// The text conversions of the whole program. Bytes that cross a boundary are UTF-8: the
+// preference files (or Latin-1 without a byte-order mark) and the text sent to the IDE's
+// editor. Between the modules, names, templates, control texts and messages travel as UTF-16
+// in std::u16string, the units of a Windows wide string on every platform, since characters
+// are counted, lower-cased and sorted in those units; toWide and fromWide hand them to Win32
+// and back unchanged.
 #include <string>
 #include <string_view>
 

@@ -171,6 +171,9 @@ std::intptr_t createImageButton(int number, int x, int y, int width, int height,
         button->image = image;
         button->greyImage = makeGreyImage(image);
         InvalidateRect(button->handle, nullptr, FALSE);
+    } else {
+        // No button shows it: a decoded image would otherwise be held until the common end.
+        releaseDecodedImage(image);
     }
     return result;
 }

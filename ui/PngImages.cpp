@@ -65,6 +65,16 @@ HBITMAP decodePng(const unsigned char* data, std::size_t size) {
     return handle;
 }
 
+void detail::releaseDecodedImage(HBITMAP image) {
+    auto& images = service().images;
+    for (auto it = images.begin(); it != images.end(); ++it) {
+        if (it->get() == image) {
+            images.erase(it);
+            return;
+        }
+    }
+}
+
 HBITMAP loadPngResource(int id) {
     HMODULE module = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));

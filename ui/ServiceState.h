@@ -160,6 +160,9 @@ void attachControlSubclass(ControlRecord& control);
 bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM wParam,
                         LPARAM lParam, LRESULT& result);
 OwnedBitmap makeGreyImage(HBITMAP image);
+// Frees an image that decodePng made, at once rather than at the common end; any other bitmap
+// is left to its owner.
+void releaseDecodedImage(HBITMAP image);
 
 // List rows: the tree item of a row (nullptr when out of range), the current row (-1 for none),
 // and making a row current without raising an event.

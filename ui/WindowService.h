@@ -3,7 +3,7 @@
 // Sizes and positions here are pixels; the dpi/ layer converts 96-DPI units on top of it.
 #pragma once
 
-#include "dpi/ScaleRules.h"
+#include "base/LayoutValues.h"
 
 #include <windows.h>
 
@@ -17,9 +17,9 @@
 namespace ui {
 
 constexpr int kChooseNumber = -1; // as a window, control or font number: let the service choose
-constexpr int kKeepValue = dpi::keepValue;     // as a coordinate or size: keep the current value
+constexpr int kKeepValue = base::keepValue;    // as a coordinate or size: keep the current value
 constexpr int kAny = -1;                       // in a binding: any window, control or event type
-constexpr int kNoLimit = dpi::kNoLimit;        // in setWindowBounds: no smallest / largest size
+constexpr int kNoLimit = base::kNoLimit;       // in setWindowBounds: no smallest / largest size
 constexpr int kDefaultFontControl = -1;        // in setControlFont: the default of later controls
 constexpr COLORREF kDefaultColor = 0xFFFFFFFF; // resets a window or control colour
 

@@ -4,6 +4,7 @@
 // after one undo, and the facts it saw of the tool's windows. Both programs are found beside
 // the test program.
 #include "app/EndToEndFiles.h"
+#include "idehost/HostProtocol.h"
 
 #include <windows.h>
 
@@ -15,7 +16,7 @@
 
 namespace endtoend {
 
-inline constexpr std::string_view kCaret = "<|>";
+inline constexpr std::string_view kCaret = idehost::kCaretMarker;
 
 struct EditorReport {
     std::string text;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/EndToEndFiles.h"
+#include "idehost/HostProtocol.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,8 +18,8 @@ namespace {
 
 using namespace endtoend;
 
-constexpr UINT kReportMessage = WM_APP + 7; // HostileIde writes its report and ends
-constexpr DWORD kToolLimitMs = 10000;       // a few seconds of limit and a process start
+using idehost::kReportMessage;
+constexpr DWORD kToolLimitMs = 10000; // a few seconds of limit and a process start
 constexpr char kDocument[] = "Procedure A()\r\n  if<|>\r\nEndProcedure\r\n";
 constexpr char kUnchanged[] = "Procedure A()\r\n  if\r\nEndProcedure\r\n";
 constexpr char kExpanded[] = "Procedure A()\r\n  If \r\n  EndIf\r\nEndProcedure\r\n";

@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase{"unit_scale_negative", -7, 1.0f, -7, -7},
         // 1.25: 5 units are 6.25 pixels (6); 6 pixels are 4.8 units (5).
         ConversionCase{"five_at_125", 5, 1.25f, 6, 4}, ConversionCase{"six_at_125", 6, 1.25f, 7, 5},
-        ConversionCase{"three_at_125", 3, 1.25f, 3, 3}, ConversionCase{"x5_at_125", 5, 1.25f, 6, 4},
+        ConversionCase{"three_at_125", 3, 1.25f, 3, 3},
         ConversionCase{"width35_at_125", 35, 1.25f, 43, 28},
         ConversionCase{"width43_at_125", 43, 1.25f, 53, 35},
         ConversionCase{"height130_at_150", 130, 1.5f, 195, 87},

@@ -24,6 +24,7 @@
 
 #include <Scintilla.h>
 
+#include "HostProtocol.h"
 #include "HostWindows.h"
 
 #include <cstdint>
@@ -37,8 +38,8 @@
 namespace {
 
 constexpr wchar_t kMainClass[] = L"ZendrikHostileIde";
-constexpr UINT kReportMessage = WM_APP + 7;
-constexpr std::string_view kCaretMarker = "<|>";
+using idehost::kCaretMarker;
+using idehost::kReportMessage;
 
 struct Options {
     std::wstring hostileCase = L"none";

@@ -31,6 +31,7 @@
 
 #include <Scintilla.h>
 
+#include "HostProtocol.h"
 #include "HostWindows.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"ZendrikIdeHost";
 constexpr wchar_t kTitle[] = L"IdeHost - type a word, press F12 to start the tool";
-constexpr std::string_view kCaretMarker = "<|>";
+using idehost::kCaretMarker;
 constexpr UINT kStartToolKey = VK_F12;
 constexpr UINT_PTR kKeysTimer = 1;
 constexpr UINT kKeyBeatMs = 60;

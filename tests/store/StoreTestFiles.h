@@ -1,5 +1,6 @@
 #pragma once
-// Temporary folders, raw file bytes and a guarded working directory for the store's tests.
+// Temporary folders, raw file bytes, golden files and a guarded working directory for the
+// store's tests.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -53,6 +54,11 @@ inline void writeBytes(const fs::path& path, std::string_view bytes) {
 inline std::string readBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The bytes of a golden file, named relative to the tests/ folder of the source tree.
+inline std::string goldenBytes(std::string_view relativePath) {
+    return readBytes(fs::path(ZENDRIK_TESTS_DIR) / fs::path(relativePath));
 }
 
 // Makes a folder the working directory and restores the previous one at the end.

@@ -107,6 +107,14 @@ TEST_F(PngImagesTest, ProgramImagesDecodeAtTheirSizes) {
     EXPECT_EQ(ui::loadPngResource(9999), nullptr);
 }
 
+TEST_F(PngImagesTest, ImageOfAButtonThatCannotBeMadeIsFreedAtOnce) {
+    HBITMAP bitmap = ui::decodePng(kRgbaPng, sizeof(kRgbaPng));
+    ASSERT_NE(bitmap, nullptr);
+    // No window is open, so there is nothing to put the button on.
+    EXPECT_EQ(ui::createImageButton(1, 0, 0, 35, 26, bitmap, 0), 0);
+    EXPECT_EQ(GetObjectType(bitmap), 0u) << "the bitmap was deleted";
+}
+
 TEST_F(PngImagesTest, CommonEndDeletesDecodedImages) {
     HBITMAP bitmap = ui::decodePng(kRgbaPng, sizeof(kRgbaPng));
     ASSERT_NE(GetObjectType(bitmap), 0u);

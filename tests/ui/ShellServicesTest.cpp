@@ -137,13 +137,13 @@ TEST_F(MessageBoxTest, OwnedByTheProgramsWindowInFrontAndAnswered) {
     HWND window = openTestWindow(0, 300, 200, true);
     seenBox = SeenBox{};
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, answerMessageBox);
-    const int answer = ui::messageBox(u"Zendrik v1.03 (by Ombrel)", u"Delete Shortcut [ if ]?",
+    const int answer = ui::messageBox(u"A caption", u"Delete Shortcut [ if ]?",
                                       MB_YESNO | MB_ICONEXCLAMATION);
     KillTimer(nullptr, timer);
     EXPECT_EQ(answer, IDNO);
     ASSERT_TRUE(seenBox.found);
     EXPECT_EQ(seenBox.owner, window);
-    EXPECT_EQ(seenBox.caption, L"Zendrik v1.03 (by Ombrel)");
+    EXPECT_EQ(seenBox.caption, L"A caption");
     EXPECT_EQ(seenBox.text, L"Delete Shortcut [ if ]?");
     EXPECT_TRUE(IsWindowEnabled(window)) << "the owner is enabled again afterwards";
 }
