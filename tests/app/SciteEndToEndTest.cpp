@@ -1,5 +1,5 @@
 // End to end in a real editor built on Scintilla: SciTE, with the program on its Tools menu as
-// "Zendrik.exe --focused" on a shortcut. Each case types a word into SciTE's editor and
+// "Zendrik.exe --focused" on Ctrl+F12. Each case types a word into SciTE's editor and
 // presses the shortcut, so that SciTE starts the program, which finds the editor itself; the
 // popup's keys go to the popup once it is in front. Afterwards SciTE's text, caret and the
 // foreground are checked, and one Ctrl+Z in SciTE must give back the word as typed.
@@ -92,7 +92,7 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     ASSERT_TRUE(scite::waitFor([&] { return scite.text() == typedDocument; }, 5000))
         << withCaret(scite.text(), scite.caret());
 
-    scite::pressKey(scite::kShortcutKey);
+    scite::pressWithControl(scite::kShortcutKey);
     if (!c.popupKeys.empty()) {
         ASSERT_TRUE(scite::waitFor([&] { return scite.programWindowInFront(); }, 15000))
             << "no popup came to the front";
@@ -190,7 +190,7 @@ TEST(SciteBench, DISABLED_KeyPressToText) {
         ASSERT_TRUE(scite::waitFor([&] { return scite.text().ends_with("if"); }, 5000));
         const int64_t word = scite.length();
         const size_t ended = endsShown(scite);
-        scite::pressKey(scite::kShortcutKey);
+        scite::pressWithControl(scite::kShortcutKey);
         const double expandedMs = elapsedUntil(word + 1);
         // The next run starts once SciTE has seen this one end.
         scite::waitFor([&] { return endsShown(scite) > ended; }, 20000);

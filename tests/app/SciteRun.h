@@ -18,8 +18,10 @@ namespace scite {
 
 inline constexpr int kEditorId = 350; // SciTE's editing pane
 inline constexpr int kOutputId = 351; // its output pane, where a command's exit code shows
-inline constexpr wchar_t kShortcutName[] = L"F12";
-inline constexpr WORD kShortcutKey = VK_F12;
+// SciTE looks a key up among its language keys (F12 is HTML's) before a command's shortcut,
+// and among a command's shortcuts before its menus' keys: Ctrl+F12 is in neither.
+inline constexpr wchar_t kShortcutName[] = L"Ctrl+F12";
+inline constexpr WORD kShortcutKey = VK_F12; // with Ctrl
 
 constexpr UINT kSciGetLength = 2006;
 constexpr UINT kSciGetText = 2182;
