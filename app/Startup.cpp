@@ -138,9 +138,9 @@ std::vector<std::u16string> commandLineArguments() {
 // A mistyped argument in an editor's tool set-up is told once, with the arguments that work.
 void showKnownArguments(const AppState& state, const std::u16string& unknown) {
     const std::u16string message =
-        u"Unknown argument: " + unknown + u"\n\nZendrik knows one argument:\n\n" +
+        u"Unknown argument: " + unknown + u"\n\nZendrik knows one argument, " +
         std::u16string(kFocusedArgument) +
-        u"\tworks on the Scintilla editor that has the keyboard focus, as in SciTE, "
+        u": it then works on the Scintilla editor that has the keyboard focus, as in SciTE, "
         u"Notepad++ and other editors built on Scintilla.\n\n"
         u"Without arguments, Zendrik works on the editor that the PureBasic IDE hands over.";
     MessageBoxW(nullptr, text::toWide(message).c_str(), text::toWide(state.appTitle).c_str(),
@@ -212,6 +212,7 @@ void runProgram() {
     state.appTitle = kAppTitle;
     const StartArguments start = readStartArguments(commandLineArguments());
     if (start.kind == StartKind::UnknownArgument) {
+        setUpDpi(); // a sharp message on a screen above 96 DPI
         showKnownArguments(state, start.unknown);
         return;
     }
