@@ -1,7 +1,7 @@
-// How a start with --focused picks its editor, against real windows: a real Scintilla and an
-// edit box in a window of this process, the stand-in IDE (IdeHost.exe, beside the test
-// program) as another process in front, and no foreground window at all. What only an
-// elevated program shows, a process this one may not open, Wine cannot make.
+// How a start with --focused picks its editor, against real windows: a real Scintilla and a
+// find box in a window of this process, the stand-in IDE (IdeHost.exe, beside the test program)
+// as another process in front, and no foreground window at all. A process this one may not
+// open (an elevated program's) is beyond what Wine can make.
 #include "idelink/FocusedEditor.h"
 
 #include <windows.h>
@@ -26,86 +26,18 @@ std::intptr_t handle(HWND window) {
 }
 
 // Answers messages until the condition holds or the time is up.
-template <typename Condition> bool waitFor(Condition condition, DWORD limitMs) {
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    while (!condition()) {
+template <typename Condition> bool waitFor(Condition condition) {
+    for (const ULONGLONG end = GetTickCount64() + 15000; !condition(); Sleep(20)) {
         if (GetTickCount64() > end)
             return false;
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&message);
-        Sleep(20);
     }
     return true;
 }
 
-// An editor's window in this process: a real Scintilla and a find box beside it.
-struct OwnEditorWindow {
-    OwnEditorWindow() {
-        main = CreateWindowExW(0, L"Static", L"editor", WS_OVERLAPPEDWINDOW, 60, 60, 500, 300,
-                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 200, main,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-        findBox = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 210, 200,
-                                  24, main, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~OwnEditorWindow() { DestroyWindow(main); }
-    OwnEditorWindow(const OwnEditorWindow&) = delete;
-    OwnEditorWindow& operator=(const OwnEditorWindow&) = delete;
-
-    bool bringToFrontWithFocusIn(HWND child) {
-        ShowWindow(main, SW_SHOW);
-        SetForegroundWindow(main);
-        SetFocus(child);
-        return waitFor([&] { return GetForegroundWindow() == main && GetFocus() == child; }, 5000);
-    }
-
-    HWND main = nullptr;
-    HWND editor = nullptr;
-    HWND findBox = nullptr;
-};
-
-// The stand-in IDE, started interactively, in front with the focus in its editor.
-struct OtherProcessEditor {
-    OtherProcessEditor() {
-        std::wstring command = L"\"" + testFolder() + L"IdeHost.exe\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            testFolder().c_str(), &startup, &process))
-            return;
-        waitFor(
-            [&] {
-                HWND front = GetForegroundWindow();
-                DWORD owner = 0;
-                GetWindowThreadProcessId(front, &owner);
-                if (owner != process.dwProcessId)
-                    return false;
-                main = front;
-                editor = FindWindowExW(main, nullptr, L"Scintilla", nullptr);
-                return editor != nullptr;
-            },
-            15000);
-    }
-    ~OtherProcessEditor() {
-        if (!process.hProcess)
-            return;
-        if (main)
-            PostMessageW(main, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0)
-            TerminateProcess(process.hProcess, 1);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    OtherProcessEditor(const OtherProcessEditor&) = delete;
-    OtherProcessEditor& operator=(const OtherProcessEditor&) = delete;
-
-    PROCESS_INFORMATION process{};
-    HWND main = nullptr;
-    HWND editor = nullptr;
-};
-
-enum class Front { OwnScintillaFocused, OwnFindBoxFocused, NoWindow, VanishedWindow, OtherProcess };
+enum class Front { OwnScintilla, OwnFindBox, NoWindow, VanishedWindow, OtherProcess };
 
 struct PickCase {
     const char* name;
@@ -124,52 +56,62 @@ class FocusedEditorPick : public ::testing::TestWithParam<PickCase> {
 
 TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
     const PickCase& c = GetParam();
+    // An editor's window in this process: a real Scintilla and a find box beside it.
+    HWND main = CreateWindowExW(0, L"Static", L"editor", WS_OVERLAPPEDWINDOW, 60, 60, 500, 300,
+                                nullptr, nullptr, nullptr, nullptr);
+    HWND editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 0, 0, 480, 200, main,
+                                  nullptr, nullptr, nullptr);
+    HWND findBox = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, 210, 200, 24, main,
+                                   nullptr, nullptr, nullptr);
+    ASSERT_NE(editor, nullptr) << "Scintilla.dll must stand beside the test program";
+    HWND focus = c.front == Front::OwnFindBox ? findBox : editor;
+    ShowWindow(main, SW_SHOW);
+    SetForegroundWindow(main);
+    SetFocus(focus);
+    ASSERT_TRUE(waitFor([&] { return GetForegroundWindow() == main && GetFocus() == focus; }));
+
     idelink::FocusedEditor found;
-    idelink::IdeWindows expected;
-    switch (c.front) {
-    case Front::OwnScintillaFocused:
-    case Front::OwnFindBoxFocused: {
-        OwnEditorWindow own;
-        ASSERT_NE(own.editor, nullptr) << "Scintilla.dll must stand beside the test program";
-        HWND focus = c.front == Front::OwnScintillaFocused ? own.editor : own.findBox;
-        ASSERT_TRUE(own.bringToFrontWithFocusIn(focus));
-        found = idelink::findFocusedEditor();
-        expected = {handle(own.editor), handle(own.main)};
-        break;
-    }
-    case Front::NoWindow:
+    HWND expectedMain = main, expectedEditor = editor;
+    PROCESS_INFORMATION other{};
+    if (c.front == Front::NoWindow) {
         found = idelink::focusedEditorOf(0);
-        break;
-    case Front::VanishedWindow: {
-        OwnEditorWindow own;
-        ASSERT_TRUE(own.bringToFrontWithFocusIn(own.editor));
-        const std::intptr_t gone = handle(own.main);
-        DestroyWindow(own.main);
-        found = idelink::focusedEditorOf(gone);
-        own.main = nullptr;
-        break;
-    }
-    case Front::OtherProcess: {
-        OtherProcessEditor other;
-        ASSERT_NE(other.editor, nullptr) << "IdeHost.exe did not come to the front";
+    } else if (c.front == Front::VanishedWindow) {
+        DestroyWindow(main);
+        found = idelink::focusedEditorOf(handle(main));
+    } else if (c.front == Front::OtherProcess) {
+        // The stand-in IDE comes to the front with the focus in its editor.
+        std::wstring command = L"\"" + testFolder() + L"IdeHost.exe\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   testFolder().c_str(), &startup, &other));
+        EXPECT_TRUE(waitFor([&] {
+            DWORD owner = 0;
+            expectedMain = GetForegroundWindow();
+            GetWindowThreadProcessId(expectedMain, &owner);
+            expectedEditor = FindWindowExW(expectedMain, nullptr, L"Scintilla", nullptr);
+            return owner == other.dwProcessId && expectedEditor;
+        })) << "IdeHost.exe did not come to the front";
         found = idelink::findFocusedEditor();
-        expected = {handle(other.editor), handle(other.main)};
-        break;
-    }
-    }
-    EXPECT_EQ(found.pick, c.pick);
-    if (c.pick == FocusedPick::Editor) {
-        EXPECT_EQ(found.windows.editor, expected.editor);
-        EXPECT_EQ(found.windows.main, expected.main);
+        PostMessageW(expectedMain, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(other.hProcess, 5000) != WAIT_OBJECT_0)
+            TerminateProcess(other.hProcess, 1);
+        CloseHandle(other.hThread);
+        CloseHandle(other.hProcess);
     } else {
-        EXPECT_EQ(found.windows.editor, 0);
-        EXPECT_EQ(found.windows.main, 0);
+        found = idelink::findFocusedEditor();
     }
+    DestroyWindow(main);
+
+    EXPECT_EQ(found.pick, c.pick);
+    const bool picked = c.pick == FocusedPick::Editor;
+    EXPECT_EQ(found.windows.editor, picked ? handle(expectedEditor) : 0);
+    EXPECT_EQ(found.windows.main, picked ? handle(expectedMain) : 0);
 }
 
 const PickCase kCases[] = {
-    {"FocusedScintilla", Front::OwnScintillaFocused, FocusedPick::Editor},
-    {"FocusedFindBoxOfAnEditorWindow", Front::OwnFindBoxFocused, FocusedPick::None},
+    {"FocusedScintilla", Front::OwnScintilla, FocusedPick::Editor},
+    {"FocusedFindBoxOfAnEditorWindow", Front::OwnFindBox, FocusedPick::None},
     {"NoForegroundWindow", Front::NoWindow, FocusedPick::None},
     {"ForegroundWindowGone", Front::VanishedWindow, FocusedPick::None},
     {"ScintillaOfAnotherProcessInFront", Front::OtherProcess, FocusedPick::Editor},
