@@ -90,7 +90,11 @@ TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
             expectedMain = GetForegroundWindow();
             GetWindowThreadProcessId(expectedMain, &owner);
             expectedEditor = FindWindowExW(expectedMain, nullptr, L"Scintilla", nullptr);
-            return owner == other.dwProcessId && expectedEditor;
+            GUITHREADINFO info{};
+            info.cbSize = sizeof(info);
+            return owner == other.dwProcessId && expectedEditor &&
+                   GetGUIThreadInfo(GetWindowThreadProcessId(expectedMain, nullptr), &info) &&
+                   info.hwndFocus == expectedEditor;
         })) << "IdeHost.exe did not come to the front";
         found = idelink::findFocusedEditor();
         PostMessageW(expectedMain, WM_CLOSE, 0, 0);
