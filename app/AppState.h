@@ -11,6 +11,7 @@ namespace app {
 inline constexpr std::u16string_view kAppTitle = u"" ZENDRIK_TITLE;
 inline constexpr wchar_t kManagerMutexName[] = L"ZendrikWindow";
 inline constexpr wchar_t kExpansionMutexName[] = L"ZendrikPopup";
+inline constexpr std::u16string_view kFocusedArgument = u"--focused";
 
 struct AppState {
     std::intptr_t ideEditorWindow = 0; // PB_Tool_Scintilla

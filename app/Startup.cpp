@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "dpi/DpiSetup_win.h"
 #include "dpi/ScaledWrappers_win.h"
 #include "idelink/CaretWord.h"
+#include "idelink/FocusedEditor.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
 #include "manager/ManagerWindow.h"
@@ -69,6 +71,21 @@ std::u16string_view folderOfPath(std::u16string_view modulePath) {
     return cut == std::u16string_view::npos ? std::u16string_view{} : modulePath.substr(0, cut + 1);
 }
 
+StartArguments readStartArguments(const std::vector<std::u16string>& arguments) {
+    StartArguments start;
+    for (const std::u16string& argument : arguments) {
+        // A tool set-up with an empty arguments field may still hand over an empty one.
+        if (argument.find_first_not_of(u" \t") == std::u16string::npos)
+            continue;
+        if (argument == kFocusedArgument) {
+            start.kind = StartKind::Focused;
+            continue;
+        }
+        return {StartKind::UnknownArgument, argument};
+    }
+    return start;
+}
+
 bool takeModeLock(const wchar_t* name) {
     SetLastError(ERROR_SUCCESS);
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
@@ -104,6 +121,30 @@ void enterProgramFolder() {
     const std::u16string folder(folderOfPath(text::fromWide(path)));
     if (!folder.empty())
         SetCurrentDirectoryW(text::toWide(folder).c_str());
+}
+
+std::vector<std::u16string> commandLineArguments() {
+    std::vector<std::u16string> arguments;
+    int count = 0;
+    wchar_t** parts = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!parts)
+        return arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(text::fromWide(parts[i]));
+    LocalFree(parts);
+    return arguments;
+}
+
+// A mistyped argument in an editor's tool set-up is told once, with the arguments that work.
+void showKnownArguments(const AppState& state, const std::u16string& unknown) {
+    const std::u16string message =
+        u"Unknown argument: " + unknown + u"\n\nZendrik knows one argument, " +
+        std::u16string(kFocusedArgument) +
+        u": it then works on the Scintilla editor that has the keyboard focus, as in SciTE, "
+        u"Notepad++ and other editors built on Scintilla.\n\n"
+        u"Without arguments, Zendrik works on the editor that the PureBasic IDE hands over.";
+    MessageBoxW(nullptr, text::toWide(message).c_str(), text::toWide(state.appTitle).c_str(),
+                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
 std::intptr_t toolWindowHandle(const wchar_t* variable) {
@@ -168,10 +209,25 @@ void runManagerMode(AppState& state) {
 
 void runProgram() {
     AppState& state = appState();
-    enterProgramFolder();
-    state.ideEditorWindow = toolWindowHandle(L"PB_Tool_Scintilla");
-    state.ideMainWindow = toolWindowHandle(L"PB_Tool_MainWindow");
     state.appTitle = kAppTitle;
+    const StartArguments start = readStartArguments(commandLineArguments());
+    if (start.kind == StartKind::UnknownArgument) {
+        setUpDpi(); // a sharp message on a screen above 96 DPI
+        showKnownArguments(state, start.unknown);
+        return;
+    }
+    enterProgramFolder();
+    if (start.kind == StartKind::Focused) {
+        // Found now, while the editor that started the program is still in front.
+        const idelink::FocusedEditor focused = idelink::findFocusedEditor();
+        if (focused.pick == idelink::FocusedPick::Unreachable)
+            return;
+        state.ideEditorWindow = focused.windows.editor;
+        state.ideMainWindow = focused.windows.main;
+    } else {
+        state.ideEditorWindow = toolWindowHandle(L"PB_Tool_Scintilla");
+        state.ideMainWindow = toolWindowHandle(L"PB_Tool_MainWindow");
+    }
 
     if (!store::preferencePathExists(store::kPreferenceFileName))
         store::writeDefaultFile(store::kPreferenceFileName);

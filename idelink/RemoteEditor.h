@@ -25,6 +25,10 @@ struct EditorAnswers {
 };
 EditorAnswers& editorAnswers(); // one run talks to one editor
 
+// True when the editor and the main window are windows of one process, and that process
+// opens with the access that reading the caret's line needs.
+bool editorProcessOpens(const IdeWindows& windows);
+
 // The caret's line from its start up to the caret: the k bytes the editor holds there, zero
 // bytes included; empty on any failure.
 std::string readLineBeforeCaret(const IdeWindows& windows);

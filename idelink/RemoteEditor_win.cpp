@@ -159,6 +159,11 @@ bool reachesTheEditorIntact(HANDLE ideProcess, const void* address) {
 #endif
 }
 
+// Reading, allocating and telling a 32-bit IDE from a 64-bit one is all the editor's process
+// is asked for.
+constexpr DWORD kEditorProcessAccess =
+    PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_QUERY_INFORMATION;
+
 DWORD threadOf(HWND window) {
     return GetWindowThreadProcessId(window, nullptr);
 }
@@ -192,10 +197,7 @@ std::string readLineBeforeCaret(const IdeWindows& windows) {
     const DWORD processId = processOf(main);
     if (processId == 0 || processOf(editor) != processId)
         return {};
-    // Reading, allocating and telling a 32-bit IDE from a 64-bit one is all this needs;
-    // nothing more is asked of the IDE's process.
-    const base::OwnedKernelHandle process(OpenProcess(
-        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_QUERY_INFORMATION, FALSE, processId));
+    const base::OwnedKernelHandle process(OpenProcess(kEditorProcessAccess, FALSE, processId));
     if (!process.get())
         return {};
     const std::optional<int64_t> size = sciGetCurLineSize(editor);
@@ -224,6 +226,16 @@ std::string readLineBeforeCaret(const IdeWindows& windows) {
     // Every byte before the caret, zero bytes included: the word is replaced by its byte
     // count, which must be the count of what stands in the editor.
     return line;
+}
+
+bool editorProcessOpens(const IdeWindows& windows) {
+    HWND editor = liveWindow(windows.editor);
+    HWND main = liveWindow(windows.main);
+    const DWORD processId = main ? processOf(main) : 0;
+    if (!editor || processId == 0 || processOf(editor) != processId)
+        return false;
+    const base::OwnedKernelHandle process(OpenProcess(kEditorProcessAccess, FALSE, processId));
+    return process.get() != nullptr;
 }
 
 int64_t editorCaretPosition(std::intptr_t editor) {

@@ -83,12 +83,15 @@ TEST(ProgramFile, VersionResourceNamesTheProgramAsItsTitleDoes) {
 }
 
 // A run that means one pairing of tool and IDE says so in ZENDRIK_TOOL_ARCH and
-// ZENDRIK_IDE_ARCH (x64 or x86); the programs beside the test program must be that pairing.
+// ZENDRIK_IDE_ARCH (x64 or x86); the programs beside the test program must be that pairing,
+// SciTE of the IDE's width.
 TEST(ProgramFile, ProgramsBesideAreThoseOfTheRunsPairing) {
     const struct {
         const char* variable;
         const wchar_t* program;
-    } kPrograms[] = {{"ZENDRIK_TOOL_ARCH", L"Zendrik.exe"}, {"ZENDRIK_IDE_ARCH", L"IdeHost.exe"}};
+    } kPrograms[] = {{"ZENDRIK_TOOL_ARCH", L"Zendrik.exe"},
+                     {"ZENDRIK_IDE_ARCH", L"IdeHost.exe"},
+                     {"ZENDRIK_IDE_ARCH", L"Sc1.exe"}};
     for (const auto& p : kPrograms) {
         const char* wanted = std::getenv(p.variable);
         if (!wanted)

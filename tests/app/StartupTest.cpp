@@ -42,6 +42,28 @@ TEST(StartupTest, ProgramFolderIsCutAfterTheLastSeparator) {
     EXPECT_EQ(app::folderOfPath(u"Zendrik.exe"), u"");
 }
 
+TEST(StartupTest, ArgumentsChooseTheEditor) {
+    using app::StartKind;
+    const struct {
+        std::vector<std::u16string> arguments;
+        StartKind kind;
+        std::u16string unknown;
+    } cases[] = {
+        {{}, StartKind::Ide, u""},
+        {{u""}, StartKind::Ide, u""}, // an empty arguments field of a tool set-up
+        {{u"--focused"}, StartKind::Focused, u""},
+        {{u"--focused", u"--focused"}, StartKind::Focused, u""},
+        {{u"--Focused"}, StartKind::UnknownArgument, u"--Focused"},
+        {{u"--focused", u"file.pb"}, StartKind::UnknownArgument, u"file.pb"},
+        {{u"-focused"}, StartKind::UnknownArgument, u"-focused"},
+    };
+    for (const auto& c : cases) {
+        const app::StartArguments start = app::readStartArguments(c.arguments);
+        EXPECT_EQ(start.kind, c.kind) << c.arguments.size();
+        EXPECT_EQ(start.unknown, c.unknown);
+    }
+}
+
 TEST(StartupTest, ModeLockIsTakenOncePerName) {
     const wchar_t* name = L"ZendrikStartupTestLock";
     ASSERT_TRUE(app::takeModeLock(name));
