@@ -2,8 +2,6 @@
 
 #include <shlwapi.h>
 
-#include <initializer_list>
-
 #include "idelink/LowerCase.h"
 #include "manager/ManagerText.h"
 #include "store/TextConvert.h"
@@ -27,15 +25,6 @@ int ask(const ManagerSession& session, std::u16string_view text, unsigned type) 
     return ui::messageBox(session.title, text, type);
 }
 
-void enable(std::initializer_list<int> controls, bool enabled) {
-    for (int control : controls)
-        ui::enableControl(control, enabled);
-}
-
-bool creating() {
-    return ui::controlEnabled(kNameField) && ui::controlState(kRenameButton) == 0;
-}
-
 std::u16string nameInField() {
     return trimName(ui::controlText(kNameField));
 }
@@ -48,31 +37,26 @@ void reportUnwritten(const ManagerSession& session, bool written) {
 }
 
 // With no row left there is nothing to show, save, rename or delete; only New makes sense.
-void showNothing() {
+void showNothing(ManagerSession& session) {
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
-    enable({kNameField, kSaveButton, kDeleteButton, kRenameButton}, false);
-    ui::setControlState(kRenameButton, 0);
-    enable({kNewButton, kShortcutList, kTemplateEditor}, true);
+    enterMode(session, ManagerMode::nothingShown);
 }
 
 void removeCurrentRow() {
     ui::removeListRow(kShortcutList, ui::controlState(kShortcutList));
 }
 
-void loadCurrentShortcut(const ManagerSession& session) {
-    enable({kSaveButton, kDeleteButton}, true);
-    ui::enableControl(kNameField, false);
-    enable({kNewButton, kRenameButton}, true);
+void loadCurrentShortcut(ManagerSession& session) {
+    enterMode(session, ManagerMode::browsing);
     const std::u16string name = ui::controlText(kShortcutList);
     const std::optional<std::u16string> stored = store::findShortcut(session.store, name);
     ui::setControlText(kTemplateEditor, stored ? templateForEditor(*stored) : std::u16string());
     ui::setControlText(kNameField, name);
 }
 
-void newShortcut() {
-    enable({kSaveButton, kNameField}, true);
-    enable({kDeleteButton, kNewButton, kShortcutList, kRenameButton}, false);
+void newShortcut(ManagerSession& session) {
+    enterMode(session, ManagerMode::creating);
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
     ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, u"..."));
@@ -101,12 +85,11 @@ void saveShortcut(ManagerSession& session) {
         ui::focusControl(kNameField);
         return;
     }
-    if (refuseName(session, name, ui::controlEnabled(kNameField))) {
+    if (refuseName(session, name, session.mode == ManagerMode::creating)) {
         ui::focusControl(kNameField);
         return;
     }
-    ui::enableControl(kNameField, false);
-    enable({kShortcutList, kDeleteButton, kNewButton, kRenameButton}, true);
+    enterMode(session, ManagerMode::browsing);
     const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
     store::setShortcut(session.store, name, templateText);
     ui::setControlText(kShortcutList, name);
@@ -122,21 +105,15 @@ void deleteShortcut(ManagerSession& session) {
     const bool written = store::removeShortcut(name);
     ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
     if (ui::listRowCount(kShortcutList) == 0)
-        showNothing();
+        showNothing(session);
     reportUnwritten(session, written);
 }
 
 void beginRename(ManagerSession& session) {
     session.oldName = nameInField();
-    enable({kSaveButton, kDeleteButton, kNewButton, kShortcutList, kTemplateEditor}, false);
-    ui::enableControl(kNameField, true);
+    enterMode(session, ManagerMode::renaming);
     ui::focusControl(kNameField);
     ui::editSetSelection(ui::controlHandle(kNameField), kCaretAtEnd, kCaretAtEnd);
-}
-
-void leaveRenaming() {
-    ui::enableControl(kNameField, false);
-    enable({kSaveButton, kDeleteButton, kNewButton, kShortcutList, kTemplateEditor}, true);
 }
 
 void endRename(ManagerSession& session) {
@@ -145,7 +122,7 @@ void endRename(ManagerSession& session) {
     if (!newName.empty() && newName != session.oldName) {
         if (refuseName(session, newName, true)) {
             ui::focusControl(kNameField);
-            ui::setControlState(kRenameButton, 1);
+            enterMode(session, ManagerMode::renaming); // the click released the button
             return;
         }
         const std::u16string templateText =
@@ -158,27 +135,29 @@ void endRename(ManagerSession& session) {
         // Otherwise a later Delete would ask about no name at all.
         ui::setControlText(kNameField, ui::controlText(kShortcutList));
     }
-    leaveRenaming();
+    enterMode(session, ManagerMode::browsing);
     reportUnwritten(session, written);
 }
 
-void applyEscape(const ManagerSession& session) {
+void applyEscape(ManagerSession& session) {
     const std::u16string name = nameInField();
     if (name.empty())
         return;
-    if (creating()) {
+    if (session.mode == ManagerMode::creating) {
         if (ask(session, notSavedYetMessage(name), MB_YESNO) != IDYES)
             return;
         removeCurrentRow();
-        ui::enableControl(kShortcutList, true);
+        // The posted list event shows the row the list made current.
+        enterMode(session, ManagerMode::browsing);
         ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
         ui::focusControl(kShortcutList);
         if (ui::listRowCount(kShortcutList) == 0)
-            showNothing();
+            showNothing(session);
         return;
     }
-    leaveRenaming();
-    ui::setControlState(kRenameButton, 0);
+    if (session.mode != ManagerMode::renaming)
+        return;
+    enterMode(session, ManagerMode::browsing);
     ui::setControlText(kNameField, ui::controlText(kShortcutList));
 }
 
@@ -206,22 +185,21 @@ void askForDonation(const ManagerSession& session) {
 }
 
 void applyShortcut(ManagerSession& session, int command) {
-    if (command == kCommandNew && !ui::controlEnabled(kNameField))
+    const ControlStates states = controlStatesFor(session.mode);
+    if (command == kCommandNew && !states.nameField)
         ui::postControlEvent(kNewButton, ui::kEventLeftClick);
-    if (command == kCommandRename && ui::controlEnabled(kRenameButton)) {
-        ui::setControlState(kRenameButton, ui::controlState(kRenameButton) ? 0 : 1);
+    if (command == kCommandRename && states.renameButton)
         ui::postControlEvent(kRenameButton, ui::kEventLeftClick);
-    }
-    if (command == kCommandDelete && ui::controlEnabled(kDeleteButton))
+    if (command == kCommandDelete && states.deleteButton)
         ui::postControlEvent(kDeleteButton, ui::kEventLeftClick);
     if (command == kCommandClose)
         ui::postCloseRequest(kManagerWindow);
     const int focused = ui::focusedControl();
     const bool inName = focused == kNameField;
     const bool inEditor = focused == kTemplateEditor;
-    if ((inName || inEditor) && command == kCommandSave && ui::controlEnabled(kSaveButton))
+    if ((inName || inEditor) && command == kCommandSave && states.saveButton)
         ui::postControlEvent(kSaveButton, ui::kEventLeftClick);
-    if (command == kCommandEscape && (inName || (inEditor && ui::controlEnabled(kNameField))))
+    if (command == kCommandEscape && (inName || (inEditor && namingMode(session.mode))))
         applyEscape(session);
 }
 
@@ -242,7 +220,7 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
         return;
     switch (control) {
     case kNewButton:
-        newShortcut();
+        newShortcut(session);
         break;
     case kDeleteButton:
         deleteShortcut(session);
@@ -251,9 +229,10 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
         saveShortcut(session);
         break;
     case kRenameButton:
-        if (ui::controlState(kRenameButton))
+        // A click has flipped the button already; the mode says which half of a rename it is.
+        if (session.mode == ManagerMode::browsing)
             beginRename(session);
-        else
+        else if (session.mode == ManagerMode::renaming)
             endRename(session);
         break;
     case kOpenButton:
@@ -268,6 +247,19 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
 }
 
 } // namespace
+
+void enterMode(ManagerSession& session, ManagerMode mode) {
+    session.mode = mode;
+    const ControlStates states = controlStatesFor(mode);
+    const std::pair<int, bool> controls[] = {
+        {kNewButton, states.newButton},          {kDeleteButton, states.deleteButton},
+        {kRenameButton, states.renameButton},    {kSaveButton, states.saveButton},
+        {kNameField, states.nameField},          {kShortcutList, states.shortcutList},
+        {kTemplateEditor, states.templateEditor}};
+    for (const auto& [control, enabled] : controls)
+        ui::enableControl(control, enabled);
+    ui::setControlState(kRenameButton, states.renamePressed ? 1 : 0);
+}
 
 void lowerCaseNameField() {
     const std::u16string lower = idelink::lowerCaseText(ui::controlText(kNameField));

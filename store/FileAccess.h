@@ -55,8 +55,16 @@ enum class CreateMode {
 // Opens a new file for reading and writing; others may read.
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file);
 
-// Reads the file from its first byte to its end.
+// A preference file is a few hundred kilobytes at most; anything larger is not one.
+inline constexpr std::uint64_t kLargestReadable = std::uint64_t(1) << 30;
+
+// Reads the file from its first byte to its end (FileAccess.cpp, over the two below).
 bool readWholeFile(const FileHandle& file, std::string& bytes);
+
+bool fileSize(const FileHandle& file, std::uint64_t& size);
+// Up to `count` bytes at `offset`: how many were read, 0 at the end, -1 on failure.
+std::int64_t readFileAt(const FileHandle& file, std::uint64_t offset, char* buffer,
+                        std::size_t count);
 
 // Replacing a file's whole content, in pieces if need be: reserve the new size first, so that
 // a full disk fails before anything is overwritten; write the pieces at their offsets; then cut

@@ -4,16 +4,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace store {
 
 namespace {
-
-// A preference file is a few hundred kilobytes at most; anything this large is not one.
-constexpr off_t kLargestReadable = off_t(1) << 30;
 
 int descriptor(const FileHandle& file) {
     return static_cast<int>(file.native());
@@ -67,36 +63,23 @@ bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
     return true;
 }
 
-bool readWholeFile(const FileHandle& file, std::string& bytes) {
-    bytes.clear();
+bool fileSize(const FileHandle& file, std::uint64_t& size) {
     struct stat status;
-    if (::fstat(descriptor(file), &status) != 0 || status.st_size > kLargestReadable)
+    if (::fstat(descriptor(file), &status) != 0 || status.st_size < 0)
         return false;
-    try {
-        // One byte more than the size, so that the read which finds the end needs no growth.
-        bytes.resize(static_cast<size_t>(status.st_size) + 1);
-        size_t got = 0;
-        for (;;) {
-            if (got == bytes.size()) {
-                if (got > static_cast<size_t>(kLargestReadable))
-                    return false;
-                bytes.resize(got * 2);
-            }
-            const ssize_t n =
-                ::pread(descriptor(file), bytes.data() + got, bytes.size() - got, off_t(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return false;
-            if (n == 0)
-                break;
-            got += static_cast<size_t>(n);
-        }
-        bytes.resize(got);
-        return true;
-    } catch (const std::bad_alloc&) {
-        bytes.clear();
-        return false;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+std::int64_t readFileAt(const FileHandle& file, std::uint64_t offset, char* buffer,
+                        std::size_t count) {
+    if (offset > std::uint64_t(INT64_MAX))
+        return -1;
+    for (;;) {
+        const ssize_t n = ::pread(descriptor(file), buffer, count, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? -1 : std::int64_t(n);
     }
 }
 

@@ -5,14 +5,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <new>
 
 namespace store {
 
 namespace {
 
-// A preference file is a few hundred kilobytes at most; anything this large is not one.
-constexpr LONGLONG kLargestReadable = LONGLONG(1) << 30;
 constexpr DWORD kChunk = DWORD(1) << 24;
 
 HANDLE handleOf(const FileHandle& file) {
@@ -87,36 +84,24 @@ bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
     return true;
 }
 
-bool readWholeFile(const FileHandle& file, std::string& bytes) {
-    bytes.clear();
+bool fileSize(const FileHandle& file, std::uint64_t& size) {
+    LARGE_INTEGER native;
+    if (!GetFileSizeEx(handleOf(file), &native) || native.QuadPart < 0)
+        return false;
+    size = static_cast<std::uint64_t>(native.QuadPart);
+    return true;
+}
+
+std::int64_t readFileAt(const FileHandle& file, std::uint64_t offset, char* buffer,
+                        std::size_t count) {
     HANDLE handle = handleOf(file);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle, &size) || size.QuadPart > kLargestReadable || !seekTo(handle, 0))
-        return false;
-    try {
-        // One byte more than the size, so that the read which finds the end needs no growth.
-        bytes.resize(static_cast<size_t>(size.QuadPart) + 1);
-        size_t got = 0;
-        for (;;) {
-            if (got == bytes.size()) {
-                if (got > static_cast<size_t>(kLargestReadable))
-                    return false;
-                bytes.resize(got * 2);
-            }
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, kChunk));
-            DWORD read = 0;
-            if (!ReadFile(handle, bytes.data() + got, want, &read, nullptr))
-                return false;
-            if (read == 0)
-                break;
-            got += read;
-        }
-        bytes.resize(got);
-        return true;
-    } catch (const std::bad_alloc&) {
-        bytes.clear();
-        return false;
-    }
+    if (offset > std::uint64_t(INT64_MAX) || !seekTo(handle, static_cast<LONGLONG>(offset)))
+        return -1;
+    DWORD read = 0;
+    if (!ReadFile(handle, buffer, static_cast<DWORD>(std::min<std::size_t>(count, kChunk)), &read,
+                  nullptr))
+        return -1;
+    return std::int64_t(read);
 }
 
 bool reserveFileSize(const FileHandle& file, std::uint64_t size) {

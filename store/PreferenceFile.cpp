@@ -352,8 +352,8 @@ bool PreferenceFile::open(std::u16string_view path) {
 }
 
 PreferenceFile::LineRef PreferenceFile::makeRef(LineKind kind, size_t location, bool written) {
-    if (location >= kLocationLimit)
-        throw std::bad_alloc(); // a terabyte of text never got this far
+    if (location >= kTextOffsetLimit)
+        throw std::bad_alloc();
     return (written ? kWrittenRef : 0) | (static_cast<LineRef>(kind) << kKindShift) | location;
 }
 
@@ -363,7 +363,7 @@ LineKind PreferenceFile::kindOf(LineRef ref) {
 
 PreferenceLine PreferenceFile::line(size_t index) const {
     const LineRef ref = lines_[index];
-    const auto location = static_cast<size_t>(ref & (kLocationLimit - 1));
+    const auto location = static_cast<size_t>(ref & (kTextOffsetLimit - 1));
     if (ref & kWrittenRef) {
         const WrittenLine& written = written_[location];
         return {kindOf(ref), written.name, written.value};

@@ -12,6 +12,11 @@
 
 namespace store {
 
+// Positions in a loaded text are kept in 40 bits beside other bits (a line's kind, a name's
+// hash); a terabyte of text never gets this far.
+inline constexpr int kTextOffsetBits = 40;
+inline constexpr std::uint64_t kTextOffsetLimit = std::uint64_t(1) << kTextOffsetBits;
+
 enum class LineKind : std::uint8_t { group, comment, key };
 
 // One line of the list. `name` is the group name, the comment text or the key name; `value`
@@ -97,7 +102,6 @@ class PreferenceFile {
     using LineRef = std::uint64_t;
     static constexpr LineRef kWrittenRef = LineRef(1) << 63;
     static constexpr int kKindShift = 61;
-    static constexpr LineRef kLocationLimit = LineRef(1) << 40;
     struct WrittenLine {
         std::string name;
         std::string value;
@@ -121,8 +125,8 @@ class PreferenceFile {
     FileHandle file_;
     bool readOnly_ = false;
     std::u16string keptPath_; // only when the file could not be opened, so close can create it
-    std::string text_;                 // the file's text that the line list points into
-    std::deque<WrittenLine> written_;  // changed lines
+    std::string text_;        // the file's text that the line list points into
+    std::deque<WrittenLine> written_; // changed lines
     std::vector<LineRef> lines_;
     std::size_t group_ = kNoLine;    // kNoLine: the part before the first group line
     std::size_t position_ = kNoLine; // kNoLine: before the first line
