@@ -2,6 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <functional>
+#include <optional>
+#include <vector>
+
 #include "idelink/LowerCase.h"
 #include "manager/ManagerText.h"
 #include "store/TextConvert.h"
@@ -14,6 +18,12 @@ namespace {
 
 // Past the end of any name the field holds: the selection goes to the end of the text.
 constexpr int kCaretAtEnd = 999;
+
+// How often the loop looks whether the window became the active one again. Looking costs a
+// comparison of two handles; only a change of the active window queries the file's time.
+constexpr int kActivationPoll = 200;
+
+constexpr std::u16string_view kNewRow = u"...";
 
 constexpr DWORD kCommandCapacity = 260;
 
@@ -40,8 +50,67 @@ void reportUnwritten(const ManagerSession& session, bool written) {
 void showNothing(ManagerSession& session) {
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
+    session.shownName.clear();
     enterMode(session, ManagerMode::nothingShown);
 }
+
+bool selectRowNamed(std::u16string_view name) {
+    const int count = ui::listRowCount(kShortcutList);
+    for (int row = 0; row < count; ++row) {
+        if (ui::listRowText(kShortcutList, row) == name) {
+            ui::setControlState(kShortcutList, row);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::u16string> rowNames() {
+    std::vector<std::u16string> names;
+    const int count = ui::listRowCount(kShortcutList);
+    for (int row = 0; row < count; ++row)
+        names.push_back(ui::listRowText(kShortcutList, row));
+    return names;
+}
+
+// The stored template of the Shortcut the editor shows, when there is one.
+std::optional<std::u16string> shownTemplate(const ManagerSession& session) {
+    if (session.shownName.empty())
+        return std::nullopt;
+    return store::findShortcut(session.store, session.shownName);
+}
+
+// Whether the editor holds template text that Save has not stored.
+bool editsUnsaved(const ManagerSession& session) {
+    const std::u16string text = templateFromEditor(ui::controlText(kTemplateEditor));
+    switch (session.mode) {
+    case ManagerMode::nothingShown:
+        return false;
+    case ManagerMode::creating:
+        return !text.empty();
+    case ManagerMode::browsing:
+    case ManagerMode::renaming:
+        break;
+    }
+    const std::optional<std::u16string> stored = shownTemplate(session);
+    return stored && *stored != text;
+}
+
+// A change written as it is, or, when the file is gone, the whole library the window holds as
+// a new file: a save must never leave a file holding that one Shortcut.
+bool writeChange(ManagerSession& session, const std::function<bool()>& change) {
+    bool written;
+    if (store::preferencePathExists(store::kPreferenceFileName))
+        written = change();
+    else
+        written = store::writeLibraryFile(store::kPreferenceFileName, session.store, rowNames());
+    if (written)
+        session.store.stamp = store::stampLibrary(store::kPreferenceFileName);
+    return written;
+}
+
+bool settleEdits(ManagerSession& session);
+void followFile(ManagerSession& session, bool askAboutEdits, bool keepShown);
 
 void removeCurrentRow() {
     ui::removeListRow(kShortcutList, ui::controlState(kShortcutList));
@@ -50,12 +119,16 @@ void removeCurrentRow() {
 void loadCurrentShortcut(ManagerSession& session) {
     enterMode(session, ManagerMode::browsing);
     const std::u16string name = ui::controlText(kShortcutList);
+    session.shownName = name;
     const std::optional<std::u16string> stored = store::findShortcut(session.store, name);
     ui::setControlText(kTemplateEditor, stored ? templateForEditor(*stored) : std::u16string());
     ui::setControlText(kNameField, name);
 }
 
 void newShortcut(ManagerSession& session) {
+    if (!settleEdits(session))
+        return;
+    session.shownName.clear();
     enterMode(session, ManagerMode::creating);
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
@@ -78,31 +151,141 @@ bool refuseName(const ManagerSession& session, std::u16string_view name, bool cr
     return false;
 }
 
-void saveShortcut(ManagerSession& session) {
+// True when the template is stored and written.
+bool saveShortcut(ManagerSession& session) {
     const std::u16string name = nameInField();
     if (name.empty()) {
         beep();
         ui::focusControl(kNameField);
-        return;
+        return false;
     }
     if (refuseName(session, name, session.mode == ManagerMode::creating)) {
         ui::focusControl(kNameField);
-        return;
+        return false;
     }
+    followFile(session, false, true);
     enterMode(session, ManagerMode::browsing);
     const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
     store::setShortcut(session.store, name, templateText);
     ui::setControlText(kShortcutList, name);
-    reportUnwritten(session, store::saveShortcut(name, templateText));
+    session.shownName = name;
+    const bool written =
+        writeChange(session, [&] { return store::saveShortcut(name, templateText); });
+    reportUnwritten(session, written);
+    return written;
+}
+
+void cancelRename(ManagerSession& session) {
+    enterMode(session, ManagerMode::browsing);
+    ui::setControlText(kNameField, ui::controlText(kShortcutList));
+}
+
+// Before an action replaces the editor's text: Yes saves by the Save rules, No drops the
+// edits, Cancel keeps them. False when the action must not go on.
+bool settleEdits(ManagerSession& session) {
+    if (!editsUnsaved(session))
+        return true;
+    std::u16string name = session.mode == ManagerMode::creating ? nameInField() : session.shownName;
+    if (name.empty())
+        name = kNewRow;
+    const int answer = ask(session, unsavedChangesQuestion(name), MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDNO)
+        return true;
+    if (answer != IDYES)
+        return false;
+    if (session.mode == ManagerMode::renaming)
+        cancelRename(session); // the edits belong to the name the rename began with
+    return saveShortcut(session);
+}
+
+// The rows again from the store: names added outside appear, names removed outside go. The
+// row of a new Shortcut stays at the end; otherwise the shown Shortcut's row stays current.
+void refillList(const ManagerSession& session) {
+    for (int row = ui::listRowCount(kShortcutList) - 1; row >= 0; --row)
+        ui::removeListRow(kShortcutList, row);
+    fillShortcutList(session.store);
+    if (session.mode == ManagerMode::creating)
+        ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
+    else if (!session.shownName.empty())
+        selectRowNamed(session.shownName);
+}
+
+// Reads the file again when it changed since the manager last read or wrote it, and shows
+// what it holds. Unsaved edits of the shown Shortcut are kept; with `askAboutEdits` the user
+// is asked about them when the file changed that Shortcut too. A Shortcut the user works on
+// (edits, a rename, or `keepShown` for a Save) stays in the window though the file lost it.
+void followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
+    if (store::checkLibrary(store::kPreferenceFileName, session.store.stamp) !=
+        store::LibraryState::changed)
+        return;
+    const bool hadEdits = editsUnsaved(session);
+    const std::optional<std::u16string> before = shownTemplate(session);
+    store::ShortcutStore fresh;
+    store::PopupSettings settings;
+    store::loadShortcutsFrom(store::kPreferenceFileName, fresh, settings);
+    session.store = std::move(fresh);
+    const bool working = session.mode == ManagerMode::renaming ||
+                         (session.mode == ManagerMode::browsing && (hadEdits || keepShown));
+    const std::optional<std::u16string> now = shownTemplate(session);
+    if (before && !now && working)
+        store::setShortcut(session.store, session.shownName, *before);
+    refillList(session);
+    if (session.mode != ManagerMode::browsing || session.shownName.empty())
+        return;
+    const std::optional<std::u16string> shown = shownTemplate(session);
+    if (!shown) { // removed outside: the row the list made current is shown
+        if (ui::listRowCount(kShortcutList) == 0)
+            showNothing(session);
+        else
+            loadCurrentShortcut(session);
+        return;
+    }
+    if (!hadEdits) {
+        if (shown != before)
+            ui::setControlText(kTemplateEditor, templateForEditor(*shown));
+        return;
+    }
+    if (!askAboutEdits || shown == before)
+        return;
+    const int answer =
+        ask(session, unsavedChangesQuestion(session.shownName), MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDYES)
+        saveShortcut(session);
+    else if (answer == IDNO)
+        ui::setControlText(kTemplateEditor, templateForEditor(*shown));
+}
+
+// Another row was made current: its Shortcut is shown once the edits of the one shown so far
+// are settled. The same row again keeps unsaved edits rather than dropping them.
+void showChosenRow(ManagerSession& session) {
+    const std::u16string chosen = ui::controlText(kShortcutList);
+    if (session.mode == ManagerMode::browsing && !session.shownName.empty() &&
+        editsUnsaved(session)) {
+        if (chosen == session.shownName)
+            return;
+        selectRowNamed(session.shownName);
+        if (!settleEdits(session))
+            return;
+    }
+    followFile(session, false, false);
+    if (!selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
+        if (ui::listRowCount(kShortcutList) == 0)
+            showNothing(session);
+        return;
+    }
+    loadCurrentShortcut(session);
 }
 
 void deleteShortcut(ManagerSession& session) {
     const std::u16string name = nameInField();
     if (ask(session, deleteQuestion(name), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
+    followFile(session, false, false);
     store::eraseShortcut(session.store, name);
-    removeCurrentRow();
-    const bool written = store::removeShortcut(name);
+    if (selectRowNamed(name))
+        removeCurrentRow();
+    session.shownName.clear();
+    const bool written = writeChange(session, [&] { return store::removeShortcut(name); });
     ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
     if (ui::listRowCount(kShortcutList) == 0)
         showNothing(session);
@@ -125,12 +308,15 @@ void endRename(ManagerSession& session) {
             enterMode(session, ManagerMode::renaming); // the click released the button
             return;
         }
+        followFile(session, false, true);
         const std::u16string templateText =
             store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
         store::eraseShortcut(session.store, session.oldName);
         ui::setControlText(kShortcutList, newName);
-        written = store::renameShortcut(session.oldName, newName, templateText);
+        session.shownName = newName;
+        written = writeChange(
+            session, [&] { return store::renameShortcut(session.oldName, newName, templateText); });
     } else if (newName.empty()) {
         // Otherwise a later Delete would ask about no name at all.
         ui::setControlText(kNameField, ui::controlText(kShortcutList));
@@ -148,6 +334,7 @@ void applyEscape(ManagerSession& session) {
             return;
         removeCurrentRow();
         // The posted list event shows the row the list made current.
+        session.shownName.clear();
         enterMode(session, ManagerMode::browsing);
         ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
         ui::focusControl(kShortcutList);
@@ -155,10 +342,8 @@ void applyEscape(ManagerSession& session) {
             showNothing(session);
         return;
     }
-    if (session.mode != ManagerMode::renaming)
-        return;
-    enterMode(session, ManagerMode::browsing);
-    ui::setControlText(kNameField, ui::controlText(kShortcutList));
+    if (session.mode == ManagerMode::renaming)
+        cancelRename(session);
 }
 
 using AssocQueryStringFunction = HRESULT(WINAPI*)(ASSOCF, ASSOCSTR, LPCWSTR, LPCWSTR, LPWSTR,
@@ -212,7 +397,7 @@ bool isListAction(int type) {
 void applyControlEvent(ManagerSession& session, int control, int type) {
     if (control == kShortcutList) {
         if (isListAction(type) && ui::controlState(kShortcutList) >= 0)
-            loadCurrentShortcut(session);
+            showChosenRow(session);
         return;
     }
     // Buttons act on clicks; their focus changes are events too.
@@ -269,17 +454,21 @@ void lowerCaseNameField() {
 }
 
 void runManagerLoop(ManagerSession& session) {
+    HWND window = ui::windowHandle(kManagerWindow);
+    bool wasActive = GetForegroundWindow() == window;
     for (;;) {
-        const ui::EventKind kind = ui::waitEvent();
-        if (kind == ui::EventKind::None)
-            return; // the thread is being told to quit
-        if (ui::eventWindow() != kManagerWindow)
+        const ui::EventKind kind = ui::waitEventFor(kActivationPoll);
+        const bool active = GetForegroundWindow() == window;
+        if (active && !wasActive)
+            followFile(session, true, false);
+        wasActive = active;
+        if (kind == ui::EventKind::None || ui::eventWindow() != kManagerWindow)
             continue;
         if (kind == ui::EventKind::Shortcut)
             applyShortcut(session, ui::eventCommand());
         else if (kind == ui::EventKind::Control)
             applyControlEvent(session, ui::eventControl(), ui::eventType());
-        else if (kind == ui::EventKind::CloseRequest)
+        else if (kind == ui::EventKind::CloseRequest && settleEdits(session))
             return;
     }
 }

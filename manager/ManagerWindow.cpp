@@ -138,7 +138,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
 }
 
 void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner) {
-    ManagerSession session{store, std::u16string(appTitle), {}};
+    ManagerSession session{store, std::u16string(appTitle), {}, {}};
     if (buildManagerWindow(session, owner))
         runManagerLoop(session);
 }

@@ -36,8 +36,9 @@ constexpr int kCommandRename = 16;
 // What the commands work on; the controls' states follow the mode.
 struct ManagerSession {
     store::ShortcutStore& store;
-    std::u16string title;   // the window's title and every message box's caption
-    std::u16string oldName; // the name a rename began with
+    std::u16string title;     // the window's title and every message box's caption
+    std::u16string oldName;   // the name a rename began with
+    std::u16string shownName; // the Shortcut whose template the editor shows; empty for none
     ManagerMode mode = ManagerMode::nothingShown;
 };
 

@@ -38,4 +38,78 @@ bool readWholeFile(const FileHandle& file, std::string& bytes) {
     }
 }
 
+namespace {
+
+// The process-wide test seam and whether a "stop" ended the save under way.
+struct SaveRun {
+    SaveFaults faults;
+    bool stopped = false;
+};
+
+SaveRun& saveRun() {
+    static SaveRun run;
+    return run;
+}
+
+bool stepAllowed(SaveStep step) {
+    SaveRun& run = saveRun();
+    if (run.stopped)
+        return false;
+    if (!run.faults.beforeStep)
+        return true;
+    switch (run.faults.beforeStep(step)) {
+    case StepOutcome::proceed:
+        return true;
+    case StepOutcome::fail:
+        return false;
+    case StepOutcome::stop:
+        run.stopped = true;
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+SaveFaults& saveFaults() {
+    return saveRun().faults;
+}
+
+std::u16string savingFilePath(std::u16string_view target) {
+    return std::u16string(target) + u".saving";
+}
+
+bool writeSavePiece(const FileHandle& file, std::uint64_t offset, std::string_view bytes) {
+    return stepAllowed(SaveStep::write) && writeFileAt(file, offset, bytes);
+}
+
+bool finishSaveFile(const FileHandle& file, std::uint64_t size) {
+    return stepAllowed(SaveStep::flush) && endFileAt(file, size);
+}
+
+// A leftover of a save that was cut short has the same name and is simply written over; a
+// save that fails removes what it wrote.
+bool saveWholeFile(std::u16string_view path, SaveMode mode,
+                   const std::function<bool(const FileHandle&)>& write) {
+    saveRun().stopped = false;
+    const std::u16string target = savedFilePath(path);
+    if (mode == SaveMode::replace && isReadOnlyFile(target))
+        return false;
+    const std::u16string saving = savingFilePath(target);
+    FileHandle file;
+    if (!stepAllowed(SaveStep::create) || !createFile(saving, CreateMode::always, file))
+        return false;
+    bool saved = false;
+    try {
+        saved = write(file);
+    } catch (const std::bad_alloc&) {
+        saved = false;
+    }
+    file.reset();
+    saved = saved && stepAllowed(SaveStep::replace) && moveIntoPlace(saving, target, mode);
+    if (!saved && !saveRun().stopped)
+        removeFile(saving);
+    return saved;
+}
+
 } // namespace store

@@ -3,6 +3,8 @@
 #include "store/TextConvert.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,17 +43,12 @@ void FileHandle::reset() {
     native_ = kNone;
 }
 
-// POSIX has no share modes: the fallbacks differ only in the access asked for.
-FileMode openExistingFile(std::u16string_view path, FileHandle& file) {
-    if (const int fd = openRegular(path, O_RDWR); fd >= 0) {
-        file = FileHandle(fd);
-        return FileMode::readWrite;
-    }
-    if (const int fd = openRegular(path, O_RDONLY); fd >= 0) {
-        file = FileHandle(fd);
-        return FileMode::readOnly;
-    }
-    return FileMode::unopened;
+bool openForReading(std::u16string_view path, FileHandle& file) {
+    const int fd = openRegular(path, O_RDONLY);
+    if (fd < 0)
+        return false;
+    file = FileHandle(fd);
+    return true;
 }
 
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
@@ -112,6 +109,93 @@ bool endFileAt(const FileHandle& file, std::uint64_t size) {
     const int fd = descriptor(file);
     return size <= std::uint64_t(INT64_MAX) && ::ftruncate(fd, off_t(size)) == 0 &&
            ::fsync(fd) == 0;
+}
+
+namespace {
+
+FileStamp stampOf(const struct stat& status) {
+    if (!S_ISREG(status.st_mode))
+        return {};
+    return {true, static_cast<std::uint64_t>(status.st_size),
+            std::int64_t(status.st_mtim.tv_sec) * kFileTicksPerSecond +
+                status.st_mtim.tv_nsec / 100};
+}
+
+// The folder of a path, for flushing a rename to the disk.
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void flushFolder(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+FileStamp fileStampAt(std::u16string_view path) {
+    struct stat status;
+    if (::stat(text::utf16ToUtf8(path).c_str(), &status) != 0)
+        return {};
+    return stampOf(status);
+}
+
+FileStamp fileStampOf(const FileHandle& file) {
+    struct stat status;
+    if (::fstat(descriptor(file), &status) != 0)
+        return {};
+    return stampOf(status);
+}
+
+std::int64_t fileClockNow() {
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t(now.tv_sec) * kFileTicksPerSecond + now.tv_nsec / 100;
+}
+
+bool isReadOnlyFile(std::u16string_view path) {
+    struct stat status;
+    return ::stat(text::utf16ToUtf8(path).c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool removeFile(std::u16string_view path) {
+    return ::unlink(text::utf16ToUtf8(path).c_str()) == 0;
+}
+
+std::u16string savedFilePath(std::u16string_view path) {
+    const std::string native = text::utf16ToUtf8(path);
+    struct stat status;
+    if (::lstat(native.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return std::u16string(path);
+    char* resolved = ::realpath(native.c_str(), nullptr);
+    if (!resolved)
+        return std::u16string(path); // a dangling link: the save replaces the link itself
+    std::u16string target = text::utf8ToUtf16(resolved);
+    ::free(resolved);
+    return target;
+}
+
+// rename() replaces in one step; link() puts a file where nothing is, or fails.
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
+    const std::string from = text::utf16ToUtf8(saving);
+    const std::string to = text::utf16ToUtf8(target);
+    if (mode == SaveMode::replace) {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return false;
+    } else {
+        if (::link(from.c_str(), to.c_str()) != 0)
+            return false;
+        ::unlink(from.c_str());
+    }
+    flushFolder(to);
+    return true;
 }
 
 bool pathExists(std::u16string_view path) {

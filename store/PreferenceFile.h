@@ -62,7 +62,8 @@ std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines);
 bool sameName(std::string_view a, std::string_view b);
 
 // One open preference file. Only one is open in the process at a time: create or open on any
-// PreferenceFile first closes the one that is open, writing it if it was changed.
+// PreferenceFile first closes the one that is open, writing it if it was changed. The file is
+// held open only while it is read; close saves the whole file all-or-nothing.
 class PreferenceFile {
   public:
     PreferenceFile() = default;
@@ -70,7 +71,7 @@ class PreferenceFile {
     PreferenceFile(const PreferenceFile&) = delete;
     PreferenceFile& operator=(const PreferenceFile&) = delete;
 
-    bool create(std::u16string_view path);
+    bool create(std::u16string_view path, SaveMode mode = SaveMode::replace);
     bool open(std::u16string_view path);
     bool selectGroup(std::u16string_view name);
     bool addComment(std::u16string_view text);
@@ -80,6 +81,11 @@ class PreferenceFile {
     std::int32_t readInteger(std::u16string_view key, std::int32_t defaultValue) const;
     // True when a key line was removed (only then is the file changed).
     bool removeKey(std::u16string_view key);
+    // Names compared exactly, as the Shortcut store compares them: the last key line of the
+    // group with that name gets the value (or a new line goes to the group's end), and every
+    // key line of the group with that name is removed (true when one was).
+    bool writeExactKey(std::u16string_view key, std::u16string_view value);
+    bool removeExactKeys(std::u16string_view key);
     bool examineKeys();
     bool nextKey();
     std::u16string keyName() const;
@@ -111,6 +117,7 @@ class PreferenceFile {
     PreferenceLine line(std::size_t index) const;
     LineRef keep(LineKind kind, std::string name, std::string value);
     bool writeLines(const FileHandle& file) const;
+    std::size_t findExactKey(std::string_view key) const;
 
     template <typename Edit> bool guarded(Edit edit);
     void reset();
@@ -122,10 +129,10 @@ class PreferenceFile {
     void insertLine(std::size_t index, LineRef line);
 
     State state_ = State::closed;
-    FileHandle file_;
     bool readOnly_ = false;
-    std::u16string keptPath_; // only when the file could not be opened, so close can create it
-    std::string text_;        // the file's text that the line list points into
+    std::u16string path_; // where close saves the file
+    SaveMode saveMode_ = SaveMode::replace;
+    std::string text_;                // the file's text that the line list points into
     std::deque<WrittenLine> written_; // changed lines
     std::vector<LineRef> lines_;
     std::size_t group_ = kNoLine;    // kNoLine: the part before the first group line

@@ -331,12 +331,14 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
                    "editor='Procedure \r\nEndProcedure'"
                    " focus=window");
 
-    // Closing while creating, with Shift+Enter from the editor, keeps nothing of it.
+    // Closing while creating, with Shift+Enter from the editor: asked about the typed
+    // template; No keeps nothing of it.
     pressKey('N', true);
     typeText(L"zzz");
     clickWindow(m.control(kTemplateEditor));
     typeText(L"abc");
     pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'zzz'?", "yes no cancel", "question", IDNO);
     const std::string report = host_->finish();
     EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
     EXPECT_EQ(preferences(), deleted);
@@ -449,6 +451,120 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     pressKey(VK_F4, false, false, true);
     const std::string report = host_->finish();
     EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), saved);
+}
+
+// What the window shows, whichever control has the focus.
+std::string shownPart(const std::string& view) {
+    return view.substr(0, view.rfind(" focus="));
+}
+#define EXPECT_SHOWN(manager, expected)                                                            \
+    do {                                                                                           \
+        std::string seen;                                                                          \
+        waitUntil([&] { return (seen = shownPart((manager).view())) == (expected); });             \
+        EXPECT_EQ(seen, expected);                                                                 \
+    } while (false)
+
+// Makes another window the active one and then the manager again, as a user who switched to
+// a text editor and back.
+void reactivate(const Manager& m) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    waitUntil([&] { return GetForegroundWindow() == other; });
+    pause(500); // the manager looks for its activation a few times a second
+    DestroyWindow(other);
+    SetForegroundWindow(m.window);
+    waitUntil([&] { return GetForegroundWindow() == m.window; });
+}
+
+// The file edited outside while the manager is open: the manager follows it when activated,
+// asks about edits the outside change would replace, and a file deleted outside gets the
+// whole library back at the next change.
+TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
+    const std::optional<Manager> started = startManager(file({kFor, kIf, kProc}));
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+    m.clickRow(1);
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf' focus=list");
+
+    // Outside: "if" changed, "proc" removed, "zed" added. Shown once the manager is active.
+    endtoend::writeBytes(preferences_, file({kFor, "if = If x ¤EndIf\r\n", "zed = Z\r\n"}));
+    reactivate(m);
+    EXPECT_SHOWN(m, "rows=for,if,zed current=if name='if' editor='If x \r\nEndIf'");
+
+    // The user's edit saved over the outside change, in its line.
+    clickWindow(m.control(kTemplateEditor));
+    pressKey(VK_END, true);
+    typeText(L"!");
+    pressKey('S', true);
+    const std::string saved = file({kFor, "if = If x ¤EndIf!\r\n", "zed = Z\r\n"});
+    EXPECT_EQ(waitForFile(saved), saved);
+
+    // Unsaved edits, and the same Shortcut changed outside: asked; No shows the file's.
+    typeText(L"?");
+    endtoend::writeBytes(preferences_, file({kFor, "if = If y ¤EndIf\r\n", "zed = Z\r\n"}));
+    reactivate(m);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDNO);
+    EXPECT_SHOWN(m, "rows=for,if,zed current=if name='if' editor='If y \r\nEndIf'");
+
+    // Deleted outside: a Delete writes everything the window holds, in the default layout.
+    ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
+    m.clickRow(2);
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ zed ]?", "yes no", "exclamation", IDYES);
+    const std::string whole = std::string(kBom) + "\r\n; Zendrik.pref\r\n; \r\n[Shortcuts]\r\n" +
+                              kFor + "if = If y ¤EndIf\r\n; \r\n[Popup]\r\nOpacity = 245\r\n" +
+                              "Shadow = 1\r\nSlideIn = 10\r\nFadeOut = 1\r\n; Opacity (0-255)\r\n" +
+                              "; Shadow (0-1)\r\n; SlideIn (0-500ms)\r\n; FadeOut (0-1)\r\n";
+    EXPECT_EQ(waitForFile(whole), whole);
+    EXPECT_SHOWN(m, "rows=for,if current=if name='if' editor='If y \r\nEndIf'");
+
+    pressKey(VK_RETURN, false, true);
+    EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
+    EXPECT_EQ(preferences(), whole);
+}
+
+// Template text the user typed is never dropped without a question: Cancel stays, Yes saves
+// (and stays when the file does not take it), No drops it; here at Shift+Enter and at a click
+// on another row.
+TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
+    const std::string original = file({kFor, kIf, kProc});
+    const std::optional<Manager> started = startManager(original);
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+    m.clickRow(1);
+    clickWindow(m.control(kTemplateEditor));
+    pressKey(VK_END, true);
+    typeText(L"1");
+
+    pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDCANCEL);
+    EXPECT_SHOWN(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'");
+
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
+    pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_NE(findManagerWindow(), nullptr) << "closed though the edits were not written";
+    EXPECT_EQ(preferences(), original);
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
+
+    // Stored in memory by the refused Save: the row of "for" asks nothing and shows it.
+    clickWindow(m.control(kTemplateEditor));
+    typeText(L"2");
+    m.clickRow(0);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
+    const std::string saved = file({kFor, "if = If ¤EndIf12\r\n", kProc});
+    EXPECT_EQ(waitForFile(saved), saved);
+    EXPECT_SHOWN(m, "rows=for,if,proc current=for name='for' "
+                    "editor='For %var=i = %min=0 To %max=99 \r\nNext'");
+
+    clickWindow(m.control(kTemplateEditor));
+    typeText(L"3");
+    pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'for'?", "yes no cancel", "question", IDNO);
+    EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
     EXPECT_EQ(preferences(), saved);
 }
 
