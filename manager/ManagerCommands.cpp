@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -110,7 +111,7 @@ bool writeChange(ManagerSession& session, const std::function<bool()>& change) {
 }
 
 bool settleEdits(ManagerSession& session);
-void followFile(ManagerSession& session, bool askAboutEdits, bool keepShown);
+bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown);
 
 void removeCurrentRow() {
     ui::removeListRow(kShortcutList, ui::controlState(kShortcutList));
@@ -132,7 +133,7 @@ void newShortcut(ManagerSession& session) {
     enterMode(session, ManagerMode::creating);
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
-    ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, u"..."));
+    ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
     ui::focusControl(kNameField);
 }
 
@@ -198,11 +199,19 @@ bool settleEdits(ManagerSession& session) {
     return saveShortcut(session);
 }
 
+std::vector<std::u16string> sortedNames(const store::ShortcutStore& shortcuts) {
+    std::vector<std::u16string> names;
+    names.reserve(store::shortcutCount(shortcuts));
+    store::forEachShortcutName(shortcuts,
+                               [&](std::u16string_view name) { names.emplace_back(name); });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 // The rows again from the store: names added outside appear, names removed outside go. The
 // row of a new Shortcut stays at the end; otherwise the shown Shortcut's row stays current.
 void refillList(const ManagerSession& session) {
-    for (int row = ui::listRowCount(kShortcutList) - 1; row >= 0; --row)
-        ui::removeListRow(kShortcutList, row);
+    ui::removeAllListRows(kShortcutList);
     fillShortcutList(session.store);
     if (session.mode == ManagerMode::creating)
         ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
@@ -214,61 +223,69 @@ void refillList(const ManagerSession& session) {
 // what it holds. Unsaved edits of the shown Shortcut are kept; with `askAboutEdits` the user
 // is asked about them when the file changed that Shortcut too. A Shortcut the user works on
 // (edits, a rename, or `keepShown` for a Save) stays in the window though the file lost it.
-void followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
+// True when the file was read again.
+bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
     if (store::checkLibrary(store::kPreferenceFileName, session.store.stamp) !=
         store::LibraryState::changed)
-        return;
+        return false;
     const bool hadEdits = editsUnsaved(session);
     const std::optional<std::u16string> before = shownTemplate(session);
     store::ShortcutStore fresh;
     store::PopupSettings settings;
     store::loadShortcutsFrom(store::kPreferenceFileName, fresh, settings);
+    const std::vector<std::u16string> namesBefore = sortedNames(session.store);
     session.store = std::move(fresh);
     const bool working = session.mode == ManagerMode::renaming ||
                          (session.mode == ManagerMode::browsing && (hadEdits || keepShown));
     const std::optional<std::u16string> now = shownTemplate(session);
     if (before && !now && working)
         store::setShortcut(session.store, session.shownName, *before);
-    refillList(session);
+    // Most outside edits change templates only: the rows stay as they are.
+    if (sortedNames(session.store) != namesBefore)
+        refillList(session);
     if (session.mode != ManagerMode::browsing || session.shownName.empty())
-        return;
+        return true;
     const std::optional<std::u16string> shown = shownTemplate(session);
     if (!shown) { // removed outside: the row the list made current is shown
         if (ui::listRowCount(kShortcutList) == 0)
             showNothing(session);
         else
             loadCurrentShortcut(session);
-        return;
+        return true;
     }
     if (!hadEdits) {
         if (shown != before)
             ui::setControlText(kTemplateEditor, templateForEditor(*shown));
-        return;
+        return true;
     }
     if (!askAboutEdits || shown == before)
-        return;
+        return true;
     const int answer =
         ask(session, unsavedChangesQuestion(session.shownName), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDYES)
         saveShortcut(session);
     else if (answer == IDNO)
         ui::setControlText(kTemplateEditor, templateForEditor(*shown));
+    return true;
 }
 
 // Another row was made current: its Shortcut is shown once the edits of the one shown so far
 // are settled. The same row again keeps unsaved edits rather than dropping them.
 void showChosenRow(ManagerSession& session) {
     const std::u16string chosen = ui::controlText(kShortcutList);
+    bool selectedElsewhere = false;
     if (session.mode == ManagerMode::browsing && !session.shownName.empty() &&
         editsUnsaved(session)) {
         if (chosen == session.shownName)
             return;
         selectRowNamed(session.shownName);
+        selectedElsewhere = true;
         if (!settleEdits(session))
             return;
     }
-    followFile(session, false, false);
-    if (!selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
+    // A search through the rows only when they may have changed under the chosen one.
+    const bool moved = selectedElsewhere || followFile(session, false, false);
+    if (moved && !selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
         if (ui::listRowCount(kShortcutList) == 0)
             showNothing(session);
         return;
@@ -280,9 +297,9 @@ void deleteShortcut(ManagerSession& session) {
     const std::u16string name = nameInField();
     if (ask(session, deleteQuestion(name), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    followFile(session, false, false);
+    const bool reread = followFile(session, false, false);
     store::eraseShortcut(session.store, name);
-    if (selectRowNamed(name))
+    if (!reread || selectRowNamed(name))
         removeCurrentRow();
     session.shownName.clear();
     const bool written = writeChange(session, [&] { return store::removeShortcut(name); });
