@@ -190,9 +190,16 @@ bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveM
         if (::rename(from.c_str(), to.c_str()) != 0)
             return false;
     } else {
-        if (::link(from.c_str(), to.c_str()) != 0)
-            return false;
-        ::unlink(from.c_str());
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+        } else {
+            // A file system without hard links: rename, where nothing is.
+            struct stat status;
+            const bool noLinks = errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP;
+            if (!noLinks || ::lstat(to.c_str(), &status) == 0 ||
+                ::rename(from.c_str(), to.c_str()) != 0)
+                return false;
+        }
     }
     flushFolder(to);
     return true;

@@ -307,7 +307,7 @@ void PreferenceFile::becomeCurrent() {
 }
 
 // The file itself is written at close; a new file that cannot be made there fails now.
-bool PreferenceFile::create(std::u16string_view path, SaveMode mode) {
+bool PreferenceFile::create(std::u16string_view path) {
     if (openPreferenceFile)
         openPreferenceFile->close();
     reset();
@@ -318,7 +318,6 @@ bool PreferenceFile::create(std::u16string_view path, SaveMode mode) {
     file.reset();
     removeFile(probe);
     path_ = path;
-    saveMode_ = mode;
     state_ = State::opened;
     modified_ = true; // a created file is always written, even with no lines
     becomeCurrent();
@@ -478,12 +477,21 @@ bool PreferenceFile::addComment(std::u16string_view text) {
 }
 
 bool PreferenceFile::writeString(std::u16string_view key, std::u16string_view value) {
+    return writeKey(key, value, false);
+}
+
+bool PreferenceFile::writeExactKey(std::u16string_view key, std::u16string_view value) {
+    return writeKey(key, value, true);
+}
+
+// The first line of the name (any case of ASCII letters) or the last of exactly that name.
+bool PreferenceFile::writeKey(std::u16string_view key, std::u16string_view value, bool exact) {
     return guarded([&] {
         if (!canWrite())
             return false;
         resolvePendingGroup();
         std::string name = lineText(key);
-        const size_t found = findKey(name);
+        const size_t found = exact ? findExactKey(name) : findKey(name);
         const LineRef line = keep(LineKind::key, std::move(name), lineText(value));
         if (found != kNoLine) {
             lines_[found] = line;
@@ -531,35 +539,7 @@ bool PreferenceFile::removeKey(std::u16string_view key) {
         const size_t found = findKey(lineText(key));
         if (found == kNoLine)
             return false;
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(found));
-        if (position_ == found)
-            position_ = kNoLine;
-        else if (position_ != kNoLine && position_ > found)
-            --position_;
-        if (group_ != kNoLine && group_ > found)
-            --group_;
-        modified_ = true;
-        return true;
-    });
-}
-
-bool PreferenceFile::writeExactKey(std::u16string_view key, std::u16string_view value) {
-    return guarded([&] {
-        if (!canWrite())
-            return false;
-        resolvePendingGroup();
-        std::string name = lineText(key);
-        const size_t found = findExactKey(name);
-        const LineRef line = keep(LineKind::key, std::move(name), lineText(value));
-        if (found != kNoLine) {
-            lines_[found] = line;
-            position_ = found;
-        } else {
-            const size_t at = groupEnd();
-            insertLine(at, line);
-            position_ = at;
-        }
-        modified_ = true;
+        eraseLine(found);
         return true;
     });
 }
@@ -570,17 +550,21 @@ bool PreferenceFile::removeExactKeys(std::u16string_view key) {
             return false;
         const std::string name = lineText(key);
         bool removed = false;
-        for (size_t found; (found = findExactKey(name)) != kNoLine;) {
-            lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(found));
-            if (position_ == found)
-                position_ = kNoLine;
-            else if (position_ != kNoLine && position_ > found)
-                --position_;
-            removed = true;
-        }
-        modified_ = modified_ || removed;
+        for (size_t found; (found = findExactKey(name)) != kNoLine; removed = true)
+            eraseLine(found);
         return removed;
     });
+}
+
+void PreferenceFile::eraseLine(std::size_t index) {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (position_ == index)
+        position_ = kNoLine;
+    else if (position_ != kNoLine && position_ > index)
+        --position_;
+    if (group_ != kNoLine && group_ > index)
+        --group_;
+    modified_ = true;
 }
 
 bool PreferenceFile::examineKeys() {

@@ -71,7 +71,7 @@ class PreferenceFile {
     PreferenceFile(const PreferenceFile&) = delete;
     PreferenceFile& operator=(const PreferenceFile&) = delete;
 
-    bool create(std::u16string_view path, SaveMode mode = SaveMode::replace);
+    bool create(std::u16string_view path);
     bool open(std::u16string_view path);
     bool selectGroup(std::u16string_view name);
     bool addComment(std::u16string_view text);
@@ -118,6 +118,8 @@ class PreferenceFile {
     LineRef keep(LineKind kind, std::string name, std::string value);
     bool writeLines(const FileHandle& file) const;
     std::size_t findExactKey(std::string_view key) const;
+    bool writeKey(std::u16string_view key, std::u16string_view value, bool exact);
+    void eraseLine(std::size_t index);
 
     template <typename Edit> bool guarded(Edit edit);
     void reset();
