@@ -5,6 +5,9 @@
 
 namespace manager {
 
+// Sets the mode and enables the controls for it.
+void enterMode(ManagerSession& session, ManagerMode mode);
+
 // Handles the window's events until its close request.
 void runManagerLoop(ManagerSession& session);
 

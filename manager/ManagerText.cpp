@@ -75,6 +75,10 @@ std::u16string donationQuestion(std::u16string_view address) {
            hostOfAddress(address) + u" for a donation?";
 }
 
+std::u16string unsavedChangesQuestion(std::u16string_view name) {
+    return u"Save the changes to '" + std::u16string(name) + u"'?";
+}
+
 const std::u16string_view kFileNotWrittenMessage =
     u"The change could not be written to Zendrik.pref: the file may be read-only, open in "
     u"another program, or the disk full.\n\nThe change is kept only until this window closes. "

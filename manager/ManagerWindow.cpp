@@ -33,22 +33,20 @@ struct ButtonSpec {
     int width;
     int image;
     std::uint32_t flags;
-    bool enabled;
     std::u16string_view tooltip;
 };
 
 // Left to right on screen, which is also the order Tab takes (the order of creation).
 constexpr ButtonSpec kLeftButtons[] = {
-    {kNewButton, 5, 35, IDR_IMAGE_NEW, 0, true, u" New Shortcut (Ctrl+N) "},
-    {kDeleteButton, 45, 35, IDR_IMAGE_DELETE, 0, false, u" Delete Shortcut (Ctrl+D) "},
-    {kRenameButton, 85, 35, IDR_IMAGE_RENAME, ui::kButtonToggle, false,
-     u" Rename Shortcut (Ctrl+R) "},
-    {kSaveButton, 125, 35, IDR_IMAGE_SAVE, 0, false, u" Save Shortcut (Ctrl+S) "},
+    {kNewButton, 5, 35, IDR_IMAGE_NEW, 0, u" New Shortcut (Ctrl+N) "},
+    {kDeleteButton, 45, 35, IDR_IMAGE_DELETE, 0, u" Delete Shortcut (Ctrl+D) "},
+    {kRenameButton, 85, 35, IDR_IMAGE_RENAME, ui::kButtonToggle, u" Rename Shortcut (Ctrl+R) "},
+    {kSaveButton, 125, 35, IDR_IMAGE_SAVE, 0, u" Save Shortcut (Ctrl+S) "},
 };
 // x counted from the client's right edge.
 constexpr ButtonSpec kRightButtons[] = {
-    {kOpenButton, 81, 35, IDR_IMAGE_OPEN, 0, true, u" Open Zendrik.pref "},
-    {kDonateButton, 41, 36, IDR_IMAGE_DONATE, 0, true, u" Make a donation via PayPal "},
+    {kOpenButton, 81, 35, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
+    {kDonateButton, 41, 36, IDR_IMAGE_DONATE, 0, u" Make a donation via PayPal "},
 };
 constexpr int kButtonY = 5;
 constexpr int kButtonHeight = 26;
@@ -70,8 +68,6 @@ void createButton(const ButtonSpec& button, int x) {
     // A PNG that does not decode leaves the button without an image; it still works.
     dpi::createScaledImageButton(button.number, x, kButtonY, button.width, kButtonHeight,
                                  ui::loadPngResource(button.image), button.flags);
-    if (!button.enabled)
-        ui::enableControl(button.number, false);
 }
 
 } // namespace
@@ -107,7 +103,6 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
         createButton(button, button.x);
 
     dpi::createScaledTextField(kNameField, 165, 10, 199, 21, u"", 0);
-    ui::enableControl(kNameField, false);
 
     dpi::createScaledTreeList(kShortcutList, 5, 36, 115, 359, 0);
     dpi::createScaledEditor(kTemplateEditor, 125, 36, 510, 359, 0);
@@ -133,6 +128,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
     for (const ShortcutKey& key : kShortcutKeys)
         ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
 
+    enterMode(session, ManagerMode::nothingShown);
     ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
     fillShortcutList(session.store);
     ui::focusControl(kNewButton);
@@ -142,7 +138,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
 }
 
 void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner) {
-    ManagerSession session{store, std::u16string(appTitle), {}};
+    ManagerSession session{store, std::u16string(appTitle), {}, {}};
     if (buildManagerWindow(session, owner))
         runManagerLoop(session);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "manager/ManagerMode.h"
 #include "store/ShortcutStore.h"
 
 namespace manager {
@@ -32,11 +33,13 @@ constexpr int kCommandEscape = 14;
 constexpr int kCommandClose = 15;
 constexpr int kCommandRename = 16;
 
-// What the commands work on; the window's modes live in its controls.
+// What the commands work on; the controls' states follow the mode.
 struct ManagerSession {
     store::ShortcutStore& store;
-    std::u16string title;   // the window's title and every message box's caption
-    std::u16string oldName; // the name a rename began with
+    std::u16string title;     // the window's title and every message box's caption
+    std::u16string oldName;   // the name a rename began with
+    std::u16string shownName; // the Shortcut whose template the editor shows; empty for none
+    ManagerMode mode = ManagerMode::nothingShown;
 };
 
 // Builds the window (hidden until the list is filled), shows and activates it. False when the

@@ -1,8 +1,9 @@
 #pragma once
-// The platform part of the preference file: opening with the sharing rules, reading a file
-// whole and replacing its contents in place. Win32 body in FileAccess_win.cpp, POSIX body in
-// FileAccess_posix.cpp. Paths are UTF-16 on every platform.
+// The platform part of the preference file: opening for reading with the sharing rules,
+// reading a file whole, and saving a new file whole in place of the old one. Win32 body in
+// FileAccess_win.cpp, POSIX body in FileAccess_posix.cpp. Paths are UTF-16 on every platform.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -40,12 +41,9 @@ class FileHandle {
     std::intptr_t native_ = kNone;
 };
 
-enum class FileMode { unopened, readWrite, readOnly };
-
-// Opens an existing regular file for reading and writing while others may only read; failing
-// that for reading only (others may read); failing that for reading only while others may
-// read and write. A folder never opens.
-FileMode openExistingFile(std::u16string_view path, FileHandle& file);
+// Opens an existing regular file for reading only; others may read, write, rename and delete
+// it meanwhile, so that reading never keeps another program from saving. A folder never opens.
+bool openForReading(std::u16string_view path, FileHandle& file);
 
 enum class CreateMode {
     always,  // creates the file or empties an existing one
@@ -55,21 +53,75 @@ enum class CreateMode {
 // Opens a new file for reading and writing; others may read.
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file);
 
-// Reads the file from its first byte to its end.
+// A preference file is a few hundred kilobytes at most; anything larger is not one.
+inline constexpr std::uint64_t kLargestReadable = std::uint64_t(1) << 30;
+
+// Reads the file from its first byte to its end (FileAccess.cpp, over the two below).
 bool readWholeFile(const FileHandle& file, std::string& bytes);
 
-// Replacing a file's whole content, in pieces if need be: reserve the new size first, so that
-// a full disk fails before anything is overwritten; write the pieces at their offsets; then cut
-// the file at the new size and flush it to the disk.
+bool fileSize(const FileHandle& file, std::uint64_t& size);
+// Up to `count` bytes at `offset`: how many were read, 0 at the end, -1 on failure.
+std::int64_t readFileAt(const FileHandle& file, std::uint64_t offset, char* buffer,
+                        std::size_t count);
+
+// The pieces of writing a new file: reserve its size first, so that a full disk fails before
+// anything is written; write the pieces at their offsets; cut the file at its size and flush
+// it to the disk.
 bool reserveFileSize(const FileHandle& file, std::uint64_t size);
 bool writeFileAt(const FileHandle& file, std::uint64_t offset, std::string_view bytes);
 bool endFileAt(const FileHandle& file, std::uint64_t size);
 
-// Makes `bytes` the whole content of the file. False when any step failed.
-inline bool replaceFileContents(const FileHandle& file, std::string_view bytes) {
-    return reserveFileSize(file, bytes.size()) && writeFileAt(file, 0, bytes) &&
-           endFileAt(file, bytes.size());
-}
+// A file's size and last write time, in ticks of 100 ns on the platform's clock; `exists` is
+// false when nothing is there (or it is a folder).
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t size = 0;
+    std::int64_t lastWrite = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStampAt(std::u16string_view path);
+FileStamp fileStampOf(const FileHandle& file);
+std::int64_t fileClockNow();
+inline constexpr std::int64_t kFileTicksPerSecond = 10'000'000;
+
+// The file has the read-only attribute (POSIX: no write permission at all).
+bool isReadOnlyFile(std::u16string_view path);
+bool removeFile(std::u16string_view path);
+
+// The file a save through `path` must replace: a symbolic link is followed to its target, so
+// the link stays a link and its target gets the new bytes.
+std::u16string savedFilePath(std::u16string_view path);
+
+// Where a save writes the new file before it takes the old one's place: beside it, under a
+// name that nothing reads as a preference file.
+std::u16string savingFilePath(std::u16string_view target);
+
+enum class SaveMode {
+    replace,    // the new file takes the place of the old one, or of nothing
+    createOnly, // fails when anything of that name exists by the time the new file is ready
+};
+
+// Puts the finished file `saving` in the place of `target` in one step (FileAccess_win.cpp,
+// FileAccess_posix.cpp).
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode);
+
+// An all-or-nothing save: `write` gives the new file its whole content through
+// writeSavePiece and finishSaveFile; only then does it take the old one's place, so the path
+// holds the old bytes or the new ones and never anything between. False when any step failed;
+// the old file is then as it was.
+bool saveWholeFile(std::u16string_view path, SaveMode mode,
+                   const std::function<bool(const FileHandle&)>& write);
+bool writeSavePiece(const FileHandle& file, std::uint64_t offset, std::string_view bytes);
+bool finishSaveFile(const FileHandle& file, std::uint64_t size);
+
+// The steps of a save, for the tests: each step can be made to fail, or to stop as a process
+// that ends right there would (nothing after it runs, nothing is cleaned up).
+enum class SaveStep { create, write, flush, replace };
+enum class StepOutcome { proceed, fail, stop };
+struct SaveFaults {
+    std::function<StepOutcome(SaveStep)> beforeStep; // empty: every step proceeds
+};
+SaveFaults& saveFaults();
 
 // A file or a folder of that name exists (or something is there that could not be examined).
 bool pathExists(std::u16string_view path);

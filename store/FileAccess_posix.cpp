@@ -3,17 +3,15 @@
 #include "store/TextConvert.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace store {
 
 namespace {
-
-// A preference file is a few hundred kilobytes at most; anything this large is not one.
-constexpr off_t kLargestReadable = off_t(1) << 30;
 
 int descriptor(const FileHandle& file) {
     return static_cast<int>(file.native());
@@ -45,17 +43,12 @@ void FileHandle::reset() {
     native_ = kNone;
 }
 
-// POSIX has no share modes: the fallbacks differ only in the access asked for.
-FileMode openExistingFile(std::u16string_view path, FileHandle& file) {
-    if (const int fd = openRegular(path, O_RDWR); fd >= 0) {
-        file = FileHandle(fd);
-        return FileMode::readWrite;
-    }
-    if (const int fd = openRegular(path, O_RDONLY); fd >= 0) {
-        file = FileHandle(fd);
-        return FileMode::readOnly;
-    }
-    return FileMode::unopened;
+bool openForReading(std::u16string_view path, FileHandle& file) {
+    const int fd = openRegular(path, O_RDONLY);
+    if (fd < 0)
+        return false;
+    file = FileHandle(fd);
+    return true;
 }
 
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
@@ -67,36 +60,23 @@ bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
     return true;
 }
 
-bool readWholeFile(const FileHandle& file, std::string& bytes) {
-    bytes.clear();
+bool fileSize(const FileHandle& file, std::uint64_t& size) {
     struct stat status;
-    if (::fstat(descriptor(file), &status) != 0 || status.st_size > kLargestReadable)
+    if (::fstat(descriptor(file), &status) != 0 || status.st_size < 0)
         return false;
-    try {
-        // One byte more than the size, so that the read which finds the end needs no growth.
-        bytes.resize(static_cast<size_t>(status.st_size) + 1);
-        size_t got = 0;
-        for (;;) {
-            if (got == bytes.size()) {
-                if (got > static_cast<size_t>(kLargestReadable))
-                    return false;
-                bytes.resize(got * 2);
-            }
-            const ssize_t n =
-                ::pread(descriptor(file), bytes.data() + got, bytes.size() - got, off_t(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return false;
-            if (n == 0)
-                break;
-            got += static_cast<size_t>(n);
-        }
-        bytes.resize(got);
-        return true;
-    } catch (const std::bad_alloc&) {
-        bytes.clear();
-        return false;
+    size = static_cast<std::uint64_t>(status.st_size);
+    return true;
+}
+
+std::int64_t readFileAt(const FileHandle& file, std::uint64_t offset, char* buffer,
+                        std::size_t count) {
+    if (offset > std::uint64_t(INT64_MAX))
+        return -1;
+    for (;;) {
+        const ssize_t n = ::pread(descriptor(file), buffer, count, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n < 0 ? -1 : std::int64_t(n);
     }
 }
 
@@ -129,6 +109,100 @@ bool endFileAt(const FileHandle& file, std::uint64_t size) {
     const int fd = descriptor(file);
     return size <= std::uint64_t(INT64_MAX) && ::ftruncate(fd, off_t(size)) == 0 &&
            ::fsync(fd) == 0;
+}
+
+namespace {
+
+FileStamp stampOf(const struct stat& status) {
+    if (!S_ISREG(status.st_mode))
+        return {};
+    return {true, static_cast<std::uint64_t>(status.st_size),
+            std::int64_t(status.st_mtim.tv_sec) * kFileTicksPerSecond +
+                status.st_mtim.tv_nsec / 100};
+}
+
+// The folder of a path, for flushing a rename to the disk.
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void flushFolder(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+FileStamp fileStampAt(std::u16string_view path) {
+    struct stat status;
+    if (::stat(text::utf16ToUtf8(path).c_str(), &status) != 0)
+        return {};
+    return stampOf(status);
+}
+
+FileStamp fileStampOf(const FileHandle& file) {
+    struct stat status;
+    if (::fstat(descriptor(file), &status) != 0)
+        return {};
+    return stampOf(status);
+}
+
+std::int64_t fileClockNow() {
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::int64_t(now.tv_sec) * kFileTicksPerSecond + now.tv_nsec / 100;
+}
+
+bool isReadOnlyFile(std::u16string_view path) {
+    struct stat status;
+    return ::stat(text::utf16ToUtf8(path).c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool removeFile(std::u16string_view path) {
+    return ::unlink(text::utf16ToUtf8(path).c_str()) == 0;
+}
+
+std::u16string savedFilePath(std::u16string_view path) {
+    const std::string native = text::utf16ToUtf8(path);
+    struct stat status;
+    if (::lstat(native.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return std::u16string(path);
+    char* resolved = ::realpath(native.c_str(), nullptr);
+    if (!resolved)
+        return std::u16string(path); // a dangling link: the save replaces the link itself
+    std::u16string target = text::utf8ToUtf16(resolved);
+    ::free(resolved);
+    return target;
+}
+
+// rename() replaces in one step; link() puts a file where nothing is, or fails.
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
+    const std::string from = text::utf16ToUtf8(saving);
+    const std::string to = text::utf16ToUtf8(target);
+    if (mode == SaveMode::replace) {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return false;
+    } else {
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+        } else {
+            // A file system without hard links: rename, where nothing is.
+            struct stat status;
+            const bool noLinks = errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP;
+            if (!noLinks || ::lstat(to.c_str(), &status) == 0 ||
+                ::rename(from.c_str(), to.c_str()) != 0)
+                return false;
+        }
+    }
+    flushFolder(to);
+    return true;
 }
 
 bool pathExists(std::u16string_view path) {

@@ -5,14 +5,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <new>
 
 namespace store {
 
 namespace {
 
-// A preference file is a few hundred kilobytes at most; anything this large is not one.
-constexpr LONGLONG kLargestReadable = LONGLONG(1) << 30;
 constexpr DWORD kChunk = DWORD(1) << 24;
 
 HANDLE handleOf(const FileHandle& file) {
@@ -47,35 +44,13 @@ void FileHandle::reset() {
     native_ = kNone;
 }
 
-FileMode openExistingFile(std::u16string_view path, FileHandle& file) {
-    struct Attempt {
-        DWORD access;
-        DWORD share;
-        FileMode mode;
-    };
-    static constexpr Attempt kAttempts[] = {
-        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, FileMode::readWrite},
-        // The read-only attribute, or another program that may only be joined as a reader.
-        {GENERIC_READ, FILE_SHARE_READ, FileMode::readOnly},
-        // Another program holds the file open for writing and lets others read.
-        {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, FileMode::readOnly},
-    };
-    // Windows refuses write access to a file with the read-only attribute; asking first keeps
-    // that rule where the file system does not enforce it (Wine run by root).
-    const std::wstring native = text::toWide(path);
-    const DWORD attributes = GetFileAttributesW(native.c_str());
-    const bool markedReadOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    for (const Attempt& attempt : kAttempts) {
-        if (markedReadOnly && attempt.mode == FileMode::readWrite)
-            continue;
-        HANDLE handle = openDiskFile(path, attempt.access, attempt.share, OPEN_EXISTING);
-        if (handle != INVALID_HANDLE_VALUE) {
-            file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
-            return attempt.mode;
-        }
-    }
-    return FileMode::unopened;
+bool openForReading(std::u16string_view path, FileHandle& file) {
+    HANDLE handle = openDiskFile(
+        path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+    return true;
 }
 
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
@@ -87,36 +62,24 @@ bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
     return true;
 }
 
-bool readWholeFile(const FileHandle& file, std::string& bytes) {
-    bytes.clear();
+bool fileSize(const FileHandle& file, std::uint64_t& size) {
+    LARGE_INTEGER native;
+    if (!GetFileSizeEx(handleOf(file), &native) || native.QuadPart < 0)
+        return false;
+    size = static_cast<std::uint64_t>(native.QuadPart);
+    return true;
+}
+
+std::int64_t readFileAt(const FileHandle& file, std::uint64_t offset, char* buffer,
+                        std::size_t count) {
     HANDLE handle = handleOf(file);
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle, &size) || size.QuadPart > kLargestReadable || !seekTo(handle, 0))
-        return false;
-    try {
-        // One byte more than the size, so that the read which finds the end needs no growth.
-        bytes.resize(static_cast<size_t>(size.QuadPart) + 1);
-        size_t got = 0;
-        for (;;) {
-            if (got == bytes.size()) {
-                if (got > static_cast<size_t>(kLargestReadable))
-                    return false;
-                bytes.resize(got * 2);
-            }
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, kChunk));
-            DWORD read = 0;
-            if (!ReadFile(handle, bytes.data() + got, want, &read, nullptr))
-                return false;
-            if (read == 0)
-                break;
-            got += read;
-        }
-        bytes.resize(got);
-        return true;
-    } catch (const std::bad_alloc&) {
-        bytes.clear();
-        return false;
-    }
+    if (offset > std::uint64_t(INT64_MAX) || !seekTo(handle, static_cast<LONGLONG>(offset)))
+        return -1;
+    DWORD read = 0;
+    if (!ReadFile(handle, buffer, static_cast<DWORD>(std::min<std::size_t>(count, kChunk)), &read,
+                  nullptr))
+        return -1;
+    return std::int64_t(read);
 }
 
 bool reserveFileSize(const FileHandle& file, std::uint64_t size) {
@@ -148,6 +111,107 @@ bool endFileAt(const FileHandle& file, std::uint64_t size) {
     HANDLE handle = handleOf(file);
     return size <= std::uint64_t(INT64_MAX) && seekTo(handle, static_cast<LONGLONG>(size)) &&
            SetEndOfFile(handle) && FlushFileBuffers(handle);
+}
+
+namespace {
+
+std::int64_t ticksOf(const FILETIME& time) {
+    return static_cast<std::int64_t>((std::uint64_t(time.dwHighDateTime) << 32) |
+                                     time.dwLowDateTime);
+}
+
+FileStamp stampOf(DWORD attributes, DWORD sizeHigh, DWORD sizeLow, const FILETIME& lastWrite) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return {};
+    return {true, (std::uint64_t(sizeHigh) << 32) | sizeLow, ticksOf(lastWrite)};
+}
+
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// "\\?\C:\folder\file" as a plain path; "\\?\UNC\server\share" as "\\server\share".
+std::wstring withoutLongPrefix(std::wstring path) {
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        return L"\\\\" + path.substr(8);
+    if (path.rfind(L"\\\\?\\", 0) == 0)
+        return path.substr(4);
+    return path;
+}
+
+} // namespace
+
+FileStamp fileStampAt(std::u16string_view path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(text::toWide(path).c_str(), GetFileExInfoStandard, &data))
+        return {};
+    return stampOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow,
+                   data.ftLastWriteTime);
+}
+
+FileStamp fileStampOf(const FileHandle& file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handleOf(file), &info))
+        return {};
+    return stampOf(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow,
+                   info.ftLastWriteTime);
+}
+
+std::int64_t fileClockNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return ticksOf(now);
+}
+
+bool isReadOnlyFile(std::u16string_view path) {
+    const DWORD attributes = GetFileAttributesW(text::toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool removeFile(std::u16string_view path) {
+    return DeleteFileW(text::toWide(path).c_str()) != 0;
+}
+
+// Windows XP has no symbolic links to files and no GetFinalPathNameByHandleW; later systems
+// give the link's target through it.
+std::u16string savedFilePath(std::u16string_view path) {
+    const std::wstring native = text::toWide(path);
+    const DWORD attributes = GetFileAttributesW(native.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return std::u16string(path);
+    static const auto finalPath = reinterpret_cast<FinalPathFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    if (!finalPath)
+        return std::u16string(path);
+    HANDLE handle = CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::u16string(path);
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = finalPath(handle, target.data(), DWORD(target.size()), 0);
+    if (length >= target.size()) {
+        target.resize(length + 1);
+        length = finalPath(handle, target.data(), DWORD(target.size()), 0);
+    }
+    CloseHandle(handle);
+    if (length == 0 || length >= target.size())
+        return std::u16string(path);
+    target.resize(length);
+    return text::fromWide(withoutLongPrefix(target));
+}
+
+// ReplaceFileW keeps the old file's attributes, security and creation time; it needs an old
+// file, and where it cannot be used MoveFileExW replaces in one step as well.
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
+    const std::wstring from = text::toWide(saving);
+    const std::wstring to = text::toWide(target);
+    if (mode == SaveMode::createOnly)
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr))
+        return true;
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool pathExists(std::u16string_view path) {

@@ -91,6 +91,11 @@ bool sameKeyName(std::string_view stored, std::string_view key) {
            (!text::isWellFormedUtf8(stored) && sameName(text::canonicalUtf8(stored), key));
 }
 
+// The same for the Shortcut store, which tells names apart by case.
+bool sameExactKeyName(std::string_view stored, std::string_view key) {
+    return stored == key || (!text::isWellFormedUtf8(stored) && text::canonicalUtf8(stored) == key);
+}
+
 // A line break inside a text would turn one line into several on the next reading (a value
 // could then forge keys or groups), so each CR and LF is stored as a space.
 std::string lineText(std::u16string_view text) {
@@ -282,10 +287,10 @@ PreferenceFile::~PreferenceFile() {
 }
 
 void PreferenceFile::reset() {
-    file_.reset();
     state_ = State::closed;
     readOnly_ = false;
-    keptPath_.clear();
+    path_.clear();
+    saveMode_ = SaveMode::replace;
     text_ = std::string();
     written_.clear();
     lines_ = std::vector<LineRef>();
@@ -301,14 +306,18 @@ void PreferenceFile::becomeCurrent() {
     openPreferenceFile = this;
 }
 
+// The file itself is written at close; a new file that cannot be made there fails now.
 bool PreferenceFile::create(std::u16string_view path) {
     if (openPreferenceFile)
         openPreferenceFile->close();
     reset();
+    const std::u16string probe = savingFilePath(savedFilePath(path));
     FileHandle file;
-    if (!createFile(path, CreateMode::always, file))
+    if (!createFile(probe, CreateMode::always, file))
         return false;
-    file_ = std::move(file);
+    file.reset();
+    removeFile(probe);
+    path_ = path;
     state_ = State::opened;
     modified_ = true; // a created file is always written, even with no lines
     becomeCurrent();
@@ -320,19 +329,21 @@ bool PreferenceFile::open(std::u16string_view path) {
         openPreferenceFile->close();
     reset();
     becomeCurrent();
+    path_ = path;
     FileHandle file;
-    const FileMode mode = openExistingFile(path, file);
-    if (mode == FileMode::unopened) {
+    if (!openForReading(path, file)) {
+        // Nothing of it was read: close creates it only where nothing is.
         state_ = State::unopened;
-        keptPath_ = path;
+        saveMode_ = SaveMode::createOnly;
         return false;
     }
-    file_ = std::move(file);
     state_ = State::opened;
-    readOnly_ = mode == FileMode::readOnly;
+    readOnly_ = isReadOnlyFile(path);
     try {
         std::string raw;
-        if (!readWholeFile(file_, raw)) {
+        const bool read = readWholeFile(file, raw);
+        file.reset();
+        if (!read) {
             // Writing back what could not be read would destroy it: keep the file as it is.
             readOnly_ = true;
             return true;
@@ -352,8 +363,8 @@ bool PreferenceFile::open(std::u16string_view path) {
 }
 
 PreferenceFile::LineRef PreferenceFile::makeRef(LineKind kind, size_t location, bool written) {
-    if (location >= kLocationLimit)
-        throw std::bad_alloc(); // a terabyte of text never got this far
+    if (location >= kTextOffsetLimit)
+        throw std::bad_alloc();
     return (written ? kWrittenRef : 0) | (static_cast<LineRef>(kind) << kKindShift) | location;
 }
 
@@ -363,7 +374,7 @@ LineKind PreferenceFile::kindOf(LineRef ref) {
 
 PreferenceLine PreferenceFile::line(size_t index) const {
     const LineRef ref = lines_[index];
-    const auto location = static_cast<size_t>(ref & (kLocationLimit - 1));
+    const auto location = static_cast<size_t>(ref & (kTextOffsetLimit - 1));
     if (ref & kWrittenRef) {
         const WrittenLine& written = written_[location];
         return {kindOf(ref), written.name, written.value};
@@ -400,6 +411,18 @@ size_t PreferenceFile::groupEnd() const {
     while (i < lines_.size() && kindOf(lines_[i]) != LineKind::group)
         ++i;
     return i;
+}
+
+size_t PreferenceFile::findExactKey(std::string_view key) const {
+    size_t found = kNoLine;
+    for (size_t i = group_ == kNoLine ? 0 : group_ + 1; i < lines_.size(); ++i) {
+        const LineKind kind = kindOf(lines_[i]);
+        if (kind == LineKind::group)
+            break;
+        if (kind == LineKind::key && sameExactKeyName(line(i).name, key))
+            found = i;
+    }
+    return found;
 }
 
 size_t PreferenceFile::findKey(std::string_view key) const {
@@ -454,12 +477,21 @@ bool PreferenceFile::addComment(std::u16string_view text) {
 }
 
 bool PreferenceFile::writeString(std::u16string_view key, std::u16string_view value) {
+    return writeKey(key, value, false);
+}
+
+bool PreferenceFile::writeExactKey(std::u16string_view key, std::u16string_view value) {
+    return writeKey(key, value, true);
+}
+
+// The first line of the name (any case of ASCII letters) or the last of exactly that name.
+bool PreferenceFile::writeKey(std::u16string_view key, std::u16string_view value, bool exact) {
     return guarded([&] {
         if (!canWrite())
             return false;
         resolvePendingGroup();
         std::string name = lineText(key);
-        const size_t found = findKey(name);
+        const size_t found = exact ? findExactKey(name) : findKey(name);
         const LineRef line = keep(LineKind::key, std::move(name), lineText(value));
         if (found != kNoLine) {
             lines_[found] = line;
@@ -507,16 +539,32 @@ bool PreferenceFile::removeKey(std::u16string_view key) {
         const size_t found = findKey(lineText(key));
         if (found == kNoLine)
             return false;
-        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(found));
-        if (position_ == found)
-            position_ = kNoLine;
-        else if (position_ != kNoLine && position_ > found)
-            --position_;
-        if (group_ != kNoLine && group_ > found)
-            --group_;
-        modified_ = true;
+        eraseLine(found);
         return true;
     });
+}
+
+bool PreferenceFile::removeExactKeys(std::u16string_view key) {
+    return guarded([&] {
+        if (state_ == State::closed || hasPendingGroup_)
+            return false;
+        const std::string name = lineText(key);
+        bool removed = false;
+        for (size_t found; (found = findExactKey(name)) != kNoLine; removed = true)
+            eraseLine(found);
+        return removed;
+    });
+}
+
+void PreferenceFile::eraseLine(std::size_t index) {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (position_ == index)
+        position_ = kNoLine;
+    else if (position_ != kNoLine && position_ > index)
+        --position_;
+    if (group_ != kNoLine && group_ > index)
+        --group_;
+    modified_ = true;
 }
 
 bool PreferenceFile::examineKeys() {
@@ -566,7 +614,7 @@ bool PreferenceFile::writeLines(const FileHandle& file) const {
     std::string piece(kFileStart);
     piece.reserve(2 * kWritePiece);
     const auto writeOut = [&](std::string_view bytes) {
-        if (!writeFileAt(file, offset, bytes))
+        if (!writeSavePiece(file, offset, bytes))
             return false;
         offset += bytes.size();
         return true;
@@ -586,7 +634,7 @@ bool PreferenceFile::writeLines(const FileHandle& file) const {
             piece.clear();
         }
     }
-    return writeOut(piece) && offset == size && endFileAt(file, size);
+    return writeOut(piece) && offset == size && finishSaveFile(file, size);
 }
 
 bool PreferenceFile::close() {
@@ -595,21 +643,9 @@ bool PreferenceFile::close() {
     if (openPreferenceFile == this)
         openPreferenceFile = nullptr;
     bool wrote = false;
-    if (modified_ && !readOnly_ && !editFailed_) {
-        try {
-            if (state_ == State::opened) {
-                wrote = writeLines(file_);
-            } else {
-                // Opening failed, so nothing of the file was read: create it only where
-                // nothing is, never over a file that could not be read.
-                FileHandle created;
-                if (createFile(keptPath_, CreateMode::newOnly, created))
-                    wrote = writeLines(created);
-            }
-        } catch (const std::bad_alloc&) {
-            wrote = false;
-        }
-    }
+    if (modified_ && !readOnly_ && !editFailed_)
+        wrote = saveWholeFile(path_, saveMode_,
+                              [this](const FileHandle& file) { return writeLines(file); });
     reset();
     return wrote;
 }

@@ -12,6 +12,11 @@
 
 namespace store {
 
+// Positions in a loaded text are kept in 40 bits beside other bits (a line's kind, a name's
+// hash); a terabyte of text never gets this far.
+inline constexpr int kTextOffsetBits = 40;
+inline constexpr std::uint64_t kTextOffsetLimit = std::uint64_t(1) << kTextOffsetBits;
+
 enum class LineKind : std::uint8_t { group, comment, key };
 
 // One line of the list. `name` is the group name, the comment text or the key name; `value`
@@ -57,7 +62,8 @@ std::string serialisePreferenceLines(const std::vector<PreferenceLine>& lines);
 bool sameName(std::string_view a, std::string_view b);
 
 // One open preference file. Only one is open in the process at a time: create or open on any
-// PreferenceFile first closes the one that is open, writing it if it was changed.
+// PreferenceFile first closes the one that is open, writing it if it was changed. The file is
+// held open only while it is read; close saves the whole file all-or-nothing.
 class PreferenceFile {
   public:
     PreferenceFile() = default;
@@ -75,6 +81,11 @@ class PreferenceFile {
     std::int32_t readInteger(std::u16string_view key, std::int32_t defaultValue) const;
     // True when a key line was removed (only then is the file changed).
     bool removeKey(std::u16string_view key);
+    // Names compared exactly, as the Shortcut store compares them: the last key line of the
+    // group with that name gets the value (or a new line goes to the group's end), and every
+    // key line of the group with that name is removed (true when one was).
+    bool writeExactKey(std::u16string_view key, std::u16string_view value);
+    bool removeExactKeys(std::u16string_view key);
     bool examineKeys();
     bool nextKey();
     std::u16string keyName() const;
@@ -97,7 +108,6 @@ class PreferenceFile {
     using LineRef = std::uint64_t;
     static constexpr LineRef kWrittenRef = LineRef(1) << 63;
     static constexpr int kKindShift = 61;
-    static constexpr LineRef kLocationLimit = LineRef(1) << 40;
     struct WrittenLine {
         std::string name;
         std::string value;
@@ -107,6 +117,9 @@ class PreferenceFile {
     PreferenceLine line(std::size_t index) const;
     LineRef keep(LineKind kind, std::string name, std::string value);
     bool writeLines(const FileHandle& file) const;
+    std::size_t findExactKey(std::string_view key) const;
+    bool writeKey(std::u16string_view key, std::u16string_view value, bool exact);
+    void eraseLine(std::size_t index);
 
     template <typename Edit> bool guarded(Edit edit);
     void reset();
@@ -118,11 +131,11 @@ class PreferenceFile {
     void insertLine(std::size_t index, LineRef line);
 
     State state_ = State::closed;
-    FileHandle file_;
     bool readOnly_ = false;
-    std::u16string keptPath_; // only when the file could not be opened, so close can create it
-    std::string text_;                 // the file's text that the line list points into
-    std::deque<WrittenLine> written_;  // changed lines
+    std::u16string path_; // where close saves the file
+    SaveMode saveMode_ = SaveMode::replace;
+    std::string text_;                // the file's text that the line list points into
+    std::deque<WrittenLine> written_; // changed lines
     std::vector<LineRef> lines_;
     std::size_t group_ = kNoLine;    // kNoLine: the part before the first group line
     std::size_t position_ = kNoLine; // kNoLine: before the first line

@@ -14,9 +14,8 @@ namespace {
 
 constexpr std::uint64_t kRecordSlot = std::uint64_t(1) << 63; // else a line of store.text
 constexpr std::uint64_t kUsedSlot = std::uint64_t(1) << 62;
-constexpr int kFragmentShift = 40;
+constexpr int kFragmentShift = kTextOffsetBits;
 constexpr std::uint64_t kFragmentMask = (std::uint64_t(1) << 22) - 1;
-constexpr std::uint64_t kLocationLimit = std::uint64_t(1) << kFragmentShift;
 
 // FNV-1a, then mixed so that the home slot and the kept fragment both depend on every byte.
 // The same on every platform and width.
@@ -37,13 +36,13 @@ std::uint64_t fragmentOf(std::uint64_t hash) {
 }
 
 std::uint64_t makeSlot(std::uint64_t hash, std::uint64_t kind, std::uint64_t location) {
-    if (location >= kLocationLimit)
-        throw std::bad_alloc(); // a terabyte of text never got this far
+    if (location >= kTextOffsetLimit)
+        throw std::bad_alloc();
     return kUsedSlot | kind | (fragmentOf(hash) << kFragmentShift) | location;
 }
 
 std::size_t locationOf(std::uint64_t slot) {
-    return static_cast<std::size_t>(slot & (kLocationLimit - 1));
+    return static_cast<std::size_t>(slot & (kTextOffsetLimit - 1));
 }
 
 struct Shortcut {

@@ -111,29 +111,133 @@ bool preferencePathExists(std::u16string_view path) {
     return pathExists(path);
 }
 
-bool writeDefaultFile(std::u16string_view path) {
-    if (pathExists(path))
-        return false;
-    PreferenceFile file;
-    if (!file.create(path))
-        return false;
-    file.addComment(u"Zendrik.pref");
-    file.addComment(u"");
-    file.selectGroup(kShortcutsGroup);
-    for (const DefaultShortcut& shortcut : kDefaultShortcuts)
-        file.writeString(shortcut.name, shortcut.templateText);
-    file.addComment(u"");
-    file.selectGroup(kPopupGroup);
+namespace {
+
+// The default file's layout around the given Shortcuts (UTF-8 name and template pairs),
+// written as a new file.
+bool writeNewLibrary(std::u16string_view path,
+                     const std::vector<std::pair<std::string, std::string>>& shortcuts) {
     const PopupSettings defaults;
     const std::int32_t values[] = {defaults.opacity, defaults.shadow, defaults.slideIn,
                                    defaults.fadeOut};
+    std::vector<std::string> numbers;
+    for (std::int32_t value : values)
+        numbers.push_back(std::to_string(value));
+    const std::string shortcutsGroup = text::utf16ToUtf8(kShortcutsGroup);
+    const std::string popupGroup = text::utf16ToUtf8(kPopupGroup);
+    std::vector<std::string> popupKeys;
+    for (std::u16string_view key : kPopupKeys)
+        popupKeys.push_back(text::utf16ToUtf8(key));
+
+    std::vector<PreferenceLine> lines = {{LineKind::comment, "Zendrik.pref", {}},
+                                         {LineKind::comment, "", {}},
+                                         {LineKind::group, shortcutsGroup, {}}};
+    for (const auto& [name, templateText] : shortcuts)
+        lines.push_back({LineKind::key, name, templateText});
+    lines.push_back({LineKind::comment, "", {}});
+    lines.push_back({LineKind::group, popupGroup, {}});
     for (std::size_t k = 0; k < std::size(kPopupKeys); ++k)
-        file.writeInteger(kPopupKeys[k], values[k]);
-    file.addComment(u"Opacity (0-255)");
-    file.addComment(u"Shadow (0-1)");
-    file.addComment(u"SlideIn (0-500ms)");
-    file.addComment(u"FadeOut (0-1)");
-    return file.close();
+        lines.push_back({LineKind::key, popupKeys[k], numbers[k]});
+    for (std::string_view comment :
+         {"Opacity (0-255)", "Shadow (0-1)", "SlideIn (0-500ms)", "FadeOut (0-1)"})
+        lines.push_back({LineKind::comment, comment, {}});
+    const std::string bytes = serialisePreferenceLines(lines);
+    return saveWholeFile(path, SaveMode::createOnly, [&](const FileHandle& file) {
+        return reserveFileSize(file, bytes.size()) && writeSavePiece(file, 0, bytes) &&
+               finishSaveFile(file, bytes.size());
+    });
+}
+
+} // namespace
+
+bool writeDefaultFile(std::u16string_view path) {
+    if (pathExists(path))
+        return false;
+    try {
+        std::vector<std::pair<std::string, std::string>> shortcuts;
+        for (const DefaultShortcut& shortcut : kDefaultShortcuts)
+            shortcuts.emplace_back(text::utf16ToUtf8(shortcut.name),
+                                   text::utf16ToUtf8(shortcut.templateText));
+        return writeNewLibrary(path, shortcuts);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store,
+                      const std::vector<std::u16string>& names) {
+    try {
+        std::vector<std::pair<std::string, std::string>> shortcuts;
+        shortcuts.reserve(names.size());
+        for (const std::u16string& name : names) {
+            if (const std::optional<std::u16string> found = findShortcut(store, name))
+                shortcuts.emplace_back(text::utf16ToUtf8(name),
+                                       text::utf16ToUtf8(templateLine(*found)));
+        }
+        return writeNewLibrary(path, shortcuts);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+namespace {
+
+// Within this much of the file's last write time a later write may leave the same time (FAT
+// keeps times to 2 s), so the bytes have to tell.
+constexpr std::int64_t kUncertainTicks = 3 * kFileTicksPerSecond;
+
+std::uint64_t hashBytes(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325;
+    for (char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3;
+    }
+    return hash;
+}
+
+bool timesUncertain(const FileStamp& file) {
+    const std::int64_t age = fileClockNow() - file.lastWrite;
+    return age < kUncertainTicks; // also a time in the future
+}
+
+LibraryStamp stampOf(const FileStamp& file, std::string_view bytes) {
+    LibraryStamp stamp{file, 0, timesUncertain(file)};
+    if (stamp.timesUncertain)
+        stamp.hash = hashBytes(bytes);
+    return stamp;
+}
+
+} // namespace
+
+LibraryStamp stampLibrary(std::u16string_view path) {
+    FileHandle file;
+    std::string bytes;
+    if (!openForReading(path, file))
+        return {};
+    const FileStamp before = fileStampOf(file);
+    if (!timesUncertain(before))
+        return {before, 0, false};
+    if (!readWholeFile(file, bytes))
+        return {before, 0, true}; // hash 0: the next check reads it again
+    return stampOf(fileStampOf(file), bytes);
+}
+
+LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp) {
+    const FileStamp now = fileStampAt(path);
+    if (!now.exists)
+        return LibraryState::missing;
+    if (now != stamp.file)
+        return LibraryState::changed;
+    if (!stamp.timesUncertain)
+        return LibraryState::unchanged;
+    FileHandle file;
+    std::string bytes;
+    if (!openForReading(path, file) || !readWholeFile(file, bytes))
+        return LibraryState::unchanged; // nothing better is there to read
+    if (hashBytes(bytes) != stamp.hash)
+        return LibraryState::changed;
+    stamp.timesUncertain = timesUncertain(now);
+    return LibraryState::unchanged;
 }
 
 namespace {
@@ -185,8 +289,10 @@ void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSett
     try {
         FileHandle file;
         std::string raw;
-        if (openExistingFile(path, file) != FileMode::unopened && readWholeFile(file, raw)) {
+        if (openForReading(path, file) && readWholeFile(file, raw)) {
+            const FileStamp read = fileStampOf(file);
             file.reset();
+            store.stamp = stampOf(read, raw);
             const std::size_t from = takePreferenceText(raw);
             store.text = std::move(raw);
             reserveShortcuts(store, preferenceLineBound(std::string_view(store.text).substr(from)));
@@ -209,7 +315,7 @@ bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
         PreferenceFile file;
         file.open(path);
         file.selectGroup(kShortcutsGroup);
-        file.writeString(name, line);
+        file.writeExactKey(name, line);
         return file.close();
     } catch (const std::bad_alloc&) {
         return false;
@@ -224,7 +330,7 @@ bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
         if (!file.open(path))
             return !pathExists(path) || folderExists(path);
         file.selectGroup(kShortcutsGroup);
-        const bool removed = file.removeKey(name);
+        const bool removed = file.removeExactKeys(name);
         const bool failed = file.editFailed();
         const bool wrote = file.close();
         return !failed && (!removed || wrote);
@@ -240,8 +346,8 @@ bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
         PreferenceFile file;
         file.open(path);
         file.selectGroup(kShortcutsGroup);
-        file.removeKey(oldName);
-        file.writeString(newName, line); // when it fails, the removal is dropped with it
+        file.removeExactKeys(oldName);
+        file.writeExactKey(newName, line); // when it fails, the removal is dropped with it
         return file.close();
     } catch (const std::bad_alloc&) {
         return false;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/FileAccess.h"
+
 namespace store {
 
 inline constexpr std::u16string_view kPreferenceFileName = u"Zendrik.pref";
@@ -23,6 +25,14 @@ inline constexpr char16_t kLineSeparator = u'\u00A4';
 // memory than its file. Shortcuts set afterwards, and the few whose name in the file is not
 // well-formed UTF-8, are held as records of their own. An unpaired UTF-16 surrogate in a name
 // or template, which UTF-8 cannot hold, is held as U+FFFD (as the file would hold it).
+// What a load or a save last saw of the file: its size and last write time and, while those
+// times cannot tell a later write apart from it, a hash of its bytes.
+struct LibraryStamp {
+    FileStamp file;
+    std::uint64_t hash = 0;
+    bool timesUncertain = false;
+};
+
 struct ShortcutStore {
     ShortcutStore();
     static constexpr std::size_t kBuckets = 512;
@@ -31,6 +41,7 @@ struct ShortcutStore {
     std::vector<std::string> records; // a name's size (4 bytes), the name, the template
     std::vector<std::uint64_t> slots; // open addressing with linear probing; 0 is empty
     std::size_t count = 0;
+    LibraryStamp stamp; // of the file it was loaded from
 };
 
 // The template of a name, or nothing.
@@ -76,13 +87,26 @@ bool writeDefaultFile(std::u16string_view path);
 // their defaults for missing keys and then their limits.
 void loadShortcuts(ShortcutStore& store, PopupSettings& settings);
 
-// One pass each over "Zendrik.pref" in the working directory; they touch only the file. True
-// when the file holds the change afterwards (for removeShortcut also when there was nothing
-// to remove).
+// One pass each over "Zendrik.pref" in the working directory; they touch only the file, and
+// change exactly what the next load reads: saveShortcut the last line of that exact name (or
+// a new one), removeShortcut every line of that exact name. True when the file holds the
+// change afterwards (for removeShortcut also when there was nothing to remove).
 bool saveShortcut(std::u16string_view name, std::u16string_view templateText);
 bool removeShortcut(std::u16string_view name);
 bool renameShortcut(std::u16string_view oldName, std::u16string_view newName,
                     std::u16string_view templateText);
+
+// Whether the file changed since the stamp was taken. A file that is gone is "missing", not an
+// empty library. While the stamp's times are uncertain the bytes decide, and once they no
+// longer are the stamp says so.
+enum class LibraryState { unchanged, changed, missing };
+LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp);
+LibraryStamp stampLibrary(std::u16string_view path);
+
+// Writes a new file in the default file's layout holding the store's Shortcuts in the order of
+// `names`, the group Popup at its defaults. Never replaces anything that exists by then.
+bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store,
+                      const std::vector<std::u16string>& names);
 
 // The same operations on a preference file at any path.
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings);

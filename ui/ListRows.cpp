@@ -105,6 +105,17 @@ void removeListRow(int number, int row) {
     treeDeleteRow(list->handle, item);
 }
 
+// One message for all rows: thousands of single removals would each be a round trip.
+void removeAllListRows(int number) {
+    ControlRecord* list = findList(number);
+    if (!list) {
+        return;
+    }
+    QuietChanges quiet;
+    list->rows.clear();
+    treeDeleteRow(list->handle, TVI_ROOT);
+}
+
 int listRowCount(int number) {
     const ControlRecord* list = findList(number);
     return list ? static_cast<int>(list->rows.size()) : 0;

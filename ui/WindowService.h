@@ -133,6 +133,7 @@ void focusControl(int number);
 int addListRow(int number, std::u16string_view text); // the new row's index, -1 on failure
 int addListRows(int number, const std::vector<std::u16string>& texts); // how many were added
 void removeListRow(int number, int row);
+void removeAllListRows(int number);
 int listRowCount(int number);
 std::u16string listRowText(int number, int row);
 void setListRowText(int number, int row, std::u16string_view text);

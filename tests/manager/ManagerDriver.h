@@ -1,6 +1,6 @@
 // Drives the real manager window of another process the way a user does: typed keys and mouse
 // clicks through SendInput, and reads back what the window shows (rows of its list, texts,
-// enabled and pressed states, the focus) and the message boxes it opens.
+// the focus) and the message boxes it opens.
 #pragma once
 
 #include <windows.h>
@@ -15,23 +15,23 @@
 #include <thread>
 #include <vector>
 
+#include "manager/ManagerWindow.h"
+
 namespace managertest {
 
 constexpr wchar_t kAppTitle[] = L"Zendrik v1.03 (by Ombrel)";
 
-// Control numbers of the manager window.
-enum Control {
-    kNew = 0,
-    kDelete = 1,
-    kSave = 2,
-    kOpen = 3,
-    kDonate = 4,
-    kList = 5,
-    kName = 6,
-    kSplitter = 7,
-    kEditor = 8,
-    kRename = 9
-};
+// The manager's control numbers, as the program has them.
+using manager::kDeleteButton;
+using manager::kDonateButton;
+using manager::kNameField;
+using manager::kNewButton;
+using manager::kOpenButton;
+using manager::kRenameButton;
+using manager::kSaveButton;
+using manager::kShortcutList;
+using manager::kSplitter;
+using manager::kTemplateEditor;
 
 inline void pause(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -268,7 +268,8 @@ struct Manager {
             WriteProcessMemory(process, memory.address(), &query32, sizeof query32, nullptr);
         else
             WriteProcessMemory(process, memory.address(), &query, sizeof query, nullptr);
-        SendMessageW(control(kList), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(memory.address()));
+        SendMessageW(control(kShortcutList), TVM_GETITEMW, 0,
+                     reinterpret_cast<LPARAM>(memory.address()));
         std::wstring text(kCapacity, L'\0');
         ReadProcessMemory(process, remoteText, text.data(), kCapacity * sizeof(wchar_t), nullptr);
         text.resize(wcsnlen(text.c_str(), kCapacity));
@@ -277,7 +278,7 @@ struct Manager {
 
     std::vector<std::string> rows() const {
         std::vector<std::string> texts;
-        HWND list = control(kList);
+        HWND list = control(kShortcutList);
         auto item = reinterpret_cast<HTREEITEM>(SendMessageW(list, TVM_GETNEXTITEM, TVGN_ROOT, 0));
         while (item) {
             texts.push_back(rowText(item));
@@ -289,14 +290,14 @@ struct Manager {
 
     std::string currentRow() const {
         const auto item = reinterpret_cast<HTREEITEM>(
-            SendMessageW(control(kList), TVM_GETNEXTITEM, TVGN_CARET, 0));
+            SendMessageW(control(kShortcutList), TVM_GETNEXTITEM, TVGN_CARET, 0));
         return item ? rowText(item) : "-";
     }
 
     // Clicks the text of the row, counted from the top: a tree-view selects a row only when
     // its text is hit.
     void clickRow(int row) const {
-        HWND list = control(kList);
+        HWND list = control(kShortcutList);
         auto item = reinterpret_cast<HTREEITEM>(SendMessageW(list, TVM_GETNEXTITEM, TVGN_ROOT, 0));
         for (int i = 0; i < row && item; ++i)
             item = reinterpret_cast<HTREEITEM>(
@@ -329,28 +330,20 @@ struct Manager {
 
     // The caret (or selection) of the name field.
     std::pair<int, int> nameSelection() const {
-        const auto packed = DWORD(SendMessageW(control(kName), EM_GETSEL, 0, 0));
+        const auto packed = DWORD(SendMessageW(control(kNameField), EM_GETSEL, 0, 0));
         return {int(LOWORD(packed)), int(HIWORD(packed))};
     }
 
-    // One line that says what the window shows. Enabled controls as letters in screen order
-    // (New, Delete, Rename, Save, name Field, List, Editor), '-' for a disabled one.
+    // One line that says what the window shows; which controls each mode enables is the
+    // native tests' part.
     std::string view() const {
         std::string out = "rows=";
         const std::vector<std::string> all = rows();
         for (size_t i = 0; i < all.size(); ++i)
             out += (i ? "," : "") + all[i];
         out += " current=" + currentRow();
-        out += " name='" + windowText(control(kName)) + "'";
-        out += " editor='" + windowText(control(kEditor)) + "'";
-        out += " enabled=";
-        const std::pair<int, char> letters[] = {{kNew, 'N'},   {kDelete, 'D'}, {kRename, 'R'},
-                                                {kSave, 'S'},  {kName, 'F'},   {kList, 'L'},
-                                                {kEditor, 'E'}};
-        for (const auto& [id, letter] : letters)
-            out += IsWindowEnabled(control(id)) ? letter : '-';
-        const bool pressed = SendMessageW(control(kRename), BM_GETCHECK, 0, 0) == BST_CHECKED;
-        out += pressed ? " pressed" : " released";
+        out += " name='" + windowText(control(kNameField)) + "'";
+        out += " editor='" + windowText(control(kTemplateEditor)) + "'";
         out += " focus=" + focus();
         return out;
     }

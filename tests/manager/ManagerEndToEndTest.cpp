@@ -213,27 +213,26 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     ASSERT_TRUE(started.has_value()) << "no manager window";
     const Manager& m = *started;
 
-    EXPECT_EQ(m.view(), "rows=for,if,proc current=- name='' editor='' enabled=N----LE "
-                        "released focus=new");
+    EXPECT_EQ(m.view(), "rows=for,if,proc current=- name='' editor='' focus=new");
 
     // New with Ctrl+N; typed capitals come out lower case, and a letter typed in the middle
     // leaves the caret at the end.
     pressKey('N', true);
-    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='' editor='' "
-                   "enabled=---SF-E released focus=name");
+    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='' editor=''"
+                   " focus=name");
     pressKey(VK_ESCAPE); // with no name typed, nothing to ask about
     pause(500);
     EXPECT_EQ(findMessageBox(m.processId), nullptr);
     typeText(L"WHILE");
     pressKey(VK_HOME);
     typeText(L"X");
-    waitUntil([&] { return windowText(m.control(kName)) == "xwhile"; });
-    EXPECT_EQ(windowText(m.control(kName)), "xwhile");
+    waitUntil([&] { return windowText(m.control(kNameField)) == "xwhile"; });
+    EXPECT_EQ(windowText(m.control(kNameField)), "xwhile");
     EXPECT_EQ(m.nameSelection(), std::make_pair(6, 6));
     retypeName(L"While");
 
     // A template with a line break, saved with Ctrl+S from the editor.
-    clickWindow(m.control(kEditor));
+    clickWindow(m.control(kTemplateEditor));
     typeText(L"While #True");
     pressKey(VK_RETURN);
     typeText(L"Wend");
@@ -241,12 +240,12 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     EXPECT_EQ(waitForFile(file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"})),
               file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"}));
     EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
-                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=editor");
+                   "editor='While #True\r\nWend' focus=editor");
 
     // Rename with Ctrl+R: the caret at the end of the name, then the new name.
     pressKey('R', true);
     EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
-                   "editor='While #True\r\nWend' enabled=--R-F-- pressed focus=name");
+                   "editor='While #True\r\nWend' focus=name");
     EXPECT_EQ(m.nameSelection(), std::make_pair(5, 5));
     retypeName(L"Loop");
     pressKey('R', true);
@@ -254,7 +253,7 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     EXPECT_EQ(waitForFile(renamed), renamed);
     // The name field had the focus and is disabled now: no control keeps it.
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
-                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+                   "editor='While #True\r\nWend' focus=none");
 
     // Rename to an empty name: nothing renamed, the row's name shown again.
     pressKey('R', true);
@@ -262,7 +261,7 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     pressKey(VK_BACK);
     pressKey('R', true);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
-                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+                   "editor='While #True\r\nWend' focus=none");
 
     // Rename to a name that exists: the message, still renaming; Escape restores the name.
     pressKey('R', true);
@@ -270,21 +269,21 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     pressKey('R', true);
     EXPECT_BOX(m, "Shortcut [ if ] already exists!", "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='if' "
-                   "editor='While #True\r\nWend' enabled=--R-F-- pressed focus=name");
+                   "editor='While #True\r\nWend' focus=name");
     pressKey(VK_ESCAPE);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
-                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=none");
+                   "editor='While #True\r\nWend' focus=none");
     EXPECT_EQ(preferences(), renamed);
 
     // A click on a row shows it; an edited template saved with the Save button.
     m.clickRow(1);
-    EXPECT_VIEW(m, "rows=for,if,proc,loop current=if name='if' editor='If \r\nEndIf' "
-                   "enabled=NDRS-LE released focus=list");
-    clickWindow(m.control(kEditor));
+    EXPECT_VIEW(m, "rows=for,if,proc,loop current=if name='if' editor='If \r\nEndIf'"
+                   " focus=list");
+    clickWindow(m.control(kTemplateEditor));
     pressKey(VK_END, true);
     pressKey(VK_RETURN);
     typeText(L"; done");
-    clickWindow(m.control(kSave));
+    clickWindow(m.control(kSaveButton));
     const std::string edited =
         file({kFor, "if = If ¤EndIf¤; done\r\n", kProc, "loop = While #True¤Wend\r\n"});
     EXPECT_EQ(waitForFile(edited), edited);
@@ -298,26 +297,26 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     pressKey('S', true);
     pause(500);
     EXPECT_EQ(findMessageBox(m.processId), nullptr) << "blanks are no name: only a beep";
-    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='   ' editor='' "
-                   "enabled=---SF-E released focus=name");
+    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='   ' editor=''"
+                   " focus=name");
 
     // Escape while creating: No keeps creating, Yes removes the placeholder row.
     retypeName(L"tmp");
     pressKey(VK_ESCAPE);
     EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDNO);
-    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='tmp' editor='' "
-                   "enabled=---SF-E released focus=window");
-    clickWindow(m.control(kName));
+    EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='tmp' editor=''"
+                   " focus=window");
+    clickWindow(m.control(kNameField));
     pressKey(VK_ESCAPE);
     EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
-                   "editor='While #True\r\nWend' enabled=NDRS-LE released focus=list");
+                   "editor='While #True\r\nWend' focus=list");
 
     // Typing in the list jumps to the first name that begins with the typed letters.
     typeText(L"pr");
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=proc name='proc' "
-                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
-                   "focus=list");
+                   "editor='Procedure \r\nEndProcedure'"
+                   " focus=list");
     pressKey(VK_END);
 
     // Delete with Ctrl+D: No keeps it, Yes removes it and shows the row before the last.
@@ -329,15 +328,17 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     const std::string deleted = file({kFor, "if = If ¤EndIf¤; done\r\n", kProc});
     EXPECT_EQ(waitForFile(deleted), deleted);
     EXPECT_VIEW(m, "rows=for,if,proc current=proc name='proc' "
-                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
-                   "focus=window");
+                   "editor='Procedure \r\nEndProcedure'"
+                   " focus=window");
 
-    // Closing while creating, with Shift+Enter from the editor, keeps nothing of it.
+    // Closing while creating, with Shift+Enter from the editor: asked about the typed
+    // template; No keeps nothing of it.
     pressKey('N', true);
     typeText(L"zzz");
-    clickWindow(m.control(kEditor));
+    clickWindow(m.control(kTemplateEditor));
     typeText(L"abc");
     pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'zzz'?", "yes no cancel", "question", IDNO);
     const std::string report = host_->finish();
     EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
     EXPECT_EQ(preferences(), deleted);
@@ -370,8 +371,8 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
                "Shortcut [ a=b ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
                "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
                "ok", "none", IDOK);
-    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='a=b' editor='' "
-                   "enabled=---SF-E released focus=name");
+    EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='a=b' editor=''"
+                   " focus=name");
     pressKey(VK_ESCAPE);
     EXPECT_BOX(m, "Shortcut [ a=b ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
     m.clickRow(0);
@@ -383,8 +384,7 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
                "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
                "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc current=for name='[x' "
-                   "editor='For %var=i = %min=0 To %max=99 \r\nNext' enabled=--R-F-- "
-                   "pressed focus=name");
+                   "editor='For %var=i = %min=0 To %max=99 \r\nNext' focus=name");
     pressKey(VK_ESCAPE);
     EXPECT_EQ(preferences(), original);
 
@@ -392,16 +392,16 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     // again once the file is writable.
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
     m.clickRow(1);
-    clickWindow(m.control(kEditor));
+    clickWindow(m.control(kTemplateEditor));
     pressKey(VK_END, true);
     typeText(L"1");
     pressKey('S', true);
     EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
     EXPECT_EQ(preferences(), original);
-    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1' "
-                   "enabled=NDRS-LE released focus=window");
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'"
+                   " focus=window");
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
-    clickWindow(m.control(kSave));
+    clickWindow(m.control(kSaveButton));
     const std::string saved = file({kFor, "if = If ¤EndIf1\r\n", kProc});
     EXPECT_EQ(waitForFile(saved), saved);
 
@@ -413,8 +413,8 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
     EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
     EXPECT_VIEW(m, "rows=for,proc current=proc name='proc' "
-                   "editor='Procedure \r\nEndProcedure' enabled=NDRS-LE released "
-                   "focus=window");
+                   "editor='Procedure \r\nEndProcedure'"
+                   " focus=window");
     pressKey('R', true);
     retypeName(L"pr");
     pressKey('R', true);
@@ -428,7 +428,7 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     {
         TextFileAssociation association(L"C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"" +
                                         copied + L"\"");
-        clickWindow(m.control(kOpen));
+        clickWindow(m.control(kOpenButton));
         EXPECT_EQ(waitUntil([&] { return readBytes(copied).value_or("") == saved; }, 15000), true)
             << readBytes(copied).value_or("nothing copied");
     }
@@ -436,7 +436,7 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == m.window; }));
 
     // The donation question; No opens nothing.
-    clickWindow(m.control(kDonate));
+    clickWindow(m.control(kDonateButton));
     EXPECT_BOX(m,
                "Thank you for any amount you feel comfortable donating, to\nkeep the [ Zendrik ] "
                "project alive and running!\n\nOpen a secure connection to www.paypal.com for a "
@@ -444,13 +444,127 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
                "yes no", "information", IDNO);
 
     // Closing while renaming leaves the file as it was; the Rename button pressed by a click.
-    clickWindow(m.control(kRename));
-    EXPECT_VIEW(m, "rows=for,pr current=pr name='pr' editor='Procedure \r\nEndProcedure' "
-                   "enabled=--R-F-- pressed focus=name");
+    clickWindow(m.control(kRenameButton));
+    EXPECT_VIEW(m, "rows=for,pr current=pr name='pr' editor='Procedure \r\nEndProcedure'"
+                   " focus=name");
     retypeName(L"other");
     pressKey(VK_F4, false, false, true);
     const std::string report = host_->finish();
     EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+    EXPECT_EQ(preferences(), saved);
+}
+
+// What the window shows, whichever control has the focus.
+std::string shownPart(const std::string& view) {
+    return view.substr(0, view.rfind(" focus="));
+}
+#define EXPECT_SHOWN(manager, expected)                                                            \
+    do {                                                                                           \
+        std::string seen;                                                                          \
+        waitUntil([&] { return (seen = shownPart((manager).view())) == (expected); });             \
+        EXPECT_EQ(seen, expected);                                                                 \
+    } while (false)
+
+// Makes another window the active one and then the manager again, as a user who switched to
+// a text editor and back.
+void reactivate(const Manager& m) {
+    HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    waitUntil([&] { return GetForegroundWindow() == other; });
+    pause(500); // the manager looks for its activation a few times a second
+    DestroyWindow(other);
+    SetForegroundWindow(m.window);
+    waitUntil([&] { return GetForegroundWindow() == m.window; });
+}
+
+// The file edited outside while the manager is open: the manager follows it when activated,
+// asks about edits the outside change would replace, and a file deleted outside gets the
+// whole library back at the next change.
+TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
+    const std::optional<Manager> started = startManager(file({kFor, kIf, kProc}));
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+    m.clickRow(1);
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf' focus=list");
+
+    // Outside: "if" changed, "proc" removed, "zed" added. Shown once the manager is active.
+    endtoend::writeBytes(preferences_, file({kFor, "if = If x ¤EndIf\r\n", "zed = Z\r\n"}));
+    reactivate(m);
+    EXPECT_SHOWN(m, "rows=for,if,zed current=if name='if' editor='If x \r\nEndIf'");
+
+    // The user's edit saved over the outside change, in its line.
+    clickWindow(m.control(kTemplateEditor));
+    pressKey(VK_END, true);
+    typeText(L"!");
+    pressKey('S', true);
+    const std::string saved = file({kFor, "if = If x ¤EndIf!\r\n", "zed = Z\r\n"});
+    EXPECT_EQ(waitForFile(saved), saved);
+
+    // Unsaved edits, and the same Shortcut changed outside: asked; No shows the file's.
+    typeText(L"?");
+    endtoend::writeBytes(preferences_, file({kFor, "if = If y ¤EndIf\r\n", "zed = Z\r\n"}));
+    reactivate(m);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDNO);
+    EXPECT_SHOWN(m, "rows=for,if,zed current=if name='if' editor='If y \r\nEndIf'");
+
+    // Deleted outside: a Delete writes everything the window holds, in the default layout.
+    ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
+    m.clickRow(2);
+    pressKey('D', true);
+    EXPECT_BOX(m, "Delete Shortcut [ zed ]?", "yes no", "exclamation", IDYES);
+    const std::string whole = std::string(kBom) + "\r\n; Zendrik.pref\r\n; \r\n[Shortcuts]\r\n" +
+                              kFor + "if = If y ¤EndIf\r\n; \r\n[Popup]\r\nOpacity = 245\r\n" +
+                              "Shadow = 1\r\nSlideIn = 10\r\nFadeOut = 1\r\n; Opacity (0-255)\r\n" +
+                              "; Shadow (0-1)\r\n; SlideIn (0-500ms)\r\n; FadeOut (0-1)\r\n";
+    EXPECT_EQ(waitForFile(whole), whole);
+    EXPECT_SHOWN(m, "rows=for,if current=if name='if' editor='If y \r\nEndIf'");
+
+    pressKey(VK_RETURN, false, true);
+    EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
+    EXPECT_EQ(preferences(), whole);
+}
+
+// Template text the user typed is never dropped without a question: Cancel stays, Yes saves
+// (and stays when the file does not take it), No drops it; here at Shift+Enter and at a click
+// on another row.
+TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
+    const std::string original = file({kFor, kIf, kProc});
+    const std::optional<Manager> started = startManager(original);
+    ASSERT_TRUE(started.has_value()) << "no manager window";
+    const Manager& m = *started;
+    m.clickRow(1);
+    clickWindow(m.control(kTemplateEditor));
+    pressKey(VK_END, true);
+    typeText(L"1");
+
+    pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDCANCEL);
+    EXPECT_SHOWN(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'");
+
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
+    pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
+    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_NE(findManagerWindow(), nullptr) << "closed though the edits were not written";
+    EXPECT_EQ(preferences(), original);
+    ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
+
+    // Stored in memory by the refused Save: the row of "for" asks nothing and shows it.
+    clickWindow(m.control(kTemplateEditor));
+    typeText(L"2");
+    m.clickRow(0);
+    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
+    const std::string saved = file({kFor, "if = If ¤EndIf12\r\n", kProc});
+    EXPECT_EQ(waitForFile(saved), saved);
+    EXPECT_SHOWN(m, "rows=for,if,proc current=for name='for' "
+                    "editor='For %var=i = %min=0 To %max=99 \r\nNext'");
+
+    clickWindow(m.control(kTemplateEditor));
+    typeText(L"3");
+    pressKey(VK_RETURN, false, true);
+    EXPECT_BOX(m, "Save the changes to 'for'?", "yes no cancel", "question", IDNO);
+    EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
     EXPECT_EQ(preferences(), saved);
 }
 
@@ -513,9 +627,9 @@ Layout expectedLayout(int widthUnits, int heightUnits, int dpi) {
 }
 
 Layout layoutOf(const Manager& m) {
-    return {placeOf(m.control(kSplitter), m.window), placeOf(m.control(kList), m.window),
-            placeOf(m.control(kEditor), m.window), placeOf(m.control(kOpen), m.window),
-            placeOf(m.control(kDonate), m.window)};
+    return {placeOf(m.control(kSplitter), m.window), placeOf(m.control(kShortcutList), m.window),
+            placeOf(m.control(kTemplateEditor), m.window),
+            placeOf(m.control(kOpenButton), m.window), placeOf(m.control(kDonateButton), m.window)};
 }
 
 void expectLayout(const Manager& m, int widthUnits, int heightUnits, int dpi) {
@@ -573,9 +687,10 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
               std::to_string(px(640, dpi)) + "x" + std::to_string(px(400, dpi)));
     const struct {
         int control, x, y, width, height;
-    } kPlaces[] = {{kNew, 5, 5, 35, 26},     {kDelete, 45, 5, 35, 26},  {kRename, 85, 5, 35, 26},
-                   {kSave, 125, 5, 35, 26},  {kName, 165, 10, 199, 21}, {kOpen, 559, 5, 35, 26},
-                   {kDonate, 599, 5, 36, 26}};
+    } kPlaces[] = {{kNewButton, 5, 5, 35, 26},     {kDeleteButton, 45, 5, 35, 26},
+                   {kRenameButton, 85, 5, 35, 26}, {kSaveButton, 125, 5, 35, 26},
+                   {kNameField, 165, 10, 199, 21}, {kOpenButton, 559, 5, 35, 26},
+                   {kDonateButton, 599, 5, 36, 26}};
     for (const auto& p : kPlaces)
         EXPECT_EQ(placeOf(m.control(p.control), m.window),
                   place(px(p.x, dpi), px(p.y, dpi), px(p.width, dpi), px(p.height, dpi)))
@@ -584,12 +699,12 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     const int top = px(36, dpi), height = px(359, dpi), left = px(156, dpi);
     EXPECT_EQ(placeOf(m.control(kSplitter), m.window),
               place(px(5, dpi), top, px(630, dpi), height));
-    EXPECT_EQ(placeOf(m.control(kList), m.window), place(px(5, dpi), top, left, height));
-    EXPECT_EQ(placeOf(m.control(kEditor), m.window),
+    EXPECT_EQ(placeOf(m.control(kShortcutList), m.window), place(px(5, dpi), top, left, height));
+    EXPECT_EQ(placeOf(m.control(kTemplateEditor), m.window),
               place(px(5, dpi) + left + 4, top, px(630, dpi) - left - 4, height));
     m.clickRow(0);
-    EXPECT_VIEW(m, "rows=if current=if name='if' editor='If \r\nEndIf' enabled=NDRS-LE released "
-                   "focus=list");
+    EXPECT_VIEW(m, "rows=if current=if name='if' editor='If \r\nEndIf'"
+                   " focus=list");
     holdForPhoto();
 
     // Tab goes through the enabled controls in their order on screen, left to right and top
@@ -602,7 +717,8 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
         order += " " + m.focus();
     }
     EXPECT_EQ(order, "list editor open donate new delete rename save list");
-    EXPECT_EQ(windowText(m.control(kEditor)), "If \r\nEndIf") << "Tab typed into the editor";
+    EXPECT_EQ(windowText(m.control(kTemplateEditor)), "If \r\nEndIf")
+        << "Tab typed into the editor";
 
     // Smaller than allowed gives the smallest size; the list keeps its smallest width.
     resizeClient(m.window, 100, 100);
@@ -611,7 +727,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
                std::to_string(px(450, dpi)) + "x" + std::to_string(px(220, dpi));
     })) << clientSize(m.window);
     expectLayout(m, 450, 220, dpi);
-    EXPECT_EQ(placeOf(m.control(kName), m.window),
+    EXPECT_EQ(placeOf(m.control(kNameField), m.window),
               place(px(165, dpi), px(10, dpi), px(199, dpi), px(21, dpi)));
     // Larger again (within the 1280 x 800 screen at 144 DPI): both panes grow by the ratio.
     resizeClient(m.window, px(700, dpi), px(440, dpi));
@@ -620,7 +736,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     // Deleting the last row leaves nothing shown and only New to start from.
     pressKey('D', true);
     EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
-    EXPECT_VIEW(m, "rows= current=- name='' editor='' enabled=N----LE released focus=window");
+    EXPECT_VIEW(m, "rows= current=- name='' editor='' focus=window");
     EXPECT_EQ(waitForFile(kFileStart), kFileStart);
 
     // So does a New cancelled with no other row.
@@ -629,7 +745,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     holdForPhoto();
     pressKey(VK_ESCAPE);
     EXPECT_BOX(m, "Shortcut [ x ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
-    EXPECT_VIEW(m, "rows= current=- name='' editor='' enabled=N----LE released focus=list");
+    EXPECT_VIEW(m, "rows= current=- name='' editor='' focus=list");
 
     pressKey(VK_RETURN, false, true);
     const std::string report = host_->finish();

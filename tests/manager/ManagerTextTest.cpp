@@ -38,8 +38,6 @@ TEST(ManagerText, TemplateFormsAndNames) {
 
     EXPECT_EQ(manager::hostOfAddress(u"https://www.paypal.com/donate/"), u"www.paypal.com");
     EXPECT_EQ(manager::hostOfAddress(u"https://example.org?x=1"), u"example.org");
-    EXPECT_EQ(manager::preferenceEditorCommand(u"\"C:\\notepad.exe\" \"%1\" %1"),
-              u"\"C:\\notepad.exe\" \"Zendrik.pref\" Zendrik.pref");
 }
 
 } // namespace

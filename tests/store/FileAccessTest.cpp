@@ -12,23 +12,29 @@ using storetest::u16;
 using storetest::writeBytes;
 namespace fs = storetest::fs;
 
-TEST(FileAccess, ReplacingContentsWritesFromTheStartAndCutsTheRest) {
+TEST(FileAccess, SavingReplacesTheWholeFile) {
     TempFolder folder;
     const auto path = folder / "file.pref";
     writeBytes(path, "a long old content that is longer than the new one");
     store::FileHandle file;
-    ASSERT_EQ(store::openExistingFile(u16(path), file), store::FileMode::readWrite);
+    ASSERT_TRUE(store::openForReading(u16(path), file));
     std::string bytes;
     ASSERT_TRUE(store::readWholeFile(file, bytes));
     EXPECT_EQ(bytes, "a long old content that is longer than the new one");
+    file.reset();
     const std::string cases[] = {"short", std::string(100000, 'x') + "end", "", "again"};
     for (const std::string& content : cases) {
-        EXPECT_TRUE(store::replaceFileContents(file, content));
-        EXPECT_TRUE(store::readWholeFile(file, bytes));
-        EXPECT_EQ(bytes, content);
+        EXPECT_TRUE(store::saveWholeFile(u16(path), store::SaveMode::replace,
+                                         [&](const store::FileHandle& saving) {
+                                             return store::writeSavePiece(saving, 0, content) &&
+                                                    store::finishSaveFile(saving, content.size());
+                                         }));
+        EXPECT_EQ(readBytes(path), content);
     }
-    file.reset();
+    EXPECT_FALSE(store::saveWholeFile(u16(path), store::SaveMode::createOnly,
+                                      [](const store::FileHandle&) { return true; }));
     EXPECT_EQ(readBytes(path), "again");
+    EXPECT_FALSE(fs::exists(fs::path(store::savingFilePath(u16(path)))));
 }
 
 TEST(FileAccess, CreatingHonoursItsMode) {
@@ -36,7 +42,7 @@ TEST(FileAccess, CreatingHonoursItsMode) {
     const auto path = folder / "new.pref";
     store::FileHandle file;
     ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::newOnly, file));
-    ASSERT_TRUE(store::replaceFileContents(file, "first"));
+    ASSERT_TRUE(store::writeFileAt(file, 0, "first"));
     file.reset();
     EXPECT_FALSE(store::createFile(u16(path), store::CreateMode::newOnly, file));
     EXPECT_FALSE(file.valid());
@@ -51,10 +57,10 @@ TEST(FileAccess, FoldersAndMissingFilesDoNotOpen) {
     const auto sub = folder / "Zendrik.pref";
     fs::create_directory(sub);
     store::FileHandle file;
-    EXPECT_EQ(store::openExistingFile(u16(sub), file), store::FileMode::unopened);
+    EXPECT_FALSE(store::openForReading(u16(sub), file));
     EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::always, file));
     EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::newOnly, file));
-    EXPECT_EQ(store::openExistingFile(u16(folder / "missing"), file), store::FileMode::unopened);
+    EXPECT_FALSE(store::openForReading(u16(folder / "missing"), file));
     EXPECT_FALSE(file.valid());
     EXPECT_TRUE(store::pathExists(u16(sub)));
     EXPECT_FALSE(store::pathExists(u16(folder / "missing")));
@@ -67,7 +73,7 @@ TEST(FileAccess, NonAsciiPathsWork) {
                                "f\xE4\xB8\xAD.pref";
     store::FileHandle file;
     ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::newOnly, file));
-    ASSERT_TRUE(store::replaceFileContents(file, "x"));
+    ASSERT_TRUE(store::writeFileAt(file, 0, "x"));
     file.reset();
     EXPECT_TRUE(store::pathExists(u16(path)));
     EXPECT_EQ(readBytes(path), "x");

@@ -419,7 +419,7 @@ TEST(PreferenceFileLifecycle, CreatedFileIsAlwaysWritten) {
     writeBytes(path, "old content\n");
     PreferenceFile file;
     ASSERT_TRUE(file.create(u16(path)));
-    EXPECT_EQ(readBytes(path), ""); // emptied, written only at close
+    EXPECT_EQ(readBytes(path), "old content\n"); // replaced whole, only at close
     EXPECT_TRUE(file.close());
     EXPECT_EQ(readBytes(path), kBom);
     EXPECT_FALSE(file.create(u16(folder / "no-such-folder" / "x.pref")));

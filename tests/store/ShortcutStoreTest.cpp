@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -248,15 +250,15 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
                "B"},
           {29, "[Popup]"}},
          37},
-        {"saving \"IF\" updates the line of \"if\" in place",
-         [](const std::u16string& p) { return store::saveShortcutIn(p, u"IF", u"If x"); },
+        {"saving \"if\" updates its line in place",
+         [](const std::u16string& p) { return store::saveShortcutIn(p, u"if", u"If x"); },
          {{7, "gid = GadgetID(%Id=0)"},
-          {8, "IF = If x"},
+          {8, "if = If x"},
           {9, "proc = Procedure \xC2\xA4"
               "EndProcedure"}},
          36},
         {"removing deletes the line",
-         [](const std::u16string& p) { return store::removeShortcutIn(p, u"Gid"); },
+         [](const std::u16string& p) { return store::removeShortcutIn(p, u"gid"); },
          {{6, "enu = Enumeration \xC2\xA4"
               "EndEnumeration"},
           {7, "if = If \xC2\xA4"
@@ -271,9 +273,9 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
           {27, "lib = T"},
           {28, "[Popup]"}},
          36},
-        {"renaming onto a name that matches another line takes that line's place",
-         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dll", u"FOR", u"T"); },
-         {{25, "FOR = T"}, {26, "; "}, {27, "[Popup]"}},
+        {"renaming onto a name that exists takes that line's place",
+         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dll", u"for", u"T"); },
+         {{25, "for = T"}, {26, "; "}, {27, "[Popup]"}},
          35},
         {"a template's line breaks become the separator",
          [](const std::u16string& p) {
@@ -299,16 +301,52 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
     }
 }
 
-TEST(ShortcutStoreWrites, SavedIfReplacesStoredIfAtTheNextStart) {
+// What the manager saves, renames and deletes is what the next load (an expansion) reads: the
+// last line of an exact name is the one that counts, and names that differ in case are other
+// Shortcuts. Lines nothing reads, comments and other groups keep their bytes.
+TEST(ShortcutStoreWrites, DuplicateAndCaseTwinLinesAreHandledAsTheLoadReadsThem) {
+    const std::string start = kBom + "; mine\r\n[Shortcuts]\r\n";
+    const std::string end = "[Popup]\r\nOpacity = 200\r\n; kept\r\n[Shortcuts]\r\ndup = other\r\n";
+    struct Case {
+        const char* title;
+        std::string lines; // of the first Shortcuts group, before
+        std::function<bool(const std::u16string&)> write;
+        std::string expected; // the same lines after
+        std::u16string name;  // what the next load then finds under this name
+        std::optional<std::u16string> found;
+    };
+    const Case cases[] = {
+        {"a save writes the later of two lines", "dup = A\r\nx = 1\r\ndup = B\r\n",
+         [](const std::u16string& p) { return store::saveShortcutIn(p, u"dup", u"C"); },
+         "dup = A\r\nx = 1\r\ndup = C\r\n", u"dup", u"C"},
+        {"a delete leaves no line of the name", "dup = A\r\nx = 1\r\ndup = B\r\n",
+         [](const std::u16string& p) { return store::removeShortcutIn(p, u"dup"); }, "x = 1\r\n",
+         u"dup", std::nullopt},
+        {"a rename takes every line of the old name", "dup = A\r\ndup = B\r\nx = 1\r\n",
+         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dup", u"d", u"B"); },
+         "x = 1\r\nd = B\r\n", u"dup", std::nullopt},
+        {"a new name beside its case twin is a line of its own", "Zed = Keep me\r\n",
+         [](const std::u16string& p) { return store::saveShortcutIn(p, u"zed", u"new"); },
+         "Zed = Keep me\r\nzed = new\r\n", u"Zed", u"Keep me"},
+        {"saving one twin leaves the other", "Zed = Keep me\r\nzed = old\r\n",
+         [](const std::u16string& p) { return store::saveShortcutIn(p, u"zed", u"new"); },
+         "Zed = Keep me\r\nzed = new\r\n", u"Zed", u"Keep me"},
+        {"deleting one twin leaves the other", "zed = old\r\nZed = Keep me\r\n",
+         [](const std::u16string& p) { return store::removeShortcutIn(p, u"zed"); },
+         "Zed = Keep me\r\n", u"Zed", u"Keep me"},
+        {"renaming onto a twin's name in other case leaves the twin", "a = 1\r\nZed = Keep me\r\n",
+         [](const std::u16string& p) { return store::renameShortcutIn(p, u"a", u"zed", u"1"); },
+         "Zed = Keep me\r\nzed = 1\r\n", u"zed", u"1"},
+    };
     TempFolder folder;
     const auto path = folder / "Zendrik.pref";
-    writeBytes(path, "[Shortcuts]\nIf = old\nx = 1\n");
-    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"if", u"If \u00A4EndIf"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nif = If \xC2\xA4"
-                                      "EndIf\r\nx = 1\r\n");
-    const Loaded loaded = load(path);
-    EXPECT_FALSE(store::findShortcut(loaded.shortcuts, u"If"));
-    ASSERT_TRUE(store::findShortcut(loaded.shortcuts, u"if"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        writeBytes(path, start + c.lines + end);
+        EXPECT_TRUE(c.write(u16(path)));
+        EXPECT_EQ(readBytes(path), start + c.expected + end);
+        EXPECT_EQ(store::findShortcut(load(path).shortcuts, c.name), c.found);
+    }
 }
 
 // A name whose bytes are not UTF-8 is shown with U+FFFD; that name must reach its line.

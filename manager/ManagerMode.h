@@ -1,0 +1,31 @@
+#pragma once
+// The manager's mode and the controls each mode enables. Plain C++, no Win32: the window
+// applies what controlStatesFor gives and never reads a mode back from its controls.
+#include <string>
+
+namespace manager {
+
+enum class ManagerMode {
+    nothingShown, // no Shortcut shown: only New, the list and the editor
+    browsing,     // the Shortcut of the current row shown
+    creating,     // a new Shortcut being named; its row "..." at the end of the list
+    renaming,     // the shown Shortcut's name being changed
+};
+
+struct ControlStates {
+    bool newButton;
+    bool deleteButton;
+    bool renameButton;
+    bool saveButton;
+    bool nameField;
+    bool shortcutList;
+    bool templateEditor;
+    bool renamePressed;
+};
+
+ControlStates controlStatesFor(ManagerMode mode);
+
+// The name field is open for typing: Escape has something to undo there.
+bool namingMode(ManagerMode mode);
+
+} // namespace manager
