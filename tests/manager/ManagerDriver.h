@@ -16,10 +16,11 @@
 #include <vector>
 
 #include "manager/ManagerWindow.h"
+#include "resources/Version.h"
 
 namespace managertest {
 
-constexpr wchar_t kAppTitle[] = L"Zendrik v1.03 (by Ombrel)";
+constexpr wchar_t kAppTitle[] = L"" ZENDRIK_TITLE;
 
 // The manager's control numbers, as the program has them.
 using manager::kDeleteButton;

@@ -198,7 +198,7 @@ void expectBox(const Manager& manager, const std::string& text, const std::strin
                const std::string& icon, int answerWith) {
     const std::optional<MessageBoxView> box = waitForMessageBox(manager.processId);
     ASSERT_TRUE(box.has_value()) << "no message box for: " << text;
-    EXPECT_EQ(box->caption, "Zendrik v1.03 (by Ombrel)");
+    EXPECT_EQ(box->caption, ZENDRIK_TITLE);
     EXPECT_EQ(box->text, text);
     EXPECT_EQ(box->buttons, buttons) << text;
     EXPECT_EQ(box->icon, icon) << text;
