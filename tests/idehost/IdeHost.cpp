@@ -24,9 +24,10 @@
 // {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat, {CLICK}
 // clicks into the host's editor near its bottom right corner and {CLOSE} posts WM_CLOSE to the
 // foreground window, as any other program could.
-// A scripted run that types keys also reports the window that has the foreground when the
-// first beat comes (the tool's popup: "popup-..." lines) and, at the end, whether the host's
-// main window has the foreground again ("foreground host" or "foreground other").
+// A scripted run that types keys also reports the window that has the foreground at the last
+// beat that finds a window of the tool in front (the tool's popup: "popup-..." lines) and, at the
+// end, whether the host's main window has the foreground again ("foreground host" or "foreground
+// other").
 #include <windows.h>
 #include <shellapi.h>
 
@@ -279,9 +280,12 @@ std::string describeForeground() {
     const COLORREF pixel = GetPixel(screen, outer.left + 1 + 600, outer.top + 1 + 70);
     ReleaseDC(nullptr, screen);
     long charX[3] = {-1, -1, -1};
+    const int charIndex[3] = {0, 4, 7};
     for (int i = 0; i < 3; ++i)
         if (field)
-            charX[i] = long(short(LOWORD(SendMessageW(field, EM_POSFROMCHAR, WPARAM(4 * i), 0))));
+            charX[i] =
+                long(short(LOWORD(SendMessageW(field, EM_POSFROMCHAR, WPARAM(charIndex[i]), 0))));
+
     ClientToScreen(editorWindow, &point);
     BYTE alpha = 0;
     DWORD layeredFlags = 0;
@@ -388,7 +392,9 @@ void typeNextKey() {
     if (nextKey == 0 && keysAwaitProcess && !activeWindowOf(keysAwaitProcess) &&
         GetTickCount64() < firstBeatDeadline)
         return; // its window is not up yet: the next tick looks again
-    if (nextKey == 0)
+    // Taken again at every beat while the tool's window is in front, so that a pause before
+    // the first key gives the popup time to paint.
+    if (nextKey == 0 || (keysAwaitProcess && activeWindowOf(keysAwaitProcess)))
         foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (isCloseMarker(beat))
