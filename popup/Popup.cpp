@@ -119,21 +119,17 @@ void placeAtCaret(HWND window, const idelink::PopupRequest& request, const Popup
     input.afterParen = request.afterParen;
     input.width = outer.right - outer.left;
     input.height = outer.bottom - outer.top;
-    input.lineHeight = look.caretLineHeight ? look.caretLineHeight() : 0;
-    if (input.lineHeight <= 0)
-        input.lineHeight = dpi::toPixelsY(kRowHeight);
-    const ScreenPoint at = placePopup(input);
+    // The line's height costs the IDE two more answers, and only a popup that does not fit
+    // at the caret needs it.
+    ScreenPoint at = placePopup(input);
+    if (at.x != input.caretX + (input.afterParen ? 1 : 4) || at.y != input.caretY - 1) {
+        input.lineHeight = look.caretLineHeight ? look.caretLineHeight() : 0;
+        if (input.lineHeight <= 0)
+            input.lineHeight = dpi::toPixelsY(kRowHeight);
+        at = placePopup(input);
+    }
     if (at.x != outer.left || at.y != outer.top)
         SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void dropClientEdge(HWND control) {
-    if (!control)
-        return;
-    const LONG exStyle = GetWindowLongW(control, GWL_EXSTYLE);
-    SetWindowLongW(control, GWL_EXSTYLE, exStyle & ~WS_EX_CLIENTEDGE);
-    SetWindowPos(control, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
 void colourControl(int number, std::int32_t text, std::int32_t back) {
@@ -215,20 +211,21 @@ LRESULT CALLBACK popupDeactivationHandler(HWND window, UINT message, WPARAM wPar
 
 void createRows(const idelink::PopupRequest& request, const store::IdeAppearance& look, int shown) {
     const int count = static_cast<int>(request.fields.size());
-    // Labels before fields: Tab follows creation order, so it visits the fields only.
+    // Labels before fields: Tab follows creation order, so it visits the fields only. Both are
+    // made without a client edge rather than losing it afterwards: one frame change less per
+    // control on the way to a visible popup.
     for (int i = 1; i <= count; ++i) {
         const int label = labelControl(i, count);
         dpi::createScaledTextField(label, 0, rowYInView(i, 1, shown), kLabelWidth, kRowHeight,
-                                   request.fields[i - 1].label, ES_READONLY | ES_RIGHT);
+                                   request.fields[i - 1].label,
+                                   ES_READONLY | ES_RIGHT | ui::kTextFieldNoBorder);
         colourControl(label, look.selectionFrontColor, look.selectionColor);
-        dropClientEdge(ui::controlHandle(label));
         dpi::removeTabStop(ui::controlHandle(label));
     }
     for (int i = 1; i <= count; ++i) {
         dpi::createScaledTextField(i, kFieldX, rowYInView(i, 1, shown), kFieldWidth, kRowHeight,
-                                   request.fields[i - 1].initialText, 0);
+                                   request.fields[i - 1].initialText, ui::kTextFieldNoBorder);
         colourControl(i, look.normalTextColor, look.backgroundColor);
-        dropClientEdge(ui::controlHandle(i));
     }
 }
 
