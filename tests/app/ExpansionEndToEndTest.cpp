@@ -73,6 +73,14 @@ std::wstring repeated(const std::wstring& keys, int times) {
     return all;
 }
 const std::string kSixtyPlaceholders = sixtyPlaceholders();
+// One placeholder more than a popup takes.
+std::string tooManyPlaceholders() {
+    std::string file = "\xEF\xBB\xBF\r\n[Shortcuts]\r\nmany = M(";
+    for (int i = 1; i <= 501; ++i)
+        file += (i > 1 ? ", %q" : "%q") + std::to_string(i);
+    return file + ")\r\n";
+}
+const std::string kTooManyPlaceholders = tooManyPlaceholders();
 const std::wstring kSixtyReturns = repeated(L"{ENTER}", 60);
 
 // A line that ends near the right edge of the host's editor, which ends at x = 940 on the
@@ -103,7 +111,8 @@ struct ExpansionCase {
     const char* ideLook = nullptr;  // the IDE's preference file under APPDATA; "<folder>"
     DWORD dpi = 0;                  // the screen's DPI for this run; 0: as it is
     PopupPlace place = PopupPlace::AtTheCaret;
-    bool unusualLook = false; // the popup must show kUnusualIdeLook and kUnusualPopupGroup
+    bool unusualLook = false;    // the popup must show kUnusualIdeLook and kUnusualPopupGroup
+    bool messageInstead = false; // a message box, not a popup, is in front when the keys come
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -292,7 +301,10 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
 
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
     EXPECT_EQ(report.exit, "0");
-    if (c.popupFields > 0) {
+    if (c.messageInstead) {
+        const unsigned long style = std::stoul(report.facts.at("popup-style"), nullptr, 16);
+        EXPECT_EQ(style & WS_CAPTION, DWORD(WS_CAPTION)) << "no message box was in front";
+    } else if (c.popupFields > 0) {
         expectPopupAtTheCaret(report, c, c.dpi ? c.dpi : 96);
         if (c.unusualLook)
             expectUnusualLook(report);
@@ -418,6 +430,9 @@ const ExpansionCase kCases[] = {
      nullptr, 1, nullptr, 0, PopupPlace::BelowTheLine},
     {"UnusualLookReachesThePopup", kUnusualPopupGroup, "look<|>", "L(iiiiWWWW)<|>", false,
      L"{PAUSE}{PAUSE}{PAUSE}{ENTER}", nullptr, 1, kUnusualIdeLook, 0, PopupPlace::AtTheCaret, true},
+    // More placeholders than a popup takes: a message, which Return dismisses, and no change.
+    {"TooManyPlaceholdersTold", kTooManyPlaceholders.c_str(), "many<|>", "many<|>", false,
+     L"{ENTER}", nullptr, 0, nullptr, 0, PopupPlace::AtTheCaret, false, true},
     {"SixtyPlaceholdersScroll", kSixtyPlaceholders.c_str(), "sixty<|>", sixtyDefaults(), false,
      kSixtyReturns.c_str(), nullptr, 60, nullptr, 0, PopupPlace::AtTheScreenBottom},
 };
