@@ -31,6 +31,11 @@ MonitorDpiSource& monitorDpiSource() {
 }
 
 int systemMonitorDpiAt(int x, int y) {
+    // Before Windows 8.1 every monitor has the system's DPI, and loading shcore would only
+    // delay the popup.
+    const WindowsVersion version = windowsVersion();
+    if (!followsMonitorDpi(version.major, version.minor))
+        return 0;
     const base::OwnedLibrary shcore(LoadLibraryW(L"shcore.dll"));
     auto getDpiForMonitor =
         base::moduleFunction<GetDpiForMonitorFunction>(shcore.get(), "GetDpiForMonitor");

@@ -30,8 +30,8 @@ struct ScreenPoint {
 // The popup's outer top-left corner.
 ScreenPoint placePopup(const PlacementInput& input);
 
-// The most fields one popup takes: two windows each keep a popup far below the process's
-// quota of window handles (10,000).
+// The most fields one popup takes. At two windows per field, 1,001 windows in all stay far
+// below the 10,000 window handles that Windows allows a process.
 inline constexpr int kMaxFields = 500;
 
 // How many rows the popup shows at once: all of them when the popup fits the work area's
