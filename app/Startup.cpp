@@ -173,6 +173,9 @@ idelink::PopupResult showPopup(const AppState& state, const idelink::PopupReques
         store::readIdeAppearance(store::ideAppearancePath(environmentText(L"APPDATA")));
     look.settings = state.popupSettings;
     look.owner = reinterpret_cast<HWND>(state.ideMainWindow);
+    look.caretLineHeight = [editor = state.ideEditorWindow] {
+        return idelink::caretLineHeight(editor, idelink::editorCaretPosition(editor));
+    };
     setUpDpi(); // done already when the anchor was read; the popup's sizes depend on it too
     return popup::showPlaceholderPopup(request, look);
 }

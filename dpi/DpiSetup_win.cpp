@@ -7,6 +7,7 @@
 
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace dpi {
 
@@ -17,10 +18,35 @@ using SetProcessDpiAwareFunction = BOOL(WINAPI*)();
 using GetProcessDpiAwarenessFunction = HRESULT(WINAPI*)(HANDLE, int*);
 using SetProcessDpiAwarenessFunction = HRESULT(WINAPI*)(int);
 using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 constexpr int kProcessDpiUnaware = 0;
 constexpr int kProcessSystemDpiAware = 1;
 constexpr int kProcessPerMonitorDpiAware = 2;
+constexpr int kMonitorEffectiveDpi = 0;
+
+MonitorDpiSource& monitorDpiSource() {
+    static MonitorDpiSource source;
+    return source;
+}
+
+int systemMonitorDpiAt(int x, int y) {
+    // Before Windows 8.1 every monitor has the system's DPI, and loading shcore would only
+    // delay the popup.
+    const WindowsVersion version = windowsVersion();
+    if (!followsMonitorDpi(version.major, version.minor))
+        return 0;
+    const base::OwnedLibrary shcore(LoadLibraryW(L"shcore.dll"));
+    auto getDpiForMonitor =
+        base::moduleFunction<GetDpiForMonitorFunction>(shcore.get(), "GetDpiForMonitor");
+    if (!getDpiForMonitor)
+        return 0;
+    HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
+    UINT dpiX = 0, dpiY = 0;
+    if (!monitor || getDpiForMonitor(monitor, kMonitorEffectiveDpi, &dpiX, &dpiY) != S_OK)
+        return 0;
+    return static_cast<int>(dpiX);
+}
 
 WindowsVersion queryWindowsVersion() {
     OSVERSIONINFOW info{};
@@ -61,6 +87,27 @@ WindowsVersion windowsVersion() {
         state.windowsVersionKnown = true;
     }
     return state.windowsVersion;
+}
+
+void setMonitorDpiSource(MonitorDpiSource source) {
+    monitorDpiSource() = std::move(source);
+}
+
+int monitorDpiAt(int x, int y) {
+    const MonitorDpiSource& source = monitorDpiSource();
+    return source ? source(x, y) : systemMonitorDpiAt(x, y);
+}
+
+// The factors of the start-up are those of the primary monitor. A window created on another
+// monitor gets no DPI change message for it, so the window that opens at a point (the popup
+// at the caret) takes that monitor's factors before it is laid out; later moves between
+// monitors are still handled by onDpiChanged.
+void scaleForMonitorAt(int x, int y) {
+    const int dpi = monitorDpiAt(x, y);
+    if (dpi <= 0)
+        return;
+    ScaleState& state = scaleState();
+    state.scaleX = state.scaleY = static_cast<float>(dpi) / kBaseDpi;
 }
 
 int fontSizeRule(int points) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace dpi {
 
 struct WindowsVersion {
@@ -48,6 +50,17 @@ void resolveSubclassFunctions();
 // Resolves the subclass functions on first need when the set-up asked for them; true when
 // they are there.
 bool ensureSubclassFunctions();
+
+// The DPI of the monitor that holds a screen point (shcore's GetDpiForMonitor, Windows 8.1 and
+// later); 0 when Windows cannot tell. A test gives a stand-in source of its own (Wine gives
+// every monitor the same DPI); an empty source restores Windows's answer.
+using MonitorDpiSource = std::function<int(int x, int y)>;
+void setMonitorDpiSource(MonitorDpiSource source);
+int monitorDpiAt(int x, int y);
+
+// Lays the windows opened from now on out for the DPI of the monitor that holds the point;
+// unchanged when Windows cannot tell it.
+void scaleForMonitorAt(int x, int y);
 
 // fontSizeRule with the process's scaleY, awareness and Windows version.
 int fontSizeRule(int points);

@@ -39,6 +39,9 @@ int64_t editorCaretPosition(std::intptr_t editor);
 // Top-left point of the character cell at the position, in screen pixels.
 ScreenPoint caretScreenPoint(std::intptr_t editor, int64_t position);
 
+// Height in pixels of the line that holds the position; 0 when the editor does not tell.
+int caretLineHeight(std::intptr_t editor, int64_t position);
+
 // Replaces the bytes from caretPos - wordBytes up to caretPos by the UTF-8 text.
 void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretPos,
                          const std::string& utf8Text);

@@ -19,6 +19,8 @@ constexpr UINT kSciSetSelectionStart = 2142;
 constexpr UINT kSciSetSelectionEnd = 2144;
 constexpr UINT kSciPointXFromPosition = 2164;
 constexpr UINT kSciPointYFromPosition = 2165;
+constexpr UINT kSciLineFromPosition = 2166;
+constexpr UINT kSciTextHeight = 2279;
 constexpr UINT kEmReplaceSel = 194;
 
 // No source line is this long; a larger answer is taken for a confused or hostile window
@@ -95,6 +97,18 @@ inline std::optional<int> sciPointXFromPosition(HWND editor, int64_t position) {
 inline std::optional<int> sciPointYFromPosition(HWND editor, int64_t position) {
     LRESULT answer = 0;
     if (!sendToEditor(editor, kSciPointYFromPosition, 0, LPARAM(position), answer))
+        return std::nullopt;
+    return int(answer);
+}
+inline std::optional<int64_t> sciLineFromPosition(HWND editor, int64_t position) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciLineFromPosition, WPARAM(position), 0, answer))
+        return std::nullopt;
+    return int64_t(answer);
+}
+inline std::optional<int> sciTextHeight(HWND editor, int64_t line) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, kSciTextHeight, WPARAM(line), 0, answer))
         return std::nullopt;
     return int(answer);
 }
@@ -256,6 +270,16 @@ ScreenPoint caretScreenPoint(std::intptr_t editor, int64_t position) {
     POINT point{*x, *y};
     MapWindowPoints(window, nullptr, &point, 1);
     return {int(point.x), int(point.y)};
+}
+
+int caretLineHeight(std::intptr_t editor, int64_t position) {
+    HWND window = liveWindow(editor);
+    if (!window)
+        return 0;
+    const std::optional<int64_t> line = sciLineFromPosition(window, position);
+    const std::optional<int> height = line ? sciTextHeight(window, *line) : std::nullopt;
+    // A line is never taller than a screen; a larger answer is no height to place by.
+    return height && *height > 0 && *height < 4096 ? *height : 0;
 }
 
 void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretPos,

@@ -3,9 +3,14 @@
 #include "base/OwnedHandles.h"
 #include "dpi/ScaledWrappers_win.h"
 #include "popup/PopupEffects.h"
+#include "popup/PopupPlacement.h"
+#include "resources/Version.h"
+#include "store/TextConvert.h"
 #include "ui/CommonControls.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
+
+#include <string>
 
 namespace popup {
 
@@ -14,16 +19,23 @@ namespace {
 // Layout in 96-DPI units: only the number of fields changes the geometry.
 constexpr int kWidth = 630;
 constexpr int kOpeningHeight = 184;
-constexpr int kPreviewHeight = 62;
-constexpr int kRowPitch = 17;
 constexpr int kRowHeight = 16;
 constexpr int kLabelWidth = 119;
 constexpr int kFieldX = 120;
 constexpr int kFieldWidth = 511;
+// Rows out of view wait here, below the client area whatever the scale.
+constexpr int kParkedY = 20000;
+
+constexpr UINT_PTR kActivationTimer = 1;
 
 struct PopupState {
     bool cancelled = false;
+    bool acceptRequested = false; // Return in the last field; no other ending accepts
     bool lostActivation = false;
+    bool wasActive = false; // has been the visible active window
+    int fieldCount = 0;
+    int rowsShown = 0; // fewer than fieldCount when the rows scroll
+    int firstRow = 1;  // the field in the first row in view
     store::PopupSettings settings;
     AlphaSetter setAlpha = setLayeredAlpha;
 };
@@ -38,13 +50,86 @@ int rowY(int field) {
     return kPreviewHeight + 1 + kRowPitch * (field - 1);
 }
 
-void dropClientEdge(HWND control) {
-    if (!control)
+// Where a field's row stands while `first` is the first row in view.
+int rowYInView(int field, int first, int shown) {
+    return field >= first && field < first + shown ? rowY(field - first + 1) : kParkedY;
+}
+
+void moveRow(int field, int y) {
+    const int count = popupState().fieldCount;
+    dpi::resizeScaledControl(labelControl(field, count), ui::kKeepValue, y, ui::kKeepValue,
+                             ui::kKeepValue);
+    dpi::resizeScaledControl(field, ui::kKeepValue, y, ui::kKeepValue, ui::kKeepValue);
+}
+
+// Brings the focused field's row into view; only the rows that enter or leave the view move.
+void scrollToField(int field) {
+    PopupState& state = popupState();
+    const int first = firstRowInView(field, state.firstRow, state.rowsShown, state.fieldCount);
+    if (first == state.firstRow)
         return;
-    const LONG exStyle = GetWindowLongW(control, GWL_EXSTYLE);
-    SetWindowLongW(control, GWL_EXSTYLE, exStyle & ~WS_EX_CLIENTEDGE);
-    SetWindowPos(control, nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    const int before = state.firstRow;
+    state.firstRow = first;
+    for (int i = before; i < before + state.rowsShown; ++i)
+        if (i < first || i >= first + state.rowsShown)
+            moveRow(i, kParkedY);
+    for (int i = first; i < first + state.rowsShown; ++i)
+        moveRow(i, rowY(i - first + 1));
+    if (HWND window = ui::windowHandle(kPopupWindow))
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Ends the loop as Escape does. From inside a sent message the event wait keeps waiting for a
+// posted one, which the close request alone, sitting in the program's queue, is not.
+void cancelPopup(HWND window) {
+    popupState().cancelled = true;
+    ui::postCloseRequest(kPopupWindow);
+    PostMessageW(window, WM_NULL, 0, 0);
+}
+
+ScreenRect workAreaAt(int x, int y) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
+    if (monitor && GetMonitorInfoW(monitor, &info))
+        return {int(info.rcWork.left), int(info.rcWork.top), int(info.rcWork.right),
+                int(info.rcWork.bottom)};
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return {int(area.left), int(area.top), int(area.right), int(area.bottom)};
+}
+
+int frameHeightOf(HWND window) {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                       DWORD(GetWindowLongW(window, GWL_EXSTYLE)));
+    return frame.bottom - frame.top;
+}
+
+// Moves the sized popup inside the work area of the caret's monitor.
+void placeAtCaret(HWND window, const idelink::PopupRequest& request, const PopupLook& look,
+                  const ScreenRect& workArea) {
+    RECT outer{};
+    if (!GetWindowRect(window, &outer))
+        return;
+    PlacementInput input;
+    input.workArea = workArea;
+    input.caretX = request.anchor.x;
+    input.caretY = request.anchor.y;
+    input.afterParen = request.afterParen;
+    input.width = outer.right - outer.left;
+    input.height = outer.bottom - outer.top;
+    // The line's height costs the IDE two more answers, and only a popup that does not fit
+    // at the caret needs it.
+    ScreenPoint at = placePopup(input);
+    if (at.x != input.caretX + (input.afterParen ? 1 : 4) || at.y != input.caretY - 1) {
+        input.lineHeight = look.caretLineHeight ? look.caretLineHeight() : 0;
+        if (input.lineHeight <= 0)
+            input.lineHeight = dpi::toPixelsY(kRowHeight);
+        at = placePopup(input);
+    }
+    if (at.x != outer.left || at.y != outer.top)
+        SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void colourControl(int number, std::int32_t text, std::int32_t back) {
@@ -64,6 +149,8 @@ void raiseOwnPriority(HWND window) {
 
 LRESULT onNcActivate(HWND window, WPARAM active) {
     PopupState& state = popupState();
+    if (active && IsWindowVisible(window))
+        state.wasActive = true;
     // A popup not yet shown has nothing to lose: while it is built, focusing its first field
     // makes it the active window of its thread but not the foreground window, and it is told
     // so with this same message.
@@ -74,44 +161,71 @@ LRESULT onNcActivate(HWND window, WPARAM active) {
             fadeOutPopup(window, state.settings, state.setAlpha);
         // Invisible from now on, whatever the fade did.
         state.setAlpha(window, 0);
-        ui::postCloseRequest(kPopupWindow);
-        // This message arrived inside the event wait, which keeps waiting for a posted one;
-        // the close request alone sits in the program's queue and would not end that wait.
-        PostMessageW(window, WM_NULL, 0, 0);
+        cancelPopup(window);
     }
     // Activation moves on, and the frame is never repainted for it.
     return TRUE;
 }
 
-LRESULT CALLBACK popupDeactivationHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR) {
-    switch (message) {
-    case WM_NCACTIVATE:
-        return onNcActivate(window, wParam);
-    case WM_NCDESTROY:
-        ui::removeWindowSubclass(window, popupDeactivationHandler, id);
-        return ui::defSubclassProc(window, message, wParam, lParam);
-    default:
-        return ui::defSubclassProc(window, message, wParam, lParam);
-    }
+// A popup that never became the visible active window (the user went to another program
+// during the start, or Windows refused the foreground) would otherwise hold the expansion lock
+// with nothing on screen to answer.
+void onActivationWaitOver(HWND window) {
+    KillTimer(window, kActivationTimer);
+    const PopupState& state = popupState();
+    const bool activeNow = IsWindowVisible(window) && GetForegroundWindow() == window;
+    if (!state.wasActive && !activeNow && !state.cancelled)
+        cancelPopup(window);
 }
 
-void createRows(const idelink::PopupRequest& request, const store::IdeAppearance& look) {
+LRESULT CALLBACK popupDeactivationHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR) {
+    try {
+        switch (message) {
+        case WM_NCACTIVATE:
+            return onNcActivate(window, wParam);
+        case WM_TIMER:
+            if (wParam != kActivationTimer)
+                break;
+            onActivationWaitOver(window);
+            return 0;
+        case WM_QUERYENDSESSION:
+            // The session ends: nothing the user confirmed, and the session may end.
+            cancelPopup(window);
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam)
+                cancelPopup(window);
+            return 0;
+        case WM_NCDESTROY:
+            ui::removeWindowSubclass(window, popupDeactivationHandler, id);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // No exception may unwind through the window procedure.
+    }
+    return ui::defSubclassProc(window, message, wParam, lParam);
+}
+
+void createRows(const idelink::PopupRequest& request, const store::IdeAppearance& look, int shown) {
     const int count = static_cast<int>(request.fields.size());
-    // Labels before fields: Tab follows creation order, so it visits the fields only.
+    // Labels before fields: Tab follows creation order, so it visits the fields only. Both are
+    // made without a client edge rather than losing it afterwards: one frame change less per
+    // control on the way to a visible popup.
     for (int i = 1; i <= count; ++i) {
         const int label = labelControl(i, count);
-        dpi::createScaledTextField(label, 0, rowY(i), kLabelWidth, kRowHeight,
-                                   request.fields[i - 1].label, ES_READONLY | ES_RIGHT);
+        dpi::createScaledTextField(label, 0, rowYInView(i, 1, shown), kLabelWidth, kRowHeight,
+                                   request.fields[i - 1].label,
+                                   ES_READONLY | ES_RIGHT | ui::kTextFieldNoBorder);
         colourControl(label, look.selectionFrontColor, look.selectionColor);
-        dropClientEdge(ui::controlHandle(label));
         dpi::removeTabStop(ui::controlHandle(label));
     }
     for (int i = 1; i <= count; ++i) {
-        dpi::createScaledTextField(i, kFieldX, rowY(i), kFieldWidth, kRowHeight,
-                                   request.fields[i - 1].initialText, 0);
+        dpi::createScaledTextField(i, kFieldX, rowYInView(i, 1, shown), kFieldWidth, kRowHeight,
+                                   request.fields[i - 1].initialText, ui::kTextFieldNoBorder);
         colourControl(i, look.normalTextColor, look.backgroundColor);
-        dropClientEdge(ui::controlHandle(i));
     }
 }
 
@@ -122,8 +236,10 @@ void onCommand(int command, int fieldCount) {
         const int focused = ui::focusedControl();
         if (focused >= 1 && focused < fieldCount)
             ui::focusControl(focused + 1);
-        else if (focused == fieldCount)
+        else if (focused == fieldCount) {
+            state.acceptRequested = true;
             ui::postCloseRequest(kPopupWindow);
+        }
         break;
     }
     case kCommandCancel:
@@ -144,7 +260,11 @@ void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook
     state.settings = look.settings;
     state.setAlpha = look.setAlpha ? look.setAlpha : AlphaSetter(setLayeredAlpha);
     const int count = static_cast<int>(request.fields.size());
+    state.fieldCount = count;
     const store::IdeAppearance& ide = look.appearance;
+
+    // Sizes and font follow the DPI of the caret's monitor, not the primary monitor's.
+    dpi::scaleForMonitorAt(request.anchor.x, request.anchor.y);
 
     const std::intptr_t font =
         dpi::loadScaledFont(ui::kChooseNumber, ide.editorFontName, ide.editorFontSize, 0);
@@ -171,17 +291,25 @@ void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook
     ui::addKeyboardShortcut(kPopupWindow, VK_ESCAPE, kCommandCancel);
     ui::addKeyboardShortcut(kPopupWindow, VK_RETURN | ui::kShortcutShift, kCommandCancelShift);
 
+    // More rows than the caret's monitor can show scroll under the preview.
+    const ScreenRect workArea = workAreaAt(request.anchor.x, request.anchor.y);
+    state.rowsShown = rowsShown(count, workArea.bottom - workArea.top, frameHeightOf(window),
+                                dpi::scaleState().scaleY);
+
     dpi::createScaledStaticText(kPreviewControl, 0, 0, kWidth, kPreviewHeight, u"", 0);
     colourControl(kPreviewControl, ide.normalTextColor, ide.backgroundColor);
-    createRows(request, ide);
+    createRows(request, ide, state.rowsShown);
     ui::setControlText(kPreviewControl, request.previewText);
 
     dpi::resizeScaledWindow(kPopupWindow, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue,
-                            kPreviewHeight + kRowPitch * count);
+                            kPreviewHeight + kRowPitch * state.rowsShown);
+    placeAtCaret(window, request, look, workArea);
     ui::focusControl(1);
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    slideInPopup(window, look.settings);
+    if (look.show)
+        look.show(window, look.settings);
+    SetTimer(window, kActivationTimer, kActivationWaitMs, nullptr);
 }
 
 idelink::PopupResult runPlaceholderPopup(int fieldCount) {
@@ -200,9 +328,15 @@ idelink::PopupResult runPlaceholderPopup(int fieldCount) {
             onCommand(ui::eventCommand(), fieldCount);
         } else if (kind == ui::EventKind::Control && ui::eventType() == ui::kEventFocus) {
             const int field = ui::eventControl();
-            if (field >= 1 && field <= fieldCount)
+            if (field >= 1 && field <= fieldCount) {
+                scrollToField(field);
                 ui::editSetSelection(ui::controlHandle(field), 0, ui::kFieldTextEnd);
+            }
         } else if (kind == ui::EventKind::CloseRequest) {
+            // The window's own close (Alt+F4, another program's WM_CLOSE) and a WM_QUIT come
+            // here too: only Return in the last field asked for the text.
+            if (!state.acceptRequested)
+                state.cancelled = true;
             if (!state.cancelled) {
                 for (int i = 1; i <= fieldCount; ++i)
                     result.values.push_back(ui::controlText(i));
@@ -217,6 +351,17 @@ idelink::PopupResult runPlaceholderPopup(int fieldCount) {
 
 idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
                                           const PopupLook& look) {
+    const int count = static_cast<int>(request.fields.size());
+    if (count > kMaxFields) {
+        // A popup of thousands of rows would run out of window handles and leave fields
+        // that do not exist; the user is told, and the editor stays as it was.
+        const std::u16string message =
+            u"This template has " + text::utf8ToUtf16(std::to_string(count)) +
+            u" placeholders; the popup takes at most " +
+            text::utf8ToUtf16(std::to_string(kMaxFields)) + u". Nothing was inserted.";
+        ui::messageBox(u"" ZENDRIK_TITLE, message, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+        return {};
+    }
     buildPlaceholderPopup(request, look);
     if (!ui::windowHandle(kPopupWindow))
         return {}; // no window, nothing the user could have confirmed

@@ -118,17 +118,31 @@ bool startProgram(std::u16string_view commandText) {
         return true;
     }
     // Documents and web addresses: their associated programs, through the shell, which wants
-    // COM on this thread for some handlers.
-    static const bool comReady =
-        SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    // COM on this thread for some handlers. Both libraries are loaded here, on first need:
+    // imported, they would be loaded at every start, and a popup start never needs them.
+    using CoInitializeExFunction = HRESULT(WINAPI*)(LPVOID, DWORD);
+    using ShellExecuteExFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+    static const base::OwnedLibrary ole32(LoadLibraryW(L"ole32.dll"));
+    static const base::OwnedLibrary shell32(LoadLibraryW(L"shell32.dll"));
+    static const bool comReady = [] {
+        auto initialize =
+            base::moduleFunction<CoInitializeExFunction>(ole32.get(), "CoInitializeEx");
+        return initialize &&
+               SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }();
     (void)comReady;
+    const auto shellExecute =
+        base::moduleFunction<ShellExecuteExFunction>(shell32.get(), "ShellExecuteExW");
+    if (!shellExecute) {
+        return false;
+    }
     const std::wstring file = text::toWide(commandText);
     SHELLEXECUTEINFOW execute{};
     execute.cbSize = sizeof(execute);
     execute.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     execute.lpFile = file.c_str();
     execute.nShow = SW_SHOWNORMAL;
-    return ShellExecuteExW(&execute) != FALSE;
+    return shellExecute(&execute) != FALSE;
 }
 
 } // namespace ui

@@ -12,6 +12,8 @@
 #include "dpi/LogPixelsSetting.h"
 #include "store/TextConvert.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -43,6 +45,60 @@ constexpr char kOwnShortcuts[] = "\xEF\xBB\xBF\r\n"
                                  "\xC9\x90"
                                  "x = Up\r\n";
 
+// Where the popup must stand on the 1280 x 800 screen.
+enum class PopupPlace {
+    AtTheCaret,        // 4 pixels right of the caret (1 after "("), 1 above its line's top
+    BelowTheLine,      // at the screen's right edge, 1 pixel below the caret's line
+    AtTheScreenBottom, // too tall for either side of the line: its bottom on the screen's
+};
+
+// One Shortcut with 60 placeholders, A(%p1=1, ..., %p60=60), and the 60 Returns that accept
+// their defaults.
+std::string sixtyPlaceholders() {
+    std::string file = "\xEF\xBB\xBF\r\n[Shortcuts]\r\nsixty = A(";
+    for (int i = 1; i <= 60; ++i)
+        file += (i > 1 ? ", %p" : "%p") + std::to_string(i) + "=" + std::to_string(i);
+    return file + ")\r\n";
+}
+std::string sixtyDefaults() {
+    std::string text = "A(";
+    for (int i = 1; i <= 60; ++i)
+        text += (i > 1 ? ", " : "") + std::to_string(i);
+    return text + ")<|>";
+}
+std::wstring repeated(const std::wstring& keys, int times) {
+    std::wstring all;
+    for (int i = 0; i < times; ++i)
+        all += keys;
+    return all;
+}
+const std::string kSixtyPlaceholders = sixtyPlaceholders();
+// One placeholder more than a popup takes.
+std::string tooManyPlaceholders() {
+    std::string file = "\xEF\xBB\xBF\r\n[Shortcuts]\r\nmany = M(";
+    for (int i = 1; i <= 501; ++i)
+        file += (i > 1 ? ", %q" : "%q") + std::to_string(i);
+    return file + ")\r\n";
+}
+const std::string kTooManyPlaceholders = tooManyPlaceholders();
+const std::wstring kSixtyReturns = repeated(L"{ENTER}", 60);
+
+// A line that ends near the right edge of the host's editor, which ends at x = 940 on the
+// screen: the caret stands about 900 pixels from the left, where a 632-pixel popup would
+// leave the 1280-pixel screen.
+const std::string kLongLine = "; " + std::string(86, 'x') + " ";
+
+// An IDE look and a group "Popup" far from every default: DejaVu Sans Mono (a monospaced face
+// that Wine finds on these machines) at 20 points, text on
+// a background of red CC, green 66, blue 33 (3368652); Opacity 200, no shadow, no fade.
+constexpr char kUnusualIdeLook[] = "[Editor]\r\nEditorFontName = DejaVu Sans Mono\r\n"
+                                   "EditorFontSize = 20\r\nBackgroundColor = 3368652\r\n"
+                                   "NormalTextColor = 16777215\r\nSelectionColor = 0\r\n"
+                                   "SelectionFrontColor = 65535\r\n";
+constexpr char kUnusualPopupGroup[] = "\xEF\xBB\xBF\r\n[Shortcuts]\r\nlook = L(%v=iiiiWWWW)\r\n"
+                                      "[Popup]\r\nOpacity = 200\r\nShadow = 0\r\n"
+                                      "SlideIn = 77\r\nFadeOut = 0\r\n";
+
 struct ExpansionCase {
     const char* name;
     const char* preferences; // nullptr: no file, the program writes its default file
@@ -54,6 +110,9 @@ struct ExpansionCase {
     int popupFields = 0;            // the popup's rows; 0: no popup may show
     const char* ideLook = nullptr;  // the IDE's preference file under APPDATA; "<folder>"
     DWORD dpi = 0;                  // the screen's DPI for this run; 0: as it is
+    PopupPlace place = PopupPlace::AtTheCaret;
+    bool unusualLook = false;    // the popup must show kUnusualIdeLook and kUnusualPopupGroup
+    bool messageInstead = false; // a message box, not a popup, is in front when the keys come
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -109,24 +168,57 @@ std::vector<long> numbers(const HostReport& report, const std::string& key) {
     return values;
 }
 
-// The popup the host saw when the first key came: its outer top-left corner 4
-// pixels right of the caret (1 after a word ending in "("), 1 above the caret line's top; its
-// client area 630 x (62 + 17 n); caption-less with a one-pixel border, layered, owned by the
-// IDE's main window. Units become pixels at the screen's DPI.
-void expectPopupAtTheCaret(const HostReport& report, int fields, const std::string& document,
-                           DWORD dpi) {
+// Client sizes in pixels: 630 x (62 + 17 n) units at the run's DPI, or as many rows as
+// the 800-pixel screen takes (43 at 96 DPI).
+struct ClientSize {
+    int fields;
+    DWORD dpi;
+    long width, height;
+};
+constexpr ClientSize kClientSizes[] = {
+    {1, 96, 630, 79},  {2, 96, 630, 96},   {3, 96, 630, 113},  {6, 96, 630, 164},
+    {7, 96, 630, 181}, {3, 120, 787, 141}, {6, 144, 945, 246}, {60, 96, 630, 793},
+};
+constexpr long kScreenWidth = 1280;
+constexpr long kScreenHeight = 800;
+
+// The popup the host saw when the first key came: where the case says, inside the screen,
+// with the client size of its fields; caption-less with a one-pixel border, layered, owned by
+// the IDE's main window.
+void expectPopupAtTheCaret(const HostReport& report, const ExpansionCase& c, DWORD dpi) {
     const std::vector<long> outer = numbers(report, "popup-outer");
     const std::vector<long> client = numbers(report, "popup-client");
     const std::vector<long> caret = numbers(report, "popup-caret");
+    const std::vector<long> lineHeight = numbers(report, "popup-line-height");
     ASSERT_EQ(outer.size(), 4u) << "no popup was in the foreground";
     ASSERT_EQ(client.size(), 2u);
     ASSERT_EQ(caret.size(), 2u);
-    const bool afterParen = document.find("(<|>") != std::string::npos;
-    EXPECT_EQ(outer[0], caret[0] + (afterParen ? 1 : 4));
-    EXPECT_EQ(outer[1], caret[1] - 1);
-    // 96-DPI units times the scale factor, rounded down; the position is not scaled.
-    EXPECT_EQ(client[0], long(630 * dpi / 96));
-    EXPECT_EQ(client[1], long((62 + 17 * fields) * dpi / 96));
+    ASSERT_EQ(lineHeight.size(), 1u);
+    const bool afterParen = c.document.find("(<|>") != std::string::npos;
+    switch (c.place) {
+    case PopupPlace::AtTheCaret:
+        EXPECT_EQ(outer[0], caret[0] + (afterParen ? 1 : 4));
+        EXPECT_EQ(outer[1], caret[1] - 1);
+        break;
+    case PopupPlace::BelowTheLine:
+        EXPECT_EQ(outer[0], kScreenWidth - outer[2]);
+        EXPECT_EQ(outer[1], caret[1] + lineHeight[0] + 1);
+        break;
+    case PopupPlace::AtTheScreenBottom:
+        EXPECT_EQ(outer[1] + outer[3], kScreenHeight);
+        break;
+    }
+    EXPECT_GE(outer[0], 0);
+    EXPECT_GE(outer[1], 0);
+    EXPECT_LE(outer[0] + outer[2], kScreenWidth) << "the popup leaves the screen";
+    EXPECT_LE(outer[1] + outer[3], kScreenHeight) << "the popup leaves the screen";
+    const auto size =
+        std::find_if(std::begin(kClientSizes), std::end(kClientSizes), [&](const ClientSize& s) {
+            return s.fields == c.popupFields && s.dpi == dpi;
+        });
+    ASSERT_NE(size, std::end(kClientSizes)) << "no client size written for this case";
+    EXPECT_EQ(client[0], size->width);
+    EXPECT_EQ(client[1], size->height);
     EXPECT_EQ(outer[2], client[0] + 2) << "a one-pixel border on each side";
     const unsigned long style = std::stoul(report.facts.at("popup-style"), nullptr, 16);
     const unsigned long exStyle = std::stoul(report.facts.at("popup-exstyle"), nullptr, 16);
@@ -137,6 +229,23 @@ void expectPopupAtTheCaret(const HostReport& report, int fields, const std::stri
     EXPECT_EQ(report.facts.at("popup-owned"), "1");
     // However the popup ended, the IDE is the active window again afterwards.
     EXPECT_EQ(report.facts.count("foreground") ? report.facts.at("foreground") : "", "host");
+}
+
+// Read back from the real popup window: its layered alpha and class style, the background
+// of its first field as drawn (Xvfb draws a layered window opaque), and where the field's
+// characters 0, 4 and 7 start, which tell the font's face and size (another process cannot
+// read a font handle): in a monospaced face "iiii" is as wide as four "W", where the default
+// MS Shell Dlg draws it far narrower, and DejaVu Sans Mono at 20 points on a 96-DPI screen
+// has cells 16 pixels wide.
+void expectUnusualLook(const HostReport& report) {
+    EXPECT_EQ(report.facts.at("popup-alpha"), "200 2") << "alpha 200, LWA_ALPHA";
+    const unsigned long classStyle = std::stoul(report.facts.at("popup-classstyle"), nullptr, 16);
+    EXPECT_EQ(classStyle & CS_DROPSHADOW, 0u);
+    EXPECT_EQ(std::stoul(report.facts.at("popup-pixel")), 3368652u);
+    const std::vector<long> x = numbers(report, "popup-field-x");
+    ASSERT_EQ(x.size(), 3u);
+    EXPECT_EQ(x[1] - x[0], 4 * 16) << "iiii";
+    EXPECT_EQ(x[2] - x[1], 3 * 16) << "WWW";
 }
 
 class ExpansionEndToEnd : public ::testing::TestWithParam<ExpansionCase> {};
@@ -192,8 +301,13 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
 
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
     EXPECT_EQ(report.exit, "0");
-    if (c.popupFields > 0) {
-        expectPopupAtTheCaret(report, c.popupFields, c.document, c.dpi ? c.dpi : 96);
+    if (c.messageInstead) {
+        const unsigned long style = std::stoul(report.facts.at("popup-style"), nullptr, 16);
+        EXPECT_EQ(style & WS_CAPTION, DWORD(WS_CAPTION)) << "no message box was in front";
+    } else if (c.popupFields > 0) {
+        expectPopupAtTheCaret(report, c, c.dpi ? c.dpi : 96);
+        if (c.unusualLook)
+            expectUnusualLook(report);
     } else if (c.keys) {
         EXPECT_EQ(report.facts.count("popup-outer"), 0u) << "a popup showed";
     }
@@ -308,6 +422,19 @@ const ExpansionCase kCases[] = {
     {"At120Dpi", nullptr, "    for<|>", "    for<|>", false, L"{ESC}", nullptr, 3, nullptr, 120},
     {"At144DpiAfterParenthesis", nullptr, "x = openwindow(<|>", "x = openwindow(<|>", false,
      L"{SHIFT+ENTER}", nullptr, 6, nullptr, 144},
+    // Another program's close message (or Alt+F4) is no confirmation: the editor stays as it was.
+    {"CloseMessageCancels", nullptr, "    for<|>\r\n", "    for<|>\r\n", false, L"x{CLOSE}",
+     nullptr, 3},
+    {"CaretNearTheRightEdge", nullptr, kLongLine + "whi<|>",
+     kLongLine + "While 0<|>\r\n" + std::string(kLongLine.size(), ' ') + "Wend", false, L"{ENTER}",
+     nullptr, 1, nullptr, 0, PopupPlace::BelowTheLine},
+    {"UnusualLookReachesThePopup", kUnusualPopupGroup, "look<|>", "L(iiiiWWWW)<|>", false,
+     L"{PAUSE}{PAUSE}{PAUSE}{ENTER}", nullptr, 1, kUnusualIdeLook, 0, PopupPlace::AtTheCaret, true},
+    // More placeholders than a popup takes: a message, which Return dismisses, and no change.
+    {"TooManyPlaceholdersTold", kTooManyPlaceholders.c_str(), "many<|>", "many<|>", false,
+     L"{ENTER}", nullptr, 0, nullptr, 0, PopupPlace::AtTheCaret, false, true},
+    {"SixtyPlaceholdersScroll", kSixtyPlaceholders.c_str(), "sixty<|>", sixtyDefaults(), false,
+     kSixtyReturns.c_str(), nullptr, 60, nullptr, 0, PopupPlace::AtTheScreenBottom},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),

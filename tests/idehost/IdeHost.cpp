@@ -21,11 +21,13 @@
 // --type-first types text at the caret before the tool starts, as a user would.
 // --keys types text into the foreground window once a window of the tool is there, or once the
 // tool has run for --keys-delay ms (with --no-run, into the host's own editor, after the delay);
-// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat and {CLICK}
-// clicks into the host's editor near its bottom right corner.
-// A scripted run that types keys also reports the window that has the foreground when the
-// first beat comes (the tool's popup: "popup-..." lines) and, at the end, whether the host's
-// main window has the foreground again ("foreground host" or "foreground other").
+// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat, {CLICK}
+// clicks into the host's editor near its bottom right corner and {CLOSE} posts WM_CLOSE to the
+// foreground window, as any other program could.
+// A scripted run that types keys also reports the window that has the foreground at the last
+// beat that finds a window of the tool in front (the tool's popup: "popup-..." lines) and, at the
+// end, whether the host's main window has the foreground again ("foreground host" or "foreground
+// other").
 #include <windows.h>
 #include <shellapi.h>
 
@@ -271,24 +273,52 @@ std::string describeForeground() {
     const sptr_t caret = sci(SCI_GETCURRENTPOS);
     POINT point{LONG(sci(SCI_POINTXFROMPOSITION, 0, caret)),
                 LONG(sci(SCI_POINTYFROMPOSITION, 0, caret))};
+    const long lineHeight = long(sci(SCI_TEXTHEIGHT, sci(SCI_LINEFROMPOSITION, caret)));
+    // The look as drawn: the screen's pixel near the right end of the first field, and where
+    // the field's characters 0, 4 and 8 start, which tell the font's width and spacing.
+    HWND field = GetDlgItem(window, 1);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, outer.left + 1 + 600, outer.top + 1 + 70);
+    ReleaseDC(nullptr, screen);
+    long charX[3] = {-1, -1, -1};
+    const int charIndex[3] = {0, 4, 7};
+    for (int i = 0; i < 3; ++i)
+        if (field)
+            charX[i] =
+                long(short(LOWORD(SendMessageW(field, EM_POSFROMCHAR, WPARAM(charIndex[i]), 0))));
+
     ClientToScreen(editorWindow, &point);
     BYTE alpha = 0;
     DWORD layeredFlags = 0;
     if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &layeredFlags))
         layeredFlags = 0;
-    char line[512];
+    char line[768];
     std::snprintf(line, sizeof line,
                   "popup-outer %ld %ld %ld %ld\npopup-client %ld %ld\npopup-caret %ld %ld\n"
                   "popup-style %lx\npopup-exstyle %lx\npopup-classstyle %lx\n"
-                  "popup-alpha %u %lu\npopup-owned %d\n",
+                  "popup-alpha %u %lu\npopup-owned %d\npopup-line-height %ld\n"
+                  "popup-pixel %lu\npopup-field-x %ld %ld %ld\n",
                   outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
                   client.right, client.bottom, point.x, point.y,
                   static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
                   static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
                   static_cast<unsigned long>(GetClassLongW(window, GCL_STYLE)), unsigned(alpha),
                   static_cast<unsigned long>(layeredFlags),
-                  GetWindow(window, GW_OWNER) == mainWindow ? 1 : 0);
+                  GetWindow(window, GW_OWNER) == mainWindow ? 1 : 0, lineHeight,
+                  static_cast<unsigned long>(pixel), charX[0], charX[1], charX[2]);
     return line;
+}
+
+// A beat that is no input at all: the close message, which no key sends.
+INPUT closeMarker() {
+    INPUT input{};
+    input.type = INPUT_HARDWARE;
+    input.hi.uMsg = WM_CLOSE;
+    return input;
+}
+
+bool isCloseMarker(const std::vector<INPUT>& beat) {
+    return beat.size() == 1 && beat[0].type == INPUT_HARDWARE && beat[0].hi.uMsg == WM_CLOSE;
 }
 
 std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
@@ -313,6 +343,11 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
         }
         if (rest.starts_with(L"{CLICK}")) {
             beats.push_back(editorClick());
+            i += 7;
+            continue;
+        }
+        if (rest.starts_with(L"{CLOSE}")) {
+            beats.push_back({closeMarker()});
             i += 7;
             continue;
         }
@@ -358,10 +393,14 @@ void typeNextKey() {
     if (nextKey == 0 && keysAwaitProcess && !activeWindowOf(keysAwaitProcess) &&
         GetTickCount64() < firstBeatDeadline)
         return; // its window is not up yet: the next tick looks again
-    if (nextKey == 0)
+    // Taken again at every beat while the tool's window is in front, so that a pause before
+    // the first key gives the popup time to paint.
+    if (nextKey == 0 || (keysAwaitProcess && activeWindowOf(keysAwaitProcess)))
         foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
-    if (!beat.empty())
+    if (isCloseMarker(beat))
+        PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
+    else if (!beat.empty())
         SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
 }
 

@@ -21,12 +21,24 @@
 
 namespace {
 
+// What the screen shows, in pixels, written out for the case's scale.
+struct Pixels {
+    int left, top; // the window's outer corner, for the anchor (200, 150)
+    int clientWidth, clientHeight;
+    int previewHeight, labelWidth, fieldX, fieldWidth, rowHeight;
+    int firstRowY, lastRowY; // as built
+    int lastRowYAfterWalk;   // once Return has walked to the last field
+    int fontHeight;          // LOGFONT lfHeight of every control
+};
+
 struct LookCase {
     const char* name;
     store::IdeAppearance appearance;
     store::PopupSettings settings;
     int fields;
-    float scale;
+    float scale;    // the start-up's factors, the primary monitor's
+    int monitorDpi; // what Windows says of the caret's monitor; 0: it cannot tell
+    Pixels pixels;
 };
 
 void PrintTo(const LookCase& c, std::ostream* out) {
@@ -40,10 +52,6 @@ struct Colours {
 
 using dpitest::ControlBox;
 using dpitest::pixelBox;
-
-ControlBox unitsToPixels(int x, int y, int width, int height) {
-    return {dpi::toPixelsX(x), dpi::toPixelsY(y), dpi::toPixelsX(width), dpi::toPixelsY(height)};
-}
 
 // What the popup answers when the control asks for its colours before painting.
 Colours coloursOf(HWND window, HWND control, UINT message) {
@@ -69,10 +77,16 @@ class PopupInProcess : public uitest::ServiceTest {
         saved_ = dpi::scaleState();
         ServiceTest::SetUp();
         dpi::createWindowDpiTable();
+        monitorDpi(0);
     }
     void TearDown() override {
         ServiceTest::TearDown();
+        dpi::setMonitorDpiSource(nullptr);
         dpi::scaleState() = saved_;
+    }
+    // Wine gives every monitor the screen's DPI: the caret's monitor says what the case says.
+    static void monitorDpi(int dpi) {
+        dpi::setMonitorDpiSource([dpi](int, int) { return dpi; });
     }
     dpi::ScaleState saved_;
 };
@@ -81,15 +95,20 @@ class PopupLookAndGeometry : public PopupInProcess, public testing::WithParamInt
 
 TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     const LookCase& c = GetParam();
+    const Pixels& px = c.pixels;
     dpi::scaleState().scaleX = dpi::scaleState().scaleY = c.scale;
+    monitorDpi(c.monitorDpi);
     const idelink::PopupRequest request = requestWith(c.fields);
-    popup::PopupLook look{c.appearance, c.settings, nullptr};
+    popup::PopupLook look;
+    look.appearance = c.appearance;
+    look.settings = c.settings;
     popup::buildPlaceholderPopup(request, look);
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
 
     // Window: caption-less with a one-pixel border, 4 pixels right of and 1 above the anchor
-    // (pixels, never scaled); the client area 630 x (62 + 17 n) units.
+    // where it fits the 1280 x 800 screen; the client area 630 x (62 + 17 n) units, or as
+    // many rows as the screen's height takes.
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_POPUP);
     EXPECT_TRUE(style & WS_BORDER);
@@ -98,10 +117,10 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     RECT outer{}, client{};
     GetWindowRect(window, &outer);
     GetClientRect(window, &client);
-    EXPECT_EQ(outer.left, 204);
-    EXPECT_EQ(outer.top, 149);
-    EXPECT_EQ(client.right, dpi::toPixelsX(630));
-    EXPECT_EQ(client.bottom, dpi::toPixelsY(62 + 17 * c.fields));
+    EXPECT_EQ(outer.left, px.left);
+    EXPECT_EQ(outer.top, px.top);
+    EXPECT_EQ(client.right, px.clientWidth);
+    EXPECT_EQ(client.bottom, px.clientHeight);
     EXPECT_EQ(outer.right - outer.left, client.right + 2);
 
     // Effects: layered at Opacity; the drop shadow on the popup's own class only.
@@ -117,8 +136,6 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
 
     // Every control in the IDE's font at its point size by the font size rule.
     const std::u16string face = c.appearance.editorFontName.substr(0, LF_FACESIZE - 1);
-    const int height =
-        -MulDiv(dpi::fontSizeRule(c.appearance.editorFontSize), ui::screenLogPixelsY(), 72);
     const std::vector<int> controls{popup::kPreviewControl, 1, c.fields,
                                     popup::labelControl(1, c.fields)};
     for (const int number : controls) {
@@ -127,7 +144,7 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
             reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(number), WM_GETFONT, 0, 0));
         ASSERT_TRUE(GetObjectW(handle, sizeof font, &font)) << "control " << number;
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(font.lfFaceName)), face);
-        EXPECT_EQ(font.lfHeight, height);
+        EXPECT_EQ(font.lfHeight, px.fontHeight);
     }
 
     const auto colour = [](std::int32_t value) { return static_cast<COLORREF>(value); };
@@ -137,16 +154,21 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_EQ(previewColours.text, colour(ide.normalTextColor));
     EXPECT_EQ(previewColours.back, colour(ide.backgroundColor));
     EXPECT_EQ(ui::controlText(popup::kPreviewControl), request.previewText);
-    EXPECT_EQ(pixelBox(preview), unitsToPixels(0, 0, 630, 62));
+    EXPECT_EQ(pixelBox(preview), (ControlBox{0, 0, px.clientWidth, px.previewHeight}));
+    const auto labelOf = [&](int field) {
+        return ui::controlHandle(popup::labelControl(field, c.fields));
+    };
+    EXPECT_EQ(pixelBox(labelOf(1)), (ControlBox{0, px.firstRowY, px.labelWidth, px.rowHeight}));
+    EXPECT_EQ(pixelBox(ui::controlHandle(1)),
+              (ControlBox{px.fieldX, px.firstRowY, px.fieldWidth, px.rowHeight}));
+    EXPECT_EQ(pixelBox(labelOf(c.fields)).y, px.lastRowY);
+    EXPECT_EQ(pixelBox(ui::controlHandle(c.fields)).y, px.lastRowY);
 
     for (int i = 1; i <= c.fields; ++i) {
         SCOPED_TRACE("field " + std::to_string(i));
         HWND field = ui::controlHandle(i);
-        HWND label = ui::controlHandle(popup::labelControl(i, c.fields));
+        HWND label = labelOf(i);
         ASSERT_TRUE(field && label);
-        const int y = 63 + 17 * (i - 1);
-        EXPECT_EQ(pixelBox(label), unitsToPixels(0, y, 119, 16));
-        EXPECT_EQ(pixelBox(field), unitsToPixels(120, y, 511, 16));
         EXPECT_EQ(ui::controlText(popup::labelControl(i, c.fields)), request.fields[i - 1].label);
         EXPECT_EQ(ui::controlText(i), request.fields[i - 1].initialText);
 
@@ -175,6 +197,9 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_FALSE(result.lostActivation);
     ASSERT_EQ(result.values.size(), size_t(c.fields));
     EXPECT_EQ(result.values.back(), request.fields.back().initialText);
+    // The field with the focus was scrolled into view, its label beside it.
+    EXPECT_EQ(pixelBox(ui::controlHandle(c.fields)).y, px.lastRowYAfterWalk);
+    EXPECT_EQ(pixelBox(labelOf(c.fields)).y, px.lastRowYAfterWalk);
 }
 
 store::IdeAppearance dark() {
@@ -188,15 +213,81 @@ store::IdeAppearance withFont(std::u16string face, int points) {
     return look;
 }
 
+// Font heights: the service turns points into -points * 96 / 72 (the screen's DPI as the test
+// process saw it first), after the size rule multiplied the points by the scale.
 const LookCase kLookCases[] = {
-    {"DefaultsAt96Dpi", {}, {}, 3, 1.0f},
-    {"DarkOpaqueWithoutShadowAt120Dpi", dark(), {255, 0, 10, 1}, 1, 1.25f},
-    {"DarkAt144DpiShadowMinusOne", dark(), {1, -1, 500, 0}, 4, 1.5f},
-    {"FontSizeZero", withFont(u"Courier New", 0), {}, 2, 1.0f},
-    {"FontSizeNegative", withFont(u"Courier New", -3), {}, 2, 1.0f},
-    {"HugeFontWithALongName", withFont(std::u16string(200, u'x'), 100000), {}, 2, 1.0f},
-    // Beyond the screen's bottom edge at 96 DPI on an 800-pixel screen; nothing limits it.
-    {"FortyPlaceholders", {}, {}, 40, 1.0f},
+    // MS Shell Dlg 8: 8 points, 11 pixels.
+    {"DefaultsAt96Dpi",
+     {},
+     {},
+     3,
+     1.0f,
+     0,
+     {204, 149, 630, 113, 62, 119, 120, 511, 16, 63, 97, 97, -11}},
+    // Courier New 11 at 1.25: 13 points, 17 pixels.
+    {"DarkOpaqueWithoutShadowAt120Dpi",
+     dark(),
+     {255, 0, 10, 1},
+     1,
+     1.25f,
+     0,
+     {204, 149, 787, 98, 77, 148, 150, 638, 20, 78, 78, 78, -17}},
+    // Courier New 11 at 1.5: 16 points, 21 pixels.
+    {"DarkAt144DpiShadowMinusOne",
+     dark(),
+     {1, -1, 500, 0},
+     4,
+     1.5f,
+     0,
+     {204, 149, 945, 195, 93, 178, 180, 766, 24, 94, 171, 171, -21}},
+    // The caret's monitor at 144 DPI beside a 96-DPI primary: the popup takes its factors
+    // and its font from the caret's monitor (8 points at 1.5: 12 points, 16 pixels).
+    {"CaretOnA144DpiMonitor",
+     {},
+     {},
+     3,
+     1.0f,
+     144,
+     {204, 149, 945, 169, 93, 178, 180, 766, 24, 94, 145, 145, -16}},
+    {"FontSizeZero",
+     withFont(u"Courier New", 0),
+     {},
+     2,
+     1.0f,
+     0,
+     {204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 0}},
+    {"FontSizeNegative",
+     withFont(u"Courier New", -3),
+     {},
+     2,
+     1.0f,
+     0,
+     {204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 4}},
+    {"HugeFontWithALongName",
+     withFont(std::u16string(200, u'x'), 100000),
+     {},
+     2,
+     1.0f,
+     0,
+     {204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, -133333}},
+    // 744 pixels high: below the caret it would leave the 800-pixel screen, above the line it
+    // would too, so it ends at the screen's bottom.
+    {"FortyPlaceholders",
+     {},
+     {},
+     40,
+     1.0f,
+     0,
+     {204, 56, 630, 742, 62, 119, 120, 511, 16, 63, 726, 726, -11}},
+    // 60 rows do not fit: 43 show, the rest wait below the client area until the focus
+    // reaches them; the last one ends in the bottom row.
+    {"SixtyPlaceholdersScroll",
+     {},
+     {},
+     60,
+     1.0f,
+     0,
+     {204, 5, 630, 793, 62, 119, 120, 511, 16, 63, 20000, 777, -11}},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, PopupLookAndGeometry, testing::ValuesIn(kLookCases),
@@ -212,14 +303,6 @@ void PrintTo(const DeactivationCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-std::vector<int> fadeFrom(int opacity) {
-    std::vector<int> alphas;
-    for (int alpha = opacity; alpha >= 0; alpha -= 6)
-        alphas.push_back(alpha);
-    alphas.push_back(0);
-    return alphas;
-}
-
 class PopupDeactivation : public PopupInProcess,
                           public testing::WithParamInterface<DeactivationCase> {};
 
@@ -228,8 +311,9 @@ class PopupDeactivation : public PopupInProcess,
 TEST_P(PopupDeactivation, CancelsAndVanishes) {
     const DeactivationCase& c = GetParam();
     std::vector<int> alphas;
-    popup::PopupLook look{
-        {}, c.settings, nullptr, [&alphas](HWND, BYTE alpha) { alphas.push_back(alpha); }};
+    popup::PopupLook look;
+    look.settings = c.settings;
+    look.setAlpha = [&alphas](HWND, BYTE alpha) { alphas.push_back(alpha); };
     popup::buildPlaceholderPopup(requestWith(2), look);
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
@@ -250,14 +334,82 @@ TEST_P(PopupDeactivation, CancelsAndVanishes) {
     EXPECT_TRUE(IsWindow(window)) << "the popup stays until the program ends";
 }
 
+// Opacities that are multiples of 6 make the fade's own last step 0, so a fade that stopped
+// one step early shows.
 const DeactivationCase kDeactivationCases[] = {
-    {"DefaultFadeOf41Steps", {}, fadeFrom(245)},
-    {"OpaqueFadeStartsAt255", {255, 1, 10, -1}, fadeFrom(255)},
-    {"LowOpacityOneStep", {5, 1, 10, 1}, {5, 0}},
+    {"FadeOf43StepsFrom252",
+     {252, 1, 10, -1},
+     {252, 246, 240, 234, 228, 222, 216, 210, 204, 198, 192, 186, 180, 174, 168,
+      162, 156, 150, 144, 138, 132, 126, 120, 114, 108, 102, 96,  90,  84,  78,
+      72,  66,  60,  54,  48,  42,  36,  30,  24,  18,  12,  6,   0,   0}},
+    {"OpacitySixTwoSteps", {6, 1, 10, 1}, {6, 0, 0}},
     {"NoFade", {245, 1, 10, 0}, {0}},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, PopupDeactivation, testing::ValuesIn(kDeactivationCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+struct EndingCase {
+    const char* name;
+    void (*end)(HWND popup);
+};
+
+void PrintTo(const EndingCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const EndingCase kEndingCases[] = {
+    {"CloseMessageFromAnotherProgram", [](HWND popup) { PostMessageW(popup, WM_CLOSE, 0, 0); }},
+    {"AltF4", [](HWND popup) { PostMessageW(popup, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"QuitMessage", [](HWND) { PostQuitMessage(0); }},
+    {"EndOfTheSession",
+     [](HWND popup) {
+         if (SendMessageW(popup, WM_QUERYENDSESSION, 0, 0))
+             SendMessageW(popup, WM_ENDSESSION, TRUE, 0);
+     }},
+};
+
+class PopupEnding : public PopupInProcess, public testing::WithParamInterface<EndingCase> {};
+
+// Only Return in the last field accepts: every way of closing the window cancels as Escape
+// does, so the editor keeps its text.
+TEST_P(PopupEnding, CancelsLikeEscape) {
+    popup::buildPlaceholderPopup(requestWith(2), popup::PopupLook{});
+    HWND window = ui::windowHandle(popup::kPopupWindow);
+    ASSERT_NE(window, nullptr);
+    GetParam().end(window);
+    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    EXPECT_FALSE(result.accepted);
+    EXPECT_FALSE(result.lostActivation);
+    EXPECT_TRUE(result.values.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PopupEnding, testing::ValuesIn(kEndingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+bool guardFired = false;
+void CALLBACK endTheWait(HWND, UINT, UINT_PTR, DWORD) {
+    guardFired = true;
+    PostQuitMessage(0);
+}
+
+// Windows may refuse the popup the foreground (the user went on in another program during
+// the start): a popup that has not become the visible active window within 3 s cancels, and
+// the program ends and frees the expansion lock. The guard ends a wait that would last for ever.
+TEST_F(PopupInProcess, NeverActivatedCancelsByItself) {
+    popup::PopupLook look;
+    look.show = [](HWND, const store::PopupSettings&) {}; // stays hidden, never activated
+    popup::buildPlaceholderPopup(requestWith(2), look);
+    HWND window = ui::windowHandle(popup::kPopupWindow);
+    ASSERT_NE(window, nullptr);
+    ASSERT_FALSE(IsWindowVisible(window));
+    guardFired = false;
+    const UINT_PTR guard = SetTimer(nullptr, 0, 4 * popup::kActivationWaitMs, endTheWait);
+    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    KillTimer(nullptr, guard);
+    EXPECT_FALSE(guardFired) << "the popup kept waiting";
+    EXPECT_FALSE(result.accepted);
+    EXPECT_TRUE(result.values.empty());
+}
 
 } // namespace
