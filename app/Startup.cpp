@@ -1,14 +1,14 @@
 #include "app/Startup.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/AppState.h"
-#include "dpi/DpiSetup_win.h"
-#include "dpi/ScaledWrappers_win.h"
+#include "dpi/DpiSetup.h"
+#include "dpi/ScaledWrappers.h"
 #include "idelink/CaretWord.h"
 #include "idelink/FocusedEditor.h"
 #include "idelink/RemoteEditor.h"
@@ -123,15 +123,12 @@ void enterProgramFolder() {
         SetCurrentDirectoryW(text::toWide(folder).c_str());
 }
 
+// The C runtime has split the command line already, by the rules CommandLineToArgvW follows;
+// taking its split spares every start the load of shell32.
 std::vector<std::u16string> commandLineArguments() {
     std::vector<std::u16string> arguments;
-    int count = 0;
-    wchar_t** parts = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!parts)
-        return arguments;
-    for (int i = 1; i < count; ++i)
-        arguments.push_back(text::fromWide(parts[i]));
-    LocalFree(parts);
+    for (int i = 1; __wargv && i < __argc; ++i)
+        arguments.push_back(text::fromWide(__wargv[i]));
     return arguments;
 }
 

@@ -50,7 +50,7 @@ void showNothing(ManagerSession& session) {
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
     session.shownName.clear();
-    enterMode(session, ManagerMode::nothingShown);
+    enterMode(session, ManagerMode::NothingShown);
 }
 
 bool selectRowNamed(std::u16string_view name) {
@@ -83,12 +83,12 @@ std::optional<std::u16string> shownTemplate(const ManagerSession& session) {
 bool editsUnsaved(const ManagerSession& session) {
     const std::u16string text = templateFromEditor(ui::controlText(kTemplateEditor));
     switch (session.mode) {
-    case ManagerMode::nothingShown:
+    case ManagerMode::NothingShown:
         return false;
-    case ManagerMode::creating:
+    case ManagerMode::Creating:
         return !text.empty();
-    case ManagerMode::browsing:
-    case ManagerMode::renaming:
+    case ManagerMode::Browsing:
+    case ManagerMode::Renaming:
         break;
     }
     const std::optional<std::u16string> stored = shownTemplate(session);
@@ -116,7 +116,7 @@ void removeCurrentRow() {
 }
 
 void loadCurrentShortcut(ManagerSession& session) {
-    enterMode(session, ManagerMode::browsing);
+    enterMode(session, ManagerMode::Browsing);
     const std::u16string name = ui::controlText(kShortcutList);
     session.shownName = name;
     const std::optional<std::u16string> stored = store::findShortcut(session.store, name);
@@ -128,7 +128,7 @@ void newShortcut(ManagerSession& session) {
     if (!settleEdits(session))
         return;
     session.shownName.clear();
-    enterMode(session, ManagerMode::creating);
+    enterMode(session, ManagerMode::Creating);
     ui::setControlText(kNameField, u"");
     ui::setControlText(kTemplateEditor, u"");
     ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
@@ -158,12 +158,12 @@ bool saveShortcut(ManagerSession& session) {
         ui::focusControl(kNameField);
         return false;
     }
-    if (refuseName(session, name, session.mode == ManagerMode::creating)) {
+    if (refuseName(session, name, session.mode == ManagerMode::Creating)) {
         ui::focusControl(kNameField);
         return false;
     }
     followFile(session, false, true);
-    enterMode(session, ManagerMode::browsing);
+    enterMode(session, ManagerMode::Browsing);
     const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
     store::setShortcut(session.store, name, templateText);
     ui::setControlText(kShortcutList, name);
@@ -175,7 +175,7 @@ bool saveShortcut(ManagerSession& session) {
 }
 
 void cancelRename(ManagerSession& session) {
-    enterMode(session, ManagerMode::browsing);
+    enterMode(session, ManagerMode::Browsing);
     ui::setControlText(kNameField, ui::controlText(kShortcutList));
 }
 
@@ -184,7 +184,7 @@ void cancelRename(ManagerSession& session) {
 bool settleEdits(ManagerSession& session) {
     if (!editsUnsaved(session))
         return true;
-    std::u16string name = session.mode == ManagerMode::creating ? nameInField() : session.shownName;
+    std::u16string name = session.mode == ManagerMode::Creating ? nameInField() : session.shownName;
     if (name.empty())
         name = kNewRow;
     const int answer = ask(session, unsavedChangesQuestion(name), MB_YESNOCANCEL | MB_ICONQUESTION);
@@ -192,7 +192,7 @@ bool settleEdits(ManagerSession& session) {
         return true;
     if (answer != IDYES)
         return false;
-    if (session.mode == ManagerMode::renaming)
+    if (session.mode == ManagerMode::Renaming)
         cancelRename(session); // the edits belong to the name the rename began with
     return saveShortcut(session);
 }
@@ -211,7 +211,7 @@ std::vector<std::u16string> sortedNames(const store::ShortcutStore& shortcuts) {
 void refillList(const ManagerSession& session) {
     ui::removeAllListRows(kShortcutList);
     fillShortcutList(session.store);
-    if (session.mode == ManagerMode::creating)
+    if (session.mode == ManagerMode::Creating)
         ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
     else if (!session.shownName.empty())
         selectRowNamed(session.shownName);
@@ -224,7 +224,7 @@ void refillList(const ManagerSession& session) {
 // True when the file was read again.
 bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
     if (store::checkLibrary(store::kPreferenceFileName, session.store.stamp) !=
-        store::LibraryState::changed)
+        store::LibraryState::Changed)
         return false;
     const bool hadEdits = editsUnsaved(session);
     const std::optional<std::u16string> before = shownTemplate(session);
@@ -233,15 +233,15 @@ bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
     store::loadShortcutsFrom(store::kPreferenceFileName, fresh, settings);
     const std::vector<std::u16string> namesBefore = sortedNames(session.store);
     session.store = std::move(fresh);
-    const bool working = session.mode == ManagerMode::renaming ||
-                         (session.mode == ManagerMode::browsing && (hadEdits || keepShown));
+    const bool working = session.mode == ManagerMode::Renaming ||
+                         (session.mode == ManagerMode::Browsing && (hadEdits || keepShown));
     const std::optional<std::u16string> now = shownTemplate(session);
     if (before && !now && working)
         store::setShortcut(session.store, session.shownName, *before);
     // Most outside edits change templates only: the rows stay as they are.
     if (sortedNames(session.store) != namesBefore)
         refillList(session);
-    if (session.mode != ManagerMode::browsing || session.shownName.empty())
+    if (session.mode != ManagerMode::Browsing || session.shownName.empty())
         return true;
     const std::optional<std::u16string> shown = shownTemplate(session);
     if (!shown) { // removed outside: the row the list made current is shown
@@ -272,7 +272,7 @@ bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
 void showChosenRow(ManagerSession& session) {
     const std::u16string chosen = ui::controlText(kShortcutList);
     bool selectedElsewhere = false;
-    if (session.mode == ManagerMode::browsing && !session.shownName.empty() &&
+    if (session.mode == ManagerMode::Browsing && !session.shownName.empty() &&
         editsUnsaved(session)) {
         if (chosen == session.shownName)
             return;
@@ -309,7 +309,7 @@ void deleteShortcut(ManagerSession& session) {
 
 void beginRename(ManagerSession& session) {
     session.oldName = nameInField();
-    enterMode(session, ManagerMode::renaming);
+    enterMode(session, ManagerMode::Renaming);
     ui::focusControl(kNameField);
     ui::editSetSelection(ui::controlHandle(kNameField), ui::kFieldTextEnd, ui::kFieldTextEnd);
 }
@@ -320,7 +320,7 @@ void endRename(ManagerSession& session) {
     if (!newName.empty() && newName != session.oldName) {
         if (refuseName(session, newName, true)) {
             ui::focusControl(kNameField);
-            enterMode(session, ManagerMode::renaming); // the click released the button
+            enterMode(session, ManagerMode::Renaming); // the click released the button
             return;
         }
         followFile(session, false, true);
@@ -336,7 +336,7 @@ void endRename(ManagerSession& session) {
         // Otherwise a later Delete would ask about no name at all.
         ui::setControlText(kNameField, ui::controlText(kShortcutList));
     }
-    enterMode(session, ManagerMode::browsing);
+    enterMode(session, ManagerMode::Browsing);
     reportUnwritten(session, written);
 }
 
@@ -344,20 +344,20 @@ void applyEscape(ManagerSession& session) {
     const std::u16string name = nameInField();
     if (name.empty())
         return;
-    if (session.mode == ManagerMode::creating) {
+    if (session.mode == ManagerMode::Creating) {
         if (ask(session, notSavedYetMessage(name), MB_YESNO) != IDYES)
             return;
         removeCurrentRow();
         // The posted list event shows the row the list made current.
         session.shownName.clear();
-        enterMode(session, ManagerMode::browsing);
+        enterMode(session, ManagerMode::Browsing);
         ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
         ui::focusControl(kShortcutList);
         if (ui::listRowCount(kShortcutList) == 0)
             showNothing(session);
         return;
     }
-    if (session.mode == ManagerMode::renaming)
+    if (session.mode == ManagerMode::Renaming)
         cancelRename(session);
 }
 
@@ -428,9 +428,9 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
         break;
     case kRenameButton:
         // A click has flipped the button already; the mode says which half of a rename it is.
-        if (session.mode == ManagerMode::browsing)
+        if (session.mode == ManagerMode::Browsing)
             beginRename(session);
-        else if (session.mode == ManagerMode::renaming)
+        else if (session.mode == ManagerMode::Renaming)
             endRename(session);
         break;
     case kOpenButton:

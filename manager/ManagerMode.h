@@ -6,10 +6,10 @@
 namespace manager {
 
 enum class ManagerMode {
-    nothingShown, // no Shortcut shown: only New, the list and the editor
-    browsing,     // the Shortcut of the current row shown
-    creating,     // a new Shortcut being named; its row "..." at the end of the list
-    renaming,     // the shown Shortcut's name being changed
+    NothingShown, // no Shortcut shown: only New, the list and the editor
+    Browsing,     // the Shortcut of the current row shown
+    Creating,     // a new Shortcut being named; its row "..." at the end of the list
+    Renaming,     // the shown Shortcut's name being changed
 };
 
 struct ControlStates {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "dpi/ScaledWrappers_win.h"
+#include "dpi/ScaledWrappers.h"
 #include "manager/ManagerCommands.h"
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
@@ -128,7 +128,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
     for (const ShortcutKey& key : kShortcutKeys)
         ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
 
-    enterMode(session, ManagerMode::nothingShown);
+    enterMode(session, ManagerMode::NothingShown);
     ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
     fillShortcutList(session.store);
     ui::focusControl(kNewButton);

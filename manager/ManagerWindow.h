@@ -39,7 +39,7 @@ struct ManagerSession {
     std::u16string title;     // the window's title and every message box's caption
     std::u16string oldName;   // the name a rename began with
     std::u16string shownName; // the Shortcut whose template the editor shows; empty for none
-    ManagerMode mode = ManagerMode::nothingShown;
+    ManagerMode mode = ManagerMode::NothingShown;
 };
 
 // Builds the window (hidden until the list is filled), shows and activates it. False when the

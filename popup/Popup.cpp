@@ -1,7 +1,7 @@
 #include "popup/Popup.h"
 
 #include "base/OwnedHandles.h"
-#include "dpi/ScaledWrappers_win.h"
+#include "dpi/ScaledWrappers.h"
 #include "popup/PopupEffects.h"
 #include "popup/PopupPlacement.h"
 #include "resources/Version.h"

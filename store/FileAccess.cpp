@@ -58,11 +58,11 @@ bool stepAllowed(SaveStep step) {
     if (!run.faults.beforeStep)
         return true;
     switch (run.faults.beforeStep(step)) {
-    case StepOutcome::proceed:
+    case StepOutcome::Proceed:
         return true;
-    case StepOutcome::fail:
+    case StepOutcome::Fail:
         return false;
-    case StepOutcome::stop:
+    case StepOutcome::Stop:
         run.stopped = true;
         return false;
     }
@@ -80,11 +80,11 @@ std::u16string savingFilePath(std::u16string_view target) {
 }
 
 bool writeSavePiece(const FileHandle& file, std::uint64_t offset, std::string_view bytes) {
-    return stepAllowed(SaveStep::write) && writeFileAt(file, offset, bytes);
+    return stepAllowed(SaveStep::Write) && writeFileAt(file, offset, bytes);
 }
 
 bool finishSaveFile(const FileHandle& file, std::uint64_t size) {
-    return stepAllowed(SaveStep::flush) && endFileAt(file, size);
+    return stepAllowed(SaveStep::Flush) && endFileAt(file, size);
 }
 
 // A leftover of a save that was cut short has the same name and is simply written over; a
@@ -93,11 +93,11 @@ bool saveWholeFile(std::u16string_view path, SaveMode mode,
                    const std::function<bool(const FileHandle&)>& write) {
     saveRun().stopped = false;
     const std::u16string target = savedFilePath(path);
-    if (mode == SaveMode::replace && isReadOnlyFile(target))
+    if (mode == SaveMode::Replace && isReadOnlyFile(target))
         return false;
     const std::u16string saving = savingFilePath(target);
     FileHandle file;
-    if (!stepAllowed(SaveStep::create) || !createFile(saving, CreateMode::always, file))
+    if (!stepAllowed(SaveStep::Create) || !createFile(saving, CreateMode::Always, file))
         return false;
     bool saved = false;
     try {
@@ -106,7 +106,7 @@ bool saveWholeFile(std::u16string_view path, SaveMode mode,
         saved = false;
     }
     file.reset();
-    saved = saved && stepAllowed(SaveStep::replace) && moveIntoPlace(saving, target, mode);
+    saved = saved && stepAllowed(SaveStep::Replace) && moveIntoPlace(saving, target, mode);
     if (!saved && !saveRun().stopped)
         removeFile(saving);
     return saved;

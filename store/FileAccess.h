@@ -46,8 +46,8 @@ class FileHandle {
 bool openForReading(std::u16string_view path, FileHandle& file);
 
 enum class CreateMode {
-    always,  // creates the file or empties an existing one
-    newOnly, // fails when anything of that name exists
+    Always,  // creates the file or empties an existing one
+    NewOnly, // fails when anything of that name exists
 };
 
 // Opens a new file for reading and writing; others may read.
@@ -97,8 +97,8 @@ std::u16string savedFilePath(std::u16string_view path);
 std::u16string savingFilePath(std::u16string_view target);
 
 enum class SaveMode {
-    replace,    // the new file takes the place of the old one, or of nothing
-    createOnly, // fails when anything of that name exists by the time the new file is ready
+    Replace,    // the new file takes the place of the old one, or of nothing
+    CreateOnly, // fails when anything of that name exists by the time the new file is ready
 };
 
 // Puts the finished file `saving` in the place of `target` in one step (FileAccess_win.cpp,
@@ -116,8 +116,8 @@ bool finishSaveFile(const FileHandle& file, std::uint64_t size);
 
 // The steps of a save, for the tests: each step can be made to fail, or to stop as a process
 // that ends right there would (nothing after it runs, nothing is cleaned up).
-enum class SaveStep { create, write, flush, replace };
-enum class StepOutcome { proceed, fail, stop };
+enum class SaveStep { Create, Write, Flush, Replace };
+enum class StepOutcome { Proceed, Fail, Stop };
 struct SaveFaults {
     std::function<StepOutcome(SaveStep)> beforeStep; // empty: every step proceeds
 };

@@ -52,7 +52,7 @@ bool openForReading(std::u16string_view path, FileHandle& file) {
 }
 
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
-    const int flags = O_RDWR | O_CREAT | (mode == CreateMode::always ? O_TRUNC : O_EXCL);
+    const int flags = O_RDWR | O_CREAT | (mode == CreateMode::Always ? O_TRUNC : O_EXCL);
     const int fd = openRegular(path, flags);
     if (fd < 0)
         return false;
@@ -186,7 +186,7 @@ std::u16string savedFilePath(std::u16string_view path) {
 bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
     const std::string from = text::utf16ToUtf8(saving);
     const std::string to = text::utf16ToUtf8(target);
-    if (mode == SaveMode::replace) {
+    if (mode == SaveMode::Replace) {
         if (::rename(from.c_str(), to.c_str()) != 0)
             return false;
     } else {

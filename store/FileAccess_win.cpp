@@ -55,7 +55,7 @@ bool openForReading(std::u16string_view path, FileHandle& file) {
 
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
     HANDLE handle = openDiskFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                 mode == CreateMode::always ? CREATE_ALWAYS : CREATE_NEW);
+                                 mode == CreateMode::Always ? CREATE_ALWAYS : CREATE_NEW);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
@@ -205,7 +205,7 @@ std::u16string savedFilePath(std::u16string_view path) {
 bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
     const std::wstring from = text::toWide(saving);
     const std::wstring to = text::toWide(target);
-    if (mode == SaveMode::createOnly)
+    if (mode == SaveMode::CreateOnly)
         return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                      nullptr))

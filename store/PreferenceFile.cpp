@@ -48,14 +48,14 @@ bool parseLine(const char* begin, const char* end, PreferenceLine& line) {
         ++begin;
         if (begin < end && *begin == ' ')
             ++begin;
-        line = {LineKind::comment, std::string_view(begin, end - begin), {}};
+        line = {LineKind::Comment, std::string_view(begin, end - begin), {}};
         return true;
     }
     if (*begin == '[') {
         ++begin;
         const auto* close = static_cast<const char*>(std::memchr(begin, ']', end - begin));
         const char* nameEnd = close ? close : end;
-        line = {LineKind::group, std::string_view(begin, nameEnd - begin), {}};
+        line = {LineKind::Group, std::string_view(begin, nameEnd - begin), {}};
         return true;
     }
     const auto* equals = static_cast<const char*>(std::memchr(begin, '=', end - begin));
@@ -68,7 +68,7 @@ bool parseLine(const char* begin, const char* end, PreferenceLine& line) {
         while (valueBegin < end && isBlank(*valueBegin))
             ++valueBegin;
     }
-    line = {LineKind::key, std::string_view(begin, nameEnd - begin),
+    line = {LineKind::Key, std::string_view(begin, nameEnd - begin),
             std::string_view(valueBegin, end - valueBegin)};
     return true;
 }
@@ -177,7 +177,7 @@ std::string_view trimmedValue(const PreferenceLine& line) {
 PreferenceLine preferenceLineAt(std::string_view text, size_t at) {
     const char* const end = text.data() + text.size();
     const char* begin = text.data() + std::min(at, text.size());
-    PreferenceLine line{LineKind::comment, {}, {}};
+    PreferenceLine line{LineKind::Comment, {}, {}};
     parseLine(begin, lineEndFrom(begin, end), line);
     return line;
 }
@@ -193,11 +193,11 @@ struct WrittenForm {
 
 WrittenForm writtenForm(LineKind kind) {
     switch (kind) {
-    case LineKind::group:
+    case LineKind::Group:
         return {"[", "", "]"};
-    case LineKind::comment:
+    case LineKind::Comment:
         return {"; ", "", ""};
-    case LineKind::key:
+    case LineKind::Key:
         break;
     }
     return {"", " = ", ""};
@@ -287,10 +287,10 @@ PreferenceFile::~PreferenceFile() {
 }
 
 void PreferenceFile::reset() {
-    state_ = State::closed;
+    state_ = State::Closed;
     readOnly_ = false;
     path_.clear();
-    saveMode_ = SaveMode::replace;
+    saveMode_ = SaveMode::Replace;
     text_ = std::string();
     written_.clear();
     lines_ = std::vector<LineRef>();
@@ -313,12 +313,12 @@ bool PreferenceFile::create(std::u16string_view path) {
     reset();
     const std::u16string probe = savingFilePath(savedFilePath(path));
     FileHandle file;
-    if (!createFile(probe, CreateMode::always, file))
+    if (!createFile(probe, CreateMode::Always, file))
         return false;
     file.reset();
     removeFile(probe);
     path_ = path;
-    state_ = State::opened;
+    state_ = State::Opened;
     modified_ = true; // a created file is always written, even with no lines
     becomeCurrent();
     return true;
@@ -333,11 +333,11 @@ bool PreferenceFile::open(std::u16string_view path) {
     FileHandle file;
     if (!openForReading(path, file)) {
         // Nothing of it was read: close creates it only where nothing is.
-        state_ = State::unopened;
-        saveMode_ = SaveMode::createOnly;
+        state_ = State::Unopened;
+        saveMode_ = SaveMode::CreateOnly;
         return false;
     }
-    state_ = State::opened;
+    state_ = State::Opened;
     readOnly_ = isReadOnlyFile(path);
     try {
         std::string raw;
@@ -399,7 +399,7 @@ void PreferenceFile::insertLine(size_t index, LineRef line) {
 void PreferenceFile::resolvePendingGroup() {
     if (!hasPendingGroup_)
         return;
-    insertLine(lines_.size(), keep(LineKind::group, std::move(pendingGroup_), {}));
+    insertLine(lines_.size(), keep(LineKind::Group, std::move(pendingGroup_), {}));
     group_ = lines_.size() - 1;
     position_ = group_;
     pendingGroup_.clear();
@@ -408,7 +408,7 @@ void PreferenceFile::resolvePendingGroup() {
 
 size_t PreferenceFile::groupEnd() const {
     size_t i = group_ == kNoLine ? 0 : group_ + 1;
-    while (i < lines_.size() && kindOf(lines_[i]) != LineKind::group)
+    while (i < lines_.size() && kindOf(lines_[i]) != LineKind::Group)
         ++i;
     return i;
 }
@@ -417,9 +417,9 @@ size_t PreferenceFile::findExactKey(std::string_view key) const {
     size_t found = kNoLine;
     for (size_t i = group_ == kNoLine ? 0 : group_ + 1; i < lines_.size(); ++i) {
         const LineKind kind = kindOf(lines_[i]);
-        if (kind == LineKind::group)
+        if (kind == LineKind::Group)
             break;
-        if (kind == LineKind::key && sameExactKeyName(line(i).name, key))
+        if (kind == LineKind::Key && sameExactKeyName(line(i).name, key))
             found = i;
     }
     return found;
@@ -428,9 +428,9 @@ size_t PreferenceFile::findExactKey(std::string_view key) const {
 size_t PreferenceFile::findKey(std::string_view key) const {
     for (size_t i = group_ == kNoLine ? 0 : group_ + 1; i < lines_.size(); ++i) {
         const LineKind kind = kindOf(lines_[i]);
-        if (kind == LineKind::group)
+        if (kind == LineKind::Group)
             break;
-        if (kind == LineKind::key && sameKeyName(line(i).name, key))
+        if (kind == LineKind::Key && sameKeyName(line(i).name, key))
             return i;
     }
     return kNoLine;
@@ -438,7 +438,7 @@ size_t PreferenceFile::findKey(std::string_view key) const {
 
 bool PreferenceFile::selectGroup(std::u16string_view name) {
     return guarded([&] {
-        if (state_ == State::closed)
+        if (state_ == State::Closed)
             return false;
         if (name.empty()) {
             group_ = kNoLine;
@@ -449,7 +449,7 @@ bool PreferenceFile::selectGroup(std::u16string_view name) {
         }
         std::string utf8 = lineText(name);
         for (size_t i = 0; i < lines_.size(); ++i) {
-            if (kindOf(lines_[i]) == LineKind::group && sameName(line(i).name, utf8)) {
+            if (kindOf(lines_[i]) == LineKind::Group && sameName(line(i).name, utf8)) {
                 group_ = i;
                 position_ = i;
                 hasPendingGroup_ = false;
@@ -469,7 +469,7 @@ bool PreferenceFile::addComment(std::u16string_view text) {
             return false;
         resolvePendingGroup();
         const size_t at = position_ == kNoLine ? 0 : position_ + 1;
-        insertLine(at, keep(LineKind::comment, lineText(text), {}));
+        insertLine(at, keep(LineKind::Comment, lineText(text), {}));
         position_ = at;
         modified_ = true;
         return true;
@@ -492,7 +492,7 @@ bool PreferenceFile::writeKey(std::u16string_view key, std::u16string_view value
         resolvePendingGroup();
         std::string name = lineText(key);
         const size_t found = exact ? findExactKey(name) : findKey(name);
-        const LineRef line = keep(LineKind::key, std::move(name), lineText(value));
+        const LineRef line = keep(LineKind::Key, std::move(name), lineText(value));
         if (found != kNoLine) {
             lines_[found] = line;
             position_ = found;
@@ -514,7 +514,7 @@ bool PreferenceFile::writeInteger(std::u16string_view key, std::int32_t value) {
 
 std::u16string PreferenceFile::readString(std::u16string_view key,
                                           std::u16string_view defaultValue) const {
-    if (state_ == State::closed || hasPendingGroup_)
+    if (state_ == State::Closed || hasPendingGroup_)
         return std::u16string(defaultValue);
     const size_t found = findKey(lineText(key));
     if (found == kNoLine)
@@ -523,7 +523,7 @@ std::u16string PreferenceFile::readString(std::u16string_view key,
 }
 
 std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t defaultValue) const {
-    if (state_ == State::closed || hasPendingGroup_)
+    if (state_ == State::Closed || hasPendingGroup_)
         return defaultValue;
     const size_t found = findKey(lineText(key));
     if (found == kNoLine)
@@ -534,7 +534,7 @@ std::int32_t PreferenceFile::readInteger(std::u16string_view key, std::int32_t d
 bool PreferenceFile::removeKey(std::u16string_view key) {
     return guarded([&] {
         // A group that does not exist holds no keys: nothing changes and nothing is created.
-        if (state_ == State::closed || hasPendingGroup_)
+        if (state_ == State::Closed || hasPendingGroup_)
             return false;
         const size_t found = findKey(lineText(key));
         if (found == kNoLine)
@@ -546,7 +546,7 @@ bool PreferenceFile::removeKey(std::u16string_view key) {
 
 bool PreferenceFile::removeExactKeys(std::u16string_view key) {
     return guarded([&] {
-        if (state_ == State::closed || hasPendingGroup_)
+        if (state_ == State::Closed || hasPendingGroup_)
             return false;
         const std::string name = lineText(key);
         bool removed = false;
@@ -568,19 +568,19 @@ void PreferenceFile::eraseLine(std::size_t index) {
 }
 
 bool PreferenceFile::examineKeys() {
-    if (state_ == State::closed || hasPendingGroup_)
+    if (state_ == State::Closed || hasPendingGroup_)
         return false;
     position_ = group_;
     return true;
 }
 
 bool PreferenceFile::nextKey() {
-    if (state_ == State::closed || hasPendingGroup_)
+    if (state_ == State::Closed || hasPendingGroup_)
         return false;
     for (size_t i = position_ == kNoLine ? 0 : position_ + 1; i < lines_.size(); ++i) {
-        if (kindOf(lines_[i]) == LineKind::group)
+        if (kindOf(lines_[i]) == LineKind::Group)
             return false;
-        if (kindOf(lines_[i]) == LineKind::key) {
+        if (kindOf(lines_[i]) == LineKind::Key) {
             position_ = i;
             return true;
         }
@@ -590,14 +590,14 @@ bool PreferenceFile::nextKey() {
 
 std::u16string PreferenceFile::keyName() const {
     if (position_ == kNoLine || position_ >= lines_.size() ||
-        kindOf(lines_[position_]) != LineKind::key)
+        kindOf(lines_[position_]) != LineKind::Key)
         return {};
     return text::utf8ToUtf16(line(position_).name);
 }
 
 std::u16string PreferenceFile::keyValue() const {
     if (position_ == kNoLine || position_ >= lines_.size() ||
-        kindOf(lines_[position_]) != LineKind::key)
+        kindOf(lines_[position_]) != LineKind::Key)
         return {};
     return text::utf8ToUtf16(trimmedValue(line(position_)));
 }
@@ -638,7 +638,7 @@ bool PreferenceFile::writeLines(const FileHandle& file) const {
 }
 
 bool PreferenceFile::close() {
-    if (state_ == State::closed)
+    if (state_ == State::Closed)
         return false;
     if (openPreferenceFile == this)
         openPreferenceFile = nullptr;

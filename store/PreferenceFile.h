@@ -17,7 +17,7 @@ namespace store {
 inline constexpr int kTextOffsetBits = 40;
 inline constexpr std::uint64_t kTextOffsetLimit = std::uint64_t(1) << kTextOffsetBits;
 
-enum class LineKind : std::uint8_t { group, comment, key };
+enum class LineKind : std::uint8_t { Group, Comment, Key };
 
 // One line of the list. `name` is the group name, the comment text or the key name; `value`
 // is the key's value as stored (leading blanks skipped, trailing blanks kept). Both view
@@ -94,14 +94,14 @@ class PreferenceFile {
     // open for reading only, or creating or writing it failed.
     bool close();
 
-    bool isOpen() const { return state_ != State::closed; }
+    bool isOpen() const { return state_ != State::Closed; }
     bool isReadOnly() const { return readOnly_; }
     // An edit ran out of memory; this opening's changes will not be written.
     bool editFailed() const { return editFailed_; }
 
   private:
     static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
-    enum class State { closed, opened, unopened };
+    enum class State { Closed, Opened, Unopened };
 
     // A line of the list in 8 bytes: its kind, and where it is, as an offset into text_ (read
     // again when needed) or as the index of a changed line in written_.
@@ -124,16 +124,16 @@ class PreferenceFile {
     template <typename Edit> bool guarded(Edit edit);
     void reset();
     void becomeCurrent();
-    bool canWrite() const { return state_ != State::closed; }
+    bool canWrite() const { return state_ != State::Closed; }
     void resolvePendingGroup();
     std::size_t groupEnd() const;
     std::size_t findKey(std::string_view key) const;
     void insertLine(std::size_t index, LineRef line);
 
-    State state_ = State::closed;
+    State state_ = State::Closed;
     bool readOnly_ = false;
     std::u16string path_; // where close saves the file
-    SaveMode saveMode_ = SaveMode::replace;
+    SaveMode saveMode_ = SaveMode::Replace;
     std::string text_;                // the file's text that the line list points into
     std::deque<WrittenLine> written_; // changed lines
     std::vector<LineRef> lines_;

@@ -129,20 +129,20 @@ bool writeNewLibrary(std::u16string_view path,
     for (std::u16string_view key : kPopupKeys)
         popupKeys.push_back(text::utf16ToUtf8(key));
 
-    std::vector<PreferenceLine> lines = {{LineKind::comment, "Zendrik.pref", {}},
-                                         {LineKind::comment, "", {}},
-                                         {LineKind::group, shortcutsGroup, {}}};
+    std::vector<PreferenceLine> lines = {{LineKind::Comment, "Zendrik.pref", {}},
+                                         {LineKind::Comment, "", {}},
+                                         {LineKind::Group, shortcutsGroup, {}}};
     for (const auto& [name, templateText] : shortcuts)
-        lines.push_back({LineKind::key, name, templateText});
-    lines.push_back({LineKind::comment, "", {}});
-    lines.push_back({LineKind::group, popupGroup, {}});
+        lines.push_back({LineKind::Key, name, templateText});
+    lines.push_back({LineKind::Comment, "", {}});
+    lines.push_back({LineKind::Group, popupGroup, {}});
     for (std::size_t k = 0; k < std::size(kPopupKeys); ++k)
-        lines.push_back({LineKind::key, popupKeys[k], numbers[k]});
+        lines.push_back({LineKind::Key, popupKeys[k], numbers[k]});
     for (std::string_view comment :
          {"Opacity (0-255)", "Shadow (0-1)", "SlideIn (0-500ms)", "FadeOut (0-1)"})
-        lines.push_back({LineKind::comment, comment, {}});
+        lines.push_back({LineKind::Comment, comment, {}});
     const std::string bytes = serialisePreferenceLines(lines);
-    return saveWholeFile(path, SaveMode::createOnly, [&](const FileHandle& file) {
+    return saveWholeFile(path, SaveMode::CreateOnly, [&](const FileHandle& file) {
         return reserveFileSize(file, bytes.size()) && writeSavePiece(file, 0, bytes) &&
                finishSaveFile(file, bytes.size());
     });
@@ -225,19 +225,19 @@ LibraryStamp stampLibrary(std::u16string_view path) {
 LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp) {
     const FileStamp now = fileStampAt(path);
     if (!now.exists)
-        return LibraryState::missing;
+        return LibraryState::Missing;
     if (now != stamp.file)
-        return LibraryState::changed;
+        return LibraryState::Changed;
     if (!stamp.timesUncertain)
-        return LibraryState::unchanged;
+        return LibraryState::Unchanged;
     FileHandle file;
     std::string bytes;
     if (!openForReading(path, file) || !readWholeFile(file, bytes))
-        return LibraryState::unchanged; // nothing better is there to read
+        return LibraryState::Unchanged; // nothing better is there to read
     if (hashBytes(bytes) != stamp.hash)
-        return LibraryState::changed;
+        return LibraryState::Changed;
     stamp.timesUncertain = timesUncertain(now);
-    return LibraryState::unchanged;
+    return LibraryState::Unchanged;
 }
 
 namespace {
@@ -248,7 +248,7 @@ void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& set
     std::int32_t* const popupValues[] = {&settings.opacity, &settings.shadow, &settings.slideIn,
                                          &settings.fadeOut};
     bool popupKeySeen[std::size(kPopupKeys)] = {};
-    enum class Section { other, shortcuts, popup } section = Section::other;
+    enum class Section { Other, Shortcuts, Popup } section = Section::Other;
     bool shortcutsSeen = false;
     bool popupSeen = false;
     const std::string shortcutsGroup = text::utf16ToUtf8(kShortcutsGroup);
@@ -257,18 +257,18 @@ void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& set
     PreferenceLine line;
     std::size_t start = 0;
     for (std::size_t at = from; nextPreferenceLine(text, at, line, start);) {
-        if (line.kind == LineKind::group) {
-            section = Section::other;
+        if (line.kind == LineKind::Group) {
+            section = Section::Other;
             if (!shortcutsSeen && sameName(line.name, shortcutsGroup)) {
-                section = Section::shortcuts;
+                section = Section::Shortcuts;
                 shortcutsSeen = true;
             } else if (!popupSeen && sameName(line.name, popupGroup)) {
-                section = Section::popup;
+                section = Section::Popup;
                 popupSeen = true;
             }
-        } else if (line.kind == LineKind::key && section == Section::shortcuts) {
+        } else if (line.kind == LineKind::Key && section == Section::Shortcuts) {
             addLoadedShortcut(store, start);
-        } else if (line.kind == LineKind::key && section == Section::popup) {
+        } else if (line.kind == LineKind::Key && section == Section::Popup) {
             for (std::size_t k = 0; k < std::size(kPopupKeys); ++k) {
                 if (!popupKeySeen[k] && sameName(line.name, text::utf16ToUtf8(kPopupKeys[k]))) {
                     *popupValues[k] = parsePreferenceInteger(trimmedValue(line));

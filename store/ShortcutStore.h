@@ -99,7 +99,7 @@ bool renameShortcut(std::u16string_view oldName, std::u16string_view newName,
 // Whether the file changed since the stamp was taken. A file that is gone is "missing", not an
 // empty library. While the stamp's times are uncertain the bytes decide, and once they no
 // longer are the stamp says so.
-enum class LibraryState { unchanged, changed, missing };
+enum class LibraryState { Unchanged, Changed, Missing };
 LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp);
 LibraryStamp stampLibrary(std::u16string_view path);
 

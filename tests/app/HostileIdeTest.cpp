@@ -29,14 +29,14 @@ constexpr char kPreferences[] = "\xEF\xBB\xBF\r\n[Shortcuts]\r\nif = If ¤EndIf\
                                 "[Popup]\r\nOpacity = 200\r\n";
 
 // How the tool finds the IDE's windows: the IDE's own handles, or these texts instead.
-enum class Handles { ide, missing, text };
+enum class Handles { Ide, Missing, Text };
 
 struct HostileCase {
     const char* name;
     const wchar_t* hostileCase;
     const char* expectedText; // the editor afterwards, kGone or kNoReport
-    Handles handles = Handles::ide;
-    std::wstring editorValue = {}; // for Handles::text
+    Handles handles = Handles::Ide;
+    std::wstring editorValue = {}; // for Handles::Text
     std::wstring mainValue = {};
 };
 
@@ -185,15 +185,15 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
         return text;
     };
     switch (c.handles) {
-    case Handles::ide:
+    case Handles::Ide:
         setToolVariable(L"PB_Tool_Scintilla", std::to_wstring(editor));
         setToolVariable(L"PB_Tool_MainWindow", std::to_wstring(main));
         break;
-    case Handles::missing:
+    case Handles::Missing:
         setToolVariable(L"PB_Tool_Scintilla", std::nullopt);
         setToolVariable(L"PB_Tool_MainWindow", std::nullopt);
         break;
-    case Handles::text:
+    case Handles::Text:
         setToolVariable(L"PB_Tool_Scintilla", value(c.editorValue));
         setToolVariable(L"PB_Tool_MainWindow", value(c.mainValue));
         break;
@@ -254,16 +254,16 @@ const HostileCase kCases[] = {
     {"EditorSilentAtSecondMessage", L"silent-at=2", kUnchanged},
     {"EditorSilentAtThirdMessage", L"silent-at=3", kUnchanged},
     // Hostile PB_Tool_* values.
-    {"ToolVariablesMissing", L"none", kUnchanged, Handles::missing},
-    {"ToolVariablesText", L"none", kUnchanged, Handles::text, L"editor", L"main"},
-    {"ToolVariablesNegative", L"none", kUnchanged, Handles::text, L"-5", L"-1"},
-    {"ToolVariables30000Digits", L"none", kUnchanged, Handles::text, std::wstring(30000, L'7'),
+    {"ToolVariablesMissing", L"none", kUnchanged, Handles::Missing},
+    {"ToolVariablesText", L"none", kUnchanged, Handles::Text, L"editor", L"main"},
+    {"ToolVariablesNegative", L"none", kUnchanged, Handles::Text, L"-5", L"-1"},
+    {"ToolVariables30000Digits", L"none", kUnchanged, Handles::Text, std::wstring(30000, L'7'),
      std::wstring(30000, L'9')},
-    {"ToolVariablesHex", L"none", kExpanded, Handles::text, L"<hex editor>", L"<main>"},
-    {"EditorOfAnotherProcess", L"none", kUnchanged, Handles::text, L"<stranger>", L"<main>"},
-    {"MainWindowOfAnotherProcess", L"none", kUnchanged, Handles::text, L"<editor>", L"<stranger>"},
-    {"EditorIsTheDesktop", L"none", kUnchanged, Handles::text, L"<desktop>", L"<main>"},
-    {"MainWindowIsTheDesktop", L"none", kUnchanged, Handles::text, L"<editor>", L"<desktop>"},
+    {"ToolVariablesHex", L"none", kExpanded, Handles::Text, L"<hex editor>", L"<main>"},
+    {"EditorOfAnotherProcess", L"none", kUnchanged, Handles::Text, L"<stranger>", L"<main>"},
+    {"MainWindowOfAnotherProcess", L"none", kUnchanged, Handles::Text, L"<editor>", L"<stranger>"},
+    {"EditorIsTheDesktop", L"none", kUnchanged, Handles::Text, L"<desktop>", L"<main>"},
+    {"MainWindowIsTheDesktop", L"none", kUnchanged, Handles::Text, L"<editor>", L"<desktop>"},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, HostileIde, ::testing::ValuesIn(kCases),

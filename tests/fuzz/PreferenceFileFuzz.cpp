@@ -31,14 +31,14 @@ std::vector<Section> sectionsOf(std::string_view bytes) {
     std::vector<std::string_view> groupNames;
     bool reachable = true;
     for (const store::PreferenceLine& line : lines) {
-        if (line.kind == store::LineKind::group) {
+        if (line.kind == store::LineKind::Group) {
             reachable = true;
             for (std::string_view seen : groupNames)
                 reachable = reachable && !store::sameName(seen, line.name);
             groupNames.push_back(line.name);
             if (reachable)
                 sections.push_back({text::utf8ToUtf16(line.name), {}});
-        } else if (line.kind == store::LineKind::key && reachable &&
+        } else if (line.kind == store::LineKind::Key && reachable &&
                    sections.back().keys.size() < 64) {
             sections.back().keys.push_back(text::utf8ToUtf16(line.name));
         }

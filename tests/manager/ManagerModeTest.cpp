@@ -24,10 +24,10 @@ TEST(ManagerMode, EachModeEnablesItsControls) {
         const char* controls;
         bool naming;
     } kModes[] = {
-        {ManagerMode::nothingShown, "N----LE released", false},
-        {ManagerMode::browsing, "NDRS-LE released", false},
-        {ManagerMode::creating, "---SF-E released", true},
-        {ManagerMode::renaming, "--R-F-- pressed", true},
+        {ManagerMode::NothingShown, "N----LE released", false},
+        {ManagerMode::Browsing, "NDRS-LE released", false},
+        {ManagerMode::Creating, "---SF-E released", true},
+        {ManagerMode::Renaming, "--R-F-- pressed", true},
     };
     for (const auto& row : kModes) {
         EXPECT_EQ(shown(manager::controlStatesFor(row.mode)), row.controls);

@@ -10,8 +10,8 @@
 
 #include "../ui/ServiceFixture.h"
 #include "dpi/ControlBox.h"
-#include "dpi/DpiSetup_win.h"
-#include "dpi/ScaledWrappers_win.h"
+#include "dpi/DpiSetup.h"
+#include "dpi/ScaledWrappers.h"
 #include "ui/OwnedHandles.h"
 #include "ui/WindowService.h"
 

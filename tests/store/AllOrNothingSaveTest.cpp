@@ -24,7 +24,7 @@ const std::string kBom = "\xEF\xBB\xBF\r\n";
 struct StepScript {
     std::vector<store::SaveStep> seen;
     size_t faultAt = size_t(-1);
-    store::StepOutcome outcome = store::StepOutcome::proceed;
+    store::StepOutcome outcome = store::StepOutcome::Proceed;
 };
 
 class ScriptedSave {
@@ -33,7 +33,7 @@ class ScriptedSave {
         store::saveFaults().beforeStep = [&script](store::SaveStep step) {
             script.seen.push_back(step);
             return script.seen.size() - 1 == script.faultAt ? script.outcome
-                                                            : store::StepOutcome::proceed;
+                                                            : store::StepOutcome::Proceed;
         };
     }
     ~ScriptedSave() { store::saveFaults().beforeStep = nullptr; }
@@ -64,15 +64,15 @@ TEST(AllOrNothingSave, EveryStepCutShortLeavesTheOldOrTheNewBytes) {
     }
     ASSERT_TRUE(readBytes(path) == saved);
     ASSERT_GE(clean.seen.size(), 5u);
-    EXPECT_EQ(clean.seen.front(), store::SaveStep::create);
-    EXPECT_EQ(clean.seen[1], store::SaveStep::write);
-    EXPECT_EQ(clean.seen[clean.seen.size() - 2], store::SaveStep::flush);
-    EXPECT_EQ(clean.seen.back(), store::SaveStep::replace);
+    EXPECT_EQ(clean.seen.front(), store::SaveStep::Create);
+    EXPECT_EQ(clean.seen[1], store::SaveStep::Write);
+    EXPECT_EQ(clean.seen[clean.seen.size() - 2], store::SaveStep::Flush);
+    EXPECT_EQ(clean.seen.back(), store::SaveStep::Replace);
     EXPECT_FALSE(fs::exists(saving));
 
-    for (const store::StepOutcome outcome : {store::StepOutcome::fail, store::StepOutcome::stop}) {
+    for (const store::StepOutcome outcome : {store::StepOutcome::Fail, store::StepOutcome::Stop}) {
         for (size_t step = 0; step < clean.seen.size(); ++step) {
-            const bool stopped = outcome == store::StepOutcome::stop;
+            const bool stopped = outcome == store::StepOutcome::Stop;
             SCOPED_TRACE((stopped ? "stop before step " : "fail at step ") + std::to_string(step));
             writeBytes(path, old);
             StepScript script{{}, step, outcome};

@@ -24,14 +24,14 @@ TEST(FileAccess, SavingReplacesTheWholeFile) {
     file.reset();
     const std::string cases[] = {"short", std::string(100000, 'x') + "end", "", "again"};
     for (const std::string& content : cases) {
-        EXPECT_TRUE(store::saveWholeFile(u16(path), store::SaveMode::replace,
+        EXPECT_TRUE(store::saveWholeFile(u16(path), store::SaveMode::Replace,
                                          [&](const store::FileHandle& saving) {
                                              return store::writeSavePiece(saving, 0, content) &&
                                                     store::finishSaveFile(saving, content.size());
                                          }));
         EXPECT_EQ(readBytes(path), content);
     }
-    EXPECT_FALSE(store::saveWholeFile(u16(path), store::SaveMode::createOnly,
+    EXPECT_FALSE(store::saveWholeFile(u16(path), store::SaveMode::CreateOnly,
                                       [](const store::FileHandle&) { return true; }));
     EXPECT_EQ(readBytes(path), "again");
     EXPECT_FALSE(fs::exists(fs::path(store::savingFilePath(u16(path)))));
@@ -41,13 +41,13 @@ TEST(FileAccess, CreatingHonoursItsMode) {
     TempFolder folder;
     const auto path = folder / "new.pref";
     store::FileHandle file;
-    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::newOnly, file));
+    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::NewOnly, file));
     ASSERT_TRUE(store::writeFileAt(file, 0, "first"));
     file.reset();
-    EXPECT_FALSE(store::createFile(u16(path), store::CreateMode::newOnly, file));
+    EXPECT_FALSE(store::createFile(u16(path), store::CreateMode::NewOnly, file));
     EXPECT_FALSE(file.valid());
     EXPECT_EQ(readBytes(path), "first");
-    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::always, file));
+    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::Always, file));
     file.reset();
     EXPECT_EQ(readBytes(path), "");
 }
@@ -58,8 +58,8 @@ TEST(FileAccess, FoldersAndMissingFilesDoNotOpen) {
     fs::create_directory(sub);
     store::FileHandle file;
     EXPECT_FALSE(store::openForReading(u16(sub), file));
-    EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::always, file));
-    EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::newOnly, file));
+    EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::Always, file));
+    EXPECT_FALSE(store::createFile(u16(sub), store::CreateMode::NewOnly, file));
     EXPECT_FALSE(store::openForReading(u16(folder / "missing"), file));
     EXPECT_FALSE(file.valid());
     EXPECT_TRUE(store::pathExists(u16(sub)));
@@ -72,7 +72,7 @@ TEST(FileAccess, NonAsciiPathsWork) {
     const auto path = folder / "Pr\xC3\xA9"
                                "f\xE4\xB8\xAD.pref";
     store::FileHandle file;
-    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::newOnly, file));
+    ASSERT_TRUE(store::createFile(u16(path), store::CreateMode::NewOnly, file));
     ASSERT_TRUE(store::writeFileAt(file, 0, "x"));
     file.reset();
     EXPECT_TRUE(store::pathExists(u16(path)));

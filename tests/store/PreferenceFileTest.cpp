@@ -26,13 +26,13 @@ std::vector<std::string> describe(const std::vector<PreferenceLine>& lines) {
     std::vector<std::string> out;
     for (const PreferenceLine& line : lines) {
         switch (line.kind) {
-        case LineKind::group:
+        case LineKind::Group:
             out.push_back("G:" + std::string(line.name));
             break;
-        case LineKind::comment:
+        case LineKind::Comment:
             out.push_back("C:" + std::string(line.name));
             break;
-        case LineKind::key:
+        case LineKind::Key:
             out.push_back("K:" + std::string(line.name) + "|" + std::string(line.value));
             break;
         }
@@ -371,7 +371,10 @@ TEST(PreferenceFileWriting, HandWrittenFileSurvivesARewrite) {
 TEST(PreferenceFileWriting, LargeFileIsRewrittenByteForByte) {
     std::string keys;
     for (int i = 0; i < 40000; ++i)
-        keys.append("k").append(std::to_string(i)).append(" = Procedure \xC2\xA4" "EndProcedure\r\n");
+        keys.append("k")
+            .append(std::to_string(i))
+            .append(" = Procedure \xC2\xA4"
+                    "EndProcedure\r\n");
     const std::string longValue(3 << 20, 'v');
     const std::string longComment(3 << 20, 'c');
     const std::string before = kBom + "[Shortcuts]\r\n" + keys + "long = " + longValue + "\r\n; " +
@@ -387,7 +390,8 @@ TEST(PreferenceFileWriting, LargeFileIsRewrittenByteForByte) {
     EXPECT_TRUE(file.close());
 
     std::string expected = before;
-    const std::string old = "\r\nk20000 = Procedure \xC2\xA4" "EndProcedure\r\n";
+    const std::string old = "\r\nk20000 = Procedure \xC2\xA4"
+                            "EndProcedure\r\n";
     expected.replace(expected.find(old), old.size(), "\r\nk20000 = changed\r\n");
     expected.insert(expected.find("[Popup]"), "new = added\r\n");
     EXPECT_TRUE(readBytes(path) == expected); // not EXPECT_EQ: megabytes in a failure message

@@ -3,7 +3,7 @@
 // program, started after the DPI is set in the registry (HKCU\Control
 // Panel\Desktop, LogPixels) and restored as soon as the child has read it: the
 // registry is shared with every other program of this Wine prefix.
-#include "dpi/DpiSetup_win.h"
+#include "dpi/DpiSetup.h"
 #include "ui/WindowService.h"
 #include "dpi/LogPixelsSetting.h"
 
@@ -94,9 +94,8 @@ void DpiSetupChild::TestBody() {
     std::ofstream out(path);
     out << std::setprecision(9) << report.awareBefore << ' ' << report.awareAfter << ' '
         << state.scaleX << ' ' << state.scaleY << ' ' << state.alreadyDpiAware << ' '
-        << state.subclassResolved << ' ' << ui::screenLogPixelsY() << ' '
-        << uiFont.lfHeight << ' ' << static_cast<int>(uiFont.lfQuality) << ' ' << stockFont.lfHeight
-        << '\n'
+        << state.subclassResolved << ' ' << ui::screenLogPixelsY() << ' ' << uiFont.lfHeight << ' '
+        << static_cast<int>(uiFont.lfQuality) << ' ' << stockFont.lfHeight << '\n'
         << uiFace << '\n'
         << stockFace << '\n';
     ui::endService();

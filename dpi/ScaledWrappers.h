@@ -3,7 +3,7 @@
 // service, fonts loaded by the font size rule, and the re-layout of a window whose DPI changes
 // (Win32 only). Numbers, flags and results are those of ui/WindowService.h.
 
-#include "dpi/DpiSetup_win.h"
+#include "dpi/DpiSetup.h"
 
 #include <cstdint>
 #include <string>

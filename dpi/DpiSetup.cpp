@@ -1,4 +1,4 @@
-#include "dpi/DpiSetup_win.h"
+#include "dpi/DpiSetup.h"
 
 #include "base/OwnedHandles.h"
 #include "store/TextConvert.h"

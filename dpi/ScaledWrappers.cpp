@@ -1,4 +1,4 @@
-#include "dpi/ScaledWrappers_win.h"
+#include "dpi/ScaledWrappers.h"
 
 #include "ui/CommonControls.h"
 #include "ui/WindowService.h"
