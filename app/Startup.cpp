@@ -18,6 +18,7 @@
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
+#include "ui/WindowService.h"
 
 namespace app {
 
@@ -140,8 +141,7 @@ void showKnownArguments(const AppState& state, const std::u16string& unknown) {
         u": it then works on the Scintilla editor that has the keyboard focus, as in SciTE, "
         u"Notepad++ and other editors built on Scintilla.\n\n"
         u"Without arguments, Zendrik works on the editor that the PureBasic IDE hands over.";
-    MessageBoxW(nullptr, text::toWide(message).c_str(), text::toWide(state.appTitle).c_str(),
-                MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    ui::messageBox(state.appTitle, message, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
 std::intptr_t toolWindowHandle(const wchar_t* variable) {
