@@ -18,7 +18,7 @@ using storetest::u16;
 using storetest::writeBytes;
 namespace fs = storetest::fs;
 
-const std::string kBom = "\xEF\xBB\xBF\r\n";
+using storetest::kBom;
 
 // Steps of the save under way, each answered by the table's row.
 struct StepScript {

@@ -19,7 +19,7 @@ using storetest::TempFolder;
 using storetest::u16;
 using storetest::writeBytes;
 
-const std::string kBom = "\xEF\xBB\xBF\r\n";
+using storetest::kBom;
 
 // "G:name", "C:text" or "K:name|value", so a table can spell out the line list.
 std::vector<std::string> describe(const std::vector<PreferenceLine>& lines) {

@@ -21,7 +21,7 @@ using storetest::u16;
 using storetest::writeBytes;
 namespace fs = storetest::fs;
 
-const std::string kBom = "\xEF\xBB\xBF\r\n";
+using storetest::kBom;
 
 // The default file, byte for byte.
 const std::string kDefaultFile = storetest::goldenBytes("store/golden/DefaultFile.pref");

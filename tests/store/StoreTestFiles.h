@@ -42,6 +42,9 @@ class TempFolder {
     fs::path path_;
 };
 
+// How the program's own file begins: the UTF-8 byte-order mark on an empty first line.
+inline const std::string kBom = "\xEF\xBB\xBF\r\n";
+
 inline std::u16string u16(const fs::path& path) {
     return path.u16string();
 }
