@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "base/OwnedHandles.h"
 #include "dpi/DpiSetup.h"
 #include "dpi/ScaledWrappers.h"
 #include "idelink/CaretWord.h"
@@ -95,6 +96,26 @@ bool takeModeLock(const wchar_t* name) {
 }
 
 namespace {
+
+// A manager window holds the library the user works on; a default file written under it would
+// read there as that library replaced by the 22 defaults. Its lock says that it is open.
+bool managerIsOpen() {
+    const base::OwnedKernelHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, kManagerMutexName));
+    return static_cast<bool>(lock);
+}
+
+// The library, or when it is missing the default file written first. While a manager is open
+// its window will write the library back; this start takes the defaults in memory.
+void loadLibrary(AppState& state) {
+    if (!store::preferencePathExists(store::kPreferenceFileName)) {
+        if (managerIsOpen()) {
+            store::loadDefaultShortcuts(state.shortcutStore, state.popupSettings);
+            return;
+        }
+        store::writeDefaultFile(store::kPreferenceFileName);
+    }
+    store::loadShortcuts(state.shortcutStore, state.popupSettings);
+}
 
 std::u16string environmentText(const wchar_t* name) {
     const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
@@ -229,9 +250,7 @@ void runProgram() {
         state.ideMainWindow = toolWindowHandle(L"PB_Tool_MainWindow");
     }
 
-    if (!store::preferencePathExists(store::kPreferenceFileName))
-        store::writeDefaultFile(store::kPreferenceFileName);
-    store::loadShortcuts(state.shortcutStore, state.popupSettings);
+    loadLibrary(state);
 
     dpi::createWindowDpiTable();
 

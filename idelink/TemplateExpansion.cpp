@@ -247,12 +247,14 @@ void expandShortcut(std::u16string_view templateText, const CaretWord& word,
         const PopupResult result =
             popup(makePopupRequest(*placeholders, working, word.caretWord, anchor));
         if (!result.accepted) {
-            if (result.lostActivation)
+            // The click that took the popup away may have moved the IDE's caret. After a cancel
+            // by key the editor is not touched, nor after a popup that never became active: the
+            // user is typing in the IDE then, and the caret is theirs.
+            if (result.lostActivation) {
                 editor.returnForegroundToIde();
-            // The click that took the popup away may have moved the IDE's caret; after a
-            // cancel by key the popup still has the foreground and the editor is not touched.
-            if (editor.ideIsForeground())
-                editor.placeCaret(caretPos);
+                if (editor.ideIsForeground())
+                    editor.placeCaret(caretPos);
+            }
             return;
         }
         text = applyValues(working, *placeholders, result.values);

@@ -9,6 +9,7 @@
 
 #include "base/OwnedHandles.h"
 #include "idelink/LowerCase.h"
+#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "store/TextConvert.h"
 #include "ui/ControlMessages.h"
@@ -17,10 +18,6 @@
 namespace manager {
 
 namespace {
-
-// How often the loop looks whether the window became the active one again. Looking costs a
-// comparison of two handles; only a change of the active window queries the file's time.
-constexpr int kActivationPoll = 200;
 
 constexpr std::u16string_view kNewRow = u"...";
 
@@ -79,37 +76,18 @@ std::optional<std::u16string> shownTemplate(const ManagerSession& session) {
     return store::findShortcut(session.store, session.shownName);
 }
 
-// Whether the editor holds template text that Save has not stored.
 bool editsUnsaved(const ManagerSession& session) {
-    const std::u16string text = templateFromEditor(ui::controlText(kTemplateEditor));
-    switch (session.mode) {
-    case ManagerMode::NothingShown:
-        return false;
-    case ManagerMode::Creating:
-        return !text.empty();
-    case ManagerMode::Browsing:
-    case ManagerMode::Renaming:
-        break;
-    }
     const std::optional<std::u16string> stored = shownTemplate(session);
-    return stored && *stored != text;
+    return editorTextUnsaved(session.mode, templateFromEditor(ui::controlText(kTemplateEditor)),
+                             stored ? &*stored : nullptr);
 }
 
-// A change written as it is, or, when the file is gone, the whole library the window holds as
-// a new file: a save must never leave a file holding that one Shortcut.
-bool writeChange(ManagerSession& session, const std::function<bool()>& change) {
-    bool written;
-    if (store::preferencePathExists(store::kPreferenceFileName))
-        written = change();
-    else
-        written = store::writeLibraryFile(store::kPreferenceFileName, session.store, rowNames());
-    if (written)
-        session.store.stamp = store::stampLibrary(store::kPreferenceFileName);
-    return written;
+// The change written, or when the file is gone the whole library the window holds, so that a
+// file never holds that one Shortcut alone.
+bool writeChange(ManagerSession& session, const store::ShortcutChange& change) {
+    return store::writeShortcutChange(store::kPreferenceFileName, session.store, rowNames(),
+                                      change);
 }
-
-bool settleEdits(ManagerSession& session);
-bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown);
 
 void removeCurrentRow() {
     ui::removeListRow(kShortcutList, ui::controlState(kShortcutList));
@@ -124,86 +102,16 @@ void loadCurrentShortcut(ManagerSession& session) {
     ui::setControlText(kNameField, name);
 }
 
-void newShortcut(ManagerSession& session) {
-    if (!settleEdits(session))
-        return;
+// The row of a new Shortcut at the end; text typed with nothing shown stays as its template.
+void beginNewShortcut(ManagerSession& session, bool keepText) {
     session.shownName.clear();
     enterMode(session, ManagerMode::Creating);
     ui::setControlText(kNameField, u"");
-    ui::setControlText(kTemplateEditor, u"");
+    if (!keepText)
+        ui::setControlText(kTemplateEditor, u"");
     ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
-    ui::focusControl(kNameField);
-}
-
-// A name the file cannot hold would be written as a line that reads back as something else.
-bool refuseName(const ManagerSession& session, std::u16string_view name, bool creatingNow) {
-    if (creatingNow && store::findShortcut(session.store, name)) {
-        beep();
-        ask(session, alreadyExistsMessage(name), MB_OK);
-        return true;
-    }
-    if (!store::isStorableShortcutName(name)) {
-        beep();
-        ask(session, unstorableNameMessage(name), MB_OK);
-        return true;
-    }
-    return false;
-}
-
-// True when the template is stored and written.
-bool saveShortcut(ManagerSession& session) {
-    const std::u16string name = nameInField();
-    if (name.empty()) {
-        beep();
+    if (!keepText)
         ui::focusControl(kNameField);
-        return false;
-    }
-    if (refuseName(session, name, session.mode == ManagerMode::Creating)) {
-        ui::focusControl(kNameField);
-        return false;
-    }
-    followFile(session, false, true);
-    enterMode(session, ManagerMode::Browsing);
-    const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
-    store::setShortcut(session.store, name, templateText);
-    ui::setControlText(kShortcutList, name);
-    session.shownName = name;
-    const bool written =
-        writeChange(session, [&] { return store::saveShortcut(name, templateText); });
-    reportUnwritten(session, written);
-    return written;
-}
-
-void cancelRename(ManagerSession& session) {
-    enterMode(session, ManagerMode::Browsing);
-    ui::setControlText(kNameField, ui::controlText(kShortcutList));
-}
-
-// Before an action replaces the editor's text: Yes saves by the Save rules, No drops the
-// edits, Cancel keeps them. False when the action must not go on.
-bool settleEdits(ManagerSession& session) {
-    if (!editsUnsaved(session))
-        return true;
-    std::u16string name = session.mode == ManagerMode::Creating ? nameInField() : session.shownName;
-    if (name.empty())
-        name = kNewRow;
-    const int answer = ask(session, unsavedChangesQuestion(name), MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDNO)
-        return true;
-    if (answer != IDYES)
-        return false;
-    if (session.mode == ManagerMode::Renaming)
-        cancelRename(session); // the edits belong to the name the rename began with
-    return saveShortcut(session);
-}
-
-std::vector<std::u16string> sortedNames(const store::ShortcutStore& shortcuts) {
-    std::vector<std::u16string> names;
-    names.reserve(store::shortcutCount(shortcuts));
-    store::forEachShortcutName(shortcuts,
-                               [&](std::u16string_view name) { names.emplace_back(name); });
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The rows again from the store: names added outside appear, names removed outside go. The
@@ -217,76 +125,142 @@ void refillList(const ManagerSession& session) {
         selectRowNamed(session.shownName);
 }
 
-// Reads the file again when it changed since the manager last read or wrote it, and shows
-// what it holds. Unsaved edits of the shown Shortcut are kept; with `askAboutEdits` the user
-// is asked about them when the file changed that Shortcut too. A Shortcut the user works on
-// (edits, a rename, or `keepShown` for a Save) stays in the window though the file lost it.
-// True when the file was read again.
-bool followFile(ManagerSession& session, bool askAboutEdits, bool keepShown) {
-    if (store::checkLibrary(store::kPreferenceFileName, session.store.stamp) !=
-        store::LibraryState::Changed)
-        return false;
-    const bool hadEdits = editsUnsaved(session);
+// What the file holds now, taken as the plan says.
+void applyFollow(ManagerSession& session, const ManagerPlan& plan, store::ShortcutStore& fresh) {
+    if (!plan.takeFresh)
+        return;
     const std::optional<std::u16string> before = shownTemplate(session);
-    store::ShortcutStore fresh;
-    store::PopupSettings settings;
-    store::loadShortcutsFrom(store::kPreferenceFileName, fresh, settings);
-    const std::vector<std::u16string> namesBefore = sortedNames(session.store);
     session.store = std::move(fresh);
-    const bool working = session.mode == ManagerMode::Renaming ||
-                         (session.mode == ManagerMode::Browsing && (hadEdits || keepShown));
-    const std::optional<std::u16string> now = shownTemplate(session);
-    if (before && !now && working)
+    if (plan.keepShown && before)
         store::setShortcut(session.store, session.shownName, *before);
-    // Most outside edits change templates only: the rows stay as they are.
-    if (sortedNames(session.store) != namesBefore)
+    if (plan.refillRows)
         refillList(session);
-    if (session.mode != ManagerMode::Browsing || session.shownName.empty())
-        return true;
-    const std::optional<std::u16string> shown = shownTemplate(session);
-    if (!shown) { // removed outside: the row the list made current is shown
+    if (plan.showCurrentRow) {
         if (ui::listRowCount(kShortcutList) == 0)
             showNothing(session);
         else
             loadCurrentShortcut(session);
-        return true;
     }
-    if (!hadEdits) {
-        if (shown != before)
-            ui::setControlText(kTemplateEditor, templateForEditor(*shown));
-        return true;
+    if (plan.refreshEditor)
+        ui::setControlText(kTemplateEditor,
+                           templateForEditor(shownTemplate(session).value_or(u"")));
+}
+
+// Gathers what the window knows, reads the file again when it changed, and applies that part
+// of the plan; the caller applies the rest.
+ManagerPlan decide(ManagerSession& session, ManagerAction action, std::u16string name = {}) {
+    ManagerFacts facts;
+    facts.action = action;
+    facts.mode = session.mode;
+    facts.shownName = session.shownName;
+    facts.name = std::move(name);
+    facts.oldName = session.oldName;
+    facts.editsUnsaved = editsUnsaved(session);
+    facts.held = &session.store;
+    store::ShortcutStore fresh;
+    if (action != ManagerAction::EditorTyped) {
+        facts.file = store::checkLibrary(store::kPreferenceFileName, session.store.stamp);
+        if (facts.file == store::LibraryState::Changed) {
+            store::PopupSettings settings;
+            store::loadShortcutsFrom(store::kPreferenceFileName, fresh, settings);
+            facts.fresh = &fresh;
+        }
     }
-    if (!askAboutEdits || shown == before)
-        return true;
-    const int answer =
-        ask(session, unsavedChangesQuestion(session.shownName), MB_YESNOCANCEL | MB_ICONQUESTION);
-    if (answer == IDYES)
-        saveShortcut(session);
-    else if (answer == IDNO)
-        ui::setControlText(kTemplateEditor, templateForEditor(*shown));
+    const ManagerPlan plan = planManagerAction(facts);
+    applyFollow(session, plan, fresh);
+    return plan;
+}
+
+// Beeps, and tells why when the name is taken or cannot be stored.
+void refuse(const ManagerSession& session, Refusal refusal, std::u16string_view name) {
+    beep();
+    if (refusal == Refusal::NameExists)
+        ask(session, alreadyExistsMessage(name), MB_OK);
+    else if (refusal == Refusal::NameUnstorable)
+        ask(session, unstorableNameMessage(name), MB_OK);
+    ui::focusControl(kNameField);
+}
+
+// True when the template is stored and written. A write the file refuses stores nothing, so
+// the editor's text still counts as unsaved and is asked about before anything drops it.
+bool saveShortcut(ManagerSession& session) {
+    const std::u16string name = nameInField();
+    const ManagerPlan plan = decide(session, ManagerAction::Save, name);
+    if (plan.refusal != Refusal::None) {
+        refuse(session, plan.refusal, name);
+        return false;
+    }
+    const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
+    const std::optional<std::u16string> before = store::findShortcut(session.store, name);
+    store::setShortcut(session.store, name, templateText);
+    const std::u16string rowBefore = ui::controlText(kShortcutList);
+    ui::setControlText(kShortcutList, name);
+    if (!writeChange(session, {store::ShortcutChange::Kind::Save, name, {}, templateText})) {
+        if (before)
+            store::setShortcut(session.store, name, *before);
+        else
+            store::eraseShortcut(session.store, name);
+        ui::setControlText(kShortcutList, rowBefore);
+        reportUnwritten(session, false);
+        return false;
+    }
+    enterMode(session, ManagerMode::Browsing);
+    session.shownName = name;
     return true;
+}
+
+void cancelRename(ManagerSession& session) {
+    enterMode(session, ManagerMode::Browsing);
+    ui::setControlText(kNameField, ui::controlText(kShortcutList));
+}
+
+// The plan's question about unsaved edits: Yes saves by the Save rules, No drops the edits
+// (the editor shows the stored template), Cancel keeps them. False when the action must not
+// go on.
+bool settleEdits(ManagerSession& session, const ManagerPlan& plan) {
+    if (!plan.askAboutEdits)
+        return true;
+    std::u16string name = session.mode == ManagerMode::Creating ? nameInField() : session.shownName;
+    if (name.empty())
+        name = kNewRow;
+    const int answer = ask(session, unsavedChangesQuestion(name), MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDNO) {
+        if (const std::optional<std::u16string> stored = shownTemplate(session))
+            ui::setControlText(kTemplateEditor, templateForEditor(*stored));
+        return true;
+    }
+    if (answer != IDYES)
+        return false;
+    if (session.mode == ManagerMode::Renaming)
+        cancelRename(session); // the edits belong to the name the rename began with
+    return saveShortcut(session);
+}
+
+void newShortcut(ManagerSession& session) {
+    const ManagerPlan plan = decide(session, ManagerAction::New);
+    if (settleEdits(session, plan))
+        beginNewShortcut(session, false);
 }
 
 // Another row was made current: its Shortcut is shown once the edits of the one shown so far
 // are settled. The same row again keeps unsaved edits rather than dropping them.
 void showChosenRow(ManagerSession& session) {
     const std::u16string chosen = ui::controlText(kShortcutList);
-    bool selectedElsewhere = false;
-    if (session.mode == ManagerMode::Browsing && !session.shownName.empty() &&
-        editsUnsaved(session)) {
-        if (chosen == session.shownName)
-            return;
-        selectRowNamed(session.shownName);
-        selectedElsewhere = true;
-        if (!settleEdits(session))
+    const ManagerPlan plan = decide(session, ManagerAction::ShowRow, chosen);
+    if (!plan.act)
+        return;
+    if (plan.askAboutEdits) {
+        selectRowNamed(session.shownName); // while asking, the row of the edits is current
+        if (!settleEdits(session, plan))
             return;
     }
     // A search through the rows only when they may have changed under the chosen one.
-    const bool moved = selectedElsewhere || followFile(session, false, false);
-    if (moved && !selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
-        if (ui::listRowCount(kShortcutList) == 0)
-            showNothing(session);
-        return;
+    if (plan.askAboutEdits || plan.refillRows) {
+        if (!selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
+            if (ui::listRowCount(kShortcutList) == 0)
+                showNothing(session);
+            return;
+        }
     }
     loadCurrentShortcut(session);
 }
@@ -295,12 +269,12 @@ void deleteShortcut(ManagerSession& session) {
     const std::u16string name = nameInField();
     if (ask(session, deleteQuestion(name), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
-    const bool reread = followFile(session, false, false);
+    const ManagerPlan plan = decide(session, ManagerAction::Delete);
     store::eraseShortcut(session.store, name);
-    if (!reread || selectRowNamed(name))
+    if (!plan.refillRows || selectRowNamed(name))
         removeCurrentRow();
     session.shownName.clear();
-    const bool written = writeChange(session, [&] { return store::removeShortcut(name); });
+    const bool written = writeChange(session, {store::ShortcutChange::Kind::Remove, name, {}, {}});
     ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
     if (ui::listRowCount(kShortcutList) == 0)
         showNothing(session);
@@ -316,14 +290,14 @@ void beginRename(ManagerSession& session) {
 
 void endRename(ManagerSession& session) {
     const std::u16string newName = nameInField();
+    const ManagerPlan plan = decide(session, ManagerAction::RenameEnd, newName);
+    if (plan.refusal != Refusal::None) {
+        refuse(session, plan.refusal, newName);
+        enterMode(session, ManagerMode::Renaming); // the click released the button
+        return;
+    }
     bool written = true;
-    if (!newName.empty() && newName != session.oldName) {
-        if (refuseName(session, newName, true)) {
-            ui::focusControl(kNameField);
-            enterMode(session, ManagerMode::Renaming); // the click released the button
-            return;
-        }
-        followFile(session, false, true);
+    if (plan.write) {
         const std::u16string templateText =
             store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
@@ -331,7 +305,7 @@ void endRename(ManagerSession& session) {
         ui::setControlText(kShortcutList, newName);
         session.shownName = newName;
         written = writeChange(
-            session, [&] { return store::renameShortcut(session.oldName, newName, templateText); });
+            session, {store::ShortcutChange::Kind::Rename, session.oldName, newName, templateText});
     } else if (newName.empty()) {
         // Otherwise a later Delete would ask about no name at all.
         ui::setControlText(kNameField, ui::controlText(kShortcutList));
@@ -357,8 +331,11 @@ void applyEscape(ManagerSession& session) {
             showNothing(session);
         return;
     }
-    if (session.mode == ManagerMode::Renaming)
+    if (session.mode == ManagerMode::Renaming) {
+        // The file may have changed the template while the editor stood closed.
+        decide(session, ManagerAction::RenameCancel);
         cancelRename(session);
+    }
 }
 
 using AssocQueryStringFunction = HRESULT(WINAPI*)(ASSOCF, ASSOCSTR, LPCWSTR, LPCWSTR, LPWSTR,
@@ -411,6 +388,11 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
     if (control == kShortcutList) {
         if (isListAction(type) && ui::controlState(kShortcutList) >= 0)
             showChosenRow(session);
+        return;
+    }
+    if (control == kTemplateEditor) {
+        if (type == ui::kEventChange && decide(session, ManagerAction::EditorTyped).beginNew)
+            beginNewShortcut(session, true);
         return;
     }
     // Buttons act on clicks; their focus changes are events too.
@@ -467,21 +449,18 @@ void lowerCaseNameField() {
 }
 
 void runManagerLoop(ManagerSession& session) {
-    HWND window = ui::windowHandle(kManagerWindow);
-    bool wasActive = GetForegroundWindow() == window;
     for (;;) {
-        const ui::EventKind kind = ui::waitEventFor(kActivationPoll);
-        const bool active = GetForegroundWindow() == window;
-        if (active && !wasActive)
-            followFile(session, true, false);
-        wasActive = active;
+        const ui::EventKind kind = ui::waitEvent();
         if (kind == ui::EventKind::None || ui::eventWindow() != kManagerWindow)
             continue;
-        if (kind == ui::EventKind::Shortcut)
+        if (kind == ui::EventKind::Activation)
+            settleEdits(session, decide(session, ManagerAction::Activation));
+        else if (kind == ui::EventKind::Shortcut)
             applyShortcut(session, ui::eventCommand());
         else if (kind == ui::EventKind::Control)
             applyControlEvent(session, ui::eventControl(), ui::eventType());
-        else if (kind == ui::EventKind::CloseRequest && settleEdits(session))
+        else if (kind == ui::EventKind::CloseRequest &&
+                 settleEdits(session, decide(session, ManagerAction::Close)))
             return;
     }
 }

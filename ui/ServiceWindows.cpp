@@ -111,6 +111,13 @@ LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_SIZE:
         onSize(*window, wParam, lParam);
         break;
+    case WM_ACTIVATEAPP:
+        // Only a return from another program: closing one of this program's own message
+        // boxes activates the window too, and is no reason to look at anything again.
+        if (wParam) {
+            raiseEvent(Event{EventKind::Activation, window->number, -1, -1, 0});
+        }
+        break;
     case WM_GETMINMAXINFO:
         return onGetMinMaxInfo(*window, reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_COMMAND:

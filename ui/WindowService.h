@@ -51,7 +51,8 @@ constexpr int kShortcutCtrl = 0x20000;
 constexpr int kShortcutAlt = 0x40000;
 constexpr int kAllShortcuts = -1; // removeKeyboardShortcut: every shortcut of the window
 
-enum class EventKind { None, Control, Shortcut, CloseRequest, SizeChange };
+// Activation: the window's program became the active one, coming from another program.
+enum class EventKind { None, Control, Shortcut, CloseRequest, SizeChange, Activation };
 
 // Event types of control events.
 constexpr int kEventLeftClick = 0; // a button was clicked, a list row was clicked

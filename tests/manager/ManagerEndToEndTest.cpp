@@ -472,15 +472,14 @@ void reactivate(const Manager& m) {
                                  nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
     waitUntil([&] { return GetForegroundWindow() == other; });
-    pause(500); // the manager looks for its activation a few times a second
     DestroyWindow(other);
     SetForegroundWindow(m.window);
     waitUntil([&] { return GetForegroundWindow() == m.window; });
 }
 
 // The file edited outside while the manager is open: the manager follows it when activated,
-// asks about edits the outside change would replace, and a file deleted outside gets the
-// whole library back at the next change.
+// and a file deleted outside gets the whole library back at the next change, also after an
+// expansion ran while it was gone.
 TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     const std::optional<Manager> started = startManager(file({kFor, kIf, kProc}));
     ASSERT_TRUE(started.has_value()) << "no manager window";
@@ -501,24 +500,22 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     const std::string saved = file({kFor, "if = If x ¤EndIf!\r\n", "zed = Z\r\n"});
     EXPECT_EQ(waitForFile(saved), saved);
 
-    // Unsaved edits, and the same Shortcut changed outside: asked; No shows the file's.
-    typeText(L"?");
-    endtoend::writeBytes(preferences_, file({kFor, "if = If y ¤EndIf\r\n", "zed = Z\r\n"}));
-    reactivate(m);
-    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDNO);
-    EXPECT_SHOWN(m, "rows=for,if,zed current=if name='if' editor='If y \r\nEndIf'");
-
-    // Deleted outside: a Delete writes everything the window holds, in the default layout.
+    // Deleted outside, then "if" expanded in the IDE from the defaults, which are not written
+    // under the open manager; a Delete writes everything the window holds.
     ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
+    EXPECT_EQ(HostRun(scratch_.path, tool_, "if<|>", L"expansion").finish(),
+              "exit 0\ncaret 3\nanchor 3\ntext 10\nIf \r\nEndIf\n");
+    EXPECT_EQ(GetFileAttributesW(preferences_.c_str()), INVALID_FILE_ATTRIBUTES);
+    reactivate(m);
     m.clickRow(2);
     pressKey('D', true);
     EXPECT_BOX(m, "Delete Shortcut [ zed ]?", "yes no", "exclamation", IDYES);
     const std::string whole = std::string(kBom) + "\r\n; Zendrik.pref\r\n; \r\n[Shortcuts]\r\n" +
-                              kFor + "if = If y ¤EndIf\r\n; \r\n[Popup]\r\nOpacity = 245\r\n" +
+                              kFor + "if = If x ¤EndIf!\r\n; \r\n[Popup]\r\nOpacity = 245\r\n" +
                               "Shadow = 1\r\nSlideIn = 10\r\nFadeOut = 1\r\n; Opacity (0-255)\r\n" +
                               "; Shadow (0-1)\r\n; SlideIn (0-500ms)\r\n; FadeOut (0-1)\r\n";
     EXPECT_EQ(waitForFile(whole), whole);
-    EXPECT_SHOWN(m, "rows=for,if current=if name='if' editor='If y \r\nEndIf'");
+    EXPECT_SHOWN(m, "rows=for,if current=if name='if' editor='If x \r\nEndIf!'");
 
     pressKey(VK_RETURN, false, true);
     EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
@@ -526,8 +523,8 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
 }
 
 // Template text the user typed is never dropped without a question: Cancel stays, Yes saves
-// (and stays when the file does not take it), No drops it; here at Shift+Enter and at a click
-// on another row.
+// (and stays unsaved when the file does not take it), No drops it; here at Shift+Enter and
+// when the file changes the same template outside.
 TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
     const std::string original = file({kFor, kIf, kProc});
     const std::optional<Manager> started = startManager(original);
@@ -550,15 +547,13 @@ TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
     EXPECT_EQ(preferences(), original);
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
 
-    // Stored in memory by the refused Save: the row of "for" asks nothing and shows it.
-    clickWindow(m.control(kTemplateEditor));
-    typeText(L"2");
-    m.clickRow(0);
+    // The refused Save stored nothing: the text is still asked about when "if" changes outside.
+    endtoend::writeBytes(preferences_, file({kFor, "if = If z ¤EndIf\r\n", kProc}));
+    reactivate(m);
     EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
-    const std::string saved = file({kFor, "if = If ¤EndIf12\r\n", kProc});
+    const std::string saved = file({kFor, "if = If ¤EndIf1\r\n", kProc});
     EXPECT_EQ(waitForFile(saved), saved);
-    EXPECT_SHOWN(m, "rows=for,if,proc current=for name='for' "
-                    "editor='For %var=i = %min=0 To %max=99 \r\nNext'");
+    m.clickRow(0);
 
     clickWindow(m.control(kTemplateEditor));
     typeText(L"3");
