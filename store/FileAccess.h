@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace store {
 
@@ -87,14 +88,32 @@ inline constexpr std::int64_t kFileTicksPerSecond = 10'000'000;
 // The file has the read-only attribute (POSIX: no write permission at all).
 bool isReadOnlyFile(std::u16string_view path);
 bool removeFile(std::u16string_view path);
+// Drops the read-only and hidden attributes, which keep a file from being created again
+// (POSIX: nothing to do, removing needs no rights on the file).
+void clearFileAttributes(std::u16string_view path);
+bool createFolder(std::u16string_view path);
+// The names of the files (not folders) in a folder.
+std::vector<std::u16string> folderFileNames(std::u16string_view folder);
+
+std::uint32_t currentProcessId();
+bool processRunning(std::uint32_t processId);
+
+// The written file's stamp, held so that closing the file does not change it.
+FileStamp keepFileStamp(const FileHandle& file);
 
 // The file a save through `path` must replace: a symbolic link is followed to its target, so
 // the link stays a link and its target gets the new bytes.
 std::u16string savedFilePath(std::u16string_view path);
 
 // Where a save writes the new file before it takes the old one's place: beside it, under a
-// name that nothing reads as a preference file.
-std::u16string savingFilePath(std::u16string_view target);
+// name of the writing process's own that nothing reads as a preference file.
+std::u16string savingFilePath(std::u16string_view target,
+                              std::uint32_t processId = currentProcessId());
+
+// The folder beside the library that keeps its earlier versions ("Zendrik.backup" for
+// "Zendrik.pref"), and how many it keeps.
+std::u16string backupFolderPath(std::u16string_view target);
+inline constexpr std::size_t kKeptBackups = 10;
 
 enum class SaveMode {
     Replace,    // the new file takes the place of the old one, or of nothing
@@ -102,22 +121,34 @@ enum class SaveMode {
 };
 
 // Puts the finished file `saving` in the place of `target` in one step (FileAccess_win.cpp,
-// FileAccess_posix.cpp).
-bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode);
+// FileAccess_posix.cpp). Replacing, the old file goes to `backup` when one is named (and it
+// can); CreateOnly fails when anything has `target`'s name.
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode,
+                   std::u16string_view backup);
+
+// The written file as it took the old one's place: its stamp and the hash of its bytes.
+struct WrittenFile {
+    FileStamp stamp;
+    std::uint64_t hash = 0;
+};
+std::uint64_t bytesHash(std::string_view bytes, std::uint64_t hash = 0xcbf29ce484222325);
 
 // An all-or-nothing save: `write` gives the new file its whole content through
 // writeSavePiece and finishSaveFile; only then does it take the old one's place, so the path
 // holds the old bytes or the new ones and never anything between. False when any step failed;
-// the old file is then as it was.
+// the old file is then as it was. A replaced file is kept in the backup folder.
 bool saveWholeFile(std::u16string_view path, SaveMode mode,
-                   const std::function<bool(const FileHandle&)>& write);
+                   const std::function<bool(const FileHandle&)>& write,
+                   WrittenFile* written = nullptr);
 bool writeSavePiece(const FileHandle& file, std::uint64_t offset, std::string_view bytes);
 bool finishSaveFile(const FileHandle& file, std::uint64_t size);
 
 // The steps of a save, for the tests: each step can be made to fail, or to stop as a process
-// that ends right there would (nothing after it runs, nothing is cleaned up).
+// that ends right there would (nothing after it runs, nothing is cleaned up). At Replace,
+// OldLeftThenFail makes every try of the swap fail after the old file went to its backup
+// name, as ReplaceFileW may.
 enum class SaveStep { Create, Write, Flush, Replace };
-enum class StepOutcome { Proceed, Fail, Stop };
+enum class StepOutcome { Proceed, Fail, Stop, OldLeftThenFail };
 struct SaveFaults {
     std::function<StepOutcome(SaveStep)> beforeStep; // empty: every step proceeds
 };

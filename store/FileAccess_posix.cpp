@@ -3,8 +3,11 @@
 #include "store/TextConvert.h"
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -182,11 +185,15 @@ std::u16string savedFilePath(std::u16string_view path) {
     return target;
 }
 
-// rename() replaces in one step; link() puts a file where nothing is, or fails.
-bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
+// rename() replaces in one step; link() puts a file where nothing is, or fails. The backup is
+// another name of the old file made before, so no copy is ever written.
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode,
+                   std::u16string_view backup) {
     const std::string from = text::utf16ToUtf8(saving);
     const std::string to = text::utf16ToUtf8(target);
     if (mode == SaveMode::Replace) {
+        if (!backup.empty())
+            ::link(to.c_str(), text::utf16ToUtf8(backup).c_str());
         if (::rename(from.c_str(), to.c_str()) != 0)
             return false;
     } else {
@@ -203,6 +210,43 @@ bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveM
     }
     flushFolder(to);
     return true;
+}
+
+void clearFileAttributes(std::u16string_view) {}
+
+bool createFolder(std::u16string_view path) {
+    return ::mkdir(text::utf16ToUtf8(path).c_str(), 0777) == 0;
+}
+
+std::vector<std::u16string> folderFileNames(std::u16string_view folder) {
+    std::vector<std::u16string> names;
+    const std::string native = text::utf16ToUtf8(folder);
+    DIR* listing = ::opendir(native.c_str());
+    if (!listing)
+        return names;
+    while (const struct dirent* entry = ::readdir(listing)) {
+        struct stat status;
+        const std::string path = native + "/" + entry->d_name;
+        if (::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+            names.push_back(text::utf8ToUtf16(entry->d_name));
+    }
+    ::closedir(listing);
+    return names;
+}
+
+std::uint32_t currentProcessId() {
+    return static_cast<std::uint32_t>(::getpid());
+}
+
+// A process of another user answers EPERM, and is running all the same.
+bool processRunning(std::uint32_t processId) {
+    if (processId == 0 || processId > std::uint32_t(INT32_MAX))
+        return false;
+    return ::kill(pid_t(processId), 0) == 0 || errno == EPERM;
+}
+
+FileStamp keepFileStamp(const FileHandle& file) {
+    return fileStampOf(file);
 }
 
 bool pathExists(std::u16string_view path) {

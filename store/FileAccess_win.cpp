@@ -139,12 +139,23 @@ std::wstring withoutLongPrefix(std::wstring path) {
 
 } // namespace
 
+// The attributes of a symbolic link are the link's own; the file it points to is what a load
+// opens and stamps.
 FileStamp fileStampAt(std::u16string_view path) {
+    const std::wstring native = text::toWide(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(text::toWide(path).c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data))
         return {};
-    return stampOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow,
-                   data.ftLastWriteTime);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return stampOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow,
+                       data.ftLastWriteTime);
+    HANDLE handle = CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return {};
+    const FileHandle file(reinterpret_cast<std::intptr_t>(handle));
+    return fileStampOf(file);
 }
 
 FileStamp fileStampOf(const FileHandle& file) {
@@ -200,18 +211,68 @@ std::u16string savedFilePath(std::u16string_view path) {
     return text::fromWide(withoutLongPrefix(target));
 }
 
-// ReplaceFileW keeps the old file's attributes, security and creation time; it needs an old
-// file, and where it cannot be used MoveFileExW replaces in one step as well.
-bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode) {
+// ReplaceFileW keeps the old file's attributes, security and creation time, and leaves the old
+// file under the backup name; it needs an old file, and where it cannot be used (or failed
+// after the old file went) MoveFileExW replaces in one step as well.
+bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode,
+                   std::u16string_view backup) {
     const std::wstring from = text::toWide(saving);
     const std::wstring to = text::toWide(target);
     if (mode == SaveMode::CreateOnly)
         return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr))
+    const std::wstring backupName = text::toWide(backup);
+    if (ReplaceFileW(to.c_str(), from.c_str(), backup.empty() ? nullptr : backupName.c_str(),
+                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     return MoveFileExW(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void clearFileAttributes(std::u16string_view path) {
+    SetFileAttributesW(text::toWide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+bool createFolder(std::u16string_view path) {
+    return CreateDirectoryW(text::toWide(path).c_str(), nullptr) != 0;
+}
+
+std::vector<std::u16string> folderFileNames(std::u16string_view folder) {
+    std::vector<std::u16string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((text::toWide(folder) + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            names.push_back(text::fromWide(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::uint32_t currentProcessId() {
+    return GetCurrentProcessId();
+}
+
+// A process that may not be opened (another user's) is running all the same.
+bool processRunning(std::uint32_t processId) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+// A file's last write time is set again when a handle that wrote it is closed, unless it was
+// set through that handle.
+FileStamp keepFileStamp(const FileHandle& file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handleOf(file), &info) ||
+        !SetFileTime(handleOf(file), nullptr, nullptr, &info.ftLastWriteTime))
+        return {};
+    return stampOf(info.dwFileAttributes, info.nFileSizeHigh, info.nFileSizeLow,
+                   info.ftLastWriteTime);
 }
 
 bool pathExists(std::u16string_view path) {

@@ -637,15 +637,15 @@ bool PreferenceFile::writeLines(const FileHandle& file) const {
     return writeOut(piece) && offset == size && finishSaveFile(file, size);
 }
 
-bool PreferenceFile::close() {
+bool PreferenceFile::close(WrittenFile* written) {
     if (state_ == State::Closed)
         return false;
     if (openPreferenceFile == this)
         openPreferenceFile = nullptr;
     bool wrote = false;
     if (modified_ && !readOnly_ && !editFailed_)
-        wrote = saveWholeFile(path_, saveMode_,
-                              [this](const FileHandle& file) { return writeLines(file); });
+        wrote = saveWholeFile(
+            path_, saveMode_, [this](const FileHandle& file) { return writeLines(file); }, written);
     reset();
     return wrote;
 }

@@ -91,8 +91,9 @@ class PreferenceFile {
     std::u16string keyName() const;
     std::u16string keyValue() const;
     // True when the changes reached the disk; false when nothing was changed, the file was
-    // open for reading only, or creating or writing it failed.
-    bool close();
+    // open for reading only, or creating or writing it failed. `written` gets the written
+    // file's stamp and hash.
+    bool close(WrittenFile* written = nullptr);
 
     bool isOpen() const { return state_ != State::Closed; }
     bool isReadOnly() const { return readOnly_; }

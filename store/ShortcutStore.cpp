@@ -113,13 +113,11 @@ bool preferencePathExists(std::u16string_view path) {
 
 namespace {
 
-// The default file's layout around the given Shortcuts (UTF-8 name and template pairs),
-// written as a new file.
-bool writeNewLibrary(std::u16string_view path,
-                     const std::vector<std::pair<std::string, std::string>>& shortcuts) {
-    const PopupSettings defaults;
-    const std::int32_t values[] = {defaults.opacity, defaults.shadow, defaults.slideIn,
-                                   defaults.fadeOut};
+using ShortcutLines = std::vector<std::pair<std::string, std::string>>;
+
+// The default file's layout around the given Shortcuts (UTF-8 name and template pairs).
+std::string libraryBytes(const ShortcutLines& shortcuts, const PopupSettings& popup) {
+    const std::int32_t values[] = {popup.opacity, popup.shadow, popup.slideIn, popup.fadeOut};
     std::vector<std::string> numbers;
     for (std::int32_t value : values)
         numbers.push_back(std::to_string(value));
@@ -141,11 +139,25 @@ bool writeNewLibrary(std::u16string_view path,
     for (std::string_view comment :
          {"Opacity (0-255)", "Shadow (0-1)", "SlideIn (0-500ms)", "FadeOut (0-1)"})
         lines.push_back({LineKind::Comment, comment, {}});
-    const std::string bytes = serialisePreferenceLines(lines);
-    return saveWholeFile(path, SaveMode::CreateOnly, [&](const FileHandle& file) {
-        return reserveFileSize(file, bytes.size()) && writeSavePiece(file, 0, bytes) &&
-               finishSaveFile(file, bytes.size());
-    });
+    return serialisePreferenceLines(lines);
+}
+
+ShortcutLines defaultShortcutLines() {
+    ShortcutLines shortcuts;
+    for (const DefaultShortcut& shortcut : kDefaultShortcuts)
+        shortcuts.emplace_back(text::utf16ToUtf8(shortcut.name),
+                               text::utf16ToUtf8(shortcut.templateText));
+    return shortcuts;
+}
+
+bool writeNewLibrary(std::u16string_view path, const std::string& bytes, WrittenFile* written) {
+    return saveWholeFile(
+        path, SaveMode::CreateOnly,
+        [&](const FileHandle& file) {
+            return reserveFileSize(file, bytes.size()) && writeSavePiece(file, 0, bytes) &&
+                   finishSaveFile(file, bytes.size());
+        },
+        written);
 }
 
 } // namespace
@@ -154,27 +166,24 @@ bool writeDefaultFile(std::u16string_view path) {
     if (pathExists(path))
         return false;
     try {
-        std::vector<std::pair<std::string, std::string>> shortcuts;
-        for (const DefaultShortcut& shortcut : kDefaultShortcuts)
-            shortcuts.emplace_back(text::utf16ToUtf8(shortcut.name),
-                                   text::utf16ToUtf8(shortcut.templateText));
-        return writeNewLibrary(path, shortcuts);
+        return writeNewLibrary(path, libraryBytes(defaultShortcutLines(), PopupSettings{}),
+                               nullptr);
     } catch (const std::bad_alloc&) {
         return false;
     }
 }
 
 bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store,
-                      const std::vector<std::u16string>& names) {
+                      const std::vector<std::u16string>& names, WrittenFile* written) {
     try {
-        std::vector<std::pair<std::string, std::string>> shortcuts;
+        ShortcutLines shortcuts;
         shortcuts.reserve(names.size());
         for (const std::u16string& name : names) {
             if (const std::optional<std::u16string> found = findShortcut(store, name))
                 shortcuts.emplace_back(text::utf16ToUtf8(name),
                                        text::utf16ToUtf8(templateLine(*found)));
         }
-        return writeNewLibrary(path, shortcuts);
+        return writeNewLibrary(path, libraryBytes(shortcuts, store.popupAsRead), written);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -186,15 +195,6 @@ namespace {
 // keeps times to 2 s), so the bytes have to tell.
 constexpr std::int64_t kUncertainTicks = 3 * kFileTicksPerSecond;
 
-std::uint64_t hashBytes(std::string_view bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325;
-    for (char c : bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3;
-    }
-    return hash;
-}
-
 bool timesUncertain(const FileStamp& file) {
     const std::int64_t age = fileClockNow() - file.lastWrite;
     return age < kUncertainTicks; // also a time in the future
@@ -203,7 +203,7 @@ bool timesUncertain(const FileStamp& file) {
 LibraryStamp stampOf(const FileStamp& file, std::string_view bytes) {
     LibraryStamp stamp{file, 0, timesUncertain(file)};
     if (stamp.timesUncertain)
-        stamp.hash = hashBytes(bytes);
+        stamp.hash = bytesHash(bytes);
     return stamp;
 }
 
@@ -234,7 +234,7 @@ LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp) {
     std::string bytes;
     if (!openForReading(path, file) || !readWholeFile(file, bytes))
         return LibraryState::Unchanged; // nothing better is there to read
-    if (hashBytes(bytes) != stamp.hash)
+    if (bytesHash(bytes) != stamp.hash)
         return LibraryState::Changed;
     stamp.timesUncertain = timesUncertain(now);
     return LibraryState::Unchanged;
@@ -279,10 +279,18 @@ void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& set
     }
 }
 
-} // namespace
-
 // The store keeps the file's text and points into it, so loading costs the text, 8 bytes a
 // slot and nothing per Shortcut besides.
+void loadShortcutText(std::string raw, ShortcutStore& store, PopupSettings& settings) {
+    const std::size_t from = takePreferenceText(raw);
+    store.text = std::move(raw);
+    reserveShortcuts(store, preferenceLineBound(std::string_view(store.text).substr(from)));
+    readShortcutText(store, from, settings);
+    store.popupAsRead = settings;
+}
+
+} // namespace
+
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings) {
     store = ShortcutStore();
     settings = PopupSettings{};
@@ -293,10 +301,7 @@ void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSett
             const FileStamp read = fileStampOf(file);
             file.reset();
             store.stamp = stampOf(read, raw);
-            const std::size_t from = takePreferenceText(raw);
-            store.text = std::move(raw);
-            reserveShortcuts(store, preferenceLineBound(std::string_view(store.text).substr(from)));
-            readShortcutText(store, from, settings);
+            loadShortcutText(std::move(raw), store, settings);
         }
     } catch (const std::bad_alloc&) {
         // As for a file that cannot be read: nothing half-loaded.
@@ -306,52 +311,92 @@ void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSett
     applyPopupLimits(settings);
 }
 
+// Read from the default file's own bytes, so that it loads exactly as the written file would.
+void loadDefaultShortcuts(ShortcutStore& store, PopupSettings& settings) {
+    store = ShortcutStore();
+    settings = PopupSettings{};
+    try {
+        loadShortcutText(libraryBytes(defaultShortcutLines(), PopupSettings{}), store, settings);
+    } catch (const std::bad_alloc&) {
+        store = ShortcutStore();
+        settings = PopupSettings{};
+    }
+    applyPopupLimits(settings);
+}
+
+namespace {
+
 // The template's line is made before the file is touched: the file's own edits cannot throw,
-// so a failure never leaves half a change to be written.
-bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
-                    std::u16string_view templateText) {
+// so a failure never leaves half a change to be written. With `missing` given, a file that is
+// not there is not created but told.
+bool changeIn(std::u16string_view path, ShortcutChange::Kind kind, std::u16string_view name,
+              std::u16string_view newName, std::u16string_view templateText, WrittenFile* written,
+              bool* missing) {
     try {
         const std::u16string line = templateLine(templateText);
         PreferenceFile file;
-        file.open(path);
+        if (!file.open(path)) {
+            if (missing && !pathExists(path)) {
+                *missing = true;
+                return false;
+            }
+            // A file that cannot be opened (held by another program) may still hold the name;
+            // nothing there, or a folder, surely does not.
+            if (kind == ShortcutChange::Kind::Remove)
+                return !pathExists(path) || folderExists(path);
+        }
         file.selectGroup(kShortcutsGroup);
-        file.writeExactKey(name, line);
-        return file.close();
+        switch (kind) {
+        case ShortcutChange::Kind::Save:
+            file.writeExactKey(name, line);
+            return file.close(written);
+        case ShortcutChange::Kind::Remove: {
+            const bool removed = file.removeExactKeys(name);
+            const bool failed = file.editFailed();
+            const bool wrote = file.close(written);
+            return !failed && (!removed || wrote);
+        }
+        case ShortcutChange::Kind::Rename:
+            file.removeExactKeys(name);
+            file.writeExactKey(newName, line); // when it fails, the removal is dropped with it
+            return file.close(written);
+        }
+        return false;
     } catch (const std::bad_alloc&) {
         return false;
     }
 }
 
+} // namespace
+
+bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
+                    std::u16string_view templateText) {
+    return changeIn(path, ShortcutChange::Kind::Save, name, {}, templateText, nullptr, nullptr);
+}
+
 bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
-    try {
-        PreferenceFile file;
-        // A file that cannot be opened (held by another program) may still hold the name;
-        // nothing there, or a folder, surely does not.
-        if (!file.open(path))
-            return !pathExists(path) || folderExists(path);
-        file.selectGroup(kShortcutsGroup);
-        const bool removed = file.removeExactKeys(name);
-        const bool failed = file.editFailed();
-        const bool wrote = file.close();
-        return !failed && (!removed || wrote);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return changeIn(path, ShortcutChange::Kind::Remove, name, {}, {}, nullptr, nullptr);
 }
 
 bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
                       std::u16string_view newName, std::u16string_view templateText) {
-    try {
-        const std::u16string line = templateLine(templateText);
-        PreferenceFile file;
-        file.open(path);
-        file.selectGroup(kShortcutsGroup);
-        file.removeExactKeys(oldName);
-        file.writeExactKey(newName, line); // when it fails, the removal is dropped with it
-        return file.close();
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    return changeIn(path, ShortcutChange::Kind::Rename, oldName, newName, templateText, nullptr,
+                    nullptr);
+}
+
+// The stamp comes from the written file itself: read again, the file might already hold
+// another program's write.
+bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
+                         const std::vector<std::u16string>& names, const ShortcutChange& change) {
+    WrittenFile written;
+    bool missing = false;
+    bool done = changeIn(path, change.kind, change.name, change.newName, change.templateText,
+                         &written, &missing);
+    if (missing)
+        done = writeLibraryFile(path, library, names, &written);
+    if (done && written.stamp.exists)
+        library.stamp = {written.stamp, written.hash, timesUncertain(written.stamp)};
+    return done;
 }
 
 void loadShortcuts(ShortcutStore& store, PopupSettings& settings) {

@@ -33,6 +33,13 @@ struct LibraryStamp {
     bool timesUncertain = false;
 };
 
+struct PopupSettings {
+    std::int32_t opacity = 245; // alpha of the popup, 255 opaque
+    std::int32_t shadow = 1;    // 0: no drop shadow
+    std::int32_t slideIn = 10;  // slide-in time in milliseconds
+    std::int32_t fadeOut = 1;   // 0: the popup vanishes at once
+};
+
 struct ShortcutStore {
     ShortcutStore();
     static constexpr std::size_t kBuckets = 512;
@@ -41,7 +48,8 @@ struct ShortcutStore {
     std::vector<std::string> records; // a name's size (4 bytes), the name, the template
     std::vector<std::uint64_t> slots; // open addressing with linear probing; 0 is empty
     std::size_t count = 0;
-    LibraryStamp stamp; // of the file it was loaded from
+    LibraryStamp stamp;        // of the file it was loaded from
+    PopupSettings popupAsRead; // as the file held them, before the limits
 };
 
 // The template of a name, or nothing.
@@ -62,13 +70,6 @@ void forEachShortcutName(const ShortcutStore& store,
 void reserveShortcuts(ShortcutStore& store, std::size_t count);
 void addLoadedShortcut(ShortcutStore& store, std::size_t at);
 
-struct PopupSettings {
-    std::int32_t opacity = 245; // alpha of the popup, 255 opaque
-    std::int32_t shadow = 1;    // 0: no drop shadow
-    std::int32_t slideIn = 10;  // slide-in time in milliseconds
-    std::int32_t fadeOut = 1;   // 0: the popup vanishes at once
-};
-
 // SlideIn to 1..500 first, Opacity to 1..255 second; Shadow and FadeOut as stored.
 void applyPopupLimits(PopupSettings& settings);
 
@@ -82,6 +83,10 @@ bool preferencePathExists(std::u16string_view path);
 // Writes the default file with its 22 Shortcuts and the Popup group. Never replaces anything
 // that already exists under that name; false when nothing was written.
 bool writeDefaultFile(std::u16string_view path);
+
+// The 22 default Shortcuts and the default Popup settings in memory, as a start that may not
+// write the default file loads them (no file is touched; the stamp says "no file").
+void loadDefaultShortcuts(ShortcutStore& store, PopupSettings& settings);
 
 // "Zendrik.pref" in the working directory. The store is emptied first; the settings get
 // their defaults for missing keys and then their limits.
@@ -104,9 +109,24 @@ LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp);
 LibraryStamp stampLibrary(std::u16string_view path);
 
 // Writes a new file in the default file's layout holding the store's Shortcuts in the order of
-// `names`, the group Popup at its defaults. Never replaces anything that exists by then.
+// `names`, the group Popup as the store was loaded. Never replaces anything that exists by then.
 bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store,
-                      const std::vector<std::u16string>& names);
+                      const std::vector<std::u16string>& names, WrittenFile* written = nullptr);
+
+struct ShortcutChange {
+    enum class Kind { Save, Remove, Rename };
+    Kind kind = Kind::Save;
+    std::u16string name;         // Save, Remove; Rename: the old name
+    std::u16string newName;      // Rename
+    std::u16string templateText; // Save, Rename
+};
+// Makes one change to the library file at `path` (saveShortcutIn / removeShortcutIn /
+// renameShortcutIn). When the file is gone, writes the whole `library` as a new file instead
+// (Shortcuts in the order of `names`, Popup group as the library was loaded), never replacing
+// anything that appeared meanwhile: a save must never leave a file holding that one Shortcut.
+// On success library.stamp is the stamp of the file as written, taken from the written file.
+bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
+                         const std::vector<std::u16string>& names, const ShortcutChange& change);
 
 // The same operations on a preference file at any path.
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings);
