@@ -124,8 +124,9 @@ TEST(FileAccessWin, SymbolicLinkLibraryIsUnchangedUntilItsFileChanges) {
     const auto createLink =
         base::moduleFunction<CreateLink>(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW");
     if (!createLink || !createLink(link.wstring().c_str(), target.wstring().c_str(), 0) ||
-        !(GetFileAttributesW(link.wstring().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
-        GTEST_SKIP() << "no symbolic links to files here";
+        !(GetFileAttributesW(link.wstring().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        readBytes(link) != kSmallFile)
+        GTEST_SKIP() << "no symbolic links to files here that can be read through";
     store::ShortcutStore shortcuts;
     store::PopupSettings settings;
     store::loadShortcutsFrom(u16(link), shortcuts, settings);
