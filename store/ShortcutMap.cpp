@@ -55,8 +55,7 @@ Shortcut shortcutAt(const ShortcutStore& store, std::uint64_t slot) {
         const std::string_view record = store.records[locationOf(slot)];
         std::uint32_t nameSize = 0;
         std::memcpy(&nameSize, record.data(), sizeof nameSize);
-        return {record.substr(sizeof nameSize, nameSize),
-                record.substr(sizeof nameSize + nameSize)};
+        return {record.substr(sizeof nameSize, nameSize), record.substr(sizeof nameSize + nameSize)};
     }
     const PreferenceLine line = preferenceLineAt(store.text, locationOf(slot));
     return {line.name, trimmedValue(line)};
@@ -168,7 +167,8 @@ void addLoadedShortcut(ShortcutStore& store, std::size_t at) {
     storeSlot(store, probe(store, line.name, hash), makeSlot(hash, 0, at));
 }
 
-std::optional<std::u16string> findShortcut(const ShortcutStore& store, std::u16string_view name) {
+std::optional<std::u16string> findShortcut(const ShortcutStore& store,
+                                           std::u16string_view name) {
     if (store.slots.empty())
         return std::nullopt;
     const std::string key = text::utf16ToUtf8(name);
@@ -216,9 +216,9 @@ size_t shortcutCount(const ShortcutStore& store) {
     return store.count;
 }
 
-void forEachShortcut(
-    const ShortcutStore& store,
-    const std::function<void(std::u16string_view name, std::u16string_view templateText)>& visit) {
+void forEachShortcut(const ShortcutStore& store,
+                     const std::function<void(std::u16string_view name,
+                                              std::u16string_view templateText)>& visit) {
     for (const std::uint64_t slot : store.slots) {
         if (slot == 0)
             continue;
