@@ -206,18 +206,20 @@ Backup prepareBackup(std::u16string_view target) {
     if (!local || std::strftime(time, sizeof time, "%Y-%m-%d %H%M%S", local) != kTimeLength)
         return backup;
     const std::u16string_view library = target.substr(nameStart(target));
-    const std::u16string base = std::u16string(stemOf(library)) + u' ' + asciiText(time);
-    for (int number = 1; number < 100; ++number) {
-        const std::u16string name = base +
-                                    (number == 1 ? u"" : u"-" + asciiText(std::to_string(number))) +
-                                    std::u16string(extensionOf(library));
-        if (!pathExists(backupPath(target, name))) {
-            const std::vector<BackupName> backups = backupsOf(target);
-            return {backupPath(target, name), true,
-                    backups.empty() ? std::u16string() : backupPath(target, backups.back().name)};
-        }
-    }
-    return backup;
+    // Never named before the newest backup, even when the clock went back (the end of
+    // summer time): the names keep the order of the saves.
+    const std::vector<BackupName> backups = backupsOf(target);
+    BackupName next{asciiText(time), 1, {}};
+    if (!backups.empty() && !(backups.back().time < next.time))
+        next = {backups.back().time, backups.back().number + 1, {}};
+    const std::string suffix =
+        next.number == 1 ? "" : std::string("-").append(std::to_string(next.number));
+    const std::u16string name = std::u16string(stemOf(library)) + u' ' + next.time +
+                                asciiText(suffix) + std::u16string(extensionOf(library));
+    if (next.number > 99999 || pathExists(backupPath(target, name)))
+        return backup;
+    return {backupPath(target, name), true,
+            backups.empty() ? std::u16string() : backupPath(target, backups.back().name)};
 }
 
 bool sameBytes(std::u16string_view a, std::u16string_view b) {

@@ -264,8 +264,8 @@ bool processRunning(std::uint32_t processId) {
     return running;
 }
 
-// A file's last write time is set again when a handle that wrote it is closed, unless it was
-// set through that handle.
+// Closing a handle that wrote a file may set its last write time again; a time set through
+// the handle stays as it is.
 FileStamp keepFileStamp(const FileHandle& file) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(handleOf(file), &info) ||

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -70,10 +74,15 @@ TEST(AllOrNothingSave, EveryStepCutShortLeavesTheOldOrTheNewBytes) {
     EXPECT_EQ(clean.seen.back(), store::SaveStep::Replace);
     EXPECT_FALSE(fs::exists(saving));
 
-    for (const store::StepOutcome outcome : {store::StepOutcome::Fail, store::StepOutcome::Stop}) {
-        for (size_t step = 0; step < clean.seen.size(); ++step) {
+    // The swap can also fail after the old file went to its backup name, on every try.
+    for (const store::StepOutcome outcome : {store::StepOutcome::Fail, store::StepOutcome::Stop,
+                                             store::StepOutcome::OldLeftThenFail}) {
+        const size_t first =
+            outcome == store::StepOutcome::OldLeftThenFail ? clean.seen.size() - 1 : 0;
+        for (size_t step = first; step < clean.seen.size(); ++step) {
             const bool stopped = outcome == store::StepOutcome::Stop;
-            SCOPED_TRACE((stopped ? "stop before step " : "fail at step ") + std::to_string(step));
+            SCOPED_TRACE("outcome " + std::to_string(int(outcome)) + " at step " +
+                         std::to_string(step));
             writeBytes(path, old);
             StepScript script{{}, step, outcome};
             {
@@ -101,6 +110,92 @@ TEST(AllOrNothingSave, EveryStepCutShortLeavesTheOldOrTheNewBytes) {
     }
 }
 
+// What earlier saves left beside the library: this process's own name as a second name of the
+// library (a create-only save ended between link and unlink), the same read-only, and the
+// temporaries of a writer that ended and of one still writing.
+TEST(AllOrNothingSave, LeftoversOfEarlierSavesNeverCostTheLibrary) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    const std::string old = "[Shortcuts]\r\nold = 1\r\n";
+    const auto saving = fs::path(store::savingFilePath(u16(path)));
+    const auto ended = fs::path(store::savingFilePath(u16(path), 0x7ffffff0));
+#ifndef _WIN32
+    const auto writing = fs::path(store::savingFilePath(u16(path), std::uint32_t(getppid())));
+#endif
+    for (const bool readOnly : {false, true}) {
+        writeBytes(path, old);
+        if (readOnly) {
+            writeBytes(saving, "leftover");
+            fs::permissions(saving, fs::perms::owner_write, fs::perm_options::remove);
+        } else {
+            fs::create_hard_link(path, saving);
+        }
+        StepScript script{{}, 1, store::StepOutcome::Fail};
+        {
+            ScriptedSave scripted(script);
+            EXPECT_FALSE(store::saveShortcutIn(u16(path), u"new", u"x"));
+        }
+        EXPECT_EQ(readBytes(path), old) << "read-only " << readOnly;
+        writeBytes(ended, "ended");
+#ifndef _WIN32
+        writeBytes(writing, "still writing");
+#endif
+        EXPECT_TRUE(store::saveShortcutIn(u16(path), u"new", u"x"));
+        EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nold = 1\r\nnew = x\r\n");
+        EXPECT_FALSE(fs::exists(saving) || fs::exists(ended));
+#ifndef _WIN32
+        EXPECT_EQ(readBytes(writing), "still writing");
+#endif
+    }
+}
+
+// Every replacing save keeps the version before it, in the order of the saves, the last ten
+// that differ; a backup that cannot be made never stops the save.
+TEST(AllOrNothingSave, ReplacedVersionsAreKeptBesideTheLibrary) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    const auto save = [&](const std::string& bytes) {
+        return store::saveWholeFile(u16(path), store::SaveMode::Replace,
+                                    [&](const store::FileHandle& file) {
+                                        return store::writeSavePiece(file, 0, bytes) &&
+                                               store::finishSaveFile(file, bytes.size());
+                                    });
+    };
+    const auto backups = [&] {
+        std::vector<std::string> kept;
+        for (const auto& entry : fs::directory_iterator(folder / "Zendrik.backup"))
+            kept.push_back(entry.path().filename().string());
+        // By the time of the save, then the number of the save within that second.
+        const auto order = [](const std::string& name) {
+            return std::make_pair(name.substr(0, 25),
+                                  name[25] == '-' ? std::stoi(name.substr(26)) : 1);
+        };
+        std::sort(kept.begin(), kept.end(),
+                  [&](const std::string& a, const std::string& b) { return order(a) < order(b); });
+        std::vector<std::string> contents;
+        for (const std::string& name : kept) {
+            EXPECT_EQ(name.substr(0, 10), "Zendrik 20") << name;
+            contents.push_back(readBytes(folder / "Zendrik.backup" / name));
+        }
+        return contents;
+    };
+    ASSERT_TRUE(save("version 0"));
+    for (int i = 1; i <= 12; ++i)
+        ASSERT_TRUE(save("version " + std::to_string(i)));
+    ASSERT_TRUE(save("version 12"));
+    ASSERT_TRUE(save("version 12"));
+    std::vector<std::string> expected;
+    for (int i = 3; i <= 12; ++i)
+        expected.push_back("version " + std::to_string(i));
+    EXPECT_EQ(backups(), expected);
+
+    fs::remove_all(folder / "Zendrik.backup");
+    writeBytes(folder / "Zendrik.backup", "in the way");
+    EXPECT_TRUE(save("version 13"));
+    EXPECT_EQ(readBytes(path), "version 13");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
+}
+
 } // namespace
 
 namespace {
@@ -115,6 +210,11 @@ TEST(AllOrNothingSave, SymbolicLinkStaysALinkToTheSavedFile) {
     fs::create_symlink(target, link, error);
     if (error)
         GTEST_SKIP() << "no symbolic links here: " << error.message();
+    // Read through the link, the library is the file it points to.
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+    store::loadShortcutsFrom(u16(link), shortcuts, settings);
+    EXPECT_EQ(store::checkLibrary(u16(link), shortcuts.stamp), store::LibraryState::Unchanged);
     ASSERT_TRUE(store::saveShortcutIn(u16(link), u"b", u"2"));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readBytes(target), kBom + "[Shortcuts]\r\na = 1\r\nb = 2\r\n");

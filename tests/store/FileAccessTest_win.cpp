@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/OwnedHandles.h"
+
 #include <windows.h>
 
 namespace {
@@ -109,6 +111,28 @@ TEST(FileAccessWin, FileLockedAgainstReadingIsNeverOverwritten) {
         EXPECT_FALSE(store::removeShortcutIn(u16(path), u"proc"));
     }
     EXPECT_EQ(readBytes(path), kSmallFile);
+}
+
+// A library that is a symbolic link is stamped as the file it points to, as its load stamps it,
+// and so does not read as changed at every check.
+TEST(FileAccessWin, SymbolicLinkLibraryIsUnchangedUntilItsFileChanges) {
+    TempFolder folder;
+    const auto target = folder / "library.pref";
+    const auto link = folder / "Zendrik.pref";
+    writeBytes(target, kSmallFile);
+    using CreateLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+    const auto createLink =
+        base::moduleFunction<CreateLink>(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW");
+    if (!createLink || !createLink(link.wstring().c_str(), target.wstring().c_str(), 0) ||
+        !(GetFileAttributesW(link.wstring().c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        readBytes(link) != kSmallFile)
+        GTEST_SKIP() << "no symbolic links to files here that can be read through";
+    store::ShortcutStore shortcuts;
+    store::PopupSettings settings;
+    store::loadShortcutsFrom(u16(link), shortcuts, settings);
+    EXPECT_EQ(store::checkLibrary(u16(link), shortcuts.stamp), store::LibraryState::Unchanged);
+    writeBytes(target, kSmallFile + "more = x\r\n");
+    EXPECT_EQ(store::checkLibrary(u16(link), shortcuts.stamp), store::LibraryState::Changed);
 }
 
 } // namespace

@@ -101,6 +101,14 @@ TEST(ShortcutStoreLoad, DefaultFileGivesTheDefaultShortcuts) {
     EXPECT_FALSE(store::findShortcut(loaded.shortcuts, u"If"));
     expectSettings(loaded.settings, 245, 1, 10, 1);
     EXPECT_EQ(readBytes(path), kDefaultFile); // loading never writes
+
+    // A start that may not write the file has the same library in memory, from no file.
+    store::ShortcutStore inMemory;
+    store::PopupSettings inMemorySettings{1, 0, 1, 0};
+    store::loadDefaultShortcuts(inMemory, inMemorySettings);
+    EXPECT_EQ(contents(inMemory), contents(loaded.shortcuts));
+    expectSettings(inMemorySettings, 245, 1, 10, 1);
+    EXPECT_FALSE(inMemory.stamp.file.exists);
 }
 
 TEST(ShortcutStoreLoad, PopupSettingsTakeDefaultsAndLimits) {
@@ -393,6 +401,41 @@ TEST(ShortcutStoreWrites, VanishedFileIsCreatedBySaveAndRenameOnly) {
     fs::remove(path);
     EXPECT_TRUE(store::renameShortcutIn(u16(path), u"for", u"loop", u"For\u00A4Next"));
     EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nloop = For\xC2\xA4Next\r\n");
+}
+
+// The manager's change: written whole with the Popup values as read when the file vanished, and
+// stamped from the bytes written, so that only another program's write reads as a change.
+TEST(ShortcutStoreWrites, ChangeToAVanishedLibraryWritesItWholeAndStampsWhatItWrote) {
+    TempFolder folder;
+    const auto path = folder / "Zendrik.pref";
+    writeBytes(path, "[Shortcuts]\na = 1\nb = 2\n[Popup]\nOpacity = 100\nSlideIn = 900\n");
+    Loaded loaded = load(path);
+    expectSettings(loaded.settings, 100, 1, 500, 1);
+    fs::remove(path);
+    store::setShortcut(loaded.shortcuts, u"c", u"3");
+    using Kind = store::ShortcutChange::Kind;
+    ASSERT_TRUE(store::writeShortcutChange(u16(path), loaded.shortcuts, {u"b", u"c", u"a"},
+                                           {Kind::Save, u"c", {}, u"3"}));
+    std::string expected = kDefaultFile.substr(0, kDefaultFile.find("[Shortcuts]\r\n") + 13) +
+                           "b = 2\r\nc = 3\r\na = 1\r\n" +
+                           kDefaultFile.substr(kDefaultFile.find("; \r\n[Popup]"));
+    expected.replace(expected.find("Opacity = 245"), 13, "Opacity = 100");
+    expected.replace(expected.find("SlideIn = 10\r"), 12, "SlideIn = 900");
+    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_EQ(store::checkLibrary(u16(path), loaded.shortcuts.stamp),
+              store::LibraryState::Unchanged);
+
+    ASSERT_TRUE(
+        store::writeShortcutChange(u16(path), loaded.shortcuts, {}, {Kind::Remove, u"a", {}, {}}));
+    expected.erase(expected.find("a = 1"), 7);
+    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_EQ(store::checkLibrary(u16(path), loaded.shortcuts.stamp),
+              store::LibraryState::Unchanged);
+    const auto written = fs::last_write_time(path);
+    expected.replace(expected.find("c = 3"), 5, "c = 4");
+    writeBytes(path, expected);
+    fs::last_write_time(path, written);
+    EXPECT_EQ(store::checkLibrary(u16(path), loaded.shortcuts.stamp), store::LibraryState::Changed);
 }
 
 // The predicate is checked against the file format itself: a storable name reads back as
