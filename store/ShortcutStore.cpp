@@ -209,19 +209,6 @@ LibraryStamp stampOf(const FileStamp& file, std::string_view bytes) {
 
 } // namespace
 
-LibraryStamp stampLibrary(std::u16string_view path) {
-    FileHandle file;
-    std::string bytes;
-    if (!openForReading(path, file))
-        return {};
-    const FileStamp before = fileStampOf(file);
-    if (!timesUncertain(before))
-        return {before, 0, false};
-    if (!readWholeFile(file, bytes))
-        return {before, 0, true}; // hash 0: the next check reads it again
-    return stampOf(fileStampOf(file), bytes);
-}
-
 LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp) {
     const FileStamp now = fileStampAt(path);
     if (!now.exists)

@@ -106,7 +106,6 @@ bool renameShortcut(std::u16string_view oldName, std::u16string_view newName,
 // longer are the stamp says so.
 enum class LibraryState { Unchanged, Changed, Missing };
 LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp);
-LibraryStamp stampLibrary(std::u16string_view path);
 
 // Writes a new file in the default file's layout holding the store's Shortcuts in the order of
 // `names`, the group Popup as the store was loaded. Never replaces anything that exists by then.
