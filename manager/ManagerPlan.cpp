@@ -102,7 +102,8 @@ bool editorTextUnsaved(ManagerMode mode, const std::u16string& editorTemplate,
     case ManagerMode::Renaming:
         break;
     }
-    return storedTemplate ? *storedTemplate != editorTemplate : !editorTemplate.empty();
+    // A Shortcut no longer stored (just deleted) leaves nothing to save.
+    return storedTemplate && *storedTemplate != editorTemplate;
 }
 
 ManagerPlan planManagerAction(const ManagerFacts& facts) {

@@ -36,6 +36,15 @@ LRESULT onSize(WindowRecord& window, WPARAM kind, LPARAM size) {
     return 0;
 }
 
+// Only a return from another program is an activation event: closing one of this program's
+// own message boxes activates the window too. (Wine does not send WM_ACTIVATEAPP when another
+// process gives the window back the foreground, so the window that lost it tells.)
+bool comesFromAnotherProgram(HWND deactivated) {
+    DWORD process = 0;
+    return !deactivated || !GetWindowThreadProcessId(deactivated, &process) ||
+           process != GetCurrentProcessId();
+}
+
 LRESULT onGetMinMaxInfo(WindowRecord& window, MINMAXINFO* info) {
     if (window.minWidth >= 0 || window.minHeight >= 0) {
         const SIZE outer = outerSizeFor(window.handle, std::max(window.minWidth, 0),
@@ -111,10 +120,9 @@ LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_SIZE:
         onSize(*window, wParam, lParam);
         break;
-    case WM_ACTIVATEAPP:
-        // Only a return from another program: closing one of this program's own message
-        // boxes activates the window too, and is no reason to look at anything again.
-        if (wParam) {
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE &&
+            comesFromAnotherProgram(reinterpret_cast<HWND>(lParam))) {
             raiseEvent(Event{EventKind::Activation, window->number, -1, -1, 0});
         }
         break;

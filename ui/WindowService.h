@@ -51,7 +51,7 @@ constexpr int kShortcutCtrl = 0x20000;
 constexpr int kShortcutAlt = 0x40000;
 constexpr int kAllShortcuts = -1; // removeKeyboardShortcut: every shortcut of the window
 
-// Activation: the window's program became the active one, coming from another program.
+// Activation: the window became the active one, coming from another program.
 enum class EventKind { None, Control, Shortcut, CloseRequest, SizeChange, Activation };
 
 // Event types of control events.
