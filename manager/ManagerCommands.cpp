@@ -391,7 +391,9 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
         return;
     }
     if (control == kTemplateEditor) {
-        if (type == ui::kEventChange && decide(session, ManagerAction::EditorTyped).beginNew)
+        // Typing in a shown template needs nothing: no reading of the editor at each key.
+        if (type == ui::kEventChange && session.mode == ManagerMode::NothingShown &&
+            decide(session, ManagerAction::EditorTyped).beginNew)
             beginNewShortcut(session, true);
         return;
     }
