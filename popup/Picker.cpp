@@ -113,9 +113,7 @@ void onCommand(int command) {
 
 void onControlEvent(int control, int type) {
     PickerState& state = pickerState();
-    if (control == kFilterControl && type == ui::kEventChange) {
-        applyFilter();
-    } else if (control == kNameListControl && type == ui::kEventRowSelected) {
+    if (control == kNameListControl && type == ui::kEventRowSelected) {
         const int row = ui::controlState(kNameListControl);
         state.selected = row >= 0 && size_t(row) < state.matches.size() ? row : -1;
         showSelection();
@@ -125,6 +123,8 @@ void onControlEvent(int control, int type) {
         accept();
     }
 }
+
+} // namespace
 
 bool buildPicker(const PickerRequest& request, const PopupLook& look) {
     PickerState& state = pickerState();
@@ -154,6 +154,9 @@ bool buildPicker(const PickerRequest& request, const PopupLook& look) {
     dpi::createScaledStaticText(kPickerPreviewControl, kListWidth + 1, kBodyY,
                                 kWidth - kListWidth - 1, kBodyHeight, u"", 0);
     colourControl(kPickerPreviewControl, ide.normalTextColor, ide.backgroundColor);
+    // The list follows the filter within the keystroke's own message, before anything is drawn.
+    ui::bindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange,
+                  [](const ui::Event&) { applyFilter(); });
     applyFilter();
 
     // The client area keeps the layout's size inside the border added at the opening.
@@ -192,13 +195,12 @@ PickerResult runPicker() {
     return result;
 }
 
-} // namespace
-
 PickerResult showPicker(const PickerRequest& request, const PopupLook& look) {
     PickerResult result;
     if (buildPicker(request, look))
         result = runPicker();
     // Gone before anything else opens where it stood.
+    ui::unbindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange);
     ui::closeWindow(kPickerWindow);
     return result;
 }

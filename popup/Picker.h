@@ -30,8 +30,14 @@ struct PickerResult {
     bool lostActivation = false; // cancelled because another window was activated
 };
 
-// Shows the picker at the anchor until a name is picked or the picker is cancelled, then
-// closes it.
+// Builds the picker and shows it active at the anchor; false when no window could be made.
+// The request must outlive the picker.
+bool buildPicker(const PickerRequest& request, const PopupLook& look);
+
+// The event loop of the built picker, until a name is picked or the picker is cancelled.
+PickerResult runPicker();
+
+// Both of the above, then closes the picker.
 PickerResult showPicker(const PickerRequest& request, const PopupLook& look);
 
 } // namespace popup
