@@ -27,6 +27,9 @@ void drawListRow(const ControlRecord& list, const DRAWITEMSTRUCT& item) {
     area.left += 2;
     DrawTextW(item.hDC, row.c_str(), static_cast<int>(row.size()), &area,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    // An IDE's selection colour may lie close to its background: the frame shows the row anyway.
+    if (selected)
+        DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 } // namespace ui::detail
