@@ -29,6 +29,7 @@ struct PickerState {
     std::u16string filter;
     std::vector<int> matches; // indexes into the request's names
     int selected = -1;        // index into matches
+    int previewed = -2;       // the name whose template the preview shows; -1: none
 };
 
 // One picker per run, which its window's deactivation handler points into.
@@ -40,9 +41,11 @@ PickerState& pickerState() {
 void showSelection() {
     PickerState& state = pickerState();
     ui::setControlState(kNameListControl, state.selected);
-    const bool any = state.selected >= 0;
-    ui::setControlText(kPickerPreviewControl,
-                       any ? state.request->previewOf(state.matches[size_t(state.selected)]) : u"");
+    const int name = state.selected >= 0 ? state.matches[size_t(state.selected)] : -1;
+    if (name == state.previewed)
+        return;
+    state.previewed = name;
+    ui::setControlText(kPickerPreviewControl, name >= 0 ? state.request->previewOf(name) : u"");
 }
 
 std::u16string rowText(int row) {

@@ -135,6 +135,11 @@ inline void listBoxSetCount(HWND list, int count) {
     SendMessageW(list, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
 }
 
+inline int listBoxCount(HWND list) {
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
 inline void listBoxSetRowHeight(HWND list, int height) {
     SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(height, 0));
 }

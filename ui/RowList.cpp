@@ -43,8 +43,12 @@ void setRowListRows(int number, int count, std::function<std::u16string(int row)
     if (!list || list->kind != ControlKind::RowList)
         return;
     list->rowText = std::move(rowText);
-    QuietChanges quiet;
-    listBoxSetCount(list->handle, std::max(count, 0));
+    // Setting a count costs time in proportion to it on some systems (Wine): a list that keeps
+    // its length is only drawn again.
+    if (listBoxCount(list->handle) != std::max(count, 0)) {
+        QuietChanges quiet;
+        listBoxSetCount(list->handle, std::max(count, 0));
+    }
     InvalidateRect(list->handle, nullptr, TRUE);
 }
 
