@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AppState.h"
@@ -248,21 +249,33 @@ void runPickMode(AppState& state) {
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
     if (!takeModeLock(kExpansionMutexName) || !idelink::editorProcessOpens(windows))
         return;
+    popup::PickerRequest request;
+    // The names are gathered and sorted while the caret's screen point is read: that read waits
+    // on the IDE and the display server and leaves the processor free.
+    bool sorted = false;
+    std::jthread sorting([&state, &request, &sorted] {
+        try {
+            request.names.reserve(store::shortcutCount(state.shortcutStore));
+            store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
+                request.names.emplace_back(name);
+            });
+            request.lowerNames = popup::sortPickerNames(request.names);
+            sorted = true;
+        } catch (...) {
+            // Out of memory: no picker rather than a part of the names.
+        }
+    });
     const idelink::EditorOps editor = ideEditor(state);
     const int64_t caretPos = editor.caretPosition();
     if (!stillAnswering() || caretPos < state.wordBytes)
         return;
-    popup::PickerRequest request;
-    request.anchor = editor.caretScreenPoint(caretPos);
-    if (!stillAnswering())
+    const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
+    sorting.join();
+    if (!stillAnswering() || !sorted)
         return;
+    request.anchor = anchor;
     request.filter = state.caretWord;
     request.afterParen = !state.caretWord.empty() && state.caretWord.back() == u'(';
-    request.names.reserve(store::shortcutCount(state.shortcutStore));
-    store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
-        request.names.emplace_back(name);
-    });
-    popup::sortPickerNames(request.names);
     request.previewOf = [&state, &request](int name) {
         const auto templateText = store::findShortcut(state.shortcutStore, request.names[name]);
         return templateText ? idelink::templatePreview(*templateText) : std::u16string();

@@ -25,7 +25,6 @@ struct PickerState {
     CaretWindowEnding ending;
     bool acceptRequested = false;
     const PickerRequest* request = nullptr;
-    std::vector<std::u16string> lowerNames;
     std::u16string filter;
     std::vector<int> matches; // indexes into the request's names
     int selected = -1;        // index into matches
@@ -60,7 +59,7 @@ std::u16string rowText(int row) {
 void applyFilter() {
     PickerState& state = pickerState();
     state.filter = ui::controlText(kFilterControl);
-    state.matches = matchPickerNames(state.lowerNames, state.filter);
+    state.matches = matchPickerNames(state.request->lowerNames, state.filter);
     // With nothing to pick, one row says so.
     ui::setRowListRows(kNameListControl, std::max<int>(int(state.matches.size()), 1), rowText);
     state.selected = state.matches.empty() ? -1 : 0;
@@ -133,7 +132,6 @@ bool buildPicker(const PickerRequest& request, const PopupLook& look) {
     PickerState& state = pickerState();
     state = PickerState{};
     state.request = &request;
-    state.lowerNames = lowerPickerNames(request.names);
     HWND window = openCaretWindow(kPickerWindow, request.anchor, request.afterParen, kWidth,
                                   kHeight, look, state.ending);
     if (!window)

@@ -20,6 +20,7 @@ inline constexpr int kPickerPreviewControl = 3;
 struct PickerRequest {
     std::u16string filter;                             // the word before the caret
     std::vector<std::u16string> names;                 // every Shortcut's name, in name order
+    std::vector<std::u16string> lowerNames;            // their lower case, for matching
     std::function<std::u16string(int name)> previewOf; // the preview of names[name]
     idelink::ScreenPoint anchor; // the caret's top-left point in screen pixels
     bool afterParen = false;     // the word ends with "("

@@ -7,11 +7,9 @@
 
 namespace popup {
 
-// The names in name order: by their lower case, then as written.
-void sortPickerNames(std::vector<std::u16string>& names);
-
-// The lower case of each name, for matching.
-std::vector<std::u16string> lowerPickerNames(const std::vector<std::u16string>& names);
+// Puts the names in name order (by their lower case, then as written) and returns the lower
+// case of each, for matching.
+std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names);
 
 // Indexes into the sorted names, ignoring case: the exact name first, then the names that
 // begin with the filter, then those that hold it; each group keeps name order.

@@ -46,7 +46,7 @@ int main() {
         std::snprintf(name, sizeof name, "shortcut%05d", n);
         request.names.push_back(std::u16string(name, name + std::char_traits<char>::length(name)));
     }
-    popup::sortPickerNames(request.names);
+    request.lowerNames = popup::sortPickerNames(request.names);
     request.previewOf = [](int) { return std::u16string(u"Procedure P() \r\nEndProcedure"); };
     request.anchor = {100, 100};
     popup::PopupLook look;

@@ -33,8 +33,7 @@ TEST(PickerMatch, ListsExactThenBeginningThenHoldingInNameOrder) {
     std::vector<std::u16string> names;
     for (const char* name : kNames)
         names.push_back(text::utf8ToUtf16(name));
-    popup::sortPickerNames(names);
-    const std::vector<std::u16string> lower = popup::lowerPickerNames(names);
+    const std::vector<std::u16string> lower = popup::sortPickerNames(names);
     for (const MatchCase& c : kCases) {
         std::string listed;
         for (const int index : popup::matchPickerNames(lower, text::utf8ToUtf16(c.filter)))
