@@ -21,7 +21,8 @@ std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names) 
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return lower[a] != lower[b] ? lower[a] < lower[b] : names[a] < names[b];
+        const int byLower = lower[a].compare(lower[b]);
+        return byLower != 0 ? byLower < 0 : names[a] < names[b];
     });
     std::vector<std::u16string> sortedNames, sortedLower;
     sortedNames.reserve(names.size());
