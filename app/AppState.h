@@ -12,6 +12,7 @@ inline constexpr std::u16string_view kAppTitle = u"" ZENDRIK_TITLE;
 inline constexpr wchar_t kManagerMutexName[] = L"ZendrikWindow";
 inline constexpr wchar_t kExpansionMutexName[] = L"ZendrikPopup";
 inline constexpr std::u16string_view kFocusedArgument = u"--focused";
+inline constexpr std::u16string_view kPickArgument = u"--pick";
 
 struct AppState {
     std::intptr_t ideEditorWindow = 0; // PB_Tool_Scintilla

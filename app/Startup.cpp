@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AppState.h"
@@ -12,9 +13,12 @@
 #include "dpi/ScaledWrappers.h"
 #include "idelink/CaretWord.h"
 #include "idelink/FocusedEditor.h"
+#include "idelink/LowerCase.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
 #include "manager/ManagerWindow.h"
+#include "popup/Picker.h"
+#include "popup/PickerMatch.h"
 #include "popup/Popup.h"
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
@@ -83,7 +87,11 @@ StartArguments readStartArguments(const std::vector<std::u16string>& arguments) 
             start.kind = StartKind::Focused;
             continue;
         }
-        return {StartKind::UnknownArgument, argument};
+        if (argument == kPickArgument) {
+            start.pick = true;
+            continue;
+        }
+        return {StartKind::UnknownArgument, false, argument};
     }
     return start;
 }
@@ -157,10 +165,15 @@ std::vector<std::u16string> commandLineArguments() {
 // A mistyped argument in an editor's tool set-up is told once, with the arguments that work.
 void showKnownArguments(const AppState& state, const std::u16string& unknown) {
     const std::u16string message =
-        u"Unknown argument: " + unknown + u"\n\nZendrik knows one argument, " +
+        u"Unknown argument: " + unknown + u"\n\nZendrik knows two arguments.\n\n" +
         std::u16string(kFocusedArgument) +
-        u": it then works on the Scintilla editor that has the keyboard focus, as in SciTE, "
-        u"Notepad++ and other editors built on Scintilla.\n\n"
+        u": it works on the Scintilla editor that has the keyboard focus, as in SciTE, "
+        u"Notepad++ and other editors built on Scintilla.\n\n" +
+        std::u16string(kPickArgument) +
+        u": it opens the picker, a list of the Shortcuts to find one by part of its name; "
+        u"together with " +
+        std::u16string(kFocusedArgument) +
+        u" in either order.\n\n"
         u"Without arguments, Zendrik works on the editor that the PureBasic IDE hands over.";
     ui::messageBox(state.appTitle, message, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
@@ -184,8 +197,8 @@ void setUpDpi() {
     dpi::runDpiSetup(dpi::chooseDpiSetup(version.major, version.minor));
 }
 
-// The IDE's look is read only now, when a popup is about to be built.
-idelink::PopupResult showPopup(const AppState& state, const idelink::PopupRequest& request) {
+// The IDE's look is read only now, when a window at the caret is about to be built.
+popup::PopupLook caretWindowLook(const AppState& state) {
     popup::PopupLook look;
     look.appearance =
         store::readIdeAppearance(store::ideAppearancePath(environmentText(L"APPDATA")));
@@ -194,8 +207,24 @@ idelink::PopupResult showPopup(const AppState& state, const idelink::PopupReques
     look.caretLineHeight = [editor = state.ideEditorWindow] {
         return idelink::caretLineHeight(editor, idelink::editorCaretPosition(editor));
     };
-    setUpDpi(); // done already when the anchor was read; the popup's sizes depend on it too
-    return popup::showPlaceholderPopup(request, look);
+    setUpDpi(); // done already when the anchor was read; the window's sizes depend on it too
+    return look;
+}
+
+idelink::PopupResult showPopup(const AppState& state, const idelink::PopupRequest& request) {
+    return popup::showPlaceholderPopup(request, caretWindowLook(state));
+}
+
+// The editor as expansion uses it. The anchor of a window at the caret must be in physical
+// pixels: the process declares its DPI awareness before it reads the caret's screen point.
+idelink::EditorOps ideEditor(const AppState& state) {
+    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
+    idelink::EditorOps editor = idelink::remoteEditorOps(windows);
+    editor.caretScreenPoint = [read = editor.caretScreenPoint](int64_t position) {
+        setUpDpi();
+        return read(position);
+    };
+    return editor;
 }
 
 void runExpansionMode(AppState& state) {
@@ -205,16 +234,67 @@ void runExpansionMode(AppState& state) {
         store::findShortcut(state.shortcutStore, state.caretWord);
     if (!templateText)
         return;
-    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    idelink::EditorOps editor = idelink::remoteEditorOps(windows);
-    // The popup's anchor must be in physical pixels: the process declares its DPI awareness
-    // before it reads the caret's screen point.
-    editor.caretScreenPoint = [read = editor.caretScreenPoint](int64_t position) {
-        setUpDpi();
-        return read(position);
-    };
+    const idelink::EditorOps editor = ideEditor(state);
     idelink::expandShortcut(
         *templateText, {state.caretWord, state.wordIndent, state.wordBytes}, editor,
+        [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
+}
+
+bool stillAnswering() {
+    return !idelink::editorAnswers().stopped;
+}
+
+// The picker takes the expansion's lock: an expansion and a pick are one kind of run.
+void runPickMode(AppState& state) {
+    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
+    if (!takeModeLock(kExpansionMutexName) || !idelink::editorProcessOpens(windows))
+        return;
+    popup::PickerRequest request;
+    // The names are gathered and sorted while the caret's screen point is read: that read waits
+    // on the IDE and the display server and leaves the processor free.
+    bool sorted = false;
+    std::jthread sorting([&state, &request, &sorted] {
+        try {
+            request.names.reserve(store::shortcutCount(state.shortcutStore));
+            store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
+                request.names.emplace_back(name);
+            });
+            request.lowerNames = popup::sortPickerNames(request.names);
+            sorted = true;
+        } catch (...) {
+            // Out of memory: no picker rather than a part of the names.
+        }
+    });
+    const idelink::EditorOps editor = ideEditor(state);
+    const int64_t caretPos = editor.caretPosition();
+    if (!stillAnswering() || caretPos < state.wordBytes)
+        return;
+    const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
+    sorting.join();
+    if (!stillAnswering() || !sorted)
+        return;
+    request.anchor = anchor;
+    request.filter = state.caretWord;
+    request.afterParen = !state.caretWord.empty() && state.caretWord.back() == u'(';
+    request.previewOf = [&state, &request](int name) {
+        const auto templateText = store::findShortcut(state.shortcutStore, request.names[name]);
+        return templateText ? idelink::templatePreview(*templateText) : std::u16string();
+    };
+    const popup::PickerResult picked = popup::showPicker(request, caretWindowLook(state));
+    if (picked.chosen < 0) {
+        // A pick that never became active is cancelled without a touch: the user is typing.
+        if (picked.lostActivation)
+            idelink::giveCaretBack(editor, caretPos);
+        return;
+    }
+    const std::u16string& name = request.names[size_t(picked.chosen)];
+    const std::optional<std::u16string> templateText =
+        store::findShortcut(state.shortcutStore, name);
+    if (!templateText)
+        return;
+    // As if the name had been typed in place of the word.
+    idelink::expandShortcut(
+        *templateText, {idelink::lowerCaseText(name), state.wordIndent, state.wordBytes}, editor,
         [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
 }
 
@@ -264,7 +344,9 @@ void runProgram() {
     if (idelink::editorAnswers().stopped)
         return;
 
-    if (state.caretWord.empty())
+    if (start.pick)
+        runPickMode(state);
+    else if (state.caretWord.empty())
         runManagerMode(state);
     else
         runExpansionMode(state);

@@ -27,6 +27,7 @@ enum class StartKind {
 
 struct StartArguments {
     StartKind kind = StartKind::Ide;
+    bool pick = false;      // --pick: the picker, whatever the word before the caret
     std::u16string unknown; // the first argument not known, for UnknownArgument
 };
 

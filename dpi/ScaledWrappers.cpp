@@ -124,6 +124,12 @@ std::intptr_t createScaledTreeList(int number, int x, int y, int width, int heig
                               toPixelsY(height), flags);
 }
 
+std::intptr_t createScaledRowList(int number, int x, int y, int width, int height,
+                                  std::uint32_t flags) {
+    return ui::createRowList(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
+                             toPixelsY(height), flags);
+}
+
 std::intptr_t createScaledEditor(int number, int x, int y, int width, int height,
                                  std::uint32_t flags) {
     return ui::createEditor(number, toPixelsX(x), toPixelsY(y), toPixelsX(width), toPixelsY(height),

@@ -224,12 +224,26 @@ std::optional<int64_t> caretAfterInsert(int64_t caretPos, int64_t wordBytes,
 
 } // namespace
 
+// The click that took a window at the caret away may have moved the IDE's caret.
+void giveCaretBack(const EditorOps& editor, int64_t caretPos) {
+    editor.returnForegroundToIde();
+    if (editor.ideIsForeground())
+        editor.placeCaret(caretPos);
+}
+
+std::u16string templatePreview(std::u16string_view templateText) {
+    const auto placeholders = scanPlaceholders(templateText);
+    if (!placeholders)
+        return makePreviewText(templateText, u"");
+    return makePreviewText(prepareTemplate(templateText, *placeholders), u"");
+}
+
 void expandShortcut(std::u16string_view templateText, const CaretWord& word,
                     const EditorOps& editor, const PopupFunction& popup) {
     // The editor ends its text at a zero byte: a word holding one names nothing, and
     // replacing it would cut the user's line short.
     if (word.caretWord.empty() || word.caretWord.find(u'\0') != word.caretWord.npos ||
-        word.wordBytes <= 0)
+        word.wordBytes < 0)
         return;
     const auto stillAnswering = [&] { return !editor.editorAnswers || editor.editorAnswers(); };
     const int64_t caretPos = editor.caretPosition();
@@ -250,11 +264,8 @@ void expandShortcut(std::u16string_view templateText, const CaretWord& word,
             // The click that took the popup away may have moved the IDE's caret. After a cancel
             // by key the editor is not touched, nor after a popup that never became active: the
             // user is typing in the IDE then, and the caret is theirs.
-            if (result.lostActivation) {
-                editor.returnForegroundToIde();
-                if (editor.ideIsForeground())
-                    editor.placeCaret(caretPos);
-            }
+            if (result.lostActivation)
+                giveCaretBack(editor, caretPos);
             return;
         }
         text = applyValues(working, *placeholders, result.values);

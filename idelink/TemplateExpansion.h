@@ -66,12 +66,19 @@ struct EditorOps {
     std::function<bool()> editorAnswers;
 };
 
+// After a window at the caret lost the foreground to a click: the IDE in front again, its caret
+// back at caretPos.
+void giveCaretBack(const EditorOps& editor, int64_t caretPos);
+
+// A template as the popup previews it: placeholders by name, line separators as CR LF.
+std::u16string templatePreview(std::u16string_view templateText);
+
 using PopupFunction = std::function<PopupResult(const PopupRequest&)>;
 
-// Replaces the word that ends at the editor's caret (its wordBytes bytes) by the expanded
-// template and leaves the caret at the end of the first inserted line; asks the popup for the
-// placeholders' values first when there are any. A cancelled popup, an editor that stopped
-// answering or a caret that cannot hold the word leaves the editor's text untouched.
+// Replaces the word that ends at the editor's caret (its wordBytes bytes, 0 to insert at the
+// caret) by the expanded template and leaves the caret at the end of the first inserted line; asks
+// the popup for the placeholders' values first when there are any. A cancelled popup, an editor
+// that stopped answering or a caret that cannot hold the word leaves the editor's text untouched.
 void expandShortcut(std::u16string_view templateText, const CaretWord& word,
                     const EditorOps& editor, const PopupFunction& popup);
 

@@ -2,7 +2,7 @@
 
 #include "base/OwnedHandles.h"
 #include "dpi/ScaledWrappers.h"
-#include "popup/PopupEffects.h"
+#include "popup/CaretWindow.h"
 #include "popup/PopupPlacement.h"
 #include "resources/Version.h"
 #include "store/TextConvert.h"
@@ -19,28 +19,21 @@ namespace {
 // Layout in 96-DPI units: only the number of fields changes the geometry.
 constexpr int kWidth = 630;
 constexpr int kOpeningHeight = 184;
-constexpr int kRowHeight = 16;
 constexpr int kLabelWidth = 119;
 constexpr int kFieldX = 120;
 constexpr int kFieldWidth = 511;
 // Rows out of view wait here, below the client area whatever the scale.
 constexpr int kParkedY = 20000;
 
-constexpr UINT_PTR kActivationTimer = 1;
-
 struct PopupState {
-    bool cancelled = false;
+    CaretWindowEnding ending;
     bool acceptRequested = false; // Return in the last field; no other ending accepts
-    bool lostActivation = false;
-    bool wasActive = false; // has been the visible active window
     int fieldCount = 0;
     int rowsShown = 0; // fewer than fieldCount when the rows scroll
     int firstRow = 1;  // the field in the first row in view
-    store::PopupSettings settings;
-    AlphaSetter setAlpha = setLayeredAlpha;
 };
 
-// One popup per run; the deactivation handler has no other way to reach it.
+// One popup per run, which its window's deactivation handler points into.
 PopupState& popupState() {
     static PopupState state;
     return state;
@@ -79,136 +72,6 @@ void scrollToField(int field) {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// Ends the loop as Escape does. From inside a sent message the event wait keeps waiting for a
-// posted one, which the close request alone, sitting in the program's queue, is not.
-void cancelPopup(HWND window) {
-    popupState().cancelled = true;
-    ui::postCloseRequest(kPopupWindow);
-    PostMessageW(window, WM_NULL, 0, 0);
-}
-
-ScreenRect workAreaAt(int x, int y) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    HMONITOR monitor = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
-    if (monitor && GetMonitorInfoW(monitor, &info))
-        return {int(info.rcWork.left), int(info.rcWork.top), int(info.rcWork.right),
-                int(info.rcWork.bottom)};
-    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    return {int(area.left), int(area.top), int(area.right), int(area.bottom)};
-}
-
-int frameHeightOf(HWND window) {
-    RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), FALSE,
-                       DWORD(GetWindowLongW(window, GWL_EXSTYLE)));
-    return frame.bottom - frame.top;
-}
-
-// Moves the sized popup inside the work area of the caret's monitor.
-void placeAtCaret(HWND window, const idelink::PopupRequest& request, const PopupLook& look,
-                  const ScreenRect& workArea) {
-    RECT outer{};
-    if (!GetWindowRect(window, &outer))
-        return;
-    PlacementInput input;
-    input.workArea = workArea;
-    input.caretX = request.anchor.x;
-    input.caretY = request.anchor.y;
-    input.afterParen = request.afterParen;
-    input.width = outer.right - outer.left;
-    input.height = outer.bottom - outer.top;
-    // The line's height costs the IDE two more answers, and only a popup that does not fit
-    // at the caret needs it.
-    ScreenPoint at = placePopup(input);
-    if (at.x != input.caretX + (input.afterParen ? 1 : 4) || at.y != input.caretY - 1) {
-        input.lineHeight = look.caretLineHeight ? look.caretLineHeight() : 0;
-        if (input.lineHeight <= 0)
-            input.lineHeight = dpi::toPixelsY(kRowHeight);
-        at = placePopup(input);
-    }
-    if (at.x != outer.left || at.y != outer.top)
-        SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void colourControl(int number, std::int32_t text, std::int32_t back) {
-    ui::setControlTextColor(number, static_cast<COLORREF>(text));
-    ui::setControlBackColor(number, static_cast<COLORREF>(back));
-}
-
-// Typing into the popup must keep pace with the user on a busy machine too; the priority
-// stays raised for the rest of the run.
-void raiseOwnPriority(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    const base::OwnedKernelHandle process(OpenProcess(PROCESS_SET_INFORMATION, FALSE, processId));
-    if (process)
-        SetPriorityClass(process.get(), ABOVE_NORMAL_PRIORITY_CLASS);
-}
-
-LRESULT onNcActivate(HWND window, WPARAM active) {
-    PopupState& state = popupState();
-    if (active && IsWindowVisible(window))
-        state.wasActive = true;
-    // A popup not yet shown has nothing to lose: while it is built, focusing its first field
-    // makes it the active window of its thread but not the foreground window, and it is told
-    // so with this same message.
-    if (!active && !state.lostActivation && IsWindowVisible(window)) {
-        state.cancelled = true;
-        state.lostActivation = true;
-        if (state.settings.fadeOut != 0)
-            fadeOutPopup(window, state.settings, state.setAlpha);
-        // Invisible from now on, whatever the fade did.
-        state.setAlpha(window, 0);
-        cancelPopup(window);
-    }
-    // Activation moves on, and the frame is never repainted for it.
-    return TRUE;
-}
-
-// A popup that never became the visible active window (the user went to another program
-// during the start, or Windows refused the foreground) would otherwise hold the expansion lock
-// with nothing on screen to answer.
-void onActivationWaitOver(HWND window) {
-    KillTimer(window, kActivationTimer);
-    const PopupState& state = popupState();
-    const bool activeNow = IsWindowVisible(window) && GetForegroundWindow() == window;
-    if (!state.wasActive && !activeNow && !state.cancelled)
-        cancelPopup(window);
-}
-
-LRESULT CALLBACK popupDeactivationHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR) {
-    try {
-        switch (message) {
-        case WM_NCACTIVATE:
-            return onNcActivate(window, wParam);
-        case WM_TIMER:
-            if (wParam != kActivationTimer)
-                break;
-            onActivationWaitOver(window);
-            return 0;
-        case WM_QUERYENDSESSION:
-            // The session ends: nothing the user confirmed, and the session may end.
-            cancelPopup(window);
-            return TRUE;
-        case WM_ENDSESSION:
-            if (wParam)
-                cancelPopup(window);
-            return 0;
-        case WM_NCDESTROY:
-            ui::removeWindowSubclass(window, popupDeactivationHandler, id);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // No exception may unwind through the window procedure.
-    }
-    return ui::defSubclassProc(window, message, wParam, lParam);
-}
-
 void createRows(const idelink::PopupRequest& request, const store::IdeAppearance& look, int shown) {
     const int count = static_cast<int>(request.fields.size());
     // Labels before fields: Tab follows creation order, so it visits the fields only. Both are
@@ -244,7 +107,7 @@ void onCommand(int command, int fieldCount) {
     }
     case kCommandCancel:
     case kCommandCancelShift:
-        state.cancelled = true;
+        state.ending.cancelled = true;
         ui::postCloseRequest(kPopupWindow);
         break;
     default:
@@ -257,35 +120,13 @@ void onCommand(int command, int fieldCount) {
 void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook& look) {
     PopupState& state = popupState();
     state = PopupState{};
-    state.settings = look.settings;
-    state.setAlpha = look.setAlpha ? look.setAlpha : AlphaSetter(setLayeredAlpha);
     const int count = static_cast<int>(request.fields.size());
     state.fieldCount = count;
     const store::IdeAppearance& ide = look.appearance;
-
-    // Sizes and font follow the DPI of the caret's monitor, not the primary monitor's.
-    dpi::scaleForMonitorAt(request.anchor.x, request.anchor.y);
-
-    const std::intptr_t font =
-        dpi::loadScaledFont(ui::kChooseNumber, ide.editorFontName, ide.editorFontSize, 0);
-    if (font)
-        dpi::setControlFont(ui::kDefaultFontControl, ui::fontHandle(static_cast<int>(font)));
-
-    const int x = request.anchor.x + (request.afterParen ? 1 : 4);
-    const int y = request.anchor.y - 1;
-    dpi::openScaledWindow(kPopupWindow, x, y, kWidth, kOpeningHeight, u"",
-                          WS_POPUP | ui::kWindowHidden, look.owner);
-    HWND window = ui::windowHandle(kPopupWindow);
+    HWND window = openCaretWindow(kPopupWindow, request.anchor, request.afterParen, kWidth,
+                                  kOpeningHeight, look, state.ending);
     if (!window)
         return;
-    ui::setWindowTheme(window, L"", L"");
-    raiseOwnPriority(window);
-    ui::setWindowSubclass(window, popupDeactivationHandler, 0, 0);
-    ui::setWindowColor(kPopupWindow, GetSysColor(COLOR_WINDOWFRAME));
-    // No SWP_FRAMECHANGED here: the resize below measures the frame with this style, so the
-    // client area keeps the layout's size.
-    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_BORDER);
-    applyPopupLook(window, look.settings);
 
     ui::addKeyboardShortcut(kPopupWindow, VK_RETURN, kCommandNext);
     ui::addKeyboardShortcut(kPopupWindow, VK_ESCAPE, kCommandCancel);
@@ -303,13 +144,9 @@ void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook
 
     dpi::resizeScaledWindow(kPopupWindow, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue,
                             kPreviewHeight + kRowPitch * state.rowsShown);
-    placeAtCaret(window, request, look, workArea);
+    placeAtCaret(window, request.anchor, request.afterParen, look, workArea);
     ui::focusControl(1);
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (look.show)
-        look.show(window, look.settings);
-    SetTimer(window, kActivationTimer, kActivationWaitMs, nullptr);
+    showCaretWindow(window, look);
 }
 
 idelink::PopupResult runPlaceholderPopup(int fieldCount) {
@@ -319,7 +156,7 @@ idelink::PopupResult runPlaceholderPopup(int fieldCount) {
         const ui::EventKind kind = ui::waitEvent();
         if (kind == ui::EventKind::None) {
             // The wait failed or the thread is asked to quit: nothing the user confirmed.
-            state.cancelled = true;
+            state.ending.cancelled = true;
             break;
         }
         if (ui::eventWindow() != kPopupWindow)
@@ -336,16 +173,16 @@ idelink::PopupResult runPlaceholderPopup(int fieldCount) {
             // The window's own close (Alt+F4, another program's WM_CLOSE) and a WM_QUIT come
             // here too: only Return in the last field asked for the text.
             if (!state.acceptRequested)
-                state.cancelled = true;
-            if (!state.cancelled) {
+                state.ending.cancelled = true;
+            if (!state.ending.cancelled) {
                 for (int i = 1; i <= fieldCount; ++i)
                     result.values.push_back(ui::controlText(i));
             }
             break;
         }
     }
-    result.accepted = !state.cancelled;
-    result.lostActivation = state.lostActivation;
+    result.accepted = !state.ending.cancelled;
+    result.lostActivation = state.ending.lostActivation;
     return result;
 }
 

@@ -4,28 +4,11 @@
 // every other ending cancels: Escape, Shift+Return, activating another window, closing the
 // window, the end of the session, or a popup that never became the active window (Win32 only).
 #include "idelink/PopupContract.h"
-#include "popup/PopupEffects.h"
-#include "store/IdeAppearance.h"
-#include "store/ShortcutStore.h"
+#include "popup/CaretWindow.h"
 
 #include <windows.h>
 
-#include <functional>
-
 namespace popup {
-
-// What the popup takes besides the request: the IDE's look, the effects, the owner window.
-struct PopupLook {
-    store::IdeAppearance appearance;
-    store::PopupSettings settings;
-    HWND owner = nullptr;                   // the IDE's main window; nullptr for none
-    AlphaSetter setAlpha = setLayeredAlpha; // the fade's and the vanishing's alphas
-    // The caret line's height in pixels, asked only when the popup must stand below the line;
-    // empty or 0: the height of one row.
-    std::function<int()> caretLineHeight;
-    // Shows and activates the built popup; tests put one in its place that Windows refuses.
-    std::function<void(HWND window, const store::PopupSettings& settings)> show = slideInPopup;
-};
 
 inline constexpr int kPopupWindow = 0;
 inline constexpr int kPreviewControl = 0;
@@ -33,9 +16,6 @@ inline constexpr int kPreviewControl = 0;
 inline constexpr int labelControl(int field, int fieldCount) {
     return fieldCount + field;
 }
-
-// A popup that has not become the active window this long after it was shown cancels.
-inline constexpr UINT kActivationWaitMs = 3000;
 
 // Keyboard shortcut commands of the popup.
 inline constexpr int kCommandNext = 1;

@@ -7,6 +7,7 @@ namespace popup {
 // Layout in 96-DPI units: the preview on top, then one row per field.
 inline constexpr int kPreviewHeight = 62;
 inline constexpr int kRowPitch = 17;
+inline constexpr int kRowHeight = 16; // a row's field; the rest of the pitch is the rule below it
 
 // A screen rectangle in pixels; right and bottom are exclusive.
 struct ScreenRect {

@@ -23,6 +23,13 @@ bool onCommandFromControl(WPARAM wParam, HWND handle) {
             raiseControlEvent(*control, kEventLostFocus);
         }
         return true;
+    case ControlKind::RowList:
+        if (code == LBN_SELCHANGE && !quiet) {
+            raiseControlEvent(*control, kEventRowSelected);
+        } else if (code == LBN_DBLCLK && !quiet) {
+            raiseControlEvent(*control, kEventLeftDoubleClick);
+        }
+        return true;
     case ControlKind::ImageButton:
         if (code == BN_CLICKED && !quiet) {
             raiseControlEvent(*control, kEventLeftClick);
@@ -89,6 +96,15 @@ bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
         return false;
     case WM_NOTIFY:
         return lParam != 0 && onNotifyFromControl(*reinterpret_cast<const NMHDR*>(lParam), result);
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        const ControlRecord* list = item ? findControlByHandle(item->hwndItem) : nullptr;
+        if (!list || list->kind != ControlKind::RowList)
+            return false;
+        drawListRow(*list, *item);
+        result = TRUE;
+        return true;
+    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

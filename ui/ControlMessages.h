@@ -129,6 +129,37 @@ inline void editScrollCaret(HWND edit) {
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
+// --- List boxes without data of their own (LBS_NODATA) ------------------------------------------
+
+inline void listBoxSetCount(HWND list, int count) {
+    SendMessageW(list, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
+}
+
+inline int listBoxCount(HWND list) {
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
+inline void listBoxSetRowHeight(HWND list, int height) {
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(height, 0));
+}
+
+inline int listBoxRowHeight(HWND list) {
+    const LRESULT height = SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+    return height == LB_ERR ? 0 : static_cast<int>(height);
+}
+
+// -1 for none.
+inline int listBoxCurrent(HWND list) {
+    const LRESULT row = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    return row == LB_ERR ? -1 : static_cast<int>(row);
+}
+
+// -1 removes the selection; the row is scrolled into view.
+inline void listBoxSetCurrent(HWND list, int row) {
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+}
+
 // --- Rich edit text and set-up -------------------------------------------------------------------
 
 // Line ends read back as CR LF, the form the program's templates are shown in.

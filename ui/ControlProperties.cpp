@@ -111,6 +111,8 @@ int controlState(int number) {
     switch (control->kind) {
     case ControlKind::TreeList:
         return currentRow(*control);
+    case ControlKind::RowList:
+        return listBoxCurrent(control->handle);
     case ControlKind::ImageButton:
         return buttonChecked(control->handle) ? 1 : 0;
     case ControlKind::Splitter:
@@ -128,6 +130,9 @@ void setControlState(int number, int state) {
     switch (control->kind) {
     case ControlKind::TreeList:
         selectRow(*control, state);
+        break;
+    case ControlKind::RowList:
+        listBoxSetCurrent(control->handle, state);
         break;
     case ControlKind::ImageButton: {
         QuietChanges quiet;

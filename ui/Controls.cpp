@@ -142,6 +142,24 @@ std::intptr_t createTreeList(int number, int x, int y, int width, int height, st
     return result;
 }
 
+std::intptr_t createRowList(int number, int x, int y, int width, int height, std::uint32_t flags) {
+    const DWORD style =
+        flags | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    const std::intptr_t result = createControl(number, {ControlKind::RowList, L"ListBox", style, 0},
+                                               x, y, width, height, {});
+    const ControlRecord* list = createdControl(number, result);
+    if (list && service().defaultFont) {
+        // Rows as tall as the font's own line, whatever face the window uses.
+        ScreenDc screen;
+        const HGDIOBJ before = SelectObject(screen.get(), service().defaultFont);
+        TEXTMETRICW metrics{};
+        if (GetTextMetricsW(screen.get(), &metrics))
+            listBoxSetRowHeight(list->handle, std::max<int>(metrics.tmHeight, 1));
+        SelectObject(screen.get(), before);
+    }
+    return result;
+}
+
 std::intptr_t createEditor(int number, int x, int y, int width, int height, std::uint32_t flags) {
     ServiceState& state = service();
     if (!state.richEdit) {

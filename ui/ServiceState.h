@@ -16,7 +16,7 @@
 
 namespace ui::detail {
 
-enum class ControlKind { TextField, StaticText, TreeList, Editor, ImageButton, Splitter };
+enum class ControlKind { TextField, StaticText, TreeList, RowList, Editor, ImageButton, Splitter };
 
 struct SplitterState {
     int first = -1; // control numbers of the panes
@@ -44,6 +44,9 @@ struct ControlRecord {
     OwnedBitmap greyImage;   // the disabled look of image
     std::vector<void*> rows; // HTREEITEMs of a list, in row order
     SplitterState splitter;
+    std::function<std::u16string(int row)> rowText; // a row list's rows
+    COLORREF selectionTextColor = kDefaultColor;
+    COLORREF selectionBackColor = kDefaultColor;
 };
 
 struct KeyboardShortcut {
@@ -169,6 +172,9 @@ void releaseDecodedImage(HBITMAP image);
 HTREEITEM rowItem(const ControlRecord& list, int row);
 int currentRow(const ControlRecord& list);
 void selectRow(const ControlRecord& list, int row);
+
+// Draws one row of a row list.
+void drawListRow(const ControlRecord& list, const DRAWITEMSTRUCT& item);
 
 // The brush and colours of a control's WM_CTLCOLOR* answer; false for a control in system colours.
 bool colourControl(UINT message, HDC dc, HWND handle, LRESULT& result);

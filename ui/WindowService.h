@@ -139,6 +139,13 @@ int listRowCount(int number);
 std::u16string listRowText(int number, int row);
 void setListRowText(int number, int row, std::u16string_view text);
 
+// Row lists: the rows hold no text of their own, each row's text is asked for as it is drawn,
+// so a list of any length is refilled in one call. The current row is the control's state
+// (-1 for none); a click on a row raises kEventRowSelected, a double-click kEventLeftDoubleClick.
+std::intptr_t createRowList(int number, int x, int y, int width, int height, std::uint32_t flags);
+void setRowListRows(int number, int count, std::function<std::u16string(int row)> rowText);
+void setRowListSelectionColors(int number, COLORREF text, COLORREF back);
+
 // Fonts. Returns the font handle, or the chosen number when number is kChooseNumber; 0 on failure.
 std::intptr_t loadFont(int number, std::u16string_view face, int points, std::uint32_t flags);
 HFONT fontHandle(int number);

@@ -105,4 +105,17 @@ inline HostReport runHost(const std::wstring& tool, const std::wstring& folder,
     return result ? parseReport(*result) : HostReport{};
 }
 
+// A copy of the built Zendrik.exe in the scratch folder's "tool" folder with the given
+// preference file beside it; empty when it could not be made.
+inline std::wstring toolWithPreferences(const ScratchFolder& scratch,
+                                        std::string_view preferences) {
+    const std::wstring folder = scratch.path + L"\\tool";
+    const std::wstring tool = folder + L"\\Zendrik.exe";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) ||
+        !CopyFileW((programFolder() + L"Zendrik.exe").c_str(), tool.c_str(), FALSE) ||
+        !writeBytes(folder + L"\\Zendrik.pref", preferences))
+        return {};
+    return tool;
+}
+
 } // namespace endtoend

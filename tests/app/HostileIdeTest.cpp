@@ -38,6 +38,7 @@ struct HostileCase {
     Handles handles = Handles::Ide;
     std::wstring editorValue = {}; // for Handles::Text
     std::wstring mainValue = {};
+    bool pick = false; // started with --pick; the picker is closed as soon as it shows
 };
 
 void PrintTo(const HostileCase& c, std::ostream* out) {
@@ -86,9 +87,9 @@ void closeWindowsOf(DWORD processId) {
         LPARAM(processId));
 }
 
-ToolOutcome runTool(const std::wstring& tool, const std::wstring& folder) {
+ToolOutcome runTool(const std::wstring& tool, const std::wstring& folder, bool pick) {
     ToolOutcome outcome;
-    std::wstring commandLine = L"\"" + tool + L"\"";
+    std::wstring commandLine = L"\"" + tool + L"\"" + (pick ? L" --pick" : L"");
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -198,7 +199,7 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
         setToolVariable(L"PB_Tool_MainWindow", value(c.mainValue));
         break;
     }
-    const ToolOutcome outcome = runTool(tool, scratch.path);
+    const ToolOutcome outcome = runTool(tool, scratch.path, c.pick);
     setToolVariable(L"PB_Tool_Scintilla", std::nullopt);
     setToolVariable(L"PB_Tool_MainWindow", std::nullopt);
 
@@ -264,6 +265,14 @@ const HostileCase kCases[] = {
     {"MainWindowOfAnotherProcess", L"none", kUnchanged, Handles::Text, L"<editor>", L"<stranger>"},
     {"EditorIsTheDesktop", L"none", kUnchanged, Handles::Text, L"<desktop>", L"<main>"},
     {"MainWindowIsTheDesktop", L"none", kUnchanged, Handles::Text, L"<editor>", L"<desktop>"},
+    // The picker meets the same IDE: closed as it shows, it changes nothing.
+    {"PickAnswersRightly", L"none", kUnchanged, Handles::Ide, {}, {}, true},
+    {"PickLineSize100MB", L"size=104857600", kUnchanged, Handles::Ide, {}, {}, true},
+    {"PickCaretPositionAtThe64BitLimit", L"position=max", kUnchanged, Handles::Ide, {}, {}, true},
+    {"PickEditorDestroyedAtThirdMessage", L"destroy-at=3", kGone, Handles::Ide, {}, {}, true},
+    {"PickIdeEndsAtThirdMessage", L"exit-at=3", kNoReport, Handles::Ide, {}, {}, true},
+    {"PickEditorSilentAtThirdMessage", L"silent-at=3", kUnchanged, Handles::Ide, {}, {}, true},
+    {"PickToolVariablesMissing", L"none", kUnchanged, Handles::Missing, {}, {}, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, HostileIde, ::testing::ValuesIn(kCases),

@@ -1,5 +1,6 @@
 // End to end in a real editor built on Scintilla: SciTE (Sc1.exe, beside the test program) with
-// the program on its Tools menu as "Zendrik.exe --focused" on Ctrl+F12, set up through SciTE's
+// the program on its Tools menu as "Zendrik.exe --focused" on Ctrl+F12 and its picker as
+// "Zendrik.exe --focused --pick" on Ctrl+F11, set up through SciTE's
 // own properties as its users do. Each case types a word into SciTE's editor and presses the
 // shortcut, so that SciTE starts the program, which finds the editor itself; the popup's keys
 // go to the popup once it is in front. Afterwards SciTE's text, caret and the foreground are
@@ -28,6 +29,7 @@ struct SciteCase {
     const wchar_t* typed;        // typed at the caret before the shortcut
     std::vector<WORD> popupKeys; // pressed once the popup is in front; none: no popup
     std::string expected;        // SciTE's text afterwards, "<|>" at the caret
+    std::vector<WORD> start = {VK_CONTROL, VK_F12}; // the tool's shortcut in SciTE
 };
 
 void PrintTo(const SciteCase& c, std::ostream* out) {
@@ -53,7 +55,7 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     typeText(c.typed);
     ASSERT_TRUE(waitFor([&] { return scite.text() == typedDocument; }, 5000)) << scite.text();
 
-    press({VK_CONTROL, VK_F12});
+    press(c.start);
     if (!c.popupKeys.empty()) {
         ASSERT_TRUE(waitFor([&] { return scite.programWindowInFront(); }, 15000))
             << "no popup came to the front";
@@ -92,6 +94,13 @@ const SciteCase kCases[] = {
      {VK_RETURN, VK_RETURN},
      "x = 1\r\n  MessageRequester(Grüße, Hello)<|>\r\n"},
     {"PopupCancelledWithEscape", "x = 1\r\n  <|>\r\n", L"mb", {VK_ESCAPE}, "x = 1\r\n  mb<|>\r\n"},
+    // The picker on its own shortcut, "--focused --pick": "i" begins only "if".
+    {"PickerPicksByPartOfTheName",
+     "x = 1\r\n  <|>\r\n",
+     L"i",
+     {VK_RETURN},
+     "x = 1\r\n  If <|>\r\n  EndIf\r\n",
+     {VK_CONTROL, VK_F11}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SciteEndToEnd, ::testing::ValuesIn(kCases),

@@ -1,8 +1,8 @@
 #pragma once
 // A real SciTE (Sc1.exe, beside the running program) with Zendrik on its Tools menu as
-// "Zendrik.exe --focused" on Ctrl+F12, set up through SciTE's own properties as its users do,
-// and the keys and reads that drive it from outside: for the end-to-end runs and the SciTE
-// benchmark.
+// "Zendrik.exe --focused" on Ctrl+F12 and its picker ("--focused --pick") on Ctrl+F11, set up
+// through SciTE's own properties as its users do, and the keys and reads that drive it from
+// outside: for the end-to-end runs and the SciTE benchmark.
 #include <windows.h>
 
 #include "app/HostRun.h"
@@ -30,6 +30,11 @@ inline constexpr char kUserProperties[] = "command.name.0.*=Zendrik\r\n"
                                           "command.subsystem.0.*=1\r\n"
                                           "command.save.before.0.*=2\r\n"
                                           "command.shortcut.0.*=Ctrl+F12\r\n"
+                                          "command.name.1.*=Zendrik picker\r\n"
+                                          "command.1.*=\"%s\" --focused --pick\r\n"
+                                          "command.subsystem.1.*=1\r\n"
+                                          "command.save.before.1.*=2\r\n"
+                                          "command.shortcut.1.*=Ctrl+F11\r\n"
                                           "code.page=65001\r\n";
 
 inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
@@ -116,9 +121,10 @@ class Session {
     Session(const std::string& document) {
         const std::wstring toolFolder = scratch_.path + L"\\tool";
         tool_ = toolFolder + L"\\Zendrik.exe";
-        char properties[512];
-        std::snprintf(properties, sizeof properties, kUserProperties,
-                      std::string(tool_.begin(), tool_.end()).c_str()); // ASCII folders
+        char properties[1024];
+        const std::string toolPath(tool_.begin(), tool_.end()); // ASCII folders
+        std::snprintf(properties, sizeof properties, kUserProperties, toolPath.c_str(),
+                      toolPath.c_str());
         const std::wstring documentPath = scratch_.path + L"\\document.txt";
         if (!CreateDirectoryW(toolFolder.c_str(), nullptr) ||
             !CopyFileW((programFolder() + L"Zendrik.exe").c_str(), tool_.c_str(), FALSE) ||

@@ -48,6 +48,7 @@ TEST(StartupTest, ArgumentsChooseTheEditor) {
         std::vector<std::u16string> arguments;
         StartKind kind;
         std::u16string unknown;
+        bool pick = false;
     } cases[] = {
         {{}, StartKind::Ide, u""},
         {{u""}, StartKind::Ide, u""}, // an empty arguments field of a tool set-up
@@ -56,11 +57,16 @@ TEST(StartupTest, ArgumentsChooseTheEditor) {
         {{u"--Focused"}, StartKind::UnknownArgument, u"--Focused"},
         {{u"--focused", u"file.pb"}, StartKind::UnknownArgument, u"file.pb"},
         {{u"-focused"}, StartKind::UnknownArgument, u"-focused"},
+        {{u"--pick"}, StartKind::Ide, u"", true},
+        {{u"--focused", u"--pick"}, StartKind::Focused, u"", true},
+        {{u"--pick", u"--focused"}, StartKind::Focused, u"", true},
+        {{u"--pick", u"--Pick"}, StartKind::UnknownArgument, u"--Pick"},
     };
     for (const auto& c : cases) {
         const app::StartArguments start = app::readStartArguments(c.arguments);
         EXPECT_EQ(start.kind, c.kind) << c.arguments.size();
         EXPECT_EQ(start.unknown, c.unknown);
+        EXPECT_EQ(start.pick, c.pick);
     }
 }
 

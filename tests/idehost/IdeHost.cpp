@@ -9,7 +9,7 @@
 // Scripted, one run, then exit:
 //   IdeHost.exe --tool <exe> --document <file> --result <file>
 //               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
-//               [--no-run] [--timeout <ms>] [--workdir <folder>]
+//               [--no-run] [--timeout <ms>] [--workdir <folder>] [--tool-arguments <text>]
 // Start-up benchmark:
 //   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
 //               [--bench-window]
@@ -21,9 +21,9 @@
 // --type-first types text at the caret before the tool starts, as a user would.
 // --keys types text into the foreground window once a window of the tool is there, or once the
 // tool has run for --keys-delay ms (with --no-run, into the host's own editor, after the delay);
-// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} name keys, {PAUSE} waits one beat, {CLICK}
-// clicks into the host's editor near its bottom right corner and {CLOSE} posts WM_CLOSE to the
-// foreground window, as any other program could.
+// {ENTER} {ESC} {TAB} {SHIFT+ENTER} {BACKSPACE} {UP} {DOWN} {PGUP} {PGDN} name keys, {PAUSE}
+// waits one beat, {CLICK} clicks into the host's editor near its bottom right corner and {CLOSE}
+// posts WM_CLOSE to the foreground window, as any other program could.
 // A scripted run that types keys also reports the window that has the foreground at the last
 // beat that finds a window of the tool in front (the tool's popup: "popup-..." lines) and, at the
 // end, whether the host's main window has the foreground again ("foreground host" or "foreground
@@ -58,6 +58,7 @@ constexpr UINT kStartNowMessage = WM_APP + 1;
 
 struct Options {
     std::wstring tool;
+    std::wstring toolArguments; // the tool's command line after its name; not the compared one's
     std::wstring compare;
     std::wstring document;
     std::wstring result;
@@ -134,6 +135,8 @@ Options parseOptions() {
         const std::wstring_view arg = args[i];
         if (arg == L"--tool")
             options.tool = text(i);
+        else if (arg == L"--tool-arguments")
+            options.toolArguments = text(i);
         else if (arg == L"--compare")
             options.compare = text(i);
         else if (arg == L"--document")
@@ -331,6 +334,8 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
         {L"{ENTER}", VK_RETURN, false},   {L"{ESC}", VK_ESCAPE, false},
         {L"{TAB}", VK_TAB, false},        {L"{SHIFT+ENTER}", VK_RETURN, true},
         {L"{BACKSPACE}", VK_BACK, false}, {L"{SHIFT+TAB}", VK_TAB, true},
+        {L"{UP}", VK_UP, false},          {L"{DOWN}", VK_DOWN, false},
+        {L"{PGUP}", VK_PRIOR, false},     {L"{PGDN}", VK_NEXT, false},
     };
     std::vector<std::vector<INPUT>> beats;
     size_t i = 0;
@@ -420,12 +425,13 @@ void scheduleKeys(const std::wstring& keys, int delayMs, DWORD toolProcess = 0) 
 
 // Starts the tool as the IDE does. The handles go through the host's own environment, which
 // the child inherits.
-HANDLE startTool(const std::wstring& tool, const std::wstring& workDir) {
+HANDLE startTool(const std::wstring& tool, const std::wstring& workDir,
+                 const std::wstring& arguments) {
     SetEnvironmentVariableW(L"PB_Tool_Scintilla",
                             std::to_wstring(reinterpret_cast<std::intptr_t>(editorWindow)).c_str());
     SetEnvironmentVariableW(L"PB_Tool_MainWindow",
                             std::to_wstring(reinterpret_cast<std::intptr_t>(mainWindow)).c_str());
-    std::wstring commandLine = L"\"" + tool + L"\"";
+    std::wstring commandLine = L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -475,7 +481,8 @@ struct ToolRun {
 
 ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys) {
     ToolRun run;
-    HANDLE process = startTool(tool, options.workDir);
+    HANDLE process =
+        startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
     if (!process)
         return run;
     run.started = true;
@@ -569,7 +576,8 @@ std::string fileName(const std::wstring& path) {
 ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
     ToolRun run;
     const auto start = std::chrono::steady_clock::now();
-    HANDLE process = startTool(tool, options.workDir);
+    HANDLE process =
+        startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
     if (!process)
         return run;
     run.started = true;
@@ -665,7 +673,8 @@ Options interactiveOptions;
 void startInteractiveTool() {
     if (interactiveTool)
         return;
-    interactiveTool = startTool(interactiveOptions.tool, interactiveOptions.workDir);
+    interactiveTool = startTool(interactiveOptions.tool, interactiveOptions.workDir,
+                                interactiveOptions.toolArguments);
     if (!interactiveTool) {
         SetWindowTextW(mainWindow, (L"IdeHost - cannot start " + interactiveOptions.tool).c_str());
         return;

@@ -1,0 +1,54 @@
+// Which names the picker lists for a filter and in what order. Native and Windows builds both
+// run it.
+#include "popup/PickerMatch.h"
+
+#include "store/TextConvert.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MatchCase {
+    const char* filter;
+    const char* listed; // the names shown, in order, separated by spaces
+};
+
+// Names as a file may hold them, in file order; "É" lower-cases to "é".
+const char* const kNames[] = {"proc", "ifelse", "if",     "OpenWindow(", "elif", "Procs",
+                              "IF2",  "sprocx", "Éclair", "éb",          "procs"};
+
+const MatchCase kCases[] = {
+    {"", "elif if IF2 ifelse OpenWindow( proc Procs procs sprocx éb Éclair"}, // by code unit
+    {"if", "if IF2 ifelse elif"}, // exact, then beginning, then holding
+    {"IF", "if IF2 ifelse elif"}, // case does not matter
+    {"procs", "Procs procs"},     // the same name in two cases: both, upper case first
+    {"proc", "proc Procs procs sprocx"},
+    {"é", "éb Éclair"}, // beyond ASCII too
+    {"window(", "OpenWindow("},
+    {"zz", ""},
+    {"ifelse!", ""}, // longer than every name
+};
+
+TEST(PickerMatch, ListsExactThenBeginningThenHoldingInNameOrder) {
+    std::vector<std::u16string> names;
+    for (const char* name : kNames)
+        names.push_back(text::utf8ToUtf16(name));
+    const std::vector<std::u16string> lower = popup::sortPickerNames(names);
+    for (const MatchCase& c : kCases) {
+        std::string listed;
+        for (const int index : popup::matchPickerNames(lower, text::utf8ToUtf16(c.filter)))
+            listed += (listed.empty() ? "" : " ") + text::utf16ToUtf8(names[size_t(index)]);
+        EXPECT_EQ(listed, c.listed) << "filter \"" << c.filter << "\"";
+    }
+}
+
+// Up from the first row and Page Down past the last stay inside the list.
+TEST(PickerMatch, SelectionStaysInsideTheList) {
+    EXPECT_EQ(popup::movedSelection(0, -1, 5), 0);
+    EXPECT_EQ(popup::movedSelection(3, 10, 5), 4);
+    EXPECT_EQ(popup::movedSelection(2, -10, 5), 0);
+    EXPECT_EQ(popup::movedSelection(2, 1, 5), 3);
+    EXPECT_EQ(popup::movedSelection(-1, 1, 0), -1);
+}
+
+} // namespace
