@@ -465,10 +465,8 @@ std::string shownPart(const std::string& view) {
         EXPECT_EQ(seen, expected);                                                                 \
     } while (false)
 
-// Makes another window the active one and then the manager again, as a user who clicked
-// into another program and then back into the manager's template editor. (Under Wine the
-// foreground may stay with a closed message box until it is set; and a window on Xvfb is
-// told of its activation once it has the X focus, which a click gives.)
+// Another window made active, then the manager again by a click into its editor (a window on
+// Xvfb is told of its activation once it has the X focus, which a click gives).
 void reactivate(const Manager& m) {
     SetForegroundWindow(m.window);
     HWND other = CreateWindowExW(0, L"BUTTON", L"elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
@@ -485,9 +483,8 @@ void reactivate(const Manager& m) {
     waitUntil([&] { return GetForegroundWindow() == m.window; });
 }
 
-// The file edited outside while the manager is open: the manager follows it when activated,
-// and a file deleted outside gets the whole library back at the next change, also after an
-// expansion ran while it was gone.
+// The file edited outside while the manager is open: the manager follows it when activated;
+// deleted outside, it gets the whole library back, also after an expansion meanwhile.
 TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     const std::optional<Manager> started = startManager(file({kFor, kIf, kProc}));
     ASSERT_TRUE(started.has_value()) << "no manager window";
