@@ -1,12 +1,9 @@
 #include "idelink/TemplateExpansion.h"
 
-#include "store/ShortcutStore.h"
 #include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <string>
@@ -599,79 +596,6 @@ TEST(TemplateExpansion, WordWithZeroByteIsLeftAlone) {
     idelink::expandShortcut(u"If ¤EndIf", {std::u16string(u"if\0xx", 5), 0, 5}, editor.ops(),
                             [](const idelink::PopupRequest&) { return kCancelByKey; });
     EXPECT_TRUE(editor.calls.empty());
-}
-
-// Each default Shortcut accepted with its defaults gives the text it always gave; a value is
-// never searched for later names, and that changes none of them.
-TEST(TemplateExpansion, DefaultShortcutsGiveTheirKnownText) {
-    struct Expected {
-        const char* name;
-        int64_t firstLineBytes;
-        const char* text; // finished with wordIndent 2
-    };
-    const Expected expected[] = {
-        {"button", 40, "ButtonGadget(0, 5, 5, 100, 30, \"Button\")"},
-        {"dll", 36,
-         "ProcedureDLL AttachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
-         "DetachProcess(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
-         "AttachThread(Instance)\r\n  EndProcedure\r\n  \r\n  ProcedureDLL "
-         "DetachThread(Instance)\r\n  EndProcedure"},
-        {"enu", 12, "Enumeration \r\n  EndEnumeration"},
-        {"event", 6,
-         "Repeat\r\n    event = WaitWindowEvent() \r\n    Select event\r\n      Case "
-         "#PB_Event_Gadget\r\n        Select EventGadget()\r\n            \r\n          Case 0\r\n "
-         "           Beep_(800, 50)\r\n            \r\n        EndSelect\r\n    EndSelect\r\n  "
-         "Until event = #PB_Event_CloseWindow"},
-        {"for", 16, "For i = 0 To 99 \r\n  Next"},
-        {"gid", 11, "GadgetID(0)"},
-        {"if", 3, "If \r\n  EndIf"},
-        {"ign", 10, "#PB_Ignore"},
-        {"mb", 35, "MessageRequester(\"Info\", \"Message\")"},
-        {"openwindow(", 108,
-         "OpenWindow(0, 0, 0, 800, 500, \"Window\", "
-         "#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible)\r\n  HideWindow(0, "
-         "#False)"},
-        {"proc", 10, "Procedure \r\n  EndProcedure"},
-        {"procd", 13, "ProcedureDLL \r\n  EndProcedure"},
-        {"procs", 20, "Procedure.s ProcName\r\n  EndProcedure"},
-        {"rep", 6, "Repeat\r\n  Until 1"},
-        {"ret", 15, "ProcedureReturn"},
-        {"sclp", 83,
-         "SetClassLongPtr_(hWnd, #GCL_STYLE, GetClassLongPtr_(hWnd, #GCL_STYLE) |#CS_DBLCLKS)"},
-        {"slist", 20,
-         "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewList ListName.STRUCTNAME()"},
-        {"smap", 20,
-         "Structure STRUCTNAME\r\n  EndStructure\r\n  \r\n  NewMap MapName.STRUCTNAME()"},
-        {"struc", 20, "Structure STRUCTNAME\r\n  EndStructure"},
-        {"swlp", 84,
-         "SetWindowLongPtr_(hWnd, #GWL_STYLE, GetWindowLongPtr_(hWnd, #GWL_STYLE) |#WS_BORDER)"},
-        {"whi", 7, "While 0\r\n  Wend"},
-        {"wid", 11, "WindowID(0)"},
-    };
-    const std::string path = testing::TempDir() + "zendrik-defaults.pref";
-    std::remove(path.c_str());
-    ASSERT_TRUE(store::writeDefaultFile(u16(path)));
-    store::ShortcutStore shortcuts;
-    store::PopupSettings settings;
-    store::loadShortcutsFrom(u16(path), shortcuts, settings);
-    std::remove(path.c_str());
-    ASSERT_EQ(store::shortcutCount(shortcuts), std::size(expected));
-    for (const Expected& e : expected) {
-        SCOPED_TRACE(e.name);
-        const std::optional<std::u16string> templateText =
-            store::findShortcut(shortcuts, u16(e.name));
-        ASSERT_TRUE(templateText);
-        std::u16string text = *templateText;
-        if (const auto list = idelink::scanPlaceholders(text)) {
-            std::vector<std::u16string> defaults;
-            for (const Placeholder& placeholder : *list)
-                defaults.push_back(placeholder.defaultText);
-            text = idelink::applyValues(idelink::prepareTemplate(text, *list), *list, defaults);
-        }
-        const idelink::FinishedText finished = idelink::finishText(text, 2);
-        EXPECT_EQ(finished.utf8, e.text);
-        EXPECT_EQ(finished.firstLineBytes, e.firstLineBytes);
-    }
 }
 
 // Values that hold later names once made the text grow with every entry; now the result is
