@@ -18,11 +18,6 @@ bool isControl(int number) {
     return findControl(number) != nullptr;
 }
 
-int controlWindow(int number) {
-    const ControlRecord* control = findControl(number);
-    return control ? control->window : -1;
-}
-
 void resizeControl(int number, int x, int y, int width, int height) {
     HWND handle = controlHandle(number);
     if (!handle) {
@@ -66,11 +61,6 @@ void enableControl(int number, bool enabled) {
     if (HWND handle = controlHandle(number)) {
         EnableWindow(handle, enabled ? TRUE : FALSE);
     }
-}
-
-bool controlEnabled(int number) {
-    HWND handle = controlHandle(number);
-    return handle && IsWindowEnabled(handle);
 }
 
 std::u16string controlText(int number) {
@@ -145,20 +135,6 @@ void setControlState(int number, int state) {
     default:
         break;
     }
-}
-
-int controlAttribute(int number, int attribute) {
-    const ControlRecord* control = findControl(number);
-    if (!control || control->kind != ControlKind::Splitter) {
-        return 0;
-    }
-    if (attribute == kSplitterFirstMinimum) {
-        return control->splitter.firstMinimum;
-    }
-    if (attribute == kSplitterSecondMinimum) {
-        return control->splitter.secondMinimum;
-    }
-    return 0;
 }
 
 void setControlAttribute(int number, int attribute, int value) {

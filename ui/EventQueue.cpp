@@ -140,9 +140,6 @@ EventKind waitEventFor(int milliseconds) {
     }
 }
 
-EventKind eventKind() {
-    return service().current.kind;
-}
 int eventWindow() {
     return service().current.window;
 }

@@ -127,22 +127,4 @@ void addKeyboardShortcut(int window, int shortcut, int command) {
     rebuildAccelerators(*record);
 }
 
-void removeKeyboardShortcut(int window, int shortcut) {
-    WindowRecord* record = findWindow(window);
-    if (!record) {
-        return;
-    }
-    auto& shortcuts = record->shortcuts;
-    if (shortcut == kAllShortcuts) {
-        shortcuts.clear();
-    } else {
-        shortcuts.erase(std::remove_if(shortcuts.begin(), shortcuts.end(),
-                                       [shortcut](const KeyboardShortcut& existing) {
-                                           return existing.shortcut == shortcut;
-                                       }),
-                        shortcuts.end());
-    }
-    rebuildAccelerators(*record);
-}
-
 } // namespace ui

@@ -126,11 +126,4 @@ std::u16string listRowText(int number, int row) {
     return list ? treeRowText(list->handle, rowItem(*list, row)) : std::u16string{};
 }
 
-void setListRowText(int number, int row, std::u16string_view text) {
-    if (const ControlRecord* list = findList(number)) {
-        QuietChanges quiet;
-        treeSetRowText(list->handle, rowItem(*list, row), text);
-    }
-}
-
 } // namespace ui

@@ -307,10 +307,6 @@ HWND windowHandle(int number) {
     return window ? window->handle : nullptr;
 }
 
-bool isWindow(int number) {
-    return findWindow(number) != nullptr;
-}
-
 void showWindow(int number, bool visible) {
     if (HWND handle = windowHandle(number)) {
         ShowWindow(handle, visible ? SW_SHOWNORMAL : SW_HIDE);

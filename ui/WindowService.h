@@ -49,7 +49,6 @@ constexpr std::uint32_t kFontItalic = 0x200;
 constexpr int kShortcutShift = 0x10000;
 constexpr int kShortcutCtrl = 0x20000;
 constexpr int kShortcutAlt = 0x40000;
-constexpr int kAllShortcuts = -1; // removeKeyboardShortcut: every shortcut of the window
 
 // Activation: the window became the active one, coming from another program.
 enum class EventKind { None, Control, Shortcut, CloseRequest, SizeChange, Activation };
@@ -86,7 +85,6 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
                          std::u16string_view title, std::uint32_t flags, HWND owner);
 void closeWindow(int number);
 HWND windowHandle(int number);
-bool isWindow(int number);
 void showWindow(int number, bool visible);
 void setWindowColor(int number, COLORREF color);
 void resizeWindow(int number, int x, int y, int clientWidth, int clientHeight);
@@ -112,17 +110,14 @@ std::intptr_t createSplitter(int number, int x, int y, int width, int height, in
 void freeControl(int number);
 HWND controlHandle(int number);
 bool isControl(int number);
-int controlWindow(int number); // the window number the control belongs to, -1 if none
 void resizeControl(int number, int x, int y, int width, int height);
 int controlWidth(int number);
 int controlHeight(int number);
 void enableControl(int number, bool enabled);
-bool controlEnabled(int number);
 std::u16string controlText(int number);
 void setControlText(int number, std::u16string_view text);
 int controlState(int number);
 void setControlState(int number, int state);
-int controlAttribute(int number, int attribute);
 void setControlAttribute(int number, int attribute, int value);
 void setControlTooltip(int number, std::u16string_view text);
 void setControlTextColor(int number, COLORREF color);
@@ -137,7 +132,6 @@ void removeListRow(int number, int row);
 void removeAllListRows(int number);
 int listRowCount(int number);
 std::u16string listRowText(int number, int row);
-void setListRowText(int number, int row, std::u16string_view text);
 
 // Row lists: the rows hold no text of their own, each row's text is asked for as it is drawn,
 // so a list of any length is refilled in one call. The current row is the control's state
@@ -153,12 +147,10 @@ void setControlFont(int control, HFONT font); // kDefaultFontControl: the defaul
 
 // Keyboard shortcuts of a window.
 void addKeyboardShortcut(int window, int shortcut, int command);
-void removeKeyboardShortcut(int window, int shortcut);
 
 // The event queue.
 EventKind waitEvent();
 EventKind waitEventFor(int milliseconds); // EventKind::None when nothing arrived in time
-EventKind eventKind();
 int eventWindow();
 int eventControl();
 int eventType();

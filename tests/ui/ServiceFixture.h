@@ -21,8 +21,9 @@ class ServiceTest : public ::testing::Test {
     // Every event that arrives within the time, in delivery order.
     static std::vector<ui::Event> drainEvents(int milliseconds = 100) {
         std::vector<ui::Event> events;
-        while (ui::waitEventFor(milliseconds) != ui::EventKind::None) {
-            events.push_back(ui::Event{ui::eventKind(), ui::eventWindow(), ui::eventControl(),
+        ui::EventKind kind;
+        while ((kind = ui::waitEventFor(milliseconds)) != ui::EventKind::None) {
+            events.push_back(ui::Event{kind, ui::eventWindow(), ui::eventControl(),
                                        ui::eventType(), ui::eventCommand()});
         }
         return events;

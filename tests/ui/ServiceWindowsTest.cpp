@@ -260,7 +260,7 @@ TEST_F(ServiceWindowsTest, CommonEndFreesEverything) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"WindowClass_0", &windowClass));
-    EXPECT_FALSE(ui::isWindow(0));
+    EXPECT_EQ(ui::windowHandle(0), nullptr);
     EXPECT_FALSE(ui::isControl(1));
     EXPECT_EQ(ui::fontHandle(5), nullptr);
 
