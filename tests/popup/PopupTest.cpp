@@ -106,13 +106,10 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
 
-    // Window: caption-less with a one-pixel border, 4 pixels right of and 1 above the anchor
-    // where it fits the 1280 x 800 screen; the client area 630 x (62 + 17 n) units, or as
-    // many rows as the screen's height takes.
-    const LONG style = GetWindowLongW(window, GWL_STYLE);
-    EXPECT_TRUE(style & WS_POPUP);
-    EXPECT_TRUE(style & WS_BORDER);
-    EXPECT_NE(style & WS_CAPTION, WS_CAPTION);
+    // Window: caption-less with a one-pixel border (the outer size one pixel beyond the client
+    // on each side), 4 pixels right of and 1 above the anchor where it fits the 1280 x 800
+    // screen; the client area 630 x (62 + 17 n) units, or as many rows as the screen's height
+    // takes.
     EXPECT_TRUE(IsWindowVisible(window));
     RECT outer{}, client{};
     GetWindowRect(window, &outer);
@@ -122,6 +119,7 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_EQ(client.right, px.clientWidth);
     EXPECT_EQ(client.bottom, px.clientHeight);
     EXPECT_EQ(outer.right - outer.left, client.right + 2);
+    EXPECT_EQ(outer.bottom - outer.top, client.bottom + 2);
 
     // Effects: layered at Opacity; the drop shadow on the popup's own class only.
     EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
@@ -171,13 +169,9 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
         ASSERT_TRUE(field && label);
         EXPECT_EQ(ui::controlText(popup::labelControl(i, c.fields)), request.fields[i - 1].label);
         EXPECT_EQ(ui::controlText(i), request.fields[i - 1].initialText);
-
-        const LONG labelStyle = GetWindowLongW(label, GWL_STYLE);
-        EXPECT_EQ(labelStyle & (ES_READONLY | ES_RIGHT | WS_TABSTOP), ES_READONLY | ES_RIGHT);
-        EXPECT_EQ(GetWindowLongW(label, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-        EXPECT_TRUE(GetWindowLongW(field, GWL_STYLE) & WS_TABSTOP);
-        EXPECT_TRUE(GetWindowLongW(field, GWL_STYLE) & ES_AUTOHSCROLL);
-        EXPECT_EQ(GetWindowLongW(field, GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+        // A label takes no typing.
+        SendMessageW(label, WM_CHAR, 'x', 1);
+        EXPECT_EQ(ui::controlText(popup::labelControl(i, c.fields)), request.fields[i - 1].label);
 
         const Colours labelColours = coloursOf(window, label, WM_CTLCOLORSTATIC);
         EXPECT_EQ(labelColours.text, colour(ide.selectionFrontColor));
@@ -186,6 +180,14 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
         EXPECT_EQ(fieldColours.text, colour(ide.normalTextColor));
         EXPECT_EQ(fieldColours.back, colour(ide.backgroundColor));
     }
+
+    // A value wider than its field can still be typed to its end.
+    const std::u16string wide(120, u'w');
+    ui::setControlText(1, u"");
+    for (const char16_t unit : wide)
+        SendMessageW(ui::controlHandle(1), WM_CHAR, unit, 1);
+    EXPECT_EQ(ui::controlText(1), wide);
+    ui::setControlText(1, request.fields[0].initialText);
 
     // Usable whatever the font: Return walks the fields and accepts in the last one, and the
     // values come back as the fields hold them.
