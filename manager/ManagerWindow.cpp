@@ -4,6 +4,7 @@
 
 #include "dpi/ScaledWrappers.h"
 #include "manager/ManagerCommands.h"
+#include "manager/ManagerLayout.h"
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
@@ -13,24 +14,13 @@ namespace manager {
 
 namespace {
 
-constexpr int kClientWidth = 640;
-constexpr int kClientHeight = 400;
-constexpr int kSmallestClientWidth = 450;
-constexpr int kSmallestClientHeight = 220;
-
-// The splitter in units: its first pane's width and the two panes' smallest widths.
-constexpr int kSeparatorPosition = 156;
-constexpr int kSmallestListWidth = 116;
-constexpr int kSmallestEditorWidth = 76;
-
 // RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW: the whole
 // window drawn at once, after the list is filled, rather than control by control.
 constexpr UINT kRedrawEverything = 0x187;
 
 struct ButtonSpec {
     int number;
-    int x;
-    int width;
+    ButtonPlace place;
     int image;
     std::uint32_t flags;
     std::u16string_view tooltip;
@@ -38,18 +28,16 @@ struct ButtonSpec {
 
 // Left to right on screen, which is also the order Tab takes (the order of creation).
 constexpr ButtonSpec kLeftButtons[] = {
-    {kNewButton, 5, 35, IDR_IMAGE_NEW, 0, u" New Shortcut (Ctrl+N) "},
-    {kDeleteButton, 45, 35, IDR_IMAGE_DELETE, 0, u" Delete Shortcut (Ctrl+D) "},
-    {kRenameButton, 85, 35, IDR_IMAGE_RENAME, ui::kButtonToggle, u" Rename Shortcut (Ctrl+R) "},
-    {kSaveButton, 125, 35, IDR_IMAGE_SAVE, 0, u" Save Shortcut (Ctrl+S) "},
+    {kNewButton, kNewPlace, IDR_IMAGE_NEW, 0, u" New Shortcut (Ctrl+N) "},
+    {kDeleteButton, kDeletePlace, IDR_IMAGE_DELETE, 0, u" Delete Shortcut (Ctrl+D) "},
+    {kRenameButton, kRenamePlace, IDR_IMAGE_RENAME, ui::kButtonToggle,
+     u" Rename Shortcut (Ctrl+R) "},
+    {kSaveButton, kSavePlace, IDR_IMAGE_SAVE, 0, u" Save Shortcut (Ctrl+S) "},
 };
-// x counted from the client's right edge.
 constexpr ButtonSpec kRightButtons[] = {
-    {kOpenButton, 81, 35, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
-    {kDonateButton, 41, 36, IDR_IMAGE_DONATE, 0, u" Make a donation via PayPal "},
+    {kOpenButton, kOpenPlace, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
+    {kDonateButton, kDonatePlace, IDR_IMAGE_DONATE, 0, u" Make a donation via PayPal "},
 };
-constexpr int kButtonY = 5;
-constexpr int kButtonHeight = 26;
 
 struct ShortcutKey {
     int keys;
@@ -66,7 +54,7 @@ constexpr ShortcutKey kShortcutKeys[] = {
 
 void createButton(const ButtonSpec& button, int x) {
     // A PNG that does not decode leaves the button without an image; it still works.
-    dpi::createScaledImageButton(button.number, x, kButtonY, button.width, kButtonHeight,
+    dpi::createScaledImageButton(button.number, x, kButtonY, button.place.width, kButtonHeight,
                                  ui::loadPngResource(button.image), button.flags);
 }
 
@@ -83,10 +71,11 @@ void fillShortcutList(const store::ShortcutStore& store) {
 void layoutManagerWindow() {
     const int width = dpi::scaledWindowWidth(kManagerWindow, dpi::kWindowClientUnits);
     const int height = dpi::scaledWindowHeight(kManagerWindow, dpi::kWindowClientUnits);
-    dpi::resizeScaledControl(kSplitter, ui::kKeepValue, ui::kKeepValue, width - 10, height - 40);
+    dpi::resizeScaledControl(kSplitter, ui::kKeepValue, ui::kKeepValue,
+                             width - kSplitterMarginsWidth, height - kSplitterMarginsHeight);
     for (const ButtonSpec& button : kRightButtons)
-        dpi::resizeScaledControl(button.number, width - button.x, ui::kKeepValue, ui::kKeepValue,
-                                 ui::kKeepValue);
+        dpi::resizeScaledControl(button.number, width - button.place.x, ui::kKeepValue,
+                                 ui::kKeepValue, ui::kKeepValue);
 }
 
 bool buildManagerWindow(ManagerSession& session, HWND owner) {
@@ -100,14 +89,19 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
                   [](const ui::Event&) { layoutManagerWindow(); });
 
     for (const ButtonSpec& button : kLeftButtons)
-        createButton(button, button.x);
+        createButton(button, button.place.x);
 
-    dpi::createScaledTextField(kNameField, 165, 10, 199, 21, u"", 0);
+    dpi::createScaledTextField(kNameField, kNameFieldBox.x, kNameFieldBox.y, kNameFieldBox.width,
+                               kNameFieldBox.height, u"", 0);
 
-    dpi::createScaledTreeList(kShortcutList, 5, 36, 115, 359, 0);
-    dpi::createScaledEditor(kTemplateEditor, 125, 36, 510, 359, 0);
-    dpi::createScaledSplitter(kSplitter, 5, 36, kClientWidth - 10, 359, kShortcutList,
-                              kTemplateEditor, ui::kSplitterVertical);
+    // The panes' places here are provisional: the splitter sets them as it takes them.
+    dpi::createScaledTreeList(kShortcutList, kSplitterX, kSplitterY, kSmallestListWidth,
+                              kSplitterCreatedHeight, 0);
+    dpi::createScaledEditor(kTemplateEditor, kSplitterX, kSplitterY, kSmallestEditorWidth,
+                            kSplitterCreatedHeight, 0);
+    dpi::createScaledSplitter(kSplitter, kSplitterX, kSplitterY,
+                              kClientWidth - kSplitterMarginsWidth, kSplitterCreatedHeight,
+                              kShortcutList, kTemplateEditor, ui::kSplitterVertical);
     ui::setControlState(kSplitter, dpi::toPixelsX(kSeparatorPosition));
     ui::setControlAttribute(kSplitter, ui::kSplitterFirstMinimum,
                             dpi::toPixelsX(kSmallestListWidth));
@@ -115,7 +109,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
                             dpi::toPixelsX(kSmallestEditorWidth));
 
     for (const ButtonSpec& button : kRightButtons)
-        createButton(button, kClientWidth - button.x);
+        createButton(button, kClientWidth - button.place.x);
 
     ui::bindEvent(ui::EventKind::Control, kManagerWindow, kNameField, ui::kEventChange,
                   [](const ui::Event&) { lowerCaseNameField(); });
