@@ -8,6 +8,11 @@
 #include "app/EndToEndFiles.h"
 #include "ManagerDriver.h"
 #include "dpi/LogPixelsSetting.h"
+#include "manager/ManagerLayout.h"
+#include "manager/ManagerText.h"
+#include "store/TextConvert.h"
+#include "ui/SplitterLayout.h"
+#include "ui/WindowService.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -34,10 +39,10 @@ constexpr char kFor[] = "for = For %var=i = %min=0 To %max=99 ¤Next\r\n";
 constexpr char kIf[] = "if = If ¤EndIf\r\n";
 constexpr char kProc[] = "proc = Procedure ¤EndProcedure\r\n";
 
-constexpr char kFileNotWritten[] =
-    "The change could not be written to Zendrik.pref: the file may be read-only, open in "
-    "another program, or the disk full.\n\nThe change is kept only until this window closes. "
-    "Make the file writable and try again, for a template with Save.";
+// The manager's own texts, as its message boxes show them.
+std::string message(std::u16string_view text) {
+    return text::utf16ToUtf8(text);
+}
 
 std::string file(std::initializer_list<std::string_view> lines) {
     std::string bytes = kFileStart;
@@ -267,7 +272,7 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     pressKey('R', true);
     retypeName(L"if");
     pressKey('R', true);
-    EXPECT_BOX(m, "Shortcut [ if ] already exists!", "ok", "none", IDOK);
+    EXPECT_BOX(m, message(manager::alreadyExistsMessage(u"if")), "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='if' "
                    "editor='While #True\r\nWend' focus=name");
     pressKey(VK_ESCAPE);
@@ -292,7 +297,7 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     pressKey('N', true);
     typeText(L"for");
     pressKey('S', true);
-    EXPECT_BOX(m, "Shortcut [ for ] already exists!", "ok", "none", IDOK);
+    EXPECT_BOX(m, message(manager::alreadyExistsMessage(u"for")), "ok", "none", IDOK);
     retypeName(L"   ");
     pressKey('S', true);
     pause(500);
@@ -303,12 +308,12 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     // Escape while creating: No keeps creating, Yes removes the placeholder row.
     retypeName(L"tmp");
     pressKey(VK_ESCAPE);
-    EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDNO);
+    EXPECT_BOX(m, message(manager::notSavedYetMessage(u"tmp")), "yes no", "none", IDNO);
     EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='tmp' editor=''"
                    " focus=window");
     clickWindow(m.control(kNameField));
     pressKey(VK_ESCAPE);
-    EXPECT_BOX(m, "Shortcut [ tmp ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_BOX(m, message(manager::notSavedYetMessage(u"tmp")), "yes no", "none", IDYES);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
                    "editor='While #True\r\nWend' focus=list");
 
@@ -321,10 +326,10 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
 
     // Delete with Ctrl+D: No keeps it, Yes removes it and shows the row before the last.
     pressKey('D', true);
-    EXPECT_BOX(m, "Delete Shortcut [ loop ]?", "yes no", "exclamation", IDNO);
+    EXPECT_BOX(m, message(manager::deleteQuestion(u"loop")), "yes no", "exclamation", IDNO);
     EXPECT_EQ(preferences(), edited);
     pressKey('D', true);
-    EXPECT_BOX(m, "Delete Shortcut [ loop ]?", "yes no", "exclamation", IDYES);
+    EXPECT_BOX(m, message(manager::deleteQuestion(u"loop")), "yes no", "exclamation", IDYES);
     const std::string deleted = file({kFor, "if = If ¤EndIf¤; done\r\n", kProc});
     EXPECT_EQ(waitForFile(deleted), deleted);
     EXPECT_VIEW(m, "rows=for,if,proc current=proc name='proc' "
@@ -338,7 +343,8 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     clickWindow(m.control(kTemplateEditor));
     typeText(L"abc");
     pressKey(VK_RETURN, false, true);
-    EXPECT_BOX(m, "Save the changes to 'zzz'?", "yes no cancel", "question", IDNO);
+    EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"zzz")), "yes no cancel", "question",
+               IDNO);
     const std::string report = host_->finish();
     EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
     EXPECT_EQ(preferences(), deleted);
@@ -367,22 +373,16 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     pressKey('N', true);
     typeText(L"a=b");
     pressKey('S', true);
-    EXPECT_BOX(m,
-               "Shortcut [ a=b ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
-               "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
-               "ok", "none", IDOK);
+    EXPECT_BOX(m, message(manager::unstorableNameMessage(u"a=b")), "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='a=b' editor=''"
                    " focus=name");
     pressKey(VK_ESCAPE);
-    EXPECT_BOX(m, "Shortcut [ a=b ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_BOX(m, message(manager::notSavedYetMessage(u"a=b")), "yes no", "none", IDYES);
     m.clickRow(0);
     pressKey('R', true);
     retypeName(L"[x");
     pressKey('R', true);
-    EXPECT_BOX(m,
-               "Shortcut [ [x ] cannot be stored in Zendrik.pref!\n\nA name must not contain "
-               "\"=\" or a line break, begin with \";\" or \"[\", or begin or end with a tab.",
-               "ok", "none", IDOK);
+    EXPECT_BOX(m, message(manager::unstorableNameMessage(u"[x")), "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc current=for name='[x' "
                    "editor='For %var=i = %min=0 To %max=99 \r\nNext' focus=name");
     pressKey(VK_ESCAPE);
@@ -396,7 +396,7 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     pressKey(VK_END, true);
     typeText(L"1");
     pressKey('S', true);
-    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     EXPECT_EQ(preferences(), original);
     EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'"
                    " focus=window");
@@ -410,15 +410,15 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     pressKey('D', true);
-    EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
-    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_BOX(m, message(manager::deleteQuestion(u"if")), "yes no", "exclamation", IDYES);
+    EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     EXPECT_VIEW(m, "rows=for,proc current=proc name='proc' "
                    "editor='Procedure \r\nEndProcedure'"
                    " focus=window");
     pressKey('R', true);
     retypeName(L"pr");
     pressKey('R', true);
-    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     CloseHandle(held);
     EXPECT_EQ(preferences(), saved);
 
@@ -437,11 +437,8 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
 
     // The donation question; No opens nothing.
     clickWindow(m.control(kDonateButton));
-    EXPECT_BOX(m,
-               "Thank you for any amount you feel comfortable donating, to\nkeep the [ Zendrik ] "
-               "project alive and running!\n\nOpen a secure connection to www.paypal.com for a "
-               "donation?",
-               "yes no", "information", IDNO);
+    EXPECT_BOX(m, message(manager::donationQuestion(manager::kDonationAddress)), "yes no",
+               "information", IDNO);
 
     // Closing while renaming leaves the file as it was; the Rename button pressed by a click.
     clickWindow(m.control(kRenameButton));
@@ -514,7 +511,7 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     reactivate(m);
     m.clickRow(2);
     pressKey('D', true);
-    EXPECT_BOX(m, "Delete Shortcut [ zed ]?", "yes no", "exclamation", IDYES);
+    EXPECT_BOX(m, message(manager::deleteQuestion(u"zed")), "yes no", "exclamation", IDYES);
     const std::string whole = std::string(kBom) + "\r\n; Zendrik.pref\r\n; \r\n[Shortcuts]\r\n" +
                               kFor + "if = If x ¤EndIf!\r\n; \r\n[Popup]\r\nOpacity = 245\r\n" +
                               "Shadow = 1\r\nSlideIn = 10\r\nFadeOut = 1\r\n; Opacity (0-255)\r\n" +
@@ -541,13 +538,15 @@ TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
     typeText(L"1");
 
     pressKey(VK_RETURN, false, true);
-    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDCANCEL);
+    EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"if")), "yes no cancel", "question",
+               IDCANCEL);
     EXPECT_SHOWN(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'");
 
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
     pressKey(VK_RETURN, false, true);
-    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
-    EXPECT_BOX(m, kFileNotWritten, "ok", "exclamation", IDOK);
+    EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"if")), "yes no cancel", "question",
+               IDYES);
+    EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     EXPECT_NE(findManagerWindow(), nullptr) << "closed though the edits were not written";
     EXPECT_EQ(preferences(), original);
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_NORMAL));
@@ -556,14 +555,16 @@ TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
     // outside; Yes writes it over that change.
     endtoend::writeBytes(preferences_, file({kFor, "if = If z ¤EndIf\r\n", kProc}));
     m.clickRow(0);
-    EXPECT_BOX(m, "Save the changes to 'if'?", "yes no cancel", "question", IDYES);
+    EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"if")), "yes no cancel", "question",
+               IDYES);
     const std::string saved = file({kFor, "if = If ¤EndIf1\r\n", kProc});
     EXPECT_EQ(waitForFile(saved), saved);
 
     clickWindow(m.control(kTemplateEditor));
     typeText(L"3");
     pressKey(VK_RETURN, false, true);
-    EXPECT_BOX(m, "Save the changes to 'for'?", "yes no cancel", "question", IDNO);
+    EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"for")), "yes no cancel", "question",
+               IDNO);
     EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
     EXPECT_EQ(preferences(), saved);
 }
@@ -598,32 +599,40 @@ std::string place(int x, int y, int width, int height) {
            std::to_string(height);
 }
 
+// Where a box of 96-DPI units lands in pixels.
+std::string place(const manager::UnitBox& box, int dpi) {
+    return place(px(box.x, dpi), px(box.y, dpi), px(box.width, dpi), px(box.height, dpi));
+}
+
+// A button of the row at the top, at x units from the client's left edge.
+manager::UnitBox buttonBox(const manager::ButtonPlace& button, int x) {
+    return {x, manager::kButtonY, button.width, manager::kButtonHeight};
+}
+
 struct Layout {
     std::string splitter, list, editor, open, donate;
 };
 
-// Where the resize rule and the splitter's ratio rule put things for a client of that many
-// units; the ratio is the one stored when the manager set the separator.
+// Where the manager's resize rule and its splitter put things for a client of that many units:
+// the splitter keeps the ratio the manager stored when it set the separator on the splitter as
+// made, and the right-hand buttons keep their distance from the right edge.
 Layout expectedLayout(int widthUnits, int heightUnits, int dpi) {
-    const int bar = 4; // not scaled
-    const int firstSpace = px(630, dpi) - bar;
-    const int position = px(156, dpi);
-    const int splitterWidth = px(widthUnits - 10, dpi);
-    const int splitterHeight = px(heightUnits - 40, dpi);
-    const int space = splitterWidth - bar;
-    int right = int(std::int64_t(space) * (firstSpace - position) / firstSpace);
-    right = std::max(right, px(76, dpi));
-    int left = space - right;
-    if (left < px(116, dpi)) {
-        left = px(116, dpi);
-        right = space - left;
-    }
-    const int top = px(36, dpi);
-    const int x = px(5, dpi);
-    return {place(x, top, splitterWidth, splitterHeight), place(x, top, left, splitterHeight),
-            place(x + left + bar, top, right, splitterHeight),
-            place(px(widthUnits - 81, dpi), px(5, dpi), px(35, dpi), px(26, dpi)),
-            place(px(widthUnits - 41, dpi), px(5, dpi), px(36, dpi), px(26, dpi))};
+    using namespace manager;
+    const int bar = ui::kSplitterBarWidth; // pixels at every DPI
+    const ui::SplitterRatio stored =
+        ui::splitterRatioFor(ui::splitterSpace(px(kClientWidth - kSplitterMarginsWidth, dpi), bar),
+                             px(kSeparatorPosition, dpi));
+    const int width = px(widthUnits - kSplitterMarginsWidth, dpi);
+    const int height = px(heightUnits - kSplitterMarginsHeight, dpi);
+    const ui::SplitterPanes panes =
+        ui::layoutSplitterPanes(ui::splitterSpace(width, bar), stored, px(kSmallestListWidth, dpi),
+                                px(kSmallestEditorWidth, dpi));
+    const int x = px(kSplitterX, dpi);
+    const int top = px(kSplitterY, dpi);
+    return {place(x, top, width, height), place(x, top, panes.first, height),
+            place(x + panes.first + bar, top, panes.second, height),
+            place(buttonBox(kOpenPlace, widthUnits - kOpenPlace.x), dpi),
+            place(buttonBox(kDonatePlace, widthUnits - kDonatePlace.x), dpi)};
 }
 
 Layout layoutOf(const Manager& m) {
@@ -683,25 +692,31 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     GetWindowRect(m.window, &outer);
     EXPECT_EQ(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
     EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
+    using namespace manager;
     EXPECT_EQ(clientSize(m.window),
-              std::to_string(px(640, dpi)) + "x" + std::to_string(px(400, dpi)));
+              std::to_string(px(kClientWidth, dpi)) + "x" + std::to_string(px(kClientHeight, dpi)));
     const struct {
-        int control, x, y, width, height;
-    } kPlaces[] = {{kNewButton, 5, 5, 35, 26},     {kDeleteButton, 45, 5, 35, 26},
-                   {kRenameButton, 85, 5, 35, 26}, {kSaveButton, 125, 5, 35, 26},
-                   {kNameField, 165, 10, 199, 21}, {kOpenButton, 559, 5, 35, 26},
-                   {kDonateButton, 599, 5, 36, 26}};
+        int control;
+        UnitBox box;
+    } kPlaces[] = {{kNewButton, buttonBox(kNewPlace, kNewPlace.x)},
+                   {kDeleteButton, buttonBox(kDeletePlace, kDeletePlace.x)},
+                   {kRenameButton, buttonBox(kRenamePlace, kRenamePlace.x)},
+                   {kSaveButton, buttonBox(kSavePlace, kSavePlace.x)},
+                   {kNameField, kNameFieldBox},
+                   {kOpenButton, buttonBox(kOpenPlace, kClientWidth - kOpenPlace.x)},
+                   {kDonateButton, buttonBox(kDonatePlace, kClientWidth - kDonatePlace.x)}};
     for (const auto& p : kPlaces)
-        EXPECT_EQ(placeOf(m.control(p.control), m.window),
-                  place(px(p.x, dpi), px(p.y, dpi), px(p.width, dpi), px(p.height, dpi)))
+        EXPECT_EQ(placeOf(m.control(p.control), m.window), place(p.box, dpi))
             << "control " << p.control;
-    // At creation the splitter is 359 high, one less than the resize rule gives.
-    const int top = px(36, dpi), height = px(359, dpi), left = px(156, dpi);
-    EXPECT_EQ(placeOf(m.control(kSplitter), m.window),
-              place(px(5, dpi), top, px(630, dpi), height));
-    EXPECT_EQ(placeOf(m.control(kShortcutList), m.window), place(px(5, dpi), top, left, height));
+    // The splitter as made, and the list as wide as the separator's place.
+    const int left = px(kSplitterX, dpi), top = px(kSplitterY, dpi);
+    const int width = px(kClientWidth - kSplitterMarginsWidth, dpi);
+    const int height = px(kSplitterCreatedHeight, dpi), list = px(kSeparatorPosition, dpi);
+    const int bar = ui::kSplitterBarWidth;
+    EXPECT_EQ(placeOf(m.control(kSplitter), m.window), place(left, top, width, height));
+    EXPECT_EQ(placeOf(m.control(kShortcutList), m.window), place(left, top, list, height));
     EXPECT_EQ(placeOf(m.control(kTemplateEditor), m.window),
-              place(px(5, dpi) + left + 4, top, px(630, dpi) - left - 4, height));
+              place(left + list + bar, top, width - list - bar, height));
     m.clickRow(0);
     EXPECT_VIEW(m, "rows=if current=if name='if' editor='If \r\nEndIf'"
                    " focus=list");
@@ -723,19 +738,21 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     // Smaller than allowed gives the smallest size; the list keeps its smallest width.
     resizeClient(m.window, 100, 100);
     EXPECT_TRUE(waitUntil([&] {
-        return clientSize(m.window) ==
-               std::to_string(px(450, dpi)) + "x" + std::to_string(px(220, dpi));
+        return clientSize(m.window) == std::to_string(px(kSmallestClientWidth, dpi)) + "x" +
+                                           std::to_string(px(kSmallestClientHeight, dpi));
     })) << clientSize(m.window);
-    expectLayout(m, 450, 220, dpi);
-    EXPECT_EQ(placeOf(m.control(kNameField), m.window),
-              place(px(165, dpi), px(10, dpi), px(199, dpi), px(21, dpi)));
+    expectLayout(m, kSmallestClientWidth, kSmallestClientHeight, dpi);
+    RECT listBounds{};
+    GetWindowRect(m.control(kShortcutList), &listBounds);
+    EXPECT_EQ(listBounds.right - listBounds.left, px(kSmallestListWidth, dpi));
+    EXPECT_EQ(placeOf(m.control(kNameField), m.window), place(kNameFieldBox, dpi));
     // Larger again (within the 1280 x 800 screen at 144 DPI): both panes grow by the ratio.
     resizeClient(m.window, px(700, dpi), px(440, dpi));
     expectLayout(m, 700, 440, dpi);
 
     // Deleting the last row leaves nothing shown and only New to start from.
     pressKey('D', true);
-    EXPECT_BOX(m, "Delete Shortcut [ if ]?", "yes no", "exclamation", IDYES);
+    EXPECT_BOX(m, message(manager::deleteQuestion(u"if")), "yes no", "exclamation", IDYES);
     EXPECT_VIEW(m, "rows= current=- name='' editor='' focus=window");
     EXPECT_EQ(waitForFile(kFileStart), kFileStart);
 
@@ -744,7 +761,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     typeText(L"x");
     holdForPhoto();
     pressKey(VK_ESCAPE);
-    EXPECT_BOX(m, "Shortcut [ x ] not saved yet...\n\nRemove anyway?", "yes no", "none", IDYES);
+    EXPECT_BOX(m, message(manager::notSavedYetMessage(u"x")), "yes no", "none", IDYES);
     EXPECT_VIEW(m, "rows= current=- name='' editor='' focus=list");
 
     pressKey(VK_RETURN, false, true);

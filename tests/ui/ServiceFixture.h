@@ -23,8 +23,8 @@ class ServiceTest : public ::testing::Test {
         std::vector<ui::Event> events;
         ui::EventKind kind;
         while ((kind = ui::waitEventFor(milliseconds)) != ui::EventKind::None) {
-            events.push_back(ui::Event{kind, ui::eventWindow(), ui::eventControl(),
-                                       ui::eventType(), ui::eventCommand()});
+            events.push_back(ui::Event{kind, ui::eventWindow(), ui::eventControl(), ui::eventType(),
+                                       ui::eventCommand()});
         }
         return events;
     }
