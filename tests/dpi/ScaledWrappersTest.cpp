@@ -190,11 +190,6 @@ TEST_F(ScaledWrappers, ControlFontMinusOneIsTheUiFont) {
     ASSERT_NE(dpi::createScaledStaticText(kLabel, 0, 30, 40, 20, u"x", 0), 0);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(kLabel), WM_GETFONT, 0, 0)),
               reinterpret_cast<HFONT>(font));
-
-    LONG style = GetWindowLongW(field, GWL_STYLE);
-    ASSERT_TRUE(style & WS_TABSTOP);
-    dpi::removeTabStop(field);
-    EXPECT_EQ(GetWindowLongW(field, GWL_STYLE), style & ~WS_TABSTOP);
 }
 
 // A window opened at 96 DPI and moved between monitors; each step sends WM_DPICHANGED with the
