@@ -83,10 +83,10 @@ void fillShortcutList(const store::ShortcutStore& store) {
 void layoutManagerWindow() {
     const int width = dpi::scaledWindowWidth(kManagerWindow, dpi::kWindowClientUnits);
     const int height = dpi::scaledWindowHeight(kManagerWindow, dpi::kWindowClientUnits);
-    dpi::resizeScaledControl(kSplitter, ui::kKeepValue, ui::kKeepValue, width - 10, height - 40);
+    dpi::resizeScaledControl(kSplitter, base::keepValue, base::keepValue, width - 10, height - 40);
     for (const ButtonSpec& button : kRightButtons)
-        dpi::resizeScaledControl(button.number, width - button.x, ui::kKeepValue, ui::kKeepValue,
-                                 ui::kKeepValue);
+        dpi::resizeScaledControl(button.number, width - button.x, base::keepValue, base::keepValue,
+                                 base::keepValue);
 }
 
 bool buildManagerWindow(ManagerSession& session, HWND owner) {

@@ -50,9 +50,9 @@ int rowYInView(int field, int first, int shown) {
 
 void moveRow(int field, int y) {
     const int count = popupState().fieldCount;
-    dpi::resizeScaledControl(labelControl(field, count), ui::kKeepValue, y, ui::kKeepValue,
-                             ui::kKeepValue);
-    dpi::resizeScaledControl(field, ui::kKeepValue, y, ui::kKeepValue, ui::kKeepValue);
+    dpi::resizeScaledControl(labelControl(field, count), base::keepValue, y, base::keepValue,
+                             base::keepValue);
+    dpi::resizeScaledControl(field, base::keepValue, y, base::keepValue, base::keepValue);
 }
 
 // Brings the focused field's row into view; only the rows that enter or leave the view move.
@@ -142,7 +142,7 @@ void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook
     createRows(request, ide, state.rowsShown);
     ui::setControlText(kPreviewControl, request.previewText);
 
-    dpi::resizeScaledWindow(kPopupWindow, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue,
+    dpi::resizeScaledWindow(kPopupWindow, base::keepValue, base::keepValue, base::keepValue,
                             kPreviewHeight + kRowPitch * state.rowsShown);
     placeAtCaret(window, request.anchor, request.afterParen, look, workArea);
     ui::focusControl(1);
