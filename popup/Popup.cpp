@@ -4,8 +4,8 @@
 #include "dpi/ScaledWrappers.h"
 #include "popup/CaretWindow.h"
 #include "popup/PopupPlacement.h"
+#include "popup/PopupText.h"
 #include "resources/Version.h"
-#include "store/TextConvert.h"
 #include "ui/CommonControls.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
@@ -192,11 +192,8 @@ idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
     if (count > kMaxFields) {
         // A popup of thousands of rows would run out of window handles and leave fields
         // that do not exist; the user is told, and the editor stays as it was.
-        const std::u16string message =
-            u"This template has " + text::utf8ToUtf16(std::to_string(count)) +
-            u" placeholders; the popup takes at most " +
-            text::utf8ToUtf16(std::to_string(kMaxFields)) + u". Nothing was inserted.";
-        ui::messageBox(u"" ZENDRIK_TITLE, message, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+        ui::messageBox(u"" ZENDRIK_TITLE, tooManyPlaceholdersMessage(count),
+                       MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
         return {};
     }
     buildPlaceholderPopup(request, look);
