@@ -9,7 +9,8 @@
 
 #include "app/AppState.h"
 #include "app/StartupText.h"
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
+#include "base/TextConvert.h"
 #include "dpi/DpiSetup.h"
 #include "dpi/ScaledWrappers.h"
 #include "idelink/CaretWord.h"
@@ -23,7 +24,6 @@
 #include "popup/Popup.h"
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 #include "ui/WindowService.h"
 
 namespace app {

@@ -1,6 +1,6 @@
 #include "popup/Popup.h"
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 #include "dpi/ScaledWrappers.h"
 #include "popup/CaretWindow.h"
 #include "popup/PopupPlacement.h"

@@ -1,7 +1,7 @@
 #include "popup/PopupText.h"
 
+#include "base/TextConvert.h"
 #include "popup/PopupPlacement.h"
-#include "store/TextConvert.h"
 
 namespace popup {
 

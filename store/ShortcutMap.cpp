@@ -1,9 +1,9 @@
 // The Shortcut store's table: open addressing over 8-byte slots, each pointing at a key line
 // of the loaded text or at a record, with part of the name's hash kept beside the location so
 // that a probe rarely has to read a line.
+#include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 
 #include <cstring>
 #include <new>

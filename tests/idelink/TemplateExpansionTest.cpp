@@ -1,7 +1,7 @@
 #include "idelink/TemplateExpansion.h"
 
+#include "base/TextConvert.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 

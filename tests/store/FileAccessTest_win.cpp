@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 
 #include <windows.h>
 

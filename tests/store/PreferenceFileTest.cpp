@@ -1,7 +1,7 @@
 #include "store/PreferenceFile.h"
 
+#include "base/TextConvert.h"
 #include "store/StoreTestFiles.h"
-#include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 

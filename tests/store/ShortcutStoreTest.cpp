@@ -1,8 +1,8 @@
 #include "store/ShortcutStore.h"
 
+#include "base/TextConvert.h"
 #include "store/StoreModel.h"
 #include "store/StoreTestFiles.h"
-#include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 
