@@ -33,6 +33,7 @@ FileHandle openDiskFile(std::u16string_view path, DWORD access, DWORD share, DWO
     return file;
 }
 
+// A search handle ends with FindClose, not CloseHandle.
 void closeSearch(HANDLE search) {
     FindClose(search);
 }
