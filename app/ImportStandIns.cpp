@@ -5,7 +5,7 @@
 // where Windows has one, and to the 32-bit tick count widened by its wraps where not.
 #include <windows.h>
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 
 #include <atomic>
 

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/AppState.h"
-#include "base/OwnedHandles.h"
+#include "app/StartupText.h"
+#include "base/OwnedHandles_win.h"
+#include "base/TextConvert.h"
 #include "dpi/DpiSetup.h"
 #include "dpi/ScaledWrappers.h"
 #include "idelink/CaretWord.h"
@@ -22,7 +24,6 @@
 #include "popup/Popup.h"
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 #include "ui/WindowService.h"
 
 namespace app {
@@ -164,18 +165,8 @@ std::vector<std::u16string> commandLineArguments() {
 
 // A mistyped argument in an editor's tool set-up is told once, with the arguments that work.
 void showKnownArguments(const AppState& state, const std::u16string& unknown) {
-    const std::u16string message =
-        u"Unknown argument: " + unknown + u"\n\nZendrik knows two arguments.\n\n" +
-        std::u16string(kFocusedArgument) +
-        u": it works on the Scintilla editor that has the keyboard focus, as in SciTE, "
-        u"Notepad++ and other editors built on Scintilla.\n\n" +
-        std::u16string(kPickArgument) +
-        u": it opens the picker, a list of the Shortcuts to find one by part of its name; "
-        u"together with " +
-        std::u16string(kFocusedArgument) +
-        u" in either order.\n\n"
-        u"Without arguments, Zendrik works on the editor that the PureBasic IDE hands over.";
-    ui::messageBox(state.appTitle, message, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    ui::messageBox(state.appTitle, knownArgumentsMessage(unknown),
+                   MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 
 std::intptr_t toolWindowHandle(const wchar_t* variable) {

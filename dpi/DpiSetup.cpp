@@ -1,7 +1,7 @@
 #include "dpi/DpiSetup.h"
 
-#include "base/OwnedHandles.h"
-#include "store/TextConvert.h"
+#include "base/OwnedHandles_win.h"
+#include "base/TextConvert.h"
 #include "ui/CommonControls.h"
 #include "ui/WindowService.h"
 

@@ -47,11 +47,11 @@ int toUnits(int pixels, float scale) {
 }
 
 int toPixelsOrKeep(int units, float scale) {
-    return units == keepValue ? keepValue : toPixels(units, scale);
+    return units == base::keepValue ? base::keepValue : toPixels(units, scale);
 }
 
 int limitToPixels(int units, float scale) {
-    return units == keepValue || units == kNoLimit ? units : toPixels(units, scale);
+    return units == base::keepValue || units == kNoLimit ? units : toPixels(units, scale);
 }
 
 // Before Vista a process cannot be DPI-aware and the system never virtualises, so sizes stay.

@@ -7,7 +7,6 @@
 
 namespace dpi {
 
-using base::keepValue;
 using base::kNoLimit;
 
 // The screen resolution that 96-DPI units are laid out for.

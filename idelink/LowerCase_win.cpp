@@ -1,6 +1,6 @@
 #include "idelink/LowerCase.h"
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <windows.h>
 

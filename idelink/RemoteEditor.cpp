@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "base/OwnedHandles.h"
-#include "store/TextConvert.h"
+#include "base/OwnedHandles_win.h"
+#include "base/TextConvert.h"
 
 namespace idelink {
 

@@ -1,7 +1,7 @@
 #include "idelink/TemplateExpansion.h"
 
+#include "base/TextConvert.h"
 #include "idelink/LowerCase.h"
-#include "store/TextConvert.h"
 
 #include <algorithm>
 #include <limits>

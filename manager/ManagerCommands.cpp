@@ -7,11 +7,11 @@
 #include <optional>
 #include <vector>
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
+#include "base/TextConvert.h"
 #include "idelink/LowerCase.h"
 #include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
-#include "store/TextConvert.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
@@ -343,8 +343,9 @@ using AssocQueryStringFunction = HRESULT(WINAPI*)(ASSOCF, ASSOCSTR, LPCWSTR, LPC
 
 // shlwapi is loaded here rather than at every start: most starts never open the manager.
 void openPreferences() {
-    static const HMODULE shlwapi = LoadLibraryW(L"shlwapi.dll");
-    const auto query = base::moduleFunction<AssocQueryStringFunction>(shlwapi, "AssocQueryStringW");
+    static const base::OwnedLibrary shlwapi(LoadLibraryW(L"shlwapi.dll"));
+    const auto query =
+        base::moduleFunction<AssocQueryStringFunction>(shlwapi.get(), "AssocQueryStringW");
     if (!query)
         return;
     wchar_t command[kCommandCapacity] = {};

@@ -1,7 +1,7 @@
 #include "manager/ManagerText.h"
 
+#include "base/TextConvert.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 
 #include <algorithm>
 

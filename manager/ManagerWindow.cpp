@@ -71,11 +71,11 @@ void fillShortcutList(const store::ShortcutStore& store) {
 void layoutManagerWindow() {
     const int width = dpi::scaledWindowWidth(kManagerWindow, dpi::kWindowClientUnits);
     const int height = dpi::scaledWindowHeight(kManagerWindow, dpi::kWindowClientUnits);
-    dpi::resizeScaledControl(kSplitter, ui::kKeepValue, ui::kKeepValue,
+    dpi::resizeScaledControl(kSplitter, base::keepValue, base::keepValue,
                              width - kSplitterMarginsWidth, height - kSplitterMarginsHeight);
     for (const ButtonSpec& button : kRightButtons)
-        dpi::resizeScaledControl(button.number, width - button.place.x, ui::kKeepValue,
-                                 ui::kKeepValue, ui::kKeepValue);
+        dpi::resizeScaledControl(button.number, width - button.place.x, base::keepValue,
+                                 base::keepValue, base::keepValue);
 }
 
 bool buildManagerWindow(ManagerSession& session, HWND owner) {

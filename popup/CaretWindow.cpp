@@ -1,6 +1,6 @@
 #include "popup/CaretWindow.h"
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 #include "dpi/DpiSetup.h"
 #include "dpi/ScaledWrappers.h"
 #include "ui/CommonControls.h"

@@ -161,7 +161,8 @@ bool buildPicker(const PickerRequest& request, const PopupLook& look) {
     applyFilter();
 
     // The client area keeps the layout's size inside the border added at the opening.
-    dpi::resizeScaledWindow(kPickerWindow, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue, kHeight);
+    dpi::resizeScaledWindow(kPickerWindow, base::keepValue, base::keepValue, base::keepValue,
+                            kHeight);
     placeAtCaret(window, request.anchor, request.afterParen, look,
                  workAreaAt(request.anchor.x, request.anchor.y));
     ui::focusControl(kFilterControl);

@@ -1,11 +1,11 @@
 #include "popup/Popup.h"
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 #include "dpi/ScaledWrappers.h"
 #include "popup/CaretWindow.h"
 #include "popup/PopupPlacement.h"
+#include "popup/PopupText.h"
 #include "resources/Version.h"
-#include "store/TextConvert.h"
 #include "ui/CommonControls.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
@@ -50,9 +50,9 @@ int rowYInView(int field, int first, int shown) {
 
 void moveRow(int field, int y) {
     const int count = popupState().fieldCount;
-    dpi::resizeScaledControl(labelControl(field, count), ui::kKeepValue, y, ui::kKeepValue,
-                             ui::kKeepValue);
-    dpi::resizeScaledControl(field, ui::kKeepValue, y, ui::kKeepValue, ui::kKeepValue);
+    dpi::resizeScaledControl(labelControl(field, count), base::keepValue, y, base::keepValue,
+                             base::keepValue);
+    dpi::resizeScaledControl(field, base::keepValue, y, base::keepValue, base::keepValue);
 }
 
 // Brings the focused field's row into view; only the rows that enter or leave the view move.
@@ -142,7 +142,7 @@ void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook
     createRows(request, ide, state.rowsShown);
     ui::setControlText(kPreviewControl, request.previewText);
 
-    dpi::resizeScaledWindow(kPopupWindow, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue,
+    dpi::resizeScaledWindow(kPopupWindow, base::keepValue, base::keepValue, base::keepValue,
                             kPreviewHeight + kRowPitch * state.rowsShown);
     placeAtCaret(window, request.anchor, request.afterParen, look, workArea);
     ui::focusControl(1);
@@ -192,11 +192,8 @@ idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
     if (count > kMaxFields) {
         // A popup of thousands of rows would run out of window handles and leave fields
         // that do not exist; the user is told, and the editor stays as it was.
-        const std::u16string message =
-            u"This template has " + text::utf8ToUtf16(std::to_string(count)) +
-            u" placeholders; the popup takes at most " +
-            text::utf8ToUtf16(std::to_string(kMaxFields)) + u". Nothing was inserted.";
-        ui::messageBox(u"" ZENDRIK_TITLE, message, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+        ui::messageBox(u"" ZENDRIK_TITLE, tooManyPlaceholdersMessage(count),
+                       MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
         return {};
     }
     buildPlaceholderPopup(request, look);

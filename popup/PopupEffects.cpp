@@ -1,6 +1,6 @@
 #include "popup/PopupEffects.h"
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 
 namespace popup {
 
@@ -16,11 +16,10 @@ void raiseTimerResolutionOnce() {
         return;
     raised = true;
     using TimeBeginPeriodFunction = UINT(WINAPI*)(UINT);
-    // Kept loaded: the raised resolution lasts as long as the process.
-    if (HMODULE winmm = LoadLibraryW(L"winmm.dll")) {
-        if (auto begin = base::moduleFunction<TimeBeginPeriodFunction>(winmm, "timeBeginPeriod"))
-            begin(1);
-    }
+    // Kept loaded to the process's end: the raised resolution lasts as long.
+    static const base::OwnedLibrary winmm(LoadLibraryW(L"winmm.dll"));
+    if (auto begin = base::moduleFunction<TimeBeginPeriodFunction>(winmm.get(), "timeBeginPeriod"))
+        begin(1);
 }
 
 // Without the raised resolution Sleep(1) lasts a whole scheduler tick, and the 41 steps of

@@ -300,6 +300,7 @@ SaveFaults& saveFaults() {
     return saveRun().faults;
 }
 
+// FNV-1a, continued from `hash`: the same on every platform and width.
 std::uint64_t bytesHash(std::string_view bytes, std::uint64_t hash) {
     for (char c : bytes) {
         hash ^= static_cast<unsigned char>(c);

@@ -1,6 +1,6 @@
 #include "store/FileAccess.h"
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,7 @@
 #include "store/FileAccess.h"
 
-#include "store/TextConvert.h"
+#include "base/OwnedHandles_win.h"
+#include "base/TextConvert.h"
 
 #include <windows.h>
 
@@ -16,19 +17,27 @@ HANDLE handleOf(const FileHandle& file) {
     return reinterpret_cast<HANDLE>(file.native());
 }
 
-// Only disk files are taken: a device or pipe of that name could block or never end.
-HANDLE openDiskFile(std::u16string_view path, DWORD access, DWORD share, DWORD disposition) {
-    const std::wstring native = text::toWide(path);
-    HANDLE handle = CreateFileW(native.c_str(), access, share, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return handle;
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseHandle(handle);
-        return INVALID_HANDLE_VALUE;
-    }
-    return handle;
+// CreateFileW's answer as an owner; INVALID_HANDLE_VALUE gives one that holds no file.
+FileHandle ownedFile(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? FileHandle()
+                                          : FileHandle(reinterpret_cast<std::intptr_t>(handle));
 }
+
+// Only disk files are taken: a device or pipe of that name could block or never end.
+FileHandle openDiskFile(std::u16string_view path, DWORD access, DWORD share, DWORD disposition) {
+    const std::wstring native = text::toWide(path);
+    FileHandle file = ownedFile(CreateFileW(native.c_str(), access, share, nullptr, disposition,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid() && GetFileType(handleOf(file)) != FILE_TYPE_DISK)
+        file.reset();
+    return file;
+}
+
+// A search handle ends with FindClose, not CloseHandle.
+void closeSearch(HANDLE search) {
+    FindClose(search);
+}
+using OwnedSearch = base::Owned<HANDLE, closeSearch>;
 
 bool seekTo(HANDLE handle, LONGLONG offset) {
     LARGE_INTEGER distance;
@@ -45,20 +54,20 @@ void FileHandle::reset() {
 }
 
 bool openForReading(std::u16string_view path, FileHandle& file) {
-    HANDLE handle = openDiskFile(
+    FileHandle opened = openDiskFile(
         path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (!opened.valid())
         return false;
-    file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+    file = std::move(opened);
     return true;
 }
 
 bool createFile(std::u16string_view path, CreateMode mode, FileHandle& file) {
-    HANDLE handle = openDiskFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                 mode == CreateMode::Always ? CREATE_ALWAYS : CREATE_NEW);
-    if (handle == INVALID_HANDLE_VALUE)
+    FileHandle created = openDiskFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                      mode == CreateMode::Always ? CREATE_ALWAYS : CREATE_NEW);
+    if (!created.valid())
         return false;
-    file = FileHandle(reinterpret_cast<std::intptr_t>(handle));
+    file = std::move(created);
     return true;
 }
 
@@ -149,12 +158,12 @@ FileStamp fileStampAt(std::u16string_view path) {
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
         return stampOf(data.dwFileAttributes, data.nFileSizeHigh, data.nFileSizeLow,
                        data.ftLastWriteTime);
-    HANDLE handle = CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const FileHandle file =
+        ownedFile(CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
+    if (!file.valid())
         return {};
-    const FileHandle file(reinterpret_cast<std::intptr_t>(handle));
     return fileStampOf(file);
 }
 
@@ -189,22 +198,22 @@ std::u16string savedFilePath(std::u16string_view path) {
     const DWORD attributes = GetFileAttributesW(native.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
         return std::u16string(path);
-    static const auto finalPath = reinterpret_cast<FinalPathFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    static const auto finalPath = base::moduleFunction<FinalPathFunction>(
+        GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW");
     if (!finalPath)
         return std::u16string(path);
-    HANDLE handle = CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    const FileHandle link =
+        ownedFile(CreateFileW(native.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!link.valid())
         return std::u16string(path);
     std::wstring target(MAX_PATH, L'\0');
-    DWORD length = finalPath(handle, target.data(), DWORD(target.size()), 0);
+    DWORD length = finalPath(handleOf(link), target.data(), DWORD(target.size()), 0);
     if (length >= target.size()) {
         target.resize(length + 1);
-        length = finalPath(handle, target.data(), DWORD(target.size()), 0);
+        length = finalPath(handleOf(link), target.data(), DWORD(target.size()), 0);
     }
-    CloseHandle(handle);
     if (length == 0 || length >= target.size())
         return std::u16string(path);
     target.resize(length);
@@ -239,14 +248,14 @@ bool createFolder(std::u16string_view path) {
 std::vector<std::u16string> folderFileNames(std::u16string_view folder) {
     std::vector<std::u16string> names;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((text::toWide(folder) + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    HANDLE first = FindFirstFileW((text::toWide(folder) + L"\\*").c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE)
         return names;
+    const OwnedSearch search(first);
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
             names.push_back(text::fromWide(found.cFileName));
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return names;
 }
 
@@ -256,12 +265,10 @@ std::uint32_t currentProcessId() {
 
 // A process that may not be opened (another user's) is running all the same.
 bool processRunning(std::uint32_t processId) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    const base::OwnedKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
     if (!process)
         return GetLastError() == ERROR_ACCESS_DENIED;
-    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
+    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 // Closing a handle that wrote a file may set its last write time again; a time set through

@@ -1,6 +1,6 @@
 #include "store/PreferenceFile.h"
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <algorithm>
 #include <charconv>

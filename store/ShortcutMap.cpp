@@ -1,9 +1,9 @@
 // The Shortcut store's table: open addressing over 8-byte slots, each pointing at a key line
 // of the loaded text or at a record, with part of the name's hash kept beside the location so
 // that a probe rarely has to read a line.
+#include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 
 #include <cstring>
 #include <new>
@@ -17,14 +17,10 @@ constexpr std::uint64_t kUsedSlot = std::uint64_t(1) << 62;
 constexpr int kFragmentShift = kTextOffsetBits;
 constexpr std::uint64_t kFragmentMask = (std::uint64_t(1) << 22) - 1;
 
-// FNV-1a, then mixed so that the home slot and the kept fragment both depend on every byte.
-// The same on every platform and width.
+// The bytes' hash, then mixed so that the home slot and the kept fragment both depend on
+// every byte. The same on every platform and width.
 std::uint64_t hashName(std::string_view name) {
-    std::uint64_t hash = 0xcbf29ce484222325;
-    for (char c : name) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3;
-    }
+    std::uint64_t hash = bytesHash(name);
     hash ^= hash >> 33;
     hash *= 0xff51afd7ed558ccd;
     hash ^= hash >> 33;

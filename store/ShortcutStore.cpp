@@ -1,8 +1,8 @@
 #include "store/ShortcutStore.h"
 
+#include "base/TextConvert.h"
 #include "store/FileAccess.h"
 #include "store/PreferenceFile.h"
-#include "store/TextConvert.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,6 +1,6 @@
 #include "ui/CommonControls.h"
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 #include "ui/ServiceState.h"
 
 namespace ui {
@@ -19,8 +19,8 @@ struct Libraries {
     bool splitterRegistered = false;
     // Both stay loaded for the rest of the run: the control classes and subclass entry
     // points live in them.
-    HMODULE comctl32 = nullptr;
-    HMODULE uxtheme = nullptr;
+    base::OwnedLibrary comctl32;
+    base::OwnedLibrary uxtheme;
     SetWindowSubclassFunction setWindowSubclass = nullptr;
     RemoveWindowSubclassFunction removeWindowSubclass = nullptr;
     DefSubclassProcFunction defSubclassProc = nullptr;
@@ -39,27 +39,27 @@ bool prepareControlClasses() {
     Libraries& loaded = libraries();
     if (!loaded.tried) {
         loaded.tried = true;
-        loaded.comctl32 = LoadLibraryW(L"comctl32.dll");
+        loaded.comctl32.reset(LoadLibraryW(L"comctl32.dll"));
         if (auto init = base::moduleFunction<InitCommonControlsExFunction>(
-                loaded.comctl32, "InitCommonControlsEx")) {
+                loaded.comctl32.get(), "InitCommonControlsEx")) {
             INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
             init(&classes);
         }
-        loaded.setWindowSubclass =
-            base::moduleFunction<SetWindowSubclassFunction>(loaded.comctl32, "SetWindowSubclass");
+        loaded.setWindowSubclass = base::moduleFunction<SetWindowSubclassFunction>(
+            loaded.comctl32.get(), "SetWindowSubclass");
         loaded.removeWindowSubclass = base::moduleFunction<RemoveWindowSubclassFunction>(
-            loaded.comctl32, "RemoveWindowSubclass");
+            loaded.comctl32.get(), "RemoveWindowSubclass");
         loaded.defSubclassProc =
-            base::moduleFunction<DefSubclassProcFunction>(loaded.comctl32, "DefSubclassProc");
-        loaded.uxtheme = LoadLibraryW(L"uxtheme.dll");
+            base::moduleFunction<DefSubclassProcFunction>(loaded.comctl32.get(), "DefSubclassProc");
+        loaded.uxtheme.reset(LoadLibraryW(L"uxtheme.dll"));
         loaded.getWindowTheme =
-            base::moduleFunction<GetWindowThemeFunction>(loaded.uxtheme, "GetWindowTheme");
+            base::moduleFunction<GetWindowThemeFunction>(loaded.uxtheme.get(), "GetWindowTheme");
         loaded.setWindowTheme =
-            base::moduleFunction<SetWindowThemeFunction>(loaded.uxtheme, "SetWindowTheme");
+            base::moduleFunction<SetWindowThemeFunction>(loaded.uxtheme.get(), "SetWindowTheme");
     }
     if (!loaded.splitterRegistered)
         loaded.splitterRegistered = detail::registerSplitterClass();
-    return loaded.comctl32 != nullptr;
+    return static_cast<bool>(loaded.comctl32);
 }
 
 void releaseControlClasses() {

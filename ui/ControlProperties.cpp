@@ -26,10 +26,11 @@ void resizeControl(int number, int x, int y, int width, int height) {
     RECT bounds;
     GetWindowRect(handle, &bounds);
     MapWindowPoints(nullptr, GetParent(handle), reinterpret_cast<POINT*>(&bounds), 2);
-    const int left = x == kKeepValue ? bounds.left : x;
-    const int top = y == kKeepValue ? bounds.top : y;
-    const int newWidth = width == kKeepValue ? bounds.right - bounds.left : std::max(width, 0);
-    const int newHeight = height == kKeepValue ? bounds.bottom - bounds.top : std::max(height, 0);
+    const int left = x == base::keepValue ? bounds.left : x;
+    const int top = y == base::keepValue ? bounds.top : y;
+    const int newWidth = width == base::keepValue ? bounds.right - bounds.left : std::max(width, 0);
+    const int newHeight =
+        height == base::keepValue ? bounds.bottom - bounds.top : std::max(height, 0);
     SetWindowPos(handle, nullptr, left, top, newWidth, newHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     // A splitter's pane keeps the place its splitter gives it.
     for (auto& [splitterNumber, splitter] : service().controls) {

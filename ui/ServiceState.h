@@ -1,10 +1,10 @@
 // The service's tables, shared by its source files and by nothing else.
 #pragma once
 
-#include "ui/OwnedHandles.h"
+#include "base/TextConvert.h"
+#include "ui/OwnedGdiObjects.h"
 #include "ui/SplitterLayout.h"
 #include "ui/WindowService.h"
-#include "store/TextConvert.h"
 
 #include <commctrl.h>
 

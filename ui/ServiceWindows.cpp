@@ -332,12 +332,12 @@ void resizeWindow(int number, int x, int y, int clientWidth, int clientHeight) {
     GetWindowRect(handle, &outerRect);
     RECT client;
     GetClientRect(handle, &client);
-    const int width = clientWidth == kKeepValue ? client.right : std::max(clientWidth, 0);
-    const int height = clientHeight == kKeepValue ? client.bottom : std::max(clientHeight, 0);
+    const int width = clientWidth == base::keepValue ? client.right : std::max(clientWidth, 0);
+    const int height = clientHeight == base::keepValue ? client.bottom : std::max(clientHeight, 0);
     const SIZE outer = outerSizeFor(handle, width, height);
     // An owned or top-level window's position is in screen coordinates.
-    const int left = x == kKeepValue ? outerRect.left : x;
-    const int top = y == kKeepValue ? outerRect.top : y;
+    const int left = x == base::keepValue ? outerRect.left : x;
+    const int top = y == base::keepValue ? outerRect.top : y;
     SetWindowPos(handle, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -347,7 +347,7 @@ void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int 
         return;
     }
     const auto limit = [](int value, int current, bool isMaximum) {
-        if (value == kKeepValue) {
+        if (value == base::keepValue) {
             return current;
         }
         if (value < 0) {
@@ -378,7 +378,7 @@ void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int 
     const int width = fit(client.right, window->minWidth, window->maxWidth);
     const int height = fit(client.bottom, window->minHeight, window->maxHeight);
     if (width != client.right || height != client.bottom) {
-        resizeWindow(number, kKeepValue, kKeepValue, width, height);
+        resizeWindow(number, base::keepValue, base::keepValue, width, height);
     }
 }
 

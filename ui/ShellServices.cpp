@@ -1,5 +1,5 @@
 // Message boxes and starting other programs.
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 #include "ui/ServiceState.h"
 
 #include <objbase.h>

@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "app/HostRun.h"
+#include "base/TextConvert.h"
 #include "dpi/LogPixelsSetting.h"
-#include "store/TextConvert.h"
 
 #include <algorithm>
 #include <iterator>

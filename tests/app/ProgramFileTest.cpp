@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppState.h"
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -88,7 +88,7 @@ void writeLargeFile(const fs::path& path, std::uintmax_t size, std::string_view 
 // is still loaded: the peak is then the manager's with both at once.
 void measureMemory(const fs::path& folder, std::string_view shape, std::string_view line,
                    bool save) {
-    const fs::path path = folder / "Zendrik.pref";
+    const fs::path path = folder / fs::path(store::kPreferenceFileName);
     writeLargeFile(path, 100'000'000, line);
     const auto size = fs::file_size(path);
     const double before = peakMegabytes();
@@ -114,7 +114,7 @@ void measureMemory(const fs::path& folder, std::string_view shape, std::string_v
 }
 
 void measure(const fs::path& folder, int count) {
-    const fs::path path = folder / "Zendrik.pref";
+    const fs::path path = folder / fs::path(store::kPreferenceFileName);
     writePreferenceFile(path, count);
     const auto size = fs::file_size(path);
 

@@ -75,10 +75,10 @@ TEST_P(PassThroughRule, KeepValueAndNoLimitAreNotConverted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, PassThroughRule,
-                         testing::Values(PassThroughCase{"keep_at_150", dpi::keepValue, 1.5f,
-                                                         dpi::keepValue, dpi::keepValue},
-                                         PassThroughCase{"keep_at_1", dpi::keepValue, 1.0f,
-                                                         dpi::keepValue, dpi::keepValue},
+                         testing::Values(PassThroughCase{"keep_at_150", base::keepValue, 1.5f,
+                                                         base::keepValue, base::keepValue},
+                                         PassThroughCase{"keep_at_1", base::keepValue, 1.0f,
+                                                         base::keepValue, base::keepValue},
                                          // -1 is a number to a move but "no limit" to the bounds.
                                          PassThroughCase{"minus_one_at_150", -1, 1.5f, -2, -1},
                                          PassThroughCase{"minus_two_at_150", -2, 1.5f, -3, -3},

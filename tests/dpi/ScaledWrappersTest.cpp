@@ -82,12 +82,12 @@ TEST_P(ScaledWrappersAtScale, ConvertOnTheWayInAndOut) {
     EXPECT_EQ(readPixels, c.pixels);
 
     int width = ui::windowClientWidth(kWindow);
-    dpi::resizeScaledWindow(kWindow, dpi::keepValue, dpi::keepValue, dpi::keepValue, 130);
+    dpi::resizeScaledWindow(kWindow, base::keepValue, base::keepValue, base::keepValue, 130);
     EXPECT_EQ(ui::windowClientWidth(kWindow), width);
     EXPECT_EQ(ui::windowClientHeight(kWindow), c.clientHeightPixels);
 
     // keepValue leaves the control's place alone and sizes it.
-    dpi::resizeScaledControl(kLabel, dpi::keepValue, dpi::keepValue, 100, dpi::keepValue);
+    dpi::resizeScaledControl(kLabel, base::keepValue, base::keepValue, 100, base::keepValue);
     ControlBox resized = c.pixels;
     resized.width = dpi::toPixels(100, c.scale);
     EXPECT_EQ(pixelBox(ui::controlHandle(kLabel)), resized);
@@ -144,11 +144,11 @@ TEST_F(ScaledWrappers, BoundsPassNoLimitThrough) {
     openWindow(100, 60);
     // A -1 converted like a number (-2 pixels) would become a tiny largest size.
     dpi::setScaledWindowBounds(kWindow, 50, 40, dpi::kNoLimit, dpi::kNoLimit);
-    dpi::resizeScaledWindow(kWindow, dpi::keepValue, dpi::keepValue, 600, 400);
+    dpi::resizeScaledWindow(kWindow, base::keepValue, base::keepValue, 600, 400);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 900);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 600);
     // Limits in units become pixel limits: the window is made to fit at once.
-    dpi::setScaledWindowBounds(kWindow, dpi::keepValue, dpi::keepValue, 300, 200);
+    dpi::setScaledWindowBounds(kWindow, base::keepValue, base::keepValue, 300, 200);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 450);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 300);
     dpi::setScaledWindowBounds(kWindow, 320, 220, dpi::kNoLimit, dpi::kNoLimit);

@@ -1,7 +1,7 @@
 // The word before the caret, from arbitrary bytes of the caret's line.
+#include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
 #include "idelink/LowerCase.h"
-#include "store/TextConvert.h"
 
 #include "FuzzSupport.h"
 

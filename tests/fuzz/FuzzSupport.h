@@ -9,8 +9,8 @@
 
 #include <unistd.h>
 
+#include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
-#include "store/TextConvert.h"
 
 namespace fuzz {
 

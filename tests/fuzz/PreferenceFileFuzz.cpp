@@ -1,9 +1,9 @@
 // The preference file on arbitrary bytes: read without a change it is never written; after one
 // change it begins with the byte-order mark and CR LF, the change reads back, and every other
 // key keeps its value.
+#include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 
 #include "FuzzSupport.h"
 

@@ -2,9 +2,9 @@
 // key operations read and keeps the settings within their limits, and a save, removal or
 // rename changes exactly the named Shortcut as the next load reads it and leaves every other
 // one, its case twins included, as it was.
+#include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
-#include "store/TextConvert.h"
 
 #include "../store/StoreModel.h"
 #include "FuzzSupport.h"

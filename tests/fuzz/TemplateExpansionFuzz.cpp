@@ -1,7 +1,7 @@
 // Every step of a template's expansion, with values typed into the popup, against an editor
 // that records what it is asked to do.
+#include "base/TextConvert.h"
 #include "idelink/TemplateExpansion.h"
-#include "store/TextConvert.h"
 
 #include "FuzzSupport.h"
 

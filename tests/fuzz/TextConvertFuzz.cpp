@@ -1,5 +1,5 @@
 // The text conversions on arbitrary bytes and arbitrary UTF-16 units.
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include "FuzzSupport.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "LeastToolWindows.h"
+#include "base/TextConvert.h"
 #include "idelink/RemoteEditor.h"
-#include "store/TextConvert.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const idelink::IdeWindows windows = leastToolWindows();

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "LeastToolWindows.h"
+#include "base/TextConvert.h"
 #include "idelink/RemoteEditor.h"
-#include "store/TextConvert.h"
 
 namespace {
 

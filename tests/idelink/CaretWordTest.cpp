@@ -1,6 +1,6 @@
 #include "idelink/CaretWord.h"
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <gtest/gtest.h>
 

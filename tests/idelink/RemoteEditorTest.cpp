@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <algorithm>
 #include <cstring>

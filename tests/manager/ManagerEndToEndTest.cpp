@@ -10,7 +10,7 @@
 #include "dpi/LogPixelsSetting.h"
 #include "manager/ManagerLayout.h"
 #include "manager/ManagerText.h"
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 #include "ui/SplitterLayout.h"
 #include "ui/WindowService.h"
 

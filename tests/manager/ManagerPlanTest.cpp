@@ -2,7 +2,7 @@
 // text, and the file the same, changed or gone. The window only applies these plans.
 #include "manager/ManagerPlan.h"
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // run it.
 #include "popup/PickerMatch.h"
 
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <gtest/gtest.h>
 

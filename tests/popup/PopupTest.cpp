@@ -12,7 +12,7 @@
 #include "dpi/ControlBox.h"
 #include "dpi/DpiSetup.h"
 #include "dpi/ScaledWrappers.h"
-#include "ui/OwnedHandles.h"
+#include "ui/OwnedGdiObjects.h"
 #include "ui/WindowService.h"
 
 #include <ostream>

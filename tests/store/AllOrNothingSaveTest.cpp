@@ -16,13 +16,7 @@
 
 namespace {
 
-using storetest::readBytes;
-using storetest::TempFolder;
-using storetest::u16;
-using storetest::writeBytes;
-namespace fs = storetest::fs;
-
-using storetest::kBom;
+using namespace storetest;
 
 // Steps of the save under way, each answered by the table's row.
 struct StepScript {
@@ -47,7 +41,7 @@ class ScriptedSave {
 
 TEST(AllOrNothingSave, EveryStepCutShortLeavesTheOldOrTheNewBytes) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     const auto saving = fs::path(store::savingFilePath(u16(path)));
     // Large enough to be written in several pieces.
     std::string old = kBom + "; mine\r\n[Shortcuts]\r\n";
@@ -115,7 +109,7 @@ TEST(AllOrNothingSave, EveryStepCutShortLeavesTheOldOrTheNewBytes) {
 // temporaries of a writer that ended and of one still writing.
 TEST(AllOrNothingSave, LeftoversOfEarlierSavesNeverCostTheLibrary) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     const std::string old = "[Shortcuts]\r\nold = 1\r\n";
     const auto saving = fs::path(store::savingFilePath(u16(path)));
     const auto ended = fs::path(store::savingFilePath(u16(path), 0x7ffffff0));
@@ -153,7 +147,7 @@ TEST(AllOrNothingSave, LeftoversOfEarlierSavesNeverCostTheLibrary) {
 // that differ; a backup that cannot be made never stops the save.
 TEST(AllOrNothingSave, ReplacedVersionsAreKeptBesideTheLibrary) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     const auto save = [&](const std::string& bytes) {
         return store::saveWholeFile(u16(path), store::SaveMode::Replace,
                                     [&](const store::FileHandle& file) {
@@ -204,7 +198,7 @@ namespace {
 TEST(AllOrNothingSave, SymbolicLinkStaysALinkToTheSavedFile) {
     TempFolder folder;
     const auto target = folder / "library.pref";
-    const auto link = folder / "Zendrik.pref";
+    const auto link = folder / store::kPreferenceFileName;
     writeBytes(target, "[Shortcuts]\r\na = 1\r\n");
     std::error_code error;
     fs::create_symlink(target, link, error);

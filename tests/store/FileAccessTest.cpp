@@ -1,4 +1,5 @@
 #include "store/FileAccess.h"
+#include "store/ShortcutStore.h"
 
 #include "store/StoreTestFiles.h"
 
@@ -6,11 +7,7 @@
 
 namespace {
 
-using storetest::readBytes;
-using storetest::TempFolder;
-using storetest::u16;
-using storetest::writeBytes;
-namespace fs = storetest::fs;
+using namespace storetest;
 
 TEST(FileAccess, SavingReplacesTheWholeFile) {
     TempFolder folder;
@@ -54,7 +51,7 @@ TEST(FileAccess, CreatingHonoursItsMode) {
 
 TEST(FileAccess, FoldersAndMissingFilesDoNotOpen) {
     TempFolder folder;
-    const auto sub = folder / "Zendrik.pref";
+    const auto sub = folder / store::kPreferenceFileName;
     fs::create_directory(sub);
     store::FileHandle file;
     EXPECT_FALSE(store::openForReading(u16(sub), file));

@@ -6,22 +6,19 @@
 
 #include <gtest/gtest.h>
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 
 #include <windows.h>
 
 namespace {
 
-using storetest::readBytes;
-using storetest::TempFolder;
-using storetest::u16;
-using storetest::writeBytes;
+using namespace storetest;
 
 const std::string kSmallFile = "[Shortcuts]\r\nproc = Procedure\r\n[Popup]\r\nOpacity = 100\r\n";
 
 // A handle another program could hold on the file.
 struct OtherHandle {
-    OtherHandle(const storetest::fs::path& path, DWORD access, DWORD share)
+    OtherHandle(const fs::path& path, DWORD access, DWORD share)
         : handle(CreateFileW(path.wstring().c_str(), access, share, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr)) {}
     ~OtherHandle() {
@@ -32,7 +29,7 @@ struct OtherHandle {
 };
 
 // Loading reads what the file holds; every write reports that the file did not take it.
-void expectReadableButUnwritable(const storetest::fs::path& path) {
+void expectReadableButUnwritable(const fs::path& path) {
     store::ShortcutStore shortcuts;
     store::PopupSettings settings;
     store::loadShortcutsFrom(u16(path), shortcuts, settings);
@@ -49,7 +46,7 @@ void expectReadableButUnwritable(const storetest::fs::path& path) {
 // Zendrik.pref) from writing, renaming or deleting the file.
 TEST(FileAccessWin, ReadingNeverBlocksAnotherProgram) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, kSmallFile);
     store::FileHandle reading;
     ASSERT_TRUE(store::openForReading(u16(path), reading));
@@ -66,7 +63,7 @@ TEST(FileAccessWin, ReadingNeverBlocksAnotherProgram) {
 
 TEST(FileAccessWin, FileHeldOpenForWritingIsReadAndLeftAlone) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, kSmallFile);
     OtherHandle writer(path, GENERIC_WRITE, FILE_SHARE_READ);
     ASSERT_NE(writer.handle, INVALID_HANDLE_VALUE);
@@ -79,7 +76,7 @@ TEST(FileAccessWin, FileHeldOpenForWritingIsReadAndLeftAlone) {
 
 TEST(FileAccessWin, ReadOnlyAttributeKeepsTheFileAsItIs) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, kSmallFile);
     ASSERT_TRUE(SetFileAttributesW(path.wstring().c_str(), FILE_ATTRIBUTE_READONLY));
     store::PreferenceFile file;
@@ -95,7 +92,7 @@ TEST(FileAccessWin, ReadOnlyAttributeKeepsTheFileAsItIs) {
 // Nothing of a file that could not be opened was read, so nothing may be written over it.
 TEST(FileAccessWin, FileLockedAgainstReadingIsNeverOverwritten) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, kSmallFile);
     {
         OtherHandle owner(path, GENERIC_READ | GENERIC_WRITE, 0);
@@ -104,7 +101,7 @@ TEST(FileAccessWin, FileLockedAgainstReadingIsNeverOverwritten) {
         store::PopupSettings settings;
         store::loadShortcutsFrom(u16(path), shortcuts, settings);
         EXPECT_EQ(store::shortcutCount(shortcuts), 0u);
-        EXPECT_EQ(settings.opacity, 245);
+        EXPECT_EQ(settings.opacity, store::PopupSettings{}.opacity);
         EXPECT_FALSE(store::saveShortcutIn(u16(path), u"new", u"x"));
         EXPECT_FALSE(store::renameShortcutIn(u16(path), u"proc", u"p", u"Procedure"));
         // Unread, the file may hold the name: a removal is not reported as done.
@@ -118,7 +115,7 @@ TEST(FileAccessWin, FileLockedAgainstReadingIsNeverOverwritten) {
 TEST(FileAccessWin, SymbolicLinkLibraryIsUnchangedUntilItsFileChanges) {
     TempFolder folder;
     const auto target = folder / "library.pref";
-    const auto link = folder / "Zendrik.pref";
+    const auto link = folder / store::kPreferenceFileName;
     writeBytes(target, kSmallFile);
     using CreateLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
     const auto createLink =

@@ -9,11 +9,7 @@
 
 namespace {
 
-using storetest::readBytes;
-using storetest::TempFolder;
-using storetest::u16;
-using storetest::writeBytes;
-namespace fs = storetest::fs;
+using namespace storetest;
 
 struct AppearanceCase {
     const char* name;
@@ -25,11 +21,7 @@ void PrintTo(const AppearanceCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-store::IdeAppearance look(std::u16string font, int size, int back, int text, int selection,
-                          int selectionFront) {
-    return {std::move(font), size, back, text, selection, selectionFront};
-}
-
+// The IDE look's defaults are the product's own; a case names only what it changes.
 const store::IdeAppearance kDefaults{};
 
 // A dark IDE look as the IDE writes it: other groups around, keys in its own order.
@@ -83,24 +75,27 @@ const AppearanceCase kCases[] = {
     {"FolderInItsPlace", "<folder>", kDefaults},
     {"EmptyFile", "", kDefaults},
     {"NoEditorGroup", "[Global]\r\nEditorFontSize = 20\r\n", kDefaults},
-    {"DarkLook", kDarkEditor, look(u"Consolas", 11, 2105376, 14737632, 6908265, 16777215)},
+    {"DarkLook", kDarkEditor, {u"Consolas", 11, 2105376, 14737632, 6908265, 16777215}},
     {"LowerCaseGroupAndKeys",
      "[editor]\r\neditorfontname =  Lucida Console  \r\nbackgroundcolor=7\r\n",
-     look(u"Lucida Console", 8, 7, 13158600, 5921370, 13158600)},
-    {"MissingKeysKeepTheirDefaults", "[Editor]\r\nSelectionColor = 255\r\n",
-     look(u"MS Shell Dlg", 8, 6579300, 13158600, 255, 13158600)},
-    {"ByteOrderMarkMeansUtf8", "\xEF\xBB\xBF[Editor]\r\nEditorFontName = Cons\xC3\xB6las\r\n",
-     look(u"Cons\u00F6las", 8, 6579300, 13158600, 5921370, 13158600)},
-    {"NoByteOrderMarkMeansLatin1", "[Editor]\nEditorFontName = Cons\xF6las\n",
-     look(u"Cons\u00F6las", 8, 6579300, 13158600, 5921370, 13158600)},
+     {.editorFontName = u"Lucida Console", .backgroundColor = 7}},
+    {"MissingKeysKeepTheirDefaults",
+     "[Editor]\r\nSelectionColor = 255\r\n",
+     {.selectionColor = 255}},
+    {"ByteOrderMarkMeansUtf8",
+     "\xEF\xBB\xBF[Editor]\r\nEditorFontName = Cons\xC3\xB6las\r\n",
+     {.editorFontName = u"Cons\u00F6las"}},
+    {"NoByteOrderMarkMeansLatin1",
+     "[Editor]\nEditorFontName = Cons\xF6las\n",
+     {.editorFontName = u"Cons\u00F6las"}},
     {"ValuesWithoutDigitsReadAsZero",
      "[Editor]\r\nEditorFontSize = big\r\nBackgroundColor =\r\n"
      "EditorFontName =\r\n",
-     look(u"", 0, 0, 13158600, 5921370, 13158600)},
+     {.editorFontName = u"", .editorFontSize = 0, .backgroundColor = 0}},
     {"SizesAndColoursAsStored",
      "[Editor]\r\nEditorFontSize = -5\r\nNormalTextColor = 99999999999\r\n"
      "SelectionColor = -1\r\n",
-     look(u"MS Shell Dlg", -5, 6579300, 2147483647, -1, 13158600)},
+     {.editorFontSize = -5, .normalTextColor = 2147483647, .selectionColor = -1}},
     {"Garbage", std::string("\x00\xFF[Ed\x00itor]\r\n=\r\n[\r\n;;;\x80\x81\r\n", 22), kDefaults},
     {"HugeGarbage", hugeGarbage(), kDefaults},
 };

@@ -22,9 +22,10 @@ TEST(IdeAppearanceFile, HeldWithoutSharingGivesTheDefaults) {
     const store::IdeAppearance read =
         store::readIdeAppearance(store::ideAppearancePath(storetest::u16(appData.path())));
     CloseHandle(held);
-    EXPECT_EQ(read.editorFontSize, 8);
-    EXPECT_EQ(read.backgroundColor, 6579300);
-    EXPECT_EQ(read.editorFontName, u"MS Shell Dlg");
+    const store::IdeAppearance defaults;
+    EXPECT_EQ(read.editorFontSize, defaults.editorFontSize);
+    EXPECT_EQ(read.backgroundColor, defaults.backgroundColor);
+    EXPECT_EQ(read.editorFontName, defaults.editorFontName);
 }
 
 } // namespace

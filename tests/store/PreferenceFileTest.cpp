@@ -1,7 +1,7 @@
 #include "store/PreferenceFile.h"
 
+#include "base/TextConvert.h"
 #include "store/StoreTestFiles.h"
-#include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,7 @@ namespace {
 using store::LineKind;
 using store::PreferenceFile;
 using store::PreferenceLine;
-using storetest::readBytes;
-using storetest::TempFolder;
-using storetest::u16;
-using storetest::writeBytes;
-
-using storetest::kBom;
+using namespace storetest;
 
 // "G:name", "C:text" or "K:name|value", so a table can spell out the line list.
 std::vector<std::string> describe(const std::vector<PreferenceLine>& lines) {

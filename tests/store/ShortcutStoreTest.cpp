@@ -1,8 +1,8 @@
 #include "store/ShortcutStore.h"
 
+#include "base/TextConvert.h"
 #include "store/StoreModel.h"
 #include "store/StoreTestFiles.h"
-#include "store/TextConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,7 @@
 
 namespace {
 
-using storetest::readBytes;
-using storetest::TempFolder;
-using storetest::u16;
-using storetest::writeBytes;
-namespace fs = storetest::fs;
-
-using storetest::kBom;
+using namespace storetest;
 
 // The default file, byte for byte.
 const std::string kDefaultFile = storetest::goldenBytes("store/golden/DefaultFile.pref");
@@ -53,17 +47,19 @@ Loaded load(const fs::path& path) {
     return loaded;
 }
 
-void expectSettings(const store::PopupSettings& s, int opacity, int shadow, int slideIn,
-                    int fadeOut) {
-    EXPECT_EQ(s.opacity, opacity);
-    EXPECT_EQ(s.shadow, shadow);
-    EXPECT_EQ(s.slideIn, slideIn);
-    EXPECT_EQ(s.fadeOut, fadeOut);
+// The group Popup's defaults are the product's own.
+const store::PopupSettings kDefaultSettings{};
+
+void expectSettings(const store::PopupSettings& s, const store::PopupSettings& expected) {
+    EXPECT_EQ(s.opacity, expected.opacity);
+    EXPECT_EQ(s.shadow, expected.shadow);
+    EXPECT_EQ(s.slideIn, expected.slideIn);
+    EXPECT_EQ(s.fadeOut, expected.fadeOut);
 }
 
 TEST(ShortcutStoreDefaultFile, IsTheExactThirtySixLines) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     ASSERT_TRUE(store::writeDefaultFile(u16(path)));
     const std::string bytes = readBytes(path);
     EXPECT_EQ(bytes, kDefaultFile);
@@ -72,7 +68,7 @@ TEST(ShortcutStoreDefaultFile, IsTheExactThirtySixLines) {
 
 TEST(ShortcutStoreDefaultFile, NeverReplacesWhatExists) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, "[Shortcuts]\nmine = kept\n");
     EXPECT_TRUE(store::preferencePathExists(u16(path)));
     EXPECT_FALSE(store::writeDefaultFile(u16(path)));
@@ -82,7 +78,7 @@ TEST(ShortcutStoreDefaultFile, NeverReplacesWhatExists) {
 
 TEST(ShortcutStoreLoad, DefaultFileGivesTheDefaultShortcuts) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     ASSERT_TRUE(store::writeDefaultFile(u16(path)));
     const Loaded loaded = load(path);
     EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 22u);
@@ -99,7 +95,7 @@ TEST(ShortcutStoreLoad, DefaultFileGivesTheDefaultShortcuts) {
     EXPECT_EQ(*store::findShortcut(loaded.shortcuts, u"mb"),
               u"MessageRequester(%Title=\"Info\", %Text=\"Message\", %Flags=)");
     EXPECT_FALSE(store::findShortcut(loaded.shortcuts, u"If"));
-    expectSettings(loaded.settings, 245, 1, 10, 1);
+    expectSettings(loaded.settings, kDefaultSettings);
     EXPECT_EQ(readBytes(path), kDefaultFile); // loading never writes
 
     // A start that may not write the file has the same library in memory, from no file.
@@ -107,7 +103,7 @@ TEST(ShortcutStoreLoad, DefaultFileGivesTheDefaultShortcuts) {
     store::PopupSettings inMemorySettings{1, 0, 1, 0};
     store::loadDefaultShortcuts(inMemory, inMemorySettings);
     EXPECT_EQ(contents(inMemory), contents(loaded.shortcuts));
-    expectSettings(inMemorySettings, 245, 1, 10, 1);
+    expectSettings(inMemorySettings, kDefaultSettings);
     EXPECT_FALSE(inMemory.stamp.file.exists);
 }
 
@@ -118,38 +114,41 @@ TEST(ShortcutStoreLoad, PopupSettingsTakeDefaultsAndLimits) {
         store::PopupSettings expected;
     };
     const Case cases[] = {
-        {"all missing", "", {245, 1, 10, 1}},
-        {"empty group", "[Popup]\n", {245, 1, 10, 1}},
+        {"all missing", "", kDefaultSettings},
+        {"empty group", "[Popup]\n", kDefaultSettings},
         {"stored values",
          "[Popup]\nOpacity=200\nShadow=0\nSlideIn=300\nFadeOut=0\n",
-         {200, 0, 300, 0}},
-        {"SlideIn 0 and Opacity 999", "[Popup]\nSlideIn = 0\nOpacity = 999\n", {255, 1, 1, 1}},
-        {"Opacity 0 and SlideIn 900", "[Popup]\nOpacity = 0\nSlideIn = 900\n", {1, 1, 500, 1}},
-        {"Opacity 300", "[popup]\nopacity = 300\n", {255, 1, 10, 1}},
+         {.opacity = 200, .shadow = 0, .slideIn = 300, .fadeOut = 0}},
+        {"SlideIn 0 and Opacity 999",
+         "[Popup]\nSlideIn = 0\nOpacity = 999\n",
+         {.opacity = 255, .slideIn = 1}},
+        {"Opacity 0 and SlideIn 900",
+         "[Popup]\nOpacity = 0\nSlideIn = 900\n",
+         {.opacity = 1, .slideIn = 500}},
+        {"Opacity 300", "[popup]\nopacity = 300\n", {.opacity = 255}},
         {"negative values",
          "[Popup]\nOpacity=-5\nSlideIn=-1\nShadow=-3\nFadeOut=-9\n",
-         {1, -3, 1, -9}},
+         {.opacity = 1, .shadow = -3, .slideIn = 1, .fadeOut = -9}},
         {"values without digits",
          "[Popup]\nOpacity = x\nShadow = on\nSlideIn =\nFadeOut = $1\n",
-         {1, 0, 1, 0}},
+         {.opacity = 1, .shadow = 0, .slideIn = 1, .fadeOut = 0}},
         {"Shadow and FadeOut unlimited",
          "[Popup]\nShadow = 77\nFadeOut = 2147483647\n",
-         {245, 77, 10, 2147483647}},
+         {.shadow = 77, .fadeOut = 2147483647}},
     };
     TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        const auto path = folder / "Zendrik.pref";
+        const auto path = folder / store::kPreferenceFileName;
         writeBytes(path, "[Shortcuts]\na = 1\n" + c.popup);
         const Loaded loaded = load(path);
-        expectSettings(loaded.settings, c.expected.opacity, c.expected.shadow, c.expected.slideIn,
-                       c.expected.fadeOut);
+        expectSettings(loaded.settings, c.expected);
     }
 }
 
 TEST(ShortcutStoreLoad, NamesAreExactAndTheLaterLineWins) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, "top = not a shortcut\n"
                      "[shortcuts]\n"
                      "If = upper\n"
@@ -189,7 +188,7 @@ TEST(ShortcutStoreLoad, ReadsWhatTheFileOperationsRead) {
         {"no Shortcuts group", "[Other]\na = 1\n"},
     };
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     for (const auto& [title, bytes] : cases) {
         SCOPED_TRACE(title);
         writeBytes(path, bytes);
@@ -200,8 +199,7 @@ TEST(ShortcutStoreLoad, ReadsWhatTheFileOperationsRead) {
         EXPECT_EQ(store::shortcutCount(loaded.shortcuts), expected.size());
         for (const auto& [name, templateText] : expected)
             EXPECT_EQ(store::findShortcut(loaded.shortcuts, name), templateText);
-        expectSettings(loaded.settings, expectedSettings.opacity, expectedSettings.shadow,
-                       expectedSettings.slideIn, expectedSettings.fadeOut);
+        expectSettings(loaded.settings, expectedSettings);
         EXPECT_EQ(readBytes(path), bytes);
     }
 }
@@ -213,19 +211,19 @@ TEST(ShortcutStoreLoad, UnreadableFileGivesAnEmptyStoreAndDefaults) {
     loaded.settings.opacity = 3;
     store::loadShortcutsFrom(u16(folder / "missing.pref"), loaded.shortcuts, loaded.settings);
     EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
-    expectSettings(loaded.settings, 245, 1, 10, 1);
+    expectSettings(loaded.settings, kDefaultSettings);
     EXPECT_FALSE(fs::exists(folder / "missing.pref"));
 }
 
 TEST(ShortcutStoreLoad, FolderNamedLikeTheFileCountsAsExistingAndReadsEmpty) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     fs::create_directory(path);
     EXPECT_TRUE(store::preferencePathExists(u16(path)));
     EXPECT_FALSE(store::writeDefaultFile(u16(path)));
     const Loaded loaded = load(path);
     EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
-    expectSettings(loaded.settings, 245, 1, 10, 1);
+    expectSettings(loaded.settings, kDefaultSettings);
     EXPECT_FALSE(store::saveShortcutIn(u16(path), u"a", u"b"));
     EXPECT_FALSE(store::renameShortcutIn(u16(path), u"a", u"c", u"b"));
     EXPECT_TRUE(store::removeShortcutIn(u16(path), u"a")); // nothing there to remove
@@ -234,11 +232,11 @@ TEST(ShortcutStoreLoad, FolderNamedLikeTheFileCountsAsExistingAndReadsEmpty) {
 
 TEST(ShortcutStoreLoad, EmptyFileReadsEmptyAndTakesASave) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, "");
     const Loaded loaded = load(path);
     EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
-    expectSettings(loaded.settings, 245, 1, 10, 1);
+    expectSettings(loaded.settings, kDefaultSettings);
     EXPECT_TRUE(store::saveShortcutIn(u16(path), u"a", u"b"));
     EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\na = b\r\n");
 }
@@ -298,7 +296,7 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
     TempFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
-        const auto path = folder / "Zendrik.pref";
+        const auto path = folder / store::kPreferenceFileName;
         fs::remove(path);
         ASSERT_TRUE(store::writeDefaultFile(u16(path)));
         EXPECT_TRUE(c.write(u16(path)));
@@ -347,7 +345,7 @@ TEST(ShortcutStoreWrites, DuplicateAndCaseTwinLinesAreHandledAsTheLoadReadsThem)
          "Zed = Keep me\r\nzed = 1\r\n", u"zed", u"1"},
     };
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         writeBytes(path, start + c.lines + end);
@@ -360,7 +358,7 @@ TEST(ShortcutStoreWrites, DuplicateAndCaseTwinLinesAreHandledAsTheLoadReadsThem)
 // A name whose bytes are not UTF-8 is shown with U+FFFD; that name must reach its line.
 TEST(ShortcutStoreWrites, NameThatIsNotUtf8IsFoundByTheNameShown) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     const std::string file = kBom + "[Shortcuts]\r\nx\xFF = bad\r\nok = 1\r\n";
     writeBytes(path, file);
     EXPECT_EQ(contents(load(path).shortcuts),
@@ -377,7 +375,7 @@ TEST(ShortcutStoreWrites, NameThatIsNotUtf8IsFoundByTheNameShown) {
 
 TEST(ShortcutStoreWrites, RemovingAMissingNameLeavesTheFileUntouched) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     const std::string before = ";by hand\n\n[Shortcuts]\na=\xA4\n"; // any rewrite would change it
     writeBytes(path, before);
     EXPECT_TRUE(store::removeShortcutIn(u16(path), u"b"));
@@ -389,7 +387,7 @@ TEST(ShortcutStoreWrites, RemovingAMissingNameLeavesTheFileUntouched) {
 
 TEST(ShortcutStoreWrites, VanishedFileIsCreatedBySaveAndRenameOnly) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     ASSERT_TRUE(store::writeDefaultFile(u16(path)));
     const Loaded loaded = load(path);
     EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 22u);
@@ -407,10 +405,10 @@ TEST(ShortcutStoreWrites, VanishedFileIsCreatedBySaveAndRenameOnly) {
 // stamped from the bytes written, so that only another program's write reads as a change.
 TEST(ShortcutStoreWrites, ChangeToAVanishedLibraryWritesItWholeAndStampsWhatItWrote) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     writeBytes(path, "[Shortcuts]\na = 1\nb = 2\n[Popup]\nOpacity = 100\nSlideIn = 900\n");
     Loaded loaded = load(path);
-    expectSettings(loaded.settings, 100, 1, 500, 1);
+    expectSettings(loaded.settings, {.opacity = 100, .slideIn = 500});
     fs::remove(path);
     store::setShortcut(loaded.shortcuts, u"c", u"3");
     using Kind = store::ShortcutChange::Kind;
@@ -465,7 +463,7 @@ TEST(ShortcutStoreNames, StorableNamesAreExactlyThoseThatReadBackAsThemselves) {
         {std::u16string{u'x', char16_t(0xDC00)}, false},
     };
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     for (const auto& [name, storable] : cases) {
         SCOPED_TRACE(text::utf16ToUtf8(name));
         EXPECT_EQ(store::isStorableShortcutName(name), storable);
@@ -498,7 +496,7 @@ TEST(ShortcutStoreMap, LookUpSetRemoveAreExact) {
 // probe run: the table must agree with an ordinary map after every step.
 TEST(ShortcutStoreMap, AgreesWithAMapThroughGrowthAndRemovals) {
     TempFolder folder;
-    const auto path = folder / "Zendrik.pref";
+    const auto path = folder / store::kPreferenceFileName;
     std::string file = "[Shortcuts]\n";
     std::map<std::u16string, std::u16string> expected;
     // Appended rather than "n" + std::to_string(...), which GCC 12 misreads as an overlap.
@@ -552,7 +550,7 @@ TEST(ShortcutStoreWorkingDirectory, StartUpAndManagerCallsUseZendrikPref) {
     storetest::WorkingDirectory inFolder(folder.path());
     EXPECT_FALSE(store::preferencePathExists(store::kPreferenceFileName));
     ASSERT_TRUE(store::writeDefaultFile(store::kPreferenceFileName));
-    EXPECT_EQ(readBytes(folder / "Zendrik.pref"), kDefaultFile);
+    EXPECT_EQ(readBytes(folder / store::kPreferenceFileName), kDefaultFile);
     store::ShortcutStore shortcuts;
     store::PopupSettings settings;
     store::loadShortcuts(shortcuts, settings);

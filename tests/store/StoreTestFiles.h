@@ -37,6 +37,7 @@ class TempFolder {
     fs::path operator/(std::string_view name) const {
         return path_ / fs::path(std::u8string(name.begin(), name.end()));
     }
+    fs::path operator/(std::u16string_view name) const { return path_ / fs::path(name); }
 
   private:
     fs::path path_;

@@ -201,7 +201,7 @@ TEST_F(EventQueueTest, SizeChangesButNotWhileMinimised) {
     HWND window = ui::windowHandle(0);
     drainEvents(50);
 
-    ui::resizeWindow(0, ui::kKeepValue, ui::kKeepValue, 350, 220);
+    ui::resizeWindow(0, base::keepValue, base::keepValue, 350, 220);
     std::vector<ui::Event> events = drainEvents();
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].kind, EventKind::SizeChange);
@@ -212,7 +212,7 @@ TEST_F(EventQueueTest, SizeChangesButNotWhileMinimised) {
     for (const ui::Event& event : drainEvents()) {
         EXPECT_NE(event.kind, EventKind::SizeChange);
     }
-    ui::resizeWindow(0, 10, 10, ui::kKeepValue, ui::kKeepValue); // a move only
+    ui::resizeWindow(0, 10, 10, base::keepValue, base::keepValue); // a move only
     for (const ui::Event& event : drainEvents()) {
         EXPECT_NE(event.kind, EventKind::SizeChange);
     }
@@ -236,7 +236,7 @@ TEST_F(EventQueueTest, BoundHandlersRunForTheirKeyOnly) {
     SendMessageW(ui::controlHandle(6), WM_CHAR, 'a', 1);
     SendMessageW(ui::controlHandle(7), WM_CHAR, 'b', 1);
     ui::setControlText(6, u"program");
-    ui::resizeWindow(0, ui::kKeepValue, ui::kKeepValue, 420, 320);
+    ui::resizeWindow(0, base::keepValue, base::keepValue, 420, 320);
     EXPECT_EQ(changeCalls, 1);
     EXPECT_EQ(sizeCalls, 1);
     EXPECT_EQ(ui::controlText(6), u"program");
@@ -246,7 +246,7 @@ TEST_F(EventQueueTest, BoundHandlersRunForTheirKeyOnly) {
     EXPECT_EQ(changeCalls, 2);
 
     ui::unbindEvent(EventKind::SizeChange, 0, ui::kAny, ui::kAny);
-    ui::resizeWindow(0, ui::kKeepValue, ui::kKeepValue, 430, 330);
+    ui::resizeWindow(0, base::keepValue, base::keepValue, 430, 330);
     drainEvents();
     EXPECT_EQ(sizeCalls, 1);
 }

@@ -353,7 +353,7 @@ TEST_F(ServiceControlsTest, FocusIsReadAndGiven) {
 
 TEST_F(ServiceControlsTest, ResizeAndMeasureKeepingValues) {
     ui::createTextField(1, 10, 20, 100, 21, u"", 0);
-    ui::resizeControl(1, ui::kKeepValue, 40, ui::kKeepValue, 30);
+    ui::resizeControl(1, base::keepValue, 40, base::keepValue, 30);
     EXPECT_EQ(ui::controlWidth(1), 100);
     EXPECT_EQ(ui::controlHeight(1), 30);
     RECT bounds;

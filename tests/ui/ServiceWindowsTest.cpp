@@ -125,7 +125,7 @@ TEST_F(ServiceWindowsTest, CentredOnItsOwner) {
 
 TEST_F(ServiceWindowsTest, ResizeKeepsWhatItIsToldToKeep) {
     ui::openWindow(0, 50, 60, 300, 200, u"", WS_OVERLAPPEDWINDOW | ui::kWindowHidden, nullptr);
-    ui::resizeWindow(0, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue, 130);
+    ui::resizeWindow(0, base::keepValue, base::keepValue, base::keepValue, 130);
     EXPECT_EQ(ui::windowClientWidth(0), 300);
     EXPECT_EQ(ui::windowClientHeight(0), 130);
     RECT outer;
@@ -137,7 +137,7 @@ TEST_F(ServiceWindowsTest, ResizeKeepsWhatItIsToldToKeep) {
     ui::openWindow(1, 0, 0, 100, 50, u"", WS_POPUP | ui::kWindowHidden, nullptr);
     HWND window = ui::windowHandle(1);
     SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_BORDER);
-    ui::resizeWindow(1, ui::kKeepValue, ui::kKeepValue, ui::kKeepValue, 80);
+    ui::resizeWindow(1, base::keepValue, base::keepValue, base::keepValue, 80);
     SetWindowPos(window, nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     EXPECT_EQ(ui::windowClientWidth(1), 100);
@@ -171,14 +171,14 @@ TEST_F(ServiceWindowsTest, BoundsLimitTheClientAreaAndApplyAtOnce) {
     EXPECT_EQ(limits.ptMaxTrackSize.x, 99999) << "no largest size";
 
     // Keeping the smallest size while setting a largest one; above 32000 counts as 32000.
-    ui::setWindowBounds(0, ui::kKeepValue, ui::kKeepValue, 40000, 400);
+    ui::setWindowBounds(0, base::keepValue, base::keepValue, 40000, 400);
     limits = trackingLimits(window);
     EXPECT_EQ(limits.ptMinTrackSize.x, outerFor(window, 450, 220).cx);
     EXPECT_EQ(limits.ptMaxTrackSize.x, outerFor(window, 32000, 400).cx);
     EXPECT_EQ(limits.ptMaxTrackSize.y, outerFor(window, 32000, 400).cy);
 
-    ui::resizeWindow(0, ui::kKeepValue, ui::kKeepValue, 500, 390);
-    ui::setWindowBounds(0, ui::kKeepValue, ui::kKeepValue, 480, 300);
+    ui::resizeWindow(0, base::keepValue, base::keepValue, 500, 390);
+    ui::setWindowBounds(0, base::keepValue, base::keepValue, 480, 300);
     EXPECT_EQ(ui::windowClientWidth(0), 480);
     EXPECT_EQ(ui::windowClientHeight(0), 300);
 }

@@ -89,7 +89,7 @@ TEST_F(SplitterControlTest, PanesTakeTheirPlacesFromTheSplitter) {
     EXPECT_EQ(editor.right, 630);
 
     // Resized like the manager's window: the editor grows in proportion.
-    ui::resizeControl(7, ui::kKeepValue, ui::kKeepValue, 900, 500);
+    ui::resizeControl(7, base::keepValue, base::keepValue, 900, 500);
     list = paneRect(5);
     editor = paneRect(8);
     EXPECT_EQ(editor.right - editor.left, 672);
@@ -98,7 +98,7 @@ TEST_F(SplitterControlTest, PanesTakeTheirPlacesFromTheSplitter) {
     EXPECT_EQ(ui::controlState(7), 224);
 
     // Shrunk below what both minimums need: the list keeps its minimum.
-    ui::resizeControl(7, ui::kKeepValue, ui::kKeepValue, 150, ui::kKeepValue);
+    ui::resizeControl(7, base::keepValue, base::keepValue, 150, base::keepValue);
     EXPECT_EQ(paneRect(5).right, 116);
 }
 
@@ -121,7 +121,7 @@ TEST_F(SplitterControlTest, DraggingTheBarStoresANewRatio) {
     EXPECT_EQ(ui::controlState(7), 116);
 
     // The ratio of the drag holds when the splitter is resized.
-    ui::resizeControl(7, ui::kKeepValue, ui::kKeepValue, 630 + 626, ui::kKeepValue);
+    ui::resizeControl(7, base::keepValue, base::keepValue, 630 + 626, base::keepValue);
     EXPECT_EQ(paneRect(8).right - paneRect(8).left, 2 * (626 - 116));
 }
 

@@ -1,9 +1,9 @@
 // Owners of what the service creates and must free: GDI objects, accelerator tables, memory DCs
 // with an object selected into them, and the screen DC, on the owner template of
-// base/OwnedHandles.h. Child windows have no owner here: their parent destroys them.
+// base/OwnedHandles_win.h. Child windows have no owner here: their parent destroys them.
 #pragma once
 
-#include "base/OwnedHandles.h"
+#include "base/OwnedHandles_win.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "store/TextConvert.h"
+#include "base/TextConvert.h"
 
 #include <gtest/gtest.h>
 

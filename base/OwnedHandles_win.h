@@ -1,6 +1,7 @@
-// Owners of Win32 handles for every layer: the one owner template, kernel handles, loaded
-// libraries, and the typed look-up of a function that a module may or may not export.
-// ui/OwnedHandles.h adds the GDI owners of the window service on the same template.
+// Owners of Win32 handles for the Win32 code of every layer (the shell and the *_win bodies of
+// the core): the one owner template, kernel handles, loaded libraries, and the typed look-up of
+// a function that a module may or may not export. ui/OwnedGdiObjects.h adds the GDI owners of
+// the window service on the same template.
 #pragma once
 
 #include <windows.h>

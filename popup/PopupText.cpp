@@ -1,0 +1,14 @@
+#include "popup/PopupText.h"
+
+#include "base/TextConvert.h"
+#include "popup/PopupPlacement.h"
+
+namespace popup {
+
+std::u16string tooManyPlaceholdersMessage(int count) {
+    return u"This template has " + text::utf8ToUtf16(std::to_string(count)) +
+           u" placeholders; the popup takes at most " +
+           text::utf8ToUtf16(std::to_string(kMaxFields)) + u". Nothing was inserted.";
+}
+
+} // namespace popup
