@@ -51,7 +51,7 @@ int toPixelsOrKeep(int units, float scale) {
 }
 
 int limitToPixels(int units, float scale) {
-    return units == base::keepValue || units == kNoLimit ? units : toPixels(units, scale);
+    return units == base::keepValue || units == base::kNoLimit ? units : toPixels(units, scale);
 }
 
 // Before Vista a process cannot be DPI-aware and the system never virtualises, so sizes stay.

@@ -7,8 +7,6 @@
 
 namespace dpi {
 
-using base::kNoLimit;
-
 // The screen resolution that 96-DPI units are laid out for.
 inline constexpr int kBaseDpi = 96;
 

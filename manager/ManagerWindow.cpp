@@ -84,7 +84,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
                                owner))
         return false;
     dpi::setScaledWindowBounds(kManagerWindow, kSmallestClientWidth, kSmallestClientHeight,
-                               ui::kNoLimit, ui::kNoLimit);
+                               base::kNoLimit, base::kNoLimit);
     ui::bindEvent(ui::EventKind::SizeChange, kManagerWindow, ui::kAny, ui::kAny,
                   [](const ui::Event&) { layoutManagerWindow(); });
 

@@ -2,6 +2,7 @@
 
 #include "dpi/ScaledWrappers.h"
 #include "popup/PickerMatch.h"
+#include "popup/PopupText.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
@@ -50,7 +51,7 @@ void showSelection() {
 std::u16string rowText(int row) {
     const PickerState& state = pickerState();
     if (state.matches.empty())
-        return u"No Shortcut name holds \u201C" + state.filter + u"\u201D";
+        return noMatchingNameText(state.filter);
     return row >= 0 && size_t(row) < state.matches.size()
                ? state.request->names[size_t(state.matches[size_t(row)])]
                : std::u16string();

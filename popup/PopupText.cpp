@@ -11,4 +11,8 @@ std::u16string tooManyPlaceholdersMessage(int count) {
            text::utf8ToUtf16(std::to_string(kMaxFields)) + u". Nothing was inserted.";
 }
 
+std::u16string noMatchingNameText(std::u16string_view filter) {
+    return u"No Shortcut name holds \u201C" + std::u16string(filter) + u"\u201D";
+}
+
 } // namespace popup

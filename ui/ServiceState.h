@@ -61,10 +61,10 @@ struct WindowRecord {
     bool opened = false; // openWindow has returned: size changes count from here
     COLORREF background = kDefaultColor;
     OwnedBrush backBrush;
-    int minWidth = kNoLimit;
-    int minHeight = kNoLimit;
-    int maxWidth = kNoLimit;
-    int maxHeight = kNoLimit;
+    int minWidth = base::kNoLimit;
+    int minHeight = base::kNoLimit;
+    int maxWidth = base::kNoLimit;
+    int maxHeight = base::kNoLimit;
     int lastClientWidth = -1;
     int lastClientHeight = -1;
     std::vector<KeyboardShortcut> shortcuts;

@@ -351,7 +351,7 @@ void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int 
             return current;
         }
         if (value < 0) {
-            return kNoLimit;
+            return base::kNoLimit;
         }
         return isMaximum ? std::min(value, 32000) : value;
     };

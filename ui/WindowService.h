@@ -18,7 +18,6 @@ namespace ui {
 
 constexpr int kChooseNumber = -1; // as a window, control or font number: let the service choose
 constexpr int kAny = -1;          // in a binding: any window, control or event type
-constexpr int kNoLimit = base::kNoLimit;       // in setWindowBounds: no smallest / largest size
 constexpr int kDefaultFontControl = -1;        // in setControlFont: the default of later controls
 constexpr COLORREF kDefaultColor = 0xFFFFFFFF; // resets a window or control colour
 

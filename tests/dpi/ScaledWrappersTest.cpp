@@ -143,7 +143,7 @@ TEST_F(ScaledWrappers, BoundsPassNoLimitThrough) {
     setScale(1.5f, 1.5f);
     openWindow(100, 60);
     // A -1 converted like a number (-2 pixels) would become a tiny largest size.
-    dpi::setScaledWindowBounds(kWindow, 50, 40, dpi::kNoLimit, dpi::kNoLimit);
+    dpi::setScaledWindowBounds(kWindow, 50, 40, base::kNoLimit, base::kNoLimit);
     dpi::resizeScaledWindow(kWindow, base::keepValue, base::keepValue, 600, 400);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 900);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 600);
@@ -151,7 +151,7 @@ TEST_F(ScaledWrappers, BoundsPassNoLimitThrough) {
     dpi::setScaledWindowBounds(kWindow, base::keepValue, base::keepValue, 300, 200);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 450);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 300);
-    dpi::setScaledWindowBounds(kWindow, 320, 220, dpi::kNoLimit, dpi::kNoLimit);
+    dpi::setScaledWindowBounds(kWindow, 320, 220, base::kNoLimit, base::kNoLimit);
     EXPECT_EQ(ui::windowClientWidth(kWindow), 480);
     EXPECT_EQ(ui::windowClientHeight(kWindow), 330);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 TEST(ManagerText, ListOrderFoldsOnlyAsciiLettersAndKeepsEqualNamesInPlace) {
@@ -38,6 +40,26 @@ TEST(ManagerText, TemplateFormsAndNames) {
 
     EXPECT_EQ(manager::hostOfAddress(u"https://www.paypal.com/donate/"), u"www.paypal.com");
     EXPECT_EQ(manager::hostOfAddress(u"https://example.org?x=1"), u"example.org");
+}
+
+// The messages are shown as they stand here, to the byte; the end-to-end flows take them from
+// these functions, so this is where a changed word is caught.
+TEST(ManagerText, MessagesNameTheShortcutWhereTheyShould) {
+    const std::pair<std::u16string, std::u16string_view> messages[] = {
+        {manager::notSavedYetMessage(u"if"), u"Shortcut [ if ] not saved yet...\n\nRemove anyway?"},
+        {manager::deleteQuestion(u"if"), u"Delete Shortcut [ if ]?"},
+        {manager::alreadyExistsMessage(u"if"), u"Shortcut [ if ] already exists!"},
+        {manager::unsavedChangesQuestion(u"if"), u"Save the changes to 'if'?"},
+        {manager::unstorableNameMessage(u"a=b"),
+         u"Shortcut [ a=b ] cannot be stored in Zendrik.pref!\n\nA name must not contain \"=\" or "
+         u"a line break, begin with \";\" or \"[\", or begin or end with a tab."},
+        {manager::donationQuestion(manager::kDonationAddress),
+         u"Thank you for any amount you feel comfortable donating, to\nkeep the [ Zendrik ] "
+         u"project "
+         u"alive and running!\n\nOpen a secure connection to www.paypal.com for a donation?"},
+    };
+    for (const auto& [made, expected] : messages)
+        EXPECT_EQ(made, expected);
 }
 
 } // namespace

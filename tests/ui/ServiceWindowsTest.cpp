@@ -162,7 +162,7 @@ TEST_F(ServiceWindowsTest, BoundsLimitTheClientAreaAndApplyAtOnce) {
     ui::openWindow(0, 0, 0, 300, 150, u"", WS_OVERLAPPEDWINDOW | ui::kWindowHidden, nullptr);
     HWND window = ui::windowHandle(0);
 
-    ui::setWindowBounds(0, 450, 220, ui::kNoLimit, ui::kNoLimit);
+    ui::setWindowBounds(0, 450, 220, base::kNoLimit, base::kNoLimit);
     EXPECT_EQ(ui::windowClientWidth(0), 450);
     EXPECT_EQ(ui::windowClientHeight(0), 220);
     MINMAXINFO limits = trackingLimits(window);
@@ -190,7 +190,7 @@ TEST_F(ServiceWindowsTest, MinimisedWindowIsNotResizedByBounds) {
     WINDOWPLACEMENT before{};
     before.length = sizeof(before);
     GetWindowPlacement(window, &before);
-    ui::setWindowBounds(0, 450, 220, ui::kNoLimit, ui::kNoLimit);
+    ui::setWindowBounds(0, 450, 220, base::kNoLimit, base::kNoLimit);
     WINDOWPLACEMENT after{};
     after.length = sizeof(after);
     GetWindowPlacement(window, &after);
