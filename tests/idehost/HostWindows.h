@@ -60,4 +60,25 @@ inline HostWindows createHostWindows(HINSTANCE instance, const wchar_t* classNam
     return windows;
 }
 
+// What a host's main window does with the messages its own procedure leaves: the editor, its
+// only child, fills it and takes the focus, and the program ends with it.
+inline LRESULT hostMainDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND editor = GetWindow(window, GW_CHILD);
+    switch (message) {
+    case WM_SIZE:
+        if (editor)
+            MoveWindow(editor, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        if (editor)
+            SetFocus(editor);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
 } // namespace idehost

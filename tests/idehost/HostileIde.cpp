@@ -26,11 +26,10 @@
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
+#include "support/Files.h"
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -38,7 +37,6 @@
 namespace {
 
 constexpr wchar_t kMainClass[] = L"ZendrikHostileIde";
-using idehost::kCaretMarker;
 using idehost::kReportMessage;
 
 struct Options {
@@ -171,12 +169,6 @@ bool parseOptions() {
     return valid && !options.ready.empty() && !options.result.empty();
 }
 
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
 void writeReport() {
     armed = false;
     std::string out = "messages " + std::to_string(toolMessages) + "\n";
@@ -193,24 +185,17 @@ void writeReport() {
             out.append(characters, size_t(length));
         out += "\n";
     }
-    writeFile(options.result, out);
+    endtoend::writeBytes(options.result, out);
 }
 
 LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SIZE:
-        if (IsWindow(editorWindow))
-            MoveWindow(editorWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
     case kReportMessage:
         writeReport();
         DestroyWindow(window);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        return idehost::hostMainDefault(window, message, wParam, lParam);
     }
 }
 
@@ -228,17 +213,11 @@ bool createWindows(HINSTANCE instance) {
 }
 
 void loadDocument() {
-    std::string bytes;
-    if (std::ifstream in{options.document.c_str(), std::ios::binary})
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    size_t caret = bytes.find(kCaretMarker);
-    if (caret == std::string::npos)
-        caret = bytes.size();
-    else
-        bytes.erase(caret, kCaretMarker.size());
-    SendMessageW(editorWindow, SCI_APPENDTEXT, bytes.size(),
-                 reinterpret_cast<LPARAM>(bytes.data()));
-    SendMessageW(editorWindow, SCI_GOTOPOS, caret, 0);
+    const idehost::Document document =
+        idehost::parseDocument(endtoend::readBytes(options.document).value_or(""));
+    SendMessageW(editorWindow, SCI_APPENDTEXT, document.text.size(),
+                 reinterpret_cast<LPARAM>(document.text.data()));
+    SendMessageW(editorWindow, SCI_GOTOPOS, WPARAM(document.caret), 0);
 }
 
 } // namespace
@@ -256,7 +235,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::string handles =
         "editor " + std::to_string(reinterpret_cast<std::intptr_t>(editorWindow)) + " main " +
         std::to_string(reinterpret_cast<std::intptr_t>(mainWindow)) + "\n";
-    if (!writeFile(options.ready, handles))
+    if (!endtoend::writeBytes(options.ready, handles))
         return 5;
     // Nothing here ends by itself: the test posts kReportMessage, or ends the process.
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

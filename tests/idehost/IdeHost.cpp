@@ -1,6 +1,6 @@
 // IdeHost: a stand-in for the PureBasic IDE. Its main window holds a real Scintilla editor and
 // starts a tool the way the IDE does: the editor's and the main window's handles in the
-// environment variables PB_Tool_Scintilla and PB_Tool_MainWindow, a working directory other
+// environment variables the IDE sets (support::setToolVariables), a working directory other
 // than the tool's folder, and the host keeps answering window messages while the tool runs,
 // since every message the tool sends to the editor waits for that answer.
 //
@@ -35,13 +35,18 @@
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
+#include "store/TextConvert.h"
+#include "support/Files.h"
+#include "support/Input.h"
+#include "support/Processes.h"
+#include "support/Wait.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +55,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"ZendrikIdeHost";
 constexpr wchar_t kTitle[] = L"IdeHost - type a word, press F12 to start the tool";
-using idehost::kCaretMarker;
+using idehost::Document;
 constexpr UINT kStartToolKey = VK_F12;
 constexpr UINT_PTR kKeysTimer = 1;
 constexpr UINT kKeyBeatMs = 60;
@@ -73,11 +78,6 @@ struct Options {
     bool startNow = false;
     bool benchWindow = false;
     bool valid = true;
-};
-
-struct Document {
-    std::string text;
-    int64_t caret = 0;
 };
 
 struct EditorState {
@@ -174,27 +174,6 @@ Options parseOptions() {
     return options;
 }
 
-bool readFile(const std::wstring& path, std::string& bytes) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
-Document parseDocument(std::string bytes) {
-    Document document;
-    const size_t marker = bytes.find(kCaretMarker);
-    if (marker == std::string::npos) {
-        document.caret = int64_t(bytes.size());
-    } else {
-        bytes.erase(marker, kCaretMarker.size());
-        document.caret = int64_t(marker);
-    }
-    document.text = std::move(bytes);
-    return document;
-}
-
 // Replaces the editor's content without leaving anything to undo, so that an undo after the
 // tool ran can only take back what the tool did.
 void loadDocument(const Document& document) {
@@ -224,45 +203,12 @@ void writeState(std::string& out, const char* prefix, const EditorState& state) 
     out += "\n";
 }
 
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
-INPUT keyInput(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-INPUT unicodeInput(wchar_t unit, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wScan = unit;
-    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-    return input;
-}
-
-INPUT mouseInput(DWORD flags, POINT screen) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1));
-    input.mi.dy = MulDiv(screen.y, 65535, std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1));
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    return input;
-}
-
 // A left click into the editor, away from the first lines where the caret usually stands, so
 // that the click moves the caret as a user's would.
 std::vector<INPUT> editorClick() {
     RECT bounds{};
     GetWindowRect(editorWindow, &bounds);
-    const POINT target{bounds.right - 40, bounds.bottom - 40};
-    return {mouseInput(0, target), mouseInput(MOUSEEVENTF_LEFTDOWN, target),
-            mouseInput(MOUSEEVENTF_LEFTUP, target)};
+    return support::leftClick(POINT{bounds.right - 40, bounds.bottom - 40});
 }
 
 // The window in the foreground, in screen pixels, beside the caret's screen point.
@@ -358,21 +304,14 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
         }
         const auto found = std::find_if(std::begin(named), std::end(named),
                                         [&](const Named& n) { return rest.starts_with(n.name); });
-        std::vector<INPUT> beat;
         if (found != std::end(named)) {
-            if (found->shift)
-                beat.push_back(keyInput(VK_SHIFT, false));
-            beat.push_back(keyInput(found->virtualKey, false));
-            beat.push_back(keyInput(found->virtualKey, true));
-            if (found->shift)
-                beat.push_back(keyInput(VK_SHIFT, true));
+            beats.push_back(found->shift ? support::chord({VK_SHIFT, found->virtualKey})
+                                         : support::chord({found->virtualKey}));
             i += found->name.size();
         } else {
-            beat.push_back(unicodeInput(keys[i], false));
-            beat.push_back(unicodeInput(keys[i], true));
+            beats.push_back(support::typedUnit(keys[i]));
             ++i;
         }
-        beats.push_back(std::move(beat));
     }
     return beats;
 }
@@ -405,8 +344,8 @@ void typeNextKey() {
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (isCloseMarker(beat))
         PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
-    else if (!beat.empty())
-        SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
+    else
+        support::send(beat);
 }
 
 // The first beat comes after the delay, the others one beat apart. With a tool's process, the
@@ -425,52 +364,13 @@ void scheduleKeys(const std::wstring& keys, int delayMs, DWORD toolProcess = 0) 
 
 // Starts the tool as the IDE does. The handles go through the host's own environment, which
 // the child inherits.
-HANDLE startTool(const std::wstring& tool, const std::wstring& workDir,
-                 const std::wstring& arguments) {
-    SetEnvironmentVariableW(L"PB_Tool_Scintilla",
-                            std::to_wstring(reinterpret_cast<std::intptr_t>(editorWindow)).c_str());
-    SetEnvironmentVariableW(L"PB_Tool_MainWindow",
-                            std::to_wstring(reinterpret_cast<std::intptr_t>(mainWindow)).c_str());
-    std::wstring commandLine = L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process))
-        return nullptr;
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
-
-// Handles every message that arrives, sent or posted; false once WM_QUIT came.
-bool pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(int(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
-}
-
-// Waits for the process to end while answering the tool's messages to the editor.
-bool waitForTool(HANDLE process, int timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return false;
-        const DWORD woken =
-            MsgWaitForMultipleObjects(1, &process, FALSE, DWORD(deadline - now), QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0)
-            return true;
-        if (woken != WAIT_OBJECT_0 + 1)
-            return false;
-        pumpMessages();
-    }
+support::ChildProcess startTool(const std::wstring& tool, const std::wstring& workDir,
+                                const std::wstring& arguments) {
+    support::setToolVariables(
+        support::handleText(reinterpret_cast<std::intptr_t>(editorWindow)).c_str(),
+        support::handleText(reinterpret_cast<std::intptr_t>(mainWindow)).c_str());
+    return support::ChildProcess(
+        L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments), workDir, tool.c_str());
 }
 
 struct ToolRun {
@@ -481,37 +381,23 @@ struct ToolRun {
 
 ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys) {
     ToolRun run;
-    HANDLE process =
-        startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
-    if (!process)
-        return run;
-    run.started = true;
-    if (typeKeys && !options.keys.empty())
-        scheduleKeys(options.keys, options.keysDelayMs, GetProcessId(process));
-    run.finished = waitForTool(process, options.timeoutMs);
-    if (!run.finished) {
-        // A tool that hangs would hang the test run with it.
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-    } else {
-        GetExitCodeProcess(process, &run.exitCode);
+    {
+        // A tool that hangs would hang the test run with it: it is ended with its owner.
+        const support::ChildProcess process =
+            startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
+        if (!process.started())
+            return run;
+        run.started = true;
+        if (typeKeys && !options.keys.empty())
+            scheduleKeys(options.keys, options.keysDelayMs, process.id());
+        run.finished = support::waitForProcess(process.handle(), options.timeoutMs);
+        run.exitCode = process.exitCode().value_or(0);
+        KillTimer(mainWindow, kKeysTimer);
+        pendingKeys.clear();
     }
-    KillTimer(mainWindow, kKeysTimer);
-    pendingKeys.clear();
-    CloseHandle(process);
     // Messages the tool posted before it ended are handled before the editor is read.
-    pumpMessages();
+    support::pumpMessages();
     return run;
-}
-
-// Handles messages for the given time, so that typed input reaches the editor.
-void pumpFor(int milliseconds) {
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(milliseconds, 0));
-    for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(deadline - now), QS_ALLINPUT);
-        if (!pumpMessages())
-            return;
-    }
 }
 
 // Types into the host's own editor, which is the foreground window while no tool runs.
@@ -519,10 +405,10 @@ void typeKeysIntoHost(const std::wstring& keys, int delayMs, int timeoutMs) {
     scheduleKeys(keys, delayMs);
     const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
     while (nextKey < pendingKeys.size() && GetTickCount64() < deadline)
-        pumpFor(int(kKeyBeatMs));
+        support::pumpFor(int(kKeyBeatMs));
     KillTimer(mainWindow, kKeysTimer);
     pendingKeys.clear();
-    pumpFor(300);
+    support::pumpFor(300);
 }
 
 int runScripted(const Options& options, const Document& document) {
@@ -553,7 +439,7 @@ int runScripted(const Options& options, const Document& document) {
         sci(SCI_UNDO);
         writeState(out, "undone-", editorState());
     }
-    return writeFile(options.result, out) ? 0 : 2;
+    return endtoend::writeBytes(options.result, out) ? 0 : 2;
 }
 
 double median(std::vector<double> values) {
@@ -567,7 +453,7 @@ double median(std::vector<double> values) {
 std::string fileName(const std::wstring& path) {
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    return std::string(name.begin(), name.end());
+    return text::utf16ToUtf8(text::fromWide(name));
 }
 
 // Starts the tool and waits, answering messages, until one of its windows is the visible
@@ -576,31 +462,28 @@ std::string fileName(const std::wstring& path) {
 ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
     ToolRun run;
     const auto start = std::chrono::steady_clock::now();
-    HANDLE process =
-        startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
-    if (!process)
-        return run;
-    run.started = true;
-    const DWORD processId = GetProcessId(process);
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
-    HWND window = nullptr;
-    while (!(window = activeWindowOf(processId)) && GetTickCount64() < deadline &&
-           WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-        pumpMessages();
+    {
+        const support::ChildProcess process =
+            startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
+        if (!process.started())
+            return run;
+        run.started = true;
+        HWND window = nullptr;
+        support::waitUntil(
+            [&] {
+                support::pumpFor(1);
+                return (window = activeWindowOf(process.id())) || process.wait(0);
+            },
+            options.timeoutMs, 0);
+        elapsedMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        if (window) {
+            PostMessageW(window, WM_CLOSE, 0, 0);
+            run.finished = support::waitForProcess(process.handle(), options.timeoutMs);
+        }
     }
-    elapsedMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (window) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        run.finished = waitForTool(process, options.timeoutMs);
-    }
-    if (!run.finished) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-    }
-    CloseHandle(process);
-    pumpMessages();
+    support::pumpMessages();
     return run;
 }
 
@@ -663,19 +546,20 @@ int runBench(const Options& options, const Document& document) {
                                   : 0.0);
         out += line;
     }
-    return writeFile(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0 : 2;
+    return endtoend::writeBytes(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0
+                                                                                             : 2;
 }
 
 // Interactive mode: one tool at a time; the process handle is watched by the message loop.
-HANDLE interactiveTool = nullptr;
+support::ChildProcess interactiveTool;
 Options interactiveOptions;
 
 void startInteractiveTool() {
-    if (interactiveTool)
+    if (interactiveTool.started())
         return;
     interactiveTool = startTool(interactiveOptions.tool, interactiveOptions.workDir,
                                 interactiveOptions.toolArguments);
-    if (!interactiveTool) {
+    if (!interactiveTool.started()) {
         SetWindowTextW(mainWindow, (L"IdeHost - cannot start " + interactiveOptions.tool).c_str());
         return;
     }
@@ -684,10 +568,8 @@ void startInteractiveTool() {
 }
 
 void finishInteractiveTool() {
-    DWORD exitCode = 0;
-    GetExitCodeProcess(interactiveTool, &exitCode);
-    CloseHandle(interactiveTool);
-    interactiveTool = nullptr;
+    const DWORD exitCode = interactiveTool.exitCode().value_or(0);
+    interactiveTool = support::ChildProcess();
     SetWindowTextW(
         mainWindow,
         (std::wstring(kTitle) + L"  [tool ended: " + std::to_wstring(exitCode) + L"]").c_str());
@@ -695,9 +577,9 @@ void finishInteractiveTool() {
 
 int runInteractive() {
     for (;;) {
-        const DWORD count = interactiveTool ? 1 : 0;
-        const DWORD woken =
-            MsgWaitForMultipleObjects(count, &interactiveTool, FALSE, INFINITE, QS_ALLINPUT);
+        HANDLE tool = interactiveTool.handle();
+        const DWORD count = tool ? 1 : 0;
+        const DWORD woken = MsgWaitForMultipleObjects(count, &tool, FALSE, INFINITE, QS_ALLINPUT);
         if (count && woken == WAIT_OBJECT_0) {
             finishInteractiveTool();
             continue;
@@ -718,14 +600,6 @@ int runInteractive() {
 
 LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SIZE:
-        if (editorWindow)
-            MoveWindow(editorWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_SETFOCUS:
-        if (editorWindow)
-            SetFocus(editorWindow);
-        return 0;
     case WM_TIMER:
         if (wParam == kKeysTimer) {
             SetTimer(window, kKeysTimer, kKeyBeatMs, nullptr);
@@ -735,11 +609,8 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case kStartNowMessage:
         startInteractiveTool();
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        return idehost::hostMainDefault(window, message, wParam, lParam);
     }
 }
 
@@ -770,13 +641,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 4;
     Document document;
     if (!options.document.empty()) {
-        std::string bytes;
-        if (!readFile(options.document, bytes))
+        std::optional<std::string> bytes = endtoend::readBytes(options.document);
+        if (!bytes)
             return 5;
-        document = parseDocument(std::move(bytes));
+        document = idehost::parseDocument(std::move(*bytes));
     }
     // The window must be shown and answering before a tool is started, as in the IDE.
-    pumpMessages();
+    support::pumpMessages();
     if (options.benchRuns > 0)
         return options.result.empty() || options.compare.empty() ? 3 : runBench(options, document);
     if (!options.result.empty())

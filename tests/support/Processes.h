@@ -1,0 +1,128 @@
+#pragma once
+// Starting the programs of an end-to-end run (a stand-in IDE, SciTE, the tool itself) and
+// collecting how they ended.
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/AppState.h"
+#include "support/Wait.h"
+
+namespace support {
+
+// A started process, ended by force if it still runs when its owner goes: a test that failed
+// half-way must not leave a window behind for the next one.
+class ChildProcess {
+  public:
+    ChildProcess() = default;
+    // The command line starts with the program's quoted path unless the application is given;
+    // an empty folder is this process's working directory.
+    ChildProcess(std::wstring commandLine, const std::wstring& folder,
+                 const wchar_t* application = nullptr) {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessW(application, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+            return;
+        CloseHandle(process.hThread);
+        handle_ = process.hProcess;
+        id_ = process.dwProcessId;
+    }
+    ~ChildProcess() {
+        if (!handle_)
+            return;
+        if (WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(handle_, 1);
+            WaitForSingleObject(handle_, 5000);
+        }
+        CloseHandle(handle_);
+    }
+    ChildProcess(ChildProcess&& other) noexcept
+        : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+    ChildProcess& operator=(ChildProcess&& other) noexcept {
+        std::swap(handle_, other.handle_);
+        std::swap(id_, other.id_);
+        return *this;
+    }
+
+    bool started() const { return handle_ != nullptr; }
+    HANDLE handle() const { return handle_; }
+    DWORD id() const { return id_; }
+    bool wait(int milliseconds) const {
+        return handle_ && WaitForSingleObject(handle_, DWORD(milliseconds)) == WAIT_OBJECT_0;
+    }
+    // The exit code once the process has ended.
+    std::optional<DWORD> exitCode() const {
+        DWORD code = 0;
+        if (!handle_ || !GetExitCodeProcess(handle_, &code) || code == STILL_ACTIVE)
+            return std::nullopt;
+        return code;
+    }
+
+  private:
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// The IDE announces its editor and main window to a tool it starts in these two variables,
+// which the child inherits from this process's environment.
+inline void setToolVariables(const wchar_t* editor, const wchar_t* main) {
+    SetEnvironmentVariableW(app::kEditorVariable, editor);
+    SetEnvironmentVariableW(app::kMainWindowVariable, main);
+}
+
+inline std::wstring handleText(std::intptr_t handle) {
+    return std::to_wstring(handle);
+}
+
+// Posts WM_CLOSE to every visible top-level window of the process, as a user closes them.
+inline void closeWindowsOf(DWORD processId) {
+    EnumWindows(
+        [](HWND window, LPARAM id) -> BOOL {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == DWORD(id) && IsWindowVisible(window))
+                PostMessageW(window, WM_CLOSE, 0, 0);
+            return TRUE;
+        },
+        LPARAM(processId));
+}
+
+struct ToolOutcome {
+    bool started = false;
+    bool ended = false;
+    DWORD exitCode = 0;
+    ULONGLONG milliseconds = 0; // from the start to the end, or to giving up
+};
+
+// Runs the tool to its end, answering messages meanwhile (a window of this process may be the
+// IDE's), and closes every window it shows, as a user would close the manager or the picker.
+// A tool still running after the limit is ended by force.
+inline ToolOutcome runToolClosingWindows(const std::wstring& tool, const std::wstring& arguments,
+                                         const std::wstring& folder, int limitMs) {
+    ToolOutcome outcome;
+    const ULONGLONG start = GetTickCount64();
+    ChildProcess process(L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments),
+                         folder, tool.c_str());
+    if (!process.started())
+        return outcome;
+    outcome.started = true;
+    waitUntil(
+        [&] {
+            outcome.ended = waitForProcess(process.handle(), 100);
+            if (!outcome.ended)
+                closeWindowsOf(process.id());
+            return outcome.ended;
+        },
+        limitMs, 0);
+    outcome.milliseconds = GetTickCount64() - start;
+    if (outcome.ended)
+        outcome.exitCode = process.exitCode().value_or(0);
+    return outcome;
+}
+
+} // namespace support
