@@ -1,11 +1,16 @@
 #pragma once
-// What the stand-in IDEs share: the folder they run from, and a main window that holds a real
-// Scintilla editor loaded from Scintilla.dll in that folder.
+// What the stand-in IDEs and the start-up benchmark share: the folder they run from, a main
+// window that holds a real Scintilla editor loaded from Scintilla.dll in that folder, the
+// document in it, and a tool started as the IDE starts one.
 #include <windows.h>
 
 #include <Scintilla.h>
 
+#include <cstdint>
 #include <string>
+
+#include "HostProtocol.h"
+#include "support/Processes.h"
 
 namespace idehost {
 
@@ -58,6 +63,47 @@ inline HostWindows createHostWindows(HINSTANCE instance, const wchar_t* classNam
     SendMessageW(windows.editor, SCI_STYLESETSIZE, STYLE_DEFAULT, 11);
     SendMessageW(windows.editor, SCI_STYLECLEARALL, 0, 0);
     return windows;
+}
+
+// The folder above the tool's: the IDE starts a tool elsewhere than in the tool's folder.
+inline std::wstring defaultWorkDir(const std::wstring& tool) {
+    std::wstring folder = tool;
+    for (int level = 0; level < 2; ++level) {
+        const size_t slash = folder.find_last_of(L"\\/");
+        if (slash == std::wstring::npos)
+            return L"..";
+        folder.resize(slash);
+    }
+    return folder.empty() || folder.back() == L':' ? folder + L"\\" : folder;
+}
+
+// Replaces the editor's content without leaving anything to undo, so that an undo after the
+// tool ran can only take back what the tool did.
+inline void loadDocument(HWND editor, const Document& document) {
+    SendMessageW(editor, SCI_CLEARALL, 0, 0);
+    SendMessageW(editor, SCI_APPENDTEXT, document.text.size(),
+                 reinterpret_cast<LPARAM>(document.text.data()));
+    SendMessageW(editor, SCI_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageW(editor, SCI_SETSAVEPOINT, 0, 0);
+    SendMessageW(editor, SCI_GOTOPOS, WPARAM(document.caret), 0);
+}
+
+inline std::string editorText(HWND editor) {
+    const auto length = SendMessageW(editor, SCI_GETLENGTH, 0, 0);
+    const auto* characters =
+        reinterpret_cast<const char*>(SendMessageW(editor, SCI_GETCHARACTERPOINTER, 0, 0));
+    return characters && length > 0 ? std::string(characters, size_t(length)) : std::string();
+}
+
+// Starts the tool as the IDE does: the handles go through this process's environment, which
+// the child inherits.
+inline support::ChildProcess startTool(const HostWindows& windows, const std::wstring& tool,
+                                       const std::wstring& workDir, const std::wstring& arguments) {
+    support::setToolVariables(
+        support::handleText(reinterpret_cast<std::intptr_t>(windows.editor)).c_str(),
+        support::handleText(reinterpret_cast<std::intptr_t>(windows.main)).c_str());
+    return support::ChildProcess(
+        L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments), workDir, tool.c_str());
 }
 
 // What a host's main window does with the messages its own procedure leaves: the editor, its

@@ -212,14 +212,6 @@ bool createWindows(HINSTANCE instance) {
     return true;
 }
 
-void loadDocument() {
-    const idehost::Document document =
-        idehost::parseDocument(endtoend::readBytes(options.document).value_or(""));
-    SendMessageW(editorWindow, SCI_APPENDTEXT, document.text.size(),
-                 reinterpret_cast<LPARAM>(document.text.data()));
-    SendMessageW(editorWindow, SCI_GOTOPOS, WPARAM(document.caret), 0);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -227,7 +219,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 3;
     if (!createWindows(instance))
         return 4;
-    loadDocument();
+    idehost::loadDocument(
+        editorWindow, idehost::parseDocument(endtoend::readBytes(options.document).value_or("")));
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&message);

@@ -10,12 +10,6 @@
 //   IdeHost.exe --tool <exe> --document <file> --result <file>
 //               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
 //               [--no-run] [--timeout <ms>] [--workdir <folder>] [--tool-arguments <text>]
-// Start-up benchmark:
-//   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
-//               [--bench-window]
-// With --bench-window a run lasts from the start until a window of the tool is the visible
-// active window, which the host then closes; otherwise until the tool has ended and changed
-// the document.
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
 // --type-first types text at the caret before the tool starts, as a user would.
@@ -35,14 +29,12 @@
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
-#include "store/TextConvert.h"
 #include "support/Files.h"
 #include "support/Input.h"
 #include "support/Processes.h"
 #include "support/Wait.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -63,8 +55,7 @@ constexpr UINT kStartNowMessage = WM_APP + 1;
 
 struct Options {
     std::wstring tool;
-    std::wstring toolArguments; // the tool's command line after its name; not the compared one's
-    std::wstring compare;
+    std::wstring toolArguments; // the tool's command line after its name
     std::wstring document;
     std::wstring result;
     std::wstring keys;
@@ -72,11 +63,9 @@ struct Options {
     std::wstring workDir;
     int keysDelayMs = 3000;
     int timeoutMs = 20000;
-    int benchRuns = 0;
     bool noRun = false;
     bool undo = false;
     bool startNow = false;
-    bool benchWindow = false;
     bool valid = true;
 };
 
@@ -98,17 +87,6 @@ std::string foregroundFacts;
 // In-process calls to the host's own editor.
 inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
     return SendMessageW(editorWindow, message, wParam, lParam);
-}
-
-std::wstring parentFolder(const std::wstring& file) {
-    std::wstring folder = file;
-    for (int level = 0; level < 2; ++level) {
-        const size_t slash = folder.find_last_of(L"\\/");
-        if (slash == std::wstring::npos)
-            return L"..";
-        folder.resize(slash);
-    }
-    return folder.empty() || folder.back() == L':' ? folder + L"\\" : folder;
 }
 
 Options parseOptions() {
@@ -137,8 +115,6 @@ Options parseOptions() {
             options.tool = text(i);
         else if (arg == L"--tool-arguments")
             options.toolArguments = text(i);
-        else if (arg == L"--compare")
-            options.compare = text(i);
         else if (arg == L"--document")
             options.document = text(i);
         else if (arg == L"--result")
@@ -153,10 +129,6 @@ Options parseOptions() {
             options.keysDelayMs = number(i);
         else if (arg == L"--timeout")
             options.timeoutMs = number(i);
-        else if (arg == L"--bench")
-            options.benchRuns = number(i);
-        else if (arg == L"--bench-window")
-            options.benchWindow = true;
         else if (arg == L"--no-run")
             options.noRun = true;
         else if (arg == L"--undo")
@@ -170,26 +142,13 @@ Options parseOptions() {
     if (options.tool.empty())
         options.tool = idehost::moduleFolder() + L"Zendrik.exe";
     if (options.workDir.empty())
-        options.workDir = parentFolder(options.tool);
+        options.workDir = idehost::defaultWorkDir(options.tool);
     return options;
-}
-
-// Replaces the editor's content without leaving anything to undo, so that an undo after the
-// tool ran can only take back what the tool did.
-void loadDocument(const Document& document) {
-    sci(SCI_CLEARALL);
-    sci(SCI_APPENDTEXT, document.text.size(), reinterpret_cast<sptr_t>(document.text.data()));
-    sci(SCI_EMPTYUNDOBUFFER);
-    sci(SCI_SETSAVEPOINT);
-    sci(SCI_GOTOPOS, uptr_t(document.caret));
 }
 
 EditorState editorState() {
     EditorState state;
-    const sptr_t length = sci(SCI_GETLENGTH);
-    const auto* characters = reinterpret_cast<const char*>(sci(SCI_GETCHARACTERPOINTER));
-    if (characters && length > 0)
-        state.text.assign(characters, size_t(length));
+    state.text = idehost::editorText(editorWindow);
     state.caret = sci(SCI_GETCURRENTPOS);
     state.anchor = sci(SCI_GETANCHOR);
     return state;
@@ -316,15 +275,6 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
     return beats;
 }
 
-// The visible active window when it belongs to the process, else nullptr.
-HWND activeWindowOf(DWORD processId) {
-    HWND active = GetForegroundWindow();
-    DWORD owner = 0;
-    if (!active || !IsWindowVisible(active) || !GetWindowThreadProcessId(active, &owner))
-        return nullptr;
-    return owner == processId ? active : nullptr;
-}
-
 // The tool whose window the first beat waits for, and until when it waits at most.
 DWORD keysAwaitProcess = 0;
 ULONGLONG firstBeatDeadline = 0;
@@ -334,12 +284,12 @@ void typeNextKey() {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
-    if (nextKey == 0 && keysAwaitProcess && !activeWindowOf(keysAwaitProcess) &&
+    if (nextKey == 0 && keysAwaitProcess && !support::activeWindowOf(keysAwaitProcess) &&
         GetTickCount64() < firstBeatDeadline)
         return; // its window is not up yet: the next tick looks again
     // Taken again at every beat while the tool's window is in front, so that a pause before
     // the first key gives the popup time to paint.
-    if (nextKey == 0 || (keysAwaitProcess && activeWindowOf(keysAwaitProcess)))
+    if (nextKey == 0 || (keysAwaitProcess && support::activeWindowOf(keysAwaitProcess)))
         foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (isCloseMarker(beat))
@@ -362,33 +312,22 @@ void scheduleKeys(const std::wstring& keys, int delayMs, DWORD toolProcess = 0) 
              nullptr);
 }
 
-// Starts the tool as the IDE does. The handles go through the host's own environment, which
-// the child inherits.
-support::ChildProcess startTool(const std::wstring& tool, const std::wstring& workDir,
-                                const std::wstring& arguments) {
-    support::setToolVariables(
-        support::handleText(reinterpret_cast<std::intptr_t>(editorWindow)).c_str(),
-        support::handleText(reinterpret_cast<std::intptr_t>(mainWindow)).c_str());
-    return support::ChildProcess(
-        L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments), workDir, tool.c_str());
-}
-
 struct ToolRun {
     bool started = false;
     bool finished = false;
     DWORD exitCode = 0;
 };
 
-ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys) {
+ToolRun runTool(const Options& options) {
     ToolRun run;
     {
         // A tool that hangs would hang the test run with it: it is ended with its owner.
-        const support::ChildProcess process =
-            startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
+        const support::ChildProcess process = idehost::startTool(
+            {mainWindow, editorWindow}, options.tool, options.workDir, options.toolArguments);
         if (!process.started())
             return run;
         run.started = true;
-        if (typeKeys && !options.keys.empty())
+        if (!options.keys.empty())
             scheduleKeys(options.keys, options.keysDelayMs, process.id());
         run.finished = support::waitForProcess(process.handle(), options.timeoutMs);
         run.exitCode = process.exitCode().value_or(0);
@@ -412,7 +351,7 @@ void typeKeysIntoHost(const std::wstring& keys, int delayMs, int timeoutMs) {
 }
 
 int runScripted(const Options& options, const Document& document) {
-    loadDocument(document);
+    idehost::loadDocument(editorWindow, document);
     // Typed text is what a user leaves in the editor's undo history before starting a tool.
     if (!options.typeFirst.empty())
         typeKeysIntoHost(options.typeFirst, 100, options.timeoutMs);
@@ -422,7 +361,7 @@ int runScripted(const Options& options, const Document& document) {
             typeKeysIntoHost(options.keys, options.keysDelayMs, options.timeoutMs);
         out += "exit none\n";
     } else {
-        const ToolRun run = runTool(options, options.tool, true);
+        const ToolRun run = runTool(options);
         if (!run.started)
             out += "exit not-started\n";
         else if (!run.finished)
@@ -442,114 +381,6 @@ int runScripted(const Options& options, const Document& document) {
     return endtoend::writeBytes(options.result, out) ? 0 : 2;
 }
 
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::string fileName(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    return text::utf16ToUtf8(text::fromWide(name));
-}
-
-// Starts the tool and waits, answering messages, until one of its windows is the visible
-// active window; the time until then is the run's time. The window is then closed as its
-// close box would, and the tool must end.
-ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
-    ToolRun run;
-    const auto start = std::chrono::steady_clock::now();
-    {
-        const support::ChildProcess process =
-            startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
-        if (!process.started())
-            return run;
-        run.started = true;
-        HWND window = nullptr;
-        support::waitUntil(
-            [&] {
-                support::pumpFor(1);
-                return (window = activeWindowOf(process.id())) || process.wait(0);
-            },
-            options.timeoutMs, 0);
-        elapsedMs =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
-        if (window) {
-            PostMessageW(window, WM_CLOSE, 0, 0);
-            run.finished = support::waitForProcess(process.handle(), options.timeoutMs);
-        }
-    }
-    support::pumpMessages();
-    return run;
-}
-
-// Starts both tools the given number of times, alternating which goes first in each pair, with
-// the document restored before every run. A run counts only when it ended and changed the text
-// (timing a window: when the window came and the tool ended once it was closed).
-int runBench(const Options& options, const Document& document) {
-    const std::wstring tools[2] = {options.tool, options.compare};
-    std::vector<double> times[2];
-    int failures[2] = {0, 0};
-    for (int pair = -1; pair < options.benchRuns; ++pair) {
-        for (int turn = 0; turn < 2; ++turn) {
-            const int which = (pair & 1) ? 1 - turn : turn;
-            loadDocument(document);
-            double elapsedMs = 0;
-            bool counted = false;
-            if (options.benchWindow) {
-                counted = runUntilWindow(options, tools[which], elapsedMs).finished;
-            } else {
-                const auto start = std::chrono::steady_clock::now();
-                const ToolRun run = runTool(options, tools[which], false);
-                elapsedMs = std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - start)
-                                .count();
-                counted = run.finished && editorState().text != document.text;
-            }
-            if (pair < 0)
-                continue; // the first pair warms up Wine's caches and is not counted
-            if (!counted) {
-                ++failures[which];
-                continue;
-            }
-            times[which].push_back(elapsedMs);
-        }
-    }
-    std::string out;
-    char line[256];
-    std::snprintf(line, sizeof line, "paired runs: %d\n", options.benchRuns);
-    out += line;
-    for (int which = 0; which < 2; ++which) {
-        const auto& t = times[which];
-        std::snprintf(line, sizeof line,
-                      "%-20s median %8.1f ms  min %8.1f ms  max %8.1f ms  (%zu runs, %d failed)\n",
-                      fileName(tools[which]).c_str(), median(t),
-                      t.empty() ? 0.0 : *std::min_element(t.begin(), t.end()),
-                      t.empty() ? 0.0 : *std::max_element(t.begin(), t.end()), t.size(),
-                      failures[which]);
-        out += line;
-    }
-    const double least = median(times[1]);
-    std::snprintf(line, sizeof line, "ratio %s / %s: %.2f\n", fileName(tools[0]).c_str(),
-                  fileName(tools[1]).c_str(), least > 0 ? median(times[0]) / least : 0.0);
-    out += line;
-    // On a machine shared with other work the medians move with its load; the fastest runs
-    // are the ones it disturbed least.
-    if (!times[0].empty() && !times[1].empty()) {
-        const double fastest = *std::min_element(times[1].begin(), times[1].end());
-        std::snprintf(line, sizeof line, "ratio of the fastest runs: %.2f\n",
-                      fastest > 0 ? *std::min_element(times[0].begin(), times[0].end()) / fastest
-                                  : 0.0);
-        out += line;
-    }
-    return endtoend::writeBytes(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0
-                                                                                             : 2;
-}
-
 // Interactive mode: one tool at a time; the process handle is watched by the message loop.
 support::ChildProcess interactiveTool;
 Options interactiveOptions;
@@ -557,8 +388,9 @@ Options interactiveOptions;
 void startInteractiveTool() {
     if (interactiveTool.started())
         return;
-    interactiveTool = startTool(interactiveOptions.tool, interactiveOptions.workDir,
-                                interactiveOptions.toolArguments);
+    interactiveTool =
+        idehost::startTool({mainWindow, editorWindow}, interactiveOptions.tool,
+                           interactiveOptions.workDir, interactiveOptions.toolArguments);
     if (!interactiveTool.started()) {
         SetWindowTextW(mainWindow, (L"IdeHost - cannot start " + interactiveOptions.tool).c_str());
         return;
@@ -648,11 +480,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     // The window must be shown and answering before a tool is started, as in the IDE.
     support::pumpMessages();
-    if (options.benchRuns > 0)
-        return options.result.empty() || options.compare.empty() ? 3 : runBench(options, document);
     if (!options.result.empty())
         return runScripted(options, document);
-    loadDocument(document);
+    idehost::loadDocument(editorWindow, document);
     interactiveOptions = options;
     if (options.startNow)
         PostMessageW(mainWindow, kStartNowMessage, 0, 0);

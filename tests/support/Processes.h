@@ -92,6 +92,15 @@ inline void closeWindowsOf(DWORD processId) {
         LPARAM(processId));
 }
 
+// The visible active window when it belongs to the process, else nullptr.
+inline HWND activeWindowOf(DWORD processId) {
+    HWND active = GetForegroundWindow();
+    DWORD owner = 0;
+    if (!active || !IsWindowVisible(active) || !GetWindowThreadProcessId(active, &owner))
+        return nullptr;
+    return owner == processId ? active : nullptr;
+}
+
 struct ToolOutcome {
     bool started = false;
     bool ended = false;
