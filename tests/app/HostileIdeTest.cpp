@@ -18,7 +18,6 @@
 namespace {
 
 using namespace endtoend;
-using support::handleText;
 using support::runToolClosingWindows;
 using support::setToolVariables;
 using support::ToolOutcome;
@@ -71,13 +70,13 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
                                     nullptr, GetModuleHandleW(nullptr), nullptr);
     auto value = [&](const std::wstring& text) -> std::wstring {
         if (text == L"<editor>")
-            return handleText(ide.editor);
+            return std::to_wstring(ide.editor);
         if (text == L"<main>")
-            return handleText(ide.main);
+            return std::to_wstring(ide.main);
         if (text == L"<stranger>")
-            return handleText(reinterpret_cast<std::intptr_t>(stranger));
+            return std::to_wstring(reinterpret_cast<std::intptr_t>(stranger));
         if (text == L"<desktop>")
-            return handleText(reinterpret_cast<std::intptr_t>(GetDesktopWindow()));
+            return std::to_wstring(reinterpret_cast<std::intptr_t>(GetDesktopWindow()));
         if (text == L"<hex editor>") {
             wchar_t hex[32];
             swprintf(hex, 32, L"$%llX", static_cast<unsigned long long>(ide.editor));
@@ -87,7 +86,7 @@ TEST_P(HostileIde, ProgramEndsInTimeAndLeavesTheEditorAsStated) {
     };
     switch (c.handles) {
     case Handles::Ide:
-        setToolVariables(handleText(ide.editor).c_str(), handleText(ide.main).c_str());
+        setToolVariables(std::to_wstring(ide.editor).c_str(), std::to_wstring(ide.main).c_str());
         break;
     case Handles::Missing:
         setToolVariables(nullptr, nullptr);

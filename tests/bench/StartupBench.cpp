@@ -9,7 +9,6 @@
 // would, and the tool must end. The document is UTF-8, the marker <|> in it the caret; it is
 // restored before every run. The tool arguments go to the first tool only.
 #include <windows.h>
-#include <shellapi.h>
 
 #include "idehost/HostWindows.h"
 #include "store/TextConvert.h"
@@ -22,7 +21,6 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
@@ -40,43 +38,21 @@ struct Options {
 };
 
 std::optional<Options> parseOptions() {
+    const idehost::Arguments arguments =
+        idehost::readArguments({L"--runs", L"--tool", L"--compare", L"--tool-arguments",
+                                L"--document", L"--result", L"--timeout"},
+                               {L"--window"});
     Options options;
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return std::nullopt;
-    bool valid = true;
-    for (int i = 1; i < count; ++i) {
-        const std::wstring_view arg = args[i];
-        if (arg == L"--window") {
-            options.window = true;
-            continue;
-        }
-        if (i + 1 >= count) {
-            valid = false;
-            break;
-        }
-        const std::wstring value = args[++i];
-        if (arg == L"--runs")
-            options.runs = _wtoi(value.c_str());
-        else if (arg == L"--tool")
-            options.tools[0] = value;
-        else if (arg == L"--compare")
-            options.tools[1] = value;
-        else if (arg == L"--tool-arguments")
-            options.toolArguments = value;
-        else if (arg == L"--document")
-            options.document = value;
-        else if (arg == L"--result")
-            options.result = value;
-        else if (arg == L"--timeout")
-            options.timeoutMs = _wtoi(value.c_str());
-        else
-            valid = false;
-    }
-    LocalFree(args);
-    if (!valid || options.runs <= 0 || options.tools[0].empty() || options.tools[1].empty() ||
-        options.result.empty())
+    options.runs = arguments.number(L"--runs", 0);
+    options.tools[0] = arguments.text(L"--tool");
+    options.tools[1] = arguments.text(L"--compare");
+    options.toolArguments = arguments.text(L"--tool-arguments");
+    options.document = arguments.text(L"--document");
+    options.result = arguments.text(L"--result");
+    options.timeoutMs = arguments.number(L"--timeout", options.timeoutMs);
+    options.window = arguments.has(L"--window");
+    if (!arguments.valid || options.runs <= 0 || options.tools[0].empty() ||
+        options.tools[1].empty() || options.result.empty())
         return std::nullopt;
     return options;
 }

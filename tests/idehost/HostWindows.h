@@ -3,11 +3,16 @@
 // window that holds a real Scintilla editor loaded from Scintilla.dll in that folder, the
 // document in it, and a tool started as the IDE starts one.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <Scintilla.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <initializer_list>
+#include <map>
 #include <string>
+#include <string_view>
 
 #include "HostProtocol.h"
 #include "support/Processes.h"
@@ -65,6 +70,43 @@ inline HostWindows createHostWindows(HINSTANCE instance, const wchar_t* classNam
     return windows;
 }
 
+// The program's command line: "--name value" pairs and lone flags. A name not given among the
+// known ones, or a value missing, makes it invalid.
+struct Arguments {
+    std::map<std::wstring, std::wstring, std::less<>> values; // a flag's value is empty
+    bool valid = true;
+
+    bool has(std::wstring_view name) const { return values.find(name) != values.end(); }
+    std::wstring text(std::wstring_view name, std::wstring otherwise = {}) const {
+        const auto found = values.find(name);
+        return found == values.end() ? otherwise : found->second;
+    }
+    int number(std::wstring_view name, int otherwise) const {
+        return has(name) ? _wtoi(text(name).c_str()) : otherwise;
+    }
+};
+
+inline Arguments readArguments(std::initializer_list<std::wstring_view> valueNames,
+                               std::initializer_list<std::wstring_view> flagNames = {}) {
+    Arguments arguments;
+    int count = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; args && i < count; ++i) {
+        const std::wstring name = args[i];
+        const auto known = [&](std::initializer_list<std::wstring_view> names) {
+            return std::find(names.begin(), names.end(), name) != names.end();
+        };
+        if (known(flagNames))
+            arguments.values[name];
+        else if (known(valueNames) && i + 1 < count)
+            arguments.values[name] = args[++i];
+        else
+            arguments.valid = false;
+    }
+    LocalFree(args);
+    return arguments;
+}
+
 // The folder above the tool's: the IDE starts a tool elsewhere than in the tool's folder.
 inline std::wstring defaultWorkDir(const std::wstring& tool) {
     std::wstring folder = tool;
@@ -100,8 +142,8 @@ inline std::string editorText(HWND editor) {
 inline support::ChildProcess startTool(const HostWindows& windows, const std::wstring& tool,
                                        const std::wstring& workDir, const std::wstring& arguments) {
     support::setToolVariables(
-        support::handleText(reinterpret_cast<std::intptr_t>(windows.editor)).c_str(),
-        support::handleText(reinterpret_cast<std::intptr_t>(windows.main)).c_str());
+        std::to_wstring(reinterpret_cast<std::intptr_t>(windows.editor)).c_str(),
+        std::to_wstring(reinterpret_cast<std::intptr_t>(windows.main)).c_str());
     return support::ChildProcess(
         L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments), workDir, tool.c_str());
 }

@@ -20,7 +20,6 @@
 //   silent-at=<N>       message N is answered only once the release event is set (or 60 s)
 //   none                every message answered rightly
 #include <windows.h>
-#include <shellapi.h>
 
 #include <Scintilla.h>
 
@@ -140,33 +139,14 @@ LRESULT CALLBACK hostileProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 bool parseOptions() {
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return false;
-    bool valid = true;
-    for (int i = 1; i < count; ++i) {
-        const std::wstring_view arg = args[i];
-        if (i + 1 >= count) {
-            valid = false;
-            break;
-        }
-        const std::wstring value = args[++i];
-        if (arg == L"--case")
-            options.hostileCase = value;
-        else if (arg == L"--document")
-            options.document = value;
-        else if (arg == L"--ready")
-            options.ready = value;
-        else if (arg == L"--result")
-            options.result = value;
-        else if (arg == L"--release")
-            options.release = value;
-        else
-            valid = false;
-    }
-    LocalFree(args);
-    return valid && !options.ready.empty() && !options.result.empty();
+    const idehost::Arguments arguments =
+        idehost::readArguments({L"--case", L"--document", L"--ready", L"--result", L"--release"});
+    options.hostileCase = arguments.text(L"--case", options.hostileCase);
+    options.document = arguments.text(L"--document");
+    options.ready = arguments.text(L"--ready");
+    options.result = arguments.text(L"--result");
+    options.release = arguments.text(L"--release");
+    return arguments.valid && !options.ready.empty() && !options.result.empty();
 }
 
 void writeReport() {

@@ -23,7 +23,6 @@
 // end, whether the host's main window has the foreground again ("foreground host" or "foreground
 // other").
 #include <windows.h>
-#include <shellapi.h>
 
 #include <Scintilla.h>
 
@@ -90,59 +89,24 @@ inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
 }
 
 Options parseOptions() {
+    const idehost::Arguments arguments = idehost::readArguments(
+        {L"--tool", L"--tool-arguments", L"--document", L"--result", L"--keys", L"--type-first",
+         L"--workdir", L"--keys-delay", L"--timeout"},
+        {L"--no-run", L"--undo", L"--start-now"});
     Options options;
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return options;
-    auto number = [&](int& i) {
-        if (++i >= count) {
-            options.valid = false;
-            return 0;
-        }
-        return _wtoi(args[i]);
-    };
-    auto text = [&](int& i) {
-        if (++i >= count) {
-            options.valid = false;
-            return std::wstring();
-        }
-        return std::wstring(args[i]);
-    };
-    for (int i = 1; i < count; ++i) {
-        const std::wstring_view arg = args[i];
-        if (arg == L"--tool")
-            options.tool = text(i);
-        else if (arg == L"--tool-arguments")
-            options.toolArguments = text(i);
-        else if (arg == L"--document")
-            options.document = text(i);
-        else if (arg == L"--result")
-            options.result = text(i);
-        else if (arg == L"--keys")
-            options.keys = text(i);
-        else if (arg == L"--type-first")
-            options.typeFirst = text(i);
-        else if (arg == L"--workdir")
-            options.workDir = text(i);
-        else if (arg == L"--keys-delay")
-            options.keysDelayMs = number(i);
-        else if (arg == L"--timeout")
-            options.timeoutMs = number(i);
-        else if (arg == L"--no-run")
-            options.noRun = true;
-        else if (arg == L"--undo")
-            options.undo = true;
-        else if (arg == L"--start-now")
-            options.startNow = true;
-        else
-            options.valid = false;
-    }
-    LocalFree(args);
-    if (options.tool.empty())
-        options.tool = idehost::moduleFolder() + L"Zendrik.exe";
-    if (options.workDir.empty())
-        options.workDir = idehost::defaultWorkDir(options.tool);
+    options.tool = arguments.text(L"--tool", idehost::moduleFolder() + L"Zendrik.exe");
+    options.toolArguments = arguments.text(L"--tool-arguments");
+    options.document = arguments.text(L"--document");
+    options.result = arguments.text(L"--result");
+    options.keys = arguments.text(L"--keys");
+    options.typeFirst = arguments.text(L"--type-first");
+    options.workDir = arguments.text(L"--workdir", idehost::defaultWorkDir(options.tool));
+    options.keysDelayMs = arguments.number(L"--keys-delay", options.keysDelayMs);
+    options.timeoutMs = arguments.number(L"--timeout", options.timeoutMs);
+    options.noRun = arguments.has(L"--no-run");
+    options.undo = arguments.has(L"--undo");
+    options.startNow = arguments.has(L"--start-now");
+    options.valid = arguments.valid;
     return options;
 }
 
@@ -342,9 +306,12 @@ ToolRun runTool(const Options& options) {
 // Types into the host's own editor, which is the foreground window while no tool runs.
 void typeKeysIntoHost(const std::wstring& keys, int delayMs, int timeoutMs) {
     scheduleKeys(keys, delayMs);
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
-    while (nextKey < pendingKeys.size() && GetTickCount64() < deadline)
-        support::pumpFor(int(kKeyBeatMs));
+    support::waitUntil(
+        [] {
+            support::pumpFor(int(kKeyBeatMs));
+            return nextKey >= pendingKeys.size();
+        },
+        timeoutMs, 0);
     KillTimer(mainWindow, kKeysTimer);
     pendingKeys.clear();
     support::pumpFor(300);

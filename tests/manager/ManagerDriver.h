@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -216,7 +217,7 @@ struct Manager {
         if (!item || !memory.address())
             return;
         RECT bounds{};
-        *reinterpret_cast<HTREEITEM*>(&bounds) = item; // the message takes the row in the rect
+        std::memcpy(&bounds, &item, sizeof item); // the message takes the row in the rect
         support::writeRemote(process, memory.address(), &bounds, sizeof bounds);
         SendMessageW(list, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory.address()));
         support::readRemote(process, memory.address(), &bounds, sizeof bounds);

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "app/AppState.h"
+#include "base/OwnedHandles.h"
 #include "support/Wait.h"
 
 namespace support {
@@ -29,42 +29,34 @@ class ChildProcess {
                             folder.empty() ? nullptr : folder.c_str(), &startup, &process))
             return;
         CloseHandle(process.hThread);
-        handle_ = process.hProcess;
+        handle_.reset(process.hProcess);
         id_ = process.dwProcessId;
     }
     ~ChildProcess() {
-        if (!handle_)
-            return;
-        if (WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(handle_, 1);
-            WaitForSingleObject(handle_, 5000);
+        if (handle_ && !wait(0)) {
+            TerminateProcess(handle_.get(), 1);
+            wait(5000);
         }
-        CloseHandle(handle_);
     }
-    ChildProcess(ChildProcess&& other) noexcept
-        : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
-    ChildProcess& operator=(ChildProcess&& other) noexcept {
-        std::swap(handle_, other.handle_);
-        std::swap(id_, other.id_);
-        return *this;
-    }
+    ChildProcess(ChildProcess&&) = default;
+    ChildProcess& operator=(ChildProcess&&) = default;
 
-    bool started() const { return handle_ != nullptr; }
-    HANDLE handle() const { return handle_; }
+    bool started() const { return bool(handle_); }
+    HANDLE handle() const { return handle_.get(); }
     DWORD id() const { return id_; }
     bool wait(int milliseconds) const {
-        return handle_ && WaitForSingleObject(handle_, DWORD(milliseconds)) == WAIT_OBJECT_0;
+        return handle_ && WaitForSingleObject(handle_.get(), DWORD(milliseconds)) == WAIT_OBJECT_0;
     }
     // The exit code once the process has ended.
     std::optional<DWORD> exitCode() const {
         DWORD code = 0;
-        if (!handle_ || !GetExitCodeProcess(handle_, &code) || code == STILL_ACTIVE)
+        if (!handle_ || !GetExitCodeProcess(handle_.get(), &code) || code == STILL_ACTIVE)
             return std::nullopt;
         return code;
     }
 
   private:
-    HANDLE handle_ = nullptr;
+    base::OwnedKernelHandle handle_;
     DWORD id_ = 0;
 };
 
@@ -73,10 +65,6 @@ class ChildProcess {
 inline void setToolVariables(const wchar_t* editor, const wchar_t* main) {
     SetEnvironmentVariableW(app::kEditorVariable, editor);
     SetEnvironmentVariableW(app::kMainWindowVariable, main);
-}
-
-inline std::wstring handleText(std::intptr_t handle) {
-    return std::to_wstring(handle);
 }
 
 // Posts WM_CLOSE to every visible top-level window of the process, as a user closes them.
