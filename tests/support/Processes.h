@@ -67,17 +67,17 @@ inline void setToolVariables(const wchar_t* editor, const wchar_t* main) {
     SetEnvironmentVariableW(app::kMainWindowVariable, main);
 }
 
+inline BOOL CALLBACK closeIfOwnedBy(HWND window, LPARAM processId) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == DWORD(processId) && IsWindowVisible(window))
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 // Posts WM_CLOSE to every visible top-level window of the process, as a user closes them.
 inline void closeWindowsOf(DWORD processId) {
-    EnumWindows(
-        [](HWND window, LPARAM id) -> BOOL {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == DWORD(id) && IsWindowVisible(window))
-                PostMessageW(window, WM_CLOSE, 0, 0);
-            return TRUE;
-        },
-        LPARAM(processId));
+    EnumWindows(closeIfOwnedBy, LPARAM(processId));
 }
 
 // The visible active window when it belongs to the process, else nullptr.
