@@ -11,12 +11,15 @@ namespace app {
 inline constexpr std::u16string_view kAppTitle = u"" ZENDRIK_TITLE;
 inline constexpr wchar_t kManagerMutexName[] = L"ZendrikWindow";
 inline constexpr wchar_t kExpansionMutexName[] = L"ZendrikPopup";
+// The IDE's window handles, in the environment of a tool it starts.
+inline constexpr wchar_t kEditorVariable[] = L"PB_Tool_Scintilla";
+inline constexpr wchar_t kMainWindowVariable[] = L"PB_Tool_MainWindow";
 inline constexpr std::u16string_view kFocusedArgument = u"--focused";
 inline constexpr std::u16string_view kPickArgument = u"--pick";
 
 struct AppState {
-    std::intptr_t ideEditorWindow = 0; // PB_Tool_Scintilla
-    std::intptr_t ideMainWindow = 0;   // PB_Tool_MainWindow; owner of our windows
+    std::intptr_t ideEditorWindow = 0; // kEditorVariable
+    std::intptr_t ideMainWindow = 0;   // kMainWindowVariable; owner of our windows
     std::u16string appTitle;
     store::ShortcutStore shortcutStore;
     store::PopupSettings popupSettings;

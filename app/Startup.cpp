@@ -317,8 +317,8 @@ void runProgram() {
         state.ideEditorWindow = focused.windows.editor;
         state.ideMainWindow = focused.windows.main;
     } else {
-        state.ideEditorWindow = toolWindowHandle(L"PB_Tool_Scintilla");
-        state.ideMainWindow = toolWindowHandle(L"PB_Tool_MainWindow");
+        state.ideEditorWindow = toolWindowHandle(kEditorVariable);
+        state.ideMainWindow = toolWindowHandle(kMainWindowVariable);
     }
 
     loadLibrary(state);

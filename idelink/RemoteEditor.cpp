@@ -7,6 +7,7 @@
 
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
+#include "idelink/RemoteBuffer.h"
 
 namespace idelink {
 
@@ -121,30 +122,6 @@ inline bool sciSetSelectionEnd(HWND editor, int64_t position) {
 inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
     sendChangeToEditor(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
 }
-
-// Memory committed in another process, released whole when the owner goes.
-class RemoteBuffer {
-  public:
-    RemoteBuffer(HANDLE process, size_t size)
-        : process_(process),
-          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
-    ~RemoteBuffer() {
-        if (address_ && !abandoned_)
-            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    }
-    RemoteBuffer(const RemoteBuffer&) = delete;
-    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
-    void* address() const { return address_; }
-    // A message that carried the buffer got no answer in time, and the editor may still write
-    // into it when it wakes: it stays allocated in the IDE, a few bytes left behind rather
-    // than memory freed under the IDE's feet.
-    void abandon() { abandoned_ = true; }
-
-  private:
-    HANDLE process_;
-    void* address_;
-    bool abandoned_ = false;
-};
 
 DWORD processOf(HWND window) {
     DWORD processId = 0;

@@ -8,22 +8,26 @@
 
 #include <gtest/gtest.h>
 
-#include "app/HostRun.h"
+#include "app/AppState.h"
+#include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
 #include "dpi/LogPixelsSetting.h"
+#include "support/StandInIde.h"
 
 #include <algorithm>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using endtoend::fact;
+using endtoend::factNumbers;
 using endtoend::fileExists;
 using endtoend::HostReport;
 using endtoend::kCaret;
+using endtoend::preferenceFileIn;
 using endtoend::programFolder;
 using endtoend::readBytes;
 using endtoend::runHost;
@@ -119,17 +123,6 @@ void PrintTo(const ExpansionCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-struct NamedMutex {
-    explicit NamedMutex(const wchar_t* name) : handle(CreateMutexW(nullptr, FALSE, name)) {}
-    ~NamedMutex() {
-        if (handle)
-            CloseHandle(handle);
-    }
-    NamedMutex(const NamedMutex&) = delete;
-    NamedMutex& operator=(const NamedMutex&) = delete;
-    HANDLE handle;
-};
-
 // Sets an environment variable of this process, which the host and the tool inherit, and puts
 // it back at the end; nullptr leaves it as it is.
 class ScopedVariable {
@@ -157,17 +150,6 @@ class ScopedVariable {
     bool changed_ = false;
 };
 
-std::vector<long> numbers(const HostReport& report, const std::string& key) {
-    std::vector<long> values;
-    const auto found = report.facts.find(key);
-    if (found == report.facts.end())
-        return values;
-    std::istringstream in(found->second);
-    for (long value; in >> value;)
-        values.push_back(value);
-    return values;
-}
-
 // Client sizes in pixels: 630 x (62 + 17 n) units at the run's DPI, or as many rows as
 // the 800-pixel screen takes (43 at 96 DPI).
 struct ClientSize {
@@ -186,10 +168,10 @@ constexpr long kScreenHeight = 800;
 // with the client size of its fields; caption-less with a one-pixel border, layered, owned by
 // the IDE's main window.
 void expectPopupAtTheCaret(const HostReport& report, const ExpansionCase& c, DWORD dpi) {
-    const std::vector<long> outer = numbers(report, "popup-outer");
-    const std::vector<long> client = numbers(report, "popup-client");
-    const std::vector<long> caret = numbers(report, "popup-caret");
-    const std::vector<long> lineHeight = numbers(report, "popup-line-height");
+    const std::vector<long> outer = factNumbers(report, "popup-outer");
+    const std::vector<long> client = factNumbers(report, "popup-client");
+    const std::vector<long> caret = factNumbers(report, "popup-caret");
+    const std::vector<long> lineHeight = factNumbers(report, "popup-line-height");
     ASSERT_EQ(outer.size(), 4u) << "no popup was in the foreground";
     ASSERT_EQ(client.size(), 2u);
     ASSERT_EQ(caret.size(), 2u);
@@ -228,7 +210,7 @@ void expectPopupAtTheCaret(const HostReport& report, const ExpansionCase& c, DWO
     EXPECT_TRUE(exStyle & WS_EX_LAYERED);
     EXPECT_EQ(report.facts.at("popup-owned"), "1");
     // However the popup ended, the IDE is the active window again afterwards.
-    EXPECT_EQ(report.facts.count("foreground") ? report.facts.at("foreground") : "", "host");
+    EXPECT_EQ(fact(report, "foreground"), "host");
 }
 
 // Read back from the real popup window: its layered alpha and class style, the background
@@ -242,7 +224,7 @@ void expectUnusualLook(const HostReport& report) {
     const unsigned long classStyle = std::stoul(report.facts.at("popup-classstyle"), nullptr, 16);
     EXPECT_EQ(classStyle & CS_DROPSHADOW, 0u);
     EXPECT_EQ(std::stoul(report.facts.at("popup-pixel")), 3368652u);
-    const std::vector<long> x = numbers(report, "popup-field-x");
+    const std::vector<long> x = factNumbers(report, "popup-field-x");
     ASSERT_EQ(x.size(), 3u);
     EXPECT_EQ(x[1] - x[0], 4 * 16) << "iiii";
     EXPECT_EQ(x[2] - x[1], 3 * 16) << "WWW";
@@ -262,14 +244,14 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     ASSERT_TRUE(CreateDirectoryW(toolFolder.c_str(), nullptr));
     const std::wstring tool = toolFolder + L"\\Zendrik.exe";
     ASSERT_TRUE(CopyFileW(program.c_str(), tool.c_str(), FALSE));
-    const std::wstring preferences = toolFolder + L"\\Zendrik.pref";
+    const std::wstring preferences = preferenceFileIn(toolFolder);
     if (c.preferences) {
         ASSERT_TRUE(writeBytes(preferences, c.preferences));
     }
 
-    std::optional<NamedMutex> lock;
+    base::OwnedKernelHandle lock;
     if (c.holdExpansionLock)
-        lock.emplace(L"ZendrikPopup");
+        lock.reset(CreateMutexW(nullptr, FALSE, app::kExpansionMutexName));
     std::wstring options;
     if (c.keys)
         options += L" --keys \"" + std::wstring(c.keys) + L"\"";
@@ -323,13 +305,14 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
 
     // The program's file lives beside the program, never in the working directory, and an
     // expansion never rewrites it.
-    EXPECT_FALSE(fileExists(scratch.path + L"\\Zendrik.pref"));
+    EXPECT_FALSE(fileExists(preferenceFileIn(scratch.path)));
     const std::optional<std::string> stored = readBytes(preferences);
     ASSERT_TRUE(stored.has_value());
     if (c.preferences)
         EXPECT_EQ(*stored, c.preferences);
     else
-        EXPECT_TRUE(stored->starts_with("\xEF\xBB\xBF\r\n; Zendrik.pref\r\n"));
+        EXPECT_TRUE(stored->starts_with("\xEF\xBB\xBF\r\n; " +
+                                        text::utf16ToUtf8(store::kPreferenceFileName) + "\r\n"));
 }
 
 const ExpansionCase kCases[] = {

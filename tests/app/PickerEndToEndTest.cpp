@@ -5,14 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/HostRun.h"
+#include "support/StandInIde.h"
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+using endtoend::fact;
+using endtoend::factNumbers;
 using endtoend::HostReport;
 using endtoend::withCaret;
 
@@ -37,14 +38,6 @@ void PrintTo(const PickerCase& c, std::ostream* out) {
     *out << c.name;
 }
 
-std::vector<long> numbers(const HostReport& report, const std::string& key) {
-    std::vector<long> values;
-    std::istringstream in(report.facts.count(key) ? report.facts.at(key) : "");
-    for (long value; in >> value;)
-        values.push_back(value);
-    return values;
-}
-
 class PickerEndToEnd : public ::testing::TestWithParam<PickerCase> {};
 
 TEST_P(PickerEndToEnd, PicksAndExpandsInTheEditor) {
@@ -60,13 +53,13 @@ TEST_P(PickerEndToEnd, PicksAndExpandsInTheEditor) {
     EXPECT_EQ(withCaret(report.after.text, report.after.caret), c.expected);
     EXPECT_EQ(report.after.anchor, report.after.caret) << "a selection was left";
     EXPECT_EQ(withCaret(report.undone.text, report.undone.caret), c.document);
-    EXPECT_EQ(report.facts.count("foreground") ? report.facts.at("foreground") : "", "host");
+    EXPECT_EQ(fact(report, "foreground"), "host");
 
     if (c.pickerInFront) {
         // At the caret as the popup stands, 630 x 177 units at 96 DPI, owned by the IDE.
-        const std::vector<long> outer = numbers(report, "popup-outer");
-        const std::vector<long> client = numbers(report, "popup-client");
-        const std::vector<long> caret = numbers(report, "popup-caret");
+        const std::vector<long> outer = factNumbers(report, "popup-outer");
+        const std::vector<long> client = factNumbers(report, "popup-client");
+        const std::vector<long> caret = factNumbers(report, "popup-caret");
         ASSERT_EQ(outer.size(), 4u) << "no picker was in front";
         ASSERT_EQ(caret.size(), 2u);
         EXPECT_EQ(outer[0], caret[0] + 4);

@@ -9,10 +9,9 @@
 // window whichever X window has the pointer.
 #include <gtest/gtest.h>
 
-#include "app/SciteSession.h"
+#include "support/SciteSession.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -53,30 +52,30 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     typedDocument.insert(caret, std::string(c.typed, c.typed + std::wcslen(c.typed)));
     const std::string typedWithCaret = withCaret(typedDocument, caret + std::wcslen(c.typed));
     typeText(c.typed);
-    ASSERT_TRUE(waitFor([&] { return scite.text() == typedDocument; }, 5000)) << scite.text();
+    ASSERT_TRUE(waitUntil([&] { return scite.text() == typedDocument; }, 5000)) << scite.text();
 
     press(c.start);
     if (!c.popupKeys.empty()) {
-        ASSERT_TRUE(waitFor([&] { return scite.programWindowInFront(); }, 15000))
+        ASSERT_TRUE(waitUntil([&] { return scite.programWindowInFront(); }, 15000))
             << "no popup came to the front";
         for (const WORD popupKey : c.popupKeys) {
-            Sleep(60);
+            support::pause(60);
             press({popupKey});
         }
     }
-    ASSERT_TRUE(waitFor([&] { return !scite.exitCodes().empty(); }, 20000))
+    ASSERT_TRUE(waitUntil([&] { return !scite.exitCodes().empty(); }, 20000))
         << "SciTE saw no end of the program";
     EXPECT_EQ(scite.exitCodes(), std::vector<int>{0});
     EXPECT_EQ(withCaret(scite.text(), scite.caret()), c.expected);
     EXPECT_EQ(scite.anchor(), scite.caret()) << "a selection was left";
-    EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == scite.main; }, 3000))
+    EXPECT_TRUE(waitUntil([&] { return GetForegroundWindow() == scite.main; }, 3000))
         << "SciTE is not in front again";
     EXPECT_EQ(focusOf(scite.main), scite.editor) << "the focus left SciTE's editor";
 
     // One Ctrl+Z in SciTE takes back the whole expansion: the word is back as typed.
     if (typedWithCaret != c.expected) {
         press({VK_CONTROL, 'Z'});
-        EXPECT_TRUE(waitFor([&] { return scite.text() == typedDocument; }, 5000));
+        EXPECT_TRUE(waitUntil([&] { return scite.text() == typedDocument; }, 5000));
         EXPECT_EQ(withCaret(scite.text(), scite.caret()), typedWithCaret);
     }
     EXPECT_EQ(endtoend::readBytes(scite.preferences()), std::string(kShortcuts));

@@ -3,7 +3,7 @@
 // Prints the median, the fastest and the slowest run of each and the ratio of the medians.
 // Needs Sc1.exe and Zendrik.exe beside it; scripts/bench-scite runs it under Wine.
 //   zendrik_scite_bench [runs]    (default 15)
-#include "app/SciteSession.h"
+#include "support/SciteSession.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,19 +35,19 @@ int main(int argc, char** argv) {
     }
     auto millisecondsUntilLength = [&](int64_t length) {
         const auto start = std::chrono::steady_clock::now();
-        waitFor([&] { return scite.length() >= length; }, 20000, 0);
+        waitUntil([&] { return scite.length() >= length; }, 20000, 0);
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count();
     };
     std::vector<double> typed, expanded;
     for (int run = -1; run < runs; ++run) { // the first run warms up Wine's caches
         const int64_t before = scite.length();
-        typeText(L"x");
+        typeText(L"x", 0);
         const double typedMs = millisecondsUntilLength(before + 1);
         press({VK_BACK});
         press({VK_RETURN});
-        typeText(L"if");
-        if (!waitFor(
+        typeText(L"if", 0);
+        if (!waitUntil(
                 [&] { return scite.text().substr(0, size_t(scite.caret())).ends_with("\nif"); },
                 5000)) {
             std::fprintf(stderr, "the typed word never reached SciTE\n");
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
         const int64_t word = scite.length();
         press({VK_CONTROL, VK_F12});
         const double expandedMs = millisecondsUntilLength(word + 1);
-        waitFor([&] { return scite.exitCodes().size() > ended; }, 20000);
+        waitUntil([&] { return scite.exitCodes().size() > ended; }, 20000);
         if (run >= 0) {
             typed.push_back(typedMs);
             expanded.push_back(expandedMs);

@@ -20,17 +20,15 @@
 //   silent-at=<N>       message N is answered only once the release event is set (or 60 s)
 //   none                every message answered rightly
 #include <windows.h>
-#include <shellapi.h>
 
 #include <Scintilla.h>
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
+#include "support/Files.h"
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -38,7 +36,6 @@
 namespace {
 
 constexpr wchar_t kMainClass[] = L"ZendrikHostileIde";
-using idehost::kCaretMarker;
 using idehost::kReportMessage;
 
 struct Options {
@@ -142,39 +139,14 @@ LRESULT CALLBACK hostileProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 bool parseOptions() {
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return false;
-    bool valid = true;
-    for (int i = 1; i < count; ++i) {
-        const std::wstring_view arg = args[i];
-        if (i + 1 >= count) {
-            valid = false;
-            break;
-        }
-        const std::wstring value = args[++i];
-        if (arg == L"--case")
-            options.hostileCase = value;
-        else if (arg == L"--document")
-            options.document = value;
-        else if (arg == L"--ready")
-            options.ready = value;
-        else if (arg == L"--result")
-            options.result = value;
-        else if (arg == L"--release")
-            options.release = value;
-        else
-            valid = false;
-    }
-    LocalFree(args);
-    return valid && !options.ready.empty() && !options.result.empty();
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(out);
+    const idehost::Arguments arguments =
+        idehost::readArguments({L"--case", L"--document", L"--ready", L"--result", L"--release"});
+    options.hostileCase = arguments.text(L"--case", options.hostileCase);
+    options.document = arguments.text(L"--document");
+    options.ready = arguments.text(L"--ready");
+    options.result = arguments.text(L"--result");
+    options.release = arguments.text(L"--release");
+    return arguments.valid && !options.ready.empty() && !options.result.empty();
 }
 
 void writeReport() {
@@ -193,24 +165,17 @@ void writeReport() {
             out.append(characters, size_t(length));
         out += "\n";
     }
-    writeFile(options.result, out);
+    endtoend::writeBytes(options.result, out);
 }
 
 LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SIZE:
-        if (IsWindow(editorWindow))
-            MoveWindow(editorWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
     case kReportMessage:
         writeReport();
         DestroyWindow(window);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        return idehost::hostMainDefault(window, message, wParam, lParam);
     }
 }
 
@@ -227,20 +192,6 @@ bool createWindows(HINSTANCE instance) {
     return true;
 }
 
-void loadDocument() {
-    std::string bytes;
-    if (std::ifstream in{options.document.c_str(), std::ios::binary})
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    size_t caret = bytes.find(kCaretMarker);
-    if (caret == std::string::npos)
-        caret = bytes.size();
-    else
-        bytes.erase(caret, kCaretMarker.size());
-    SendMessageW(editorWindow, SCI_APPENDTEXT, bytes.size(),
-                 reinterpret_cast<LPARAM>(bytes.data()));
-    SendMessageW(editorWindow, SCI_GOTOPOS, caret, 0);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -248,7 +199,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 3;
     if (!createWindows(instance))
         return 4;
-    loadDocument();
+    idehost::loadDocument(
+        editorWindow, idehost::parseDocument(endtoend::readBytes(options.document).value_or("")));
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageW(&message);
@@ -256,7 +208,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::string handles =
         "editor " + std::to_string(reinterpret_cast<std::intptr_t>(editorWindow)) + " main " +
         std::to_string(reinterpret_cast<std::intptr_t>(mainWindow)) + "\n";
-    if (!writeFile(options.ready, handles))
+    if (!endtoend::writeBytes(options.ready, handles))
         return 5;
     // Nothing here ends by itself: the test posts kReportMessage, or ends the process.
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,6 +1,6 @@
 // IdeHost: a stand-in for the PureBasic IDE. Its main window holds a real Scintilla editor and
 // starts a tool the way the IDE does: the editor's and the main window's handles in the
-// environment variables PB_Tool_Scintilla and PB_Tool_MainWindow, a working directory other
+// environment variables the IDE sets (support::setToolVariables), a working directory other
 // than the tool's folder, and the host keeps answering window messages while the tool runs,
 // since every message the tool sends to the editor waits for that answer.
 //
@@ -10,12 +10,6 @@
 //   IdeHost.exe --tool <exe> --document <file> --result <file>
 //               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
 //               [--no-run] [--timeout <ms>] [--workdir <folder>] [--tool-arguments <text>]
-// Start-up benchmark:
-//   IdeHost.exe --bench <runs> --tool <exe> --compare <exe> --document <file> --result <file>
-//               [--bench-window]
-// With --bench-window a run lasts from the start until a window of the tool is the visible
-// active window, which the host then closes; otherwise until the tool has ended and changed
-// the document.
 //
 // The document is UTF-8; the marker <|> in it is removed and the caret placed there.
 // --type-first types text at the caret before the tool starts, as a user would.
@@ -29,19 +23,21 @@
 // end, whether the host's main window has the foreground again ("foreground host" or "foreground
 // other").
 #include <windows.h>
-#include <shellapi.h>
 
 #include <Scintilla.h>
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
+#include "support/Files.h"
+#include "support/Input.h"
+#include "support/Processes.h"
+#include "support/Wait.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +46,7 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"ZendrikIdeHost";
 constexpr wchar_t kTitle[] = L"IdeHost - type a word, press F12 to start the tool";
-using idehost::kCaretMarker;
+using idehost::Document;
 constexpr UINT kStartToolKey = VK_F12;
 constexpr UINT_PTR kKeysTimer = 1;
 constexpr UINT kKeyBeatMs = 60;
@@ -58,8 +54,7 @@ constexpr UINT kStartNowMessage = WM_APP + 1;
 
 struct Options {
     std::wstring tool;
-    std::wstring toolArguments; // the tool's command line after its name; not the compared one's
-    std::wstring compare;
+    std::wstring toolArguments; // the tool's command line after its name
     std::wstring document;
     std::wstring result;
     std::wstring keys;
@@ -67,17 +62,10 @@ struct Options {
     std::wstring workDir;
     int keysDelayMs = 3000;
     int timeoutMs = 20000;
-    int benchRuns = 0;
     bool noRun = false;
     bool undo = false;
     bool startNow = false;
-    bool benchWindow = false;
     bool valid = true;
-};
-
-struct Document {
-    std::string text;
-    int64_t caret = 0;
 };
 
 struct EditorState {
@@ -100,117 +88,31 @@ inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
     return SendMessageW(editorWindow, message, wParam, lParam);
 }
 
-std::wstring parentFolder(const std::wstring& file) {
-    std::wstring folder = file;
-    for (int level = 0; level < 2; ++level) {
-        const size_t slash = folder.find_last_of(L"\\/");
-        if (slash == std::wstring::npos)
-            return L"..";
-        folder.resize(slash);
-    }
-    return folder.empty() || folder.back() == L':' ? folder + L"\\" : folder;
-}
-
 Options parseOptions() {
+    const idehost::Arguments arguments = idehost::readArguments(
+        {L"--tool", L"--tool-arguments", L"--document", L"--result", L"--keys", L"--type-first",
+         L"--workdir", L"--keys-delay", L"--timeout"},
+        {L"--no-run", L"--undo", L"--start-now"});
     Options options;
-    int count = 0;
-    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!args)
-        return options;
-    auto number = [&](int& i) {
-        if (++i >= count) {
-            options.valid = false;
-            return 0;
-        }
-        return _wtoi(args[i]);
-    };
-    auto text = [&](int& i) {
-        if (++i >= count) {
-            options.valid = false;
-            return std::wstring();
-        }
-        return std::wstring(args[i]);
-    };
-    for (int i = 1; i < count; ++i) {
-        const std::wstring_view arg = args[i];
-        if (arg == L"--tool")
-            options.tool = text(i);
-        else if (arg == L"--tool-arguments")
-            options.toolArguments = text(i);
-        else if (arg == L"--compare")
-            options.compare = text(i);
-        else if (arg == L"--document")
-            options.document = text(i);
-        else if (arg == L"--result")
-            options.result = text(i);
-        else if (arg == L"--keys")
-            options.keys = text(i);
-        else if (arg == L"--type-first")
-            options.typeFirst = text(i);
-        else if (arg == L"--workdir")
-            options.workDir = text(i);
-        else if (arg == L"--keys-delay")
-            options.keysDelayMs = number(i);
-        else if (arg == L"--timeout")
-            options.timeoutMs = number(i);
-        else if (arg == L"--bench")
-            options.benchRuns = number(i);
-        else if (arg == L"--bench-window")
-            options.benchWindow = true;
-        else if (arg == L"--no-run")
-            options.noRun = true;
-        else if (arg == L"--undo")
-            options.undo = true;
-        else if (arg == L"--start-now")
-            options.startNow = true;
-        else
-            options.valid = false;
-    }
-    LocalFree(args);
-    if (options.tool.empty())
-        options.tool = idehost::moduleFolder() + L"Zendrik.exe";
-    if (options.workDir.empty())
-        options.workDir = parentFolder(options.tool);
+    options.tool = arguments.text(L"--tool", idehost::moduleFolder() + L"Zendrik.exe");
+    options.toolArguments = arguments.text(L"--tool-arguments");
+    options.document = arguments.text(L"--document");
+    options.result = arguments.text(L"--result");
+    options.keys = arguments.text(L"--keys");
+    options.typeFirst = arguments.text(L"--type-first");
+    options.workDir = arguments.text(L"--workdir", idehost::defaultWorkDir(options.tool));
+    options.keysDelayMs = arguments.number(L"--keys-delay", options.keysDelayMs);
+    options.timeoutMs = arguments.number(L"--timeout", options.timeoutMs);
+    options.noRun = arguments.has(L"--no-run");
+    options.undo = arguments.has(L"--undo");
+    options.startNow = arguments.has(L"--start-now");
+    options.valid = arguments.valid;
     return options;
-}
-
-bool readFile(const std::wstring& path, std::string& bytes) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
-Document parseDocument(std::string bytes) {
-    Document document;
-    const size_t marker = bytes.find(kCaretMarker);
-    if (marker == std::string::npos) {
-        document.caret = int64_t(bytes.size());
-    } else {
-        bytes.erase(marker, kCaretMarker.size());
-        document.caret = int64_t(marker);
-    }
-    document.text = std::move(bytes);
-    return document;
-}
-
-// Replaces the editor's content without leaving anything to undo, so that an undo after the
-// tool ran can only take back what the tool did.
-void loadDocument(const Document& document) {
-    sci(SCI_CLEARALL);
-    sci(SCI_APPENDTEXT, document.text.size(), reinterpret_cast<sptr_t>(document.text.data()));
-    sci(SCI_EMPTYUNDOBUFFER);
-    sci(SCI_SETSAVEPOINT);
-    sci(SCI_GOTOPOS, uptr_t(document.caret));
 }
 
 EditorState editorState() {
     EditorState state;
-    const sptr_t length = sci(SCI_GETLENGTH);
-    const auto* characters = reinterpret_cast<const char*>(sci(SCI_GETCHARACTERPOINTER));
-    if (characters && length > 0)
-        state.text.assign(characters, size_t(length));
+    state.text = idehost::editorText(editorWindow);
     state.caret = sci(SCI_GETCURRENTPOS);
     state.anchor = sci(SCI_GETANCHOR);
     return state;
@@ -224,45 +126,12 @@ void writeState(std::string& out, const char* prefix, const EditorState& state) 
     out += "\n";
 }
 
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(out);
-}
-
-INPUT keyInput(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-INPUT unicodeInput(wchar_t unit, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wScan = unit;
-    input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-    return input;
-}
-
-INPUT mouseInput(DWORD flags, POINT screen) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1));
-    input.mi.dy = MulDiv(screen.y, 65535, std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1));
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    return input;
-}
-
 // A left click into the editor, away from the first lines where the caret usually stands, so
 // that the click moves the caret as a user's would.
 std::vector<INPUT> editorClick() {
     RECT bounds{};
     GetWindowRect(editorWindow, &bounds);
-    const POINT target{bounds.right - 40, bounds.bottom - 40};
-    return {mouseInput(0, target), mouseInput(MOUSEEVENTF_LEFTDOWN, target),
-            mouseInput(MOUSEEVENTF_LEFTUP, target)};
+    return support::leftClick(POINT{bounds.right - 40, bounds.bottom - 40});
 }
 
 // The window in the foreground, in screen pixels, beside the caret's screen point.
@@ -358,32 +227,16 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
         }
         const auto found = std::find_if(std::begin(named), std::end(named),
                                         [&](const Named& n) { return rest.starts_with(n.name); });
-        std::vector<INPUT> beat;
         if (found != std::end(named)) {
-            if (found->shift)
-                beat.push_back(keyInput(VK_SHIFT, false));
-            beat.push_back(keyInput(found->virtualKey, false));
-            beat.push_back(keyInput(found->virtualKey, true));
-            if (found->shift)
-                beat.push_back(keyInput(VK_SHIFT, true));
+            beats.push_back(found->shift ? support::chord({VK_SHIFT, found->virtualKey})
+                                         : support::chord({found->virtualKey}));
             i += found->name.size();
         } else {
-            beat.push_back(unicodeInput(keys[i], false));
-            beat.push_back(unicodeInput(keys[i], true));
+            beats.push_back(support::typedUnit(keys[i]));
             ++i;
         }
-        beats.push_back(std::move(beat));
     }
     return beats;
-}
-
-// The visible active window when it belongs to the process, else nullptr.
-HWND activeWindowOf(DWORD processId) {
-    HWND active = GetForegroundWindow();
-    DWORD owner = 0;
-    if (!active || !IsWindowVisible(active) || !GetWindowThreadProcessId(active, &owner))
-        return nullptr;
-    return owner == processId ? active : nullptr;
 }
 
 // The tool whose window the first beat waits for, and until when it waits at most.
@@ -395,18 +248,18 @@ void typeNextKey() {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
-    if (nextKey == 0 && keysAwaitProcess && !activeWindowOf(keysAwaitProcess) &&
+    if (nextKey == 0 && keysAwaitProcess && !support::activeWindowOf(keysAwaitProcess) &&
         GetTickCount64() < firstBeatDeadline)
         return; // its window is not up yet: the next tick looks again
     // Taken again at every beat while the tool's window is in front, so that a pause before
     // the first key gives the popup time to paint.
-    if (nextKey == 0 || (keysAwaitProcess && activeWindowOf(keysAwaitProcess)))
+    if (nextKey == 0 || (keysAwaitProcess && support::activeWindowOf(keysAwaitProcess)))
         foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (isCloseMarker(beat))
         PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
-    else if (!beat.empty())
-        SendInput(UINT(beat.size()), beat.data(), sizeof(INPUT));
+    else
+        support::send(beat);
 }
 
 // The first beat comes after the delay, the others one beat apart. With a tool's process, the
@@ -423,110 +276,49 @@ void scheduleKeys(const std::wstring& keys, int delayMs, DWORD toolProcess = 0) 
              nullptr);
 }
 
-// Starts the tool as the IDE does. The handles go through the host's own environment, which
-// the child inherits.
-HANDLE startTool(const std::wstring& tool, const std::wstring& workDir,
-                 const std::wstring& arguments) {
-    SetEnvironmentVariableW(L"PB_Tool_Scintilla",
-                            std::to_wstring(reinterpret_cast<std::intptr_t>(editorWindow)).c_str());
-    SetEnvironmentVariableW(L"PB_Tool_MainWindow",
-                            std::to_wstring(reinterpret_cast<std::intptr_t>(mainWindow)).c_str());
-    std::wstring commandLine = L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(tool.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workDir.empty() ? nullptr : workDir.c_str(), &startup, &process))
-        return nullptr;
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
-
-// Handles every message that arrives, sent or posted; false once WM_QUIT came.
-bool pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(int(message.wParam));
-            return false;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return true;
-}
-
-// Waits for the process to end while answering the tool's messages to the editor.
-bool waitForTool(HANDLE process, int timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
-    for (;;) {
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return false;
-        const DWORD woken =
-            MsgWaitForMultipleObjects(1, &process, FALSE, DWORD(deadline - now), QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0)
-            return true;
-        if (woken != WAIT_OBJECT_0 + 1)
-            return false;
-        pumpMessages();
-    }
-}
-
 struct ToolRun {
     bool started = false;
     bool finished = false;
     DWORD exitCode = 0;
 };
 
-ToolRun runTool(const Options& options, const std::wstring& tool, bool typeKeys) {
+ToolRun runTool(const Options& options) {
     ToolRun run;
-    HANDLE process =
-        startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
-    if (!process)
-        return run;
-    run.started = true;
-    if (typeKeys && !options.keys.empty())
-        scheduleKeys(options.keys, options.keysDelayMs, GetProcessId(process));
-    run.finished = waitForTool(process, options.timeoutMs);
-    if (!run.finished) {
-        // A tool that hangs would hang the test run with it.
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-    } else {
-        GetExitCodeProcess(process, &run.exitCode);
+    {
+        // A tool that hangs would hang the test run with it: it is ended with its owner.
+        const support::ChildProcess process = idehost::startTool(
+            {mainWindow, editorWindow}, options.tool, options.workDir, options.toolArguments);
+        if (!process.started())
+            return run;
+        run.started = true;
+        if (!options.keys.empty())
+            scheduleKeys(options.keys, options.keysDelayMs, process.id());
+        run.finished = support::waitForProcess(process.handle(), options.timeoutMs);
+        run.exitCode = process.exitCode().value_or(0);
+        KillTimer(mainWindow, kKeysTimer);
+        pendingKeys.clear();
     }
-    KillTimer(mainWindow, kKeysTimer);
-    pendingKeys.clear();
-    CloseHandle(process);
     // Messages the tool posted before it ended are handled before the editor is read.
-    pumpMessages();
+    support::pumpMessages();
     return run;
-}
-
-// Handles messages for the given time, so that typed input reaches the editor.
-void pumpFor(int milliseconds) {
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(milliseconds, 0));
-    for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(deadline - now), QS_ALLINPUT);
-        if (!pumpMessages())
-            return;
-    }
 }
 
 // Types into the host's own editor, which is the foreground window while no tool runs.
 void typeKeysIntoHost(const std::wstring& keys, int delayMs, int timeoutMs) {
     scheduleKeys(keys, delayMs);
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(timeoutMs, 0));
-    while (nextKey < pendingKeys.size() && GetTickCount64() < deadline)
-        pumpFor(int(kKeyBeatMs));
+    support::waitUntil(
+        [] {
+            support::pumpFor(int(kKeyBeatMs));
+            return nextKey >= pendingKeys.size();
+        },
+        timeoutMs, 0);
     KillTimer(mainWindow, kKeysTimer);
     pendingKeys.clear();
-    pumpFor(300);
+    support::pumpFor(300);
 }
 
 int runScripted(const Options& options, const Document& document) {
-    loadDocument(document);
+    idehost::loadDocument(editorWindow, document);
     // Typed text is what a user leaves in the editor's undo history before starting a tool.
     if (!options.typeFirst.empty())
         typeKeysIntoHost(options.typeFirst, 100, options.timeoutMs);
@@ -536,7 +328,7 @@ int runScripted(const Options& options, const Document& document) {
             typeKeysIntoHost(options.keys, options.keysDelayMs, options.timeoutMs);
         out += "exit none\n";
     } else {
-        const ToolRun run = runTool(options, options.tool, true);
+        const ToolRun run = runTool(options);
         if (!run.started)
             out += "exit not-started\n";
         else if (!run.finished)
@@ -553,129 +345,20 @@ int runScripted(const Options& options, const Document& document) {
         sci(SCI_UNDO);
         writeState(out, "undone-", editorState());
     }
-    return writeFile(options.result, out) ? 0 : 2;
-}
-
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-std::string fileName(const std::wstring& path) {
-    const size_t slash = path.find_last_of(L"\\/");
-    const std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    return std::string(name.begin(), name.end());
-}
-
-// Starts the tool and waits, answering messages, until one of its windows is the visible
-// active window; the time until then is the run's time. The window is then closed as its
-// close box would, and the tool must end.
-ToolRun runUntilWindow(const Options& options, const std::wstring& tool, double& elapsedMs) {
-    ToolRun run;
-    const auto start = std::chrono::steady_clock::now();
-    HANDLE process =
-        startTool(tool, options.workDir, tool == options.tool ? options.toolArguments : L"");
-    if (!process)
-        return run;
-    run.started = true;
-    const DWORD processId = GetProcessId(process);
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(options.timeoutMs, 0));
-    HWND window = nullptr;
-    while (!(window = activeWindowOf(processId)) && GetTickCount64() < deadline &&
-           WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-        pumpMessages();
-    }
-    elapsedMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (window) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        run.finished = waitForTool(process, options.timeoutMs);
-    }
-    if (!run.finished) {
-        TerminateProcess(process, 1);
-        WaitForSingleObject(process, 5000);
-    }
-    CloseHandle(process);
-    pumpMessages();
-    return run;
-}
-
-// Starts both tools the given number of times, alternating which goes first in each pair, with
-// the document restored before every run. A run counts only when it ended and changed the text
-// (timing a window: when the window came and the tool ended once it was closed).
-int runBench(const Options& options, const Document& document) {
-    const std::wstring tools[2] = {options.tool, options.compare};
-    std::vector<double> times[2];
-    int failures[2] = {0, 0};
-    for (int pair = -1; pair < options.benchRuns; ++pair) {
-        for (int turn = 0; turn < 2; ++turn) {
-            const int which = (pair & 1) ? 1 - turn : turn;
-            loadDocument(document);
-            double elapsedMs = 0;
-            bool counted = false;
-            if (options.benchWindow) {
-                counted = runUntilWindow(options, tools[which], elapsedMs).finished;
-            } else {
-                const auto start = std::chrono::steady_clock::now();
-                const ToolRun run = runTool(options, tools[which], false);
-                elapsedMs = std::chrono::duration<double, std::milli>(
-                                std::chrono::steady_clock::now() - start)
-                                .count();
-                counted = run.finished && editorState().text != document.text;
-            }
-            if (pair < 0)
-                continue; // the first pair warms up Wine's caches and is not counted
-            if (!counted) {
-                ++failures[which];
-                continue;
-            }
-            times[which].push_back(elapsedMs);
-        }
-    }
-    std::string out;
-    char line[256];
-    std::snprintf(line, sizeof line, "paired runs: %d\n", options.benchRuns);
-    out += line;
-    for (int which = 0; which < 2; ++which) {
-        const auto& t = times[which];
-        std::snprintf(line, sizeof line,
-                      "%-20s median %8.1f ms  min %8.1f ms  max %8.1f ms  (%zu runs, %d failed)\n",
-                      fileName(tools[which]).c_str(), median(t),
-                      t.empty() ? 0.0 : *std::min_element(t.begin(), t.end()),
-                      t.empty() ? 0.0 : *std::max_element(t.begin(), t.end()), t.size(),
-                      failures[which]);
-        out += line;
-    }
-    const double least = median(times[1]);
-    std::snprintf(line, sizeof line, "ratio %s / %s: %.2f\n", fileName(tools[0]).c_str(),
-                  fileName(tools[1]).c_str(), least > 0 ? median(times[0]) / least : 0.0);
-    out += line;
-    // On a machine shared with other work the medians move with its load; the fastest runs
-    // are the ones it disturbed least.
-    if (!times[0].empty() && !times[1].empty()) {
-        const double fastest = *std::min_element(times[1].begin(), times[1].end());
-        std::snprintf(line, sizeof line, "ratio of the fastest runs: %.2f\n",
-                      fastest > 0 ? *std::min_element(times[0].begin(), times[0].end()) / fastest
-                                  : 0.0);
-        out += line;
-    }
-    return writeFile(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0 : 2;
+    return endtoend::writeBytes(options.result, out) ? 0 : 2;
 }
 
 // Interactive mode: one tool at a time; the process handle is watched by the message loop.
-HANDLE interactiveTool = nullptr;
+support::ChildProcess interactiveTool;
 Options interactiveOptions;
 
 void startInteractiveTool() {
-    if (interactiveTool)
+    if (interactiveTool.started())
         return;
-    interactiveTool = startTool(interactiveOptions.tool, interactiveOptions.workDir,
-                                interactiveOptions.toolArguments);
-    if (!interactiveTool) {
+    interactiveTool =
+        idehost::startTool({mainWindow, editorWindow}, interactiveOptions.tool,
+                           interactiveOptions.workDir, interactiveOptions.toolArguments);
+    if (!interactiveTool.started()) {
         SetWindowTextW(mainWindow, (L"IdeHost - cannot start " + interactiveOptions.tool).c_str());
         return;
     }
@@ -684,10 +367,8 @@ void startInteractiveTool() {
 }
 
 void finishInteractiveTool() {
-    DWORD exitCode = 0;
-    GetExitCodeProcess(interactiveTool, &exitCode);
-    CloseHandle(interactiveTool);
-    interactiveTool = nullptr;
+    const DWORD exitCode = interactiveTool.exitCode().value_or(0);
+    interactiveTool = support::ChildProcess();
     SetWindowTextW(
         mainWindow,
         (std::wstring(kTitle) + L"  [tool ended: " + std::to_wstring(exitCode) + L"]").c_str());
@@ -695,9 +376,9 @@ void finishInteractiveTool() {
 
 int runInteractive() {
     for (;;) {
-        const DWORD count = interactiveTool ? 1 : 0;
-        const DWORD woken =
-            MsgWaitForMultipleObjects(count, &interactiveTool, FALSE, INFINITE, QS_ALLINPUT);
+        HANDLE tool = interactiveTool.handle();
+        const DWORD count = tool ? 1 : 0;
+        const DWORD woken = MsgWaitForMultipleObjects(count, &tool, FALSE, INFINITE, QS_ALLINPUT);
         if (count && woken == WAIT_OBJECT_0) {
             finishInteractiveTool();
             continue;
@@ -718,14 +399,6 @@ int runInteractive() {
 
 LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SIZE:
-        if (editorWindow)
-            MoveWindow(editorWindow, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        return 0;
-    case WM_SETFOCUS:
-        if (editorWindow)
-            SetFocus(editorWindow);
-        return 0;
     case WM_TIMER:
         if (wParam == kKeysTimer) {
             SetTimer(window, kKeysTimer, kKeyBeatMs, nullptr);
@@ -735,11 +408,8 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     case kStartNowMessage:
         startInteractiveTool();
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        return idehost::hostMainDefault(window, message, wParam, lParam);
     }
 }
 
@@ -770,18 +440,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 4;
     Document document;
     if (!options.document.empty()) {
-        std::string bytes;
-        if (!readFile(options.document, bytes))
+        std::optional<std::string> bytes = endtoend::readBytes(options.document);
+        if (!bytes)
             return 5;
-        document = parseDocument(std::move(bytes));
+        document = idehost::parseDocument(std::move(*bytes));
     }
     // The window must be shown and answering before a tool is started, as in the IDE.
-    pumpMessages();
-    if (options.benchRuns > 0)
-        return options.result.empty() || options.compare.empty() ? 3 : runBench(options, document);
+    support::pumpMessages();
     if (!options.result.empty())
         return runScripted(options, document);
-    loadDocument(document);
+    idehost::loadDocument(editorWindow, document);
     interactiveOptions = options;
     if (options.startNow)
         PostMessageW(mainWindow, kStartNowMessage, 0, 0);

@@ -1,10 +1,11 @@
 #pragma once
 // The IDE's window handles as the least programs of the benchmarks take them: plain decimal
-// numbers in PB_Tool_Scintilla and PB_Tool_MainWindow, nothing of Zendrik's own parsing.
+// numbers in the two variables the IDE sets, nothing of Zendrik's own parsing.
 #include <windows.h>
 
 #include <iterator>
 
+#include "app/AppState.h"
 #include "idelink/RemoteEditor.h"
 
 inline std::intptr_t handleFromEnvironment(const wchar_t* name) {
@@ -16,6 +17,6 @@ inline std::intptr_t handleFromEnvironment(const wchar_t* name) {
 }
 
 inline idelink::IdeWindows leastToolWindows() {
-    return {handleFromEnvironment(L"PB_Tool_Scintilla"),
-            handleFromEnvironment(L"PB_Tool_MainWindow")};
+    return {handleFromEnvironment(app::kEditorVariable),
+            handleFromEnvironment(app::kMainWindowVariable)};
 }

@@ -7,16 +7,18 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <functional>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "manager/ManagerWindow.h"
 #include "resources/Version.h"
+#include "base/TextConvert.h"
+#include "support/Input.h"
+#include "support/RemoteMemory.h"
+#include "support/Wait.h"
 
 namespace managertest {
 
@@ -34,32 +36,10 @@ using manager::kShortcutList;
 using manager::kSplitter;
 using manager::kTemplateEditor;
 
-inline void pause(int milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-// Polls until the condition holds; false when it did not within the time.
-inline bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) {
-    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(milliseconds);
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount64() >= deadline)
-            return false;
-        pause(20);
-    }
-}
-
-inline std::string narrow(std::wstring_view wide) {
-    if (wide.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), size, nullptr,
-                        nullptr);
-    return out;
-}
+using support::clickAt;
+using support::pause;
+using support::typeText;
+using support::waitUntil;
 
 inline std::wstring className(HWND window) {
     wchar_t name[64] = {};
@@ -77,14 +57,10 @@ inline std::string windowText(HWND window) {
     SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                         SMTO_ABORTIFHUNG, 2000, &copied);
     text.resize(size_t(copied));
-    return narrow(text);
+    return text::utf16ToUtf8(text::fromWide(text));
 }
 
-inline DWORD windowProcess(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process;
-}
+using support::processOf;
 
 // The visible manager window of any process, or nullptr.
 inline HWND findManagerWindow(DWORD exceptProcess = 0) {
@@ -98,7 +74,7 @@ inline HWND findManagerWindow(DWORD exceptProcess = 0) {
             wchar_t title[64] = {};
             GetWindowTextW(window, title, 64);
             if (IsWindowVisible(window) && std::wstring_view(title) == kAppTitle &&
-                className(window) == L"WindowClass_0" && windowProcess(window) != s.exceptProcess)
+                className(window) == L"WindowClass_0" && processOf(window) != s.exceptProcess)
                 s.found.push_back(window);
             return TRUE;
         },
@@ -141,88 +117,24 @@ inline HWND findChild(HWND parent, int id) {
 
 // --- Input --------------------------------------------------------------------------------
 
-inline INPUT keyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 inline void pressKey(WORD key, bool ctrl = false, bool shift = false, bool alt = false) {
-    std::vector<INPUT> inputs;
+    std::vector<WORD> keys;
     if (ctrl)
-        inputs.push_back(keyInput(VK_CONTROL, false));
+        keys.push_back(VK_CONTROL);
     if (shift)
-        inputs.push_back(keyInput(VK_SHIFT, false));
+        keys.push_back(VK_SHIFT);
     if (alt)
-        inputs.push_back(keyInput(VK_MENU, false));
-    inputs.push_back(keyInput(key, false));
-    inputs.push_back(keyInput(key, true));
-    if (alt)
-        inputs.push_back(keyInput(VK_MENU, true));
-    if (shift)
-        inputs.push_back(keyInput(VK_SHIFT, true));
-    if (ctrl)
-        inputs.push_back(keyInput(VK_CONTROL, true));
-    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
+        keys.push_back(VK_MENU);
+    keys.push_back(key);
+    support::press(keys);
     pause(60);
 }
 
-inline void typeText(std::wstring_view text) {
-    for (wchar_t unit : text) {
-        INPUT inputs[2] = {};
-        for (int i = 0; i < 2; ++i) {
-            inputs[i].type = INPUT_KEYBOARD;
-            inputs[i].ki.wScan = unit;
-            inputs[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-        }
-        SendInput(2, inputs, sizeof(INPUT));
-        pause(30);
-    }
-}
-
-inline void clickAt(POINT point) {
-    SetCursorPos(point.x, point.y);
-    pause(30);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-    pause(80);
-}
-
-inline POINT centreOf(HWND window) {
-    RECT bounds{};
-    GetWindowRect(window, &bounds);
-    return POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
-}
-
 inline void clickWindow(HWND window) {
-    clickAt(centreOf(window));
+    clickAt(support::centreOf(window));
 }
 
 // --- The manager's controls, read from outside --------------------------------------------
-
-// Memory in the manager's process for the tree-view messages that carry pointers.
-class RemoteMemory {
-  public:
-    RemoteMemory(HANDLE process, size_t size)
-        : process_(process),
-          address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
-    ~RemoteMemory() {
-        if (address_)
-            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    }
-    RemoteMemory(const RemoteMemory&) = delete;
-    RemoteMemory& operator=(const RemoteMemory&) = delete;
-    char* address() const { return static_cast<char*>(address_); }
-
-  private:
-    HANDLE process_;
-    void* address_;
-};
 
 struct Manager {
     HWND window = nullptr;
@@ -237,10 +149,10 @@ struct Manager {
     std::string rowText(HTREEITEM item) const {
         constexpr size_t kCapacity = 512;
         constexpr size_t kRecordSpace = sizeof(TVITEMW); // the larger of the two layouts
-        RemoteMemory memory(process, kRecordSpace + kCapacity * sizeof(wchar_t));
+        support::RemoteBuffer memory(process, kRecordSpace + kCapacity * sizeof(wchar_t));
         if (!memory.address())
             return "?";
-        char* const remoteText = memory.address() + kRecordSpace;
+        char* const remoteText = static_cast<char*>(memory.address()) + kRecordSpace;
         TVITEMW query{};
         query.mask = TVIF_TEXT | TVIF_HANDLE;
         query.hItem = item;
@@ -263,18 +175,16 @@ struct Manager {
                   0,
                   0,
                   0};
-        BOOL managerIs32Bit = FALSE;
-        IsWow64Process(process, &managerIs32Bit);
-        if (managerIs32Bit)
-            WriteProcessMemory(process, memory.address(), &query32, sizeof query32, nullptr);
+        if (support::is32BitOnWow64(process))
+            support::writeRemote(process, memory.address(), &query32, sizeof query32);
         else
-            WriteProcessMemory(process, memory.address(), &query, sizeof query, nullptr);
+            support::writeRemote(process, memory.address(), &query, sizeof query);
         SendMessageW(control(kShortcutList), TVM_GETITEMW, 0,
                      reinterpret_cast<LPARAM>(memory.address()));
         std::wstring text(kCapacity, L'\0');
-        ReadProcessMemory(process, remoteText, text.data(), kCapacity * sizeof(wchar_t), nullptr);
+        support::readRemote(process, remoteText, text.data(), kCapacity * sizeof(wchar_t));
         text.resize(wcsnlen(text.c_str(), kCapacity));
-        return narrow(text);
+        return text::utf16ToUtf8(text::fromWide(text));
     }
 
     std::vector<std::string> rows() const {
@@ -303,14 +213,14 @@ struct Manager {
         for (int i = 0; i < row && item; ++i)
             item = reinterpret_cast<HTREEITEM>(
                 SendMessageW(list, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-        RemoteMemory memory(process, sizeof(RECT));
+        support::RemoteBuffer memory(process, sizeof(RECT));
         if (!item || !memory.address())
             return;
         RECT bounds{};
-        *reinterpret_cast<HTREEITEM*>(&bounds) = item; // the message takes the row in the rect
-        WriteProcessMemory(process, memory.address(), &bounds, sizeof bounds, nullptr);
+        std::memcpy(&bounds, &item, sizeof item); // the message takes the row in the rect
+        support::writeRemote(process, memory.address(), &bounds, sizeof bounds);
         SendMessageW(list, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory.address()));
-        ReadProcessMemory(process, memory.address(), &bounds, sizeof bounds, nullptr);
+        support::readRemote(process, memory.address(), &bounds, sizeof bounds);
         POINT point{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
         ClientToScreen(list, &point);
         clickAt(point);
@@ -365,7 +275,7 @@ inline std::optional<Manager> waitForManager(int milliseconds = 15000) {
         return std::nullopt;
     Manager manager;
     manager.window = window;
-    manager.processId = windowProcess(window);
+    manager.processId = processOf(window);
     manager.process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
                                       PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
                                   FALSE, manager.processId);
@@ -449,7 +359,7 @@ inline HWND findMessageBox(DWORD process) {
         [](HWND window, LPARAM data) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(data);
             if (IsWindowVisible(window) && className(window) == L"#32770" &&
-                windowProcess(window) == s.process) {
+                processOf(window) == s.process) {
                 s.found = window;
                 return FALSE;
             }

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/EndToEndFiles.h"
+#include "support/Files.h"
+#include "support/StandInIde.h"
 #include "ManagerDriver.h"
 #include "dpi/LogPixelsSetting.h"
 #include "manager/ManagerLayout.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using namespace managertest;
+using endtoend::HostRun;
 using endtoend::readBytes;
 
 // Waits until the window shows exactly that, and reports what it shows otherwise.
@@ -51,50 +53,9 @@ std::string file(std::initializer_list<std::string_view> lines) {
     return bytes;
 }
 
-// One run of the stand-in IDE, started without waiting; the tool runs from a folder of its
-// own with the preference file the test writes there.
-class HostRun {
-  public:
-    HostRun(const std::wstring& folder, const std::wstring& tool, const std::string& document,
-            const std::wstring& name)
-        : resultPath_(folder + L"\\" + name + L".txt") {
-        const std::wstring documentPath = folder + L"\\" + name + L".pb";
-        endtoend::writeBytes(documentPath, document);
-        std::wstring command = L"\"" + endtoend::programFolder() + L"IdeHost.exe\" --tool \"" +
-                               tool + L"\" --document \"" + documentPath + L"\" --result \"" +
-                               resultPath_ + L"\" --timeout 240000";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           folder.c_str(), &startup, &process)) {
-            CloseHandle(process.hThread);
-            process_ = process.hProcess;
-        }
-    }
-    ~HostRun() {
-        if (process_) {
-            if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process_, 1);
-            CloseHandle(process_);
-        }
-    }
-    HostRun(const HostRun&) = delete;
-    HostRun& operator=(const HostRun&) = delete;
-
-    bool started() const { return process_ != nullptr; }
-
-    // The host's report once it ended: "exit <tool's code>" and the editor's text.
-    std::string finish(int milliseconds = 20000) {
-        if (!process_ || WaitForSingleObject(process_, DWORD(milliseconds)) != WAIT_OBJECT_0)
-            return "host did not end";
-        return readBytes(resultPath_).value_or("no report");
-    }
-
-  private:
-    std::wstring resultPath_;
-    HANDLE process_ = nullptr;
-};
+// The stand-in IDE runs the tool from a folder of its own with the preference file the test
+// writes there; the manager may stay open for minutes.
+constexpr wchar_t kHostOptions[] = L"--timeout 240000";
 
 // Makes ".txt" files open with the given command for as long as it lives, then puts the
 // association back as it was.
@@ -151,14 +112,14 @@ class ManagerEndToEnd : public ::testing::Test {
         const std::wstring toolFolder = scratch_.path + L"\\tool";
         ASSERT_TRUE(CreateDirectoryW(toolFolder.c_str(), nullptr));
         tool_ = toolFolder + L"\\Zendrik.exe";
-        preferences_ = toolFolder + L"\\Zendrik.pref";
+        preferences_ = endtoend::preferenceFileIn(toolFolder);
         ASSERT_TRUE(CopyFileW(program.c_str(), tool_.c_str(), FALSE));
     }
 
     // Starts the manager through the host with the given file and waits for its window.
     std::optional<Manager> startManager(const std::string& preferences) {
         endtoend::writeBytes(preferences_, preferences);
-        host_.emplace(scratch_.path, tool_, "", L"manager");
+        host_.emplace(scratch_.path, tool_, "", kHostOptions, L"manager");
         if (!host_->started())
             return std::nullopt;
         const std::optional<Manager> manager = waitForManager();
@@ -360,10 +321,10 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
 
     // A second manager ends at once without a window; an expansion works beside it.
     {
-        HostRun second(scratch_.path, tool_, "", L"second");
+        HostRun second(scratch_.path, tool_, "", kHostOptions, L"second");
         EXPECT_TRUE(second.finish().starts_with("exit 0\n"));
         EXPECT_EQ(countManagerWindows(), 1);
-        HostRun expansion(scratch_.path, tool_, "    if<|>", L"expansion");
+        HostRun expansion(scratch_.path, tool_, "    if<|>", kHostOptions, L"expansion");
         EXPECT_EQ(expansion.finish(), "exit 0\ncaret 7\nanchor 7\ntext 18\n    If \r\n    EndIf\n");
     }
     SetForegroundWindow(m.window);
@@ -505,7 +466,7 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     // Deleted outside, then "if" expanded in the IDE from the defaults, which are not written
     // under the open manager; a Delete writes everything the window holds.
     ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
-    EXPECT_EQ(HostRun(scratch_.path, tool_, "if<|>", L"expansion").finish(),
+    EXPECT_EQ(HostRun(scratch_.path, tool_, "if<|>", kHostOptions, L"expansion").finish(),
               "exit 0\ncaret 3\nanchor 3\ntext 10\nIf \r\nEndIf\n");
     EXPECT_EQ(GetFileAttributesW(preferences_.c_str()), INVALID_FILE_ATTRIBUTES);
     reactivate(m);

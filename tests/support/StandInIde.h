@@ -3,16 +3,19 @@
 // reading what the host reports afterwards: the editor's bytes and caret, after the tool and
 // after one undo, and the facts it saw of the tool's windows. Both programs are found beside
 // the test program.
-#include "app/EndToEndFiles.h"
 #include "idehost/HostProtocol.h"
+#include "support/Files.h"
+#include "support/Processes.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <map>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace endtoend {
 
@@ -74,35 +77,59 @@ inline HostReport parseReport(const std::string& bytes) {
     return report;
 }
 
+// A fact's value, empty when the host did not report it.
+inline std::string fact(const HostReport& report, const std::string& key) {
+    const auto found = report.facts.find(key);
+    return found == report.facts.end() ? std::string() : found->second;
+}
+
+// The numbers of a fact such as "popup-outer 10 20 630 177".
+inline std::vector<long> factNumbers(const HostReport& report, const std::string& key) {
+    std::vector<long> values;
+    std::istringstream in(fact(report, key));
+    for (long value; in >> value;)
+        values.push_back(value);
+    return values;
+}
+
 inline std::string withCaret(std::string text, int64_t caret) {
     if (caret < 0 || caret > int64_t(text.size()))
         return text + " [caret " + std::to_string(caret) + " outside the text]";
     return text.insert(size_t(caret), kCaret);
 }
 
-// Runs IdeHost.exe in scripted mode; the tool's working directory is the host's default,
-// the folder above the tool's, so the program must find its own folder by itself.
+// One scripted run of IdeHost.exe, started without waiting; the tool's working directory is
+// the host's default, the folder above the tool's, so the program must find its own folder by
+// itself. The document and the report are files named after the run in the folder.
+class HostRun {
+  public:
+    HostRun(const std::wstring& folder, const std::wstring& tool, const std::string& document,
+            const std::wstring& moreOptions = L"", const std::wstring& name = L"document")
+        : resultPath_(folder + L"\\" + name + L".txt") {
+        const std::wstring documentPath = folder + L"\\" + name + L".pb";
+        if (writeBytes(documentPath, document))
+            process_ = support::ChildProcess(
+                L"\"" + programFolder() + L"IdeHost.exe\" --tool \"" + tool + L"\" --document \"" +
+                    documentPath + L"\" --result \"" + resultPath_ + L"\" " + moreOptions,
+                folder);
+    }
+
+    bool started() const { return process_.started(); }
+
+    // The host's report once it ended; empty when it did not end in time or wrote none.
+    std::string finish(int milliseconds = 60000) const {
+        return process_.wait(milliseconds) ? readBytes(resultPath_).value_or("") : "";
+    }
+
+  private:
+    std::wstring resultPath_;
+    support::ChildProcess process_;
+};
+
+// A run to its end, with one undo after the tool.
 inline HostReport runHost(const std::wstring& tool, const std::wstring& folder,
                           const std::string& document, const std::wstring& moreOptions) {
-    const std::wstring documentPath = folder + L"\\document.pb";
-    const std::wstring resultPath = folder + L"\\result.txt";
-    if (!writeBytes(documentPath, document))
-        return {};
-    std::wstring command = L"\"" + programFolder() + L"IdeHost.exe\" --tool \"" + tool +
-                           L"\" --document \"" + documentPath + L"\" --result \"" + resultPath +
-                           L"\" --undo " + moreOptions;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &process))
-        return {};
-    CloseHandle(process.hThread);
-    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hProcess);
-    const std::optional<std::string> result = readBytes(resultPath);
-    return result ? parseReport(*result) : HostReport{};
+    return parseReport(HostRun(folder, tool, document, L"--undo " + moreOptions).finish());
 }
 
 // A copy of the built Zendrik.exe in the scratch folder's "tool" folder with the given
@@ -113,7 +140,7 @@ inline std::wstring toolWithPreferences(const ScratchFolder& scratch,
     const std::wstring tool = folder + L"\\Zendrik.exe";
     if (!CreateDirectoryW(folder.c_str(), nullptr) ||
         !CopyFileW((programFolder() + L"Zendrik.exe").c_str(), tool.c_str(), FALSE) ||
-        !writeBytes(folder + L"\\Zendrik.pref", preferences))
+        !writeBytes(preferenceFileIn(folder), preferences))
         return {};
     return tool;
 }

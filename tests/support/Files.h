@@ -11,6 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "store/ShortcutStore.h"
+#include "base/TextConvert.h"
+
 namespace endtoend {
 
 inline std::wstring programFolder() {
@@ -18,6 +21,11 @@ inline std::wstring programFolder() {
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+// The program's preference file in the folder.
+inline std::wstring preferenceFileIn(const std::wstring& folder) {
+    return folder + L"\\" + text::toWide(store::kPreferenceFileName);
 }
 
 inline bool fileExists(const std::wstring& path) {

@@ -5,22 +5,32 @@
 // outside: for the end-to-end runs and the SciTE benchmark.
 #include <windows.h>
 
-#include "app/HostRun.h"
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "base/TextConvert.h"
+#include "support/Files.h"
+#include "support/Input.h"
+#include "support/Processes.h"
+#include "support/RemoteMemory.h"
+#include "support/StandInIde.h"
+#include "support/Wait.h"
+
 namespace scitetest {
 
 using endtoend::programFolder;
+using support::press;
+using support::processOf;
+using support::typeText;
+using support::waitUntil;
 
 inline constexpr int kEditorId = 350; // SciTE's editing pane
 inline constexpr int kOutputId = 351; // its output pane, where a command's exit code shows
-inline constexpr UINT kSciGetLength = 2006, kSciGetText = 2182, kSciGetCurrentPos = 2008,
-                      kSciGetAnchor = 2009, kSciGotoPos = 2025, kSciEmptyUndoBuffer = 2175;
+using support::kSciGetLength;
+inline constexpr UINT kSciGetCurrentPos = 2008, kSciGetAnchor = 2009, kSciGotoPos = 2025,
+                      kSciEmptyUndoBuffer = 2175;
 
 // SciTE looks a key up among its language keys (F12 is HTML's) before a command's shortcut,
 // and among the commands' shortcuts before its menus' keys: Ctrl+F12 is in neither. The
@@ -42,68 +52,8 @@ inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
                                      "if = If ¤EndIf\r\n"
                                      "mb = MessageRequester(%Title=Grüße, %Text=Hello)\r\n";
 
-// The whole text of a Scintilla in another process, read through a buffer there.
 inline std::string remoteText(HWND editor) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(editor, &processId);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, processId);
-    if (!process)
-        return "<unreadable>";
-    const auto length = size_t(SendMessageW(editor, kSciGetLength, 0, 0));
-    std::string text(length, '\0');
-    void* remote = VirtualAllocEx(process, nullptr, length + 1, MEM_COMMIT, PAGE_READWRITE);
-    SIZE_T read = 0;
-    if (!remote || (SendMessageW(editor, kSciGetText, length + 1, reinterpret_cast<LPARAM>(remote)),
-                    length > 0 && !ReadProcessMemory(process, remote, text.data(), length, &read)))
-        text = "<unreadable>";
-    if (remote)
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
-    return text;
-}
-
-inline void press(std::vector<WORD> keys) { // held down in order, let go in reverse
-    std::vector<INPUT> inputs;
-    for (int up = 0; up < 2; ++up) {
-        for (size_t i = 0; i < keys.size(); ++i) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wVk = keys[up ? keys.size() - 1 - i : i];
-            input.ki.wScan = WORD(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
-            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-            inputs.push_back(input);
-        }
-    }
-    SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-inline void typeText(const std::wstring& text) {
-    for (const wchar_t unit : text) {
-        INPUT input[2] = {};
-        for (int up = 0; up < 2; ++up) {
-            input[up].type = INPUT_KEYBOARD;
-            input[up].ki.wScan = unit;
-            input[up].ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-        }
-        SendInput(2, input, sizeof(INPUT));
-    }
-}
-
-template <typename Condition>
-inline bool waitFor(Condition condition, int limitMs, int stepMs = 20) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        Sleep(DWORD(stepMs));
-    }
-    return true;
-}
-
-inline DWORD processOf(HWND window) {
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
+    return support::remoteEditorText(editor).value_or("<unreadable>");
 }
 
 inline HWND focusOf(HWND window) {
@@ -122,7 +72,7 @@ class Session {
         const std::wstring toolFolder = scratch_.path + L"\\tool";
         tool_ = toolFolder + L"\\Zendrik.exe";
         char properties[1024];
-        const std::string toolPath(tool_.begin(), tool_.end()); // ASCII folders
+        const std::string toolPath = text::utf16ToUtf8(text::fromWide(tool_));
         std::snprintf(properties, sizeof properties, kUserProperties, toolPath.c_str(),
                       toolPath.c_str());
         const std::wstring documentPath = scratch_.path + L"\\document.txt";
@@ -136,21 +86,9 @@ class Session {
         // GDI drawing: the default Direct2D shows a black editor on a bare X server.
         std::wstring command =
             L"\"" + programFolder() + L"Sc1.exe\" -technology=0 \"" + documentPath + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            scratch_.path.c_str(), &startup, &process_))
-            process_ = {};
+        process_ = support::ChildProcess(command, scratch_.path);
         SetEnvironmentVariableW(L"SciTE_HOME", nullptr);
-        waitFor([&] { return findWindows(); }, 15000);
-    }
-    ~Session() {
-        if (!process_.hProcess)
-            return;
-        TerminateProcess(process_.hProcess, 0);
-        WaitForSingleObject(process_.hProcess, 5000);
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
+        waitUntil([&] { return findWindows(); }, 15000);
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -163,15 +101,17 @@ class Session {
         SendMessageW(editor, kSciGotoPos, WPARAM(caret), 0);
         SendMessageW(editor, kSciEmptyUndoBuffer, 0, 0);
         SetForegroundWindow(main);
-        return waitFor([&] { return GetForegroundWindow() == main && focusOf(main) == editor; },
-                       5000);
+        return waitUntil([&] { return GetForegroundWindow() == main && focusOf(main) == editor; },
+                         5000);
     }
 
     std::string text() const { return remoteText(editor); }
     int64_t caret() const { return SendMessageW(editor, kSciGetCurrentPos, 0, 0); }
     int64_t anchor() const { return SendMessageW(editor, kSciGetAnchor, 0, 0); }
     int64_t length() const { return SendMessageW(editor, kSciGetLength, 0, 0); }
-    std::wstring preferences() const { return scratch_.path + L"\\tool\\Zendrik.pref"; }
+    std::wstring preferences() const {
+        return endtoend::preferenceFileIn(scratch_.path + L"\\tool");
+    }
 
     // The exit codes SciTE shows in its output pane for the commands it started.
     std::vector<int> exitCodes() const {
@@ -187,7 +127,7 @@ class Session {
     bool programWindowInFront() const {
         HWND front = GetForegroundWindow();
         const DWORD owner = front ? processOf(front) : 0;
-        return owner != 0 && owner != process_.dwProcessId && owner != GetCurrentProcessId() &&
+        return owner != 0 && owner != process_.id() && owner != GetCurrentProcessId() &&
                IsWindowVisible(front);
     }
 
@@ -197,7 +137,7 @@ class Session {
     bool findWindows() {
         main = nullptr;
         while ((main = FindWindowExW(nullptr, main, L"SciTEWindow", nullptr)))
-            if (processOf(main) == process_.dwProcessId && IsWindowVisible(main))
+            if (processOf(main) == process_.id() && IsWindowVisible(main))
                 break;
         if (!main)
             return false;
@@ -219,7 +159,7 @@ class Session {
 
     endtoend::ScratchFolder scratch_;
     std::wstring tool_;
-    PROCESS_INFORMATION process_{};
+    support::ChildProcess process_;
 };
 
 } // namespace scitetest
