@@ -57,6 +57,19 @@ void expectSettings(const store::PopupSettings& s, const store::PopupSettings& e
     EXPECT_EQ(s.fadeOut, expected.fadeOut);
 }
 
+// A row's write: the call the manager makes, on the file at the path it is given.
+using Write = std::function<bool(const std::u16string&)>;
+Write save(std::u16string name, std::u16string text) {
+    return [=](const std::u16string& path) { return store::saveShortcutIn(path, name, text); };
+}
+Write removal(std::u16string name) {
+    return [=](const std::u16string& path) { return store::removeShortcutIn(path, name); };
+}
+Write rename(std::u16string from, std::u16string to, std::u16string text) {
+    return
+        [=](const std::u16string& path) { return store::renameShortcutIn(path, from, to, text); };
+}
+
 TEST(ShortcutStoreDefaultFile, IsTheExactThirtySixLines) {
     TempFolder folder;
     const auto path = folder / store::kPreferenceFileName;
@@ -186,6 +199,7 @@ TEST(ShortcutStoreLoad, ReadsWhatTheFileOperationsRead) {
         {"comments and blank lines inside the group",
          bom + "\r\n[Shortcuts]\r\n; a = no\r\n   \r\n\t\r\nd = \xC2\xA4\r\n"},
         {"no Shortcuts group", "[Other]\na = 1\n"},
+        {"an empty file", ""},
     };
     TempFolder folder;
     const auto path = folder / store::kPreferenceFileName;
@@ -230,48 +244,37 @@ TEST(ShortcutStoreLoad, FolderNamedLikeTheFileCountsAsExistingAndReadsEmpty) {
     EXPECT_TRUE(fs::is_directory(path));
 }
 
-TEST(ShortcutStoreLoad, EmptyFileReadsEmptyAndTakesASave) {
-    TempFolder folder;
-    const auto path = folder / store::kPreferenceFileName;
-    writeBytes(path, "");
-    const Loaded loaded = load(path);
-    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
-    expectSettings(loaded.settings, kDefaultSettings);
-    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"a", u"b"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\na = b\r\n");
-}
-
 TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
     struct Case {
         const char* title;
-        std::function<bool(const std::u16string&)> write;
+        Write write;
         std::vector<std::pair<size_t, std::string>> changedLines; // 1-based, after the change
         size_t lineCount;
     };
     const Case cases[] = {
         {"a new Shortcut goes after line 27 and before [Popup]",
-         [](const std::u16string& p) { return store::saveShortcutIn(p, u"new", u"A\u00A4B"); },
+         save(u"new", u"A\u00A4B"),
          {{27, "; "},
           {28, "new = A\xC2\xA4"
                "B"},
           {29, "[Popup]"}},
          37},
         {"saving \"if\" updates its line in place",
-         [](const std::u16string& p) { return store::saveShortcutIn(p, u"if", u"If x"); },
+         save(u"if", u"If x"),
          {{7, "gid = GadgetID(%Id=0)"},
           {8, "if = If x"},
           {9, "proc = Procedure \xC2\xA4"
               "EndProcedure"}},
          36},
         {"removing deletes the line",
-         [](const std::u16string& p) { return store::removeShortcutIn(p, u"gid"); },
+         removal(u"gid"),
          {{6, "enu = Enumeration \xC2\xA4"
               "EndEnumeration"},
           {7, "if = If \xC2\xA4"
               "EndIf"}},
          35},
         {"renaming moves the Shortcut to the end of the group",
-         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dll", u"lib", u"T"); },
+         rename(u"dll", u"lib", u"T"),
          {{4, "[Shortcuts]"},
           {5, "enu = Enumeration \xC2\xA4"
               "EndEnumeration"},
@@ -280,13 +283,11 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
           {28, "[Popup]"}},
          36},
         {"renaming onto a name that exists takes that line's place",
-         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dll", u"for", u"T"); },
+         rename(u"dll", u"for", u"T"),
          {{25, "for = T"}, {26, "; "}, {27, "[Popup]"}},
          35},
         {"a template's line breaks become the separator",
-         [](const std::u16string& p) {
-             return store::saveShortcutIn(p, u"ret", u"a\r\nb\nc\rd\r\n");
-         },
+         save(u"ret", u"a\r\nb\nc\rd\r\n"),
          {{13, "ret = a\xC2\xA4"
                "b\xC2\xA4"
                "c\xC2\xA4"
@@ -316,33 +317,26 @@ TEST(ShortcutStoreWrites, DuplicateAndCaseTwinLinesAreHandledAsTheLoadReadsThem)
     struct Case {
         const char* title;
         std::string lines; // of the first Shortcuts group, before
-        std::function<bool(const std::u16string&)> write;
+        Write write;
         std::string expected; // the same lines after
         std::u16string name;  // what the next load then finds under this name
         std::optional<std::u16string> found;
     };
     const Case cases[] = {
         {"a save writes the later of two lines", "dup = A\r\nx = 1\r\ndup = B\r\n",
-         [](const std::u16string& p) { return store::saveShortcutIn(p, u"dup", u"C"); },
-         "dup = A\r\nx = 1\r\ndup = C\r\n", u"dup", u"C"},
-        {"a delete leaves no line of the name", "dup = A\r\nx = 1\r\ndup = B\r\n",
-         [](const std::u16string& p) { return store::removeShortcutIn(p, u"dup"); }, "x = 1\r\n",
-         u"dup", std::nullopt},
+         save(u"dup", u"C"), "dup = A\r\nx = 1\r\ndup = C\r\n", u"dup", u"C"},
+        {"a delete leaves no line of the name", "dup = A\r\nx = 1\r\ndup = B\r\n", removal(u"dup"),
+         "x = 1\r\n", u"dup", std::nullopt},
         {"a rename takes every line of the old name", "dup = A\r\ndup = B\r\nx = 1\r\n",
-         [](const std::u16string& p) { return store::renameShortcutIn(p, u"dup", u"d", u"B"); },
-         "x = 1\r\nd = B\r\n", u"dup", std::nullopt},
+         rename(u"dup", u"d", u"B"), "x = 1\r\nd = B\r\n", u"dup", std::nullopt},
         {"a new name beside its case twin is a line of its own", "Zed = Keep me\r\n",
-         [](const std::u16string& p) { return store::saveShortcutIn(p, u"zed", u"new"); },
+         save(u"zed", u"new"), "Zed = Keep me\r\nzed = new\r\n", u"Zed", u"Keep me"},
+        {"saving one twin leaves the other", "Zed = Keep me\r\nzed = old\r\n", save(u"zed", u"new"),
          "Zed = Keep me\r\nzed = new\r\n", u"Zed", u"Keep me"},
-        {"saving one twin leaves the other", "Zed = Keep me\r\nzed = old\r\n",
-         [](const std::u16string& p) { return store::saveShortcutIn(p, u"zed", u"new"); },
-         "Zed = Keep me\r\nzed = new\r\n", u"Zed", u"Keep me"},
-        {"deleting one twin leaves the other", "zed = old\r\nZed = Keep me\r\n",
-         [](const std::u16string& p) { return store::removeShortcutIn(p, u"zed"); },
+        {"deleting one twin leaves the other", "zed = old\r\nZed = Keep me\r\n", removal(u"zed"),
          "Zed = Keep me\r\n", u"Zed", u"Keep me"},
         {"renaming onto a twin's name in other case leaves the twin", "a = 1\r\nZed = Keep me\r\n",
-         [](const std::u16string& p) { return store::renameShortcutIn(p, u"a", u"zed", u"1"); },
-         "Zed = Keep me\r\nzed = 1\r\n", u"zed", u"1"},
+         rename(u"a", u"zed", u"1"), "Zed = Keep me\r\nzed = 1\r\n", u"zed", u"1"},
     };
     TempFolder folder;
     const auto path = folder / store::kPreferenceFileName;
@@ -355,50 +349,49 @@ TEST(ShortcutStoreWrites, DuplicateAndCaseTwinLinesAreHandledAsTheLoadReadsThem)
     }
 }
 
-// A name whose bytes are not UTF-8 is shown with U+FFFD; that name must reach its line.
-TEST(ShortcutStoreWrites, NameThatIsNotUtf8IsFoundByTheNameShown) {
+// The whole file before and after one write; none is no file.
+TEST(ShortcutStoreWrites, WholeFileBytesAfterAWrite) {
+    const std::string notUtf8 = kBom + "[Shortcuts]\r\nx\xFF = bad\r\nok = 1\r\n";
+    const std::string byHand = ";by hand\n\n[Shortcuts]\na=\xA4\n"; // any rewrite changes it
+    struct Case {
+        const char* title;
+        std::optional<std::string> before;
+        Write write;
+        std::optional<std::string> after;
+    };
+    const Case cases[] = {
+        {"saving a name that is not UTF-8 by the name shown", notUtf8, save(u"x\uFFFD", u"good"),
+         kBom + "[Shortcuts]\r\nx\xEF\xBF\xBD = good\r\nok = 1\r\n"},
+        {"renaming a name that is not UTF-8", notUtf8, rename(u"x\uFFFD", u"y", u"bad"),
+         kBom + "[Shortcuts]\r\nok = 1\r\ny = bad\r\n"},
+        {"removing a name that is not UTF-8", notUtf8, removal(u"x\uFFFD"),
+         kBom + "[Shortcuts]\r\nok = 1\r\n"},
+        {"removing a missing name leaves the file untouched", byHand, removal(u"b"), byHand},
+        {"removing with no Shortcuts group creates none", "[Popup]\na = 1\n", removal(u"a"),
+         "[Popup]\na = 1\n"},
+        {"an empty file takes a save", "", save(u"a", u"b"), kBom + "[Shortcuts]\r\na = b\r\n"},
+        {"removing from a vanished file creates none", std::nullopt, removal(u"for"), std::nullopt},
+        {"saving to a vanished file creates it", std::nullopt, save(u"for", u"For\u00A4Next"),
+         kBom + "[Shortcuts]\r\nfor = For\xC2\xA4Next\r\n"},
+        {"renaming in a vanished file creates it", std::nullopt,
+         rename(u"for", u"loop", u"For\u00A4Next"),
+         kBom + "[Shortcuts]\r\nloop = For\xC2\xA4Next\r\n"},
+    };
     TempFolder folder;
     const auto path = folder / store::kPreferenceFileName;
-    const std::string file = kBom + "[Shortcuts]\r\nx\xFF = bad\r\nok = 1\r\n";
-    writeBytes(path, file);
-    EXPECT_EQ(contents(load(path).shortcuts),
-              (std::map<std::u16string, std::u16string>{{u"x\uFFFD", u"bad"}, {u"ok", u"1"}}));
-    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"x\uFFFD", u"good"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nx\xEF\xBF\xBD = good\r\nok = 1\r\n");
-    writeBytes(path, file);
-    EXPECT_TRUE(store::renameShortcutIn(u16(path), u"x\uFFFD", u"y", u"bad"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nok = 1\r\ny = bad\r\n");
-    writeBytes(path, file);
-    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"x\uFFFD"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nok = 1\r\n");
-}
-
-TEST(ShortcutStoreWrites, RemovingAMissingNameLeavesTheFileUntouched) {
-    TempFolder folder;
-    const auto path = folder / store::kPreferenceFileName;
-    const std::string before = ";by hand\n\n[Shortcuts]\na=\xA4\n"; // any rewrite would change it
-    writeBytes(path, before);
-    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"b"));
-    EXPECT_EQ(readBytes(path), before);
-    writeBytes(path, "[Popup]\na = 1\n");
-    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"a")); // no group, so nothing created
-    EXPECT_EQ(readBytes(path), "[Popup]\na = 1\n");
-}
-
-TEST(ShortcutStoreWrites, VanishedFileIsCreatedBySaveAndRenameOnly) {
-    TempFolder folder;
-    const auto path = folder / store::kPreferenceFileName;
-    ASSERT_TRUE(store::writeDefaultFile(u16(path)));
-    const Loaded loaded = load(path);
-    EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 22u);
-    fs::remove(path);
-    EXPECT_TRUE(store::removeShortcutIn(u16(path), u"for"));
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_TRUE(store::saveShortcutIn(u16(path), u"for", u"For\u00A4Next"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nfor = For\xC2\xA4Next\r\n");
-    fs::remove(path);
-    EXPECT_TRUE(store::renameShortcutIn(u16(path), u"for", u"loop", u"For\u00A4Next"));
-    EXPECT_EQ(readBytes(path), kBom + "[Shortcuts]\r\nloop = For\xC2\xA4Next\r\n");
+    // A name whose bytes are not UTF-8 is shown with U+FFFD; that name must reach its line.
+    writeBytes(path, notUtf8);
+    EXPECT_EQ(store::findShortcut(load(path).shortcuts, u"x\uFFFD"), u"bad");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        fs::remove(path);
+        if (c.before)
+            writeBytes(path, *c.before);
+        EXPECT_TRUE(c.write(u16(path)));
+        EXPECT_EQ(fs::exists(path), c.after.has_value());
+        if (c.after)
+            EXPECT_EQ(readBytes(path), *c.after);
+    }
 }
 
 // The manager's change: written whole with the Popup values as read when the file vanished, and
