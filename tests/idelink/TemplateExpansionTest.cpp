@@ -50,127 +50,97 @@ std::u16string working(const char* templateText) {
 
 // ---- scanning ----
 
-struct ScanCase {
-    const char* templateText;
+TEST(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
+    using Entries = std::vector<std::string>;
     // "spec|name|default" per entry; nullopt: the template is literal.
-    std::optional<std::vector<std::string>> entries;
-};
-
-void PrintTo(const ScanCase& c, std::ostream* out) {
-    *out << '"' << c.templateText << '"';
-}
-
-class ScanTable : public testing::TestWithParam<ScanCase> {};
-
-TEST_P(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
-    const ScanCase& c = GetParam();
-    const auto list = idelink::scanPlaceholders(u16(c.templateText));
-    ASSERT_EQ(list.has_value(), c.entries.has_value()) << c.templateText;
-    if (!list)
-        return;
-    std::vector<std::string> got;
-    for (const Placeholder& p : *list)
-        got.push_back(u8(p.spec) + "|" + u8(p.name) + "|" + u8(p.defaultText));
-    EXPECT_EQ(got, *c.entries) << c.templateText;
-}
-
-using Entries = std::vector<std::string>;
-
-INSTANTIATE_TEST_SUITE_P(
-    DefaultTemplates, ScanTable,
-    testing::Values(
-        ScanCase{kFor, Entries{"var=i|var|i", "min=0|min|0", "max=99|max|99"}},
-        ScanCase{kOpenWindow,
-                 Entries{"WinID=0|WinID|0", "Width=800|Width|800", "Height=500|Height|500",
-                         "Title=\"Window\"|Title|\"Window\"",
-                         "Flags=#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_"
-                         "Invisible|Flags|#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_"
-                         "Window_Invisible",
-                         "ParentID=|ParentID|"}},
-        ScanCase{kSlist, Entries{"STRUCTNAME|STRUCTNAME|", "ListName|ListName|"}},
-        ScanCase{kSwlp, Entries{"hWnd|hWnd|", "nIndex=#GWL_STYLE|nIndex|#GWL_STYLE",
-                                "Flags=|#WS_BORDER|Flags||#WS_BORDER"}},
-        ScanCase{kMb, Entries{"Title=\"Info\"|Title|\"Info\"", "Text=\"Message\"|Text|\"Message\"",
-                              "Flags=|Flags|"}},
-        ScanCase{kProcs, Entries{"type=s|type|s", "ProcName|ProcName|"}},
-        ScanCase{"If ¤EndIf", std::nullopt}, ScanCase{kEvent, std::nullopt}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Syntax, ScanTable,
-    testing::Values(
+    const std::pair<const char*, std::optional<Entries>> cases[] = {
+        {kFor, Entries{"var=i|var|i", "min=0|min|0", "max=99|max|99"}},
+        {kOpenWindow, Entries{"WinID=0|WinID|0", "Width=800|Width|800", "Height=500|Height|500",
+                              "Title=\"Window\"|Title|\"Window\"",
+                              "Flags=#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_"
+                              "Invisible|Flags|#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_"
+                              "Window_Invisible",
+                              "ParentID=|ParentID|"}},
+        {kSlist, Entries{"STRUCTNAME|STRUCTNAME|", "ListName|ListName|"}},
+        {kSwlp, Entries{"hWnd|hWnd|", "nIndex=#GWL_STYLE|nIndex|#GWL_STYLE",
+                        "Flags=|#WS_BORDER|Flags||#WS_BORDER"}},
+        {kMb, Entries{"Title=\"Info\"|Title|\"Info\"", "Text=\"Message\"|Text|\"Message\"",
+                      "Flags=|Flags|"}},
+        {kProcs, Entries{"type=s|type|s", "ProcName|ProcName|"}},
+        {"If ¤EndIf", std::nullopt},
+        {kEvent, std::nullopt},
         // A second "=" ends the default; tab, ":" and "#" belong to the spec.
-        ScanCase{"%a=1=2", Entries{"a=1=2|a|1"}},
-        ScanCase{"%X=5\t%Y:#z", Entries{"X=5\t|X|5\t", "Y:#z|Y:#z|"}},
+        {"%a=1=2", Entries{"a=1=2|a|1"}},
+        {"%X=5\t%Y:#z", Entries{"X=5\t|X|5\t", "Y:#z|Y:#z|"}},
         // Same name, different defaults: two entries.
-        ScanCase{"%n=1 %n=2 %n=1", Entries{"n=1|n|1", "n=2|n|2"}},
+        {"%n=1 %n=2 %n=1", Entries{"n=1|n|1", "n=2|n|2"}},
         // A "%" that opens nothing makes the whole template literal, earlier placeholders
         // included.
-        ScanCase{"%x a % b", std::nullopt}, ScanCase{"%x a%", std::nullopt},
-        ScanCase{"%x %%y", std::nullopt}, ScanCase{"f(%)", std::nullopt},
-        ScanCase{"%x,%,", std::nullopt}, ScanCase{"%x.%.y", std::nullopt},
-        ScanCase{"%x¤%¤", std::nullopt}, ScanCase{"%x(%(", std::nullopt},
+        {"%x a % b", std::nullopt},
+        {"%x a%", std::nullopt},
+        {"%x %%y", std::nullopt},
+        {"f(%)", std::nullopt},
+        {"%x,%,", std::nullopt},
+        {"%x.%.y", std::nullopt},
+        {"%x¤%¤", std::nullopt},
+        {"%x(%(", std::nullopt},
         // No name before "=": nothing could carry its value, so it stays as written.
-        ScanCase{"%=5", std::nullopt}, ScanCase{"%x %=", std::nullopt}));
+        {"%=5", std::nullopt},
+        {"%x %=", std::nullopt},
+    };
+    for (const auto& [templateText, entries] : cases) {
+        SCOPED_TRACE(templateText);
+        const auto list = idelink::scanPlaceholders(u16(templateText));
+        ASSERT_EQ(list.has_value(), entries.has_value());
+        if (!list)
+            continue;
+        std::vector<std::string> got;
+        for (const Placeholder& p : *list)
+            got.push_back(u8(p.spec) + "|" + u8(p.name) + "|" + u8(p.defaultText));
+        EXPECT_EQ(got, *entries);
+    }
+}
 
 // ---- preparing ----
 
-struct PrepareCase {
-    const char* templateText;
-    const char* workingText;
-};
-
-void PrintTo(const PrepareCase& c, std::ostream* out) {
-    *out << '"' << c.templateText << '"';
-}
-
-class PrepareTable : public testing::TestWithParam<PrepareCase> {};
-
-TEST_P(PrepareTable, TurnsEachPlaceholderIntoItsName) {
-    EXPECT_EQ(u8(working(GetParam().templateText)), GetParam().workingText);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, PrepareTable,
-    testing::Values(
-        PrepareCase{kFor, "For var = min To max ¤Next"},
-        PrepareCase{kOpenWindow, "OpenWindow(WinID, 0, 0, Width, Height, Title, Flags, "
-                                 "ParentID)¤HideWindow(WinID, #False)"},
-        PrepareCase{kSlist, "Structure STRUCTNAME¤EndStructure¤¤NewList ListName.STRUCTNAME()"},
-        PrepareCase{kSwlp,
-                    "SetWindowLongPtr_(hWnd, nIndex, GetWindowLongPtr_(hWnd, nIndex) Flags)"},
+TEST(PrepareTable, TurnsEachPlaceholderIntoItsName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {kFor, "For var = min To max ¤Next"},
+        {kOpenWindow, "OpenWindow(WinID, 0, 0, Width, Height, Title, Flags, "
+                      "ParentID)¤HideWindow(WinID, #False)"},
+        {kSlist, "Structure STRUCTNAME¤EndStructure¤¤NewList ListName.STRUCTNAME()"},
+        {kSwlp, "SetWindowLongPtr_(hWnd, nIndex, GetWindowLongPtr_(hWnd, nIndex) Flags)"},
         // A shorter spec met first must not cut into a longer one that starts with it.
-        PrepareCase{"%a %a=1", "a a"}, PrepareCase{"%Width %Width=800 %Width", "Width Width Width"},
-        PrepareCase{"%x.%xy", "x.xy"}));
+        {"%a %a=1", "a a"},
+        {"%Width %Width=800 %Width", "Width Width Width"},
+        {"%x.%xy", "x.xy"},
+    };
+    for (const auto& [templateText, workingText] : cases)
+        EXPECT_EQ(u8(working(templateText)), workingText) << templateText;
+}
 
 // ---- preview ----
 
-struct PreviewCase {
-    const char* workingText;
-    const char* caretWord;
-    const char* preview;
-};
-
-void PrintTo(const PreviewCase& c, std::ostream* out) {
-    *out << '"' << c.workingText << '"';
-}
-
-class PreviewTable : public testing::TestWithParam<PreviewCase> {};
-
-TEST_P(PreviewTable, StartsAfterTheCallAndBreaksLines) {
-    const PreviewCase& c = GetParam();
-    EXPECT_EQ(u8(idelink::makePreviewText(u16(c.workingText), u16(c.caretWord))), c.preview);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, PreviewTable,
-    testing::Values(
-        PreviewCase{"For var = min To max ¤Next", "for", "For var = min To max \r\nNext"},
+TEST(PreviewTable, StartsAfterTheCallAndBreaksLines) {
+    struct Case {
+        const char* workingText;
+        const char* caretWord;
+        const char* preview;
+    };
+    const Case cases[] = {
+        {"For var = min To max ¤Next", "for", "For var = min To max \r\nNext"},
         // Only a word ending in "(" is taken out, its first occurrence, in any case.
-        PreviewCase{"OpenWindow(WinID, 0)¤HideWindow(WinID, #False)", "openwindow(",
-                    "WinID, 0)\r\nHideWindow(WinID, #False)"},
-        PreviewCase{"x = OPENWINDOW(a) + openwindow(b)", "openwindow(", "x = a) + openwindow(b)"},
-        PreviewCase{"GadgetID(Id)", "gadget(", "GadgetID(Id)"},
-        PreviewCase{"Ärger(x)¤¤y", "ärger(", "x)\r\n\r\ny"}));
+        {"OpenWindow(WinID, 0)¤HideWindow(WinID, #False)", "openwindow(",
+         "WinID, 0)\r\nHideWindow(WinID, #False)"},
+        {"x = OPENWINDOW(a) + openwindow(b)", "openwindow(", "x = a) + openwindow(b)"},
+        {"GadgetID(Id)", "gadget(", "GadgetID(Id)"},
+        {"Ärger(x)¤¤y", "ärger(", "x)\r\n\r\ny"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(u8(idelink::makePreviewText(u16(c.workingText), u16(c.caretWord))), c.preview)
+            << c.workingText;
+    }
+}
 
 // ---- the worked examples, step by step ----
 
@@ -238,70 +208,63 @@ TEST(TemplateExpansion, OpenWindowCall) {
 
 // ---- substituting values ----
 
-struct ApplyCase {
-    const char* name;
-    const char* templateText;
-    std::vector<std::u16string> values;
-    const char* applied;
-};
-
-void PrintTo(const ApplyCase& c, std::ostream* out) {
-    *out << '"' << c.name << '"';
-}
-
-class ApplyTable : public testing::TestWithParam<ApplyCase> {};
-
-TEST_P(ApplyTable, SubstitutesOrRemovesEachName) {
-    const ApplyCase& c = GetParam();
-    EXPECT_EQ(u8(idelink::applyValues(working(c.templateText), scanned(c.templateText), c.values)),
-              c.applied);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, ApplyTable,
-    testing::Values(
+TEST(ApplyTable, SubstitutesOrRemovesEachName) {
+    struct Case {
+        const char* name;
+        const char* templateText;
+        std::vector<std::u16string> values;
+        const char* applied;
+    };
+    const Case cases[] = {
         // An empty value removes ", name"; a name without ", " before it stays bare.
-        ApplyCase{"MbWithoutFlags",
-                  kMb,
-                  {u"\"Info\"", u"\"Hi\"", u""},
-                  "MessageRequester(\"Info\", \"Hi\")"},
-        ApplyCase{"ProcsEmptied", kProcs, {u"", u""}, "Procedure.type ProcName¤EndProcedure"},
-        ApplyCase{"ProcsFilled", kProcs, {u"i", u"Main()"}, "Procedure.i Main()¤EndProcedure"},
-        ApplyCase{"RepeatedName",
-                  kSlist,
-                  {u"Point", u"pts"},
-                  "Structure Point¤EndStructure¤¤NewList pts.Point()"},
+        {"MbWithoutFlags",
+         kMb,
+         {u"\"Info\"", u"\"Hi\"", u""},
+         "MessageRequester(\"Info\", \"Hi\")"},
+        {"ProcsEmptied", kProcs, {u"", u""}, "Procedure.type ProcName¤EndProcedure"},
+        {"ProcsFilled", kProcs, {u"i", u"Main()"}, "Procedure.i Main()¤EndProcedure"},
+        {"RepeatedName",
+         kSlist,
+         {u"Point", u"pts"},
+         "Structure Point¤EndStructure¤¤NewList pts.Point()"},
         // Case matters: the value for X leaves the x of Text alone.
-        ApplyCase{"ButtonCase",
-                  kButton,
-                  {u"0", u"10", u"20", u"100", u"30", u"\"OK\"", u""},
-                  "ButtonGadget(0, 10, 20, 100, 30, \"OK\")"},
-        ApplyCase{"SwlpRepeatedSpec",
-                  kSwlp,
-                  {u"hwnd", u"#GWL_EXSTYLE", u"|#WS_EX_TOPMOST"},
-                  "SetWindowLongPtr_(hwnd, #GWL_EXSTYLE, GetWindowLongPtr_(hwnd, #GWL_EXSTYLE) "
-                  "|#WS_EX_TOPMOST)"},
+        {"ButtonCase",
+         kButton,
+         {u"0", u"10", u"20", u"100", u"30", u"\"OK\"", u""},
+         "ButtonGadget(0, 10, 20, 100, 30, \"OK\")"},
+        {"SwlpRepeatedSpec",
+         kSwlp,
+         {u"hwnd", u"#GWL_EXSTYLE", u"|#WS_EX_TOPMOST"},
+         "SetWindowLongPtr_(hwnd, #GWL_EXSTYLE, GetWindowLongPtr_(hwnd, #GWL_EXSTYLE) "
+         "|#WS_EX_TOPMOST)"},
         // Names are plain text: inside longer words and in template text that was never a
         // placeholder, but never in what the user typed for an earlier entry.
-        ApplyCase{"InsideWords", "%it=5 item", {u"k"}, "k kem"},
-        ApplyCase{"NotInsideEarlierValues", "%a %b", {u"b", u"c"}, "b c"},
-        ApplyCase{"ButtonWinIdHoldsLaterName",
-                  kButton,
-                  {u"X1", u"5", u"5", u"100", u"30", u"\"Button\"", u""},
-                  "ButtonGadget(X1, 5, 5, 100, 30, \"Button\")"},
+        {"InsideWords", "%it=5 item", {u"k"}, "k kem"},
+        {"NotInsideEarlierValues", "%a %b", {u"b", u"c"}, "b c"},
+        {"ButtonWinIdHoldsLaterName",
+         kButton,
+         {u"X1", u"5", u"5", u"100", u"30", u"\"Button\"", u""},
+         "ButtonGadget(X1, 5, 5, 100, 30, \"Button\")"},
         // An emptied field removes ", name" from the template's text only.
-        ApplyCase{"RemovalSkipsValues", "f(%a, %b)", {u"x, b", u""}, "f(x, b)"},
+        {"RemovalSkipsValues", "f(%a, %b)", {u"x, b", u""}, "f(x, b)"},
         // The first of two entries with the same name takes every occurrence.
-        ApplyCase{"SameNameTwice", "%n=1 %n=2", {u"x", u"y"}, "x x"},
+        {"SameNameTwice", "%n=1 %n=2", {u"x", u"y"}, "x x"},
         // Spaces at the ends go, tabs stay; only spaces counts as empty.
-        ApplyCase{"Trimmed", "f(a, %w)", {u"  7 "}, "f(a, 7)"},
-        ApplyCase{"TabsKept", "f(a, %w)", {u"\t7\t"}, "f(a, \t7\t)"},
-        ApplyCase{"OnlySpaces", "f(a, %w)", {u"   "}, "f(a)"},
-        ApplyCase{"SeparatorTyped", "If %c¤EndIf", {u"x¤y"}, "If x¤y¤EndIf"},
+        {"Trimmed", "f(a, %w)", {u"  7 "}, "f(a, 7)"},
+        {"TabsKept", "f(a, %w)", {u"\t7\t"}, "f(a, \t7\t)"},
+        {"OnlySpaces", "f(a, %w)", {u"   "}, "f(a)"},
+        {"SeparatorTyped", "If %c¤EndIf", {u"x¤y"}, "If x¤y¤EndIf"},
         // A popup that reported fewer values than fields: the rest keep their defaults.
-        ApplyCase{"MissingValues", kFor, {u"j"}, "For j = 0 To 99 ¤Next"},
-        ApplyCase{"NoValues", kMb, {}, "MessageRequester(\"Info\", \"Message\")"}),
-    [](const testing::TestParamInfo<ApplyCase>& info) { return std::string(info.param.name); });
+        {"MissingValues", kFor, {u"j"}, "For j = 0 To 99 ¤Next"},
+        {"NoValues", kMb, {}, "MessageRequester(\"Info\", \"Message\")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(
+            u8(idelink::applyValues(working(c.templateText), scanned(c.templateText), c.values)),
+            c.applied);
+    }
+}
 
 TEST(TemplateExpansion, EntryWithoutNameChangesNothing) {
     const std::vector<Placeholder> list = {{u"=5", u"", u"5"}, {u"a", u"a", u""}};
@@ -310,40 +273,33 @@ TEST(TemplateExpansion, EntryWithoutNameChangesNothing) {
 
 // ---- finishing ----
 
-struct FinishCase {
-    const char* text;
-    int wordIndent;
-    std::string utf8;
-    int64_t firstLineBytes;
-};
-
-void PrintTo(const FinishCase& c, std::ostream* out) {
-    *out << '"' << c.text << '"';
+TEST(FinishTable, BreaksLinesIndentedToTheWord) {
+    struct Case {
+        const char* text;
+        int wordIndent;
+        std::string utf8;
+        int64_t firstLineBytes;
+    };
+    const Case cases[] = {
+        {"If ¤EndIf", 4, "If \r\n    EndIf", 3},
+        // Word at the line start: only the template's own spaces indent.
+        {"If ¤EndIf", 0, "If \r\nEndIf", 3},
+        {"Repeat¤  event¤¤Until", 0, "Repeat\r\n  event\r\n\r\nUntil", 6},
+        {"Repeat¤  event¤¤Until", 2, "Repeat\r\n    event\r\n  \r\n  Until", 6},
+        {"ProcedureReturn ", 8, "ProcedureReturn ", 16},
+        {"¤x", 1, "\r\n x", 0},
+        {"", 3, "", 0},
+        // Bytes, not characters: Ä 2, € 3, the emoji 4.
+        {"Ä€\xF0\x9F\x98\x80¤é", 2, "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80\r\n  \xC3\xA9", 9},
+        {"a¤b", -3, "a\r\nb", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const idelink::FinishedText finished = idelink::finishText(u16(c.text), c.wordIndent);
+        EXPECT_EQ(finished.utf8, c.utf8);
+        EXPECT_EQ(finished.firstLineBytes, c.firstLineBytes);
+    }
 }
-
-class FinishTable : public testing::TestWithParam<FinishCase> {};
-
-TEST_P(FinishTable, BreaksLinesIndentedToTheWord) {
-    const FinishCase& c = GetParam();
-    const idelink::FinishedText finished = idelink::finishText(u16(c.text), c.wordIndent);
-    EXPECT_EQ(finished.utf8, c.utf8);
-    EXPECT_EQ(finished.firstLineBytes, c.firstLineBytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, FinishTable,
-    testing::Values(FinishCase{"If ¤EndIf", 4, "If \r\n    EndIf", 3},
-                    // Word at the line start: only the template's own spaces indent.
-                    FinishCase{"If ¤EndIf", 0, "If \r\nEndIf", 3},
-                    FinishCase{"Repeat¤  event¤¤Until", 0, "Repeat\r\n  event\r\n\r\nUntil", 6},
-                    FinishCase{"Repeat¤  event¤¤Until", 2, "Repeat\r\n    event\r\n  \r\n  Until",
-                               6},
-                    FinishCase{"ProcedureReturn ", 8, "ProcedureReturn ", 16},
-                    FinishCase{"¤x", 1, "\r\n x", 0}, FinishCase{"", 3, "", 0},
-                    // Bytes, not characters: Ä 2, € 3, the emoji 4.
-                    FinishCase{"Ä€\xF0\x9F\x98\x80¤é", 2,
-                               "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80\r\n  \xC3\xA9", 9},
-                    FinishCase{"a¤b", -3, "a\r\nb", 1}));
 
 // ---- the whole expansion against a recorded editor ----
 
@@ -352,28 +308,29 @@ struct RecordedEditor {
     int64_t caretPos = 0;
     bool foregroundAfterwards = false;
     bool answering = true;
-    std::vector<std::string> calls;
+    std::string calls; // "caretPosition; placeCaret 3"
+    void record(const std::string& call) { calls += (calls.empty() ? "" : "; ") + call; }
 
     idelink::EditorOps ops() {
         idelink::EditorOps editor;
         editor.caretPosition = [this] {
-            calls.push_back("caretPosition");
+            record("caretPosition");
             return caretPos;
         };
         editor.caretScreenPoint = [this](int64_t position) {
-            calls.push_back("caretScreenPoint " + std::to_string(position));
+            record("caretScreenPoint " + std::to_string(position));
             return idelink::ScreenPoint{static_cast<int>(position) * 10, 77};
         };
         editor.replaceWord = [this](int64_t wordBytes, int64_t caret, const std::string& utf8) {
-            calls.push_back("replaceWord " + std::to_string(wordBytes) + " " +
-                            std::to_string(caret) + " " + utf8);
+            record("replaceWord " + std::to_string(wordBytes) + " " + std::to_string(caret) + " " +
+                   utf8);
         };
         editor.placeCaret = [this](int64_t position) {
-            calls.push_back("placeCaret " + std::to_string(position));
+            record("placeCaret " + std::to_string(position));
         };
-        editor.returnForegroundToIde = [this] { calls.push_back("returnForegroundToIde"); };
+        editor.returnForegroundToIde = [this] { record("returnForegroundToIde"); };
         editor.ideIsForeground = [this] {
-            calls.push_back("ideIsForeground");
+            record("ideIsForeground");
             return foregroundAfterwards;
         };
         editor.editorAnswers = [this] { return answering; };
@@ -381,197 +338,96 @@ struct RecordedEditor {
     }
 };
 
-struct ExpandCase {
-    const char* name;
-    const char* templateText;
-    const char* caretWord;
-    int wordIndent;
-    int64_t caretPos;
-    std::optional<idelink::PopupResult> popupAnswer; // nullopt: the popup must not open
-    bool foregroundAfterwards;
-    std::vector<std::string> calls;
-    int64_t wordBytes = 0; // 0: the UTF-8 length of caretWord
-    bool answering = true;
-};
-
-void PrintTo(const ExpandCase& c, std::ostream* out) {
-    *out << '"' << c.name << '"';
-}
-
-class ExpandTable : public testing::TestWithParam<ExpandCase> {};
-
-TEST_P(ExpandTable, SendsExactlyTheseEditorCalls) {
-    const ExpandCase& c = GetParam();
-    RecordedEditor editor;
-    editor.caretPos = c.caretPos;
-    editor.foregroundAfterwards = c.foregroundAfterwards;
-    editor.answering = c.answering;
-    int popupsShown = 0;
-    idelink::PopupRequest shown;
-    const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
-        ++popupsShown;
-        shown = request;
-        return c.popupAnswer.value_or(idelink::PopupResult{});
-    };
-
-    const std::u16string word = u16(c.caretWord);
-    const int64_t wordBytes = c.wordBytes ? c.wordBytes : int64_t(text::utf8Length(word));
-    idelink::expandShortcut(u16(c.templateText), {word, c.wordIndent, wordBytes}, editor.ops(),
-                            popup);
-
-    EXPECT_EQ(editor.calls, c.calls);
-    EXPECT_EQ(popupsShown, c.popupAnswer ? 1 : 0);
-    if (popupsShown == 1) {
-        EXPECT_EQ(shown.anchor.x, static_cast<int>(c.caretPos) * 10);
-        EXPECT_EQ(shown.anchor.y, 77);
-        EXPECT_EQ(shown.fields.size(), scanned(c.templateText).size());
-    }
-}
-
 idelink::PopupResult accepted(std::vector<std::u16string> values) {
     return idelink::PopupResult{true, std::move(values), false};
 }
 const idelink::PopupResult kCancelByKey{false, {}, false};
 const idelink::PopupResult kCancelByClick{false, {}, true};
 
-INSTANTIATE_TEST_SUITE_P(
-    All, ExpandTable,
-    testing::Values(
-        ExpandCase{"Literal",
-                   "Enumeration ¤EndEnumeration",
-                   "enu",
-                   4,
-                   50,
-                   std::nullopt,
-                   false,
-                   {"caretPosition", "replaceWord 3 50 Enumeration \r\n    EndEnumeration",
-                    "placeCaret 59"}},
-        ExpandCase{"LiteralBecauseOfOperator",
-                   "x = a % b¤%y",
-                   "mod",
-                   2,
-                   10,
-                   std::nullopt,
-                   false,
-                   {"caretPosition", "replaceWord 3 10 x = a % b\r\n  %y", "placeCaret 16"}},
-        ExpandCase{"Accepted",
-                   kFor,
-                   "for",
-                   4,
-                   120,
-                   accepted({u"n", u"1", u" 10 "}),
-                   false,
-                   {"caretPosition", "caretScreenPoint 120",
-                    "replaceWord 3 120 For n = 1 To 10 \r\n    Next", "placeCaret 133"}},
-        ExpandCase{"AcceptedAfterParen",
-                   "GadgetID(%Id=0)",
-                   "gadgetid(",
-                   0,
-                   9,
-                   accepted({u"#List"}),
-                   false,
-                   {"caretPosition", "caretScreenPoint 9", "replaceWord 9 9 GadgetID(#List)",
-                    "placeCaret 15"}},
-        ExpandCase{"CancelByKey",
-                   kFor,
-                   "for",
-                   4,
-                   120,
-                   kCancelByKey,
-                   false,
-                   {"caretPosition", "caretScreenPoint 120"}},
+TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
+    struct Case {
+        const char* name;
+        const char* templateText;
+        const char* caretWord;
+        int wordIndent;
+        int64_t caretPos;
+        std::optional<idelink::PopupResult> popupAnswer; // nullopt: the popup must not open
+        bool foregroundAfterwards;
+        std::string calls;
+        int64_t wordBytes = 0; // 0: the UTF-8 length of caretWord
+        bool answering = true;
+    };
+    const Case cases[] = {
+        {"Literal", "Enumeration ¤EndEnumeration", "enu", 4, 50, std::nullopt, false,
+         "caretPosition; replaceWord 3 50 Enumeration \r\n    EndEnumeration; placeCaret 59"},
+        {"LiteralBecauseOfOperator", "x = a % b¤%y", "mod", 2, 10, std::nullopt, false,
+         "caretPosition; replaceWord 3 10 x = a % b\r\n  %y; placeCaret 16"},
+        {"Accepted", kFor, "for", 4, 120, accepted({u"n", u"1", u" 10 "}), false,
+         "caretPosition; caretScreenPoint 120; replaceWord 3 120 For n = 1 To 10 \r\n    Next; "
+         "placeCaret 133"},
+        {"AcceptedAfterParen", "GadgetID(%Id=0)", "gadgetid(", 0, 9, accepted({u"#List"}), false,
+         "caretPosition; caretScreenPoint 9; replaceWord 9 9 GadgetID(#List); placeCaret 15"},
+        {"CancelByKey", kFor, "for", 4, 120, kCancelByKey, false,
+         "caretPosition; caretScreenPoint 120"},
         // A popup that never became active: the user types in the IDE, whose caret stays.
-        ExpandCase{"CancelledNeverActive",
-                   kFor,
-                   "for",
-                   4,
-                   120,
-                   kCancelByKey,
-                   true,
-                   {"caretPosition", "caretScreenPoint 120"}},
-        ExpandCase{"CancelByClick",
-                   kFor,
-                   "for",
-                   4,
-                   120,
-                   kCancelByClick,
-                   true,
-                   {"caretPosition", "caretScreenPoint 120", "returnForegroundToIde",
-                    "ideIsForeground", "placeCaret 120"}},
-        ExpandCase{
-            "CancelByClickForegroundRefused",
-            kFor,
-            "for",
-            4,
-            120,
-            kCancelByClick,
-            false,
-            {"caretPosition", "caretScreenPoint 120", "returnForegroundToIde", "ideIsForeground"}},
+        {"CancelledNeverActive", kFor, "for", 4, 120, kCancelByKey, true,
+         "caretPosition; caretScreenPoint 120"},
+        {"CancelByClick", kFor, "for", 4, 120, kCancelByClick, true,
+         "caretPosition; caretScreenPoint 120; returnForegroundToIde; ideIsForeground; placeCaret "
+         "120"},
+        {"CancelByClickForegroundRefused", kFor, "for", 4, 120, kCancelByClick, false,
+         "caretPosition; caretScreenPoint 120; returnForegroundToIde; ideIsForeground"},
         // Byte lengths: "für" is 4 bytes, "σ" 2, "Σ" in the first line 2.
-        ExpandCase{"NonAsciiWord",
-                   kFor,
-                   "für",
-                   1,
-                   40,
-                   accepted({u"i", u"0", u"99"}),
-                   false,
-                   {"caretPosition", "caretScreenPoint 40",
-                    "replaceWord 4 40 For i = 0 To 99 \r\n Next", "placeCaret 52"}},
-        ExpandCase{
-            "NonAsciiLiteral",
-            "Σ ¤€",
-            "σ",
-            3,
-            10,
-            std::nullopt,
-            false,
-            {"caretPosition", "replaceWord 2 10 \xCE\xA3 \r\n   \xE2\x82\xAC", "placeCaret 11"}},
+        {"NonAsciiWord", kFor, "für", 1, 40, accepted({u"i", u"0", u"99"}), false,
+         "caretPosition; caretScreenPoint 40; replaceWord 4 40 For i = 0 To 99 \r\n Next; "
+         "placeCaret 52"},
+        {"NonAsciiLiteral", "Σ ¤€", "σ", 3, 10, std::nullopt, false,
+         "caretPosition; replaceWord 2 10 \xCE\xA3 \r\n   \xE2\x82\xAC; placeCaret 11"},
         // A caret nearer the text's start than the word is long: the word is not there.
-        ExpandCase{"CaretBeforeWord", kFor, "for", 0, 2, std::nullopt, false, {"caretPosition"}},
+        {"CaretBeforeWord", kFor, "for", 0, 2, std::nullopt, false, "caretPosition"},
         // Lower-casing changed the word's byte count: "Ⱥf" is three bytes in the editor, its
         // lower case "ⱥf" four; the editor's three are replaced and the caret placed from them.
-        ExpandCase{"WordLongerWhenLowercased",
-                   "If ¤EndIf",
-                   "\xE2\xB1\xA5"
-                   "f",
-                   0,
-                   10,
-                   std::nullopt,
-                   false,
-                   {"caretPosition", "replaceWord 3 10 If \r\nEndIf", "placeCaret 10"},
-                   3},
-        ExpandCase{"WordShorterWhenLowercased",
-                   "If ¤EndIf",
-                   "k",
-                   0,
-                   10,
-                   std::nullopt,
-                   false,
-                   {"caretPosition", "replaceWord 3 10 If \r\nEndIf", "placeCaret 10"},
-                   3},
+        {"WordLongerWhenLowercased", "If ¤EndIf",
+         "\xE2\xB1\xA5"
+         "f",
+         0, 10, std::nullopt, false, "caretPosition; replaceWord 3 10 If \r\nEndIf; placeCaret 10",
+         3},
+        {"WordShorterWhenLowercased", "If ¤EndIf", "k", 0, 10, std::nullopt, false,
+         "caretPosition; replaceWord 3 10 If \r\nEndIf; placeCaret 10", 3},
         // A caret so far out that the text would pass the largest position: nothing is sent.
-        ExpandCase{"CaretAtThePositionLimit",
-                   "If ¤EndIf",
-                   "if",
-                   0,
-                   std::numeric_limits<int64_t>::max(),
-                   std::nullopt,
-                   false,
-                   {"caretPosition"}},
-        ExpandCase{
-            "CaretBelowZero", "If ¤EndIf", "if", 0, -5, std::nullopt, false, {"caretPosition"}},
+        {"CaretAtThePositionLimit", "If ¤EndIf", "if", 0, std::numeric_limits<int64_t>::max(),
+         std::nullopt, false, "caretPosition"},
+        {"CaretBelowZero", "If ¤EndIf", "if", 0, -5, std::nullopt, false, "caretPosition"},
         // An editor that stopped answering gets nothing more, and no popup opens for it.
-        ExpandCase{"EditorStoppedAnswering",
-                   kFor,
-                   "for",
-                   0,
-                   10,
-                   std::nullopt,
-                   false,
-                   {"caretPosition"},
-                   0,
-                   false}),
-    [](const testing::TestParamInfo<ExpandCase>& info) { return std::string(info.param.name); });
+        {"EditorStoppedAnswering", kFor, "for", 0, 10, std::nullopt, false, "caretPosition", 0,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordedEditor editor;
+        editor.caretPos = c.caretPos;
+        editor.foregroundAfterwards = c.foregroundAfterwards;
+        editor.answering = c.answering;
+        int popupsShown = 0;
+        idelink::PopupRequest shown;
+        const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
+            ++popupsShown;
+            shown = request;
+            return c.popupAnswer.value_or(idelink::PopupResult{});
+        };
+        const std::u16string word = u16(c.caretWord);
+        const int64_t wordBytes = c.wordBytes ? c.wordBytes : int64_t(text::utf8Length(word));
+        idelink::expandShortcut(u16(c.templateText), {word, c.wordIndent, wordBytes}, editor.ops(),
+                                popup);
+        EXPECT_EQ(editor.calls, c.calls);
+        EXPECT_EQ(popupsShown, c.popupAnswer ? 1 : 0);
+        if (popupsShown == 1) {
+            EXPECT_EQ(shown.anchor.x, static_cast<int>(c.caretPos) * 10);
+            EXPECT_EQ(shown.anchor.y, 77);
+            EXPECT_EQ(shown.fields.size(), scanned(c.templateText).size());
+        }
+    }
+}
 
 TEST(TemplateExpansion, PopupSeesPreviewAndFieldsOfTheTemplate) {
     RecordedEditor editor;
