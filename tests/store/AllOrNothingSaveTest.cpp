@@ -190,10 +190,6 @@ TEST(AllOrNothingSave, ReplacedVersionsAreKeptBesideTheLibrary) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 2);
 }
 
-} // namespace
-
-namespace {
-
 // A save through a symbolic link gives its target the new bytes and leaves the link a link.
 TEST(AllOrNothingSave, SymbolicLinkStaysALinkToTheSavedFile) {
     TempFolder folder;
