@@ -6,6 +6,22 @@ namespace {
 
 using dpi::DpiSetupVariant;
 
+// The rules from two whole numbers to one: a row names its case, the two arguments in the
+// order the rule takes them, and the result.
+struct IntCase {
+    const char* name;
+    int first;
+    int second;
+    int expected;
+};
+
+template <size_t N> void expectRule(int (*rule)(int, int), const IntCase (&cases)[N]) {
+    for (const IntCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(rule(c.first, c.second), c.expected);
+    }
+}
+
 // Each step of a round trip (5 -> 6 -> 5 at 1.25) is a row of its own.
 TEST(ConversionRule, PixelsRoundDownUnitsRoundUp) {
     struct Case {
@@ -93,13 +109,8 @@ TEST(FontSizeRule, ScalesUnlessTheSystemAlreadyDoes) {
 }
 
 TEST(StockFontPointSize, RoundsHalvesToEven) {
-    struct Case {
-        const char* name;
-        int height;
-        int logPixels;
-        int points;
-    };
-    const Case cases[] = {
+    const IntCase cases[] = {
+        // LOGFONT height, the screen's DPI: points.
         {"h11_dpi96", -11, 96, 8},  // 8.25
         {"h13_dpi96", -13, 96, 10}, // 9.75
         {"h15_dpi120", -15, 120, 9},
@@ -110,10 +121,7 @@ TEST(StockFontPointSize, RoundsHalvesToEven) {
         {"zero_height", 0, 96, 8},
         {"no_screen_dpi", -12, 0, 9}, // read as 96
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(dpi::stockFontPointSize(c.height, c.logPixels), c.points);
-    }
+    expectRule(dpi::stockFontPointSize, cases);
 }
 
 // Each Windows the program runs on gets the awareness call it has, and windows follow a
@@ -146,40 +154,27 @@ TEST(DpiSetupChoice, EachWindowsGetsTheSetUpItHas) {
 // A control of 100 x 20 units moved from 96 to 144 DPI and back is the rows up_96_144,
 // down_144_96, width100_up150, width150_down150, height20_up150 and height30_down150.
 TEST(DpiChangePercent, IsSignedWholePercent) {
-    struct Case {
-        const char* name;
-        int oldDpi;
-        int newDpi;
-        int percent;
-    };
-    const Case cases[] = {
-        {"up_96_144", 96, 144, 150},
-        {"down_144_120", 144, 120, -120},
-        {"up_96_110", 96, 110, 115},
-        {"down_144_96", 144, 96, -150},
-        {"down_110_96", 110, 96, -115},
+    const IntCase cases[] = {
+        // The new DPI, the old one: the percent.
+        {"up_96_144", 144, 96, 150},
+        {"down_144_120", 120, 144, -120},
+        {"up_96_110", 110, 96, 115},
+        {"down_144_96", 96, 144, -150},
+        {"down_110_96", 96, 110, -115},
         {"same_120", 120, 120, -100},
-        {"up_96_192", 96, 192, 200},
+        {"up_96_192", 192, 96, 200},
         // 201/200 = 1.005: a half, rounded to even.
-        {"half_even_200_201", 200, 201, 100},
-        {"new_zero", 96, 0, 0},
-        {"old_zero", 0, 144, 0},
-        {"old_negative", -96, 144, 0},
+        {"half_even_200_201", 201, 200, 100},
+        {"new_zero", 0, 96, 0},
+        {"old_zero", 144, 0, 0},
+        {"old_negative", 144, -96, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(dpi::dpiChangePercent(c.newDpi, c.oldDpi), c.percent);
-    }
+    expectRule(dpi::dpiChangePercent, cases);
 }
 
 TEST(RescaleRule, MultipliesOrDividesAndRoundsHalfEven) {
-    struct Case {
-        const char* name;
-        int units;
-        int percent;
-        int expected;
-    };
-    const Case cases[] = {
+    const IntCase cases[] = {
+        // Units, the percent of the DPI change: units.
         {"width100_up150", 100, 150, 150},    {"height20_up150", 20, 150, 30},
         {"width150_down150", 150, -150, 100}, {"height30_down150", 30, -150, 20},
         {"three_up150_half_even", 3, 150, 4}, // 4.5
@@ -189,10 +184,7 @@ TEST(RescaleRule, MultipliesOrDividesAndRoundsHalfEven) {
         {"negative_up150", -3, 150, -4},      // -4.5
         {"zero_percent_keeps", 77, 0, 77},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(dpi::rescaleValue(c.units, c.percent), c.expected);
-    }
+    expectRule(dpi::rescaleValue, cases);
 }
 
 TEST(DpiOfScale, RoundsTheScaledBaseDpi) {
