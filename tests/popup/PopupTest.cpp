@@ -15,7 +15,6 @@
 #include "ui/OwnedGdiObjects.h"
 #include "ui/WindowService.h"
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,10 +39,6 @@ struct LookCase {
     int monitorDpi; // what Windows says of the caret's monitor; 0: it cannot tell
     Pixels pixels;
 };
-
-void PrintTo(const LookCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 struct Colours {
     COLORREF text;
@@ -204,6 +199,9 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_EQ(pixelBox(labelOf(c.fields)).y, px.lastRowYAfterWalk);
 }
 
+using Appearance = store::IdeAppearance;
+using Settings = store::PopupSettings;
+
 store::IdeAppearance dark() {
     return {u"Courier New", 11, 0x202020, 0xE0E0E0, 0x696969, 0xFFFFFF};
 }
@@ -219,77 +217,32 @@ store::IdeAppearance withFont(std::u16string face, int points) {
 // process saw it first), after the size rule multiplied the points by the scale.
 const LookCase kLookCases[] = {
     // MS Shell Dlg 8: 8 points, 11 pixels.
-    {"DefaultsAt96Dpi",
-     {},
-     {},
-     3,
-     1.0f,
-     0,
-     {204, 149, 630, 113, 62, 119, 120, 511, 16, 63, 97, 97, -11}},
+    {"DefaultsAt96Dpi", Appearance(), Settings(), 3, 1.0f, 0,
+     Pixels(204, 149, 630, 113, 62, 119, 120, 511, 16, 63, 97, 97, -11)},
     // Courier New 11 at 1.25: 13 points, 17 pixels.
-    {"DarkOpaqueWithoutShadowAt120Dpi",
-     dark(),
-     {255, 0, 10, 1},
-     1,
-     1.25f,
-     0,
-     {204, 149, 787, 98, 77, 148, 150, 638, 20, 78, 78, 78, -17}},
+    {"DarkOpaqueWithoutShadowAt120Dpi", dark(), Settings(255, 0, 10, 1), 1, 1.25f, 0,
+     Pixels(204, 149, 787, 98, 77, 148, 150, 638, 20, 78, 78, 78, -17)},
     // Courier New 11 at 1.5: 16 points, 21 pixels.
-    {"DarkAt144DpiShadowMinusOne",
-     dark(),
-     {1, -1, 500, 0},
-     4,
-     1.5f,
-     0,
-     {204, 149, 945, 195, 93, 178, 180, 766, 24, 94, 171, 171, -21}},
+    {"DarkAt144DpiShadowMinusOne", dark(), Settings(1, -1, 500, 0), 4, 1.5f, 0,
+     Pixels(204, 149, 945, 195, 93, 178, 180, 766, 24, 94, 171, 171, -21)},
     // The caret's monitor at 144 DPI beside a 96-DPI primary: the popup takes its factors
     // and its font from the caret's monitor (8 points at 1.5: 12 points, 16 pixels).
-    {"CaretOnA144DpiMonitor",
-     {},
-     {},
-     3,
-     1.0f,
-     144,
-     {204, 149, 945, 169, 93, 178, 180, 766, 24, 94, 145, 145, -16}},
-    {"FontSizeZero",
-     withFont(u"Courier New", 0),
-     {},
-     2,
-     1.0f,
-     0,
-     {204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 0}},
-    {"FontSizeNegative",
-     withFont(u"Courier New", -3),
-     {},
-     2,
-     1.0f,
-     0,
-     {204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 4}},
-    {"HugeFontWithALongName",
-     withFont(std::u16string(200, u'x'), 100000),
-     {},
-     2,
-     1.0f,
-     0,
-     {204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, -133333}},
+    {"CaretOnA144DpiMonitor", Appearance(), Settings(), 3, 1.0f, 144,
+     Pixels(204, 149, 945, 169, 93, 178, 180, 766, 24, 94, 145, 145, -16)},
+    {"FontSizeZero", withFont(u"Courier New", 0), Settings(), 2, 1.0f, 0,
+     Pixels(204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 0)},
+    {"FontSizeNegative", withFont(u"Courier New", -3), Settings(), 2, 1.0f, 0,
+     Pixels(204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 4)},
+    {"HugeFontWithALongName", withFont(std::u16string(200, u'x'), 100000), Settings(), 2, 1.0f, 0,
+     Pixels(204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, -133333)},
     // 744 pixels high: below the caret it would leave the 800-pixel screen, above the line it
     // would too, so it ends at the screen's bottom.
-    {"FortyPlaceholders",
-     {},
-     {},
-     40,
-     1.0f,
-     0,
-     {204, 56, 630, 742, 62, 119, 120, 511, 16, 63, 726, 726, -11}},
+    {"FortyPlaceholders", Appearance(), Settings(), 40, 1.0f, 0,
+     Pixels(204, 56, 630, 742, 62, 119, 120, 511, 16, 63, 726, 726, -11)},
     // 60 rows do not fit: 43 show, the rest wait below the client area until the focus
     // reaches them; the last one ends in the bottom row.
-    {"SixtyPlaceholdersScroll",
-     {},
-     {},
-     60,
-     1.0f,
-     0,
-     {204, 5, 630, 793, 62, 119, 120, 511, 16, 63, 20000, 777, -11}},
+    {"SixtyPlaceholdersScroll", Appearance(), Settings(), 60, 1.0f, 0,
+     Pixels(204, 5, 630, 793, 62, 119, 120, 511, 16, 63, 20000, 777, -11)},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, PopupLookAndGeometry, testing::ValuesIn(kLookCases),
@@ -300,10 +253,6 @@ struct DeactivationCase {
     store::PopupSettings settings;
     std::vector<int> alphas; // every alpha the popup set after it lost activation
 };
-
-void PrintTo(const DeactivationCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 class PopupDeactivation : public PopupInProcess,
                           public testing::WithParamInterface<DeactivationCase> {};
@@ -355,10 +304,6 @@ struct EndingCase {
     const char* name;
     void (*end)(HWND popup);
 };
-
-void PrintTo(const EndingCase& c, std::ostream* out) {
-    *out << c.name;
-}
 
 const EndingCase kEndingCases[] = {
     {"CloseMessageFromAnotherProgram", [](HWND popup) { PostMessageW(popup, WM_CLOSE, 0, 0); }},
