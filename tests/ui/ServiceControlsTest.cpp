@@ -17,6 +17,12 @@ class ServiceControlsTest : public ServiceTest {
         ServiceTest::SetUp();
         openTestWindow(0, 500, 400);
     }
+    // The brush the window answers when a control asks for its colours before painting.
+    static HGDIOBJ askColours(UINT message, int control, HDC dc) {
+        return reinterpret_cast<HGDIOBJ>(
+            SendMessageW(ui::windowHandle(0), message, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(ui::controlHandle(control))));
+    }
 };
 
 TEST_F(ServiceControlsTest, ButtonsAreThoseOfCommonControlsVersion6) {
@@ -28,30 +34,23 @@ TEST_F(ServiceControlsTest, ButtonsAreThoseOfCommonControlsVersion6) {
         SendMessageW(ui::controlHandle(1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
 }
 
-TEST_F(ServiceControlsTest, EditorKeepsLineBreaksAsCarriageReturnLineFeed) {
-    ui::createEditor(5, 0, 0, 200, 100, 0);
-    const std::u16string text = u"Procedure a()\r\n  x = 1 ¤ \"q\"\r\n\r\nEndProcedure";
-    ui::setControlText(5, text);
-    EXPECT_EQ(ui::controlText(5), text);
-    ui::setControlText(5, u"");
-    EXPECT_EQ(ui::controlText(5), u"");
-}
-
-TEST_F(ServiceControlsTest, EditorHoldsMoreThanTheDefaultLimit) {
-    ui::createEditor(5, 0, 0, 200, 100, 0);
-    const std::u16string big(100000, u'x');
-    ui::setControlText(5, big);
-    EXPECT_EQ(ui::controlText(5).size(), big.size());
-}
-
 TEST_F(ServiceControlsTest, TextsReadAndWrittenExactly) {
     ui::createTextField(1, 0, 0, 100, 20, u"initial", 0);
     ui::createStaticText(2, 0, 25, 100, 20, u"", 0);
+    ui::createEditor(5, 0, 50, 200, 100, 0);
     EXPECT_EQ(ui::controlText(1), u"initial");
-    ui::setControlText(1, u"Größe – ünïcödé 𝄞");
-    EXPECT_EQ(ui::controlText(1), u"Größe – ünïcödé 𝄞");
-    ui::setControlText(2, u"a & b");
-    EXPECT_EQ(ui::controlText(2), u"a & b");
+    const std::pair<int, std::u16string> cases[] = {
+        {1, u"Größe – ünïcödé 𝄞"},
+        {2, u"a & b"},
+        // The editor keeps its line breaks as CR LF.
+        {5, u"Procedure a()\r\n  x = 1 ¤ \"q\"\r\n\r\nEndProcedure"},
+        {5, u""},
+        {5, std::u16string(100000, u'x')}, // beyond an edit control's default limit
+    };
+    for (const auto& [control, text] : cases) {
+        ui::setControlText(control, text);
+        EXPECT_EQ(ui::controlText(control), text) << control << ": " << text.size() << " units";
+    }
 }
 
 TEST_F(ServiceControlsTest, ListRowsAddRemoveCountAndText) {
@@ -92,39 +91,30 @@ TEST_F(ServiceControlsTest, ListRowsAddRemoveCountAndText) {
     EXPECT_EQ(ui::addListRows(99, {u"x"}), 0);
 }
 
-struct RemovalCase {
-    const char* name;
-    int rows;
-    int current;
-    int removed;
-    int expectedCurrent;
-};
-
-class RowRemovalTest : public ServiceControlsTest,
-                       public ::testing::WithParamInterface<RemovalCase> {};
-
-TEST_P(RowRemovalTest, RemovingTheCurrentRowMakesTheNextOrPreviousCurrent) {
-    const RemovalCase& test = GetParam();
-    ui::createTreeList(4, 0, 0, 150, 200, 0);
-    for (int row = 0; row < test.rows; ++row) {
-        ui::addListRow(4, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row)));
+TEST_F(ServiceControlsTest, RemovingTheCurrentRowMakesTheNextOrPreviousCurrent) {
+    struct Case {
+        const char* name;
+        int rows;
+        int current;
+        int removed;
+        int expectedCurrent;
+    };
+    const Case cases[] = {
+        {"FirstGivesNext", 3, 0, 0, 0},        {"MiddleGivesNext", 3, 1, 1, 1},
+        {"LastGivesPrevious", 3, 2, 2, 1},     {"OnlyRowGivesNone", 1, 0, 0, -1},
+        {"OtherRowBeforeCurrent", 3, 2, 0, 1}, {"OtherRowAfterCurrent", 3, 0, 2, 0},
+        {"NoCurrentRow", 3, -1, 1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ui::createTreeList(4, 0, 0, 150, 200, 0); // a new list in the old one's place
+        for (int row = 0; row < c.rows; ++row)
+            ui::addListRow(4, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row)));
+        ui::setControlState(4, c.current);
+        ui::removeListRow(4, c.removed);
+        EXPECT_EQ(ui::controlState(4), c.expectedCurrent);
     }
-    ui::setControlState(4, test.current);
-    ui::removeListRow(4, test.removed);
-    EXPECT_EQ(ui::controlState(4), test.expectedCurrent);
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, RowRemovalTest,
-                         ::testing::Values(RemovalCase{"FirstGivesNext", 3, 0, 0, 0},
-                                           RemovalCase{"MiddleGivesNext", 3, 1, 1, 1},
-                                           RemovalCase{"LastGivesPrevious", 3, 2, 2, 1},
-                                           RemovalCase{"OnlyRowGivesNone", 1, 0, 0, -1},
-                                           RemovalCase{"OtherRowBeforeCurrent", 3, 2, 0, 1},
-                                           RemovalCase{"OtherRowAfterCurrent", 3, 0, 2, 0},
-                                           RemovalCase{"NoCurrentRow", 3, -1, 1, -1}),
-                         [](const ::testing::TestParamInfo<RemovalCase>& info) {
-                             return info.param.name;
-                         });
 
 TEST_F(ServiceControlsTest, ToggleButtonKeepsItsStateUntilClicked) {
     ui::createImageButton(7, 0, 0, 35, 26, nullptr, ui::kButtonToggle);
@@ -136,48 +126,44 @@ TEST_F(ServiceControlsTest, ToggleButtonKeepsItsStateUntilClicked) {
     EXPECT_EQ(ui::controlState(7), 0);
 }
 
-struct FontCase {
-    const char* name;
-    int points;
-    std::uint32_t flags;
-    LONG weight;
-    BYTE italic;
-    BYTE underline;
-    BYTE strikeOut;
-    BYTE quality;
-};
-
-class FontTest : public ServiceControlsTest, public ::testing::WithParamInterface<FontCase> {};
-
-TEST_P(FontTest, HeightFromPointsAndTheScreensDpiReadAtStart) {
-    const FontCase& test = GetParam();
-    const std::intptr_t handle = ui::loadFont(2, u"Courier New", test.points, test.flags);
-    ASSERT_NE(handle, 0);
-    HFONT font = reinterpret_cast<HFONT>(handle);
-    EXPECT_EQ(font, ui::fontHandle(2));
-    LOGFONTW description{};
-    ASSERT_EQ(GetObjectW(font, sizeof(description), &description),
-              static_cast<int>(sizeof(description)));
-    EXPECT_EQ(description.lfHeight, -MulDiv(test.points, ui::screenLogPixelsY(), 72));
-    EXPECT_EQ(description.lfWeight, test.weight);
-    EXPECT_EQ(description.lfItalic, test.italic);
-    EXPECT_EQ(description.lfUnderline, test.underline);
-    EXPECT_EQ(description.lfStrikeOut, test.strikeOut);
-    EXPECT_EQ(description.lfQuality, test.quality);
-    EXPECT_EQ(std::wstring(description.lfFaceName), L"Courier New");
+TEST_F(ServiceControlsTest, FontHeightFromPointsAndTheScreensDpiReadAtStart) {
+    struct Case {
+        const char* name;
+        int points;
+        std::uint32_t flags;
+        LONG weight;
+        BYTE italic;
+        BYTE underline;
+        BYTE strikeOut;
+        BYTE quality;
+    };
+    const Case cases[] = {
+        {"Plain10", 10, 0, FW_NORMAL, 0, 0, 0, DEFAULT_QUALITY},
+        {"Bold8", 8, ui::kFontBold, 700, 0, 0, 0, DEFAULT_QUALITY},
+        {"Italic9", 9, ui::kFontItalic, FW_NORMAL, 1, 0, 0, DEFAULT_QUALITY},
+        {"Underline11", 11, ui::kFontUnderline, FW_NORMAL, 0, 1, 0, DEFAULT_QUALITY},
+        {"StrikeOut12", 12, ui::kFontStrikeOut, FW_NORMAL, 0, 0, 1, DEFAULT_QUALITY},
+        {"ProofQuality13", 13, ui::kFontProofQuality, FW_NORMAL, 0, 0, 0, PROOF_QUALITY},
+        {"All7", 7, 0x31C, 700, 1, 1, 1, PROOF_QUALITY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::intptr_t handle = ui::loadFont(2, u"Courier New", c.points, c.flags);
+        ASSERT_NE(handle, 0);
+        HFONT font = reinterpret_cast<HFONT>(handle);
+        EXPECT_EQ(font, ui::fontHandle(2));
+        LOGFONTW description{};
+        ASSERT_EQ(GetObjectW(font, sizeof(description), &description),
+                  static_cast<int>(sizeof(description)));
+        EXPECT_EQ(description.lfHeight, -MulDiv(c.points, ui::screenLogPixelsY(), 72));
+        EXPECT_EQ(description.lfWeight, c.weight);
+        EXPECT_EQ(description.lfItalic, c.italic);
+        EXPECT_EQ(description.lfUnderline, c.underline);
+        EXPECT_EQ(description.lfStrikeOut, c.strikeOut);
+        EXPECT_EQ(description.lfQuality, c.quality);
+        EXPECT_EQ(std::wstring(description.lfFaceName), L"Courier New");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Flags, FontTest,
-    ::testing::Values(
-        FontCase{"Plain10", 10, 0, FW_NORMAL, 0, 0, 0, DEFAULT_QUALITY},
-        FontCase{"Bold8", 8, ui::kFontBold, 700, 0, 0, 0, DEFAULT_QUALITY},
-        FontCase{"Italic9", 9, ui::kFontItalic, FW_NORMAL, 1, 0, 0, DEFAULT_QUALITY},
-        FontCase{"Underline11", 11, ui::kFontUnderline, FW_NORMAL, 0, 1, 0, DEFAULT_QUALITY},
-        FontCase{"StrikeOut12", 12, ui::kFontStrikeOut, FW_NORMAL, 0, 0, 1, DEFAULT_QUALITY},
-        FontCase{"ProofQuality13", 13, ui::kFontProofQuality, FW_NORMAL, 0, 0, 0, PROOF_QUALITY},
-        FontCase{"All7", 7, 0x31C, 700, 1, 1, 1, PROOF_QUALITY}),
-    [](const ::testing::TestParamInfo<FontCase>& info) { return info.param.name; });
 
 TEST_F(ServiceControlsTest, DefaultFontGoesToControlsCreatedAfterwards) {
     ui::createTextField(1, 0, 0, 100, 20, u"before", 0);
@@ -210,11 +196,9 @@ TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
     ui::setControlTextColor(2, RGB(9, 8, 7));
     ui::setControlBackColor(2, RGB(40, 50, 60));
 
-    HDC dc = GetDC(ui::windowHandle(0));
     HWND window = ui::windowHandle(0);
-    const auto brush1 =
-        reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                              reinterpret_cast<LPARAM>(ui::controlHandle(1))));
+    HDC dc = GetDC(window);
+    const HGDIOBJ brush1 = askColours(WM_CTLCOLOREDIT, 1, dc);
     EXPECT_EQ(GetTextColor(dc), RGB(200, 10, 20));
     EXPECT_EQ(GetBkColor(dc), RGB(1, 2, 3));
     LOGBRUSH brushColour{};
@@ -222,9 +206,7 @@ TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
     EXPECT_EQ(brushColour.lbColor, RGB(1, 2, 3));
 
     // A read-only field asks with the static message.
-    const auto brush2 = reinterpret_cast<HBRUSH>(
-        SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                     reinterpret_cast<LPARAM>(ui::controlHandle(2))));
+    const HGDIOBJ brush2 = askColours(WM_CTLCOLORSTATIC, 2, dc);
     EXPECT_EQ(GetTextColor(dc), RGB(9, 8, 7));
     GetObjectW(brush2, sizeof(brushColour), &brushColour);
     EXPECT_EQ(brushColour.lbColor, RGB(40, 50, 60));
@@ -236,17 +218,12 @@ TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
 TEST_F(ServiceControlsTest, BrushesAndFontsAreFreedWithWhatOwnsThem) {
     HWND window = ui::windowHandle(0);
     HDC dc = GetDC(window);
-    const auto brushOf = [&](int control) {
-        return reinterpret_cast<HGDIOBJ>(
-            SendMessageW(window, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                         reinterpret_cast<LPARAM>(ui::controlHandle(control))));
-    };
     ui::createTextField(1, 0, 0, 100, 20, u"", 0);
     ui::setControlBackColor(1, RGB(1, 2, 3));
-    const HGDIOBJ first = brushOf(1);
+    const HGDIOBJ first = askColours(WM_CTLCOLOREDIT, 1, dc);
     ASSERT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BRUSH));
     ui::setControlBackColor(1, RGB(4, 5, 6));
-    const HGDIOBJ second = brushOf(1);
+    const HGDIOBJ second = askColours(WM_CTLCOLOREDIT, 1, dc);
     EXPECT_EQ(GetObjectType(first), 0u) << "the replaced colour's brush";
     EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BRUSH));
     ui::freeControl(1);
