@@ -116,14 +116,7 @@ TEST_F(ScriptedEditorTest, ReadsOnlyWhatTheEditorWroteUpToTheCaret) {
     const LineCase cases[] = {
         {"caret inside the line", 11, std::string("    For x\r\n\0", 12), 7, "    For", 2},
         {"caret at the line start", 5, std::string("abc\r\n\0", 6), 0, "", 2},
-        {"non-ASCII before the caret", 7,
-         std::string("  \xC3\xBC"
-                     "b\r\n\0",
-                     8),
-         5,
-         "  \xC3\xBC"
-         "b",
-         2},
+        {"non-ASCII before the caret", 7, std::string("  \u00FCb\r\n\0", 8), 5, "  \u00FCb", 2},
         {"offset below zero", 5, std::string("abc\r\n\0", 6), -3, "", 2},
         {"offset beyond the line", 3, std::string("abc\0", 4), 900, "", 2},
         {"offset just past the line", 3, std::string("abc\0", 4), 4, "", 2},
@@ -193,12 +186,7 @@ TEST_F(ScriptedEditorTest, ReplacesExactlyTheWordWithZeroEndedText) {
     const ReplaceCase cases[] = {
         {"even length", 2, 10, "If \r\n  EndIf", {8, 10}},
         {"odd length", 3, 3, "ProcedureReturn", {0, 3}},
-        {"non-ASCII",
-         6,
-         20,
-         "Gr\xC3\xB6\xC3\x9F"
-         "e\r\n  \xE2\x80\x94",
-         {14, 20}},
+        {"non-ASCII", 6, 20, "Gr\u00F6\u00DFe\r\n  \u2014", {14, 20}},
         {"empty text", 1, 1, "", {0, 1}},
         {"word longer than the text before the caret", 4, 3, "If", {}},
         {"negative word length", -1, 3, "If", {}},
@@ -272,12 +260,7 @@ TEST_F(ScintillaEditorTest, ReadsTheLineBeforeTheCaret) {
         {"caret at the line start", "abc\r\ndef", 5, ""},
         {"caret at the end of a last line without line end", "abc\r\nxyz", 8, "xyz"},
         {"caret before text", "    if x\r\n", 6, "    if"},
-        {"non-ASCII word",
-         "  \xC3\xBC"
-         "ber\r\n",
-         7,
-         "  \xC3\xBC"
-         "ber"},
+        {"non-ASCII word", "  \u00FCber\r\n", 7, "  \u00FCber"},
         {"zero byte in the line", std::string("a\0if\r\n", 6), 4, std::string("a\0if", 4)},
         {"line of exactly one page", page + "\r\nnext", 4094, page},
         {"line one byte short of a page", page + "\nnext", 4094, page},
