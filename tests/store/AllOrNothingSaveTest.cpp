@@ -46,9 +46,7 @@ TEST(AllOrNothingSave, EveryStepCutShortLeavesTheOldOrTheNewBytes) {
     // Large enough to be written in several pieces.
     std::string old = kBom + "; mine\r\n[Shortcuts]\r\n";
     for (int i = 0; i < 60000; ++i)
-        old += "k" + std::to_string(i) +
-               " = Procedure \xC2\xA4"
-               "EndProcedure\r\n";
+        old.append("k").append(std::to_string(i)).append(" = Procedure \u00A4EndProcedure\r\n");
     old += "[Popup]\r\nOpacity = 200\r\n";
     std::string saved = old;
     saved.insert(saved.find("[Popup]"), "new = x\r\n");

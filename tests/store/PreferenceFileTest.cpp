@@ -161,8 +161,7 @@ TEST(PreferenceFileLookup, NamesIgnoreOnlyAsciiCase) {
                      "k = s\r\n"
                      "[Popup]\r\n"
                      "Later = x\r\n"
-                     "[\xC3\x9C"
-                     "ber]\r\n"
+                     "[\u00DCber]\r\n"
                      "K\xC3\xA4y = u\r\n");
     struct Case {
         std::u16string_view group;
@@ -338,10 +337,7 @@ TEST(PreferenceFileWriting, EachWriteLandsWhereTheRulesPutIt) {
 TEST(PreferenceFileWriting, LargeFileIsRewrittenByteForByte) {
     std::string keys;
     for (int i = 0; i < 40000; ++i)
-        keys.append("k")
-            .append(std::to_string(i))
-            .append(" = Procedure \xC2\xA4"
-                    "EndProcedure\r\n");
+        keys.append("k").append(std::to_string(i)).append(" = Procedure \u00A4EndProcedure\r\n");
     const std::string longValue(3 << 20, 'v');
     const std::string longComment(3 << 20, 'c');
     const std::string before = kBom + "[Shortcuts]\r\n" + keys + "long = " + longValue + "\r\n; " +
@@ -357,8 +353,7 @@ TEST(PreferenceFileWriting, LargeFileIsRewrittenByteForByte) {
     EXPECT_TRUE(file.close());
 
     std::string expected = before;
-    const std::string old = "\r\nk20000 = Procedure \xC2\xA4"
-                            "EndProcedure\r\n";
+    const std::string old = "\r\nk20000 = Procedure \u00A4EndProcedure\r\n";
     expected.replace(expected.find(old), old.size(), "\r\nk20000 = changed\r\n");
     expected.insert(expected.find("[Popup]"), "new = added\r\n");
     EXPECT_TRUE(readBytes(path) == expected); // not EXPECT_EQ: megabytes in a failure message

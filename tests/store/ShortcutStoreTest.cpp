@@ -254,30 +254,22 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
     const Case cases[] = {
         {"a new Shortcut goes after line 27 and before [Popup]",
          save(u"new", u"A\u00A4B"),
-         {{27, "; "},
-          {28, "new = A\xC2\xA4"
-               "B"},
-          {29, "[Popup]"}},
+         {{27, "; "}, {28, "new = A\u00A4B"}, {29, "[Popup]"}},
          37},
         {"saving \"if\" updates its line in place",
          save(u"if", u"If x"),
          {{7, "gid = GadgetID(%Id=0)"},
           {8, "if = If x"},
-          {9, "proc = Procedure \xC2\xA4"
-              "EndProcedure"}},
+          {9, "proc = Procedure \u00A4EndProcedure"}},
          36},
         {"removing deletes the line",
          removal(u"gid"),
-         {{6, "enu = Enumeration \xC2\xA4"
-              "EndEnumeration"},
-          {7, "if = If \xC2\xA4"
-              "EndIf"}},
+         {{6, "enu = Enumeration \u00A4EndEnumeration"}, {7, "if = If \u00A4EndIf"}},
          35},
         {"renaming moves the Shortcut to the end of the group",
          rename(u"dll", u"lib", u"T"),
          {{4, "[Shortcuts]"},
-          {5, "enu = Enumeration \xC2\xA4"
-              "EndEnumeration"},
+          {5, "enu = Enumeration \u00A4EndEnumeration"},
           {26, "; "},
           {27, "lib = T"},
           {28, "[Popup]"}},
@@ -288,10 +280,7 @@ TEST(ShortcutStoreWrites, ChangesLandWhereTheFileRulesPutThem) {
          35},
         {"a template's line breaks become the separator",
          save(u"ret", u"a\r\nb\nc\rd\r\n"),
-         {{13, "ret = a\xC2\xA4"
-               "b\xC2\xA4"
-               "c\xC2\xA4"
-               "d\xC2\xA4"}},
+         {{13, "ret = a\u00A4b\u00A4c\u00A4d\xC2\xA4"}},
          36},
     };
     TempFolder folder;
@@ -389,8 +378,9 @@ TEST(ShortcutStoreWrites, WholeFileBytesAfterAWrite) {
             writeBytes(path, *c.before);
         EXPECT_TRUE(c.write(u16(path)));
         EXPECT_EQ(fs::exists(path), c.after.has_value());
-        if (c.after)
+        if (c.after) {
             EXPECT_EQ(readBytes(path), *c.after);
+        }
     }
 }
 
