@@ -89,6 +89,14 @@ inline HWND activeWindowOf(DWORD processId) {
     return owner == processId ? active : nullptr;
 }
 
+// The window with the keyboard focus in the thread of the given window.
+inline HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                              : nullptr;
+}
+
 struct ToolOutcome {
     bool started = false;
     bool ended = false;
