@@ -16,6 +16,7 @@
 #include "resources/Version.h"
 #include "base/TextConvert.h"
 #include "support/Input.h"
+#include "support/Processes.h"
 #include "support/RemoteMemory.h"
 #include "support/Wait.h"
 
@@ -71,25 +72,6 @@ inline HWND findManagerWindow() {
     return shown.size() == 1 ? shown.front() : nullptr;
 }
 
-inline HWND findChild(HWND parent, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) == s.id) {
-                s.found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // A key or chord, {VK_CONTROL, 'N'}, with time for the window to take it.
 inline void pressKey(const std::vector<WORD>& keys) {
     support::press(keys);
@@ -101,7 +83,7 @@ struct Manager {
     HANDLE process = nullptr; // for reading the tree's rows
     DWORD processId = 0;
 
-    HWND control(int id) const { return findChild(window, id); }
+    HWND control(int id) const { return support::findChild(window, id); }
 
     // The row's text through TVM_GETITEMW, whose item record Windows does not carry across
     // processes: it is written into the manager's memory in the manager's own layout, which

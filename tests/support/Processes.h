@@ -97,6 +97,17 @@ inline HWND focusOf(HWND window) {
                                                                               : nullptr;
 }
 
+// The first window with the control number among the window's children and theirs.
+inline HWND findChild(HWND parent, int id) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id)
+            return child;
+        if (HWND inner = findChild(child, id))
+            return inner;
+    }
+    return nullptr;
+}
+
 struct ToolOutcome {
     bool started = false;
     bool ended = false;

@@ -135,19 +135,8 @@ class Session {
                 break;
         if (!main)
             return false;
-        EnumChildWindows(
-            main,
-            [](HWND child, LPARAM data) {
-                auto* session = reinterpret_cast<Session*>(data);
-                wchar_t name[16] = {};
-                GetClassNameW(child, name, 16);
-                if (std::wstring(name) == L"Scintilla" && GetDlgCtrlID(child) == kEditorId)
-                    session->editor = child;
-                if (std::wstring(name) == L"Scintilla" && GetDlgCtrlID(child) == kOutputId)
-                    session->output = child;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(this));
+        editor = support::findChild(main, kEditorId);
+        output = support::findChild(main, kOutputId);
         return editor && output;
     }
 
