@@ -4,6 +4,7 @@
 // Needs Sc1.exe and Zendrik.exe beside it; scripts/bench-scite runs it under Wine.
 //   zendrik_scite_bench [runs]    (default 15)
 #include "support/SciteSession.h"
+#include "Median.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,12 +16,11 @@ namespace {
 
 using namespace scitetest;
 
-double printFigures(const char* what, std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+double printFigures(const char* what, const std::vector<double>& values) {
+    const double median = bench::median(values);
+    const auto [fastest, slowest] = std::minmax_element(values.begin(), values.end());
     std::printf("%-42s median %7.1f ms  min %7.1f ms  max %7.1f ms  (%zu runs)\n", what, median,
-                values.front(), values.back(), n);
+                *fastest, *slowest, values.size());
     return median;
 }
 

@@ -15,6 +15,7 @@
 #include "support/Files.h"
 #include "support/Processes.h"
 #include "support/Wait.h"
+#include "Median.h"
 
 #include <algorithm>
 #include <chrono>
@@ -95,14 +96,6 @@ bool timeRun(const Options& options, const idehost::HostWindows& host, int which
     return counted && (options.window || idehost::editorText(host.editor) != document);
 }
 
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 double fastest(const std::vector<double>& values) {
     return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
 }
@@ -140,14 +133,15 @@ int runBench(const Options& options, const idehost::HostWindows& host,
         const auto& t = times[which];
         std::snprintf(line, sizeof line,
                       "%-20s median %8.1f ms  min %8.1f ms  max %8.1f ms  (%zu runs, %d failed)\n",
-                      fileName(options.tools[which]).c_str(), median(t), fastest(t),
+                      fileName(options.tools[which]).c_str(), bench::median(t), fastest(t),
                       t.empty() ? 0.0 : *std::max_element(t.begin(), t.end()), t.size(),
                       failures[which]);
         out += line;
     }
-    const double least = median(times[1]);
+    const double least = bench::median(times[1]);
     std::snprintf(line, sizeof line, "ratio %s / %s: %.2f\n", fileName(options.tools[0]).c_str(),
-                  fileName(options.tools[1]).c_str(), least > 0 ? median(times[0]) / least : 0.0);
+                  fileName(options.tools[1]).c_str(),
+                  least > 0 ? bench::median(times[0]) / least : 0.0);
     out += line;
     // On a machine shared with other work the medians move with its load; the fastest runs
     // are the ones it disturbed least.

@@ -3,6 +3,7 @@
 // that has done nothing else. Prints figures only.
 //   zendrik_store_bench [--memory templates|short|one-template|latin-1 [save]]
 #include "store/ShortcutStore.h"
+#include "Median.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -128,8 +129,7 @@ void measure(const fs::path& folder, int count) {
         loads.push_back(millisecondsSince(start));
         loaded = store::shortcutCount(shortcuts);
     }
-    std::sort(loads.begin(), loads.end());
-    const double load = loads[loads.size() / 2];
+    const double load = bench::median(loads);
 
     // A new name: the case-insensitive search runs through the whole group, and the line
     // goes to its end.
@@ -167,7 +167,9 @@ int main(int argc, char** argv) {
             measureMemory(folder, "short templates", "x", save);
         else if (shape == "latin-1")
             measureMemory(folder, "Latin-1 templates",
-                          "Procedure %Name=p\xA4  Debug \"line\" ; %Value=0\xA4" "EndProcedure", save);
+                          "Procedure %Name=p\xA4  Debug \"line\" ; %Value=0\xA4"
+                          "EndProcedure",
+                          save);
         else
             measureMemory(folder, "templates of 60 bytes",
                           "Procedure %Name=p\xC2\xA4  Debug \"line\" ; %Value=0\xC2\xA4"

@@ -15,23 +15,10 @@
 #include <string_view>
 
 #include "HostProtocol.h"
+#include "support/Files.h"
 #include "support/Processes.h"
 
 namespace idehost {
-
-inline std::wstring moduleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
 
 struct HostWindows {
     HWND main = nullptr;
@@ -42,7 +29,7 @@ struct HostWindows {
 // handles when Scintilla.dll or either window could not be made.
 inline HostWindows createHostWindows(HINSTANCE instance, const wchar_t* className,
                                      const wchar_t* title, WNDPROC procedure, RECT placement) {
-    if (!LoadLibraryW((moduleFolder() + L"Scintilla.dll").c_str()))
+    if (!LoadLibraryW((endtoend::programFolder() + L"Scintilla.dll").c_str()))
         return {};
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = procedure;

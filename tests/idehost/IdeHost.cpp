@@ -68,12 +68,6 @@ struct Options {
     bool valid = true;
 };
 
-struct EditorState {
-    std::string text;
-    int64_t caret = 0;
-    int64_t anchor = 0;
-};
-
 HWND mainWindow = nullptr;
 HWND editorWindow = nullptr;
 
@@ -94,7 +88,7 @@ Options parseOptions() {
          L"--workdir", L"--keys-delay", L"--timeout"},
         {L"--no-run", L"--undo", L"--start-now"});
     Options options;
-    options.tool = arguments.text(L"--tool", idehost::moduleFolder() + L"Zendrik.exe");
+    options.tool = arguments.text(L"--tool", endtoend::programFolder() + L"Zendrik.exe");
     options.toolArguments = arguments.text(L"--tool-arguments");
     options.document = arguments.text(L"--document");
     options.result = arguments.text(L"--result");
@@ -110,20 +104,12 @@ Options parseOptions() {
     return options;
 }
 
-EditorState editorState() {
-    EditorState state;
-    state.text = idehost::editorText(editorWindow);
-    state.caret = sci(SCI_GETCURRENTPOS);
-    state.anchor = sci(SCI_GETANCHOR);
-    return state;
-}
-
-void writeState(std::string& out, const char* prefix, const EditorState& state) {
-    out += std::string(prefix) + "caret " + std::to_string(state.caret) + "\n";
-    out += std::string(prefix) + "anchor " + std::to_string(state.anchor) + "\n";
-    out += std::string(prefix) + "text " + std::to_string(state.text.size()) + "\n";
-    out += state.text;
-    out += "\n";
+// The editor's caret, anchor and bytes as report lines, each name after the prefix.
+void writeState(std::string& out, const std::string& prefix) {
+    const std::string text = idehost::editorText(editorWindow);
+    out += prefix + "caret " + std::to_string(sci(SCI_GETCURRENTPOS)) + "\n";
+    out += prefix + "anchor " + std::to_string(sci(SCI_GETANCHOR)) + "\n";
+    out += prefix + "text " + std::to_string(text.size()) + "\n" + text + "\n";
 }
 
 // A left click into the editor, away from the first lines where the caret usually stands, so
@@ -194,46 +180,32 @@ bool isCloseMarker(const std::vector<INPUT>& beat) {
 }
 
 std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
-    struct Named {
-        std::wstring_view name;
-        WORD virtualKey;
-        bool shift;
-    };
-    static constexpr Named named[] = {
-        {L"{ENTER}", VK_RETURN, false},   {L"{ESC}", VK_ESCAPE, false},
-        {L"{TAB}", VK_TAB, false},        {L"{SHIFT+ENTER}", VK_RETURN, true},
-        {L"{BACKSPACE}", VK_BACK, false}, {L"{SHIFT+TAB}", VK_TAB, true},
-        {L"{UP}", VK_UP, false},          {L"{DOWN}", VK_DOWN, false},
-        {L"{PGUP}", VK_PRIOR, false},     {L"{PGDN}", VK_NEXT, false},
+    using support::chord;
+    const std::pair<std::wstring_view, std::vector<INPUT>> named[] = {
+        {L"{ENTER}", chord({VK_RETURN})},
+        {L"{ESC}", chord({VK_ESCAPE})},
+        {L"{TAB}", chord({VK_TAB})},
+        {L"{SHIFT+ENTER}", chord({VK_SHIFT, VK_RETURN})},
+        {L"{BACKSPACE}", chord({VK_BACK})},
+        {L"{SHIFT+TAB}", chord({VK_SHIFT, VK_TAB})},
+        {L"{UP}", chord({VK_UP})},
+        {L"{DOWN}", chord({VK_DOWN})},
+        {L"{PGUP}", chord({VK_PRIOR})},
+        {L"{PGDN}", chord({VK_NEXT})},
+        {L"{PAUSE}", {}},
+        {L"{CLICK}", editorClick()},
+        {L"{CLOSE}", {closeMarker()}},
     };
     std::vector<std::vector<INPUT>> beats;
-    size_t i = 0;
-    while (i < keys.size()) {
+    for (size_t i = 0; i < keys.size();) {
         const std::wstring_view rest = keys.substr(i);
-        if (rest.starts_with(L"{PAUSE}")) {
-            beats.emplace_back();
-            i += 7;
-            continue;
-        }
-        if (rest.starts_with(L"{CLICK}")) {
-            beats.push_back(editorClick());
-            i += 7;
-            continue;
-        }
-        if (rest.starts_with(L"{CLOSE}")) {
-            beats.push_back({closeMarker()});
-            i += 7;
-            continue;
-        }
         const auto found = std::find_if(std::begin(named), std::end(named),
-                                        [&](const Named& n) { return rest.starts_with(n.name); });
+                                        [&](const auto& n) { return rest.starts_with(n.first); });
         if (found != std::end(named)) {
-            beats.push_back(found->shift ? support::chord({VK_SHIFT, found->virtualKey})
-                                         : support::chord({found->virtualKey}));
-            i += found->name.size();
+            beats.push_back(found->second);
+            i += found->first.size();
         } else {
-            beats.push_back(support::typedUnit(keys[i]));
-            ++i;
+            beats.push_back(support::typedUnit(keys[i++]));
         }
     }
     return beats;
@@ -340,10 +312,10 @@ int runScripted(const Options& options, const Document& document) {
             out += GetForegroundWindow() == mainWindow ? "foreground host\n" : "foreground other\n";
         }
     }
-    writeState(out, "", editorState());
+    writeState(out, "");
     if (options.undo) {
         sci(SCI_UNDO);
-        writeState(out, "undone-", editorState());
+        writeState(out, "undone-");
     }
     return endtoend::writeBytes(options.result, out) ? 0 : 2;
 }

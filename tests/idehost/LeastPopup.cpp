@@ -11,30 +11,13 @@
 #include "base/TextConvert.h"
 #include "idelink/RemoteEditor.h"
 
-namespace {
-
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-} // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const idelink::IdeWindows windows = leastToolWindows();
     const std::u16string line = text::utf8ToUtf16(idelink::readLineBeforeCaret(windows));
     const idelink::ScreenPoint caret =
         idelink::caretScreenPoint(windows.editor, idelink::editorCaretPosition(windows.editor));
 
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = windowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = L"LeastPopup";
-    RegisterClassW(&windowClass);
+    registerLeastClass(instance, L"LeastPopup", COLOR_WINDOW);
     HWND window =
         CreateWindowExW(0, L"LeastPopup", L"", WS_POPUP | WS_BORDER, caret.x + 4, caret.y - 1, 632,
                         82, reinterpret_cast<HWND>(windows.main), nullptr, instance, nullptr);
@@ -46,15 +29,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     SetFocus(field);
-
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
-            DestroyWindow(window);
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
+    return runUntilClosed(window, true);
 }

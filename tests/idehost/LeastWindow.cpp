@@ -4,26 +4,10 @@
 // set-up, no locks.
 #include <windows.h>
 
-namespace {
-
-LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-} // namespace
+#include "LeastToolWindows.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = windowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = L"LeastWindow";
-    if (!RegisterClassW(&windowClass))
+    if (!registerLeastClass(instance, L"LeastWindow", COLOR_BTNFACE))
         return 0;
     RECT outer{0, 0, 640, 400};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
@@ -36,10 +20,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!window)
         return 0;
     ShowWindow(window, SW_SHOWNORMAL);
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
+    return runUntilClosed(window, false);
 }

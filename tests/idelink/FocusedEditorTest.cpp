@@ -8,33 +8,25 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+
+#include "support/Files.h"
+#include "support/Processes.h"
+#include "support/RemoteMemory.h"
 
 namespace {
 
+using endtoend::programFolder;
 using idelink::FocusedPick;
-
-std::wstring testFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
 
 std::intptr_t handle(HWND window) {
     return reinterpret_cast<std::intptr_t>(window);
 }
 
 // Answers messages until the condition holds or the time is up.
-template <typename Condition> bool waitFor(Condition condition) {
-    for (const ULONGLONG end = GetTickCount64() + 15000; !condition(); Sleep(20)) {
-        if (GetTickCount64() > end)
-            return false;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-    }
-    return true;
+bool waitFor(const std::function<bool()>& condition) {
+    return support::waitUntil([&] { return support::pumpMessages() && condition(); }, 15000);
 }
 
 enum class Front { OwnScintilla, OwnFindBox, NoWindow, VanishedWindow, OtherProcess };
@@ -51,7 +43,7 @@ void PrintTo(const PickCase& c, std::ostream* out) {
 
 class FocusedEditorPick : public ::testing::TestWithParam<PickCase> {
   protected:
-    static void SetUpTestSuite() { LoadLibraryW((testFolder() + L"Scintilla.dll").c_str()); }
+    static void SetUpTestSuite() { LoadLibraryW((programFolder() + L"Scintilla.dll").c_str()); }
 };
 
 TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
@@ -72,7 +64,7 @@ TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
 
     idelink::FocusedEditor found;
     HWND expectedMain = main, expectedEditor = editor;
-    PROCESS_INFORMATION other{};
+    support::ChildProcess other;
     if (c.front == Front::NoWindow) {
         found = idelink::focusedEditorOf(0);
     } else if (c.front == Front::VanishedWindow) {
@@ -80,28 +72,17 @@ TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
         found = idelink::focusedEditorOf(handle(main));
     } else if (c.front == Front::OtherProcess) {
         // The stand-in IDE comes to the front with the focus in its editor.
-        std::wstring command = L"\"" + testFolder() + L"IdeHost.exe\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   testFolder().c_str(), &startup, &other));
+        other = support::ChildProcess(L"\"" + programFolder() + L"IdeHost.exe\"", programFolder());
+        ASSERT_TRUE(other.started());
         EXPECT_TRUE(waitFor([&] {
-            DWORD owner = 0;
             expectedMain = GetForegroundWindow();
-            GetWindowThreadProcessId(expectedMain, &owner);
             expectedEditor = FindWindowExW(expectedMain, nullptr, L"Scintilla", nullptr);
-            GUITHREADINFO info{};
-            info.cbSize = sizeof(info);
-            return owner == other.dwProcessId && expectedEditor &&
-                   GetGUIThreadInfo(GetWindowThreadProcessId(expectedMain, nullptr), &info) &&
-                   info.hwndFocus == expectedEditor;
+            return support::processOf(expectedMain) == other.id() && expectedEditor &&
+                   support::focusOf(expectedMain) == expectedEditor;
         })) << "IdeHost.exe did not come to the front";
         found = idelink::findFocusedEditor();
         PostMessageW(expectedMain, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(other.hProcess, 5000) != WAIT_OBJECT_0)
-            TerminateProcess(other.hProcess, 1);
-        CloseHandle(other.hThread);
-        CloseHandle(other.hProcess);
+        other.wait(5000); // ended by force when it did not close
     } else {
         found = idelink::findFocusedEditor();
     }

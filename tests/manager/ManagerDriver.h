@@ -10,13 +10,13 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "manager/ManagerWindow.h"
 #include "resources/Version.h"
 #include "base/TextConvert.h"
 #include "support/Input.h"
+#include "support/Processes.h"
 #include "support/RemoteMemory.h"
 #include "support/Wait.h"
 
@@ -24,19 +24,10 @@ namespace managertest {
 
 constexpr wchar_t kAppTitle[] = L"" ZENDRIK_TITLE;
 
-// The manager's control numbers, as the program has them.
-using manager::kDeleteButton;
-using manager::kDonateButton;
-using manager::kNameField;
-using manager::kNewButton;
-using manager::kOpenButton;
-using manager::kRenameButton;
-using manager::kSaveButton;
-using manager::kShortcutList;
-using manager::kSplitter;
-using manager::kTemplateEditor;
+using namespace manager; // the control numbers, as the program has them
 
 using support::clickAt;
+using support::clickWindow;
 using support::pause;
 using support::typeText;
 using support::waitUntil;
@@ -62,86 +53,37 @@ inline std::string windowText(HWND window) {
 
 using support::processOf;
 
-// The visible manager window of any process, or nullptr.
-inline HWND findManagerWindow(DWORD exceptProcess = 0) {
-    struct Search {
-        DWORD exceptProcess;
-        std::vector<HWND> found;
-    } search{exceptProcess, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            wchar_t title[64] = {};
-            GetWindowTextW(window, title, 64);
-            if (IsWindowVisible(window) && std::wstring_view(title) == kAppTitle &&
-                className(window) == L"WindowClass_0" && processOf(window) != s.exceptProcess)
-                s.found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found.size() == 1 ? search.found.front() : nullptr;
+// The top-level windows of any process with the class and title, shown or hidden.
+inline std::vector<HWND> topWindows(const wchar_t* windowClass, const wchar_t* title = nullptr) {
+    std::vector<HWND> found;
+    for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, windowClass, title));)
+        found.push_back(window);
+    return found;
 }
 
-inline int countManagerWindows() {
-    int count = 0;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            wchar_t title[64] = {};
-            GetWindowTextW(window, title, 64);
-            if (std::wstring_view(title) == kAppTitle && className(window) == L"WindowClass_0")
-                ++*reinterpret_cast<int*>(data);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
+inline std::vector<HWND> managerWindows() {
+    return topWindows(L"WindowClass_0", kAppTitle);
 }
 
-inline HWND findChild(HWND parent, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (GetDlgCtrlID(child) == s.id) {
-                s.found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// The one visible manager window, or nullptr.
+inline HWND findManagerWindow() {
+    std::vector<HWND> shown = managerWindows();
+    std::erase_if(shown, [](HWND window) { return !IsWindowVisible(window); });
+    return shown.size() == 1 ? shown.front() : nullptr;
 }
 
-// --- Input --------------------------------------------------------------------------------
-
-inline void pressKey(WORD key, bool ctrl = false, bool shift = false, bool alt = false) {
-    std::vector<WORD> keys;
-    if (ctrl)
-        keys.push_back(VK_CONTROL);
-    if (shift)
-        keys.push_back(VK_SHIFT);
-    if (alt)
-        keys.push_back(VK_MENU);
-    keys.push_back(key);
+// A key or chord, {VK_CONTROL, 'N'}, with time for the window to take it.
+inline void pressKey(const std::vector<WORD>& keys) {
     support::press(keys);
     pause(60);
 }
-
-inline void clickWindow(HWND window) {
-    clickAt(support::centreOf(window));
-}
-
-// --- The manager's controls, read from outside --------------------------------------------
 
 struct Manager {
     HWND window = nullptr;
     HANDLE process = nullptr; // for reading the tree's rows
     DWORD processId = 0;
 
-    HWND control(int id) const { return findChild(window, id); }
+    HWND control(int id) const { return support::findChild(window, id); }
 
     // The row's text through TVM_GETITEMW, whose item record Windows does not carry across
     // processes: it is written into the manager's memory in the manager's own layout, which
@@ -165,16 +107,11 @@ struct Manager {
             uint32_t pszText;
             int cchTextMax, iImage, iSelectedImage, cChildren;
             uint32_t lParam;
-        } query32{query.mask,
-                  uint32_t(reinterpret_cast<uintptr_t>(item)),
-                  0,
-                  0,
-                  uint32_t(reinterpret_cast<uintptr_t>(remoteText)),
-                  query.cchTextMax,
-                  0,
-                  0,
-                  0,
-                  0};
+        } query32{};
+        query32.mask = query.mask;
+        query32.hItem = uint32_t(reinterpret_cast<uintptr_t>(item));
+        query32.pszText = uint32_t(reinterpret_cast<uintptr_t>(remoteText));
+        query32.cchTextMax = query.cchTextMax;
         if (support::is32BitOnWow64(process))
             support::writeRemote(process, memory.address(), &query32, sizeof query32);
         else
@@ -187,35 +124,33 @@ struct Manager {
         return text::utf16ToUtf8(text::fromWide(text));
     }
 
-    std::vector<std::string> rows() const {
-        std::vector<std::string> texts;
-        HWND list = control(kShortcutList);
-        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(list, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        while (item) {
-            texts.push_back(rowText(item));
-            item = reinterpret_cast<HTREEITEM>(
-                SendMessageW(list, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
-        }
-        return texts;
+    HTREEITEM nextItem(UINT which, HTREEITEM from = nullptr) const {
+        return reinterpret_cast<HTREEITEM>(SendMessageW(control(kShortcutList), TVM_GETNEXTITEM,
+                                                        which, reinterpret_cast<LPARAM>(from)));
+    }
+
+    // The list's rows from the top.
+    std::vector<HTREEITEM> items() const {
+        std::vector<HTREEITEM> all;
+        for (HTREEITEM item = nextItem(TVGN_ROOT); item; item = nextItem(TVGN_NEXT, item))
+            all.push_back(item);
+        return all;
     }
 
     std::string currentRow() const {
-        const auto item = reinterpret_cast<HTREEITEM>(
-            SendMessageW(control(kShortcutList), TVM_GETNEXTITEM, TVGN_CARET, 0));
+        const HTREEITEM item = nextItem(TVGN_CARET);
         return item ? rowText(item) : "-";
     }
 
     // Clicks the text of the row, counted from the top: a tree-view selects a row only when
     // its text is hit.
-    void clickRow(int row) const {
+    void clickRow(size_t row) const {
+        const std::vector<HTREEITEM> all = items();
         HWND list = control(kShortcutList);
-        auto item = reinterpret_cast<HTREEITEM>(SendMessageW(list, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-        for (int i = 0; i < row && item; ++i)
-            item = reinterpret_cast<HTREEITEM>(
-                SendMessageW(list, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
         support::RemoteBuffer memory(process, sizeof(RECT));
-        if (!item || !memory.address())
+        if (row >= all.size() || !memory.address())
             return;
+        const HTREEITEM item = all[row];
         RECT bounds{};
         std::memcpy(&bounds, &item, sizeof item); // the message takes the row in the rect
         support::writeRemote(process, memory.address(), &bounds, sizeof bounds);
@@ -245,24 +180,27 @@ struct Manager {
         return {int(LOWORD(packed)), int(HIWORD(packed))};
     }
 
-    // One line that says what the window shows; which controls each mode enables is the
-    // native tests' part.
-    std::string view() const {
+    // One line that says what the window shows, and where the focus is when asked; which
+    // controls each mode enables is the native tests' part.
+    std::string view(bool withFocus = true) const {
         std::string out = "rows=";
-        const std::vector<std::string> all = rows();
-        for (size_t i = 0; i < all.size(); ++i)
-            out += (i ? "," : "") + all[i];
+        const char* separator = "";
+        for (const HTREEITEM item : items()) {
+            out += separator + rowText(item);
+            separator = ",";
+        }
         out += " current=" + currentRow();
         out += " name='" + windowText(control(kNameField)) + "'";
         out += " editor='" + windowText(control(kTemplateEditor)) + "'";
-        out += " focus=" + focus();
-        return out;
+        return withFocus ? out + " focus=" + focus() : out;
     }
 
-    // Waits until the window shows exactly that; returns what it shows at the end.
-    std::string waitForView(const std::string& expected, int milliseconds = 4000) const {
+    // Waits until the window shows exactly that (with the focus only when the expected view
+    // names it); returns what it shows at the end.
+    std::string waitForView(const std::string& expected) const {
+        const bool withFocus = expected.find(" focus=") != std::string::npos;
         std::string seen;
-        waitUntil([&] { return (seen = view()) == expected; }, milliseconds);
+        waitUntil([&] { return (seen = view(withFocus)) == expected; }, 4000);
         return seen;
     }
 };
@@ -281,8 +219,6 @@ inline std::optional<Manager> waitForManager(int milliseconds = 15000) {
                                   FALSE, manager.processId);
     return manager;
 }
-
-// --- Message boxes ------------------------------------------------------------------------
 
 struct MessageBoxView {
     HWND box = nullptr;
@@ -351,22 +287,10 @@ inline std::string iconOf(HWND iconControl) {
 }
 
 inline HWND findMessageBox(DWORD process) {
-    struct Search {
-        DWORD process;
-        HWND found;
-    } search{process, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(window) && className(window) == L"#32770" &&
-                processOf(window) == s.process) {
-                s.found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND box : topWindows(L"#32770"))
+        if (IsWindowVisible(box) && processOf(box) == process)
+            return box;
+    return nullptr;
 }
 
 inline std::optional<MessageBoxView> waitForMessageBox(DWORD process, int milliseconds = 4000) {
@@ -378,34 +302,28 @@ inline std::optional<MessageBoxView> waitForMessageBox(DWORD process, int millis
     view.box = box;
     view.caption = windowText(box);
     view.icon = "none";
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto& v = *reinterpret_cast<MessageBoxView*>(data);
-            const int id = GetDlgCtrlID(child);
-            if (!IsWindowVisible(child))
-                return TRUE;
-            if (className(child) == L"Button") {
-                const char* name = id == IDOK       ? "ok"
-                                   : id == IDCANCEL ? "cancel"
-                                   : id == IDYES    ? "yes"
-                                   : id == IDNO     ? "no"
-                                                    : "other";
-                v.buttons += (v.buttons.empty() ? "" : " ") + std::string(name);
-            } else if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-                // The handle tells whether there is an icon; only the pixels tell which.
-                if (SendMessageW(child, STM_GETICON, 0, 0))
-                    v.icon = iconOf(child);
-            } else if (className(child) == L"Static") {
-                // Windows numbers the message 0xFFFF, Wine otherwise: the one static with text.
-                const std::string text = windowText(child);
-                if (text.size() > v.text.size())
-                    v.text = text;
-                (void)id;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&view));
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        if (!IsWindowVisible(child))
+            continue;
+        if (className(child) == L"Button") {
+            const char* name = id == IDOK       ? "ok"
+                               : id == IDCANCEL ? "cancel"
+                               : id == IDYES    ? "yes"
+                               : id == IDNO     ? "no"
+                                                : "other";
+            view.buttons += (view.buttons.empty() ? "" : " ") + std::string(name);
+        } else if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            // The handle tells whether there is an icon; only the pixels tell which.
+            if (SendMessageW(child, STM_GETICON, 0, 0))
+                view.icon = iconOf(child);
+        } else if (className(child) == L"Static") {
+            // Windows numbers the message 0xFFFF, Wine otherwise: the one static with text.
+            const std::string text = windowText(child);
+            if (text.size() > view.text.size())
+                view.text = text;
+        }
+    }
     return view;
 }
 

@@ -14,6 +14,7 @@
 #include "base/TextConvert.h"
 #include "ui/SplitterLayout.h"
 #include "ui/WindowService.h"
+#include "store/StoreTestFiles.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -26,7 +27,8 @@ using namespace managertest;
 using endtoend::HostRun;
 using endtoend::readBytes;
 
-// Waits until the window shows exactly that, and reports what it shows otherwise.
+// Waits until the window shows exactly that (with the focus when it is named), and reports
+// what it shows otherwise.
 #define EXPECT_VIEW(manager, expected) EXPECT_EQ((manager).waitForView(expected), expected)
 // A message box with its text, buttons and icon, answered with the button.
 #define EXPECT_BOX(manager, text, buttons, icon, button)                                           \
@@ -35,7 +37,6 @@ using endtoend::readBytes;
         expectBox(manager, text, buttons, icon, button);                                           \
     } while (false)
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr char kFileStart[] = "\xEF\xBB\xBF\r\n[Shortcuts]\r\n";
 constexpr char kFor[] = "for = For %var=i = %min=0 To %max=99 ¤Next\r\n";
 constexpr char kIf[] = "if = If ¤EndIf\r\n";
@@ -62,79 +63,61 @@ constexpr wchar_t kHostOptions[] = L"--timeout 240000";
 class TextFileAssociation {
   public:
     explicit TextFileAssociation(const std::wstring& command) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr) != ERROR_SUCCESS)
-            return;
         wchar_t previous[256] = {};
         DWORD size = sizeof previous;
-        if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(previous),
-                             &size) == ERROR_SUCCESS)
+        if (RegGetValueW(HKEY_CLASSES_ROOT, L".txt", nullptr, RRF_RT_REG_SZ, nullptr, previous,
+                         &size) == ERROR_SUCCESS)
             previous_ = previous;
-        setDefault(key, kProgId);
-        RegCloseKey(key);
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT,
-                            (std::wstring(kProgId) + L"\\shell\\open\\command").c_str(), 0, nullptr,
-                            0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            setDefault(key, command);
-            RegCloseKey(key);
-        }
+        setDefault(L".txt", kProgId);
+        setDefault(std::wstring(kProgId) + L"\\shell\\open\\command", command);
     }
     ~TextFileAssociation() {
         RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-            return;
         if (previous_)
-            setDefault(key, *previous_);
+            setDefault(L".txt", *previous_);
         else
-            RegDeleteValueW(key, nullptr);
-        RegCloseKey(key);
+            RegDeleteKeyValueW(HKEY_CLASSES_ROOT, L".txt", nullptr);
     }
     TextFileAssociation(const TextFileAssociation&) = delete;
     TextFileAssociation& operator=(const TextFileAssociation&) = delete;
 
   private:
     static constexpr wchar_t kProgId[] = L"ZendrikTest.txtfile";
-    static void setDefault(HKEY key, const std::wstring& value) {
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       DWORD((value.size() + 1) * sizeof(wchar_t)));
+    // The key's default value; the key is made when missing.
+    static void setDefault(const std::wstring& key, const std::wstring& value) {
+        RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(),
+                        DWORD((value.size() + 1) * sizeof(wchar_t)));
     }
     std::optional<std::wstring> previous_;
 };
 
 class ManagerEndToEnd : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const std::wstring program = endtoend::programFolder() + L"Zendrik.exe";
-        ASSERT_TRUE(endtoend::fileExists(program));
-        ASSERT_TRUE(endtoend::fileExists(endtoend::programFolder() + L"IdeHost.exe"));
-        const std::wstring toolFolder = scratch_.path + L"\\tool";
-        ASSERT_TRUE(CreateDirectoryW(toolFolder.c_str(), nullptr));
-        tool_ = toolFolder + L"\\Zendrik.exe";
-        preferences_ = endtoend::preferenceFileIn(toolFolder);
-        ASSERT_TRUE(CopyFileW(program.c_str(), tool_.c_str(), FALSE));
-    }
+    void SetUp() override { ASSERT_FALSE(tool_.empty()) << "no copy of Zendrik.exe"; }
 
     // Starts the manager through the host with the given file and waits for its window.
-    std::optional<Manager> startManager(const std::string& preferences) {
+    bool startManager(const std::string& preferences) {
         endtoend::writeBytes(preferences_, preferences);
         host_.emplace(scratch_.path, tool_, "", kHostOptions, L"manager");
-        if (!host_->started())
-            return std::nullopt;
-        const std::optional<Manager> manager = waitForManager();
-        if (manager)
-            managerProcess_ = manager->process;
-        return manager;
+        if (host_->started())
+            manager_ = waitForManager();
+        return manager_.has_value();
     }
 
     // A manager that a failed test left open would refuse the next one with its lock.
     void TearDown() override {
-        if (managerProcess_) {
-            if (WaitForSingleObject(managerProcess_, 5000) == WAIT_TIMEOUT)
-                TerminateProcess(managerProcess_, 1);
-            CloseHandle(managerProcess_);
+        if (manager_) {
+            if (WaitForSingleObject(manager_->process, 5000) == WAIT_TIMEOUT)
+                TerminateProcess(manager_->process, 1);
+            CloseHandle(manager_->process);
         }
+    }
+
+    // The manager closed, the tool ended well and the file holds exactly these bytes.
+    void expectClosedLeaving(const std::string& bytes) {
+        const std::string report = host_->finish();
+        EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
+        EXPECT_EQ(preferences(), bytes);
     }
 
     std::string preferences() const { return readBytes(preferences_).value_or("no file"); }
@@ -147,16 +130,16 @@ class ManagerEndToEnd : public ::testing::Test {
     }
 
     endtoend::ScratchFolder scratch_;
-    std::wstring tool_;
-    std::wstring preferences_;
+    const std::wstring tool_ = endtoend::toolWithPreferences(scratch_, "");
+    const std::wstring preferences_ = endtoend::preferenceFileIn(scratch_.path + L"\\tool");
     std::optional<HostRun> host_;
-    HANDLE managerProcess_ = nullptr;
+    std::optional<Manager> manager_;
 };
 
 // Select the whole name and type over it.
 void retypeName(const std::wstring& name) {
-    pressKey(VK_HOME);
-    pressKey(VK_END, false, true);
+    pressKey({VK_HOME});
+    pressKey({VK_SHIFT, VK_END});
     typeText(name);
 }
 
@@ -175,22 +158,21 @@ void expectBox(const Manager& manager, const std::string& text, const std::strin
 // Every command of the manager in one sitting, with the file's bytes after each change.
 TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     const std::string original = file({kFor, kIf, kProc});
-    const std::optional<Manager> started = startManager(original);
-    ASSERT_TRUE(started.has_value()) << "no manager window";
-    const Manager& m = *started;
+    ASSERT_TRUE(startManager(original)) << "no manager window";
+    const Manager& m = *manager_;
 
     EXPECT_EQ(m.view(), "rows=for,if,proc current=- name='' editor='' focus=new");
 
     // New with Ctrl+N; typed capitals come out lower case, and a letter typed in the middle
     // leaves the caret at the end.
-    pressKey('N', true);
+    pressKey({VK_CONTROL, 'N'});
     EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='' editor=''"
                    " focus=name");
-    pressKey(VK_ESCAPE); // with no name typed, nothing to ask about
+    pressKey({VK_ESCAPE}); // with no name typed, nothing to ask about
     pause(500);
     EXPECT_EQ(findMessageBox(m.processId), nullptr);
     typeText(L"WHILE");
-    pressKey(VK_HOME);
+    pressKey({VK_HOME});
     typeText(L"X");
     waitUntil([&] { return windowText(m.control(kNameField)) == "xwhile"; });
     EXPECT_EQ(windowText(m.control(kNameField)), "xwhile");
@@ -200,21 +182,21 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     // A template with a line break, saved with Ctrl+S from the editor.
     clickWindow(m.control(kTemplateEditor));
     typeText(L"While #True");
-    pressKey(VK_RETURN);
+    pressKey({VK_RETURN});
     typeText(L"Wend");
-    pressKey('S', true);
+    pressKey({VK_CONTROL, 'S'});
     EXPECT_EQ(waitForFile(file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"})),
               file({kFor, kIf, kProc, "while = While #True¤Wend\r\n"}));
     EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
                    "editor='While #True\r\nWend' focus=editor");
 
     // Rename with Ctrl+R: the caret at the end of the name, then the new name.
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     EXPECT_VIEW(m, "rows=for,if,proc,while current=while name='while' "
                    "editor='While #True\r\nWend' focus=name");
     EXPECT_EQ(m.nameSelection(), std::make_pair(5, 5));
     retypeName(L"Loop");
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     const std::string renamed = file({kFor, kIf, kProc, "loop = While #True¤Wend\r\n"});
     EXPECT_EQ(waitForFile(renamed), renamed);
     // The name field had the focus and is disabled now: no control keeps it.
@@ -222,21 +204,21 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
                    "editor='While #True\r\nWend' focus=none");
 
     // Rename to an empty name: nothing renamed, the row's name shown again.
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     retypeName(L"");
-    pressKey(VK_BACK);
-    pressKey('R', true);
+    pressKey({VK_BACK});
+    pressKey({VK_CONTROL, 'R'});
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
                    "editor='While #True\r\nWend' focus=none");
 
     // Rename to a name that exists: the message, still renaming; Escape restores the name.
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     retypeName(L"if");
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     EXPECT_BOX(m, message(manager::alreadyExistsMessage(u"if")), "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='if' "
                    "editor='While #True\r\nWend' focus=name");
-    pressKey(VK_ESCAPE);
+    pressKey({VK_ESCAPE});
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
                    "editor='While #True\r\nWend' focus=none");
     EXPECT_EQ(preferences(), renamed);
@@ -246,8 +228,8 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=if name='if' editor='If \r\nEndIf'"
                    " focus=list");
     clickWindow(m.control(kTemplateEditor));
-    pressKey(VK_END, true);
-    pressKey(VK_RETURN);
+    pressKey({VK_CONTROL, VK_END});
+    pressKey({VK_RETURN});
     typeText(L"; done");
     clickWindow(m.control(kSaveButton));
     const std::string edited =
@@ -255,12 +237,12 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     EXPECT_EQ(waitForFile(edited), edited);
 
     // Creating: Save of a name the store holds, then of a name of blanks; neither is stored.
-    pressKey('N', true);
+    pressKey({VK_CONTROL, 'N'});
     typeText(L"for");
-    pressKey('S', true);
+    pressKey({VK_CONTROL, 'S'});
     EXPECT_BOX(m, message(manager::alreadyExistsMessage(u"for")), "ok", "none", IDOK);
     retypeName(L"   ");
-    pressKey('S', true);
+    pressKey({VK_CONTROL, 'S'});
     pause(500);
     EXPECT_EQ(findMessageBox(m.processId), nullptr) << "blanks are no name: only a beep";
     EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='   ' editor=''"
@@ -268,12 +250,12 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
 
     // Escape while creating: No keeps creating, Yes removes the placeholder row.
     retypeName(L"tmp");
-    pressKey(VK_ESCAPE);
+    pressKey({VK_ESCAPE});
     EXPECT_BOX(m, message(manager::notSavedYetMessage(u"tmp")), "yes no", "none", IDNO);
     EXPECT_VIEW(m, "rows=for,if,proc,loop,... current=... name='tmp' editor=''"
                    " focus=window");
     clickWindow(m.control(kNameField));
-    pressKey(VK_ESCAPE);
+    pressKey({VK_ESCAPE});
     EXPECT_BOX(m, message(manager::notSavedYetMessage(u"tmp")), "yes no", "none", IDYES);
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=loop name='loop' "
                    "editor='While #True\r\nWend' focus=list");
@@ -283,13 +265,13 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
     EXPECT_VIEW(m, "rows=for,if,proc,loop current=proc name='proc' "
                    "editor='Procedure \r\nEndProcedure'"
                    " focus=list");
-    pressKey(VK_END);
+    pressKey({VK_END});
 
     // Delete with Ctrl+D: No keeps it, Yes removes it and shows the row before the last.
-    pressKey('D', true);
+    pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"loop")), "yes no", "exclamation", IDNO);
     EXPECT_EQ(preferences(), edited);
-    pressKey('D', true);
+    pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"loop")), "yes no", "exclamation", IDYES);
     const std::string deleted = file({kFor, "if = If ¤EndIf¤; done\r\n", kProc});
     EXPECT_EQ(waitForFile(deleted), deleted);
@@ -299,31 +281,28 @@ TEST_F(ManagerEndToEnd, CommandsLeaveTheFileByteForByte) {
 
     // Closing while creating, with Shift+Enter from the editor: asked about the typed
     // template; No keeps nothing of it.
-    pressKey('N', true);
+    pressKey({VK_CONTROL, 'N'});
     typeText(L"zzz");
     clickWindow(m.control(kTemplateEditor));
     typeText(L"abc");
-    pressKey(VK_RETURN, false, true);
+    pressKey({VK_SHIFT, VK_RETURN});
     EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"zzz")), "yes no cancel", "question",
                IDNO);
-    const std::string report = host_->finish();
-    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
-    EXPECT_EQ(preferences(), deleted);
+    expectClosedLeaving(deleted);
 }
 
 // Names the file cannot hold, writes the file does not take, the lock of a second manager,
 // an expansion while the manager is open, and the donation question.
 TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     const std::string original = file({kFor, kIf, kProc});
-    const std::optional<Manager> started = startManager(original);
-    ASSERT_TRUE(started.has_value()) << "no manager window";
-    const Manager& m = *started;
+    ASSERT_TRUE(startManager(original)) << "no manager window";
+    const Manager& m = *manager_;
 
     // A second manager ends at once without a window; an expansion works beside it.
     {
         HostRun second(scratch_.path, tool_, "", kHostOptions, L"second");
         EXPECT_TRUE(second.finish().starts_with("exit 0\n"));
-        EXPECT_EQ(countManagerWindows(), 1);
+        EXPECT_EQ(managerWindows().size(), 1u);
         HostRun expansion(scratch_.path, tool_, "    if<|>", kHostOptions, L"expansion");
         EXPECT_EQ(expansion.finish(), "exit 0\ncaret 7\nanchor 7\ntext 18\n    If \r\n    EndIf\n");
     }
@@ -331,22 +310,22 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == m.window; }));
 
     // "=" in a new name, "[" at the start of a renamed one: refused like an existing name.
-    pressKey('N', true);
+    pressKey({VK_CONTROL, 'N'});
     typeText(L"a=b");
-    pressKey('S', true);
+    pressKey({VK_CONTROL, 'S'});
     EXPECT_BOX(m, message(manager::unstorableNameMessage(u"a=b")), "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc,... current=... name='a=b' editor=''"
                    " focus=name");
-    pressKey(VK_ESCAPE);
+    pressKey({VK_ESCAPE});
     EXPECT_BOX(m, message(manager::notSavedYetMessage(u"a=b")), "yes no", "none", IDYES);
     m.clickRow(0);
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     retypeName(L"[x");
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     EXPECT_BOX(m, message(manager::unstorableNameMessage(u"[x")), "ok", "none", IDOK);
     EXPECT_VIEW(m, "rows=for,if,proc current=for name='[x' "
                    "editor='For %var=i = %min=0 To %max=99 \r\nNext' focus=name");
-    pressKey(VK_ESCAPE);
+    pressKey({VK_ESCAPE});
     EXPECT_EQ(preferences(), original);
 
     // A read-only file: the message, the bytes unchanged, the change kept in the window; Save
@@ -354,9 +333,9 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
     m.clickRow(1);
     clickWindow(m.control(kTemplateEditor));
-    pressKey(VK_END, true);
+    pressKey({VK_CONTROL, VK_END});
     typeText(L"1");
-    pressKey('S', true);
+    pressKey({VK_CONTROL, 'S'});
     EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     EXPECT_EQ(preferences(), original);
     EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'"
@@ -370,15 +349,15 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     HANDLE held = CreateFileW(preferences_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    pressKey('D', true);
+    pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"if")), "yes no", "exclamation", IDYES);
     EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     EXPECT_VIEW(m, "rows=for,proc current=proc name='proc' "
                    "editor='Procedure \r\nEndProcedure'"
                    " focus=window");
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     retypeName(L"pr");
-    pressKey('R', true);
+    pressKey({VK_CONTROL, 'R'});
     EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
     CloseHandle(held);
     EXPECT_EQ(preferences(), saved);
@@ -406,22 +385,9 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     EXPECT_VIEW(m, "rows=for,pr current=pr name='pr' editor='Procedure \r\nEndProcedure'"
                    " focus=name");
     retypeName(L"other");
-    pressKey(VK_F4, false, false, true);
-    const std::string report = host_->finish();
-    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
-    EXPECT_EQ(preferences(), saved);
+    pressKey({VK_MENU, VK_F4});
+    expectClosedLeaving(saved);
 }
-
-// What the window shows, whichever control has the focus.
-std::string shownPart(const std::string& view) {
-    return view.substr(0, view.rfind(" focus="));
-}
-#define EXPECT_SHOWN(manager, expected)                                                            \
-    do {                                                                                           \
-        std::string seen;                                                                          \
-        waitUntil([&] { return (seen = shownPart((manager).view())) == (expected); });             \
-        EXPECT_EQ(seen, expected);                                                                 \
-    } while (false)
 
 // Another window made active, then the manager again by a click into its editor (a window on
 // Xvfb is told of its activation once it has the X focus, which a click gives).
@@ -444,22 +410,21 @@ void reactivate(const Manager& m) {
 // The file edited outside while the manager is open: the manager follows it when activated;
 // deleted outside, it gets the whole library back, also after an expansion meanwhile.
 TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
-    const std::optional<Manager> started = startManager(file({kFor, kIf, kProc}));
-    ASSERT_TRUE(started.has_value()) << "no manager window";
-    const Manager& m = *started;
+    ASSERT_TRUE(startManager(file({kFor, kIf, kProc}))) << "no manager window";
+    const Manager& m = *manager_;
     m.clickRow(1);
     EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf' focus=list");
 
     // Outside: "if" changed, "proc" removed, "zed" added. Shown once the manager is active.
     endtoend::writeBytes(preferences_, file({kFor, "if = If x ¤EndIf\r\n", "zed = Z\r\n"}));
     reactivate(m);
-    EXPECT_SHOWN(m, "rows=for,if,zed current=if name='if' editor='If x \r\nEndIf'");
+    EXPECT_VIEW(m, "rows=for,if,zed current=if name='if' editor='If x \r\nEndIf'");
 
     // The user's edit saved over the outside change, in its line.
     clickWindow(m.control(kTemplateEditor));
-    pressKey(VK_END, true);
+    pressKey({VK_CONTROL, VK_END});
     typeText(L"!");
-    pressKey('S', true);
+    pressKey({VK_CONTROL, 'S'});
     const std::string saved = file({kFor, "if = If x ¤EndIf!\r\n", "zed = Z\r\n"});
     EXPECT_EQ(waitForFile(saved), saved);
 
@@ -471,18 +436,18 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     EXPECT_EQ(GetFileAttributesW(preferences_.c_str()), INVALID_FILE_ATTRIBUTES);
     reactivate(m);
     m.clickRow(2);
-    pressKey('D', true);
+    pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"zed")), "yes no", "exclamation", IDYES);
-    const std::string whole = std::string(kBom) + "\r\n; Zendrik.pref\r\n; \r\n[Shortcuts]\r\n" +
-                              kFor + "if = If x ¤EndIf!\r\n; \r\n[Popup]\r\nOpacity = 245\r\n" +
-                              "Shadow = 1\r\nSlideIn = 10\r\nFadeOut = 1\r\n; Opacity (0-255)\r\n" +
-                              "; Shadow (0-1)\r\n; SlideIn (0-500ms)\r\n; FadeOut (0-1)\r\n";
+    // The default file's header and [Popup] section around the window's Shortcuts.
+    const std::string defaults = storetest::goldenBytes("store/golden/DefaultFile.pref");
+    const size_t shortcuts = defaults.find("[Shortcuts]\r\n") + 13;
+    const std::string whole = defaults.substr(0, shortcuts) + kFor + "if = If x ¤EndIf!\r\n" +
+                              defaults.substr(defaults.find("; \r\n[Popup]"));
     EXPECT_EQ(waitForFile(whole), whole);
-    EXPECT_SHOWN(m, "rows=for,if current=if name='if' editor='If x \r\nEndIf!'");
+    EXPECT_VIEW(m, "rows=for,if current=if name='if' editor='If x \r\nEndIf!'");
 
-    pressKey(VK_RETURN, false, true);
-    EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
-    EXPECT_EQ(preferences(), whole);
+    pressKey({VK_SHIFT, VK_RETURN});
+    expectClosedLeaving(whole);
 }
 
 // Template text the user typed is never dropped without a question: Cancel stays, Yes saves
@@ -490,21 +455,20 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
 // at a click on another row.
 TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
     const std::string original = file({kFor, kIf, kProc});
-    const std::optional<Manager> started = startManager(original);
-    ASSERT_TRUE(started.has_value()) << "no manager window";
-    const Manager& m = *started;
+    ASSERT_TRUE(startManager(original)) << "no manager window";
+    const Manager& m = *manager_;
     m.clickRow(1);
     clickWindow(m.control(kTemplateEditor));
-    pressKey(VK_END, true);
+    pressKey({VK_CONTROL, VK_END});
     typeText(L"1");
 
-    pressKey(VK_RETURN, false, true);
+    pressKey({VK_SHIFT, VK_RETURN});
     EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"if")), "yes no cancel", "question",
                IDCANCEL);
-    EXPECT_SHOWN(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'");
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1'");
 
     ASSERT_TRUE(SetFileAttributesW(preferences_.c_str(), FILE_ATTRIBUTE_READONLY));
-    pressKey(VK_RETURN, false, true);
+    pressKey({VK_SHIFT, VK_RETURN});
     EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"if")), "yes no cancel", "question",
                IDYES);
     EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
@@ -523,26 +487,15 @@ TEST_F(ManagerEndToEnd, AsksBeforeDroppingTypedTemplateText) {
 
     clickWindow(m.control(kTemplateEditor));
     typeText(L"3");
-    pressKey(VK_RETURN, false, true);
+    pressKey({VK_SHIFT, VK_RETURN});
     EXPECT_BOX(m, message(manager::unsavedChangesQuestion(u"for")), "yes no cancel", "question",
                IDNO);
-    EXPECT_TRUE(host_->finish().starts_with("exit 0\n"));
-    EXPECT_EQ(preferences(), saved);
+    expectClosedLeaving(saved);
 }
 
 } // namespace
 
 namespace {
-
-// A control's rectangle in the manager's client area, in pixels: "x,y width x height".
-std::string placeOf(HWND control, HWND window) {
-    RECT bounds{};
-    GetWindowRect(control, &bounds);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
-    return std::to_string(bounds.left) + "," + std::to_string(bounds.top) + " " +
-           std::to_string(bounds.right - bounds.left) + "x" +
-           std::to_string(bounds.bottom - bounds.top);
-}
 
 std::string clientSize(HWND window) {
     RECT client{};
@@ -560,6 +513,14 @@ std::string place(int x, int y, int width, int height) {
            std::to_string(height);
 }
 
+// A control's rectangle in the manager's client area, in pixels.
+std::string placeOf(HWND control, HWND window) {
+    RECT bounds{};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&bounds), 2);
+    return place(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+}
+
 // Where a box of 96-DPI units lands in pixels.
 std::string place(const manager::UnitBox& box, int dpi) {
     return place(px(box.x, dpi), px(box.y, dpi), px(box.width, dpi), px(box.height, dpi));
@@ -570,14 +531,11 @@ manager::UnitBox buttonBox(const manager::ButtonPlace& button, int x) {
     return {x, manager::kButtonY, button.width, manager::kButtonHeight};
 }
 
-struct Layout {
-    std::string splitter, list, editor, open, donate;
-};
-
 // Where the manager's resize rule and its splitter put things for a client of that many units:
 // the splitter keeps the ratio the manager stored when it set the separator on the splitter as
-// made, and the right-hand buttons keep their distance from the right edge.
-Layout expectedLayout(int widthUnits, int heightUnits, int dpi) {
+// made, and the right-hand buttons keep their distance from the right edge. The splitter, the
+// list, the editor, Open and Donate, one after the other.
+std::string expectedLayout(int widthUnits, int heightUnits, int dpi) {
     using namespace manager;
     const int bar = ui::kSplitterBarWidth; // pixels at every DPI
     const ui::SplitterRatio stored =
@@ -590,30 +548,25 @@ Layout expectedLayout(int widthUnits, int heightUnits, int dpi) {
                                 px(kSmallestEditorWidth, dpi));
     const int x = px(kSplitterX, dpi);
     const int top = px(kSplitterY, dpi);
-    return {place(x, top, width, height), place(x, top, panes.first, height),
-            place(x + panes.first + bar, top, panes.second, height),
-            place(buttonBox(kOpenPlace, widthUnits - kOpenPlace.x), dpi),
-            place(buttonBox(kDonatePlace, widthUnits - kDonatePlace.x), dpi)};
+    return place(x, top, width, height) + "; " + place(x, top, panes.first, height) + "; " +
+           place(x + panes.first + bar, top, panes.second, height) + "; " +
+           place(buttonBox(kOpenPlace, widthUnits - kOpenPlace.x), dpi) + "; " +
+           place(buttonBox(kDonatePlace, widthUnits - kDonatePlace.x), dpi);
 }
 
-Layout layoutOf(const Manager& m) {
-    return {placeOf(m.control(kSplitter), m.window), placeOf(m.control(kShortcutList), m.window),
-            placeOf(m.control(kTemplateEditor), m.window),
-            placeOf(m.control(kOpenButton), m.window), placeOf(m.control(kDonateButton), m.window)};
+std::string layoutOf(const Manager& m) {
+    std::string out;
+    for (const int control :
+         {kSplitter, kShortcutList, kTemplateEditor, kOpenButton, kDonateButton})
+        out += (out.empty() ? "" : "; ") + placeOf(m.control(control), m.window);
+    return out;
 }
 
 void expectLayout(const Manager& m, int widthUnits, int heightUnits, int dpi) {
-    const Layout expected = expectedLayout(widthUnits, heightUnits, dpi);
-    Layout seen;
-    waitUntil([&] {
-        seen = layoutOf(m);
-        return seen.splitter == expected.splitter && seen.editor == expected.editor;
-    });
-    EXPECT_EQ(seen.splitter, expected.splitter);
-    EXPECT_EQ(seen.list, expected.list);
-    EXPECT_EQ(seen.editor, expected.editor);
-    EXPECT_EQ(seen.open, expected.open);
-    EXPECT_EQ(seen.donate, expected.donate);
+    const std::string expected = expectedLayout(widthUnits, heightUnits, dpi);
+    std::string seen;
+    waitUntil([&] { return (seen = layoutOf(m)) == expected; });
+    EXPECT_EQ(seen, expected);
 }
 
 // The frame as the window has it now: its process may see another DPI than this one.
@@ -638,15 +591,13 @@ class ManagerAtDpi : public ManagerEndToEnd, public ::testing::WithParamInterfac
 // size, the panes after resizing, and the window with its last Shortcut gone.
 TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     const int dpi = GetParam();
-    std::optional<Manager> started;
     {
         dpitest::ScopedMutex registryTurn(dpitest::kLogPixelsTurn);
         dpitest::LogPixelsSetting setting;
         ASSERT_TRUE(setting.set(DWORD(dpi)));
-        started = startManager(file({kIf}));
+        ASSERT_TRUE(startManager(file({kIf}))) << "no manager window";
     } // the registry is as before from here on
-    ASSERT_TRUE(started.has_value()) << "no manager window";
-    const Manager& m = *started;
+    const Manager& m = *manager_;
 
     // Centred on the screen, client 640 x 400 units, every control in its place.
     RECT outer{};
@@ -688,7 +639,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     std::string order = m.focus();
     for (int step = 0; step < 8; ++step) {
         const std::string before = m.focus();
-        pressKey(VK_TAB);
+        pressKey({VK_TAB});
         waitUntil([&] { return m.focus() != before; }, 1000);
         order += " " + m.focus();
     }
@@ -712,23 +663,21 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     expectLayout(m, 700, 440, dpi);
 
     // Deleting the last row leaves nothing shown and only New to start from.
-    pressKey('D', true);
+    pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"if")), "yes no", "exclamation", IDYES);
     EXPECT_VIEW(m, "rows= current=- name='' editor='' focus=window");
     EXPECT_EQ(waitForFile(kFileStart), kFileStart);
 
     // So does a New cancelled with no other row.
-    pressKey('N', true);
+    pressKey({VK_CONTROL, 'N'});
     typeText(L"x");
     holdForPhoto();
-    pressKey(VK_ESCAPE);
+    pressKey({VK_ESCAPE});
     EXPECT_BOX(m, message(manager::notSavedYetMessage(u"x")), "yes no", "none", IDYES);
     EXPECT_VIEW(m, "rows= current=- name='' editor='' focus=list");
 
-    pressKey(VK_RETURN, false, true);
-    const std::string report = host_->finish();
-    EXPECT_TRUE(report.starts_with("exit 0\n")) << report;
-    EXPECT_EQ(preferences(), kFileStart);
+    pressKey({VK_SHIFT, VK_RETURN});
+    expectClosedLeaving(kFileStart);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ManagerAtDpi, ::testing::Values(96, 144),

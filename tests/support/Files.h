@@ -23,7 +23,6 @@ inline std::wstring programFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-// The program's preference file in the folder.
 inline std::wstring preferenceFileIn(const std::wstring& folder) {
     return folder + L"\\" + text::toWide(store::kPreferenceFileName);
 }

@@ -24,21 +24,6 @@ struct HostileReport {
     std::string text;
 };
 
-inline HostileReport parseHostileReport(const std::optional<std::string>& bytes) {
-    HostileReport report;
-    if (!bytes)
-        return report;
-    report.present = true;
-    report.editorGone = bytes->find("editor gone\n") != std::string::npos;
-    const size_t text = bytes->find("text ");
-    if (report.editorGone || text == std::string::npos)
-        return report;
-    const size_t newline = bytes->find('\n', text);
-    const size_t length = std::stoul(bytes->substr(text + 5, newline - text - 5));
-    report.text = bytes->substr(newline + 1, length);
-    return report;
-}
-
 // The IDE with the case's behaviour on the document, started in the folder; editor and main
 // are its windows once it announced them (0 otherwise).
 class HostileIdeRun {
@@ -77,7 +62,19 @@ class HostileIdeRun {
         SetEvent(release_.get());
         PostMessageW(reinterpret_cast<HWND>(main), idehost::kReportMessage, 0, 0);
         process_.wait(20000);
-        return parseHostileReport(readBytes(result_));
+        HostileReport report;
+        const std::optional<std::string> bytes = readBytes(result_);
+        if (!bytes)
+            return report;
+        report.present = true;
+        report.editorGone = bytes->find("editor gone\n") != std::string::npos;
+        const size_t text = bytes->find("text ");
+        if (report.editorGone || text == std::string::npos)
+            return report;
+        const size_t newline = bytes->find('\n', text);
+        const size_t length = std::stoul(bytes->substr(text + 5, newline - text - 5));
+        report.text = bytes->substr(newline + 1, length);
+        return report;
     }
 
     std::intptr_t editor = 0;

@@ -84,10 +84,10 @@ inline void clickAt(POINT screen) {
     pause(80);
 }
 
-inline POINT centreOf(HWND window) {
+inline void clickWindow(HWND window) {
     RECT bounds{};
     GetWindowRect(window, &bounds);
-    return POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+    clickAt(POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2});
 }
 
 } // namespace support

@@ -89,6 +89,25 @@ inline HWND activeWindowOf(DWORD processId) {
     return owner == processId ? active : nullptr;
 }
 
+// The window with the keyboard focus in the thread of the given window.
+inline HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                              : nullptr;
+}
+
+// The first window with the control number among the window's children and theirs.
+inline HWND findChild(HWND parent, int id) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id)
+            return child;
+        if (HWND inner = findChild(child, id))
+            return inner;
+    }
+    return nullptr;
+}
+
 struct ToolOutcome {
     bool started = false;
     bool ended = false;

@@ -22,12 +22,6 @@ inline DWORD processOf(HWND window) {
     return processId;
 }
 
-inline base::OwnedKernelHandle openForMemory(DWORD processId) {
-    return base::OwnedKernelHandle(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ |
-                                                   PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
-                                               FALSE, processId));
-}
-
 inline bool writeRemote(HANDLE process, void* address, const void* bytes, size_t size) {
     return WriteProcessMemory(process, address, bytes, size, nullptr) != 0;
 }
@@ -44,7 +38,9 @@ inline bool is32BitOnWow64(HANDLE process) {
 
 // The whole text of a Scintilla in another process (SCI_GETTEXT into a buffer there).
 inline std::optional<std::string> remoteEditorText(HWND editor) {
-    const base::OwnedKernelHandle process = openForMemory(processOf(editor));
+    const base::OwnedKernelHandle process(OpenProcess(
+        PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+        FALSE, processOf(editor)));
     if (!process)
         return std::nullopt;
     const auto length = size_t(SendMessageW(editor, kSciGetLength, 0, 0));

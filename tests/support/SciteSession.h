@@ -21,6 +21,7 @@
 namespace scitetest {
 
 using endtoend::programFolder;
+using support::focusOf;
 using support::press;
 using support::processOf;
 using support::typeText;
@@ -54,13 +55,6 @@ inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
 
 inline std::string remoteText(HWND editor) {
     return support::remoteEditorText(editor).value_or("<unreadable>");
-}
-
-inline HWND focusOf(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
-                                                                              : nullptr;
 }
 
 // The program in a folder of its own with the test's Shortcuts, and SciTE started on a
@@ -141,19 +135,8 @@ class Session {
                 break;
         if (!main)
             return false;
-        EnumChildWindows(
-            main,
-            [](HWND child, LPARAM data) {
-                auto* session = reinterpret_cast<Session*>(data);
-                wchar_t name[16] = {};
-                GetClassNameW(child, name, 16);
-                if (std::wstring(name) == L"Scintilla" && GetDlgCtrlID(child) == kEditorId)
-                    session->editor = child;
-                if (std::wstring(name) == L"Scintilla" && GetDlgCtrlID(child) == kOutputId)
-                    session->output = child;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(this));
+        editor = support::findChild(main, kEditorId);
+        output = support::findChild(main, kOutputId);
         return editor && output;
     }
 

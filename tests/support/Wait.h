@@ -41,7 +41,6 @@ inline bool pumpMessages() {
     return true;
 }
 
-// Answers messages for the given time.
 inline void pumpFor(int milliseconds) {
     const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(milliseconds, 0));
     for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
