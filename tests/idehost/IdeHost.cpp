@@ -309,7 +309,15 @@ int runScripted(const Options& options, const Document& document) {
             out += "exit " + std::to_string(run.exitCode) + "\n";
         if (!options.keys.empty()) {
             out += foregroundFacts;
-            out += GetForegroundWindow() == mainWindow ? "foreground host\n" : "foreground other\n";
+            // Wine hands the foreground back once the tool's last window is gone, a little
+            // after its process ended on a loaded machine: waited for, not looked at once.
+            const bool host = support::waitUntil(
+                [] {
+                    support::pumpMessages();
+                    return GetForegroundWindow() == mainWindow;
+                },
+                2000);
+            out += host ? "foreground host\n" : "foreground other\n";
         }
     }
     writeState(out, "");
