@@ -3,6 +3,7 @@
 // program, started after the DPI is set in the registry (HKCU\Control
 // Panel\Desktop, LogPixels) and restored as soon as the child has read it: the
 // registry is shared with every other program of this Wine prefix.
+#include "base/TextConvert.h"
 #include "dpi/DpiSetup.h"
 #include "ui/WindowService.h"
 #include "dpi/LogPixelsSetting.h"
@@ -23,6 +24,10 @@
 namespace {
 
 constexpr wchar_t kChildVariable[] = L"ZENDRIK_DPI_SETUP_CHILD";
+
+std::string narrow(std::wstring_view wide) {
+    return text::utf16ToUtf8(text::fromWide(wide));
+}
 
 struct ChildReport {
     bool awareBefore = false; // the process was DPI-aware before the set-up ran
@@ -87,10 +92,8 @@ void DpiSetupChild::TestBody() {
     LOGFONTW uiFont{}, stockFont{};
     GetObjectW(state.uiFont, sizeof uiFont, &uiFont);
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof stockFont, &stockFont);
-    char uiFace[LF_FACESIZE * 2]{}, stockFace[LF_FACESIZE * 2]{};
-    WideCharToMultiByte(CP_UTF8, 0, uiFont.lfFaceName, -1, uiFace, sizeof uiFace, nullptr, nullptr);
-    WideCharToMultiByte(CP_UTF8, 0, stockFont.lfFaceName, -1, stockFace, sizeof stockFace, nullptr,
-                        nullptr);
+    const std::string uiFace = narrow(uiFont.lfFaceName);
+    const std::string stockFace = narrow(stockFont.lfFaceName);
     std::ofstream out(path);
     out << std::setprecision(9) << report.awareBefore << ' ' << report.awareAfter << ' '
         << state.scaleX << ' ' << state.scaleY << ' ' << state.alreadyDpiAware << ' '
@@ -106,13 +109,6 @@ std::wstring tempFile() {
     GetTempPathW(MAX_PATH, folder);
     GetTempFileNameW(folder, L"dpi", 0, name);
     return name;
-}
-
-std::string narrow(const std::wstring& wide) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
 }
 
 // Runs DpiSetupChild.Report at the given DPI; false when the child could not be

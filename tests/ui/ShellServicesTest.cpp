@@ -1,14 +1,12 @@
 // Starting programs: the command line built from a text, and a real start.
 #include "ServiceFixture.h"
 
+#include "base/TextConvert.h"
+
 #include <string>
 
 namespace uitest {
 namespace {
-
-std::u16string fromWide(const std::wstring& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
 
 std::wstring tempFolder() {
     wchar_t path[MAX_PATH] = {};
@@ -41,10 +39,10 @@ bool sameLine(const std::u16string& a, const std::u16string& b) {
 // The program part is always resolved and quoted, so that Windows never guesses among the
 // prefixes of an unquoted path with spaces ("C:\Program.exe" before "C:\Program Files\...").
 TEST_F(ProgramCommandLineTest, ProgramPartResolvedAndQuoted) {
-    const std::u16string spaced = fromWide(spacedProgram);
+    const std::u16string spaced = text::fromWide(spacedProgram);
     wchar_t systemFolder[MAX_PATH] = {};
     GetSystemDirectoryW(systemFolder, MAX_PATH);
-    const std::u16string notepad = fromWide(std::wstring(systemFolder) + L"\\notepad.exe");
+    const std::u16string notepad = text::fromWide(std::wstring(systemFolder) + L"\\notepad.exe");
     SetEnvironmentVariableW(L"ZENDRIK_UI_TEST_DIR", tempFolder().c_str());
     struct {
         std::u16string text;
@@ -84,7 +82,7 @@ TEST_F(ProgramCommandLineTest, StartsAProgramWithArgumentsWithoutWaiting) {
     GetSystemDirectoryW(system, MAX_PATH);
     const std::wstring command =
         std::wstring(system) + L"\\cmd.exe /c echo started> \"" + marker + L"\"";
-    ASSERT_TRUE(ui::startProgram(fromWide(command)));
+    ASSERT_TRUE(ui::startProgram(text::fromWide(command)));
     bool appeared = false;
     for (int i = 0; i < 100 && !appeared; ++i) {
         appeared = GetFileAttributesW(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -137,8 +135,8 @@ TEST_F(MessageBoxTest, OwnedByTheProgramsWindowInFrontAndAnswered) {
     HWND window = openTestWindow(0, 300, 200, true);
     seenBox = SeenBox{};
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, answerMessageBox);
-    const int answer = ui::messageBox(u"A caption", u"Delete Shortcut [ if ]?",
-                                      MB_YESNO | MB_ICONEXCLAMATION);
+    const int answer =
+        ui::messageBox(u"A caption", u"Delete Shortcut [ if ]?", MB_YESNO | MB_ICONEXCLAMATION);
     KillTimer(nullptr, timer);
     EXPECT_EQ(answer, IDNO);
     ASSERT_TRUE(seenBox.found);
