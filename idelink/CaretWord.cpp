@@ -7,13 +7,15 @@ namespace idelink {
 
 namespace {
 
-// Where the word ends on the left. The three boundaries are ASCII, which UTF-8 never uses
+// Where the word ends on the left. The four boundaries are ASCII, which UTF-8 never uses
 // inside a longer sequence and which decoding and lower-casing leave in place, so the same
 // steps find the same word in the line's bytes and in its UTF-16 text.
 template <typename Char> size_t wordStart(std::basic_string_view<Char> line) {
     size_t start = 0;
-    if (const size_t space = line.rfind(Char(' ')); space != line.npos)
-        start = space + 1;
+    // A tab ends the word as a space does: most code in Scintilla editors is indented with tabs.
+    const Char blanks[] = {Char(' '), Char('\t')};
+    if (const size_t blank = line.find_last_of(blanks, line.npos, 2); blank != line.npos)
+        start = blank + 1;
     std::basic_string_view<Char> word = line.substr(start);
 
     // A "(" right at the caret belongs to the word, so that names such as "openwindow(" can
@@ -37,12 +39,21 @@ template <typename Char> size_t wordStart(std::basic_string_view<Char> line) {
 
 } // namespace
 
+std::u16string indentationOf(std::u16string_view lineBeforePlace) {
+    std::u16string indentation(lineBeforePlace.size(), u' ');
+    for (size_t i = 0; i < lineBeforePlace.size(); ++i)
+        if (lineBeforePlace[i] == u'\t')
+            indentation[i] = u'\t';
+    return indentation;
+}
+
 CaretWord findCaretWord(std::u16string_view lineBeforeCaret) {
     const std::u16string line = lowerCaseText(lineBeforeCaret);
     const size_t start = wordStart(std::u16string_view(line));
     CaretWord result;
     result.caretWord = line.substr(start);
     result.wordIndent = static_cast<int>(start);
+    result.indentation = indentationOf(std::u16string_view(line).substr(0, start));
     // Lower-casing keeps the number of units but not of bytes: the editor holds the word
     // as typed.
     result.wordBytes = static_cast<std::int64_t>(text::utf8Length(lineBeforeCaret.substr(start)));

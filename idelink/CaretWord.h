@@ -10,7 +10,14 @@ struct CaretWord {
     std::u16string caretWord;   // lowercased; empty when no word stands before the caret
     int wordIndent = 0;         // UTF-16 units of the line that stand before the word
     std::int64_t wordBytes = 0; // bytes the word takes in the editor, as it stands there
+    // The line's text before the word with every unit but a tab turned into a space: what the
+    // further lines of an expansion start with, so that they line up under the word.
+    std::u16string indentation;
 };
+
+// The line's text before a place turned into indentation: tabs stay, every other unit a space,
+// so that a further line starts under the place whatever the tab width.
+std::u16string indentationOf(std::u16string_view lineBeforePlace);
 
 // lineBeforeCaret: the caret's line from its start up to the caret, without line ends.
 CaretWord findCaretWord(std::u16string_view lineBeforeCaret);

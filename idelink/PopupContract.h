@@ -12,6 +12,8 @@ struct ScreenPoint {
 struct PopupField {
     std::u16string label;       // the placeholder's name followed by one space
     std::u16string initialText; // its default value
+    // The values Up and Down step through, in order; empty for a field without choices.
+    std::vector<std::u16string> choices;
 };
 
 struct PopupRequest {

@@ -40,14 +40,40 @@ Placeholder placeholderFromSpec(std::u16string_view spec) {
     placeholder.spec = std::u16string(spec);
     const size_t firstEquals = spec.find(u'=');
     placeholder.name = std::u16string(spec.substr(0, firstEquals));
-    if (firstEquals != spec.npos) {
-        const std::u16string_view rest = spec.substr(firstEquals + 1);
-        placeholder.defaultText = std::u16string(rest.substr(0, rest.find(u'=')));
+    if (firstEquals == spec.npos)
+        return placeholder;
+    const std::u16string_view rest = spec.substr(firstEquals + 1);
+    placeholder.defaultText = std::u16string(rest.substr(0, rest.find(u'=')));
+    // An older version shows the first choice and drops the rest, so the first is the default.
+    if (rest.find(u'=') != rest.npos) {
+        size_t from = 0;
+        for (size_t equals = rest.find(u'=');; equals = rest.find(u'=', from)) {
+            placeholder.choices.emplace_back(rest.substr(from, equals - from));
+            if (equals == rest.npos)
+                break;
+            from = equals + 1;
+        }
     }
     return placeholder;
 }
 
-// Only spaces: a tab at a value's end is something the user typed on purpose.
+// Calls onPercent(at) for every "%" of the template outside its directives and
+// onDirective(index) for each directive, in the order they stand.
+template <typename OnPercent, typename OnDirective>
+void walkTemplate(std::u16string_view templateText, const std::vector<Directive>& directives,
+                  OnPercent onPercent, OnDirective onDirective) {
+    size_t next = 0; // the next directive
+    for (size_t at = templateText.find(u'%'); at != templateText.npos;) {
+        if (next < directives.size() && directives[next].at == at) {
+            onDirective(next);
+            at = templateText.find(u'%', at + directives[next].length);
+            ++next;
+            continue;
+        }
+        onPercent(at);
+        at = templateText.find(u'%', at + 1);
+    }
+}
 
 bool endsWithParen(std::u16string_view caretWord) {
     return !caretWord.empty() && caretWord.back() == u'(';
@@ -56,53 +82,95 @@ bool endsWithParen(std::u16string_view caretWord) {
 } // namespace
 
 std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText) {
-    size_t percent = templateText.find(u'%');
-    if (percent == templateText.npos)
+    if (templateText.find(u'%') == templateText.npos)
         return std::nullopt;
     std::vector<Placeholder> placeholders;
     std::unordered_set<std::u16string_view> seen; // views into templateText
-    for (; percent != templateText.npos; percent = templateText.find(u'%', percent + 1)) {
-        const std::u16string_view spec = specAt(templateText, percent);
-        // A "%" followed at once by a space, a bracket or the like is the code's own
-        // operator, so the template goes in as written. So does one followed by "=": a
-        // nameless placeholder leaves nothing in the working text to put its value into,
-        // and the user's value would silently vanish.
-        if (spec.empty() || spec.front() == u'=')
-            return std::nullopt;
-        if (seen.insert(spec).second)
-            placeholders.push_back(placeholderFromSpec(spec));
-    }
+    bool literal = false;
+    walkTemplate(
+        templateText, scanDirectives(templateText),
+        [&](size_t percent) {
+            if (literal)
+                return;
+            const std::u16string_view spec = specAt(templateText, percent);
+            // A "%" followed at once by a space, a bracket or the like is the code's own
+            // operator, so the template goes in as written. So does one followed by "=": a
+            // nameless placeholder leaves nothing in the working text to put its value into,
+            // and the user's value would silently vanish.
+            if (spec.empty() || spec.front() == u'=') {
+                literal = true;
+                return;
+            }
+            if (seen.insert(spec).second)
+                placeholders.push_back(placeholderFromSpec(spec));
+        },
+        [](size_t) {});
+    if (literal || placeholders.empty())
+        return std::nullopt;
     return placeholders;
+}
+
+std::u16string WorkingText::joined() const {
+    std::u16string text;
+    for (const TextPiece& piece : pieces)
+        text += piece.text;
+    return text;
 }
 
 // Each "%" is matched with its whole spec, up to the character that ends it. Matching the
 // text "%" + spec wherever it occurs would let the spec "a" eat the start of "%a=1" in
 // "%a %a=1" and leave a stray "=1" behind in the inserted code.
-std::u16string prepareTemplate(std::u16string_view templateText,
-                               const std::vector<Placeholder>& placeholders) {
+WorkingText prepareTemplate(std::u16string_view templateText,
+                            const std::vector<Placeholder>& placeholders,
+                            const DirectiveSources& sources) {
     std::unordered_map<std::u16string_view, const std::u16string*> nameOfSpec;
     for (const Placeholder& placeholder : placeholders)
         nameOfSpec.try_emplace(placeholder.spec, &placeholder.name);
-    std::u16string working;
-    working.reserve(templateText.size());
+    const std::vector<Directive> directives = scanDirectives(templateText);
+    std::vector<std::u16string> values = directiveValues(directives, sources);
+
+    WorkingText working;
+    std::u16string own; // the template's text since the last directive
+    own.reserve(templateText.size());
     size_t from = 0;
-    for (size_t percent = templateText.find(u'%'); percent != templateText.npos;
-         percent = templateText.find(u'%', from)) {
-        working.append(templateText.substr(from, percent - from));
-        const std::u16string_view spec = specAt(templateText, percent);
-        const auto entry = nameOfSpec.find(spec);
-        if (entry != nameOfSpec.end() && !spec.empty())
-            working.append(*entry->second);
-        else
-            working.append(templateText.substr(percent, spec.size() + 1));
-        from = percent + spec.size() + 1;
-    }
-    working.append(templateText.substr(from));
+    walkTemplate(
+        templateText, directives,
+        [&](size_t percent) {
+            own.append(templateText.substr(from, percent - from));
+            const std::u16string_view spec = specAt(templateText, percent);
+            const auto entry = nameOfSpec.find(spec);
+            if (entry != nameOfSpec.end() && !spec.empty())
+                own.append(*entry->second);
+            else
+                own.append(templateText.substr(percent, spec.size() + 1));
+            from = percent + spec.size() + 1;
+        },
+        [&](size_t index) {
+            const Directive& directive = directives[index];
+            own.append(templateText.substr(from, directive.at - from));
+            if (!own.empty())
+                working.pieces.push_back({TextPiece::Kind::Template, std::move(own)});
+            own.clear();
+            if (directive.kind == DirectiveKind::Caret)
+                working.pieces.push_back({TextPiece::Kind::CaretMark, {}});
+            else if (!values[index].empty())
+                working.pieces.push_back(
+                    {TextPiece::Kind::DirectiveValue, std::move(values[index]),
+                     directive.kind == DirectiveKind::Selection ? sources.selectionColumn : 0});
+            from = directive.at + directive.length;
+        });
+    own.append(templateText.substr(from));
+    if (!own.empty())
+        working.pieces.push_back({TextPiece::Kind::Template, std::move(own)});
     return working;
 }
 
-std::u16string makePreviewText(std::u16string_view workingText, std::u16string_view caretWord) {
-    std::u16string preview(workingText);
+std::u16string makePreviewText(const WorkingText& working, std::u16string_view caretWord) {
+    WorkingText shown;
+    for (const TextPiece& piece : working.pieces)
+        if (piece.kind != TextPiece::Kind::CaretMark)
+            shown.pieces.push_back(piece);
+    std::u16string preview = text::utf8ToUtf16(finishText(shown, {}).utf8);
     // The popup opens at the caret, just after the call's "(", so the preview starts there
     // too; the template may spell the call's name in any case.
     if (endsWithParen(caretWord)) {
@@ -110,17 +178,18 @@ std::u16string makePreviewText(std::u16string_view workingText, std::u16string_v
         if (at != preview.npos)
             preview.erase(at, caretWord.size());
     }
-    return text::replaceAll(preview, std::u16string_view(&kLineSeparator, 1), u"\r\n");
+    return preview;
 }
 
 PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
-                              std::u16string_view workingText, std::u16string_view caretWord,
+                              const WorkingText& working, std::u16string_view caretWord,
                               ScreenPoint anchor) {
     PopupRequest request;
     request.fields.reserve(placeholders.size());
     for (const Placeholder& placeholder : placeholders)
-        request.fields.push_back({placeholder.name + u" ", placeholder.defaultText});
-    request.previewText = makePreviewText(workingText, caretWord);
+        request.fields.push_back(
+            {placeholder.name + u" ", placeholder.defaultText, placeholder.choices});
+    request.previewText = makePreviewText(working, caretWord);
     request.anchor = anchor;
     request.afterParen = endsWithParen(caretWord);
     return request;
@@ -128,20 +197,15 @@ PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
 
 namespace {
 
-// A stretch of the working text: the template's own text, or a value the user put in.
-struct Piece {
-    std::u16string text;
-    bool isValue = false;
-};
-
 // Replaces every occurrence of pattern in the template's own pieces by a value piece, or drops
 // it when the value is empty. Values already in place are never searched again.
-void replaceInTemplateText(std::vector<Piece>& pieces, std::u16string_view pattern,
+void replaceInTemplateText(std::vector<TextPiece>& pieces, std::u16string_view pattern,
                            std::u16string_view value) {
-    std::vector<Piece> out;
+    std::vector<TextPiece> out;
     out.reserve(pieces.size());
-    for (Piece& piece : pieces) {
-        if (piece.isValue || piece.text.find(pattern) == piece.text.npos) {
+    for (TextPiece& piece : pieces) {
+        if (piece.kind != TextPiece::Kind::Template ||
+            piece.text.find(pattern) == piece.text.npos) {
             out.push_back(std::move(piece));
             continue;
         }
@@ -154,13 +218,13 @@ void replaceInTemplateText(std::vector<Piece>& pieces, std::u16string_view patte
             if (value.empty())
                 continue;
             if (!own.empty())
-                out.push_back({std::move(own), false});
+                out.push_back({TextPiece::Kind::Template, std::move(own)});
             own.clear();
-            out.push_back({std::u16string(value), true});
+            out.push_back({TextPiece::Kind::FieldValue, std::u16string(value)});
         }
         own.append(text.substr(from));
         if (!own.empty())
-            out.push_back({std::move(own), false});
+            out.push_back({TextPiece::Kind::Template, std::move(own)});
     }
     pieces = std::move(out);
 }
@@ -172,10 +236,9 @@ void replaceInTemplateText(std::vector<Piece>& pieces, std::u16string_view patte
 // is never searched by a later entry: "X1" typed for WinID stays "X1" though X comes later, and
 // a value holding a later name cannot multiply the text. An emptied field drops ", name" so
 // that optional trailing arguments disappear from a call.
-std::u16string applyValues(std::u16string_view workingText,
-                           const std::vector<Placeholder>& placeholders,
-                           const std::vector<std::u16string>& values) {
-    std::vector<Piece> pieces{{std::u16string(workingText), false}};
+WorkingText applyValues(const WorkingText& working, const std::vector<Placeholder>& placeholders,
+                        const std::vector<std::u16string>& values) {
+    WorkingText applied = working;
     for (size_t i = 0; i < placeholders.size(); ++i) {
         const std::u16string& name = placeholders[i].name;
         if (name.empty())
@@ -184,28 +247,95 @@ std::u16string applyValues(std::u16string_view workingText,
         const std::u16string_view value =
             text::trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
         if (!value.empty())
-            replaceInTemplateText(pieces, name, value);
+            replaceInTemplateText(applied.pieces, name, value);
         else
-            replaceInTemplateText(pieces, u", " + name, u"");
+            replaceInTemplateText(applied.pieces, u", " + name, u"");
     }
-    size_t size = 0;
-    for (const Piece& piece : pieces)
-        size += piece.text.size();
-    std::u16string text;
-    text.reserve(size);
-    for (const Piece& piece : pieces)
-        text += piece.text;
-    return text;
+    return applied;
 }
 
-FinishedText finishText(std::u16string_view text, int wordIndent) {
+std::u16string_view lineBreakOfMode(int64_t mode) {
+    switch (mode) {
+    case 1:
+        return u"\r";
+    case 2:
+        return u"\n";
+    default:
+        return u"\r\n";
+    }
+}
+
+namespace {
+
+// The finished text as it grows, with what the line being written holds as indentation.
+struct TextWriter {
+    const InsertPlace& place;
+    std::u16string text;
+    std::u16string line; // the current line up to here, as indentation; the first line's
+                         // text before the word included
+    size_t firstBreak = std::u16string::npos;
+    size_t caretMark = std::u16string::npos;
+
+    void write(std::u16string_view part) {
+        text.append(part);
+        line.append(indentationOf(part));
+    }
+    void breakLine(std::u16string_view indentation) {
+        if (firstBreak == std::u16string::npos)
+            firstBreak = text.size();
+        text.append(place.lineBreak);
+        line.assign(indentation);
+        text.append(indentation);
+    }
+    // Template text and typed values: every line separator breaks the line under the word.
+    void writeSeparated(std::u16string_view part) {
+        for (size_t cut = part.find(kLineSeparator); cut != part.npos;
+             cut = part.find(kLineSeparator)) {
+            write(part.substr(0, cut));
+            breakLine(place.indentation);
+            part.remove_prefix(cut + 1);
+        }
+        write(part);
+    }
+    // A directive's value keeps its shape: its further lines start under its first character.
+    void writeShaped(const TextPiece& piece) {
+        const std::vector<std::u16string> lines = shapedLines(piece.text, piece.firstColumn);
+        const std::u16string under = line;
+        write(lines.front());
+        for (size_t i = 1; i < lines.size(); ++i) {
+            breakLine(lines[i].empty() ? std::u16string_view() : under);
+            write(lines[i]);
+        }
+    }
+};
+
+} // namespace
+
+FinishedText finishText(const WorkingText& working, const InsertPlace& place) {
+    TextWriter writer{place, {}, place.indentation};
+    for (const TextPiece& piece : working.pieces) {
+        switch (piece.kind) {
+        case TextPiece::Kind::Template:
+        case TextPiece::Kind::FieldValue:
+            writer.writeSeparated(piece.text);
+            break;
+        case TextPiece::Kind::DirectiveValue:
+            writer.writeShaped(piece);
+            break;
+        case TextPiece::Kind::CaretMark:
+            if (writer.caretMark == std::u16string::npos)
+                writer.caretMark = writer.text.size();
+            break;
+        }
+    }
+    const size_t caret =
+        writer.caretMark != std::u16string::npos ? writer.caretMark : writer.firstBreak;
     FinishedText finished;
-    finished.firstLineBytes =
-        static_cast<int64_t>(text::utf8Length(text.substr(0, text.find(kLineSeparator))));
-    const std::u16string lineBreak =
-        u"\r\n" + std::u16string(static_cast<size_t>(std::max(wordIndent, 0)), u' ');
-    finished.utf8 = text::utf16ToUtf8(
-        text::replaceAll(text, std::u16string_view(&kLineSeparator, 1), lineBreak));
+    finished.utf8 = text::utf16ToUtf8(writer.text);
+    finished.caretBytes = static_cast<int64_t>(std::min(
+        text::utf8Length(
+            std::u16string_view(writer.text).substr(0, std::min(caret, writer.text.size()))),
+        finished.utf8.size()));
     return finished;
 }
 
@@ -213,13 +343,22 @@ namespace {
 
 // The caret after the insertion, or nullopt when the text would reach beyond the largest
 // position the editor can have: a caret that far out is no place in any real document.
-std::optional<int64_t> caretAfterInsert(int64_t caretPos, int64_t wordBytes,
-                                        const FinishedText& finished) {
-    const int64_t start = caretPos - wordBytes; // caretPos >= wordBytes >= 0
+std::optional<int64_t> caretAfterInsert(int64_t start, const FinishedText& finished) {
     const auto textBytes = static_cast<int64_t>(finished.utf8.size());
-    if (textBytes > std::numeric_limits<int64_t>::max() - start)
+    if (start < 0 || textBytes > std::numeric_limits<int64_t>::max() - start)
         return std::nullopt;
-    return start + finished.firstLineBytes; // firstLineBytes <= textBytes
+    return start + finished.caretBytes; // caretBytes <= textBytes
+}
+
+bool breaksLines(const WorkingText& working) {
+    for (const TextPiece& piece : working.pieces) {
+        const bool breaks = piece.kind == TextPiece::Kind::DirectiveValue
+                                ? piece.text.find_first_of(u"\r\n") != piece.text.npos
+                                : piece.text.find(kLineSeparator) != piece.text.npos;
+        if (breaks)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -231,53 +370,88 @@ void giveCaretBack(const EditorOps& editor, int64_t caretPos) {
         editor.placeCaret(caretPos);
 }
 
-std::u16string templatePreview(std::u16string_view templateText) {
+std::u16string templatePreview(std::u16string_view templateText, const DirectiveSources& sources) {
     const auto placeholders = scanPlaceholders(templateText);
-    if (!placeholders)
-        return makePreviewText(templateText, u"");
-    return makePreviewText(prepareTemplate(templateText, *placeholders), u"");
+    return makePreviewText(
+        prepareTemplate(templateText, placeholders.value_or(std::vector<Placeholder>{}), sources),
+        u"");
 }
 
 void expandShortcut(std::u16string_view templateText, const CaretWord& word,
-                    const EditorOps& editor, const PopupFunction& popup) {
+                    const EditorOps& editor, const PopupFunction& popup,
+                    const DirectiveSources& sources, const WrappedSelection* selection) {
     // The editor ends its text at a zero byte: a word holding one names nothing, and
     // replacing it would cut the user's line short.
     if (word.caretWord.empty() || word.caretWord.find(u'\0') != word.caretWord.npos ||
         word.wordBytes < 0)
         return;
     const auto stillAnswering = [&] { return !editor.editorAnswers || editor.editorAnswers(); };
-    const int64_t caretPos = editor.caretPosition();
-    // The word was read before the caret; a caret closer to the start of the text than the
-    // word is long means the editor changed meanwhile, and replacing would eat other text.
-    if (!stillAnswering() || caretPos < word.wordBytes)
-        return;
 
-    std::u16string text(templateText);
-    if (const auto placeholders = scanPlaceholders(templateText)) {
+    // What is replaced: the word before the caret, or the selection being wrapped.
+    int64_t start = 0;
+    int64_t end = 0;
+    InsertPlace place;
+    DirectiveSources read = sources;
+    if (selection) {
+        start = std::min(selection->anchor, selection->caret);
+        end = std::max(selection->anchor, selection->caret);
+        place.indentation = selection->indentation;
+        read.selection = selection->text;
+        read.selectionColumn = static_cast<int>(selection->indentation.size());
+        if (start < 0)
+            return;
+    } else {
+        end = editor.caretPosition();
+        // The word was read before the caret; a caret closer to the start of the text than the
+        // word is long means the editor changed meanwhile, and replacing would eat other text.
+        if (!stillAnswering() || end < word.wordBytes)
+            return;
+        start = end - word.wordBytes;
+        place.indentation = word.indentation;
+        read.selection.clear(); // a plain start replaces the word, whatever is selected
+    }
+    const int64_t caretPos = selection ? selection->caret : end;
+
+    // Every directive is read now, once, so that the popup's preview shows what goes in.
+    const auto placeholders = scanPlaceholders(templateText);
+    WorkingText text =
+        prepareTemplate(templateText, placeholders.value_or(std::vector<Placeholder>{}), read);
+    if (placeholders) {
         const ScreenPoint anchor = editor.caretScreenPoint(caretPos);
         if (!stillAnswering())
             return;
-        const std::u16string working = prepareTemplate(templateText, *placeholders);
         const PopupResult result =
-            popup(makePopupRequest(*placeholders, working, word.caretWord, anchor));
+            popup(makePopupRequest(*placeholders, text, word.caretWord, anchor));
         if (!result.accepted) {
             // The click that took the popup away may have moved the IDE's caret. After a cancel
             // by key the editor is not touched, nor after a popup that never became active: the
             // user is typing in the IDE then, and the caret is theirs.
-            if (result.lostActivation)
-                giveCaretBack(editor, caretPos);
+            if (result.lostActivation) {
+                if (selection && editor.placeSelection) {
+                    editor.returnForegroundToIde();
+                    if (editor.ideIsForeground())
+                        editor.placeSelection(selection->anchor, selection->caret);
+                } else {
+                    giveCaretBack(editor, caretPos);
+                }
+            }
             return;
         }
-        text = applyValues(working, *placeholders, result.values);
+        text = applyValues(text, *placeholders, result.values);
     }
 
-    const FinishedText finished = finishText(text, word.wordIndent);
-    const std::optional<int64_t> caretAfter = caretAfterInsert(caretPos, word.wordBytes, finished);
+    if (breaksLines(text) && editor.lineBreakMode) {
+        place.lineBreak = lineBreakOfMode(editor.lineBreakMode());
+        if (!stillAnswering())
+            return;
+    }
+    const FinishedText finished = finishText(text, place);
+    const std::optional<int64_t> caretAfter = caretAfterInsert(start, finished);
     if (!caretAfter)
         return;
     // The word's bytes as they stand in the editor, which lower-casing may have changed in
     // number (U+023A takes two bytes, its lower case three).
-    editor.replaceWord(word.wordBytes, caretPos, finished.utf8);
+    editor.replaceWord(end - start, end, finished.utf8);
     editor.placeCaret(*caretAfter);
 }
 

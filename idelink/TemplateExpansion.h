@@ -4,6 +4,7 @@
 // placeholder.
 #include "idelink/CaretWord.h"
 #include "idelink/PopupContract.h"
+#include "idelink/TemplateDirectives.h"
 #include "store/ShortcutStore.h"
 
 #include <cstdint>
@@ -21,35 +22,66 @@ struct Placeholder {
     std::u16string spec;        // the text after "%", e.g. "Width=800"
     std::u16string name;        // spec up to its first "="
     std::u16string defaultText; // between the first "=" and a second "=" or the end
+    // With more than one "=": the texts between them and after the last, defaultText first.
+    std::vector<std::u16string> choices;
 };
 
-// The placeholders in order of first appearance, one per distinct spec; nullopt when the
-// template is to be inserted literally.
+// The placeholders in order of first appearance, one per distinct spec, directives left out;
+// nullopt when the template has none or is to be inserted without any.
 std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText);
 
-// The working text: every placeholder of the template turned into its bare name.
-std::u16string prepareTemplate(std::u16string_view templateText,
-                               const std::vector<Placeholder>& placeholders);
+// A stretch of the text being expanded. Only the template's own text is searched for names and
+// has its line separators broken; what the user typed is never searched again, and what a
+// directive put in is neither searched nor broken at a kLineSeparator.
+struct TextPiece {
+    enum class Kind { Template, FieldValue, DirectiveValue, CaretMark };
+    Kind kind = Kind::Template;
+    std::u16string text;
+    int firstColumn = 0; // DirectiveValue: the column its first line stood at where it was read
+};
 
-// The popup's preview of the working text, with CR LF line breaks.
-std::u16string makePreviewText(std::u16string_view workingText, std::u16string_view caretWord);
+struct WorkingText {
+    std::vector<TextPiece> pieces;
+    std::u16string joined() const; // every piece's text, in order
+};
+
+// The working text: every placeholder of the template turned into its bare name, every directive
+// into its value (directiveValues[i] for the i-th directive of the template).
+WorkingText prepareTemplate(std::u16string_view templateText,
+                            const std::vector<Placeholder>& placeholders,
+                            const DirectiveSources& sources = {});
+
+// The popup's preview of the working text, with CR LF line breaks and no caret mark.
+std::u16string makePreviewText(const WorkingText& working, std::u16string_view caretWord);
 
 PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
-                              std::u16string_view workingText, std::u16string_view caretWord,
+                              const WorkingText& working, std::u16string_view caretWord,
                               ScreenPoint anchor);
 
 // values[i] belongs to placeholders[i], as the popup returned it (untrimmed).
-std::u16string applyValues(std::u16string_view workingText,
-                           const std::vector<Placeholder>& placeholders,
-                           const std::vector<std::u16string>& values);
+WorkingText applyValues(const WorkingText& working, const std::vector<Placeholder>& placeholders,
+                        const std::vector<std::u16string>& values);
 
-struct FinishedText {
-    std::string utf8;           // what the editor receives
-    int64_t firstLineBytes = 0; // UTF-8 bytes of the text's first line
+// Where the text goes in: what stands before it on its line and the document's line break.
+struct InsertPlace {
+    // The line's text before the word (or the selection), every unit but a tab turned into a
+    // space: the indentation of the further lines.
+    std::u16string indentation;
+    std::u16string_view lineBreak = u"\r\n";
 };
 
-// Line separators become CR LF followed by wordIndent spaces.
-FinishedText finishText(std::u16string_view text, int wordIndent);
+struct FinishedText {
+    std::string utf8;       // what the editor receives
+    int64_t caretBytes = 0; // UTF-8 bytes before the caret's place in it
+};
+
+// Line separators become line breaks followed by the indentation; the caret goes to the first
+// caret mark, or else to the first line break, or else to the end.
+FinishedText finishText(const WorkingText& text, const InsertPlace& place);
+
+// The line break of a document in the editor's line-break mode: 0 CR LF, 1 CR, 2 LF; any other
+// mode CR LF.
+std::u16string_view lineBreakOfMode(int64_t mode);
 
 // The IDE editor as expansion uses it. Positions and lengths are UTF-8 byte offsets.
 struct EditorOps {
@@ -59,6 +91,10 @@ struct EditorOps {
     std::function<void(int64_t wordBytes, int64_t caretPos, const std::string& utf8Text)>
         replaceWord;
     std::function<void(int64_t position)> placeCaret; // an empty selection at the position
+    // The selection from anchor to caret; unset: only the caret is placed.
+    std::function<void(int64_t anchor, int64_t caret)> placeSelection;
+    // The document's line-break mode (see lineBreakOfMode); unset: CR LF.
+    std::function<int64_t()> lineBreakMode;
     std::function<void()> returnForegroundToIde;
     std::function<bool()> ideIsForeground;
     // False once the editor has failed to answer in time; then nothing more is asked of it.
@@ -70,16 +106,29 @@ struct EditorOps {
 // back at caretPos.
 void giveCaretBack(const EditorOps& editor, int64_t caretPos);
 
-// A template as the popup previews it: placeholders by name, line separators as CR LF.
-std::u16string templatePreview(std::u16string_view templateText);
+// A template as the popup and the picker preview it: placeholders by name, directives by their
+// values, line separators as CR LF.
+std::u16string templatePreview(std::u16string_view templateText,
+                               const DirectiveSources& sources = {});
 
 using PopupFunction = std::function<PopupResult(const PopupRequest&)>;
 
+// A selection that the expansion replaces in place of the word before the caret.
+struct WrappedSelection {
+    int64_t anchor = 0; // the selection as the editor had it
+    int64_t caret = 0;
+    std::u16string text;        // the selected text, which %(sel) puts in
+    std::u16string indentation; // the line's text before the selection's start, as indentation
+};
+
 // Replaces the word that ends at the editor's caret (its wordBytes bytes, 0 to insert at the
-// caret) by the expanded template and leaves the caret at the end of the first inserted line; asks
-// the popup for the placeholders' values first when there are any. A cancelled popup, an editor
-// that stopped answering or a caret that cannot hold the word leaves the editor's text untouched.
+// caret), or the selection when one is given, by the expanded template and leaves the caret at
+// its caret mark or the end of the first inserted line; asks the popup for the placeholders'
+// values first when there are any. A cancelled popup, an editor that stopped answering or a caret
+// that cannot hold the word leaves the editor's text untouched.
 void expandShortcut(std::u16string_view templateText, const CaretWord& word,
-                    const EditorOps& editor, const PopupFunction& popup);
+                    const EditorOps& editor, const PopupFunction& popup,
+                    const DirectiveSources& sources = {},
+                    const WrappedSelection* selection = nullptr);
 
 } // namespace idelink

@@ -1,5 +1,6 @@
-// Every step of a template's expansion, with values typed into the popup, against an editor
-// that records what it is asked to do.
+// Every step of a template's expansion, with values typed into the popup and directives that
+// read a clipboard, a selection and a clock made of the input, against an editor that records
+// what it is asked to do.
 #include "base/TextConvert.h"
 #include "idelink/TemplateExpansion.h"
 
@@ -17,11 +18,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto caretPos = input.ConsumeIntegral<std::int64_t>();
     const bool nearLimit = input.ConsumeBool();
     const bool accept = input.ConsumeBool();
+    const bool wrap = input.ConsumeBool();
+    const auto lineBreakMode = input.ConsumeIntegralInRange<std::int64_t>(-1, 3);
     const std::string line = input.ConsumeRandomLengthString(64);
+    const std::u16string clipboard = text::utf8ToUtf16(input.ConsumeRandomLengthString(64));
+    const std::u16string selected = text::utf8ToUtf16(input.ConsumeRandomLengthString(64));
+    const std::u16string clock = text::utf8ToUtf16(input.ConsumeRandomLengthString(16));
     std::vector<std::u16string> values(input.ConsumeIntegralInRange<size_t>(0, 12));
     for (std::u16string& value : values)
         value = text::utf8ToUtf16(input.ConsumeRandomLengthString(32));
     const std::u16string templateText = text::utf8ToUtf16(input.ConsumeRemainingBytesAsString());
+
+    idelink::DirectiveSources sources;
+    int clipboardReads = 0;
+    sources.clipboard = [&] {
+        ++clipboardReads;
+        return clipboard;
+    };
+    sources.clock = [&](idelink::DirectiveKind, std::u16string_view) { return clock; };
+    for (const idelink::Directive& directive : idelink::scanDirectives(templateText)) {
+        fuzz::require(templateText.compare(directive.at, 2, u"%(") == 0 &&
+                          templateText[directive.at + directive.length - 1] == u')',
+                      "a directive is %(...)");
+    }
 
     // The steps one by one.
     const auto placeholders = idelink::scanPlaceholders(templateText);
@@ -33,25 +52,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(placeholder.spec.find(placeholder.defaultText) != std::u16string::npos,
                           "the default comes from the spec");
         }
-        const std::u16string working = idelink::prepareTemplate(templateText, *placeholders);
-        fuzz::require(working.size() <= templateText.size(), "bare names are no longer");
+        const idelink::WorkingText working = idelink::prepareTemplate(templateText, *placeholders);
+        fuzz::require(working.joined().size() <= templateText.size(),
+                      "bare names and directives without sources are no longer");
         idelink::makePopupRequest(*placeholders, working, u"openwindow(", {});
         size_t longest = 1;
         for (size_t i = 0; i < placeholders->size(); ++i)
             longest = std::max(longest, i < values.size() ? values[i].size()
                                                           : (*placeholders)[i].defaultText.size());
-        const std::u16string applied = idelink::applyValues(working, *placeholders, values);
-        fuzz::require(applied.size() <= working.size() * longest,
+        const idelink::WorkingText applied = idelink::applyValues(working, *placeholders, values);
+        fuzz::require(applied.joined().size() <= working.joined().size() * longest,
                       "the text grows at most by the longest value");
     }
-    const int wordIndent = int(line.size());
-    const idelink::FinishedText finished = idelink::finishText(templateText, wordIndent);
-    fuzz::require(finished.firstLineBytes >= 0 &&
-                      size_t(finished.firstLineBytes) <= finished.utf8.size(),
-                  "the first line lies within the text");
+    const idelink::WorkingText prepared = idelink::prepareTemplate(
+        templateText, placeholders.value_or(std::vector<idelink::Placeholder>{}), sources);
+    const idelink::FinishedText finished =
+        idelink::finishText(prepared, {idelink::indentationOf(text::utf8ToUtf16(line)),
+                                       idelink::lineBreakOfMode(lineBreakMode)});
+    fuzz::require(finished.caretBytes >= 0 && size_t(finished.caretBytes) <= finished.utf8.size(),
+                  "the caret lies within the text");
+    fuzz::require(clipboardReads <= 1, "the clipboard is read at most once");
 
     // The whole expansion against a recorded editor.
-    const idelink::CaretWord word = idelink::findCaretWord(std::string_view(line));
+    idelink::CaretWord word = idelink::findCaretWord(std::string_view(line));
+    const idelink::WrappedSelection selection{caretPos, caretPos / 2, selected,
+                                              idelink::indentationOf(text::utf8ToUtf16(line))};
+    if (wrap)
+        word.caretWord = u"name";
     const std::int64_t caret =
         nearLimit ? std::numeric_limits<std::int64_t>::max() - (caretPos & 0xFFFF) : caretPos;
     std::int64_t replacedFrom = -1;
@@ -59,9 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     idelink::EditorOps editor;
     editor.caretPosition = [&] { return caret; };
     editor.caretScreenPoint = [](std::int64_t) { return idelink::ScreenPoint{}; };
+    editor.lineBreakMode = [&] { return lineBreakMode; };
     editor.replaceWord = [&](std::int64_t wordBytes, std::int64_t at, const std::string& utf8) {
-        fuzz::require(wordBytes == word.wordBytes && at == caret, "the word before the caret");
-        fuzz::require(wordBytes > 0 && at >= wordBytes, "a word that fits before the caret");
+        if (wrap)
+            fuzz::require(at - wordBytes == std::min(caretPos, caretPos / 2) &&
+                              at == std::max(caretPos, caretPos / 2),
+                          "the whole selection");
+        else
+            fuzz::require(wordBytes == word.wordBytes && at == caret, "the word before the caret");
+        fuzz::require(wordBytes >= 0 && at >= wordBytes, "a stretch that fits before the end");
         replacedFrom = at - wordBytes;
         fuzz::require(std::int64_t(utf8.size()) <=
                           std::numeric_limits<std::int64_t>::max() - replacedFrom,
@@ -73,14 +106,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(position >= replacedFrom && position <= textEnd,
                           "the caret lands in the inserted text");
         else
-            fuzz::require(position == caret, "a cancel puts the caret back");
+            fuzz::require(position == (wrap ? selection.caret : caret),
+                          "a cancel puts the caret back");
+    };
+    editor.placeSelection = [&](std::int64_t anchor, std::int64_t at) {
+        fuzz::require(wrap && replacedFrom < 0 && anchor == selection.anchor &&
+                          at == selection.caret,
+                      "a cancel puts the wrapped selection back");
     };
     editor.returnForegroundToIde = [] {};
     editor.ideIsForeground = [] { return true; };
-    idelink::expandShortcut(templateText, word, editor, [&](const idelink::PopupRequest& request) {
-        fuzz::require(placeholders && request.fields.size() == placeholders->size(),
-                      "one field per placeholder");
-        return idelink::PopupResult{accept, values, !accept};
-    });
+    clipboardReads = 0;
+    idelink::expandShortcut(
+        templateText, word, editor,
+        [&](const idelink::PopupRequest& request) {
+            fuzz::require(placeholders && request.fields.size() == placeholders->size(),
+                          "one field per placeholder");
+            return idelink::PopupResult{accept, values, !accept};
+        },
+        sources, wrap ? &selection : nullptr);
+    fuzz::require(clipboardReads <= 1, "the clipboard is read at most once");
     return 0;
 }

@@ -14,6 +14,7 @@ struct CaretWordCase {
     const char* lineBeforeCaret; // UTF-8
     const char* caretWord;       // UTF-8
     int wordIndent;
+    const char* indentation = nullptr; // UTF-8; unset: as many spaces as wordIndent
 };
 
 void PrintTo(const CaretWordCase& c, std::ostream* out) {
@@ -27,6 +28,9 @@ TEST_P(CaretWordTable, CutsTheLowercasedWordAndCountsTheUnitsBeforeIt) {
     const idelink::CaretWord found = idelink::findCaretWord(text::utf8ToUtf16(c.lineBeforeCaret));
     EXPECT_EQ(text::utf16ToUtf8(found.caretWord), c.caretWord) << "line: " << c.lineBeforeCaret;
     EXPECT_EQ(found.wordIndent, c.wordIndent) << "line: " << c.lineBeforeCaret;
+    EXPECT_EQ(text::utf16ToUtf8(found.indentation),
+              c.indentation ? c.indentation : std::string(size_t(c.wordIndent), ' '))
+        << "line: " << c.lineBeforeCaret;
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, CaretWordTable,
@@ -37,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, CaretWordTable,
                                          CaretWordCase{"a|if", "if", 2},
                                          CaretWordCase{"x = Foo(a, b)", "b)", 11},
                                          CaretWordCase{"If x : for", "for", 7},
-                                         CaretWordCase{"\tfor", "\tfor", 0},
+                                         CaretWordCase{"\tfor", "for", 1, "\t"},
                                          CaretWordCase{"for ", "", 4}, CaretWordCase{"", "", 0}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -48,9 +52,10 @@ INSTANTIATE_TEST_SUITE_P(
         CaretWordCase{"Foo(", "foo(", 0}, CaretWordCase{"call Foo(", "foo(", 5},
         // "|" is looked at after the parentheses, also inside a word ending in "(".
         CaretWordCase{"a|b(", "b(", 2}, CaretWordCase{"Foo(bar|", "", 8},
-        // Only space, "(" and "|" end a word.
+        // Only space, tab, "(" and "|" end a word; the tabs before it stay in its indentation.
         CaretWordCase{"x=For", "x=for", 0}, CaretWordCase{"a.b:c,For", "a.b:c,for", 0},
-        CaretWordCase{"x\tFor", "x\tfor", 0}, CaretWordCase{"   ", "", 3},
+        CaretWordCase{"x\tFor", "for", 2, " \t"}, CaretWordCase{"\t\tx = If", "if", 6, "\t\t    "},
+        CaretWordCase{"a\tb = (\tfor", "for", 8, " \t     \t"}, CaretWordCase{"   ", "", 3},
         CaretWordCase{"For", "for", 0}, CaretWordCase{"FOR", "for", 0},
         CaretWordCase{"for", "for", 0}));
 

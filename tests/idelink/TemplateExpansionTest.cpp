@@ -44,8 +44,18 @@ std::vector<Placeholder> scanned(const char* templateText) {
     return list.value_or(std::vector<Placeholder>{});
 }
 
-std::u16string working(const char* templateText) {
+idelink::WorkingText working(const char* templateText) {
     return idelink::prepareTemplate(u16(templateText), scanned(templateText));
+}
+
+// Template text with no placeholders or directives left in it.
+idelink::WorkingText plain(const char* text) {
+    return {{{idelink::TextPiece::Kind::Template, u16(text)}}};
+}
+
+// Further lines indented by that many spaces, with CR LF line breaks.
+idelink::InsertPlace indentedBy(int spaces) {
+    return {std::u16string(size_t(std::max(spaces, 0)), u' ')};
 }
 
 // ---- scanning ----
@@ -69,8 +79,10 @@ TEST(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
         {kProcs, Entries{"type=s|type|s", "ProcName|ProcName|"}},
         {"If ¤EndIf", std::nullopt},
         {kEvent, std::nullopt},
-        // A second "=" ends the default; tab, ":" and "#" belong to the spec.
-        {"%a=1=2", Entries{"a=1=2|a|1"}},
+        // A second "=" ends the default and makes choices; tab, ":" and "#" belong to the spec.
+        {"%a=1=2", Entries{"a=1=2|a|1|1/2"}},
+        {"%type=s=i=l %type", Entries{"type=s=i=l|type|s|s/i/l", "type|type|"}},
+        {"f(%Flags==#A)", Entries{"Flags==#A|Flags||/#A"}},
         {"%X=5\t%Y:#z", Entries{"X=5\t|X|5\t", "Y:#z|Y:#z|"}},
         // Same name, different defaults: two entries.
         {"%n=1 %n=2 %n=1", Entries{"n=1|n|1", "n=2|n|2"}},
@@ -84,6 +96,13 @@ TEST(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
         {"%x.%.y", std::nullopt},
         {"%x¤%¤", std::nullopt},
         {"%x(%(", std::nullopt},
+        // A directive is no placeholder, and its "%" ends the spec before it; "%(" with any other
+        // body is a "%" with an empty spec.
+        {"%(date) %x%(|)y %(%)", Entries{"x|x|"}},
+        {"%stamp=%(time)", Entries{"stamp=|stamp|"}},
+        {"%(clip)", std::nullopt},
+        {"%x %(Date)", std::nullopt},
+        {"%x %(date:)", std::nullopt},
         // No name before "=": nothing could carry its value, so it stays as written.
         {"%=5", std::nullopt},
         {"%x %=", std::nullopt},
@@ -95,8 +114,12 @@ TEST(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
         if (!list)
             continue;
         std::vector<std::string> got;
-        for (const Placeholder& p : *list)
-            got.push_back(u8(p.spec) + "|" + u8(p.name) + "|" + u8(p.defaultText));
+        for (const Placeholder& p : *list) {
+            std::string entry = u8(p.spec) + "|" + u8(p.name) + "|" + u8(p.defaultText);
+            for (size_t i = 0; i < p.choices.size(); ++i)
+                entry += (i == 0 ? "|" : "/") + u8(p.choices[i]);
+            got.push_back(entry);
+        }
         EXPECT_EQ(got, *entries);
     }
 }
@@ -116,7 +139,7 @@ TEST(PrepareTable, TurnsEachPlaceholderIntoItsName) {
         {"%x.%xy", "x.xy"},
     };
     for (const auto& [templateText, workingText] : cases)
-        EXPECT_EQ(u8(working(templateText)), workingText) << templateText;
+        EXPECT_EQ(u8(working(templateText).joined()), workingText) << templateText;
 }
 
 // ---- preview ----
@@ -137,7 +160,7 @@ TEST(PreviewTable, StartsAfterTheCallAndBreaksLines) {
         {"Ärger(x)¤¤y", "ärger(", "x)\r\n\r\ny"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(u8(idelink::makePreviewText(u16(c.workingText), u16(c.caretWord))), c.preview)
+        EXPECT_EQ(u8(idelink::makePreviewText(plain(c.workingText), u16(c.caretWord))), c.preview)
             << c.workingText;
     }
 }
@@ -146,7 +169,7 @@ TEST(PreviewTable, StartsAfterTheCallAndBreaksLines) {
 
 TEST(TemplateExpansion, ForAfterFourSpaces) {
     const auto list = scanned(kFor);
-    const std::u16string work = idelink::prepareTemplate(u16(kFor), list);
+    const idelink::WorkingText work = idelink::prepareTemplate(u16(kFor), list);
     const idelink::PopupRequest request =
         idelink::makePopupRequest(list, work, u"for", idelink::ScreenPoint{300, 200});
 
@@ -162,16 +185,16 @@ TEST(TemplateExpansion, ForAfterFourSpaces) {
     EXPECT_EQ(request.anchor.y, 200);
     EXPECT_FALSE(request.afterParen);
 
-    const std::u16string applied = idelink::applyValues(work, list, {u"i", u"0", u"99"});
-    EXPECT_EQ(u8(applied), "For i = 0 To 99 ¤Next");
-    const idelink::FinishedText finished = idelink::finishText(applied, 4);
+    const idelink::WorkingText applied = idelink::applyValues(work, list, {u"i", u"0", u"99"});
+    EXPECT_EQ(u8(applied.joined()), "For i = 0 To 99 ¤Next");
+    const idelink::FinishedText finished = idelink::finishText(applied, indentedBy(4));
     EXPECT_EQ(finished.utf8, "For i = 0 To 99 \r\n    Next");
-    EXPECT_EQ(finished.firstLineBytes, 16);
+    EXPECT_EQ(finished.caretBytes, 16);
 }
 
 TEST(TemplateExpansion, OpenWindowCall) {
     const auto list = scanned(kOpenWindow);
-    const std::u16string work = idelink::prepareTemplate(u16(kOpenWindow), list);
+    const idelink::WorkingText work = idelink::prepareTemplate(u16(kOpenWindow), list);
     const idelink::PopupRequest request =
         idelink::makePopupRequest(list, work, u"openwindow(", idelink::ScreenPoint{});
 
@@ -188,20 +211,20 @@ TEST(TemplateExpansion, OpenWindowCall) {
                                        "HideWindow(WinID, #False)");
 
     // The defaults as the popup shows them, with ParentID left empty.
-    const std::u16string applied = idelink::applyValues(work, list, defaults);
+    const idelink::WorkingText applied = idelink::applyValues(work, list, defaults);
     const std::string firstLine = "OpenWindow(0, 0, 0, 800, 500, \"Window\", "
                                   "#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_"
                                   "Invisible)";
-    EXPECT_EQ(u8(applied), firstLine + "¤HideWindow(0, #False)");
+    EXPECT_EQ(u8(applied.joined()), firstLine + "¤HideWindow(0, #False)");
 
-    const idelink::FinishedText finished = idelink::finishText(applied, 4);
+    const idelink::FinishedText finished = idelink::finishText(applied, indentedBy(4));
     EXPECT_EQ(finished.utf8, firstLine + "\r\n    HideWindow(0, #False)");
-    EXPECT_EQ(finished.firstLineBytes, static_cast<int64_t>(firstLine.size()));
+    EXPECT_EQ(finished.caretBytes, static_cast<int64_t>(firstLine.size()));
 
     // One WinID value lands in both places.
     std::vector<std::u16string> values = defaults;
     values[0] = u"#Main";
-    EXPECT_EQ(u8(idelink::applyValues(work, list, values)),
+    EXPECT_EQ(u8(idelink::applyValues(work, list, values).joined()),
               "OpenWindow(#Main, 0, 0, 800, 500, \"Window\", #WS_OVERLAPPEDWINDOW|#PB_Window_"
               "ScreenCentered|#PB_Window_Invisible)¤HideWindow(#Main, #False)");
 }
@@ -261,14 +284,15 @@ TEST(ApplyTable, SubstitutesOrRemovesEachName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(
-            u8(idelink::applyValues(working(c.templateText), scanned(c.templateText), c.values)),
+            u8(idelink::applyValues(working(c.templateText), scanned(c.templateText), c.values)
+                   .joined()),
             c.applied);
     }
 }
 
 TEST(TemplateExpansion, EntryWithoutNameChangesNothing) {
     const std::vector<Placeholder> list = {{u"=5", u"", u"5"}, {u"a", u"a", u""}};
-    EXPECT_EQ(u8(idelink::applyValues(u"x, a", list, {u"7", u""})), "x");
+    EXPECT_EQ(u8(idelink::applyValues(plain("x, a"), list, {u"7", u""}).joined()), "x");
 }
 
 // ---- finishing ----
@@ -278,7 +302,7 @@ TEST(FinishTable, BreaksLinesIndentedToTheWord) {
         const char* text;
         int wordIndent;
         std::string utf8;
-        int64_t firstLineBytes;
+        int64_t caretBytes;
     };
     const Case cases[] = {
         {"If ¤EndIf", 4, "If \r\n    EndIf", 3},
@@ -295,9 +319,10 @@ TEST(FinishTable, BreaksLinesIndentedToTheWord) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const idelink::FinishedText finished = idelink::finishText(u16(c.text), c.wordIndent);
+        const idelink::FinishedText finished =
+            idelink::finishText(plain(c.text), indentedBy(c.wordIndent));
         EXPECT_EQ(finished.utf8, c.utf8);
-        EXPECT_EQ(finished.firstLineBytes, c.firstLineBytes);
+        EXPECT_EQ(finished.caretBytes, c.caretBytes);
     }
 }
 
@@ -417,8 +442,10 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         };
         const std::u16string word = u16(c.caretWord);
         const int64_t wordBytes = c.wordBytes ? c.wordBytes : int64_t(text::utf8Length(word));
-        idelink::expandShortcut(u16(c.templateText), {word, c.wordIndent, wordBytes}, editor.ops(),
-                                popup);
+        idelink::expandShortcut(
+            u16(c.templateText),
+            {word, c.wordIndent, wordBytes, indentedBy(c.wordIndent).indentation}, editor.ops(),
+            popup);
         EXPECT_EQ(editor.calls, c.calls);
         EXPECT_EQ(popupsShown, c.popupAnswer ? 1 : 0);
         if (popupsShown == 1) {
@@ -433,7 +460,7 @@ TEST(TemplateExpansion, PopupSeesPreviewAndFieldsOfTheTemplate) {
     RecordedEditor editor;
     editor.caretPos = 11;
     idelink::PopupRequest shown;
-    idelink::expandShortcut(u16(kOpenWindow), {u"openwindow(", 4, 11}, editor.ops(),
+    idelink::expandShortcut(u16(kOpenWindow), {u"openwindow(", 4, 11, u"    "}, editor.ops(),
                             [&](const idelink::PopupRequest& request) {
                                 shown = request;
                                 return kCancelByKey;
@@ -443,6 +470,138 @@ TEST(TemplateExpansion, PopupSeesPreviewAndFieldsOfTheTemplate) {
     EXPECT_EQ(u8(shown.fields[5].initialText), "");
     EXPECT_TRUE(shown.afterParen);
     EXPECT_EQ(u8(shown.previewText).rfind("WinID, 0, 0, Width", 0), 0u);
+}
+
+// Directives, the shape of multi-line values, the indentation and the caret, through the whole
+// expansion: the inserted text with "<|>" where the caret lands, and the popup's preview.
+TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
+    struct Case {
+        const char* name;
+        const char* templateText;
+        std::vector<std::u16string> values; // accepted in the popup; {}: no popup opens
+        const char* inserted;               // "<|>": the caret
+        const char* preview = "";           // when the popup opened
+        const char* clipboard = nullptr;    // nullptr: the clipboard must not be read
+        const char* selection = nullptr;    // a wrapped selection's text
+        const char* indentation = "    ";   // before the word or the selection
+        int64_t lineBreakMode = 0;
+    };
+    const Case cases[] = {
+        {"MarkerAfterMultiByteText", "Größe %(|)= 0¤x", {}, "Größe <|>= 0\r\n    x"},
+        {"OnlyTheFirstMarkerCounts", "a%(|)b%(|)c", {}, "a<|>bc"},
+        {"MarkerWithPlaceholders",
+         "If %c=x %(|)¤EndIf",
+         {u"y"},
+         "If y <|>\r\n    EndIf",
+         "If c \r\nEndIf"},
+        {"PercentWithPlaceholders",
+         "%a=1 %(%) %b=2¤",
+         {u"7", u" 8"},
+         "7 % 8<|>\r\n    ",
+         "a % b\r\n"},
+        // An unknown body is a "%" with an empty spec: no popup, the text as written, and the
+        // directives beside it still honoured.
+        {"UnknownBodyStaysLiteral",
+         "%(b+c) %x=1 %(date) %(time:H.mm)",
+         {},
+         "%(b+c) %x=1 D[yyyy-MM-dd] T[H.mm]<|>"},
+        {"EmptyPictureIsNoDirective", "x%(date:)", {}, "x%(date:)<|>"},
+        // What a directive puts in is never scanned again, nor what a field holds.
+        {"DirectiveTypedIntoAFieldIsText", "If %c", {u"%(date)"}, "If %(date)<|>", "If c"},
+        {"PlaceholderInTheClipboardIsText", "%(clip)", {}, "%a=1 ¤<|>", "", "%a=1 ¤"},
+        // A value's further lines start under its first character; CR LF, LF and CR each break
+        // a line; a final break is kept with nothing after it; the caret goes to the first break.
+        {"ValueWithCrLf",
+         "x = %(clip)¤y",
+         {},
+         "x = a<|>\r\n          b\r\n\r\n    y",
+         "",
+         "a\r\n  b\n"},
+        {"SharedBlanksGo",
+         "%(clip)",
+         {},
+         "a<|>\r\n    b\r\n\r\n      c",
+         "",
+         "  a\r  b\n\t\n    c"},
+        {"FieldNameInTheSelection",
+         "If %c¤%(sel)¤EndIf",
+         {u"k"},
+         "If k<|>\r\n    c = c + 1\r\n    EndIf",
+         "If c\r\nc = c + 1\r\nEndIf",
+         nullptr,
+         "c = c + 1"},
+        // A selection begun after its line's indentation lines up with the lines below it.
+        {"SelectionBegunInItsLine",
+         "If 1¤  %(sel)¤EndIf",
+         {},
+         "If 1<|>\r\n\t     foo()\r\n\t       bar()\r\n\t   EndIf",
+         "",
+         nullptr,
+         "foo()\n      bar()",
+         "\t   "},
+        {"TabsKeptAndLfBreaks",
+         "If ¤EndIf",
+         {},
+         "If <|>\n\t\t  EndIf",
+         "",
+         nullptr,
+         nullptr,
+         "\t\t  ",
+         2},
+        {"CrBreaksInValuesToo",
+         "%(clip)¤%c",
+         {u"v¤w"},
+         "a<|>\r\tb\r\tv\r\tw",
+         "a\r\nb\r\nc",
+         "a\r\nb",
+         nullptr,
+         "\t",
+         1},
+        {"UnknownModeKeepsCrLf", "a¤b", {}, "a<|>\r\n\tb", "", nullptr, nullptr, "\t", 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        idelink::DirectiveSources sources;
+        sources.clock = [](idelink::DirectiveKind kind, std::u16string_view picture) {
+            return (kind == idelink::DirectiveKind::Date ? u"D[" : u"T[") +
+                   std::u16string(picture) + u"]";
+        };
+        int clipboardReads = 0;
+        sources.clipboard = [&] {
+            ++clipboardReads;
+            return u16(c.clipboard ? c.clipboard : "");
+        };
+        std::string inserted;
+        int64_t caret = -1;
+        idelink::EditorOps editor;
+        editor.caretPosition = [] { return int64_t(100); };
+        editor.caretScreenPoint = [](int64_t) { return idelink::ScreenPoint{}; };
+        editor.replaceWord = [&](int64_t, int64_t, const std::string& utf8) { inserted = utf8; };
+        editor.placeCaret = [&](int64_t position) { caret = position; };
+        editor.lineBreakMode = [&] { return c.lineBreakMode; };
+        std::string preview;
+        const auto popup = [&](const idelink::PopupRequest& request) {
+            preview = u8(request.previewText);
+            return idelink::PopupResult{true, c.values, false};
+        };
+        const std::u16string indentation = u16(c.indentation);
+        const int column = int(indentation.size());
+        if (c.selection) {
+            const idelink::WrappedSelection selection{100, 90, u16(c.selection), indentation};
+            idelink::expandShortcut(u16(c.templateText), {u"name", column, 0, indentation}, editor,
+                                    popup, sources, &selection);
+            ASSERT_GE(caret, 90);
+            inserted.insert(size_t(caret - 90), "<|>");
+        } else {
+            idelink::expandShortcut(u16(c.templateText), {u"word", column, 4, indentation}, editor,
+                                    popup, sources);
+            ASSERT_GE(caret, 96);
+            inserted.insert(size_t(caret - 96), "<|>");
+        }
+        EXPECT_EQ(inserted, c.inserted);
+        EXPECT_EQ(preview, c.preview);
+        EXPECT_EQ(clipboardReads, c.clipboard ? 1 : 0);
+    }
 }
 
 // The editor's text ends at a zero byte: a word holding one is never replaced.
@@ -465,7 +624,8 @@ TEST(TemplateExpansion, ValuesHoldingLaterNamesDoNotMultiplyTheText) {
     for (const Placeholder& placeholder : list)
         defaults.push_back(placeholder.defaultText);
     const std::u16string applied =
-        idelink::applyValues(idelink::prepareTemplate(u16(templateText), list), list, defaults);
+        idelink::applyValues(idelink::prepareTemplate(u16(templateText), list), list, defaults)
+            .joined();
     std::string expected;
     for (char name = 'a'; name <= 'z'; ++name)
         expected += std::string(2, char(name + 1)) + " ";

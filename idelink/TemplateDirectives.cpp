@@ -1,0 +1,149 @@
+#include "idelink/TemplateDirectives.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace idelink {
+
+namespace {
+
+// The directive a body names, or nothing. An empty picture names none: "%(date:)" stays text.
+std::optional<Directive> directiveOfBody(std::u16string_view body) {
+    struct Fixed {
+        std::u16string_view body;
+        DirectiveKind kind;
+    };
+    static constexpr Fixed kFixed[] = {
+        {u"|", DirectiveKind::Caret},        {u"%", DirectiveKind::Percent},
+        {u"date", DirectiveKind::Date},      {u"time", DirectiveKind::Time},
+        {u"clip", DirectiveKind::Clipboard}, {u"sel", DirectiveKind::Selection},
+    };
+    for (const Fixed& fixed : kFixed) {
+        if (body == fixed.body) {
+            Directive directive;
+            directive.kind = fixed.kind;
+            if (fixed.kind == DirectiveKind::Date)
+                directive.picture = kDefaultDatePicture;
+            else if (fixed.kind == DirectiveKind::Time)
+                directive.picture = kDefaultTimePicture;
+            return directive;
+        }
+    }
+    for (const auto kind : {DirectiveKind::Date, DirectiveKind::Time}) {
+        const std::u16string_view prefix = kind == DirectiveKind::Date ? u"date:" : u"time:";
+        if (body.size() > prefix.size() && body.starts_with(prefix)) {
+            Directive directive;
+            directive.kind = kind;
+            directive.picture = std::u16string(body.substr(prefix.size()));
+            return directive;
+        }
+    }
+    return std::nullopt;
+}
+
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+size_t leadingBlanks(std::u16string_view line) {
+    size_t count = 0;
+    while (count < line.size() && isBlank(line[count]))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+std::vector<Directive> scanDirectives(std::u16string_view templateText) {
+    std::vector<Directive> directives;
+    size_t from = 0;
+    for (size_t at = templateText.find(u"%("); at != templateText.npos;
+         at = templateText.find(u"%(", from)) {
+        const size_t close = templateText.find(u')', at + 2);
+        if (close == templateText.npos)
+            break; // no ")" closes this one, nor any later "%("
+        std::optional<Directive> directive =
+            directiveOfBody(templateText.substr(at + 2, close - at - 2));
+        if (!directive) {
+            from = at + 1;
+            continue;
+        }
+        directive->at = at;
+        directive->length = close + 1 - at;
+        directives.push_back(std::move(*directive));
+        from = close + 1;
+    }
+    return directives;
+}
+
+std::vector<std::u16string> directiveValues(const std::vector<Directive>& directives,
+                                            const DirectiveSources& sources) {
+    std::vector<std::u16string> values;
+    values.reserve(directives.size());
+    std::optional<std::u16string> clipboard; // read at most once
+    for (const Directive& directive : directives) {
+        switch (directive.kind) {
+        case DirectiveKind::Caret:
+            values.emplace_back();
+            break;
+        case DirectiveKind::Percent:
+            values.emplace_back(u"%");
+            break;
+        case DirectiveKind::Date:
+        case DirectiveKind::Time:
+            values.push_back(sources.clock ? sources.clock(directive.kind, directive.picture)
+                                           : std::u16string());
+            break;
+        case DirectiveKind::Clipboard:
+            if (!clipboard)
+                clipboard = sources.clipboard ? sources.clipboard() : std::u16string();
+            values.push_back(*clipboard);
+            break;
+        case DirectiveKind::Selection:
+            values.push_back(sources.selection);
+            break;
+        }
+    }
+    return values;
+}
+
+std::vector<std::u16string> shapedLines(std::u16string_view value, int firstColumn) {
+    std::vector<std::u16string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\r' && value[i] != u'\n')
+            continue;
+        lines.emplace_back(value.substr(start, i - start));
+        if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    lines.emplace_back(value.substr(start));
+    if (lines.size() == 1)
+        return lines;
+
+    // The first line's blanks are counted from where it stood, so that a selection begun
+    // after the indentation of its line still lines up with the lines below it.
+    const size_t lead = size_t(std::max(firstColumn, 0));
+    size_t shared = std::numeric_limits<size_t>::max();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const size_t blanks = leadingBlanks(lines[i]);
+        if (blanks == lines[i].size())
+            continue;
+        shared = std::min(shared, blanks + (i == 0 ? lead : 0));
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::u16string& line = lines[i];
+        const size_t blanks = leadingBlanks(line);
+        if (blanks == line.size()) {
+            line.clear();
+            continue;
+        }
+        const size_t own = i == 0 ? (shared > lead ? shared - lead : 0) : shared;
+        line.erase(0, std::min(own, blanks));
+    }
+    return lines;
+}
+
+} // namespace idelink

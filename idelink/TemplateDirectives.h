@@ -1,0 +1,56 @@
+#pragma once
+// The directives a template may hold besides its placeholders: "%(" BODY ")" with one of the
+// bodies below, matched exactly. Any other "%(" is no directive. What a directive puts in is
+// read once per expansion and never scanned for placeholders or directives again.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace idelink {
+
+enum class DirectiveKind {
+    Caret,     // %(|)  the caret ends here; puts in nothing
+    Percent,   // %(%)  one "%"
+    Date,      // %(date) or %(date:PICTURE)
+    Time,      // %(time) or %(time:PICTURE)
+    Clipboard, // %(clip)
+    Selection, // %(sel)
+};
+
+inline constexpr std::u16string_view kDefaultDatePicture = u"yyyy-MM-dd";
+inline constexpr std::u16string_view kDefaultTimePicture = u"HH:mm";
+
+struct Directive {
+    DirectiveKind kind = DirectiveKind::Caret;
+    std::u16string picture; // Date and Time: the Windows date or time picture
+    size_t at = 0;          // where its "%" stands in the template
+    size_t length = 0;      // from "%" to ")" included
+};
+
+// Every directive of the template, left to right.
+std::vector<Directive> scanDirectives(std::u16string_view templateText);
+
+// Where the values of the directives come from. Each is asked at most once per expansion, and
+// only for a template that holds a directive that needs it.
+struct DirectiveSources {
+    // The local date (Date) or time (Time) written in a Windows picture, all from one reading of
+    // the clock. Unset: nothing.
+    std::function<std::u16string(DirectiveKind kind, std::u16string_view picture)> clock;
+    std::function<std::u16string()> clipboard; // the clipboard's text; unset: nothing
+    std::u16string selection;                  // the selected text being wrapped; empty: none
+    int selectionColumn = 0;                   // the column where the selection began
+};
+
+// The text each directive puts in, one per directive, in order.
+std::vector<std::u16string> directiveValues(const std::vector<Directive>& directives,
+                                            const DirectiveSources& sources);
+
+// A multi-line value from the clipboard or the selection, split into its lines (CR LF, LF and
+// CR each end one) without the leading blanks that all of its non-blank lines share; blank lines
+// come out empty. firstColumn counts as leading blanks of the first line: the column where that
+// line stood. A value without a line break is one line, as it is.
+std::vector<std::u16string> shapedLines(std::u16string_view value, int firstColumn);
+
+} // namespace idelink
