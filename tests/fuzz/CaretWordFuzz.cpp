@@ -22,7 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view wordBytes = line.substr(size - size_t(word.wordBytes));
     fuzz::require(idelink::lowerCaseText(text::utf8ToUtf16(wordBytes)) == word.caretWord,
                   "the replaced bytes are the word");
-    fuzz::require(word.caretWord.find(u' ') == std::u16string::npos, "no space in the word");
+    fuzz::require(word.caretWord.find_first_of(u" \t") == std::u16string::npos,
+                  "no space or tab in the word");
+    fuzz::require(word.indentation.size() == size_t(word.wordIndent) &&
+                      word.indentation.find_first_not_of(u" \t") == std::u16string::npos,
+                  "the indentation is as wide as the text before the word, in blanks");
     fuzz::require(word.caretWord.find(u'|') == std::u16string::npos, "no bar in the word");
     const size_t paren = word.caretWord.find(u'(');
     fuzz::require(paren == std::u16string::npos || paren + 1 == word.caretWord.size(),
