@@ -61,14 +61,6 @@ bool selectRowNamed(std::u16string_view name) {
     return false;
 }
 
-std::vector<std::u16string> rowNames() {
-    std::vector<std::u16string> names;
-    const int count = ui::listRowCount(kShortcutList);
-    for (int row = 0; row < count; ++row)
-        names.push_back(ui::listRowText(kShortcutList, row));
-    return names;
-}
-
 // The stored template of the Shortcut the editor shows, when there is one.
 std::optional<std::u16string> shownTemplate(const ManagerSession& session) {
     if (session.shownName.empty())
@@ -85,8 +77,12 @@ bool editsUnsaved(const ManagerSession& session) {
 // The change written, or when the file is gone the whole library the window holds, so that a
 // file never holds that one Shortcut alone.
 bool writeChange(ManagerSession& session, const store::ShortcutChange& change) {
-    return store::writeShortcutChange(store::kPreferenceFileName, session.store, rowNames(),
-                                      change);
+    return store::writeShortcutChange(store::kPreferenceFileName, session.store, change);
+}
+
+// The whole library the window holds, as a new file where the file is gone.
+bool writeLibrary(const ManagerSession& session) {
+    return store::writeLibraryFile(store::kPreferenceFileName, session.store);
 }
 
 void removeCurrentRow() {
@@ -135,12 +131,8 @@ void applyFollow(ManagerSession& session, const ManagerPlan& plan, store::Shortc
         store::setShortcut(session.store, session.shownName, *before);
     if (plan.refillRows)
         refillList(session);
-    if (plan.showCurrentRow) {
-        if (ui::listRowCount(kShortcutList) == 0)
-            showNothing(session);
-        else
-            loadCurrentShortcut(session);
-    }
+    if (plan.showNothing)
+        showNothing(session);
     if (plan.refreshEditor)
         ui::setControlText(kTemplateEditor,
                            templateForEditor(shownTemplate(session).value_or(u"")));
@@ -270,15 +262,25 @@ void deleteShortcut(ManagerSession& session) {
     if (ask(session, deleteQuestion(name), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     const ManagerPlan plan = decide(session, ManagerAction::Delete);
+    if (!plan.write)
+        return;
+    const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::eraseShortcut(session.store, name);
     if (!plan.refillRows || selectRowNamed(name))
         removeCurrentRow();
+    // A file that still holds the Shortcut keeps it in the window too, shown as before: a later
+    // write of the whole library must not lose it.
+    if (!writeChange(session, {store::ShortcutChange::Kind::Remove, name, {}, {}})) {
+        if (before)
+            store::setShortcut(session.store, name, *before);
+        refillList(session);
+        reportUnwritten(session, false);
+        return;
+    }
     session.shownName.clear();
-    const bool written = writeChange(session, {store::ShortcutChange::Kind::Remove, name, {}, {}});
     ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
     if (ui::listRowCount(kShortcutList) == 0)
         showNothing(session);
-    reportUnwritten(session, written);
 }
 
 void beginRename(ManagerSession& session) {
@@ -296,22 +298,31 @@ void endRename(ManagerSession& session) {
         enterMode(session, ManagerMode::Renaming); // the click released the button
         return;
     }
-    bool written = true;
     if (plan.write) {
         const std::u16string templateText =
             store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
         store::eraseShortcut(session.store, session.oldName);
         ui::setControlText(kShortcutList, newName);
+        // As a refused name: the file keeps the old name, and so does the window, while the
+        // typed one stays for another try. Otherwise a later Save would add the new name beside
+        // the old one in the file.
+        if (!writeChange(session, {store::ShortcutChange::Kind::Rename, session.oldName, newName,
+                                   templateText})) {
+            store::eraseShortcut(session.store, newName);
+            store::setShortcut(session.store, session.oldName, templateText);
+            ui::setControlText(kShortcutList, session.oldName);
+            reportUnwritten(session, false);
+            enterMode(session, ManagerMode::Renaming);
+            ui::focusControl(kNameField);
+            return;
+        }
         session.shownName = newName;
-        written = writeChange(
-            session, {store::ShortcutChange::Kind::Rename, session.oldName, newName, templateText});
     } else if (newName.empty()) {
         // Otherwise a later Delete would ask about no name at all.
         ui::setControlText(kNameField, ui::controlText(kShortcutList));
     }
     enterMode(session, ManagerMode::Browsing);
-    reportUnwritten(session, written);
 }
 
 void applyEscape(ManagerSession& session) {
@@ -358,6 +369,15 @@ void openPreferences() {
 void askForDonation(const ManagerSession& session) {
     if (ask(session, donationQuestion(kDonationAddress), MB_YESNO | MB_ICONINFORMATION) == IDYES)
         ui::startProgram(kDonationAddress);
+}
+
+// True when the window may go. The library goes back to a file deleted meanwhile before the
+// question about edits, so that Yes saves into that file as any Save does.
+bool closeManager(ManagerSession& session) {
+    const ManagerPlan plan = decide(session, ManagerAction::Close);
+    if (plan.write)
+        reportUnwritten(session, writeLibrary(session));
+    return settleEdits(session, plan);
 }
 
 void applyShortcut(ManagerSession& session, int command) {
@@ -462,8 +482,7 @@ void runManagerLoop(ManagerSession& session) {
             applyShortcut(session, ui::eventCommand());
         else if (kind == ui::EventKind::Control)
             applyControlEvent(session, ui::eventControl(), ui::eventType());
-        else if (kind == ui::EventKind::CloseRequest &&
-                 settleEdits(session, decide(session, ManagerAction::Close)))
+        else if (kind == ui::EventKind::CloseRequest && closeManager(session))
             return;
     }
 }

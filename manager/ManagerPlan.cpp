@@ -49,8 +49,10 @@ void followFile(const ManagerFacts& facts, ManagerPlan& plan) {
     plan.refillRows = !sameNames(*facts.held, *facts.fresh, plan.keepShown ? shown : u"");
     if (!before || plan.keepShown)
         return;
+    // No row is current once the shown one is gone; an empty Shortcut shown in its place would
+    // take typed text that nothing counts as unsaved.
     if (!now) {
-        plan.showCurrentRow = true;
+        plan.showNothing = true;
         return;
     }
     if (*now == *before)
@@ -112,7 +114,11 @@ ManagerPlan planManagerAction(const ManagerFacts& facts) {
     switch (facts.action) {
     case ManagerAction::Activation:
     case ManagerAction::RenameCancel:
+        break;
     case ManagerAction::Delete:
+        // A Shortcut that the file lost meanwhile leaves nothing to delete.
+        plan.act = !plan.showNothing;
+        plan.write = plan.act;
         break;
     case ManagerAction::ShowRow:
         // The same row again keeps the edits rather than dropping them.
@@ -130,6 +136,11 @@ ManagerPlan planManagerAction(const ManagerFacts& facts) {
         break;
     case ManagerAction::Close:
         settleBeforeLeaving(facts, plan);
+        // Otherwise the newest library would live only in the window, and go with it. A window
+        // that never had a file (the default file could not be written) has nothing to give back:
+        // an empty library written would keep the defaults from ever being written.
+        plan.write = facts.file == store::LibraryState::Missing && facts.held &&
+                     facts.held->stamp.file.exists;
         break;
     case ManagerAction::Save:
         plan.refusal = refusalOf(facts, plan, facts.mode == ManagerMode::Creating);

@@ -37,14 +37,15 @@ struct ManagerFacts {
 enum class Refusal { None, EmptyName, NameExists, NameUnstorable };
 
 struct ManagerPlan {
-    bool takeFresh = false;      // the window's Shortcuts become the file's...
-    bool keepShown = false;      // ...with the shown one as held: the file lost it mid-work
-    bool refillRows = false;     // the names changed
-    bool refreshEditor = false;  // the editor shows the shown Shortcut's template as stored now
-    bool showCurrentRow = false; // the shown Shortcut is gone: the list's current row is shown
-    bool askAboutEdits = false;  // Yes saves the edits first, No drops them, Cancel stops here
+    bool takeFresh = false;     // the window's Shortcuts become the file's...
+    bool keepShown = false;     // ...with the shown one as held: the file lost it mid-work
+    bool refillRows = false;    // the names changed
+    bool refreshEditor = false; // the editor shows the shown Shortcut's template as stored now
+    bool showNothing = false;   // the shown Shortcut is gone: nothing is shown, as with no rows
+    bool askAboutEdits = false; // Yes saves the edits first, No drops them, Cancel stops here
     Refusal refusal = Refusal::None;
-    bool write = false;    // the change goes to the file, and stays in the window only if taken
+    bool write = false;    // the change goes to the file, and stays in the window only if taken;
+                           // Close: the library goes back to a file deleted meanwhile
     bool act = true;       // the action goes on (after the question's Yes or No)
     bool beginNew = false; // text typed with nothing shown becomes a new Shortcut's template
 };

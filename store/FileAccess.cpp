@@ -1,5 +1,7 @@
 #include "store/FileAccess.h"
 
+#include "base/TextConvert.h"
+
 #include <algorithm>
 #include <chrono>
 #include <ctime>
@@ -89,11 +91,6 @@ char16_t separatorOf(std::u16string_view path) {
     return start == 0 ? u'/' : path[start - 1];
 }
 
-std::u16string folderOf(std::u16string_view path) {
-    const std::size_t start = nameStart(path);
-    return start == 0 ? std::u16string(u".") : std::u16string(path.substr(0, start));
-}
-
 // "Zendrik" and ".pref" of "Zendrik.pref".
 std::u16string_view stemOf(std::u16string_view name) {
     return name.substr(0, std::min(name.rfind(u'.'), name.size()));
@@ -103,41 +100,17 @@ std::u16string_view extensionOf(std::u16string_view name) {
     return name.substr(stemOf(name).size());
 }
 
-// Saves of other processes still under way keep their files; a file that is still open by
-// its writer cannot be removed on Windows in any case.
-void removeLeftovers(std::u16string_view target) {
-    const std::u16string_view name = target.substr(nameStart(target));
-    for (const std::u16string& file : folderFileNames(folderOf(target))) {
-        if (file.size() <= name.size() + 1 || file.compare(0, name.size(), name) != 0 ||
-            file[name.size()] != u'.')
-            continue;
-        std::size_t at = name.size() + 1;
-        std::uint64_t processId = 0;
-        for (; at < file.size() && isDigit(file[at]) && processId <= UINT32_MAX; ++at)
-            processId = processId * 10 + (file[at] - u'0');
-        const std::u16string_view rest = std::u16string_view(file).substr(at);
-        if (at == name.size() + 1 || processId > UINT32_MAX ||
-            (rest != u".saving" && rest != u".replaced"))
-            continue;
-        if (processId != currentProcessId() && processRunning(std::uint32_t(processId)))
-            continue;
-        const std::u16string path = folderOf(target) + file;
-        clearFileAttributes(path);
-        removeFile(path);
-    }
-}
-
 // A backup's name is the library's with the local time of the save, "Zendrik 2026-12-07
 // 235959.pref", and "-2", "-3" for further saves in that second: sorted by time, then number.
 struct BackupName {
     std::u16string time;
     std::uint32_t number = 1;
-    std::u16string name;
     bool operator<(const BackupName& other) const {
         return time != other.time ? time < other.time : number < other.number;
     }
 };
 constexpr std::size_t kTimeLength = 17; // "2026-12-07 235959"
+constexpr std::uint32_t kLastNumber = 99999;
 
 bool readBackupName(std::u16string_view file, std::u16string_view library, BackupName& backup) {
     const std::u16string_view stem = stemOf(library);
@@ -155,7 +128,7 @@ bool readBackupName(std::u16string_view file, std::u16string_view library, Backu
     }
     std::u16string_view number = file.substr(timeAt + kTimeLength);
     number.remove_suffix(extension.size());
-    backup = {std::u16string(time), 1, std::u16string(file)};
+    backup = {std::u16string(time), 1};
     if (number.empty())
         return true;
     if (number.size() < 2 || number.size() > 6 || number[0] != u'-')
@@ -169,57 +142,64 @@ bool readBackupName(std::u16string_view file, std::u16string_view library, Backu
     return backup.number >= 2;
 }
 
-std::vector<BackupName> backupsOf(std::u16string_view target) {
-    std::vector<BackupName> backups;
-    BackupName backup;
-    for (const std::u16string& file : folderFileNames(backupFolderPath(target))) {
-        if (readBackupName(file, target.substr(nameStart(target)), backup))
-            backups.push_back(backup);
-    }
-    std::sort(backups.begin(), backups.end());
-    return backups;
+std::u16string backupFileName(std::u16string_view library, const BackupName& backup) {
+    const std::string suffix =
+        backup.number == 1 ? "" : std::string("-").append(std::to_string(backup.number));
+    return std::u16string(stemOf(library)) + u' ' + backup.time + asciiText(suffix) +
+           std::u16string(extensionOf(library));
 }
 
 std::u16string backupPath(std::u16string_view target, std::u16string_view name) {
     return backupFolderPath(target) + separatorOf(target) + std::u16string(name);
 }
 
-// Where the old file goes while the new one takes its place: a new name in the backup folder,
-// or, when there is none to be had, a name of this save's own beside the file, removed after.
-struct Backup {
-    std::u16string path;
-    bool kept = false;     // in the backup folder
-    std::u16string newest; // the newest backup there was before
-};
+// The backups this program made, oldest first, as the lock file remembers them: a file that
+// only looks like one (copied in by hand, from another machine) is never counted, so it never
+// decides a name and is never removed. Those no longer there are forgotten.
+std::vector<std::u16string> ownBackups(std::u16string_view target, const FileHandle& lockFile) {
+    std::vector<std::u16string> own;
+    std::string record;
+    if (!readWholeFile(lockFile, record))
+        return own;
+    const std::u16string_view library = target.substr(nameStart(target));
+    BackupName backup;
+    for (std::size_t at = 0, end; (end = record.find('\n', at)) != std::string::npos;
+         at = end + 1) {
+        std::u16string name = text::utf8ToUtf16(std::string_view(record).substr(at, end - at));
+        if (readBackupName(name, library, backup) && fileStampAt(backupPath(target, name)).exists)
+            own.push_back(std::move(name));
+    }
+    return own;
+}
 
-Backup prepareBackup(std::u16string_view target) {
-    Backup backup{std::u16string(target) + u'.' + asciiText(std::to_string(currentProcessId())) +
-                      u".replaced",
-                  false,
-                  {}};
-    const std::u16string folder = backupFolderPath(target);
-    if (!folderExists(folder) && !createFolder(folder))
-        return backup;
+void rememberBackups(const FileHandle& lockFile, const std::vector<std::u16string>& own) {
+    std::string record;
+    for (const std::u16string& name : own)
+        record.append(text::utf16ToUtf8(name)).push_back('\n');
+    if (writeFileAt(lockFile, 0, record))
+        endFileAt(lockFile, record.size());
+}
+
+// The time of the save, never before the newest backup of this program's own, even when the
+// clock went back (the end of summer time): the names keep the order of the saves. A name
+// something else already has is passed over.
+std::u16string nextBackupName(std::u16string_view target, const std::vector<std::u16string>& own) {
     const std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);
     char time[32];
     if (!local || std::strftime(time, sizeof time, "%Y-%m-%d %H%M%S", local) != kTimeLength)
-        return backup;
+        return {};
     const std::u16string_view library = target.substr(nameStart(target));
-    // Never named before the newest backup, even when the clock went back (the end of
-    // summer time): the names keep the order of the saves.
-    const std::vector<BackupName> backups = backupsOf(target);
-    BackupName next{asciiText(time), 1, {}};
-    if (!backups.empty() && !(backups.back().time < next.time))
-        next = {backups.back().time, backups.back().number + 1, {}};
-    const std::string suffix =
-        next.number == 1 ? "" : std::string("-").append(std::to_string(next.number));
-    const std::u16string name = std::u16string(stemOf(library)) + u' ' + next.time +
-                                asciiText(suffix) + std::u16string(extensionOf(library));
-    if (next.number > 99999 || pathExists(backupPath(target, name)))
-        return backup;
-    return {backupPath(target, name), true,
-            backups.empty() ? std::u16string() : backupPath(target, backups.back().name)};
+    BackupName next{asciiText(time), 1};
+    BackupName newest;
+    if (!own.empty() && readBackupName(own.back(), library, newest) && !(newest.time < next.time))
+        next = {newest.time, newest.number + 1};
+    for (; next.number <= kLastNumber; ++next.number) {
+        const std::u16string name = backupFileName(library, next);
+        if (!pathExists(backupPath(target, name)))
+            return name;
+    }
+    return {};
 }
 
 bool sameBytes(std::u16string_view a, std::u16string_view b) {
@@ -249,28 +229,93 @@ bool sameBytes(std::u16string_view a, std::u16string_view b) {
     }
 }
 
-// A version the newest backup already holds is not kept twice; beyond the last few, the
-// oldest go. Nothing of this can fail the save.
-void settleBackup(std::u16string_view target, const Backup& backup) {
-    if (!backup.kept) {
-        removeFile(backup.path);
+// The old file waiting beside the library goes to the backup folder under a new name; a
+// version the newest backup already holds is not kept twice, and beyond the last few of this
+// program's own the oldest go. One that cannot be kept is dropped only when `dropUnkept`: the
+// library in place was just written from it. Nothing of this can fail the save.
+void keepBackup(std::u16string_view target, const FileHandle& lockFile, bool dropUnkept) {
+    const std::u16string waiting = replacedFilePath(target);
+    std::vector<std::u16string> own = ownBackups(target, lockFile);
+    const std::u16string name = nextBackupName(target, own);
+    const std::u16string folder = backupFolderPath(target);
+    const std::u16string kept = backupPath(target, name);
+    if (name.empty() || (!folderExists(folder) && !createFolder(folder)) ||
+        !moveIntoPlace(waiting, kept, SaveMode::CreateOnly, {})) {
+        if (dropUnkept)
+            removeFile(waiting);
         return;
     }
-    if (!backup.newest.empty() && sameBytes(backup.path, backup.newest))
-        removeFile(backup.path);
-    const std::vector<BackupName> backups = backupsOf(target);
-    for (std::size_t i = 0; i + kKeptBackups < backups.size(); ++i)
-        removeFile(backupPath(target, backups[i].name));
+    if (!own.empty() && sameBytes(kept, backupPath(target, own.back())))
+        removeFile(kept);
+    else
+        own.push_back(name);
+    while (own.size() > kKeptBackups) {
+        removeFile(backupPath(target, own.front()));
+        own.erase(own.begin());
+    }
+    rememberBackups(lockFile, own);
+}
+
+// Under the lock nobody else is saving: what lies beside the library is the work of a writer
+// that ended. Its new file goes. The old file it set aside goes back where the library is
+// missing (it is then the only copy, and nothing may be written before it is back); beside a
+// library that is there it is kept as a backup, or left where it is.
+bool settleLeftovers(std::u16string_view target, const FileHandle& lockFile) {
+    const std::u16string saving = savingFilePath(target);
+    clearFileAttributes(saving);
+    removeFile(saving);
+    const std::u16string waiting = replacedFilePath(target);
+    if (!fileStampAt(waiting).exists)
+        return true;
+    if (!pathExists(target))
+        return moveIntoPlace(waiting, target, SaveMode::CreateOnly, {});
+    keepBackup(target, lockFile, false);
+    return true;
+}
+
+struct HeldLock {
+    std::u16string path;
+    FileHandle file;
+    int owners = 0;
+};
+
+std::vector<HeldLock>& heldLocks() {
+    static std::vector<HeldLock> held;
+    return held;
+}
+
+HeldLock* heldLock(std::u16string_view lockPath) {
+    for (HeldLock& held : heldLocks()) {
+        if (held.path == lockPath)
+            return &held;
+    }
+    return nullptr;
+}
+
+// Tried again and again rather than waited for in the system: the wait has to end.
+bool waitForLock(const FileHandle& file) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point giveUp =
+        Clock::now() + std::chrono::milliseconds(kLockWaitMilliseconds);
+    for (std::chrono::milliseconds pause(1); !tryLockFile(file);
+         pause = std::min(pause * 2, std::chrono::milliseconds(50))) {
+        if (Clock::now() >= giveUp)
+            return false;
+        std::this_thread::sleep_for(pause);
+    }
+    return true;
 }
 
 // A swap can fail for a moment while another program (a virus scanner, an indexer) has the
 // file open; a later try may find it closed.
 bool swapIntoPlace(std::u16string_view saving, std::u16string_view target, SaveMode mode,
-                   std::u16string_view backup, bool oldLeavesThenFails) {
+                   std::u16string_view backup, StepOutcome outcome) {
+    const bool oldLeavesThenFails =
+        outcome == StepOutcome::OldLeftThenFail || outcome == StepOutcome::OldLeftNoWayBack;
     constexpr int kRetries = 3;
     for (int retry = 0;; ++retry) {
         if (oldLeavesThenFails) {
-            if (pathExists(target))
+            if (!backup.empty() && pathExists(target))
                 moveIntoPlace(target, backup, SaveMode::CreateOnly, {});
         } else if (moveIntoPlace(saving, target, mode, backup)) {
             return true;
@@ -309,8 +354,57 @@ std::uint64_t bytesHash(std::string_view bytes, std::uint64_t hash) {
     return hash;
 }
 
-std::u16string savingFilePath(std::u16string_view target, std::uint32_t processId) {
-    return std::u16string(target) + u'.' + asciiText(std::to_string(processId)) + u".saving";
+std::u16string savingFilePath(std::u16string_view target) {
+    return std::u16string(target) + u".saving";
+}
+
+std::u16string replacedFilePath(std::u16string_view target) {
+    return std::u16string(target) + u".replaced";
+}
+
+std::u16string lockFilePath(std::u16string_view target) {
+    return std::u16string(target) + u".lock";
+}
+
+void WriteLock::release() {
+    if (lockPath_.empty())
+        return;
+    std::vector<HeldLock>& held = heldLocks();
+    for (auto it = held.begin(); it != held.end(); ++it) {
+        if (it->path == lockPath_ && --it->owners == 0) {
+            unlockFile(it->file);
+            held.erase(it); // closes the lock file
+            break;
+        }
+    }
+    lockPath_.clear();
+}
+
+bool lockForWriting(std::u16string_view path, WriteLock& lock) {
+    lock.release();
+    try {
+        const std::u16string target = savedFilePath(path);
+        std::u16string lockPath = lockFilePath(target);
+        if (HeldLock* held = heldLock(lockPath)) {
+            ++held->owners;
+            lock.lockPath_ = std::move(lockPath);
+            return true;
+        }
+        saveRun().stopped = false;
+        FileHandle file;
+        if (!stepAllowed(SaveStep::Lock) || !openLockFile(lockPath, file) || !waitForLock(file))
+            return false;
+        heldLocks().push_back({lockPath, std::move(file), 1});
+        lock.lockPath_ = std::move(lockPath);
+        if (!settleLeftovers(target, heldLocks().back().file)) {
+            lock.release();
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        lock.release();
+        return false;
+    }
 }
 
 std::u16string backupFolderPath(std::u16string_view target) {
@@ -326,18 +420,20 @@ bool finishSaveFile(const FileHandle& file, std::uint64_t size) {
     return stepAllowed(SaveStep::Flush) && endFileAt(file, size);
 }
 
-// Leftovers of earlier saves go first, as long as the library is there: while it is missing,
-// one of them may be the only copy. The new file is created afresh, never opened: a leftover
-// may still be another name of the library itself.
+// The new file is created afresh, never opened: a leftover of that name that could not be
+// removed may still be another name of the library itself.
 bool saveWholeFile(std::u16string_view path, SaveMode mode,
                    const std::function<bool(const FileHandle&)>& write, WrittenFile* written) {
     saveRun().stopped = false;
     const std::u16string target = savedFilePath(path);
     if (mode == SaveMode::Replace && isReadOnlyFile(target))
         return false;
+    WriteLock lock;
+    if (!lockForWriting(target, lock))
+        return false;
     const bool libraryThere = pathExists(target);
-    if (libraryThere)
-        removeLeftovers(target);
+    if (mode == SaveMode::CreateOnly && libraryThere)
+        return false;
     const std::u16string saving = savingFilePath(target);
     FileHandle file;
     if (!stepAllowed(SaveStep::Create) || !createFile(saving, CreateMode::NewOnly, file))
@@ -355,27 +451,23 @@ bool saveWholeFile(std::u16string_view path, SaveMode mode,
     }
     file.reset();
     const StepOutcome swap = saved ? stepOutcome(SaveStep::Replace) : StepOutcome::Fail;
-    if (swap == StepOutcome::Proceed || swap == StepOutcome::OldLeftThenFail) {
-        const bool replacing = mode == SaveMode::Replace && libraryThere;
-        Backup backup;
-        try {
-            if (replacing)
-                backup = prepareBackup(target);
-        } catch (const std::bad_alloc&) {
-            backup = Backup{}; // the old file is kept in place all the same
-        }
-        saved =
-            swapIntoPlace(saving, target, mode, backup.path, swap == StepOutcome::OldLeftThenFail);
-        if (saved && replacing) {
+    if (swap == StepOutcome::Proceed || swap == StepOutcome::OldLeftThenFail ||
+        swap == StepOutcome::OldLeftNoWayBack) {
+        // An old file still waiting beside the library (one that could not be kept) is never
+        // overwritten: this save then keeps no backup.
+        const std::u16string waiting = replacedFilePath(target);
+        const bool setsAside = mode == SaveMode::Replace && libraryThere && !pathExists(waiting);
+        saved = swapIntoPlace(saving, target, mode, setsAside ? waiting : u"", swap);
+        if (saved && setsAside) {
             try {
-                settleBackup(target, backup);
+                keepBackup(target, heldLock(lockFilePath(target))->file, true);
             } catch (const std::bad_alloc&) {
             }
         }
-        // The old bytes go back under the library's name before the new ones may go.
-        if (!saved && libraryThere && !pathExists(target) &&
-            (backup.path.empty() || !moveIntoPlace(backup.path, target, SaveMode::CreateOnly, {})))
-            return false;
+        // The old bytes go back under the library's name; when they cannot, they wait beside it
+        // for the next writer, and the library is never written without them.
+        if (!saved && setsAside && !pathExists(target) && swap != StepOutcome::OldLeftNoWayBack)
+            moveIntoPlace(waiting, target, SaveMode::CreateOnly, {});
     } else {
         saved = false;
     }

@@ -95,9 +95,6 @@ bool createFolder(std::u16string_view path);
 // The names of the files (not folders) in a folder.
 std::vector<std::u16string> folderFileNames(std::u16string_view folder);
 
-std::uint32_t currentProcessId();
-bool processRunning(std::uint32_t processId);
-
 // The written file's stamp, held so that closing the file does not change it.
 FileStamp keepFileStamp(const FileHandle& file);
 
@@ -105,10 +102,47 @@ FileStamp keepFileStamp(const FileHandle& file);
 // the link stays a link and its target gets the new bytes.
 std::u16string savedFilePath(std::u16string_view path);
 
-// Where a save writes the new file before it takes the old one's place: beside it, under a
-// name of the writing process's own that nothing reads as a preference file.
-std::u16string savingFilePath(std::u16string_view target,
-                              std::uint32_t processId = currentProcessId());
+// Where a save writes the new file before it takes the old one's place, and where the old file
+// waits while the new one takes its place: beside it, under names nothing reads as a
+// preference file. Only the writer holding the lock uses them.
+std::u16string savingFilePath(std::u16string_view target);
+std::u16string replacedFilePath(std::u16string_view target);
+
+// The file beside the library whose lock every writer holds ("Zendrik.pref.lock"); made when
+// needed and never removed.
+std::u16string lockFilePath(std::u16string_view target);
+
+// The platform part of the lock: the lock file opened for everyone to share, and an exclusive
+// lock on it tried without waiting. Closing the file, or the process ending, lets it go.
+bool openLockFile(std::u16string_view path, FileHandle& file);
+bool tryLockFile(const FileHandle& file);
+void unlockFile(const FileHandle& file);
+
+// The lock a writer of the library holds from before it reads the file until its new file is in
+// place: one writer at a time, so that each change is made to the file as it is now. Taken
+// again by the process that holds it, it is only counted; the last owner lets it go.
+class WriteLock {
+  public:
+    WriteLock() = default;
+    ~WriteLock() { release(); }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    bool held() const { return !lockPath_.empty(); }
+    void release();
+
+  private:
+    friend bool lockForWriting(std::u16string_view path, WriteLock& lock);
+    std::u16string lockPath_;
+};
+
+// How long a writer waits for another one to finish before its write fails.
+inline constexpr int kLockWaitMilliseconds = 5000;
+
+// Takes the lock of the library at `path` (SaveStep::Lock), then puts right what a writer that
+// ended left beside it. False when the lock could not be had in time, or when the library is
+// missing and its only copy could not be put back.
+bool lockForWriting(std::u16string_view path, WriteLock& lock);
 
 // The folder beside the library that keeps its earlier versions ("Zendrik.backup" for
 // "Zendrik.pref"), and how many it keeps.
@@ -136,7 +170,8 @@ std::uint64_t bytesHash(std::string_view bytes, std::uint64_t hash = 0xcbf29ce48
 // An all-or-nothing save: `write` gives the new file its whole content through
 // writeSavePiece and finishSaveFile; only then does it take the old one's place, so the path
 // holds the old bytes or the new ones and never anything between. False when any step failed;
-// the old file is then as it was. A replaced file is kept in the backup folder.
+// the old file is then as it was. The whole save holds the writers' lock. A replaced file is
+// kept in the backup folder.
 bool saveWholeFile(std::u16string_view path, SaveMode mode,
                    const std::function<bool(const FileHandle&)>& write,
                    WrittenFile* written = nullptr);
@@ -144,11 +179,12 @@ bool writeSavePiece(const FileHandle& file, std::uint64_t offset, std::string_vi
 bool finishSaveFile(const FileHandle& file, std::uint64_t size);
 
 // The steps of a save, for the tests: each step can be made to fail, or to stop as a process
-// that ends right there would (nothing after it runs, nothing is cleaned up). At Replace,
-// OldLeftThenFail makes every try of the swap fail after the old file went to its backup
-// name, as ReplaceFileW may.
-enum class SaveStep { Create, Write, Flush, Replace };
-enum class StepOutcome { Proceed, Fail, Stop, OldLeftThenFail };
+// that ends right there would (nothing after it runs, nothing is cleaned up). Lock is taking
+// the writers' lock; a failure there is a wait that ran out. At Replace, OldLeftThenFail makes
+// every try of the swap fail after the old file went to its waiting name, as ReplaceFileW may;
+// OldLeftNoWayBack fails putting it back as well.
+enum class SaveStep { Lock, Create, Write, Flush, Replace };
+enum class StepOutcome { Proceed, Fail, Stop, OldLeftThenFail, OldLeftNoWayBack };
 struct SaveFaults {
     std::function<StepOutcome(SaveStep)> beforeStep; // empty: every step proceeds
 };

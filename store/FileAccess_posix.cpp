@@ -4,11 +4,11 @@
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -192,10 +192,14 @@ bool moveIntoPlace(std::u16string_view saving, std::u16string_view target, SaveM
     const std::string from = text::utf16ToUtf8(saving);
     const std::string to = text::utf16ToUtf8(target);
     if (mode == SaveMode::Replace) {
-        if (!backup.empty())
-            ::link(to.c_str(), text::utf16ToUtf8(backup).c_str());
-        if (::rename(from.c_str(), to.c_str()) != 0)
+        // A backup name of a file that stays in place would be a second copy of the library.
+        const std::string kept = text::utf16ToUtf8(backup);
+        const bool linked = !backup.empty() && ::link(to.c_str(), kept.c_str()) == 0;
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            if (linked)
+                ::unlink(kept.c_str());
             return false;
+        }
     } else {
         if (::link(from.c_str(), to.c_str()) == 0) {
             ::unlink(from.c_str());
@@ -234,15 +238,26 @@ std::vector<std::u16string> folderFileNames(std::u16string_view folder) {
     return names;
 }
 
-std::uint32_t currentProcessId() {
-    return static_cast<std::uint32_t>(::getpid());
+bool openLockFile(std::u16string_view path, FileHandle& file) {
+    const int fd = openRegular(path, O_RDWR | O_CREAT);
+    if (fd < 0)
+        return false;
+    file = FileHandle(fd);
+    return true;
 }
 
-// A process of another user answers EPERM, and is running all the same.
-bool processRunning(std::uint32_t processId) {
-    if (processId == 0 || processId > std::uint32_t(INT32_MAX))
-        return false;
-    return ::kill(pid_t(processId), 0) == 0 || errno == EPERM;
+// flock, not fcntl: an fcntl lock of the process goes with any descriptor of the file closed.
+bool tryLockFile(const FileHandle& file) {
+    for (;;) {
+        if (::flock(descriptor(file), LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+void unlockFile(const FileHandle& file) {
+    ::flock(descriptor(file), LOCK_UN);
 }
 
 FileStamp keepFileStamp(const FileHandle& file) {

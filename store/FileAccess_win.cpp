@@ -259,16 +259,29 @@ std::vector<std::u16string> folderFileNames(std::u16string_view folder) {
     return names;
 }
 
-std::uint32_t currentProcessId() {
-    return GetCurrentProcessId();
+// Shared with everyone, deleting included, so that the lock file never keeps anything from
+// working with the folder.
+bool openLockFile(std::u16string_view path, FileHandle& file) {
+    FileHandle opened =
+        openDiskFile(path, GENERIC_READ | GENERIC_WRITE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS);
+    if (!opened.valid())
+        return false;
+    file = std::move(opened);
+    return true;
 }
 
-// A process that may not be opened (another user's) is running all the same.
-bool processRunning(std::uint32_t processId) {
-    const base::OwnedKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    if (!process)
-        return GetLastError() == ERROR_ACCESS_DENIED;
-    return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+// The whole range of the file: only the handle that holds the lock reads and writes it.
+bool tryLockFile(const FileHandle& file) {
+    OVERLAPPED from = {};
+    return LockFileEx(handleOf(file), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                      MAXDWORD, MAXDWORD, &from) != 0;
+}
+
+// Closing the handle lets the lock go as well, but only when the system gets to it.
+void unlockFile(const FileHandle& file) {
+    OVERLAPPED from = {};
+    UnlockFileEx(handleOf(file), 0, MAXDWORD, MAXDWORD, &from);
 }
 
 // Closing a handle that wrote a file may set its last write time again; a time set through

@@ -311,15 +311,11 @@ bool PreferenceFile::create(std::u16string_view path) {
     if (openPreferenceFile)
         openPreferenceFile->close();
     reset();
-    // Only ever a new file: a leftover of that name may be another name of the library.
-    const std::u16string probe = savingFilePath(savedFilePath(path));
-    FileHandle file;
-    if (createFile(probe, CreateMode::NewOnly, file)) {
-        file.reset();
-        removeFile(probe);
-    } else if (!pathExists(probe) || folderExists(probe)) {
+    // The writers' lock file beside it is made there first: where it cannot be, neither can the
+    // file.
+    WriteLock lock;
+    if (!lockForWriting(path, lock))
         return false;
-    }
     path_ = path;
     state_ = State::Opened;
     modified_ = true; // a created file is always written, even with no lines

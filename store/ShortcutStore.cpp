@@ -173,16 +173,30 @@ bool writeDefaultFile(std::u16string_view path) {
     }
 }
 
-bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store,
-                      const std::vector<std::u16string>& names, WrittenFile* written) {
+// Every Shortcut of the store, whatever any list shows of it, in the order of the names with
+// ASCII letters folded, so that "If" stands beside "if"; the exact bytes decide between those.
+bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store, WrittenFile* written) {
     try {
         ShortcutLines shortcuts;
-        shortcuts.reserve(names.size());
-        for (const std::u16string& name : names) {
-            if (const std::optional<std::u16string> found = findShortcut(store, name))
-                shortcuts.emplace_back(text::utf16ToUtf8(name),
-                                       text::utf16ToUtf8(templateLine(*found)));
-        }
+        shortcuts.reserve(shortcutCount(store));
+        forEachShortcut(store, [&](std::u16string_view name, std::u16string_view templateText) {
+            shortcuts.emplace_back(text::utf16ToUtf8(name),
+                                   text::utf16ToUtf8(templateLine(templateText)));
+        });
+        const auto folded = [](char c) {
+            return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        };
+        std::sort(shortcuts.begin(), shortcuts.end(), [&](const auto& a, const auto& b) {
+            const std::string& left = a.first;
+            const std::string& right = b.first;
+            if (std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
+                                             [&](char x, char y) { return folded(x) < folded(y); }))
+                return true;
+            if (std::lexicographical_compare(right.begin(), right.end(), left.begin(), left.end(),
+                                             [&](char x, char y) { return folded(x) < folded(y); }))
+                return false;
+            return left < right;
+        });
         return writeNewLibrary(path, libraryBytes(shortcuts, store.popupAsRead), written);
     } catch (const std::bad_alloc&) {
         return false;
@@ -314,13 +328,17 @@ void loadDefaultShortcuts(ShortcutStore& store, PopupSettings& settings) {
 namespace {
 
 // The template's line is made before the file is touched: the file's own edits cannot throw,
-// so a failure never leaves half a change to be written. With `missing` given, a file that is
-// not there is not created but told.
+// so a failure never leaves half a change to be written. The file is read under the writers'
+// lock, so the change is made to it as it is now and no other writer's change is lost. With
+// `missing` given, a file that is not there is not created but told.
 bool changeIn(std::u16string_view path, ShortcutChange::Kind kind, std::u16string_view name,
               std::u16string_view newName, std::u16string_view templateText, WrittenFile* written,
               bool* missing) {
     try {
         const std::u16string line = templateLine(templateText);
+        WriteLock lock;
+        if (!lockForWriting(path, lock))
+            return false;
         PreferenceFile file;
         if (!file.open(path)) {
             if (missing && !pathExists(path)) {
@@ -372,15 +390,19 @@ bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
 }
 
 // The stamp comes from the written file itself: read again, the file might already hold
-// another program's write.
+// another program's write. One lock over both, so that no other writer makes the file between
+// finding it gone and writing it whole.
 bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
-                         const std::vector<std::u16string>& names, const ShortcutChange& change) {
+                         const ShortcutChange& change) {
+    WriteLock lock;
+    if (!lockForWriting(path, lock))
+        return false;
     WrittenFile written;
     bool missing = false;
     bool done = changeIn(path, change.kind, change.name, change.newName, change.templateText,
                          &written, &missing);
     if (missing)
-        done = writeLibraryFile(path, library, names, &written);
+        done = writeLibraryFile(path, library, &written);
     if (done && written.stamp.exists)
         library.stamp = {written.stamp, written.hash, timesUncertain(written.stamp)};
     return done;

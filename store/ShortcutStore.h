@@ -107,10 +107,10 @@ bool renameShortcut(std::u16string_view oldName, std::u16string_view newName,
 enum class LibraryState { Unchanged, Changed, Missing };
 LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp);
 
-// Writes a new file in the default file's layout holding the store's Shortcuts in the order of
-// `names`, the group Popup as the store was loaded. Never replaces anything that exists by then.
+// Writes a new file in the default file's layout holding every Shortcut of the store in name
+// order, the group Popup as the store was loaded. Never replaces anything that exists by then.
 bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store,
-                      const std::vector<std::u16string>& names, WrittenFile* written = nullptr);
+                      WrittenFile* written = nullptr);
 
 struct ShortcutChange {
     enum class Kind { Save, Remove, Rename };
@@ -120,12 +120,12 @@ struct ShortcutChange {
     std::u16string templateText; // Save, Rename
 };
 // Makes one change to the library file at `path` (saveShortcutIn / removeShortcutIn /
-// renameShortcutIn). When the file is gone, writes the whole `library` as a new file instead
-// (Shortcuts in the order of `names`, Popup group as the library was loaded), never replacing
+// renameShortcutIn), under the writers' lock, to the file as it is then. When the file is gone,
+// writes the whole `library` as a new file instead (writeLibraryFile), never replacing
 // anything that appeared meanwhile: a save must never leave a file holding that one Shortcut.
 // On success library.stamp is the stamp of the file as written, taken from the written file.
 bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
-                         const std::vector<std::u16string>& names, const ShortcutChange& change);
+                         const ShortcutChange& change);
 
 // The same operations on a preference file at any path.
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings);

@@ -345,20 +345,21 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     const std::string saved = file({kFor, "if = If ¤EndIf1\r\n", kProc});
     EXPECT_EQ(waitForFile(saved), saved);
 
-    // A file held open by another program: Delete and Rename are not written either.
+    // A file held open by another program: Delete and Rename are not written either, and the
+    // window keeps what the file keeps.
     HANDLE held = CreateFileW(preferences_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"if")), "yes no", "exclamation", IDYES);
     EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
-    EXPECT_VIEW(m, "rows=for,proc current=proc name='proc' "
-                   "editor='Procedure \r\nEndProcedure'"
-                   " focus=window");
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1' focus=window");
     pressKey({VK_CONTROL, 'R'});
     retypeName(L"pr");
     pressKey({VK_CONTROL, 'R'});
     EXPECT_BOX(m, message(manager::kFileNotWrittenMessage), "ok", "exclamation", IDOK);
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='pr' editor='If \r\nEndIf1' focus=name");
+    pressKey({VK_ESCAPE});
     CloseHandle(held);
     EXPECT_EQ(preferences(), saved);
 
@@ -382,8 +383,7 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
 
     // Closing while renaming leaves the file as it was; the Rename button pressed by a click.
     clickWindow(m.control(kRenameButton));
-    EXPECT_VIEW(m, "rows=for,pr current=pr name='pr' editor='Procedure \r\nEndProcedure'"
-                   " focus=name");
+    EXPECT_VIEW(m, "rows=for,if,proc current=if name='if' editor='If \r\nEndIf1' focus=name");
     retypeName(L"other");
     pressKey({VK_MENU, VK_F4});
     expectClosedLeaving(saved);
@@ -446,6 +446,8 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     EXPECT_EQ(waitForFile(whole), whole);
     EXPECT_VIEW(m, "rows=for,if current=if name='if' editor='If x \r\nEndIf!'");
 
+    // Deleted again: closing gives the file the library back.
+    ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
     pressKey({VK_SHIFT, VK_RETURN});
     expectClosedLeaving(whole);
 }

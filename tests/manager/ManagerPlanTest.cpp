@@ -37,7 +37,7 @@ std::string summary(const manager::ManagerPlan& plan) {
     out += plan.keepShown ? "keep " : "";
     out += plan.refillRows ? "refill " : "";
     out += plan.refreshEditor ? "refresh " : "";
-    out += plan.showCurrentRow ? "current " : "";
+    out += plan.showNothing ? "nothing " : "";
     out += plan.askAboutEdits ? "ask " : "";
     out += kRefusals[static_cast<int>(plan.refusal)];
     out += plan.write ? "write " : "";
@@ -59,6 +59,7 @@ struct PlanCase {
     const char* held;
     const char* fresh; // the file's Shortcuts when it changed
     const char* plan;
+    bool heldFromFile = true; // the window's Shortcuts were read from or written to a file
 };
 
 void PrintTo(const PlanCase& c, std::ostream* out) {
@@ -69,7 +70,8 @@ class PlanTable : public testing::TestWithParam<PlanCase> {};
 
 TEST_P(PlanTable, GivesThePlan) {
     const PlanCase& c = GetParam();
-    const store::ShortcutStore held = shortcuts(c.held);
+    store::ShortcutStore held = shortcuts(c.held);
+    held.stamp.file.exists = c.heldFromFile;
     const store::ShortcutStore fresh = shortcuts(c.fresh);
     manager::ManagerFacts facts;
     facts.action = c.action;
@@ -105,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"OtherAddedOutsideEditsKept", ManagerAction::Activation, kBrowsing, "a", "", true,
                  kChanged, "a=1", "a=1,c=3", "fresh refill act"},
         PlanCase{"ShownRemovedOutside", ManagerAction::Activation, kBrowsing, "a", "", false,
-                 kChanged, "a=1,b=2", "b=2", "fresh refill current act"},
+                 kChanged, "a=1,b=2", "b=2", "fresh refill nothing act"},
         PlanCase{"ShownRemovedOutsideOverEdits", ManagerAction::Activation, kBrowsing, "a", "",
                  true, kChanged, "a=1,b=2", "b=2", "fresh keep act"},
         PlanCase{"FileGoneKeepsTheLibrary", ManagerAction::Activation, kBrowsing, "a", "", true,
@@ -156,11 +158,21 @@ INSTANTIATE_TEST_SUITE_P(
                  "", "ask act"},
         PlanCase{"CloseWithNothingTyped", ManagerAction::Close, kBrowsing, "a", "", false, kSame,
                  "a=1", "", "act"},
+        PlanCase{"CloseGivesAFileGoneTheLibrary", ManagerAction::Close, kBrowsing, "a", "", false,
+                 kGone, "a=1", "", "write act"},
+        PlanCase{"CloseOverEditsWithTheFileGone", ManagerAction::Close, kCreating, "", "b", true,
+                 kGone, "a=1", "", "ask write act"},
+        PlanCase{"CloseWithNoFileEverRead", ManagerAction::Close, kNothing, "", "", false, kGone,
+                 "", "", "act", false},
         PlanCase{"TypingWithNothingShownBeginsANewShortcut", ManagerAction::EditorTyped, kNothing,
                  "", "", true, kSame, "", "", "act new"},
         PlanCase{"TypingInAShownTemplate", ManagerAction::EditorTyped, kBrowsing, "a", "", true,
                  kSame, "a=1", "", ""},
+        PlanCase{"Delete", ManagerAction::Delete, kBrowsing, "a", "a", true, kSame, "a=1,b=2", "",
+                 "write act"},
         PlanCase{"DeleteOfAShortcutRemovedOutside", ManagerAction::Delete, kBrowsing, "a", "a",
-                 false, kChanged, "a=1,b=2", "b=2", "fresh refill current act"}));
+                 false, kChanged, "a=1,b=2", "b=2", "fresh refill nothing"},
+        PlanCase{"DeleteOfEditsRemovedOutside", ManagerAction::Delete, kBrowsing, "a", "a", true,
+                 kChanged, "a=1,b=2", "b=2", "fresh keep write act"}));
 
 } // namespace
