@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "idelink/CaretWord.h"
 #include "resources/Version.h"
 #include "store/ShortcutStore.h"
 
@@ -23,9 +24,7 @@ struct AppState {
     std::u16string appTitle;
     store::ShortcutStore shortcutStore;
     store::PopupSettings popupSettings;
-    std::u16string caretWord; // lower case; empty selects the manager
-    int wordIndent = 0;
-    std::int64_t wordBytes = 0; // the word's bytes in the editor, as typed
+    idelink::CaretWord word; // before the IDE's caret; an empty one selects the manager
 };
 
 AppState& appState();

@@ -14,6 +14,7 @@
 #include "dpi/DpiSetup.h"
 #include "dpi/ScaledWrappers.h"
 #include "idelink/CaretWord.h"
+#include "idelink/DirectiveSources.h"
 #include "idelink/FocusedEditor.h"
 #include "idelink/LowerCase.h"
 #include "idelink/RemoteEditor.h"
@@ -222,27 +223,39 @@ void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
     const std::optional<std::u16string> templateText =
-        store::findShortcut(state.shortcutStore, state.caretWord);
+        store::findShortcut(state.shortcutStore, state.word.caretWord);
     if (!templateText)
         return;
     const idelink::EditorOps editor = ideEditor(state);
     idelink::expandShortcut(
-        *templateText, {state.caretWord, state.wordIndent, state.wordBytes}, editor,
-        [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
+        *templateText, state.word, editor,
+        [&state](const idelink::PopupRequest& request) { return showPopup(state, request); },
+        idelink::windowsDirectiveSources());
 }
 
 bool stillAnswering() {
     return !idelink::editorAnswers().stopped;
 }
 
-// The picker takes the expansion's lock: an expansion and a pick are one kind of run.
+// After the picker lost the foreground to a click: the IDE in front again with the selection it
+// had, which the click may have taken away.
+void giveSelectionBack(const idelink::EditorOps& editor,
+                       const idelink::WrappedSelection& selection) {
+    editor.returnForegroundToIde();
+    if (editor.ideIsForeground())
+        editor.placeSelection(selection.anchor, selection.caret);
+}
+
+// The picker takes the expansion's lock: an expansion and a pick are one kind of run. Started on
+// a selection, it wraps the selection in the template picked, whatever word stands before the
+// caret.
 void runPickMode(AppState& state) {
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
     if (!takeModeLock(kExpansionMutexName) || !idelink::editorProcessOpens(windows))
         return;
     popup::PickerRequest request;
-    // The names are gathered and sorted while the caret's screen point is read: that read waits
-    // on the IDE and the display server and leaves the processor free.
+    // The names are gathered and sorted while the selection and the caret's screen point are
+    // read: those reads wait on the IDE and the display server and leave the processor free.
     bool sorted = false;
     std::jthread sorting([&state, &request, &sorted] {
         try {
@@ -256,26 +269,40 @@ void runPickMode(AppState& state) {
             // Out of memory: no picker rather than a part of the names.
         }
     });
+    const std::optional<idelink::WrappedSelection> selection = idelink::readSelection(windows);
     const idelink::EditorOps editor = ideEditor(state);
     const int64_t caretPos = editor.caretPosition();
-    if (!stillAnswering() || caretPos < state.wordBytes)
+    if (!stillAnswering() || caretPos < (selection ? 0 : state.word.wordBytes))
         return;
     const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
     sorting.join();
     if (!stillAnswering() || !sorted)
         return;
+    // One set of sources for the previews and the insert: the clock and the clipboard are read
+    // once, and what the preview showed goes in.
+    idelink::DirectiveSources sources = idelink::windowsDirectiveSources();
+    if (selection) {
+        sources.selection = selection->text;
+        sources.selectionColumn = int(selection->indentation.size());
+    }
     request.anchor = anchor;
-    request.filter = state.caretWord;
-    request.afterParen = !state.caretWord.empty() && state.caretWord.back() == u'(';
-    request.previewOf = [&state, &request](int name) {
+    if (!selection) {
+        request.filter = state.word.caretWord;
+        request.afterParen = !request.filter.empty() && request.filter.back() == u'(';
+    }
+    request.previewOf = [&state, &request, &sources](int name) {
         const auto templateText = store::findShortcut(state.shortcutStore, request.names[name]);
-        return templateText ? idelink::templatePreview(*templateText) : std::u16string();
+        return templateText ? idelink::templatePreview(*templateText, sources) : std::u16string();
     };
     const popup::PickerResult picked = popup::showPicker(request, caretWindowLook(state));
     if (picked.chosen < 0) {
         // A pick that never became active is cancelled without a touch: the user is typing.
-        if (picked.lostActivation)
-            idelink::giveCaretBack(editor, caretPos);
+        if (picked.lostActivation) {
+            if (selection)
+                giveSelectionBack(editor, *selection);
+            else
+                idelink::giveCaretBack(editor, caretPos);
+        }
         return;
     }
     const std::u16string& name = request.names[size_t(picked.chosen)];
@@ -283,10 +310,20 @@ void runPickMode(AppState& state) {
         store::findShortcut(state.shortcutStore, name);
     if (!templateText)
         return;
-    // As if the name had been typed in place of the word.
-    idelink::expandShortcut(
-        *templateText, {idelink::lowerCaseText(name), state.wordIndent, state.wordBytes}, editor,
-        [&state](const idelink::PopupRequest& request) { return showPopup(state, request); });
+    const auto popup = [&state](const idelink::PopupRequest& request) {
+        return showPopup(state, request);
+    };
+    // As if the name had been typed in place of the word, or at the selection's start.
+    if (selection) {
+        const idelink::CaretWord word{idelink::lowerCaseText(name),
+                                      int(selection->indentation.size()), 0,
+                                      selection->indentation};
+        idelink::expandShortcut(*templateText, word, editor, popup, sources, &*selection);
+    } else {
+        idelink::CaretWord word = state.word;
+        word.caretWord = idelink::lowerCaseText(name);
+        idelink::expandShortcut(*templateText, word, editor, popup, sources);
+    }
 }
 
 void runManagerMode(AppState& state) {
@@ -326,10 +363,7 @@ void runProgram() {
     dpi::createWindowDpiTable();
 
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    const idelink::CaretWord word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
-    state.caretWord = word.caretWord;
-    state.wordIndent = word.wordIndent;
-    state.wordBytes = word.wordBytes;
+    state.word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
     // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
     // than open the manager in front of it.
     if (idelink::editorAnswers().stopped)
@@ -337,7 +371,7 @@ void runProgram() {
 
     if (start.pick)
         runPickMode(state);
-    else if (state.caretWord.empty())
+    else if (state.word.caretWord.empty())
         runManagerMode(state);
     else
         runExpansionMode(state);

@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
+#include "idelink/CaretWord.h"
 #include "idelink/RemoteBuffer.h"
 
 namespace idelink {
@@ -15,18 +17,31 @@ namespace {
 
 // The editor messages, each named once.
 constexpr UINT kSciGetCurrentPos = 2008;
+constexpr UINT kSciGetAnchor = 2009;
 constexpr UINT kSciGetCurLine = 2027;
+constexpr UINT kSciGetEolMode = 2030;
 constexpr UINT kSciSetSelectionStart = 2142;
 constexpr UINT kSciSetSelectionEnd = 2144;
+constexpr UINT kSciGetLine = 2153;
+constexpr UINT kSciSetSel = 2160;
+constexpr UINT kSciGetSelText = 2161;
 constexpr UINT kSciPointXFromPosition = 2164;
 constexpr UINT kSciPointYFromPosition = 2165;
 constexpr UINT kSciLineFromPosition = 2166;
+constexpr UINT kSciPositionFromLine = 2167;
 constexpr UINT kSciTextHeight = 2279;
+constexpr UINT kSciLineLength = 2350;
+constexpr UINT kSciGetSelectionMode = 2423;
+constexpr UINT kSciGetSelections = 2570;
 constexpr UINT kEmReplaceSel = 194;
 
-// No source line is this long; a larger answer is taken for a confused or hostile window
-// rather than a reason to commit that much memory in the IDE.
-constexpr int64_t kLargestLineBuffer = 16 * 1024 * 1024;
+// The selection modes that select a block of columns rather than a stretch of text.
+constexpr LRESULT kScSelRectangle = 1;
+constexpr LRESULT kScSelThin = 3;
+
+// No source line or selection to wrap is this long; a larger answer is taken for a confused or
+// hostile window rather than a reason to commit that much memory in the IDE.
+constexpr int64_t kLargestReadBuffer = 16 * 1024 * 1024;
 
 // A handle that names no window gets no message at all: a recycled handle could name a
 // window of some other program by now.
@@ -69,55 +84,73 @@ bool sendChangeToEditor(HWND editor, UINT message, WPARAM wParam, LPARAM lParam)
     return true;
 }
 
+// The editor's answer, or nullopt when it did not answer in time.
+std::optional<int64_t> askEditor(HWND editor, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT answer = 0;
+    if (!sendToEditor(editor, message, wParam, lParam, answer))
+        return std::nullopt;
+    return int64_t(answer);
+}
+
 // Each answers nullopt when the editor did not answer.
 inline std::optional<int64_t> sciGetCurrentPos(HWND editor) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciGetCurrentPos, 0, 0, answer))
-        return std::nullopt;
-    return int64_t(answer);
+    return askEditor(editor, kSciGetCurrentPos, 0, 0);
 }
 inline std::optional<int64_t> sciGetCurLineSize(HWND editor) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciGetCurLine, 0, 0, answer))
-        return std::nullopt;
-    return int64_t(answer);
+    return askEditor(editor, kSciGetCurLine, 0, 0);
 }
 inline std::optional<int64_t> sciGetCurLine(HWND editor, int64_t size, void* remoteBuffer) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciGetCurLine, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer),
-                      answer))
-        return std::nullopt;
-    return int64_t(answer);
+    return askEditor(editor, kSciGetCurLine, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer));
+}
+inline std::optional<int64_t> sciGetAnchor(HWND editor) {
+    return askEditor(editor, kSciGetAnchor, 0, 0);
+}
+inline std::optional<int64_t> sciGetEolMode(HWND editor) {
+    return askEditor(editor, kSciGetEolMode, 0, 0);
+}
+inline std::optional<int64_t> sciGetSelectionMode(HWND editor) {
+    return askEditor(editor, kSciGetSelectionMode, 0, 0);
+}
+inline std::optional<int64_t> sciGetSelections(HWND editor) {
+    return askEditor(editor, kSciGetSelections, 0, 0);
+}
+inline std::optional<int64_t> sciGetSelText(HWND editor, void* remoteBuffer) {
+    return askEditor(editor, kSciGetSelText, 0, reinterpret_cast<LPARAM>(remoteBuffer));
+}
+inline std::optional<int64_t> sciPositionFromLine(HWND editor, int64_t line) {
+    return askEditor(editor, kSciPositionFromLine, WPARAM(line), 0);
+}
+inline std::optional<int64_t> sciLineLength(HWND editor, int64_t line) {
+    return askEditor(editor, kSciLineLength, WPARAM(line), 0);
+}
+inline std::optional<int64_t> sciGetLine(HWND editor, int64_t line, void* remoteBuffer) {
+    return askEditor(editor, kSciGetLine, WPARAM(line), reinterpret_cast<LPARAM>(remoteBuffer));
 }
 inline std::optional<int> sciPointXFromPosition(HWND editor, int64_t position) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciPointXFromPosition, 0, LPARAM(position), answer))
-        return std::nullopt;
-    return int(answer);
+    const std::optional<int64_t> answer =
+        askEditor(editor, kSciPointXFromPosition, 0, LPARAM(position));
+    return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
 inline std::optional<int> sciPointYFromPosition(HWND editor, int64_t position) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciPointYFromPosition, 0, LPARAM(position), answer))
-        return std::nullopt;
-    return int(answer);
+    const std::optional<int64_t> answer =
+        askEditor(editor, kSciPointYFromPosition, 0, LPARAM(position));
+    return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
 inline std::optional<int64_t> sciLineFromPosition(HWND editor, int64_t position) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciLineFromPosition, WPARAM(position), 0, answer))
-        return std::nullopt;
-    return int64_t(answer);
+    return askEditor(editor, kSciLineFromPosition, WPARAM(position), 0);
 }
 inline std::optional<int> sciTextHeight(HWND editor, int64_t line) {
-    LRESULT answer = 0;
-    if (!sendToEditor(editor, kSciTextHeight, WPARAM(line), 0, answer))
-        return std::nullopt;
-    return int(answer);
+    const std::optional<int64_t> answer = askEditor(editor, kSciTextHeight, WPARAM(line), 0);
+    return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
 inline bool sciSetSelectionStart(HWND editor, int64_t position) {
     return sendChangeToEditor(editor, kSciSetSelectionStart, WPARAM(position), 0);
 }
 inline bool sciSetSelectionEnd(HWND editor, int64_t position) {
     return sendChangeToEditor(editor, kSciSetSelectionEnd, WPARAM(position), 0);
+}
+inline bool sciSetSel(HWND editor, int64_t anchor, int64_t caret) {
+    return sendChangeToEditor(editor, kSciSetSel, WPARAM(anchor), LPARAM(caret));
 }
 inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
     sendChangeToEditor(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
@@ -177,56 +210,130 @@ EditorAnswers& editorAnswers() {
     return answers;
 }
 
-std::string readLineBeforeCaret(const IdeWindows& windows) {
-    HWND editor = liveWindow(windows.editor);
-    HWND main = liveWindow(windows.main);
-    if (!editor || !main)
-        return {};
-    // The editor writes the line into the buffer in its own process: were the main window
-    // from another process, the buffer would be there and the editor would write to an
-    // address it never owned.
-    const DWORD processId = processOf(main);
-    if (processId == 0 || processOf(editor) != processId)
-        return {};
-    const base::OwnedKernelHandle process(OpenProcess(kEditorProcessAccess, FALSE, processId));
-    if (!process.get())
-        return {};
-    const std::optional<int64_t> size = sciGetCurLineSize(editor);
-    if (!size || *size <= 0 || *size > kLargestLineBuffer)
-        return {};
-    // One byte more than asked for: Scintilla 5 counts the size without the zero byte and
-    // writes that byte just past the size it is given, and older versions stay inside it.
-    const size_t bufferSize = size_t(*size) + 1;
-    RemoteBuffer remote(process.get(), bufferSize);
-    if (!remote.address() || !reachesTheEditorIntact(process.get(), remote.address()))
-        return {};
-    const std::optional<int64_t> caretInLine = sciGetCurLine(editor, *size, remote.address());
-    if (!caretInLine) {
-        remote.abandon();
-        return {};
-    }
-    // An offset outside the line it just wrote is no answer to trust.
-    if (*caretInLine < 0 || *caretInLine > *size)
-        return {};
-    std::string line(size_t(*caretInLine), '\0');
-    SIZE_T bytesRead = 0;
-    if (!line.empty() && (!ReadProcessMemory(process.get(), remote.address(), line.data(),
-                                             line.size(), &bytesRead) ||
-                          bytesRead != line.size()))
-        return {};
-    // Every byte before the caret, zero bytes included: the word is replaced by its byte
-    // count, which must be the count of what stands in the editor.
-    return line;
-}
+namespace {
 
-bool editorProcessOpens(const IdeWindows& windows) {
+// The editor's process, opened for the buffers the editor writes into; null unless the editor
+// and the main window are live windows of one process. The editor writes into the buffer in
+// its own process: were the main window from another process, the buffer would be there and
+// the editor would write to an address it never owned.
+base::OwnedKernelHandle openEditorProcess(const IdeWindows& windows) {
     HWND editor = liveWindow(windows.editor);
     HWND main = liveWindow(windows.main);
     const DWORD processId = main ? processOf(main) : 0;
     if (!editor || processId == 0 || processOf(editor) != processId)
-        return false;
-    const base::OwnedKernelHandle process(OpenProcess(kEditorProcessAccess, FALSE, processId));
-    return process.get() != nullptr;
+        return {};
+    return base::OwnedKernelHandle(OpenProcess(kEditorProcessAccess, FALSE, processId));
+}
+
+// Has the editor write at most size bytes into a buffer in its process: write sends the
+// message with the buffer's address and answers how many bytes from the buffer's start to read
+// back, or nullopt when the editor did not answer. Nullopt on any failure.
+template <typename Write>
+std::optional<std::string> readThroughEditor(HANDLE process, int64_t size, Write write) {
+    if (size <= 0 || size > kLargestReadBuffer)
+        return std::nullopt;
+    // One byte more than asked for: Scintilla 5 counts the size without the zero byte and
+    // writes that byte just past the size it is given, and older versions stay inside it.
+    RemoteBuffer remote(process, size_t(size) + 1);
+    if (!remote.address() || !reachesTheEditorIntact(process, remote.address()))
+        return std::nullopt;
+    const std::optional<int64_t> count = write(remote.address());
+    if (!count) {
+        remote.abandon();
+        return std::nullopt;
+    }
+    // A count outside what the editor just wrote is no answer to trust.
+    if (*count < 0 || *count > size)
+        return std::nullopt;
+    std::string bytes(size_t(*count), '\0');
+    SIZE_T bytesRead = 0;
+    if (!bytes.empty() &&
+        (!ReadProcessMemory(process, remote.address(), bytes.data(), bytes.size(), &bytesRead) ||
+         bytesRead != bytes.size()))
+        return std::nullopt;
+    return bytes;
+}
+
+// The bytes of the position's line before the position.
+std::optional<std::string> readLineBefore(HWND editor, HANDLE process, int64_t position) {
+    const std::optional<int64_t> line = sciLineFromPosition(editor, position);
+    const std::optional<int64_t> lineStart =
+        line ? sciPositionFromLine(editor, *line) : std::nullopt;
+    if (!lineStart || *lineStart < 0 || *lineStart > position ||
+        position - *lineStart > kLargestReadBuffer)
+        return std::nullopt;
+    const int64_t before = position - *lineStart;
+    if (before == 0)
+        return std::string();
+    const std::optional<int64_t> lineLength = sciLineLength(editor, *line);
+    if (!lineLength || *lineLength < before)
+        return std::nullopt;
+    return readThroughEditor(process, *lineLength, [&](void* remote) -> std::optional<int64_t> {
+        const std::optional<int64_t> written = sciGetLine(editor, *line, remote);
+        if (!written)
+            return std::nullopt;
+        return *written >= before && *written <= *lineLength ? before : -1;
+    });
+}
+
+} // namespace
+
+std::string readLineBeforeCaret(const IdeWindows& windows) {
+    const base::OwnedKernelHandle process = openEditorProcess(windows);
+    if (!process)
+        return {};
+    HWND editor = reinterpret_cast<HWND>(windows.editor);
+    const std::optional<int64_t> size = sciGetCurLineSize(editor);
+    if (!size)
+        return {};
+    // Every byte before the caret, zero bytes included: the word is replaced by its byte
+    // count, which must be the count of what stands in the editor.
+    return readThroughEditor(process.get(), *size,
+                             [&](void* remote) { return sciGetCurLine(editor, *size, remote); })
+        .value_or(std::string());
+}
+
+// Only one stretch of text is wrapped: a block of columns or several selections have no one
+// place for the template's lines, and are left to a plain start at the caret.
+std::optional<WrappedSelection> readSelection(const IdeWindows& windows) {
+    const base::OwnedKernelHandle process = openEditorProcess(windows);
+    if (!process)
+        return std::nullopt;
+    HWND editor = reinterpret_cast<HWND>(windows.editor);
+    const std::optional<int64_t> anchor = sciGetAnchor(editor);
+    const std::optional<int64_t> caret = anchor ? sciGetCurrentPos(editor) : std::nullopt;
+    if (!caret || *anchor == *caret || *anchor < 0 || *caret < 0)
+        return std::nullopt;
+    // An editor older than several selections does not know the message and answers 0.
+    const std::optional<int64_t> selections = sciGetSelections(editor);
+    if (!selections || *selections > 1)
+        return std::nullopt;
+    const std::optional<int64_t> mode = sciGetSelectionMode(editor);
+    if (!mode || *mode == kScSelRectangle || *mode == kScSelThin)
+        return std::nullopt;
+    const int64_t start = std::min(*anchor, *caret);
+    const int64_t size = std::max(*anchor, *caret) - start;
+    // A stretch holds exactly the bytes between its ends; Scintilla 5 answers their count,
+    // older versions count the zero byte too. Any other answer is a selection that is not
+    // the stretch asked about (whole lines, say), and it is left alone.
+    const std::optional<std::string> text =
+        readThroughEditor(process.get(), size, [&](void* remote) -> std::optional<int64_t> {
+            const std::optional<int64_t> written = sciGetSelText(editor, remote);
+            if (!written)
+                return std::nullopt;
+            return *written == size || *written == size + 1 ? size : -1;
+        });
+    if (!text)
+        return std::nullopt;
+    const std::optional<std::string> lineBefore = readLineBefore(editor, process.get(), start);
+    if (!lineBefore)
+        return std::nullopt;
+    return WrappedSelection{*anchor, *caret, text::utf8ToUtf16(*text),
+                            indentationOf(text::utf8ToUtf16(*lineBefore))};
+}
+
+bool editorProcessOpens(const IdeWindows& windows) {
+    return static_cast<bool>(openEditorProcess(windows));
 }
 
 int64_t editorCaretPosition(std::intptr_t editor) {
@@ -270,6 +377,17 @@ void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretP
         !sciSetSelectionEnd(window, caretPos))
         return;
     emReplaceSel(window, outgoingText(utf8Text));
+}
+
+int64_t editorLineBreakMode(std::intptr_t editor) {
+    HWND window = liveWindow(editor);
+    return window ? sciGetEolMode(window).value_or(-1) : -1;
+}
+
+void placeSelection(std::intptr_t editor, int64_t anchor, int64_t caret) {
+    HWND window = liveWindow(editor);
+    if (window && anchor >= 0 && caret >= 0)
+        sciSetSel(window, anchor, caret);
 }
 
 void placeCaret(std::intptr_t editor, int64_t position) {
@@ -327,6 +445,10 @@ EditorOps remoteEditorOps(const IdeWindows& windows) {
         replaceWordInEditor(editor, wordBytes, caretPos, utf8Text);
     };
     ops.placeCaret = [editor = windows.editor](int64_t position) { placeCaret(editor, position); };
+    ops.placeSelection = [editor = windows.editor](int64_t anchor, int64_t caret) {
+        placeSelection(editor, anchor, caret);
+    };
+    ops.lineBreakMode = [editor = windows.editor] { return editorLineBreakMode(editor); };
     ops.returnForegroundToIde = [main = windows.main] { returnForeground(main); };
     ops.ideIsForeground = [main = windows.main] {
         return main != 0 && GetForegroundWindow() == reinterpret_cast<HWND>(main);

@@ -3,6 +3,7 @@
 // foreground to the IDE. Positions are byte offsets into the editor's UTF-8 text. Every
 // operation does nothing (or answers empty) when its handle names no window.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "idelink/PopupContract.h"
@@ -33,6 +34,10 @@ bool editorProcessOpens(const IdeWindows& windows);
 // bytes included; empty on any failure.
 std::string readLineBeforeCaret(const IdeWindows& windows);
 
+// The selection to wrap: one stretch of text, not empty, with its text and the indentation of
+// its start; nothing for an empty, rectangular or multiple selection or on any failure.
+std::optional<WrappedSelection> readSelection(const IdeWindows& windows);
+
 // -1 when the editor did not answer.
 int64_t editorCaretPosition(std::intptr_t editor);
 
@@ -48,6 +53,12 @@ void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretP
 
 // An empty selection with the caret at the position.
 void placeCaret(std::intptr_t editor, int64_t position);
+
+// The selection from the anchor to the caret.
+void placeSelection(std::intptr_t editor, int64_t anchor, int64_t caret);
+
+// The document's line-break mode (see lineBreakOfMode); -1 when the editor did not answer.
+int64_t editorLineBreakMode(std::intptr_t editor);
 
 // Brings a window of another process to the foreground.
 void returnForeground(std::intptr_t window);

@@ -1,12 +1,14 @@
 // End to end: the real Zendrik.exe started with --pick by the stand-in IDE, driven with real
-// keys. Each case compares the editor's bytes and caret afterwards and after one undo, which
-// must give back the word as it was typed.
+// keys. Each case compares the editor's bytes, caret and selection afterwards and the bytes and
+// caret after one undo, which must give back the word as it was typed or the text that was
+// selected.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "support/StandInIde.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@ using endtoend::fact;
 using endtoend::factNumbers;
 using endtoend::HostReport;
 using endtoend::withCaret;
+using endtoend::withSelection;
 
 // Names with capitals, which no typed word reaches, and names that share a beginning.
 constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
@@ -24,11 +27,12 @@ constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
                               "proc = Procedure ¤EndProcedure\r\n"
                               "OpenWindow = OpenWindow(%Id=0, %Title=\"Main\")\r\n"
                               "Größe = größe.l¤; größe\r\n"
-                              "sprocket = ; gear\r\n";
+                              "sprocket = ; gear\r\n"
+                              "wrap = If ok¤  %(sel)¤EndIf\r\n";
 
 struct PickerCase {
     const char* name;
-    std::string document; // "<|>" marks the caret
+    std::string document; // "<|>" marks the caret, "<^>" the other end of a selection
     const wchar_t* keys;
     std::string expected;
     bool pickerInFront; // the picker was the last of the program's windows in front
@@ -50,9 +54,12 @@ TEST_P(PickerEndToEnd, PicksAndExpandsInTheEditor) {
                           L"--tool-arguments --pick --keys \"" + std::wstring(c.keys) + L"\"");
     ASSERT_TRUE(report.complete) << "the host wrote no complete report";
     EXPECT_EQ(report.exit, "0");
-    EXPECT_EQ(withCaret(report.after.text, report.after.caret), c.expected);
-    EXPECT_EQ(report.after.anchor, report.after.caret) << "a selection was left";
-    EXPECT_EQ(withCaret(report.undone.text, report.undone.caret), c.document);
+    EXPECT_EQ(withSelection(report.after.text, report.after.anchor, report.after.caret),
+              c.expected);
+    // Scintilla's undo leaves the caret at the end of the text it gives back, with no selection.
+    const idehost::Document before = idehost::parseDocument(c.document);
+    EXPECT_EQ(withCaret(report.undone.text, report.undone.caret),
+              withCaret(before.text, std::max(before.anchor, before.caret)));
     EXPECT_EQ(fact(report, "foreground"), "host");
 
     if (c.pickerInFront) {
@@ -92,6 +99,12 @@ const PickerCase kCases[] = {
     // The click below the text moves the IDE's caret; the picker puts it back after the word.
     {"ClickIntoTheIdeCancels", "  pro<|>\r\nx = 1\r\n", L"{PAUSE}{CLICK}", "  pro<|>\r\nx = 1\r\n",
      true},
+    // Two selected lines go into the template picked by part of its name, each a level deeper
+    // under the template's first line.
+    {"SelectionWrapped", "x = 1\r\n  <^>Foo()\r\n  Bar()<|>\r\n", L"wr{ENTER}",
+     "x = 1\r\n  If ok<|>\r\n    Foo()\r\n    Bar()\r\n  EndIf\r\n", true},
+    {"ClickPutsTheSelectionBack", "x = 1\r\n  <^>Foo()\r\n  Bar()<|>\r\n", L"{PAUSE}{CLICK}",
+     "x = 1\r\n  <^>Foo()\r\n  Bar()<|>\r\n", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, PickerEndToEnd, ::testing::ValuesIn(kCases),

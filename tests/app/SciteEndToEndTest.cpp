@@ -24,7 +24,7 @@ using endtoend::withCaret;
 
 struct SciteCase {
     const char* name;
-    std::string document;        // "<|>" marks the caret
+    std::string document;        // "<|>" marks the caret, "<^>" the other end of a selection
     const wchar_t* typed;        // typed at the caret before the shortcut
     std::vector<WORD> popupKeys; // pressed once the popup is in front; none: no popup
     std::string expected;        // SciTE's text afterwards, "<|>" at the caret
@@ -41,16 +41,19 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     const SciteCase& c = GetParam();
     ASSERT_TRUE(endtoend::fileExists(programFolder() + L"Sc1.exe"))
         << "Sc1.exe must be built (scripts/setup) and stand beside the test program";
-    std::string document = c.document;
-    const size_t caret = document.find(endtoend::kCaret);
-    document.erase(caret, endtoend::kCaret.size());
-    Session scite(document);
-    ASSERT_TRUE(scite.prepare(int64_t(caret))) << "SciTE is not in front, focus in its editor";
+    const idehost::Document start = idehost::parseDocument(c.document);
+    Session scite(start.text);
+    ASSERT_TRUE(scite.prepare(start.anchor, start.caret))
+        << "SciTE is not in front, focus in its editor";
 
     // The word goes in as a user types it, and so into SciTE's undo history.
-    std::string typedDocument = document;
-    typedDocument.insert(caret, std::string(c.typed, c.typed + std::wcslen(c.typed)));
-    const std::string typedWithCaret = withCaret(typedDocument, caret + std::wcslen(c.typed));
+    const size_t typedLength = std::wcslen(c.typed);
+    std::string typedDocument = start.text;
+    typedDocument.insert(size_t(start.caret), std::string(c.typed, c.typed + typedLength));
+    // An undo leaves the caret after the text it gives back: after the word, or at the end of
+    // the selection that was wrapped.
+    const std::string typedWithCaret =
+        withCaret(typedDocument, std::max(start.anchor, start.caret) + int64_t(typedLength));
     typeText(c.typed);
     ASSERT_TRUE(waitUntil([&] { return scite.text() == typedDocument; }, 5000)) << scite.text();
 
@@ -73,7 +76,7 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     EXPECT_EQ(focusOf(scite.main), scite.editor) << "the focus left SciTE's editor";
 
     // One Ctrl+Z in SciTE takes back the whole expansion: the word is back as typed.
-    if (typedWithCaret != c.expected) {
+    if (typedDocument != scite.text()) {
         press({VK_CONTROL, 'Z'});
         EXPECT_TRUE(waitUntil([&] { return scite.text() == typedDocument; }, 5000));
         EXPECT_EQ(withCaret(scite.text(), scite.caret()), typedWithCaret);
@@ -99,6 +102,16 @@ const SciteCase kCases[] = {
      L"i",
      {VK_RETURN},
      "x = 1\r\n  If <|>\r\n  EndIf\r\n",
+     {VK_CONTROL, VK_F11}},
+    // A document with LF line breaks gets LF line breaks, and the tab before the word starts the
+    // further line too.
+    {"TabAndLfLineBreaks", "x = 1\n\t<|>\n", L"if", {}, "x = 1\n\tIf <|>\n\tEndIf\n"},
+    // The picker on a selection of two lines, "wr" picks the template that wraps it.
+    {"PickerWrapsTheSelection",
+     "x = 1\r\n  <^>Foo()\r\n  Bar()<|>\r\n",
+     L"",
+     {'W', 'R', VK_RETURN},
+     "x = 1\r\n  If ok<|>\r\n    Foo()\r\n    Bar()\r\n  EndIf\r\n",
      {VK_CONTROL, VK_F11}},
 };
 

@@ -29,7 +29,7 @@ double printFigures(const char* what, const std::vector<double>& values) {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
     Session scite("");
-    if (!scite.prepare(0)) {
+    if (!scite.prepare(0, 0)) {
         std::fprintf(stderr, "SciTE did not come up in front with the focus in its editor\n");
         return 1;
     }

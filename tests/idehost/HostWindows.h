@@ -114,7 +114,7 @@ inline void loadDocument(HWND editor, const Document& document) {
                  reinterpret_cast<LPARAM>(document.text.data()));
     SendMessageW(editor, SCI_EMPTYUNDOBUFFER, 0, 0);
     SendMessageW(editor, SCI_SETSAVEPOINT, 0, 0);
-    SendMessageW(editor, SCI_GOTOPOS, WPARAM(document.caret), 0);
+    SendMessageW(editor, SCI_SETSEL, WPARAM(document.anchor), document.caret);
 }
 
 inline std::string editorText(HWND editor) {

@@ -11,7 +11,8 @@
 //               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
 //               [--no-run] [--timeout <ms>] [--workdir <folder>] [--tool-arguments <text>]
 //
-// The document is UTF-8; the marker <|> in it is removed and the caret placed there.
+// The document is UTF-8; the marker <|> in it is removed and the caret placed there, and the
+// marker <^>, when there, is removed and the selection made from there to the caret.
 // --type-first types text at the caret before the tool starts, as a user would.
 // --keys types text into the foreground window once a window of the tool is there, or once the
 // tool has run for --keys-delay ms (with --no-run, into the host's own editor, after the delay);

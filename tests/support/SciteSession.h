@@ -30,12 +30,13 @@ using support::waitUntil;
 inline constexpr int kEditorId = 350; // SciTE's editing pane
 inline constexpr int kOutputId = 351; // its output pane, where a command's exit code shows
 using support::kSciGetLength;
-inline constexpr UINT kSciGetCurrentPos = 2008, kSciGetAnchor = 2009, kSciGotoPos = 2025,
+inline constexpr UINT kSciGetCurrentPos = 2008, kSciGetAnchor = 2009, kSciSetSel = 2160,
                       kSciEmptyUndoBuffer = 2175;
 
 // SciTE looks a key up among its language keys (F12 is HTML's) before a command's shortcut,
 // and among the commands' shortcuts before its menus' keys: Ctrl+F12 is in neither. The
-// program runs as a Windows program, and SciTE never saves the file first.
+// program runs as a Windows program, and SciTE never saves the file first. A document keeps the
+// line breaks it was opened with (eol.auto).
 inline constexpr char kUserProperties[] = "command.name.0.*=Zendrik\r\n"
                                           "command.0.*=\"%s\" --focused\r\n"
                                           "command.subsystem.0.*=1\r\n"
@@ -46,12 +47,14 @@ inline constexpr char kUserProperties[] = "command.name.0.*=Zendrik\r\n"
                                           "command.subsystem.1.*=1\r\n"
                                           "command.save.before.1.*=2\r\n"
                                           "command.shortcut.1.*=Ctrl+F11\r\n"
-                                          "code.page=65001\r\n";
+                                          "code.page=65001\r\n"
+                                          "eol.auto=1\r\n";
 
 inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
                                      "[Shortcuts]\r\n"
                                      "if = If ¤EndIf\r\n"
-                                     "mb = MessageRequester(%Title=Grüße, %Text=Hello)\r\n";
+                                     "mb = MessageRequester(%Title=Grüße, %Text=Hello)\r\n"
+                                     "wrap = If ok¤  %(sel)¤EndIf\r\n";
 
 inline std::string remoteText(HWND editor) {
     return support::remoteEditorText(editor).value_or("<unreadable>");
@@ -87,12 +90,12 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // SciTE in front with the keyboard focus in its editor, the caret at the offset and
-    // nothing to undo, as after opening the file.
-    bool prepare(int64_t caret) {
+    // SciTE in front with the keyboard focus in its editor, the selection from the anchor to
+    // the caret and nothing to undo, as after opening the file.
+    bool prepare(int64_t anchor, int64_t caret) {
         if (!editor || !output)
             return false;
-        SendMessageW(editor, kSciGotoPos, WPARAM(caret), 0);
+        SendMessageW(editor, kSciSetSel, WPARAM(anchor), LPARAM(caret));
         SendMessageW(editor, kSciEmptyUndoBuffer, 0, 0);
         SetForegroundWindow(main);
         return waitUntil([&] { return GetForegroundWindow() == main && focusOf(main) == editor; },

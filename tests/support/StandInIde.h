@@ -20,6 +20,7 @@
 namespace endtoend {
 
 inline constexpr std::string_view kCaret = idehost::kCaretMarker;
+inline constexpr std::string_view kAnchor = idehost::kAnchorMarker;
 
 struct EditorReport {
     std::string text;
@@ -96,6 +97,18 @@ inline std::string withCaret(std::string text, int64_t caret) {
     if (caret < 0 || caret > int64_t(text.size()))
         return text + " [caret " + std::to_string(caret) + " outside the text]";
     return text.insert(size_t(caret), kCaret);
+}
+
+// The text with the caret marked and, where a selection is left, its anchor too.
+inline std::string withSelection(std::string text, int64_t anchor, int64_t caret) {
+    if (anchor == caret)
+        return withCaret(std::move(text), caret);
+    if (anchor < 0 || anchor > int64_t(text.size()))
+        return withCaret(std::move(text), caret) + " [anchor " + std::to_string(anchor) +
+               " outside the text]";
+    if (anchor > caret)
+        return withCaret(text.insert(size_t(anchor), kAnchor), caret);
+    return withCaret(std::move(text), caret).insert(size_t(anchor), kAnchor);
 }
 
 // One scripted run of IdeHost.exe, started without waiting; the tool's working directory is
