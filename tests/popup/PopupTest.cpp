@@ -60,7 +60,8 @@ idelink::PopupRequest requestWith(int fields) {
     idelink::PopupRequest request;
     for (int i = 1; i <= fields; ++i)
         request.fields.push_back({u"Name" + std::u16string(1, char16_t(u'A' + (i - 1) % 26)) + u" ",
-                                  u"value" + std::u16string(1, char16_t(u'0' + i % 10))});
+                                  u"value" + std::u16string(1, char16_t(u'0' + i % 10)),
+                                  {}});
     request.previewText = u"For a = b To c \r\nNext & more";
     request.anchor = {200, 150};
     return request;
@@ -358,5 +359,63 @@ TEST_F(PopupInProcess, NeverActivatedCancelsByItself) {
     EXPECT_FALSE(result.accepted);
     EXPECT_TRUE(result.values.empty());
 }
+
+struct ChoiceCase {
+    const char* name;
+    float scale;
+    // Keys for a field that offers s, i and l and shows s, then for one without choices that
+    // shows value2: D is Down, U is Up, a small letter is typed.
+    const char* choiceKeys;
+    const char* plainKeys;
+    const char16_t* choiceValue;
+    const char16_t* plainValue;
+};
+
+const ChoiceCase kChoiceCases[] = {
+    {"DownDownUpAt96Dpi", 1.0f, "DDU", "DU", u"i", u"value2"},
+    {"EndsStayAt120Dpi", 1.25f, "UDDDD", "U", u"l", u"value2"},
+    {"TypingReplacesTheChoiceAt144Dpi", 1.5f, "Dx", "Dy", u"x", u"y"},
+};
+
+class PopupChoiceFields : public PopupInProcess, public testing::WithParamInterface<ChoiceCase> {
+  protected:
+    static void pressKeysThenReturn(int field, const char* keys) {
+        HWND target = ui::controlHandle(field);
+        for (; *keys; ++keys) {
+            if (*keys == 'D' || *keys == 'U')
+                pressKey(target, *keys == 'D' ? VK_DOWN : VK_UP);
+            else
+                PostMessageW(target, WM_CHAR, WPARAM(*keys), 1);
+        }
+        pressKey(target, VK_RETURN);
+    }
+};
+
+// Up and Down step through a field's choices and stop at the ends, and leave a field without
+// choices, its whole-text selection included, as it is. Only the field with choices gives the
+// end of its box to the mark.
+TEST_P(PopupChoiceFields, UpAndDownStepThroughTheChoices) {
+    const ChoiceCase& c = GetParam();
+    dpi::scaleState().scaleX = dpi::scaleState().scaleY = c.scale;
+    idelink::PopupRequest request = requestWith(2);
+    request.fields[0] = {u"type ", u"s", {u"s", u"i", u"l"}};
+    popup::buildPlaceholderPopup(request, popup::PopupLook{});
+    const ControlBox field = pixelBox(ui::controlHandle(1));
+    const ControlBox plain = pixelBox(ui::controlHandle(2));
+    EXPECT_EQ(
+        pixelBox(ui::controlHandle(popup::choiceMarkControl(1, 2))),
+        (ControlBox{field.x + field.width, field.y, plain.width - field.width, field.height}));
+    EXPECT_EQ(ui::controlHandle(popup::choiceMarkControl(2, 2)), nullptr);
+
+    pressKeysThenReturn(1, c.choiceKeys);
+    pressKeysThenReturn(2, c.plainKeys);
+    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    ASSERT_EQ(result.values.size(), 2u);
+    EXPECT_EQ(result.values[0], c.choiceValue);
+    EXPECT_EQ(result.values[1], c.plainValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(All, PopupChoiceFields, testing::ValuesIn(kChoiceCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
