@@ -114,17 +114,27 @@ bool managerIsOpen() {
     return static_cast<bool>(lock);
 }
 
-// The library, or when it is missing the default file written first. While a manager is open
-// its window will write the library back; this start takes the defaults in memory.
-void loadLibrary(AppState& state) {
+// How long a start that finds the library missing waits for a writer that holds the library's
+// lock: a save puts the new file in place within that time.
+constexpr int kMissingLibraryWaitMs = 1000;
+
+// The library, or when it is missing the default file written first. A writer may be between
+// taking the old file away and putting the new one in place, so a missing library is looked for
+// again once the writers' lock is free (or a second has passed). False when it is still missing
+// while a manager is open: that window holds the library and will write it back, and an
+// expansion from the 22 defaults would insert what the user may have redefined.
+bool loadLibrary(AppState& state) {
     if (!store::preferencePathExists(store::kPreferenceFileName)) {
-        if (managerIsOpen()) {
-            store::loadDefaultShortcuts(state.shortcutStore, state.popupSettings);
-            return;
+        store::WriteLock lock;
+        store::lockForWriting(store::kPreferenceFileName, lock, kMissingLibraryWaitMs);
+        if (!store::preferencePathExists(store::kPreferenceFileName)) {
+            if (managerIsOpen())
+                return false;
+            store::writeDefaultFile(store::kPreferenceFileName);
         }
-        store::writeDefaultFile(store::kPreferenceFileName);
     }
     store::loadShortcuts(state.shortcutStore, state.popupSettings);
+    return true;
 }
 
 std::u16string environmentText(const wchar_t* name) {
@@ -294,6 +304,16 @@ void runPickMode(AppState& state) {
         const auto templateText = store::findShortcut(state.shortcutStore, request.names[name]);
         return templateText ? idelink::templatePreview(*templateText, sources) : std::u16string();
     };
+    // Keys typed between the start and the picker taking the keyboard reached the editor: the
+    // filter shows the word as it stands once the picker is active, and the pick replaces what
+    // stands before the caret then.
+    request.filterNow = [&windows]() -> std::optional<std::u16string> {
+        if (idelink::readSelection(windows))
+            return std::u16string();
+        const idelink::CaretWord now =
+            idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
+        return stillAnswering() ? std::optional(now.caretWord) : std::nullopt;
+    };
     const popup::PickerResult picked = popup::showPicker(request, caretWindowLook(state));
     if (picked.chosen < 0) {
         // A pick that never became active is cancelled without a touch: the user is typing.
@@ -313,14 +333,17 @@ void runPickMode(AppState& state) {
     const auto popup = [&state](const idelink::PopupRequest& request) {
         return showPopup(state, request);
     };
-    // As if the name had been typed in place of the word, or at the selection's start.
-    if (selection) {
-        const idelink::CaretWord word{idelink::lowerCaseText(name),
-                                      int(selection->indentation.size()), 0,
-                                      selection->indentation};
-        idelink::expandShortcut(*templateText, word, editor, popup, sources, &*selection);
-    } else {
-        idelink::CaretWord word = state.word;
+    // As if the name had been typed in place of the word, or at the selection's start: the ones
+    // that stand there now.
+    if (const std::optional<idelink::WrappedSelection> selectedNow =
+            idelink::readSelection(windows)) {
+        idelink::CaretWord word;
+        word.caretWord = idelink::lowerCaseText(name);
+        word.wordIndent = int(selectedNow->indentation.size());
+        word.indentation = selectedNow->indentation;
+        idelink::expandShortcut(*templateText, word, editor, popup, sources, &*selectedNow);
+    } else if (stillAnswering()) {
+        idelink::CaretWord word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
         word.caretWord = idelink::lowerCaseText(name);
         idelink::expandShortcut(*templateText, word, editor, popup, sources);
     }
@@ -358,7 +381,8 @@ void runProgram() {
         state.ideMainWindow = toolWindowHandle(kMainWindowVariable);
     }
 
-    loadLibrary(state);
+    if (!loadLibrary(state))
+        return;
 
     dpi::createWindowDpiTable();
 

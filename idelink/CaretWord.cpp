@@ -64,6 +64,7 @@ CaretWord findCaretWord(std::string_view lineBeforeCaretUtf8) {
     CaretWord result = findCaretWord(text::utf8ToUtf16(lineBeforeCaretUtf8));
     result.wordBytes =
         static_cast<std::int64_t>(lineBeforeCaretUtf8.size() - wordStart(lineBeforeCaretUtf8));
+    result.lineBytes = std::string(lineBeforeCaretUtf8);
     return result;
 }
 

@@ -13,6 +13,9 @@ struct CaretWord {
     // The line's text before the word with every unit but a tab turned into a space: what the
     // further lines of an expansion start with, so that they line up under the word.
     std::u16string indentation;
+    // The caret's line up to the caret as it was read (the editor's bytes), for telling whether
+    // it still stands so before it is replaced; empty when the word was not read from an editor.
+    std::string lineBytes;
 };
 
 // The line's text before a place turned into indentation: tabs stay, every other unit a space,

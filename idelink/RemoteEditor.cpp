@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -22,15 +23,13 @@ constexpr UINT kSciGetCurLine = 2027;
 constexpr UINT kSciGetEolMode = 2030;
 constexpr UINT kSciSetSelectionStart = 2142;
 constexpr UINT kSciSetSelectionEnd = 2144;
-constexpr UINT kSciGetLine = 2153;
 constexpr UINT kSciSetSel = 2160;
-constexpr UINT kSciGetSelText = 2161;
+constexpr UINT kSciGetTextRange = 2162;
 constexpr UINT kSciPointXFromPosition = 2164;
 constexpr UINT kSciPointYFromPosition = 2165;
 constexpr UINT kSciLineFromPosition = 2166;
 constexpr UINT kSciPositionFromLine = 2167;
 constexpr UINT kSciTextHeight = 2279;
-constexpr UINT kSciLineLength = 2350;
 constexpr UINT kSciGetSelectionMode = 2423;
 constexpr UINT kSciGetSelections = 2570;
 constexpr UINT kEmReplaceSel = 194;
@@ -114,17 +113,11 @@ inline std::optional<int64_t> sciGetSelectionMode(HWND editor) {
 inline std::optional<int64_t> sciGetSelections(HWND editor) {
     return askEditor(editor, kSciGetSelections, 0, 0);
 }
-inline std::optional<int64_t> sciGetSelText(HWND editor, void* remoteBuffer) {
-    return askEditor(editor, kSciGetSelText, 0, reinterpret_cast<LPARAM>(remoteBuffer));
+inline std::optional<int64_t> sciGetTextRange(HWND editor, void* remoteRange) {
+    return askEditor(editor, kSciGetTextRange, 0, reinterpret_cast<LPARAM>(remoteRange));
 }
 inline std::optional<int64_t> sciPositionFromLine(HWND editor, int64_t line) {
     return askEditor(editor, kSciPositionFromLine, WPARAM(line), 0);
-}
-inline std::optional<int64_t> sciLineLength(HWND editor, int64_t line) {
-    return askEditor(editor, kSciLineLength, WPARAM(line), 0);
-}
-inline std::optional<int64_t> sciGetLine(HWND editor, int64_t line, void* remoteBuffer) {
-    return askEditor(editor, kSciGetLine, WPARAM(line), reinterpret_cast<LPARAM>(remoteBuffer));
 }
 inline std::optional<int> sciPointXFromPosition(HWND editor, int64_t position) {
     const std::optional<int64_t> answer =
@@ -173,20 +166,27 @@ bool isWow64(HANDLE process) {
 // memory lies below 4 GB; a 32-bit program that is not large-address aware, as this one is
 // not, gets addresses below 2 GB in any process); any other is refused rather than have the
 // IDE write where the program never reads.
-bool reachesTheEditorIntact(HANDLE ideProcess, const void* address) {
-    const auto value = reinterpret_cast<std::uintptr_t>(address);
+bool ideIs64Bit(HANDLE ideProcess) {
 #if defined(_WIN64)
-    return !isWow64(ideProcess) || value >> 32 == 0;
+    return !isWow64(ideProcess);
 #else
-    const bool ideIs64Bit = isWow64(GetCurrentProcess()) && !isWow64(ideProcess);
-    return !ideIs64Bit || value < 0x80000000u;
+    return isWow64(GetCurrentProcess()) && !isWow64(ideProcess);
 #endif
 }
 
-// Reading, allocating and telling a 32-bit IDE from a 64-bit one is all the editor's process
-// is asked for.
+bool reachesTheEditorIntact(HANDLE ideProcess, const void* address) {
+    const auto value = reinterpret_cast<std::uintptr_t>(address);
+#if defined(_WIN64)
+    return ideIs64Bit(ideProcess) || value >> 32 == 0;
+#else
+    return !ideIs64Bit(ideProcess) || value < 0x80000000u;
+#endif
+}
+
+// Reading, allocating, writing the range a read asks for into memory this program allocated, and
+// telling a 32-bit IDE from a 64-bit one is all the editor's process is asked for.
 constexpr DWORD kEditorProcessAccess =
-    PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_QUERY_INFORMATION;
+    PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION;
 
 DWORD threadOf(HWND window) {
     return GetWindowThreadProcessId(window, nullptr);
@@ -254,26 +254,45 @@ std::optional<std::string> readThroughEditor(HANDLE process, int64_t size, Write
     return bytes;
 }
 
-// The bytes of the position's line before the position.
-std::optional<std::string> readLineBefore(HWND editor, HANDLE process, int64_t position) {
-    const std::optional<int64_t> line = sciLineFromPosition(editor, position);
-    const std::optional<int64_t> lineStart =
-        line ? sciPositionFromLine(editor, *line) : std::nullopt;
-    if (!lineStart || *lineStart < 0 || *lineStart > position ||
-        position - *lineStart > kLargestReadBuffer)
+// The editor's bytes from `from` up to `to`. SCI_GETTEXTRANGE writes exactly the stretch it is
+// asked for, where a message that writes what the editor holds at that moment (the selection, a
+// whole line) would write past a buffer sized a moment before, had a key the user typed in
+// between made it longer. The range record goes into the buffer ahead of the text, laid out as
+// the IDE's width has it: two 32-bit positions, then the text's address.
+std::optional<std::string> readRange(HWND editor, HANDLE process, int64_t from, int64_t to) {
+    if (from < 0 || to < from || to > INT32_MAX || to - from > kLargestReadBuffer)
         return std::nullopt;
-    const int64_t before = position - *lineStart;
-    if (before == 0)
+    if (from == to)
         return std::string();
-    const std::optional<int64_t> lineLength = sciLineLength(editor, *line);
-    if (!lineLength || *lineLength < before)
+    constexpr size_t kTextAt = 16; // past the record, in either width
+    const size_t size = size_t(to - from);
+    RemoteBuffer remote(process, kTextAt + size + 1);
+    if (!remote.address() || !reachesTheEditorIntact(process, remote.address()))
         return std::nullopt;
-    return readThroughEditor(process, *lineLength, [&](void* remote) -> std::optional<int64_t> {
-        const std::optional<int64_t> written = sciGetLine(editor, *line, remote);
-        if (!written)
-            return std::nullopt;
-        return *written >= before && *written <= *lineLength ? before : -1;
-    });
+    char* const record = static_cast<char*>(remote.address());
+    const std::int32_t range[2] = {std::int32_t(from), std::int32_t(to)};
+    const std::uint64_t textAddress = reinterpret_cast<std::uintptr_t>(record + kTextAt);
+    unsigned char bytes[kTextAt] = {};
+    std::memcpy(bytes, range, sizeof range);
+    std::memcpy(bytes + sizeof range, &textAddress, sizeof textAddress); // little-endian
+    const size_t recordSize = ideIs64Bit(process) ? 16 : 12;
+    SIZE_T written = 0;
+    if (!WriteProcessMemory(process, record, bytes, recordSize, &written) || written != recordSize)
+        return std::nullopt;
+    const std::optional<int64_t> count = sciGetTextRange(editor, record);
+    if (!count) {
+        remote.abandon();
+        return std::nullopt;
+    }
+    // Fewer bytes than asked for: the text ends before the stretch does, so it changed.
+    if (*count != int64_t(size))
+        return std::nullopt;
+    std::string text(size, '\0');
+    SIZE_T bytesRead = 0;
+    if (!ReadProcessMemory(process, record + kTextAt, text.data(), size, &bytesRead) ||
+        bytesRead != size)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -312,20 +331,14 @@ std::optional<WrappedSelection> readSelection(const IdeWindows& windows) {
     if (!mode || *mode == kScSelRectangle || *mode == kScSelThin)
         return std::nullopt;
     const int64_t start = std::min(*anchor, *caret);
-    const int64_t size = std::max(*anchor, *caret) - start;
-    // A stretch holds exactly the bytes between its ends; Scintilla 5 answers their count,
-    // older versions count the zero byte too. Any other answer is a selection that is not
-    // the stretch asked about (whole lines, say), and it is left alone.
     const std::optional<std::string> text =
-        readThroughEditor(process.get(), size, [&](void* remote) -> std::optional<int64_t> {
-            const std::optional<int64_t> written = sciGetSelText(editor, remote);
-            if (!written)
-                return std::nullopt;
-            return *written == size || *written == size + 1 ? size : -1;
-        });
-    if (!text)
-        return std::nullopt;
-    const std::optional<std::string> lineBefore = readLineBefore(editor, process.get(), start);
+        readRange(editor, process.get(), start, std::max(*anchor, *caret));
+    const std::optional<int64_t> line = text ? sciLineFromPosition(editor, start) : std::nullopt;
+    const std::optional<int64_t> lineStart =
+        line ? sciPositionFromLine(editor, *line) : std::nullopt;
+    const std::optional<std::string> lineBefore =
+        lineStart && *lineStart <= start ? readRange(editor, process.get(), *lineStart, start)
+                                         : std::nullopt;
     if (!lineBefore)
         return std::nullopt;
     return WrappedSelection{*anchor, *caret, text::utf8ToUtf16(*text),
@@ -449,6 +462,8 @@ EditorOps remoteEditorOps(const IdeWindows& windows) {
         placeSelection(editor, anchor, caret);
     };
     ops.lineBreakMode = [editor = windows.editor] { return editorLineBreakMode(editor); };
+    ops.lineBeforeCaret = [windows] { return readLineBeforeCaret(windows); };
+    ops.currentSelection = [windows] { return readSelection(windows); };
     ops.returnForegroundToIde = [main = windows.main] { returnForeground(main); };
     ops.ideIsForeground = [main = windows.main] {
         return main != 0 && GetForegroundWindow() == reinterpret_cast<HWND>(main);

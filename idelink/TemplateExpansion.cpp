@@ -361,6 +361,21 @@ bool breaksLines(const WorkingText& working) {
     return false;
 }
 
+// Whether the word, or the selection, still stands in the editor as it was read.
+bool stillStands(const EditorOps& editor, const CaretWord& word, const WrappedSelection* selection,
+                 int64_t end) {
+    if (selection) {
+        if (!editor.currentSelection)
+            return true;
+        const std::optional<WrappedSelection> now = editor.currentSelection();
+        return now && now->anchor == selection->anchor && now->caret == selection->caret &&
+               now->text == selection->text;
+    }
+    if (!editor.lineBeforeCaret || word.lineBytes.empty())
+        return true;
+    return editor.caretPosition() == end && editor.lineBeforeCaret() == word.lineBytes;
+}
+
 } // namespace
 
 // The click that took a window at the caret away may have moved the IDE's caret.
@@ -437,6 +452,10 @@ void expandShortcut(std::u16string_view templateText, const CaretWord& word,
             }
             return;
         }
+        // Keys typed into the IDE before the popup took the keyboard may have changed the word
+        // or the selection: what stands there now is the user's, and it is left alone.
+        if (!stillStands(editor, word, selection, end) || !stillAnswering())
+            return;
         text = applyValues(text, *placeholders, result.values);
     }
 

@@ -95,6 +95,10 @@ struct EditorOps {
     std::function<void(int64_t anchor, int64_t caret)> placeSelection;
     // The document's line-break mode (see lineBreakOfMode); unset: CR LF.
     std::function<int64_t()> lineBreakMode;
+    // The caret's line up to the caret and the selection as they stand now, read again after a
+    // popup to tell whether the user changed them meanwhile; unset: not checked.
+    std::function<std::string()> lineBeforeCaret;
+    std::function<std::optional<struct WrappedSelection>()> currentSelection;
     std::function<void()> returnForegroundToIde;
     std::function<bool()> ideIsForeground;
     // False once the editor has failed to answer in time; then nothing more is asked of it.

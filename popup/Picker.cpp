@@ -170,6 +170,15 @@ bool buildPicker(const PickerRequest& request, const PopupLook& look) {
     const int end = int(request.filter.size());
     ui::editSetSelection(ui::controlHandle(kFilterControl), end, end);
     showCaretWindow(window, look);
+    if (request.filterNow) {
+        if (const std::optional<std::u16string> now = request.filterNow();
+            now && *now != state.filter) {
+            ui::setControlText(kFilterControl, *now);
+            applyFilter();
+            const int nowEnd = int(now->size());
+            ui::editSetSelection(ui::controlHandle(kFilterControl), nowEnd, nowEnd);
+        }
+    }
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "popup/CaretWindow.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct PickerRequest {
     std::vector<std::u16string> names;                 // every Shortcut's name, in name order
     std::vector<std::u16string> lowerNames;            // their lower case, for matching
     std::function<std::u16string(int name)> previewOf; // the preview of names[name]
+    // The filter as the editor stands once the picker is active (keys typed before it took the
+    // keyboard went to the editor); unset or nothing: the filter stays.
+    std::function<std::optional<std::u16string>()> filterNow;
     idelink::ScreenPoint anchor; // the caret's top-left point in screen pixels
     bool afterParen = false;     // the word ends with "("
 };

@@ -293,10 +293,9 @@ HeldLock* heldLock(std::u16string_view lockPath) {
 }
 
 // Tried again and again rather than waited for in the system: the wait has to end.
-bool waitForLock(const FileHandle& file) {
+bool waitForLock(const FileHandle& file, int waitMilliseconds) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point giveUp =
-        Clock::now() + std::chrono::milliseconds(kLockWaitMilliseconds);
+    const Clock::time_point giveUp = Clock::now() + std::chrono::milliseconds(waitMilliseconds);
     for (std::chrono::milliseconds pause(1); !tryLockFile(file);
          pause = std::min(pause * 2, std::chrono::milliseconds(50))) {
         if (Clock::now() >= giveUp)
@@ -380,7 +379,7 @@ void WriteLock::release() {
     lockPath_.clear();
 }
 
-bool lockForWriting(std::u16string_view path, WriteLock& lock) {
+bool lockForWriting(std::u16string_view path, WriteLock& lock, int waitMilliseconds) {
     lock.release();
     try {
         const std::u16string target = savedFilePath(path);
@@ -392,7 +391,8 @@ bool lockForWriting(std::u16string_view path, WriteLock& lock) {
         }
         saveRun().stopped = false;
         FileHandle file;
-        if (!stepAllowed(SaveStep::Lock) || !openLockFile(lockPath, file) || !waitForLock(file))
+        if (!stepAllowed(SaveStep::Lock) || !openLockFile(lockPath, file) ||
+            !waitForLock(file, waitMilliseconds))
             return false;
         heldLocks().push_back({lockPath, std::move(file), 1});
         lock.lockPath_ = std::move(lockPath);

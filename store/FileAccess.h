@@ -132,7 +132,7 @@ class WriteLock {
     void release();
 
   private:
-    friend bool lockForWriting(std::u16string_view path, WriteLock& lock);
+    friend bool lockForWriting(std::u16string_view path, WriteLock& lock, int waitMilliseconds);
     std::u16string lockPath_;
 };
 
@@ -142,7 +142,8 @@ inline constexpr int kLockWaitMilliseconds = 5000;
 // Takes the lock of the library at `path` (SaveStep::Lock), then puts right what a writer that
 // ended left beside it. False when the lock could not be had in time, or when the library is
 // missing and its only copy could not be put back.
-bool lockForWriting(std::u16string_view path, WriteLock& lock);
+bool lockForWriting(std::u16string_view path, WriteLock& lock,
+                    int waitMilliseconds = kLockWaitMilliseconds);
 
 // The folder beside the library that keeps its earlier versions ("Zendrik.backup" for
 // "Zendrik.pref"), and how many it keeps.

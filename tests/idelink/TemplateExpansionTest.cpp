@@ -333,7 +333,8 @@ struct RecordedEditor {
     int64_t caretPos = 0;
     bool foregroundAfterwards = false;
     bool answering = true;
-    std::string calls; // "caretPosition; placeCaret 3"
+    std::optional<std::string> lineNow; // what the line before the caret reads again; unset: unread
+    std::string calls;                  // "caretPosition; placeCaret 3"
     void record(const std::string& call) { calls += (calls.empty() ? "" : "; ") + call; }
 
     idelink::EditorOps ops() {
@@ -359,6 +360,12 @@ struct RecordedEditor {
             return foregroundAfterwards;
         };
         editor.editorAnswers = [this] { return answering; };
+        if (lineNow) {
+            editor.lineBeforeCaret = [this] {
+                record("lineBeforeCaret");
+                return *lineNow;
+            };
+        }
         return editor;
     }
 };
@@ -381,6 +388,7 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         std::string calls;
         int64_t wordBytes = 0; // 0: the UTF-8 length of caretWord
         bool answering = true;
+        std::optional<std::string> lineNow; // the line read again after the popup, for "  for"
     };
     const Case cases[] = {
         {"Literal", "Enumeration ¤EndEnumeration", "enu", 4, 50, std::nullopt, false,
@@ -426,6 +434,13 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         // An editor that stopped answering gets nothing more, and no popup opens for it.
         {"EditorStoppedAnswering", kFor, "for", 0, 10, std::nullopt, false, "caretPosition", 0,
          false},
+        // Keys typed into the IDE before the popup took the keyboard: the line is the user's now.
+        {"WordStillStandsAfterThePopup", kFor, "for", 2, 120, accepted({u"i", u"0", u"9"}), false,
+         "caretPosition; caretScreenPoint 120; caretPosition; lineBeforeCaret; replaceWord 3 120 "
+         "For i = 0 To 9 \r\n  Next; placeCaret 132",
+         0, true, "  for"},
+        {"WordTypedOnWhileThePopupOpened", kFor, "for", 2, 120, accepted({u"i", u"0", u"9"}), false,
+         "caretPosition; caretScreenPoint 120; caretPosition; lineBeforeCaret", 0, true, "  fo"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -433,6 +448,7 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         editor.caretPos = c.caretPos;
         editor.foregroundAfterwards = c.foregroundAfterwards;
         editor.answering = c.answering;
+        editor.lineNow = c.lineNow;
         int popupsShown = 0;
         idelink::PopupRequest shown;
         const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
@@ -444,8 +460,8 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         const int64_t wordBytes = c.wordBytes ? c.wordBytes : int64_t(text::utf8Length(word));
         idelink::expandShortcut(
             u16(c.templateText),
-            {word, c.wordIndent, wordBytes, indentedBy(c.wordIndent).indentation}, editor.ops(),
-            popup);
+            {word, c.wordIndent, wordBytes, indentedBy(c.wordIndent).indentation, "  for"},
+            editor.ops(), popup);
         EXPECT_EQ(editor.calls, c.calls);
         EXPECT_EQ(popupsShown, c.popupAnswer ? 1 : 0);
         if (popupsShown == 1) {
@@ -485,6 +501,7 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         const char* selection = nullptr;    // a wrapped selection's text
         const char* indentation = "    ";   // before the word or the selection
         int64_t lineBreakMode = 0;
+        const char* selectionNow = nullptr; // the selected text read again after the popup
     };
     const Case cases[] = {
         {"MarkerAfterMultiByteText", "Größe %(|)= 0¤x", {}, "Größe <|>= 0\r\n    x"},
@@ -558,6 +575,17 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
          "\t",
          1},
         {"UnknownModeKeepsCrLf", "a¤b", {}, "a<|>\r\n\tb", "", nullptr, nullptr, "\t", 7},
+        // A selection changed while the popup showed is the user's: nothing is replaced.
+        {"SelectionChangedMeanwhile",
+         "If %c¤%(sel)",
+         {u"k"},
+         "",
+         "If c\r\nab",
+         nullptr,
+         "ab",
+         "",
+         0,
+         "a"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -579,6 +607,14 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         editor.replaceWord = [&](int64_t, int64_t, const std::string& utf8) { inserted = utf8; };
         editor.placeCaret = [&](int64_t position) { caret = position; };
         editor.lineBreakMode = [&] { return c.lineBreakMode; };
+        const idelink::WrappedSelection selection{100, 90, u16(c.selection ? c.selection : ""),
+                                                  u16(c.indentation)};
+        editor.currentSelection = [&]() -> std::optional<idelink::WrappedSelection> {
+            idelink::WrappedSelection now = selection;
+            if (c.selectionNow)
+                now.text = u16(c.selectionNow);
+            return now;
+        };
         std::string preview;
         const auto popup = [&](const idelink::PopupRequest& request) {
             preview = u8(request.previewText);
@@ -587,11 +623,10 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         const std::u16string indentation = u16(c.indentation);
         const int column = int(indentation.size());
         if (c.selection) {
-            const idelink::WrappedSelection selection{100, 90, u16(c.selection), indentation};
             idelink::expandShortcut(u16(c.templateText), {u"name", column, 0, indentation}, editor,
                                     popup, sources, &selection);
-            ASSERT_GE(caret, 90);
-            inserted.insert(size_t(caret - 90), "<|>");
+            if (caret >= 90)
+                inserted.insert(size_t(caret - 90), "<|>");
         } else {
             idelink::expandShortcut(u16(c.templateText), {u"word", column, 4, indentation}, editor,
                                     popup, sources);

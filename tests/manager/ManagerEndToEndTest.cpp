@@ -408,7 +408,7 @@ void reactivate(const Manager& m) {
 }
 
 // The file edited outside while the manager is open: the manager follows it when activated;
-// deleted outside, it gets the whole library back, also after an expansion meanwhile.
+// deleted outside, it gets the whole library back, also after an expansion tried meanwhile.
 TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     ASSERT_TRUE(startManager(file({kFor, kIf, kProc}))) << "no manager window";
     const Manager& m = *manager_;
@@ -428,11 +428,12 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     const std::string saved = file({kFor, "if = If x ¤EndIf!\r\n", "zed = Z\r\n"});
     EXPECT_EQ(waitForFile(saved), saved);
 
-    // Deleted outside, then "if" expanded in the IDE from the defaults, which are not written
-    // under the open manager; a Delete writes everything the window holds.
+    // Deleted outside: "if", which the user redefined, expands to nothing while the manager
+    // holds the library, and no default file is written under it; a Delete writes everything
+    // the window holds.
     ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
     EXPECT_EQ(HostRun(scratch_.path, tool_, "if<|>", kHostOptions, L"expansion").finish(),
-              "exit 0\ncaret 3\nanchor 3\ntext 10\nIf \r\nEndIf\n");
+              "exit 0\ncaret 2\nanchor 2\ntext 2\nif\n");
     EXPECT_EQ(GetFileAttributesW(preferences_.c_str()), INVALID_FILE_ATTRIBUTES);
     reactivate(m);
     m.clickRow(2);
