@@ -275,6 +275,56 @@ TEST_F(ScintillaEditorTest, ReadsTheLineBeforeTheCaret) {
     }
 }
 
+// What a pick wraps: one stretch of text with the indentation of its start; nothing for an
+// empty, rectangular or multiple selection. "|" in the result: the selected text, then the
+// indentation with tabs as "T".
+TEST_F(ScintillaEditorTest, ReadsTheSelectionToWrap) {
+    struct Case {
+        const char* name;
+        std::string document;
+        int64_t anchor, caret;
+        int mode;    // SCI_SETSELECTIONMODE: 0 stream, 1 rectangle
+        bool second; // a second selection added
+        std::optional<std::string> expected;
+    };
+    const Case cases[] = {
+        {"lines begun after their indentation", "\t  if x\r\n\t  y = 1\r\n", 3, 17, 0, false,
+         "if x\r\n\t  y = 1|T  "},
+        {"made backwards",
+         "ab \xC3\xA9"
+         "cd",
+         7, 3, 0, false,
+         "\xC3\xA9"
+         "cd|   "},
+        {"at the document's start", "xyz", 0, 2, 0, false, "xy|"},
+        {"empty", "abc", 1, 1, 0, false, std::nullopt},
+        {"rectangular", "abc\r\ndef", 0, 6, 1, false, std::nullopt},
+        {"several", "abc def", 0, 2, 0, true, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(c.document, 0);
+        SendMessageW(editor, 2160, WPARAM(c.anchor), LPARAM(c.caret)); // SCI_SETSEL
+        if (c.mode)
+            SendMessageW(editor, 2422, WPARAM(c.mode), 0); // SCI_SETSELECTIONMODE
+        if (c.second) {
+            SendMessageW(editor, 2563, 1, 0); // SCI_SETMULTIPLESELECTION
+            SendMessageW(editor, 2573, 6, 4); // SCI_ADDSELECTION caret 6, anchor 4
+        }
+        const std::optional<idelink::WrappedSelection> read = idelink::readSelection(windows());
+        std::optional<std::string> got;
+        if (read) {
+            std::string indentation = text::utf16ToUtf8(read->indentation);
+            std::replace(indentation.begin(), indentation.end(), '\t', 'T');
+            got = text::utf16ToUtf8(read->text) + "|" + indentation;
+            EXPECT_EQ(read->anchor, c.anchor);
+            EXPECT_EQ(read->caret, c.caret);
+        }
+        EXPECT_EQ(got, c.expected);
+        SendMessageW(editor, 2422, 0, 0);
+    }
+}
+
 TEST_F(ScintillaEditorTest, ReplacesTheWordAndPlacesAnEmptySelection) {
     const std::string document = "\xC3\xA9t\xC3\xA9 if\r\nnext";
     load(document, 8);
