@@ -56,7 +56,8 @@ constexpr char kDirectiveShortcuts[] = "\xEF\xBB\xBF\r\n"
                                        "[Shortcuts]\r\n"
                                        "blk = Block¤  %(|)¤EndBlock\r\n"
                                        "today = ; %(date) %(date:dd.MM.yyyy)\r\n"
-                                       "c = x = %(clip)\r\n";
+                                       "c = x = %(clip)\r\n"
+                                       "ty = Define.%type=s=i=l %v=x\r\n";
 
 // The text as it reads on the day: {yyyy}, {MM} and {dd} stand for its year, month and day.
 std::string onDay(std::string text, const SYSTEMTIME& day) {
@@ -327,8 +328,9 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
         logPixels.emplace();
         ASSERT_TRUE(logPixels->set(c.dpi));
     }
-    if (c.clipboard)
+    if (c.clipboard) {
         ASSERT_TRUE(putOnClipboard(c.clipboard));
+    }
     const SYSTEMTIME dayBefore = today();
     const HostReport report = runHost(tool, scratch.path, c.document, options);
     const SYSTEMTIME dayAfter = today();
@@ -350,8 +352,9 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
     }
     const std::string after = withCaret(report.after.text, report.after.caret);
     // A run across midnight may have read the clock on either day.
-    if (after != onDay(c.expected, dayBefore))
+    if (after != onDay(c.expected, dayBefore)) {
         EXPECT_EQ(after, onDay(c.expected, dayAfter));
+    }
     EXPECT_EQ(report.after.anchor, report.after.caret) << "a selection was left";
 
     // One undo takes back the whole expansion and nothing else: the word is back as typed.
@@ -489,6 +492,14 @@ const ExpansionCase kCases[] = {
      .document = "  c<|>",
      .expected = "  x = first<|>\r\n      second",
      .clipboard = L"first\r\nsecond"},
+    // Down and Up step through the choices and stop at the last; the field's default is the
+    // first.
+    {.name = "ChoiceSteppedWithDown",
+     .preferences = kDirectiveShortcuts,
+     .document = "ty<|>",
+     .expected = "Define.l x<|>",
+     .keys = L"{DOWN}{DOWN}{UP}{DOWN}{DOWN}{ENTER}{ENTER}",
+     .popupFields = 2},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),
