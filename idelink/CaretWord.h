@@ -12,10 +12,10 @@ struct CaretWord {
     std::int64_t wordBytes = 0; // bytes the word takes in the editor, as it stands there
     // The line's text before the word with every unit but a tab turned into a space: what the
     // further lines of an expansion start with, so that they line up under the word.
-    std::u16string indentation;
+    std::u16string indentation = {};
     // The caret's line up to the caret as it was read (the editor's bytes), for telling whether
     // it still stands so before it is replaced; empty when the word was not read from an editor.
-    std::string lineBytes;
+    std::string lineBytes = {};
 };
 
 // The line's text before a place turned into indentation: tabs stay, every other unit a space,

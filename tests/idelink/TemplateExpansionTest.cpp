@@ -117,7 +117,7 @@ TEST(ScanTable, FindsDistinctSpecsInOrderOrDeclaresTheTemplateLiteral) {
         for (const Placeholder& p : *list) {
             std::string entry = u8(p.spec) + "|" + u8(p.name) + "|" + u8(p.defaultText);
             for (size_t i = 0; i < p.choices.size(); ++i)
-                entry += (i == 0 ? "|" : "/") + u8(p.choices[i]);
+                entry.append(1, i == 0 ? '|' : '/').append(u8(p.choices[i]));
             got.push_back(entry);
         }
         EXPECT_EQ(got, *entries);
@@ -291,7 +291,7 @@ TEST(ApplyTable, SubstitutesOrRemovesEachName) {
 }
 
 TEST(TemplateExpansion, EntryWithoutNameChangesNothing) {
-    const std::vector<Placeholder> list = {{u"=5", u"", u"5"}, {u"a", u"a", u""}};
+    const std::vector<Placeholder> list = {{u"=5", u"", u"5", {}}, {u"a", u"a", u"", {}}};
     EXPECT_EQ(u8(idelink::applyValues(plain("x, a"), list, {u"7", u""}).joined()), "x");
 }
 
@@ -388,7 +388,7 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         std::string calls;
         int64_t wordBytes = 0; // 0: the UTF-8 length of caretWord
         bool answering = true;
-        std::optional<std::string> lineNow; // the line read again after the popup, for "  for"
+        std::optional<std::string> lineNow = std::nullopt; // read again after the popup
     };
     const Case cases[] = {
         {"Literal", "Enumeration ¤EndEnumeration", "enu", 4, 50, std::nullopt, false,
