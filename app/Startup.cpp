@@ -247,15 +247,6 @@ bool stillAnswering() {
     return !idelink::editorAnswers().stopped;
 }
 
-// After the picker lost the foreground to a click: the IDE in front again with the selection it
-// had, which the click may have taken away.
-void giveSelectionBack(const idelink::EditorOps& editor,
-                       const idelink::WrappedSelection& selection) {
-    editor.returnForegroundToIde();
-    if (editor.ideIsForeground())
-        editor.placeSelection(selection.anchor, selection.caret);
-}
-
 // The picker takes the expansion's lock: an expansion and a pick are one kind of run. Started on
 // a selection, it wraps the selection in the template picked, whatever word stands before the
 // caret.
@@ -319,7 +310,7 @@ void runPickMode(AppState& state) {
         // A pick that never became active is cancelled without a touch: the user is typing.
         if (picked.lostActivation) {
             if (selection)
-                giveSelectionBack(editor, *selection);
+                idelink::giveSelectionBack(editor, *selection);
             else
                 idelink::giveCaretBack(editor, caretPos);
         }

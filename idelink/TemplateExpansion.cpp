@@ -165,12 +165,15 @@ WorkingText prepareTemplate(std::u16string_view templateText,
     return working;
 }
 
+namespace {
+// The finished text as the editor would get it, in UTF-16, and the caret's place in it.
+std::u16string finishedText(const WorkingText& working, const InsertPlace& place, size_t& caret);
+} // namespace
+
+// The text as it goes in, at the start of a line and with CR LF; a caret mark shows nothing.
 std::u16string makePreviewText(const WorkingText& working, std::u16string_view caretWord) {
-    WorkingText shown;
-    for (const TextPiece& piece : working.pieces)
-        if (piece.kind != TextPiece::Kind::CaretMark)
-            shown.pieces.push_back(piece);
-    std::u16string preview = text::utf8ToUtf16(finishText(shown, {}).utf8);
+    size_t caret = 0;
+    std::u16string preview = finishedText(working, {}, caret);
     // The popup opens at the caret, just after the call's "(", so the preview starts there
     // too; the template may spell the call's name in any case.
     if (endsWithParen(caretWord)) {
@@ -309,9 +312,7 @@ struct TextWriter {
     }
 };
 
-} // namespace
-
-FinishedText finishText(const WorkingText& working, const InsertPlace& place) {
+std::u16string finishedText(const WorkingText& working, const InsertPlace& place, size_t& caret) {
     TextWriter writer{place, {}, place.indentation};
     for (const TextPiece& piece : working.pieces) {
         switch (piece.kind) {
@@ -328,14 +329,21 @@ FinishedText finishText(const WorkingText& working, const InsertPlace& place) {
             break;
         }
     }
-    const size_t caret =
-        writer.caretMark != std::u16string::npos ? writer.caretMark : writer.firstBreak;
+    caret =
+        std::min(writer.caretMark != std::u16string::npos ? writer.caretMark : writer.firstBreak,
+                 writer.text.size());
+    return std::move(writer.text);
+}
+
+} // namespace
+
+FinishedText finishText(const WorkingText& working, const InsertPlace& place) {
+    size_t caret = 0;
+    const std::u16string text = finishedText(working, place, caret);
     FinishedText finished;
-    finished.utf8 = text::utf16ToUtf8(writer.text);
+    finished.utf8 = text::utf16ToUtf8(text);
     finished.caretBytes = static_cast<int64_t>(std::min(
-        text::utf8Length(
-            std::u16string_view(writer.text).substr(0, std::min(caret, writer.text.size()))),
-        finished.utf8.size()));
+        text::utf8Length(std::u16string_view(text).substr(0, caret)), finished.utf8.size()));
     return finished;
 }
 
@@ -383,6 +391,16 @@ void giveCaretBack(const EditorOps& editor, int64_t caretPos) {
     editor.returnForegroundToIde();
     if (editor.ideIsForeground())
         editor.placeCaret(caretPos);
+}
+
+void giveSelectionBack(const EditorOps& editor, const WrappedSelection& selection) {
+    if (!editor.placeSelection) {
+        giveCaretBack(editor, selection.caret);
+        return;
+    }
+    editor.returnForegroundToIde();
+    if (editor.ideIsForeground())
+        editor.placeSelection(selection.anchor, selection.caret);
 }
 
 std::u16string templatePreview(std::u16string_view templateText, const DirectiveSources& sources) {
@@ -442,13 +460,10 @@ void expandShortcut(std::u16string_view templateText, const CaretWord& word,
             // by key the editor is not touched, nor after a popup that never became active: the
             // user is typing in the IDE then, and the caret is theirs.
             if (result.lostActivation) {
-                if (selection && editor.placeSelection) {
-                    editor.returnForegroundToIde();
-                    if (editor.ideIsForeground())
-                        editor.placeSelection(selection->anchor, selection->caret);
-                } else {
+                if (selection)
+                    giveSelectionBack(editor, *selection);
+                else
                     giveCaretBack(editor, caretPos);
-                }
             }
             return;
         }

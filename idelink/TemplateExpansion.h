@@ -125,6 +125,10 @@ struct WrappedSelection {
     std::u16string indentation; // the line's text before the selection's start, as indentation
 };
 
+// The same for a selection being wrapped: its anchor and caret back as they were (only the caret
+// where the editor cannot place a selection).
+void giveSelectionBack(const EditorOps& editor, const WrappedSelection& selection);
+
 // Replaces the word that ends at the editor's caret (its wordBytes bytes, 0 to insert at the
 // caret), or the selection when one is given, by the expanded template and leaves the caret at
 // its caret mark or the end of the first inserted line; asks the popup for the placeholders'

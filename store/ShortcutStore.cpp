@@ -5,6 +5,7 @@
 #include "store/PreferenceFile.h"
 
 #include <algorithm>
+#include <compare>
 #include <iterator>
 #include <new>
 
@@ -187,15 +188,10 @@ bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store, Writ
             return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         };
         std::sort(shortcuts.begin(), shortcuts.end(), [&](const auto& a, const auto& b) {
-            const std::string& left = a.first;
-            const std::string& right = b.first;
-            if (std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
-                                             [&](char x, char y) { return folded(x) < folded(y); }))
-                return true;
-            if (std::lexicographical_compare(right.begin(), right.end(), left.begin(), left.end(),
-                                             [&](char x, char y) { return folded(x) < folded(y); }))
-                return false;
-            return left < right;
+            const auto order = std::lexicographical_compare_three_way(
+                a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
+                [&](char x, char y) { return folded(x) <=> folded(y); });
+            return order != 0 ? order < 0 : a.first < b.first;
         });
         return writeNewLibrary(path, libraryBytes(shortcuts, store.popupAsRead), written);
     } catch (const std::bad_alloc&) {
