@@ -15,8 +15,6 @@ inline constexpr wchar_t kExpansionMutexName[] = L"ZendrikPopup";
 // The IDE's window handles, in the environment of a tool it starts.
 inline constexpr wchar_t kEditorVariable[] = L"PB_Tool_Scintilla";
 inline constexpr wchar_t kMainWindowVariable[] = L"PB_Tool_MainWindow";
-inline constexpr std::u16string_view kFocusedArgument = u"--focused";
-inline constexpr std::u16string_view kPickArgument = u"--pick";
 
 struct AppState {
     std::intptr_t ideEditorWindow = 0; // kEditorVariable

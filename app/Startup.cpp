@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/StartArguments.h"
 #include "app/StartupText.h"
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
@@ -32,70 +32,6 @@ namespace app {
 AppState& appState() {
     static AppState state;
     return state;
-}
-
-std::int32_t parseToolInteger(std::u16string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    unsigned base = 10;
-    if (i < text.size() && text[i] == u'$') {
-        base = 16;
-        ++i;
-    } else if (i < text.size() && text[i] == u'%') {
-        base = 2;
-        ++i;
-    }
-    // Unsigned arithmetic wraps instead of overflowing; a window handle only has 32
-    // significant bits, so the low 32 bits are what counts.
-    std::uint32_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        unsigned digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else
-            break;
-        if (digit >= base)
-            break;
-        value = value * base + digit;
-    }
-    if (negative)
-        value = 0u - value;
-    return static_cast<std::int32_t>(value);
-}
-
-std::u16string_view folderOfPath(std::u16string_view modulePath) {
-    const size_t cut = modulePath.find_last_of(u"\\/");
-    return cut == std::u16string_view::npos ? std::u16string_view{} : modulePath.substr(0, cut + 1);
-}
-
-StartArguments readStartArguments(const std::vector<std::u16string>& arguments) {
-    StartArguments start;
-    for (const std::u16string& argument : arguments) {
-        // A tool set-up with an empty arguments field may still hand over an empty one.
-        if (argument.find_first_not_of(u" \t") == std::u16string::npos)
-            continue;
-        if (argument == kFocusedArgument) {
-            start.kind = StartKind::Focused;
-            continue;
-        }
-        if (argument == kPickArgument) {
-            start.pick = true;
-            continue;
-        }
-        return {StartKind::UnknownArgument, false, argument};
-    }
-    return start;
 }
 
 bool takeModeLock(const wchar_t* name) {
@@ -213,8 +149,11 @@ popup::PopupLook caretWindowLook(const AppState& state) {
     return look;
 }
 
-idelink::PopupResult showPopup(const AppState& state, const idelink::PopupRequest& request) {
-    return popup::showPlaceholderPopup(request, caretWindowLook(state));
+// The popup's window stays until the run ends: it fades out when the IDE takes the foreground
+// back after the popup's end.
+idelink::PopupResult showPopup(popup::CaretWindow& window, const AppState& state,
+                               const idelink::PopupRequest& request) {
+    return popup::showPlaceholderPopup(window, request, caretWindowLook(state));
 }
 
 // The editor as expansion uses it. The anchor of a window at the caret must be in physical
@@ -237,9 +176,12 @@ void runExpansionMode(AppState& state) {
     if (!templateText)
         return;
     const idelink::EditorOps editor = ideEditor(state);
+    popup::CaretWindow popupWindow;
     idelink::expandShortcut(
         *templateText, state.word, editor,
-        [&state](const idelink::PopupRequest& request) { return showPopup(state, request); },
+        [&state, &popupWindow](const idelink::PopupRequest& request) {
+            return showPopup(popupWindow, state, request);
+        },
         idelink::windowsDirectiveSources());
 }
 
@@ -255,29 +197,23 @@ void runPickMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName) || !idelink::editorProcessOpens(windows))
         return;
     popup::PickerRequest request;
-    // The names are gathered and sorted while the selection and the caret's screen point are
-    // read: those reads wait on the IDE and the display server and leave the processor free.
-    bool sorted = false;
-    std::jthread sorting([&state, &request, &sorted] {
-        try {
-            request.names.reserve(store::shortcutCount(state.shortcutStore));
-            store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
-                request.names.emplace_back(name);
-            });
-            request.lowerNames = popup::sortPickerNames(request.names);
-            sorted = true;
-        } catch (...) {
-            // Out of memory: no picker rather than a part of the names.
-        }
-    });
+    // The names are gathered as they are stored; the picker lists the rows it shows first
+    // straight from them and puts them in order once it is on screen.
+    try {
+        request.names.reserve(store::shortcutCount(state.shortcutStore));
+        store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
+            request.names.emplace_back(name);
+        });
+    } catch (...) {
+        return; // out of memory: no picker rather than a part of the names
+    }
     const std::optional<idelink::WrappedSelection> selection = idelink::readSelection(windows);
     const idelink::EditorOps editor = ideEditor(state);
     const int64_t caretPos = editor.caretPosition();
     if (!stillAnswering() || caretPos < (selection ? 0 : state.word.wordBytes))
         return;
     const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
-    sorting.join();
-    if (!stillAnswering() || !sorted)
+    if (!stillAnswering())
         return;
     // One set of sources for the previews and the insert: the clock and the clipboard are read
     // once, and what the preview showed goes in.
@@ -321,8 +257,9 @@ void runPickMode(AppState& state) {
         store::findShortcut(state.shortcutStore, name);
     if (!templateText)
         return;
-    const auto popup = [&state](const idelink::PopupRequest& request) {
-        return showPopup(state, request);
+    popup::CaretWindow popupWindow;
+    const auto popup = [&state, &popupWindow](const idelink::PopupRequest& request) {
+        return showPopup(popupWindow, state, request);
     };
     // As if the name had been typed in place of the word, or at the selection's start: the ones
     // that stand there now.

@@ -1,6 +1,6 @@
 #include "app/StartupText.h"
 
-#include "app/AppState.h"
+#include "app/StartArguments.h"
 
 namespace app {
 

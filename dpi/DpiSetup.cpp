@@ -167,8 +167,8 @@ void dpiSetupShcore() {
         }
         computeScale();
     }
-    // Looking the functions up loads comctl32, which a start that opens no window never
-    // needs; the first scaled window does it.
+    // Preparing the control classes is work that a start opening no window never needs; the
+    // first scaled window does it.
     scaleState().subclassWanted = true;
 }
 

@@ -19,8 +19,8 @@ struct ScaleState {
     float scaleY = 1.0f;
     bool alreadyDpiAware = false;
     HFONT uiFont = nullptr;
-    // Windows follow DPI changes through comctl32's subclassing, which the service loads; the
-    // shcore variant asks for it, and the first scaled window makes sure it is there.
+    // Windows follow DPI changes through the service's subclassing, set up with its control
+    // classes; the shcore variant asks for it, and the first scaled window makes sure it is there.
     bool subclassWanted = false;
     bool subclassResolved = false;
     // Read from the system on first use and kept; a test may set another (setWindowsVersion).
@@ -44,7 +44,7 @@ void computeScale();
 // Runs the set-up variant of the version: dpiSetupUser32, dpiSetupShcore or only computeScale.
 void runDpiSetup(DpiSetupVariant variant);
 
-// Has the service load comctl32 with its subclass functions (ui::prepareControlClasses) and
+// Has the service prepare its control classes and subclassing (ui::prepareControlClasses) and
 // notes whether they are there.
 void resolveSubclassFunctions();
 // Resolves the subclass functions on first need when the set-up asked for them; true when

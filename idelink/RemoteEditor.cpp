@@ -11,32 +11,11 @@
 #include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
 #include "idelink/RemoteBuffer.h"
+#include "idelink/ScintillaMessages.h"
 
 namespace idelink {
 
 namespace {
-
-// The editor messages, each named once.
-constexpr UINT kSciGetCurrentPos = 2008;
-constexpr UINT kSciGetAnchor = 2009;
-constexpr UINT kSciGetCurLine = 2027;
-constexpr UINT kSciGetEolMode = 2030;
-constexpr UINT kSciSetSelectionStart = 2142;
-constexpr UINT kSciSetSelectionEnd = 2144;
-constexpr UINT kSciSetSel = 2160;
-constexpr UINT kSciGetTextRange = 2162;
-constexpr UINT kSciPointXFromPosition = 2164;
-constexpr UINT kSciPointYFromPosition = 2165;
-constexpr UINT kSciLineFromPosition = 2166;
-constexpr UINT kSciPositionFromLine = 2167;
-constexpr UINT kSciTextHeight = 2279;
-constexpr UINT kSciGetSelectionMode = 2423;
-constexpr UINT kSciGetSelections = 2570;
-constexpr UINT kEmReplaceSel = 194;
-
-// The selection modes that select a block of columns rather than a stretch of text.
-constexpr LRESULT kScSelRectangle = 1;
-constexpr LRESULT kScSelThin = 3;
 
 // No source line or selection to wrap is this long; a larger answer is taken for a confused or
 // hostile window rather than a reason to commit that much memory in the IDE.
@@ -93,60 +72,60 @@ std::optional<int64_t> askEditor(HWND editor, UINT message, WPARAM wParam, LPARA
 
 // Each answers nullopt when the editor did not answer.
 inline std::optional<int64_t> sciGetCurrentPos(HWND editor) {
-    return askEditor(editor, kSciGetCurrentPos, 0, 0);
+    return askEditor(editor, SCI_GETCURRENTPOS, 0, 0);
 }
 inline std::optional<int64_t> sciGetCurLineSize(HWND editor) {
-    return askEditor(editor, kSciGetCurLine, 0, 0);
+    return askEditor(editor, SCI_GETCURLINE, 0, 0);
 }
 inline std::optional<int64_t> sciGetCurLine(HWND editor, int64_t size, void* remoteBuffer) {
-    return askEditor(editor, kSciGetCurLine, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer));
+    return askEditor(editor, SCI_GETCURLINE, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer));
 }
 inline std::optional<int64_t> sciGetAnchor(HWND editor) {
-    return askEditor(editor, kSciGetAnchor, 0, 0);
+    return askEditor(editor, SCI_GETANCHOR, 0, 0);
 }
 inline std::optional<int64_t> sciGetEolMode(HWND editor) {
-    return askEditor(editor, kSciGetEolMode, 0, 0);
+    return askEditor(editor, SCI_GETEOLMODE, 0, 0);
 }
 inline std::optional<int64_t> sciGetSelectionMode(HWND editor) {
-    return askEditor(editor, kSciGetSelectionMode, 0, 0);
+    return askEditor(editor, SCI_GETSELECTIONMODE, 0, 0);
 }
 inline std::optional<int64_t> sciGetSelections(HWND editor) {
-    return askEditor(editor, kSciGetSelections, 0, 0);
+    return askEditor(editor, SCI_GETSELECTIONS, 0, 0);
 }
 inline std::optional<int64_t> sciGetTextRange(HWND editor, void* remoteRange) {
-    return askEditor(editor, kSciGetTextRange, 0, reinterpret_cast<LPARAM>(remoteRange));
+    return askEditor(editor, SCI_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(remoteRange));
 }
 inline std::optional<int64_t> sciPositionFromLine(HWND editor, int64_t line) {
-    return askEditor(editor, kSciPositionFromLine, WPARAM(line), 0);
+    return askEditor(editor, SCI_POSITIONFROMLINE, WPARAM(line), 0);
 }
 inline std::optional<int> sciPointXFromPosition(HWND editor, int64_t position) {
     const std::optional<int64_t> answer =
-        askEditor(editor, kSciPointXFromPosition, 0, LPARAM(position));
+        askEditor(editor, SCI_POINTXFROMPOSITION, 0, LPARAM(position));
     return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
 inline std::optional<int> sciPointYFromPosition(HWND editor, int64_t position) {
     const std::optional<int64_t> answer =
-        askEditor(editor, kSciPointYFromPosition, 0, LPARAM(position));
+        askEditor(editor, SCI_POINTYFROMPOSITION, 0, LPARAM(position));
     return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
 inline std::optional<int64_t> sciLineFromPosition(HWND editor, int64_t position) {
-    return askEditor(editor, kSciLineFromPosition, WPARAM(position), 0);
+    return askEditor(editor, SCI_LINEFROMPOSITION, WPARAM(position), 0);
 }
 inline std::optional<int> sciTextHeight(HWND editor, int64_t line) {
-    const std::optional<int64_t> answer = askEditor(editor, kSciTextHeight, WPARAM(line), 0);
+    const std::optional<int64_t> answer = askEditor(editor, SCI_TEXTHEIGHT, WPARAM(line), 0);
     return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
 inline bool sciSetSelectionStart(HWND editor, int64_t position) {
-    return sendChangeToEditor(editor, kSciSetSelectionStart, WPARAM(position), 0);
+    return sendChangeToEditor(editor, SCI_SETSELECTIONSTART, WPARAM(position), 0);
 }
 inline bool sciSetSelectionEnd(HWND editor, int64_t position) {
-    return sendChangeToEditor(editor, kSciSetSelectionEnd, WPARAM(position), 0);
+    return sendChangeToEditor(editor, SCI_SETSELECTIONEND, WPARAM(position), 0);
 }
 inline bool sciSetSel(HWND editor, int64_t anchor, int64_t caret) {
-    return sendChangeToEditor(editor, kSciSetSel, WPARAM(anchor), LPARAM(caret));
+    return sendChangeToEditor(editor, SCI_SETSEL, WPARAM(anchor), LPARAM(caret));
 }
 inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
-    sendChangeToEditor(editor, kEmReplaceSel, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
+    sendChangeToEditor(editor, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
 }
 
 DWORD processOf(HWND window) {
@@ -327,8 +306,9 @@ std::optional<WrappedSelection> readSelection(const IdeWindows& windows) {
     const std::optional<int64_t> selections = sciGetSelections(editor);
     if (!selections || *selections > 1)
         return std::nullopt;
+    // A rectangular or thin selection is a block of columns, not a stretch of text.
     const std::optional<int64_t> mode = sciGetSelectionMode(editor);
-    if (!mode || *mode == kScSelRectangle || *mode == kScSelThin)
+    if (!mode || *mode == SC_SEL_RECTANGLE || *mode == SC_SEL_THIN)
         return std::nullopt;
     const int64_t start = std::min(*anchor, *caret);
     const std::optional<std::string> text =

@@ -2,6 +2,7 @@
 
 #include "base/TextConvert.h"
 #include "idelink/LowerCase.h"
+#include "idelink/ScintillaMessages.h"
 
 #include <algorithm>
 #include <limits>
@@ -259,9 +260,9 @@ WorkingText applyValues(const WorkingText& working, const std::vector<Placeholde
 
 std::u16string_view lineBreakOfMode(int64_t mode) {
     switch (mode) {
-    case 1:
+    case SC_EOL_CR:
         return u"\r";
-    case 2:
+    case SC_EOL_LF:
         return u"\n";
     default:
         return u"\r\n";

@@ -110,9 +110,53 @@ void beginNewShortcut(ManagerSession& session, bool keepText) {
         ui::focusControl(kNameField);
 }
 
+// The rows of the fill that the moment calls for, at the end of the list.
+void continueListFill(ManagerSession& session, FillMoment moment) {
+    ListFill& fill = session.listFill;
+    const std::size_t count = rowsToFillNow(moment, fill.filled, fill.names.size());
+    if (count == 0)
+        return;
+    ui::addListRows(kShortcutList, takeNextRows(fill, count));
+    if (fill.filled == fill.names.size())
+        fill = {};
+}
+
+// Keys, clicks and wheel turns that wait for the list; a mere mouse move is none of them.
+bool listInputWaiting() {
+    const HWND list = ui::controlHandle(kShortcutList);
+    MSG message;
+    return PeekMessageW(&message, list, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) ||
+           PeekMessageW(&message, list, WM_LBUTTONDOWN, WM_MOUSELAST, PM_NOREMOVE) ||
+           PeekMessageW(&message, list, WM_NCLBUTTONDOWN, WM_NCXBUTTONDBLCLK, PM_NOREMOVE);
+}
+
+// The next event. While rows are still to come, the list takes a step of them whenever nothing
+// waits, and all of them before input meant for it.
+ui::EventKind nextEvent(ManagerSession& session) {
+    while (session.listFill.filled < session.listFill.names.size()) {
+        if (listInputWaiting())
+            continueListFill(session, FillMoment::ListInput);
+        const ui::EventKind kind = ui::waitEventFor(0);
+        if (kind != ui::EventKind::None)
+            return kind;
+        continueListFill(session, FillMoment::Idle);
+    }
+    return ui::waitEvent();
+}
+
+// Focus moves between controls leave the rows alone; anything else the user does may read or
+// change them.
+FillMoment fillMomentOf(ui::EventKind kind, int type) {
+    const bool focusMove = type == ui::kEventFocus || type == ui::kEventLostFocus;
+    if (kind == ui::EventKind::Shortcut || (kind == ui::EventKind::Control && !focusMove))
+        return FillMoment::Command;
+    return FillMoment::Passing;
+}
+
 // The rows again from the store: names added outside appear, names removed outside go. The
 // row of a new Shortcut stays at the end; otherwise the shown Shortcut's row stays current.
-void refillList(const ManagerSession& session) {
+void refillList(ManagerSession& session) {
+    session.listFill = {}; // the store's names now, all of them
     ui::removeAllListRows(kShortcutList);
     fillShortcutList(session.store);
     if (session.mode == ManagerMode::Creating)
@@ -464,6 +508,11 @@ void enterMode(ManagerSession& session, ManagerMode mode) {
     ui::setControlState(kRenameButton, states.renamePressed ? 1 : 0);
 }
 
+void beginShortcutListFill(ManagerSession& session) {
+    session.listFill = beginListFill(session.store);
+    continueListFill(session, FillMoment::Opening);
+}
+
 void lowerCaseNameField() {
     const std::u16string lower = idelink::lowerCaseText(ui::controlText(kNameField));
     ui::setControlText(kNameField, lower);
@@ -473,9 +522,10 @@ void lowerCaseNameField() {
 
 void runManagerLoop(ManagerSession& session) {
     for (;;) {
-        const ui::EventKind kind = ui::waitEvent();
+        const ui::EventKind kind = nextEvent(session);
         if (kind == ui::EventKind::None || ui::eventWindow() != kManagerWindow)
             continue;
+        continueListFill(session, fillMomentOf(kind, ui::eventType()));
         if (kind == ui::EventKind::Activation)
             settleEdits(session, decide(session, ManagerAction::Activation));
         else if (kind == ui::EventKind::Shortcut)

@@ -8,6 +8,10 @@ namespace manager {
 // Sets the mode and enables the controls for it.
 void enterMode(ManagerSession& session, ManagerMode mode);
 
+// Puts the first rows of the Shortcut list in, in name order, before the window is first
+// drawn; the loop adds the rest.
+void beginShortcutListFill(ManagerSession& session);
+
 // Handles the window's events until its close request.
 void runManagerLoop(ManagerSession& session);
 

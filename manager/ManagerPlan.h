@@ -3,7 +3,10 @@
 // shows, whether the editor holds text that is not stored, and the library file as it is now.
 // Plain C++, no Win32: ManagerCommands.cpp gathers the facts, applies the plan and asks the
 // question it names.
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "manager/ManagerMode.h"
 #include "store/ShortcutStore.h"
@@ -55,5 +58,32 @@ ManagerPlan planManagerAction(const ManagerFacts& facts);
 // Whether the editor's text (in the store's form) is text that Save has not stored.
 bool editorTextUnsaved(ManagerMode mode, const std::u16string& editorTemplate,
                        const std::u16string* storedTemplate);
+
+// The Shortcut list is filled in steps, so that a library of any size shows at once: the rows
+// the window shows first, then the rest between events.
+struct ListFill {
+    std::vector<std::u16string> names;  // every row's name, in the order they came in
+    std::vector<std::uint32_t> pending; // indexes into names of the rows still to come
+    bool pendingIsHeap = false;         // ordered as a heap, the next row on top
+    std::size_t filled = 0;             // how many rows the list has
+};
+
+// The names of every Shortcut, none of them in the list yet.
+ListFill beginListFill(const store::ShortcutStore& store);
+
+// The next rows, at most count of them, in the order of sortShortcutNames; their names move
+// out of fill.names.
+std::vector<std::u16string> takeNextRows(ListFill& fill, std::size_t count);
+
+enum class FillMoment {
+    Opening,   // the window is about to be drawn for the first time
+    Idle,      // nothing waits in the queue
+    ListInput, // a key, click or wheel turn for the list waits: the user scrolls or chooses
+    Command,   // a command, a chosen row or typed text: anything that may read or change the rows
+    Passing,   // an activation, a resize or the close request: the rows stay as they are
+};
+
+// How many more rows the list takes now, holding filled of total.
+std::size_t rowsToFillNow(FillMoment moment, std::size_t filled, std::size_t total);
 
 } // namespace manager

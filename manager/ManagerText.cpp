@@ -15,16 +15,19 @@ char16_t foldAsciiLetter(char16_t unit) {
     return unit >= u'A' && unit <= u'Z' ? char16_t(unit - u'A' + u'a') : unit;
 }
 
-bool sortsBefore(const std::u16string& a, const std::u16string& b) {
+} // namespace
+
+bool shortcutNameSortsBefore(std::u16string_view a, std::u16string_view b) {
     return std::lexicographical_compare(
         a.begin(), a.end(), b.begin(), b.end(),
         [](char16_t x, char16_t y) { return foldAsciiLetter(x) < foldAsciiLetter(y); });
 }
 
-} // namespace
-
 void sortShortcutNames(std::vector<std::u16string>& names) {
-    std::stable_sort(names.begin(), names.end(), sortsBefore);
+    std::stable_sort(names.begin(), names.end(),
+                     [](const std::u16string& a, const std::u16string& b) {
+                         return shortcutNameSortsBefore(a, b);
+                     });
 }
 
 std::u16string templateForEditor(std::u16string_view storedTemplate) {

@@ -124,7 +124,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
 
     enterMode(session, ManagerMode::NothingShown);
     ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
-    fillShortcutList(session.store);
+    beginShortcutListFill(session);
     ui::focusControl(kNewButton);
     RedrawWindow(ui::windowHandle(kManagerWindow), nullptr, nullptr, kRedrawEverything);
     ui::showWindow(kManagerWindow, true);
@@ -132,7 +132,9 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
 }
 
 void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner) {
-    ManagerSession session{store, std::u16string(appTitle), {}, {}};
+    // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
+    const ui::VisualStyles styles;
+    ManagerSession session{store, std::u16string(appTitle), {}, {}, ManagerMode::NothingShown, {}};
     if (buildManagerWindow(session, owner))
         runManagerLoop(session);
 }

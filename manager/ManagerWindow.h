@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "manager/ManagerMode.h"
+#include "manager/ManagerPlan.h"
 #include "store/ShortcutStore.h"
 
 namespace manager {
@@ -40,9 +41,10 @@ struct ManagerSession {
     std::u16string oldName;   // the name a rename began with
     std::u16string shownName; // the Shortcut whose template the editor shows; empty for none
     ManagerMode mode = ManagerMode::NothingShown;
+    ListFill listFill; // the rows still to come after the window is shown
 };
 
-// Builds the window (hidden until the list is filled), shows and activates it. False when the
+// Builds the window (hidden until the list's first rows are in), shows and activates it. False when the
 // window could not be made.
 bool buildManagerWindow(ManagerSession& session, HWND owner);
 

@@ -22,75 +22,24 @@ void raiseOwnPriority(HWND window) {
         SetPriorityClass(process.get(), ABOVE_NORMAL_PRIORITY_CLASS);
 }
 
-LRESULT onNcActivate(HWND window, WPARAM active, CaretWindowEnding& ending) {
-    if (active && IsWindowVisible(window))
-        ending.wasActive = true;
-    // A window not yet shown has nothing to lose: while it is built, focusing its first field
-    // makes it the active window of its thread but not the foreground window, and it is told
-    // so with this same message.
-    if (!active && !ending.lostActivation && IsWindowVisible(window)) {
-        ending.lostActivation = true;
-        if (ending.settings.fadeOut != 0)
-            fadeOutPopup(window, ending.settings, ending.setAlpha);
-        // Invisible from now on, whatever the fade did.
-        ending.setAlpha(window, 0);
-        cancelCaretWindow(ending);
-    }
-    // Activation moves on, and the frame is never repainted for it.
-    return TRUE;
+// The Win32 key of each CaretKey, in the enumeration's order.
+constexpr int kShortcuts[] = {VK_RETURN,
+                              VK_RETURN | ui::kShortcutShift,
+                              VK_ESCAPE,
+                              VK_TAB,
+                              VK_TAB | ui::kShortcutShift,
+                              VK_UP,
+                              VK_DOWN,
+                              VK_PRIOR,
+                              VK_NEXT};
+
+int shortcutOf(CaretKey key) {
+    return kShortcuts[static_cast<int>(key)];
 }
 
-// A window that never became the visible active one (the user went to another program during
-// the start, or Windows refused the foreground) would otherwise hold the expansion lock with
-// nothing on screen to answer.
-void onActivationWaitOver(HWND window, CaretWindowEnding& ending) {
-    KillTimer(window, kActivationTimer);
-    const bool activeNow = IsWindowVisible(window) && GetForegroundWindow() == window;
-    if (!ending.wasActive && !activeNow && !ending.cancelled)
-        cancelCaretWindow(ending);
-}
-
-LRESULT CALLBACK deactivationHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR id, DWORD_PTR data) {
-    try {
-        auto& ending = *reinterpret_cast<CaretWindowEnding*>(data);
-        switch (message) {
-        case WM_NCACTIVATE:
-            return onNcActivate(window, wParam, ending);
-        case WM_TIMER:
-            if (wParam != kActivationTimer)
-                break;
-            onActivationWaitOver(window, ending);
-            return 0;
-        case WM_QUERYENDSESSION:
-            // The session ends: nothing the user confirmed, and the session may end.
-            cancelCaretWindow(ending);
-            return TRUE;
-        case WM_ENDSESSION:
-            if (wParam)
-                cancelCaretWindow(ending);
-            return 0;
-        case WM_NCDESTROY:
-            ui::removeWindowSubclass(window, deactivationHandler, id);
-            break;
-        default:
-            break;
-        }
-    } catch (...) {
-        // No exception may unwind through the window procedure.
-    }
-    return ui::defSubclassProc(window, message, wParam, lParam);
-}
-
-} // namespace
-
-// From inside a sent message the event wait keeps waiting for a posted one, which the close
-// request alone, sitting in the program's queue, is not.
-void cancelCaretWindow(CaretWindowEnding& ending) {
-    ending.cancelled = true;
-    ui::postCloseRequest(ending.window);
-    if (HWND window = ui::windowHandle(ending.window))
-        PostMessageW(window, WM_NULL, 0, 0);
+// A shortcut's command is its key's place in CaretKey, one up: command 0 is none.
+int commandOf(CaretKey key) {
+    return static_cast<int>(key) + 1;
 }
 
 ScreenRect workAreaAt(int x, int y) {
@@ -105,6 +54,97 @@ ScreenRect workAreaAt(int x, int y) {
     return {int(area.left), int(area.top), int(area.right), int(area.bottom)};
 }
 
+} // namespace
+
+CaretWindow::~CaretWindow() {
+    close();
+}
+
+HWND CaretWindow::handle() const {
+    return open_ ? ui::windowHandle(opening_.number) : nullptr;
+}
+
+LRESULT CaretWindow::onNcActivate(HWND window, WPARAM active) {
+    if (active && IsWindowVisible(window))
+        ending_.wasActive = true;
+    // A window not yet shown has nothing to lose: while it is built, focusing its first field
+    // makes it the active window of its thread but not the foreground window, and it is told
+    // so with this same message.
+    if (!active && !ending_.lostActivation && IsWindowVisible(window)) {
+        ending_.lostActivation = true;
+        if (look_.settings.fadeOut != 0)
+            fadeOutPopup(window, look_.settings, look_.setAlpha);
+        // Invisible from now on, whatever the fade did.
+        look_.setAlpha(window, 0);
+        cancel();
+    }
+    // Activation moves on, and the frame is never repainted for it.
+    return TRUE;
+}
+
+// A window that never became the visible active one (the user went to another program during
+// the start, or Windows refused the foreground) would otherwise hold the expansion lock with
+// nothing on screen to answer.
+void CaretWindow::onActivationWaitOver(HWND window) {
+    KillTimer(window, kActivationTimer);
+    const bool activeNow = IsWindowVisible(window) && GetForegroundWindow() == window;
+    if (!ending_.wasActive && !activeNow && !ending_.cancelled)
+        cancel();
+}
+
+LRESULT CALLBACK CaretWindow::endingHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR id, DWORD_PTR data) {
+    try {
+        auto& self = *reinterpret_cast<CaretWindow*>(data);
+        switch (message) {
+        case WM_NCACTIVATE:
+            return self.onNcActivate(window, wParam);
+        case WM_TIMER:
+            if (wParam != kActivationTimer)
+                break;
+            self.onActivationWaitOver(window);
+            return 0;
+        case WM_QUERYENDSESSION:
+            // The session ends: nothing the user confirmed, and the session may end.
+            self.cancel();
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam)
+                self.cancel();
+            return 0;
+        case WM_NCDESTROY:
+            ui::removeWindowSubclass(window, endingHandler, id);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // No exception may unwind through the window procedure.
+    }
+    return ui::defSubclassProc(window, message, wParam, lParam);
+}
+
+void CaretWindow::accept() {
+    ending_.acceptRequested = true;
+    ui::postCloseRequest(opening_.number);
+}
+
+// From inside a sent message the event wait keeps waiting for a posted one, which the close
+// request alone, sitting in the program's queue, is not.
+void CaretWindow::cancel() {
+    ending_.cancelled = true;
+    ui::postCloseRequest(opening_.number);
+    if (HWND window = handle())
+        PostMessageW(window, WM_NULL, 0, 0);
+}
+
+void CaretWindow::close() {
+    if (!open_)
+        return;
+    open_ = false;
+    ui::closeWindow(opening_.number);
+}
+
 int frameHeightOf(HWND window) {
     RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), FALSE,
@@ -112,29 +152,29 @@ int frameHeightOf(HWND window) {
     return frame.bottom - frame.top;
 }
 
-void placeAtCaret(HWND window, idelink::ScreenPoint anchor, bool afterParen, const PopupLook& look,
-                  const ScreenRect& workArea) {
+void CaretWindow::placeAtCaret(HWND window) {
     RECT outer{};
     if (!GetWindowRect(window, &outer))
         return;
     PlacementInput input;
-    input.workArea = workArea;
-    input.caretX = anchor.x;
-    input.caretY = anchor.y;
-    input.afterParen = afterParen;
+    input.workArea = workArea_;
+    input.caretX = opening_.anchor.x;
+    input.caretY = opening_.anchor.y;
+    input.afterParen = opening_.afterParen;
     input.width = outer.right - outer.left;
     input.height = outer.bottom - outer.top;
-    // The line's height costs the IDE two more answers, and only a window that does not fit
+    // The line's height costs the IDE two more answers, and only a window that does not stand
     // at the caret needs it.
-    ScreenPoint at = placePopup(input);
-    if (at.x != input.caretX + (input.afterParen ? 1 : 4) || at.y != input.caretY - 1) {
-        input.lineHeight = look.caretLineHeight ? look.caretLineHeight() : 0;
+    Placement placed = placePopup(input);
+    if (placed.spot != PopupSpot::AtTheCaret) {
+        input.lineHeight = look_.caretLineHeight ? look_.caretLineHeight() : 0;
         if (input.lineHeight <= 0)
             input.lineHeight = dpi::toPixelsY(kRowHeight);
-        at = placePopup(input);
+        placed = placePopup(input);
     }
-    if (at.x != outer.left || at.y != outer.top)
-        SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (placed.at.x != outer.left || placed.at.y != outer.top)
+        SetWindowPos(window, nullptr, placed.at.x, placed.at.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void colourControl(int number, std::int32_t text, std::int32_t back) {
@@ -142,15 +182,18 @@ void colourControl(int number, std::int32_t text, std::int32_t back) {
     ui::setControlBackColor(number, static_cast<COLORREF>(back));
 }
 
-HWND openCaretWindow(int number, idelink::ScreenPoint anchor, bool afterParen, int width,
-                     int height, const PopupLook& look, CaretWindowEnding& ending) {
-    ending = CaretWindowEnding{};
-    ending.window = number;
-    ending.settings = look.settings;
-    ending.setAlpha = look.setAlpha ? look.setAlpha : AlphaSetter(setLayeredAlpha);
+bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look,
+                        const CaretContent& content) {
+    close();
+    opening_ = opening;
+    look_ = look;
+    if (!look_.setAlpha)
+        look_.setAlpha = setLayeredAlpha;
+    ending_ = CaretWindowEnding{};
     const store::IdeAppearance& ide = look.appearance;
 
     // Sizes and font follow the DPI of the caret's monitor, not the primary monitor's.
+    const idelink::ScreenPoint anchor = opening.anchor;
     dpi::scaleForMonitorAt(anchor.x, anchor.y);
 
     const std::intptr_t font =
@@ -158,30 +201,82 @@ HWND openCaretWindow(int number, idelink::ScreenPoint anchor, bool afterParen, i
     if (font)
         dpi::setControlFont(ui::kDefaultFontControl, ui::fontHandle(static_cast<int>(font)));
 
-    const int x = anchor.x + (afterParen ? 1 : 4);
+    const int x = anchor.x + (opening.afterParen ? 1 : 4);
     const int y = anchor.y - 1;
-    dpi::openScaledWindow(number, x, y, width, height, u"", WS_POPUP | ui::kWindowHidden,
-                          look.owner);
-    HWND window = ui::windowHandle(number);
+    dpi::openScaledWindow(opening.number, x, y, opening.width, opening.height, u"",
+                          WS_POPUP | ui::kWindowHidden, look.owner);
+    HWND window = ui::windowHandle(opening.number);
     if (!window)
-        return nullptr;
+        return false;
+    open_ = true;
     ui::setWindowTheme(window, L"", L"");
     raiseOwnPriority(window);
-    ui::setWindowSubclass(window, deactivationHandler, 0, reinterpret_cast<DWORD_PTR>(&ending));
-    ui::setWindowColor(number, GetSysColor(COLOR_WINDOWFRAME));
+    ui::setWindowSubclass(window, endingHandler, 0, reinterpret_cast<DWORD_PTR>(this));
+    ui::setWindowColor(opening.number, GetSysColor(COLOR_WINDOWFRAME));
     // No SWP_FRAMECHANGED here: a later resize measures the frame with this style, so the
     // client area keeps the layout's size.
     SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_BORDER);
     applyPopupLook(window, look.settings);
-    return window;
-}
+    for (const CaretKey key : content.keys)
+        ui::addKeyboardShortcut(opening.number, shortcutOf(key), commandOf(key));
+    workArea_ = workAreaAt(anchor.x, anchor.y);
 
-void showCaretWindow(HWND window, const PopupLook& look) {
+    // The client area keeps the content's size inside the border added above.
+    const int height = content.buildControls();
+    dpi::resizeScaledWindow(opening.number, base::keepValue, base::keepValue, base::keepValue,
+                            height);
+    placeAtCaret(window);
+    content.focus();
+
     RedrawWindow(window, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     if (look.show)
         look.show(window, look.settings);
     SetTimer(window, kActivationTimer, kActivationWaitMs, nullptr);
+    if (content.shown)
+        content.shown();
+    return true;
+}
+
+void CaretWindow::carryOut(const CaretPlan& plan, const CaretContent& content) {
+    switch (plan.action) {
+    case CaretAction::Nothing:
+        break;
+    case CaretAction::Accept:
+        accept();
+        break;
+    case CaretAction::Cancel:
+        cancel();
+        break;
+    default:
+        content.carryOut(plan);
+        break;
+    }
+}
+
+bool CaretWindow::run(const CaretContent& content) {
+    for (;;) {
+        const ui::EventKind kind = ui::waitEvent();
+        if (kind == ui::EventKind::None) {
+            // The wait failed or the thread is asked to quit: nothing the user confirmed.
+            ending_.cancelled = true;
+            break;
+        }
+        if (ui::eventWindow() != opening_.number)
+            continue;
+        if (kind == ui::EventKind::Shortcut) {
+            for (const CaretKey key : content.keys)
+                if (commandOf(key) == ui::eventCommand())
+                    carryOut(content.planKey(key), content);
+        } else if (kind == ui::EventKind::Control) {
+            carryOut(content.planEvent(ui::eventControl(), ui::eventType()), content);
+        } else if (kind == ui::EventKind::CloseRequest) {
+            // The window's own close (Alt+F4, another program's WM_CLOSE) and a WM_QUIT come
+            // here too: only the content's acceptance asked for what the user entered.
+            break;
+        }
+    }
+    return ending_.acceptRequested && !ending_.cancelled;
 }
 
 } // namespace popup

@@ -1,9 +1,12 @@
 #pragma once
-// What the windows that open at the IDE's caret share: a caption-less window in the IDE's font
-// and colours with the [Popup] look, placed by the popup's rules, and one set of endings.
-// Every ending but the window's own acceptance cancels: activating another window, the end of
+// A window at the IDE's caret: caption-less, in the IDE's font and colours with the [Popup]
+// look, placed by the popup's rules. The placeholder popup and the Shortcut picker are its
+// contents: the window builds, places and shows them, runs the one event loop that drives them,
+// and owns the endings. Only the content's acceptance accepts; everything else cancels: a key
+// the content's plan cancels with, activating another window, closing the window, the end of
 // the session, or a window that never became the active window (Win32 only).
 #include "idelink/PopupContract.h"
+#include "popup/CaretKeys.h"
 #include "popup/PopupEffects.h"
 #include "popup/PopupPlacement.h"
 #include "store/IdeAppearance.h"
@@ -13,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 
 namespace popup {
 
@@ -32,35 +36,84 @@ struct PopupLook {
 // A window that has not become the active window this long after it was shown cancels.
 inline constexpr UINT kActivationWaitMs = 3000;
 
-// How a window at the caret ended, as its deactivation handler saw it.
+// Where and how big the window opens: the caret's point, and the size in 96-DPI units before
+// the content says its height.
+struct CaretWindowOpening {
+    int number = 0; // the service's window number
+    idelink::ScreenPoint anchor;
+    bool afterParen = false; // the word before the caret ends with "("
+    int width = 0;
+    int height = 0;
+};
+
+// What the window drives. It calls buildControls once it is open, in its hidden window (the
+// answer is the client height in 96-DPI units), focus once it is sized and placed, shown once
+// it is on screen; then, from its event loop, planKey for each of the keys it takes and
+// planEvent for each event of the controls. It carries out Accept and Cancel itself and hands
+// every other plan to carryOut.
+struct CaretContent {
+    std::span<const CaretKey> keys; // taken before the focused control sees them
+    std::function<int()> buildControls;
+    std::function<void()> focus;
+    std::function<void()> shown; // may be empty
+    std::function<CaretPlan(CaretKey key)> planKey;
+    std::function<CaretPlan(int control, int type)> planEvent;
+    std::function<void(const CaretPlan& plan)> carryOut;
+};
+
+// How the window ended, as the loop and the deactivation handler saw it.
 struct CaretWindowEnding {
-    int window = -1; // the service's window number
+    bool acceptRequested = false;
     bool cancelled = false;
     bool lostActivation = false;
     bool wasActive = false; // has been the visible active window
-    store::PopupSettings settings;
-    AlphaSetter setAlpha = setLayeredAlpha;
 };
 
-// Opens the hidden window of the given size in 96-DPI units at the anchor, scaled for the
-// caret's monitor, with the IDE's editor font as the default of its controls. The ending
-// record must outlive the window. nullptr when no window could be made.
-HWND openCaretWindow(int number, idelink::ScreenPoint anchor, bool afterParen, int width,
-                     int height, const PopupLook& look, CaretWindowEnding& ending);
+class CaretWindow {
+  public:
+    CaretWindow() = default;
+    ~CaretWindow(); // closes the window
+    CaretWindow(const CaretWindow&) = delete;
+    CaretWindow& operator=(const CaretWindow&) = delete;
 
-// The work area of the monitor that holds the point.
-ScreenRect workAreaAt(int x, int y);
+    // Opens the hidden window, scaled for the caret's monitor with the IDE's editor font as the
+    // default of its controls, has the content build its controls, sizes and places it and
+    // shows it active. The content's functions must outlive the window's loop. False when no
+    // window could be made.
+    bool build(const CaretWindowOpening& opening, const PopupLook& look,
+               const CaretContent& content);
+
+    // The event loop of the built window until it is accepted or cancelled; true when
+    // accepted. The window stays.
+    bool run(const CaretContent& content);
+
+    void accept();
+    // From inside a sent message too (the deactivation handler's).
+    void cancel();
+    void close();
+
+    int number() const { return opening_.number; }
+    HWND handle() const;
+    // The work area of the caret's monitor.
+    ScreenRect workArea() const { return workArea_; }
+    bool lostActivation() const { return ending_.lostActivation; }
+
+  private:
+    static LRESULT CALLBACK endingHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR id, DWORD_PTR data);
+    LRESULT onNcActivate(HWND window, WPARAM active);
+    void onActivationWaitOver(HWND window);
+    void placeAtCaret(HWND window);
+    void carryOut(const CaretPlan& plan, const CaretContent& content);
+
+    CaretWindowOpening opening_;
+    PopupLook look_;
+    ScreenRect workArea_;
+    CaretWindowEnding ending_;
+    bool open_ = false;
+};
+
 int frameHeightOf(HWND window);
-
-// Moves the sized window inside the work area of the caret's monitor.
-void placeAtCaret(HWND window, idelink::ScreenPoint anchor, bool afterParen, const PopupLook& look,
-                  const ScreenRect& workArea);
-
-// Shows the placed window active and starts the wait for its activation.
-void showCaretWindow(HWND window, const PopupLook& look);
-
-// Ends the window's event loop as a cancel.
-void cancelCaretWindow(CaretWindowEnding& ending);
 
 void colourControl(int number, std::int32_t text, std::int32_t back);
 

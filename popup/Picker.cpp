@@ -7,6 +7,7 @@
 #include "ui/WindowService.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace popup {
 
@@ -20,132 +21,97 @@ constexpr int kBodyY = kRowHeight + 1;
 constexpr int kBodyHeight = 160;
 constexpr int kHeight = kBodyY + kBodyHeight;
 
-enum PickerCommand { Accept = 1, Cancel, CancelShift, Up, Down, PageUp, PageDown };
-
-struct PickerState {
-    CaretWindowEnding ending;
-    bool acceptRequested = false;
-    const PickerRequest* request = nullptr;
-    std::u16string filter;
-    std::vector<int> matches; // indexes into the request's names
-    int selected = -1;        // index into matches
-    int previewed = -2;       // the name whose template the preview shows; -1: none
-};
-
-// One picker per run, which its window's deactivation handler points into.
-PickerState& pickerState() {
-    static PickerState state;
-    return state;
+// The names are put in order once the picker is on screen and its queue is empty: a timer's
+// message comes after every other one. The timer's id is the list that waits for it, which no
+// other timer of the window has (the caret window's own is 1).
+UINT_PTR orderTimerOf(PickerList& list) {
+    return reinterpret_cast<UINT_PTR>(&list);
 }
 
-void showSelection() {
-    PickerState& state = pickerState();
-    ui::setControlState(kNameListControl, state.selected);
-    const int name = state.selected >= 0 ? state.matches[size_t(state.selected)] : -1;
-    if (name == state.previewed)
+void orderNames(PickerList& list) {
+    list.ordered = true;
+    list.request.lowerNames = sortPickerNames(list.request.names);
+    list.previewed = -2; // its name has moved: the next selection shows it again
+}
+
+// Puts the names in order and lists the filter's matches again: the same rows, now all of them.
+void completeOrder(PickerList& list) {
+    if (list.ordered)
         return;
-    state.previewed = name;
-    ui::setControlText(kPickerPreviewControl, name >= 0 ? state.request->previewOf(name) : u"");
+    orderNames(list);
+    list.matches = matchPickerNames(list.request.lowerNames, list.filter);
+    list.matchCount = list.matches.size();
 }
 
-std::u16string rowText(int row) {
-    const PickerState& state = pickerState();
-    if (state.matches.empty())
-        return noMatchingNameText(state.filter);
-    return row >= 0 && size_t(row) < state.matches.size()
-               ? state.request->names[size_t(state.matches[size_t(row)])]
-               : std::u16string();
+void CALLBACK onOrderTimer(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    try {
+        completeOrder(*reinterpret_cast<PickerList*>(id));
+    } catch (...) {
+        // Out of memory: no picker rather than a part of the names, and nothing unwinds
+        // through the message dispatch.
+        ui::postCloseRequest(kPickerWindow);
+    }
 }
 
-void applyFilter() {
-    PickerState& state = pickerState();
-    state.filter = ui::controlText(kFilterControl);
-    state.matches = matchPickerNames(state.request->lowerNames, state.filter);
-    // With nothing to pick, one row says so.
-    ui::setRowListRows(kNameListControl, std::max<int>(int(state.matches.size()), 1), rowText);
-    state.selected = state.matches.empty() ? -1 : 0;
-    showSelection();
+void orderLater(PickerList& list) {
+    if (!list.ordered)
+        SetTimer(ui::windowHandle(kPickerWindow), orderTimerOf(list), USER_TIMER_MINIMUM,
+                 onOrderTimer);
+}
+
+void showSelection(PickerList& list) {
+    ui::setControlState(kNameListControl, list.selected);
+    const int name = list.selected >= 0 ? list.matches[size_t(list.selected)] : -1;
+    if (name == list.previewed)
+        return;
+    list.previewed = name;
+    ui::setControlText(kPickerPreviewControl, name >= 0 ? list.request.previewOf(name) : u"");
+}
+
+std::u16string rowText(PickerList& list, int row) {
+    if (list.matchCount == 0)
+        return noMatchingNameText(list.filter);
+    if (row < 0 || size_t(row) >= list.matchCount)
+        return std::u16string();
+    if (size_t(row) >= list.matches.size())
+        completeOrder(list);
+    return list.request.names[size_t(list.matches[size_t(row)])];
 }
 
 // The rows the list shows at once, for Page Up and Page Down.
 int pageRows() {
-    HWND list = ui::controlHandle(kNameListControl);
-    const int rowHeight = list ? ui::listBoxRowHeight(list) : 0;
+    HWND handle = ui::controlHandle(kNameListControl);
+    const int rowHeight = handle ? ui::listBoxRowHeight(handle) : 0;
     return rowHeight > 0 ? std::max(ui::controlHeight(kNameListControl) / rowHeight - 1, 1) : 1;
 }
 
-void moveSelection(int step) {
-    PickerState& state = pickerState();
-    if (state.matches.empty())
-        return;
-    state.selected = movedSelection(state.selected, step, int(state.matches.size()));
-    showSelection();
-}
-
-void accept() {
-    PickerState& state = pickerState();
-    if (state.selected < 0)
-        return; // nothing matches: Return does nothing
-    state.acceptRequested = true;
-    ui::postCloseRequest(kPickerWindow);
-}
-
-void onCommand(int command) {
-    PickerState& state = pickerState();
-    switch (command) {
-    case Accept:
-        accept();
-        break;
-    case Cancel:
-    case CancelShift:
-        state.ending.cancelled = true;
-        ui::postCloseRequest(kPickerWindow);
-        break;
-    case Up:
-    case Down:
-        moveSelection(command == Up ? -1 : 1);
-        break;
-    case PageUp:
-    case PageDown:
-        moveSelection(command == PageUp ? -pageRows() : pageRows());
-        break;
-    default:
-        break;
+// Until the names are in order, matches holds only the rows the list shows first, a row shown
+// in part included.
+void applyFilter(PickerList& list) {
+    list.filter = ui::controlText(kFilterControl);
+    if (list.ordered) {
+        list.matches = matchPickerNames(list.request.lowerNames, list.filter);
+        list.matchCount = list.matches.size();
+    } else {
+        PickerPage page = firstPickerPage(list.request.names, list.filter, size_t(pageRows() + 2));
+        list.matches = std::move(page.rows);
+        list.matchCount = page.count;
     }
+    // With nothing to pick, one row says so.
+    ui::setRowListRows(kNameListControl, std::max<int>(int(list.matchCount), 1),
+                       [&list](int row) { return rowText(list, row); });
+    list.selected = list.matchCount == 0 ? -1 : 0;
+    showSelection(list);
 }
 
-void onControlEvent(int control, int type) {
-    PickerState& state = pickerState();
-    if (control == kNameListControl && type == ui::kEventRowSelected) {
-        const int row = ui::controlState(kNameListControl);
-        state.selected = row >= 0 && size_t(row) < state.matches.size() ? row : -1;
-        showSelection();
-        // Typing goes on into the filter after a click on a name.
-        ui::focusControl(kFilterControl);
-    } else if (control == kNameListControl && type == ui::kEventLeftDoubleClick) {
-        accept();
-    }
+PickerKeyState keyState(const PickerList& list) {
+    return {list.matchCount > 0, list.selected >= 0, pageRows()};
 }
 
-} // namespace
-
-bool buildPicker(const PickerRequest& request, const PopupLook& look) {
-    PickerState& state = pickerState();
-    state = PickerState{};
-    state.request = &request;
-    HWND window = openCaretWindow(kPickerWindow, request.anchor, request.afterParen, kWidth,
-                                  kHeight, look, state.ending);
-    if (!window)
-        return false;
+int buildControls(PickerList& list, const PopupLook& look) {
     const store::IdeAppearance& ide = look.appearance;
-    const int shortcuts[][2] = {
-        {VK_RETURN, Accept}, {VK_ESCAPE, Cancel}, {VK_RETURN | ui::kShortcutShift, CancelShift},
-        {VK_UP, Up},         {VK_DOWN, Down},     {VK_PRIOR, PageUp},
-        {VK_NEXT, PageDown}};
-    for (const auto& shortcut : shortcuts)
-        ui::addKeyboardShortcut(kPickerWindow, shortcut[0], shortcut[1]);
-
-    dpi::createScaledTextField(kFilterControl, 0, 0, kWidth, kRowHeight, request.filter,
+    dpi::createScaledTextField(kFilterControl, 0, 0, kWidth, kRowHeight, list.request.filter,
                                ui::kTextFieldNoBorder);
     colourControl(kFilterControl, ide.normalTextColor, ide.backgroundColor);
     dpi::createScaledRowList(kNameListControl, 0, kBodyY, kListWidth, kBodyHeight, 0);
@@ -158,62 +124,107 @@ bool buildPicker(const PickerRequest& request, const PopupLook& look) {
     colourControl(kPickerPreviewControl, ide.normalTextColor, ide.backgroundColor);
     // The list follows the filter within the keystroke's own message, before anything is drawn.
     ui::bindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange,
-                  [](const ui::Event&) { applyFilter(); });
-    applyFilter();
-
-    // The client area keeps the layout's size inside the border added at the opening.
-    dpi::resizeScaledWindow(kPickerWindow, base::keepValue, base::keepValue, base::keepValue,
-                            kHeight);
-    placeAtCaret(window, request.anchor, request.afterParen, look,
-                 workAreaAt(request.anchor.x, request.anchor.y));
-    ui::focusControl(kFilterControl);
-    const int end = int(request.filter.size());
-    ui::editSetSelection(ui::controlHandle(kFilterControl), end, end);
-    showCaretWindow(window, look);
-    if (request.filterNow) {
-        if (const std::optional<std::u16string> now = request.filterNow();
-            now && *now != state.filter) {
-            ui::setControlText(kFilterControl, *now);
-            applyFilter();
-            const int nowEnd = int(now->size());
-            ui::editSetSelection(ui::controlHandle(kFilterControl), nowEnd, nowEnd);
-        }
-    }
-    return true;
+                  [&list](const ui::Event&) {
+                      if (!list.ordered)
+                          orderNames(list);
+                      applyFilter(list);
+                  });
+    applyFilter(list);
+    return kHeight;
 }
 
-PickerResult runPicker() {
-    PickerState& state = pickerState();
-    for (;;) {
-        const ui::EventKind kind = ui::waitEvent();
-        if (kind == ui::EventKind::None) {
-            // The wait failed or the thread is asked to quit: nothing the user picked.
-            state.ending.cancelled = true;
-            break;
-        }
-        if (ui::eventWindow() != kPickerWindow)
-            continue;
-        if (kind == ui::EventKind::Shortcut)
-            onCommand(ui::eventCommand());
-        else if (kind == ui::EventKind::Control)
-            onControlEvent(ui::eventControl(), ui::eventType());
-        else if (kind == ui::EventKind::CloseRequest)
-            break; // Alt+F4 and another program's WM_CLOSE come here too
+void focusFilter(const PickerList& list) {
+    ui::focusControl(kFilterControl);
+    const int end = int(list.request.filter.size());
+    ui::editSetSelection(ui::controlHandle(kFilterControl), end, end);
+}
+
+// Keys typed before the picker took the keyboard went to the editor.
+void readFilterAgain(PickerList& list) {
+    if (!list.request.filterNow)
+        return;
+    if (const std::optional<std::u16string> now = list.request.filterNow();
+        now && *now != list.filter) {
+        completeOrder(list);
+        ui::setControlText(kFilterControl, *now);
+        applyFilter(list);
+        const int nowEnd = int(now->size());
+        ui::editSetSelection(ui::controlHandle(kFilterControl), nowEnd, nowEnd);
     }
+}
+
+CaretPlan planEvent(PickerList& list, int control, int type) {
+    if (control == kNameListControl && type == ui::kEventRowSelected) {
+        const int row = ui::controlState(kNameListControl);
+        list.selected = row >= 0 && size_t(row) < list.matchCount ? row : -1;
+        if (list.selected >= int(list.matches.size()))
+            completeOrder(list);
+        showSelection(list);
+        // Typing goes on into the filter after a click on a name.
+        ui::focusControl(kFilterControl);
+    } else if (control == kNameListControl && type == ui::kEventLeftDoubleClick) {
+        return pickerKeyPlan(CaretKey::Return, keyState(list));
+    }
+    return {};
+}
+
+void carryOut(PickerList& list, const CaretPlan& plan) {
+    if (plan.action == CaretAction::MoveSelection && list.matchCount > 0) {
+        list.selected = movedSelection(list.selected, plan.value, int(list.matchCount));
+        if (list.selected >= int(list.matches.size()))
+            completeOrder(list);
+        showSelection(list);
+    }
+}
+
+// What the window drives once the controls are built.
+CaretContent contentOf(PickerList& list) {
+    CaretContent content;
+    content.keys = kPickerKeys;
+    content.focus = [&list] { focusFilter(list); };
+    content.shown = [&list] {
+        readFilterAgain(list);
+        orderLater(list);
+    };
+    content.planKey = [&list](CaretKey key) { return pickerKeyPlan(key, keyState(list)); };
+    content.planEvent = [&list](int control, int type) { return planEvent(list, control, type); };
+    content.carryOut = [&list](const CaretPlan& plan) { carryOut(list, plan); };
+    return content;
+}
+
+} // namespace
+
+PickerList::~PickerList() {
+    if (HWND window = ui::windowHandle(kPickerWindow))
+        KillTimer(window, orderTimerOf(*this));
+    ui::unbindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange);
+}
+
+bool buildPicker(CaretWindow& window, PickerList& list, const PopupLook& look) {
+    const CaretWindowOpening opening{kPickerWindow, list.request.anchor, list.request.afterParen,
+                                     kWidth, kHeight};
+    CaretContent content = contentOf(list);
+    content.buildControls = [&list, &look] { return buildControls(list, look); };
+    return window.build(opening, look, content);
+}
+
+PickerResult runPicker(CaretWindow& window, PickerList& list) {
     PickerResult result;
-    if (state.acceptRequested && !state.ending.cancelled)
-        result.chosen = state.matches[size_t(state.selected)];
-    result.lostActivation = state.ending.lostActivation;
+    if (window.run(contentOf(list)) && list.selected >= 0 &&
+        size_t(list.selected) < list.matches.size())
+        result.chosen = list.matches[size_t(list.selected)];
+    result.lostActivation = window.lostActivation();
     return result;
 }
 
-PickerResult showPicker(const PickerRequest& request, const PopupLook& look) {
+PickerResult showPicker(PickerRequest& request, const PopupLook& look) {
+    PickerList list(request);
+    CaretWindow window;
     PickerResult result;
-    if (buildPicker(request, look))
-        result = runPicker();
+    if (buildPicker(window, list, look))
+        result = runPicker(window, list);
     // Gone before anything else opens where it stood.
-    ui::unbindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange);
-    ui::closeWindow(kPickerWindow);
+    window.close();
     return result;
 }
 

@@ -19,8 +19,10 @@ inline constexpr int kNameListControl = 2;
 inline constexpr int kPickerPreviewControl = 3;
 
 struct PickerRequest {
-    std::u16string filter;                             // the word before the caret
-    std::vector<std::u16string> names;                 // every Shortcut's name, in name order
+    std::u16string filter; // the word before the caret
+    // Every Shortcut's name. The picker puts them in name order once it is on screen, unless
+    // lowerNames holds their lower case already (then they are in name order).
+    std::vector<std::u16string> names;
     std::vector<std::u16string> lowerNames;            // their lower case, for matching
     std::function<std::u16string(int name)> previewOf; // the preview of names[name]
     // The filter as the editor stands once the picker is active (keys typed before it took the
@@ -35,14 +37,33 @@ struct PickerResult {
     bool lostActivation = false; // cancelled because another window was activated
 };
 
-// Builds the picker and shows it active at the anchor; false when no window could be made.
-// The request must outlive the picker.
-bool buildPicker(const PickerRequest& request, const PopupLook& look);
+// What the picker's window drives: the filter, the names that match it and the preview. The
+// request must outlive it.
+struct PickerList {
+    explicit PickerList(PickerRequest& request)
+        : request(request), ordered(request.lowerNames.size() == request.names.size()) {}
+    ~PickerList(); // the filter's handler and the pending ordering go with it
+    PickerList(const PickerList&) = delete;
+    PickerList& operator=(const PickerList&) = delete;
+
+    PickerRequest& request;
+    bool ordered; // the names are in name order
+    std::u16string filter;
+    // Indexes into the request's names: until the names are ordered, only the first rows.
+    std::vector<int> matches;
+    size_t matchCount = 0; // the rows the list has
+    int selected = -1;     // index into matches
+    int previewed = -2;    // the name whose template the preview shows; -1: none
+};
+
+// Builds the picker in the window and shows it active at the anchor; false when no window
+// could be made.
+bool buildPicker(CaretWindow& window, PickerList& list, const PopupLook& look);
 
 // The event loop of the built picker, until a name is picked or the picker is cancelled.
-PickerResult runPicker();
+PickerResult runPicker(CaretWindow& window, PickerList& list);
 
 // Both of the above, then closes the picker.
-PickerResult showPicker(const PickerRequest& request, const PopupLook& look);
+PickerResult showPicker(PickerRequest& request, const PopupLook& look);
 
 } // namespace popup

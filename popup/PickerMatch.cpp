@@ -58,6 +58,84 @@ std::vector<int> matchPickerNames(const std::vector<std::u16string>& lowerNames,
     return exact;
 }
 
+namespace {
+
+// A name that matches, as the list orders it: by group (exact, beginning, holding), then in name
+// order.
+struct PageRow {
+    int group = 0;
+    std::u16string lower;
+    int name = 0;
+};
+
+bool listedBefore(int groupA, std::u16string_view lowerA, const std::u16string& nameA,
+                  const PageRow& b, const std::vector<std::u16string>& names) {
+    if (groupA != b.group)
+        return groupA < b.group;
+    if (const int byLower = lowerA.compare(b.lower); byLower != 0)
+        return byLower < 0;
+    return nameA < names[size_t(b.name)];
+}
+
+bool isAscii(std::u16string_view name) {
+    return std::all_of(name.begin(), name.end(), [](char16_t unit) { return unit < 0x80; });
+}
+
+} // namespace
+
+// ASCII names are lower-cased here; the others go through lowerCaseText together, one call,
+// since on Windows every call is a trip through the system's mapping. Only the rows that may
+// still be shown are kept, as a heap with the last of them on top.
+PickerPage firstPickerPage(const std::vector<std::u16string>& names, std::u16string_view filter,
+                           size_t rows) {
+    const std::u16string lowerFilter = idelink::lowerCaseText(filter);
+    std::vector<size_t> others;
+    std::u16string othersJoined;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!isAscii(names[i])) {
+            others.push_back(i);
+            othersJoined += names[i];
+        }
+    const std::u16string othersLower = idelink::lowerCaseText(othersJoined);
+    PickerPage page;
+    std::vector<PageRow> heap;
+    const auto later = [&names](const PageRow& a, const PageRow& b) {
+        return listedBefore(a.group, a.lower, names[size_t(a.name)], b, names);
+    };
+    std::u16string lower;
+    for (size_t i = 0, other = 0, otherAt = 0; i < names.size(); ++i) {
+        const std::u16string& name = names[i];
+        if (other < others.size() && others[other] == i) {
+            lower.assign(othersLower, otherAt, name.size());
+            otherAt += name.size();
+            ++other;
+        } else {
+            lower = name;
+            for (char16_t& unit : lower)
+                if (unit >= u'A' && unit <= u'Z')
+                    unit = char16_t(unit + (u'a' - u'A'));
+        }
+        const size_t at = lower.find(lowerFilter);
+        if (at == std::u16string::npos)
+            continue;
+        ++page.count;
+        const int group = at != 0 ? 2 : lower.size() == lowerFilter.size() ? 0 : 1;
+        if (heap.size() == rows &&
+            (heap.empty() || !listedBefore(group, lower, name, heap.front(), names)))
+            continue;
+        if (heap.size() == rows) {
+            std::pop_heap(heap.begin(), heap.end(), later);
+            heap.pop_back();
+        }
+        heap.push_back(PageRow{group, lower, int(i)});
+        std::push_heap(heap.begin(), heap.end(), later);
+    }
+    std::sort_heap(heap.begin(), heap.end(), later);
+    for (const PageRow& row : heap)
+        page.rows.push_back(row.name);
+    return page;
+}
+
 int movedSelection(int current, int step, int count) {
     if (count <= 0)
         return -1;

@@ -16,6 +16,15 @@ std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names);
 std::vector<int> matchPickerNames(const std::vector<std::u16string>& lowerNames,
                                   std::u16string_view filter);
 
+// The first rows of what matchPickerNames lists once the names are sorted, and how many it
+// lists, straight from the names in any order: neither sorts nor keeps the lower case of all.
+struct PickerPage {
+    std::vector<int> rows; // indexes into the names, at most the rows asked for
+    size_t count = 0;      // every name that matches
+};
+PickerPage firstPickerPage(const std::vector<std::u16string>& names, std::u16string_view filter,
+                           size_t rows);
+
 // The selection after a step of rows (negative: up), kept inside a list of count rows.
 int movedSelection(int current, int step, int count);
 

@@ -31,22 +31,6 @@ constexpr int kChoiceMarkWidth = 12;
 // Rows out of view wait here, below the client area whatever the scale.
 constexpr int kParkedY = 20000;
 
-struct PopupState {
-    CaretWindowEnding ending;
-    bool acceptRequested = false; // Return in the last field; no other ending accepts
-    int fieldCount = 0;
-    int rowsShown = 0; // fewer than fieldCount when the rows scroll
-    int firstRow = 1;  // the field in the first row in view
-    // One list per field, in field order; empty for a field without choices.
-    std::vector<std::vector<std::u16string>> choices;
-};
-
-// One popup per run, which its window's deactivation handler points into.
-PopupState& popupState() {
-    static PopupState state;
-    return state;
-}
-
 int rowY(int field) {
     return kPreviewHeight + 1 + kRowPitch * (field - 1);
 }
@@ -56,8 +40,11 @@ int rowYInView(int field, int first, int shown) {
     return field >= first && field < first + shown ? rowY(field - first + 1) : kParkedY;
 }
 
-void moveRow(int field, int y) {
-    const int count = popupState().fieldCount;
+int fieldCount(const PlaceholderFields& fields) {
+    return static_cast<int>(fields.request.fields.size());
+}
+
+void moveRow(int field, int y, int count) {
     dpi::resizeScaledControl(labelControl(field, count), base::keepValue, y, base::keepValue,
                              base::keepValue);
     dpi::resizeScaledControl(field, base::keepValue, y, base::keepValue, base::keepValue);
@@ -67,18 +54,19 @@ void moveRow(int field, int y) {
 }
 
 // Brings the focused field's row into view; only the rows that enter or leave the view move.
-void scrollToField(int field) {
-    PopupState& state = popupState();
-    const int first = firstRowInView(field, state.firstRow, state.rowsShown, state.fieldCount);
-    if (first == state.firstRow)
+void scrollToField(PlaceholderFields& fields, int field) {
+    const int count = fieldCount(fields);
+    const int shown = fields.rowsShown;
+    const int first = firstRowInView(field, fields.firstRow, shown, count);
+    if (first == fields.firstRow)
         return;
-    const int before = state.firstRow;
-    state.firstRow = first;
-    for (int i = before; i < before + state.rowsShown; ++i)
-        if (i < first || i >= first + state.rowsShown)
-            moveRow(i, kParkedY);
-    for (int i = first; i < first + state.rowsShown; ++i)
-        moveRow(i, rowY(i - first + 1));
+    const int before = fields.firstRow;
+    fields.firstRow = first;
+    for (int i = before; i < before + shown; ++i)
+        if (i < first || i >= first + shown)
+            moveRow(i, kParkedY, count);
+    for (int i = first; i < first + shown; ++i)
+        moveRow(i, rowY(i - first + 1), count);
     if (HWND window = ui::windowHandle(kPopupWindow))
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -151,18 +139,15 @@ void createChoiceMark(int field, int count, int y, const store::IdeAppearance& l
         ui::setWindowSubclass(handle, choiceMarkPainter, 0, 0);
 }
 
-// In a field without choices Up and Down do nothing: a one-line field would take them for Left
-// and Right and lose the whole-text selection that lets typing replace the default.
-void stepChoice(int field, int step) {
-    const PopupState& state = popupState();
-    if (field < 1 || field > state.fieldCount)
+// Selected as on entering the field, so that typing replaces the choice.
+void stepChoice(const PlaceholderFields& fields, int field, int step) {
+    if (field < 1 || field > fieldCount(fields))
         return;
-    const std::optional<std::u16string> shown =
-        steppedChoice(state.choices[size_t(field - 1)], ui::controlText(field), step);
+    const std::optional<std::u16string> shown = steppedChoice(
+        fields.request.fields[size_t(field - 1)].choices, ui::controlText(field), step);
     if (!shown)
         return;
     ui::setControlText(field, *shown);
-    // Selected as on entering the field, so that typing replaces the choice.
     ui::editSetSelection(ui::controlHandle(field), 0, ui::kFieldTextEnd);
 }
 
@@ -192,109 +177,84 @@ void createRows(const idelink::PopupRequest& request, const store::IdeAppearance
             createChoiceMark(i, count, rowYInView(i, 1, shown), look);
 }
 
-void onCommand(int command, int fieldCount) {
-    PopupState& state = popupState();
-    switch (command) {
-    case kCommandNext: {
-        const int focused = ui::focusedControl();
-        if (focused >= 1 && focused < fieldCount)
-            ui::focusControl(focused + 1);
-        else if (focused == fieldCount) {
-            state.acceptRequested = true;
-            ui::postCloseRequest(kPopupWindow);
-        }
-        break;
+// The preview and the rows; the client height in 96-DPI units.
+int buildControls(const CaretWindow& window, PlaceholderFields& fields, const PopupLook& look) {
+    const idelink::PopupRequest& request = fields.request;
+    const store::IdeAppearance& ide = look.appearance;
+    // More rows than the caret's monitor can show scroll under the preview.
+    const ScreenRect workArea = window.workArea();
+    fields.rowsShown = rowsShown(fieldCount(fields), workArea.bottom - workArea.top,
+                                 frameHeightOf(window.handle()), dpi::scaleState().scaleY);
+    dpi::createScaledStaticText(kPreviewControl, 0, 0, kWidth, kPreviewHeight, u"", 0);
+    colourControl(kPreviewControl, ide.normalTextColor, ide.backgroundColor);
+    createRows(request, ide, fields.rowsShown);
+    ui::setControlText(kPreviewControl, request.previewText);
+    return kPreviewHeight + kRowPitch * fields.rowsShown;
+}
+
+CaretPlan planKey(const PlaceholderFields& fields, CaretKey key) {
+    PopupKeyState state;
+    state.fieldCount = fieldCount(fields);
+    state.focused = ui::focusedControl();
+    state.focusedHasChoices = state.focused >= 1 && state.focused <= state.fieldCount &&
+                              !fields.request.fields[size_t(state.focused - 1)].choices.empty();
+    return popupKeyPlan(key, state);
+}
+
+// A field that takes the focus, by key or by click, comes into view with its text selected.
+CaretPlan planEvent(PlaceholderFields& fields, int control, int type) {
+    if (type == ui::kEventFocus && control >= 1 && control <= fieldCount(fields)) {
+        scrollToField(fields, control);
+        ui::editSetSelection(ui::controlHandle(control), 0, ui::kFieldTextEnd);
     }
-    case kCommandCancel:
-    case kCommandCancelShift:
-        state.ending.cancelled = true;
-        ui::postCloseRequest(kPopupWindow);
-        break;
-    case kCommandPreviousChoice:
-    case kCommandNextChoice:
-        stepChoice(ui::focusedControl(), command == kCommandNextChoice ? 1 : -1);
-        break;
-    default:
-        break;
-    }
+    return {};
+}
+
+void carryOut(const PlaceholderFields& fields, const CaretPlan& plan) {
+    if (plan.action == CaretAction::FocusField)
+        ui::focusControl(plan.value);
+    else if (plan.action == CaretAction::StepChoice)
+        stepChoice(fields, ui::focusedControl(), plan.value);
+}
+
+// What the window drives once the controls are built.
+CaretContent contentOf(PlaceholderFields& fields) {
+    CaretContent content;
+    content.keys = kPopupKeys;
+    content.focus = [] { ui::focusControl(1); };
+    content.planKey = [&fields](CaretKey key) { return planKey(fields, key); };
+    content.planEvent = [&fields](int control, int type) {
+        return planEvent(fields, control, type);
+    };
+    content.carryOut = [&fields](const CaretPlan& plan) { carryOut(fields, plan); };
+    return content;
 }
 
 } // namespace
 
-void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook& look) {
-    PopupState& state = popupState();
-    state = PopupState{};
-    const int count = static_cast<int>(request.fields.size());
-    state.fieldCount = count;
-    for (const idelink::PopupField& field : request.fields)
-        state.choices.push_back(field.choices);
-    const store::IdeAppearance& ide = look.appearance;
-    HWND window = openCaretWindow(kPopupWindow, request.anchor, request.afterParen, kWidth,
-                                  kOpeningHeight, look, state.ending);
-    if (!window)
-        return;
-
-    ui::addKeyboardShortcut(kPopupWindow, VK_RETURN, kCommandNext);
-    ui::addKeyboardShortcut(kPopupWindow, VK_ESCAPE, kCommandCancel);
-    ui::addKeyboardShortcut(kPopupWindow, VK_RETURN | ui::kShortcutShift, kCommandCancelShift);
-    ui::addKeyboardShortcut(kPopupWindow, VK_UP, kCommandPreviousChoice);
-    ui::addKeyboardShortcut(kPopupWindow, VK_DOWN, kCommandNextChoice);
-
-    // More rows than the caret's monitor can show scroll under the preview.
-    const ScreenRect workArea = workAreaAt(request.anchor.x, request.anchor.y);
-    state.rowsShown = rowsShown(count, workArea.bottom - workArea.top, frameHeightOf(window),
-                                dpi::scaleState().scaleY);
-
-    dpi::createScaledStaticText(kPreviewControl, 0, 0, kWidth, kPreviewHeight, u"", 0);
-    colourControl(kPreviewControl, ide.normalTextColor, ide.backgroundColor);
-    createRows(request, ide, state.rowsShown);
-    ui::setControlText(kPreviewControl, request.previewText);
-
-    dpi::resizeScaledWindow(kPopupWindow, base::keepValue, base::keepValue, base::keepValue,
-                            kPreviewHeight + kRowPitch * state.rowsShown);
-    placeAtCaret(window, request.anchor, request.afterParen, look, workArea);
-    ui::focusControl(1);
-    showCaretWindow(window, look);
+bool buildPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields, const PopupLook& look) {
+    fields.rowsShown = 0;
+    fields.firstRow = 1;
+    const CaretWindowOpening opening{kPopupWindow, fields.request.anchor, fields.request.afterParen,
+                                     kWidth, kOpeningHeight};
+    CaretContent content = contentOf(fields);
+    content.buildControls = [&window, &fields, &look] {
+        return buildControls(window, fields, look);
+    };
+    return window.build(opening, look, content);
 }
 
-idelink::PopupResult runPlaceholderPopup(int fieldCount) {
-    PopupState& state = popupState();
+idelink::PopupResult runPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields) {
     idelink::PopupResult result;
-    for (;;) {
-        const ui::EventKind kind = ui::waitEvent();
-        if (kind == ui::EventKind::None) {
-            // The wait failed or the thread is asked to quit: nothing the user confirmed.
-            state.ending.cancelled = true;
-            break;
-        }
-        if (ui::eventWindow() != kPopupWindow)
-            continue;
-        if (kind == ui::EventKind::Shortcut) {
-            onCommand(ui::eventCommand(), fieldCount);
-        } else if (kind == ui::EventKind::Control && ui::eventType() == ui::kEventFocus) {
-            const int field = ui::eventControl();
-            if (field >= 1 && field <= fieldCount) {
-                scrollToField(field);
-                ui::editSetSelection(ui::controlHandle(field), 0, ui::kFieldTextEnd);
-            }
-        } else if (kind == ui::EventKind::CloseRequest) {
-            // The window's own close (Alt+F4, another program's WM_CLOSE) and a WM_QUIT come
-            // here too: only Return in the last field asked for the text.
-            if (!state.acceptRequested)
-                state.ending.cancelled = true;
-            if (!state.ending.cancelled) {
-                for (int i = 1; i <= fieldCount; ++i)
-                    result.values.push_back(ui::controlText(i));
-            }
-            break;
-        }
-    }
-    result.accepted = !state.ending.cancelled;
-    result.lostActivation = state.ending.lostActivation;
+    result.accepted = window.run(contentOf(fields));
+    if (result.accepted)
+        for (int i = 1; i <= fieldCount(fields); ++i)
+            result.values.push_back(ui::controlText(i));
+    result.lostActivation = window.lostActivation();
     return result;
 }
 
-idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
+idelink::PopupResult showPlaceholderPopup(CaretWindow& window, const idelink::PopupRequest& request,
                                           const PopupLook& look) {
     const int count = static_cast<int>(request.fields.size());
     if (count > kMaxFields) {
@@ -304,10 +264,10 @@ idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
                        MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
         return {};
     }
-    buildPlaceholderPopup(request, look);
-    if (!ui::windowHandle(kPopupWindow))
+    PlaceholderFields fields(request);
+    if (!buildPlaceholderPopup(window, fields, look))
         return {}; // no window, nothing the user could have confirmed
-    return runPlaceholderPopup(static_cast<int>(request.fields.size()));
+    return runPlaceholderPopup(window, fields);
 }
 
 } // namespace popup

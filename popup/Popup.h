@@ -7,8 +7,6 @@
 #include "idelink/PopupContract.h"
 #include "popup/CaretWindow.h"
 
-#include <windows.h>
-
 namespace popup {
 
 inline constexpr int kPopupWindow = 0;
@@ -22,22 +20,26 @@ inline constexpr int choiceMarkControl(int field, int fieldCount) {
     return 2 * fieldCount + field;
 }
 
-// Keyboard shortcut commands of the popup.
-inline constexpr int kCommandNext = 1;
-inline constexpr int kCommandCancel = 2;
-inline constexpr int kCommandCancelShift = 3;
-inline constexpr int kCommandPreviousChoice = 4;
-inline constexpr int kCommandNextChoice = 5;
+// What the popup's window drives: the preview and one row per field. The request must outlive
+// the popup's run.
+struct PlaceholderFields {
+    explicit PlaceholderFields(const idelink::PopupRequest& request) : request(request) {}
+    const idelink::PopupRequest& request;
+    int rowsShown = 0; // fewer than the fields when the rows scroll
+    int firstRow = 1;  // the field in the first row in view
+};
 
-// Builds the popup and shows it active at the request's anchor.
-void buildPlaceholderPopup(const idelink::PopupRequest& request, const PopupLook& look);
+// Builds the popup in the window and shows it active at the request's anchor; false when no
+// window could be made.
+bool buildPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields, const PopupLook& look);
 
 // The event loop of the built popup, until it is accepted or cancelled. The window stays.
-idelink::PopupResult runPlaceholderPopup(int fieldCount);
+idelink::PopupResult runPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields);
 
 // Both of the above: called once per run with at least one field. A request of more than
-// kMaxFields fields shows a message instead and is cancelled.
-idelink::PopupResult showPlaceholderPopup(const idelink::PopupRequest& request,
+// kMaxFields fields shows a message instead and is cancelled. The popup stays in the window
+// until the window is closed: it fades out when the IDE takes the foreground back.
+idelink::PopupResult showPlaceholderPopup(CaretWindow& window, const idelink::PopupRequest& request,
                                           const PopupLook& look);
 
 } // namespace popup

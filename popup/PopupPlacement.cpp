@@ -6,27 +6,33 @@
 
 namespace popup {
 
-ScreenPoint placePopup(const PlacementInput& input) {
+Placement placePopup(const PlacementInput& input) {
     const ScreenRect& area = input.workArea;
-    ScreenPoint at{input.caretX + (input.afterParen ? 1 : 4), input.caretY - 1};
+    Placement placed{{input.caretX + (input.afterParen ? 1 : 4), input.caretY - 1},
+                     PopupSpot::AtTheCaret};
+    idelink::ScreenPoint& at = placed.at;
     const bool fitsRight = at.x + input.width <= area.right;
     if (!fitsRight) {
         // Moved left over the word, it would hide the word and the text before it: it stands
         // below the caret's line instead, with one pixel between.
         at.x = std::max(area.left, area.right - input.width);
         at.y = input.caretY + input.lineHeight + 1;
+        placed.spot = PopupSpot::BelowTheLine;
     }
     at.x = std::max(at.x, area.left);
     if (at.y + input.height > area.bottom) {
         // Above the caret's line, its bottom one pixel above the line's top.
         at.y = input.caretY - 1 - input.height;
+        placed.spot = PopupSpot::AboveTheLine;
         // Neither below nor above: it ends at the work area's bottom and covers the line,
         // which still beats rows the user cannot see.
-        if (at.y < area.top)
+        if (at.y < area.top) {
             at.y = area.bottom - input.height;
+            placed.spot = PopupSpot::AtTheBottom;
+        }
     }
     at.y = std::max(at.y, area.top);
-    return at;
+    return placed;
 }
 
 int rowsShown(int fieldCount, int workAreaHeight, int frameHeight, float scaleY) {

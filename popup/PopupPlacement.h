@@ -1,6 +1,7 @@
 #pragma once
 // Where the placeholder popup stands on the screen, how many of its rows it shows, and which
 // rows are scrolled into view. No Win32 here, so the rules are checked natively.
+#include "idelink/PopupContract.h"
 
 namespace popup {
 
@@ -24,12 +25,15 @@ struct PlacementInput {
     int height = 0;
 };
 
-struct ScreenPoint {
-    int x = 0, y = 0;
+// Where the popup ended up: right of the word on the caret's line, or moved off it.
+enum class PopupSpot { AtTheCaret, BelowTheLine, AboveTheLine, AtTheBottom };
+
+struct Placement {
+    idelink::ScreenPoint at; // the popup's outer top-left corner
+    PopupSpot spot = PopupSpot::AtTheCaret;
 };
 
-// The popup's outer top-left corner.
-ScreenPoint placePopup(const PlacementInput& input);
+Placement placePopup(const PlacementInput& input);
 
 // The most fields one popup takes. At two windows per field, 1,001 windows in all stay far
 // below the 10,000 window handles that Windows allows a process.

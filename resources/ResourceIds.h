@@ -2,6 +2,9 @@
 // compiler reads this file too.
 #pragma once
 
+// Above 16, which Windows keeps for the manifests its loader reads by itself.
+#define IDR_VISUAL_STYLES_MANIFEST 100
+
 #define IDR_IMAGE_NEW 101
 #define IDR_IMAGE_DELETE 102
 #define IDR_IMAGE_RENAME 103

@@ -1,25 +1,44 @@
 #pragma once
-// The common controls and theme libraries, loaded when the first window is made rather than
-// at start: most starts of the program only put a template into the IDE's editor and never
-// show a window, and loading comctl32 is the largest part of what a start costs.
+// The common controls and theme libraries, and the subclassing every window of the service gets.
+// Only the manager shows controls that the visual styles of comctl32 6 change; the popup and
+// the picker draw theirs in the IDE's colours. The program's own manifest therefore asks for
+// no comctl32 6, and the manager's VisualStyles brings it in: a start that expands a template
+// or shows a window at the caret loads no comctl32 at all.
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
 
 namespace ui {
 
-// Loads comctl32 (version 6, through the program's manifest), registers the control classes
-// and the splitter's class. Safe to call often; true once the library is there.
+// While one lives, on this thread, the windows made get the visual styles of comctl32 6: the
+// program's second manifest (IDR_VISUAL_STYLES_MANIFEST) is the active activation context. It
+// must outlive whatever it shows, message boxes and the dialogs of the shell included.
+class VisualStyles {
+  public:
+    VisualStyles();
+    ~VisualStyles();
+    VisualStyles(const VisualStyles&) = delete;
+    VisualStyles& operator=(const VisualStyles&) = delete;
+
+  private:
+    ULONG_PTR cookie_ = 0;
+    bool active_ = false;
+};
+
+// Registers the splitter's class; under VisualStyles also loads comctl32 and the theme library
+// and registers the common control classes. Safe to call often; true once the classes are there.
 bool prepareControlClasses();
 void releaseControlClasses();
 
-// True when comctl32's subclass functions were found by prepareControlClasses.
+// Subclassing as comctl32's SetWindowSubclass does it (the last installed runs first, and
+// defSubclassProc passes a message to the one installed before it), without the library.
 bool subclassingAvailable();
 BOOL setWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data);
 BOOL removeWindowSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id);
 LRESULT defSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 bool windowIsThemed(HWND window);
-// SetWindowTheme of uxtheme, when the library is there.
+// SetWindowTheme of uxtheme, when the library is in the process.
 bool setWindowTheme(HWND window, const wchar_t* subApplication, const wchar_t* subIdList);
 
 } // namespace ui

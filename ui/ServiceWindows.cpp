@@ -1,9 +1,9 @@
 // Top-level windows: a class of their own each, the shared window procedure, size and bounds.
 #include "ui/ServiceState.h"
 #include "ui/CommonControls.h"
+#include "ui/WindowClassName.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace ui::detail {
 namespace {
@@ -227,8 +227,7 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
     } else if (findWindow(number)) {
         closeWindow(number);
     }
-    wchar_t className[32];
-    std::swprintf(className, 32, L"WindowClass_%d", number);
+    const std::wstring className = windowClassName(number);
     if (!registerWindowClass(className)) {
         return 0;
     }
@@ -256,10 +255,10 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
     record.className = className;
     state.windows[number] = std::move(record);
     const std::wstring caption = text::toWide(title);
-    HWND handle = CreateWindowExW(exStyle, className, caption.c_str(), style, origin.x, origin.y,
-                                  outer.cx, outer.cy, owner && IsWindow(owner) ? owner : nullptr,
-                                  nullptr, GetModuleHandleW(nullptr),
-                                  reinterpret_cast<void*>(static_cast<std::intptr_t>(number)));
+    HWND handle = CreateWindowExW(
+        exStyle, className.c_str(), caption.c_str(), style, origin.x, origin.y, outer.cx, outer.cy,
+        owner && IsWindow(owner) ? owner : nullptr, nullptr, GetModuleHandleW(nullptr),
+        reinterpret_cast<void*>(static_cast<std::intptr_t>(number)));
     WindowRecord* window = findWindow(number);
     if (!handle || !window) {
         state.windows.erase(number);

@@ -1,5 +1,6 @@
 // Message boxes and starting other programs.
 #include "base/OwnedHandles_win.h"
+#include "ui/CommonControls.h"
 #include "ui/ServiceState.h"
 
 #include <objbase.h>
@@ -62,6 +63,8 @@ int messageBox(std::u16string_view caption, std::u16string_view text, unsigned t
     }
     const std::wstring wideCaption = text::toWide(caption);
     const std::wstring wideMessage = text::toWide(text);
+    // Its buttons as the manager's are, in whichever window asks.
+    const VisualStyles styles;
     return MessageBoxW(owner, wideMessage.c_str(), wideCaption.c_str(), type);
 }
 

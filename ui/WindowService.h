@@ -77,7 +77,7 @@ void endService();
 int screenLogPixelsY();         // LOGPIXELSY as first read, before any DPI set-up
 int screenLogPixels(int index); // LOGPIXELSX or LOGPIXELSY now; 96 when the screen cannot tell
 
-// Windows. A window's class is "WindowClass_<number>". Returns the window handle, or the chosen
+// Windows. A window's class is windowClassName(number). Returns the window handle, or the chosen
 // number when number is kChooseNumber; 0 on failure.
 std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHeight,
                          std::u16string_view title, std::uint32_t flags, HWND owner);

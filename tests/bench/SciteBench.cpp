@@ -3,7 +3,7 @@
 // Prints the median, the fastest and the slowest run of each and the ratio of the medians.
 // Needs Sc1.exe and Zendrik.exe beside it; scripts/bench-scite runs it under Wine.
 //   zendrik_scite_bench [runs]    (default 15)
-#include "support/SciteSession.h"
+#include "e2e/support/SciteSession.h"
 #include "Median.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 
 namespace {
 
-using namespace scitetest;
+using namespace endtoend;
 
 double printFigures(const char* what, const std::vector<double>& values) {
     const double median = bench::median(values);

@@ -12,9 +12,9 @@
 
 #include "idehost/HostWindows.h"
 #include "base/TextConvert.h"
-#include "support/Files.h"
-#include "support/Processes.h"
-#include "support/Wait.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Processes.h"
+#include "e2e/support/Wait.h"
 #include "Median.h"
 
 #include <algorithm>
@@ -69,30 +69,30 @@ bool timeRun(const Options& options, const idehost::HostWindows& host, int which
     bool counted = false;
     {
         const std::wstring& tool = options.tools[which];
-        const support::ChildProcess process = idehost::startTool(
+        const endtoend::ChildProcess process = idehost::startTool(
             host, tool, idehost::defaultWorkDir(tool), which == 0 ? options.toolArguments : L"");
         if (!process.started())
             return false;
         if (options.window) {
             HWND window = nullptr;
-            support::waitUntil(
+            endtoend::waitUntil(
                 [&] {
-                    support::pumpFor(1);
-                    return (window = support::activeWindowOf(process.id())) || process.wait(0);
+                    endtoend::pumpFor(1);
+                    return (window = endtoend::activeWindowOf(process.id())) || process.wait(0);
                 },
                 options.timeoutMs, 0);
             elapsedMs = millisecondsSince(start);
             if (window) {
                 PostMessageW(window, WM_CLOSE, 0, 0);
-                counted = support::waitForProcess(process.handle(), options.timeoutMs);
+                counted = endtoend::waitForProcess(process.handle(), options.timeoutMs);
             }
         } else {
-            counted = support::waitForProcess(process.handle(), options.timeoutMs);
+            counted = endtoend::waitForProcess(process.handle(), options.timeoutMs);
             elapsedMs = millisecondsSince(start);
         }
     }
     // Messages the tool posted before it ended are handled before the editor is read.
-    support::pumpMessages();
+    endtoend::pumpMessages();
     return counted && (options.window || idehost::editorText(host.editor) != document);
 }
 
@@ -110,8 +110,10 @@ std::string fileName(const std::wstring& path) {
 int runBench(const Options& options, const idehost::HostWindows& host,
              const idehost::Document& document) {
     std::vector<double> times[2];
+    std::vector<double> pairRatios; // each pair's tool time over its least program's time
     int failures[2] = {0, 0};
     for (int pair = -1; pair < options.runs; ++pair) {
+        double pairMs[2] = {0, 0};
         for (int turn = 0; turn < 2; ++turn) {
             const int which = (pair & 1) ? 1 - turn : turn;
             idehost::loadDocument(host.editor, document);
@@ -120,10 +122,12 @@ int runBench(const Options& options, const idehost::HostWindows& host,
             if (pair < 0)
                 continue; // the first pair warms up Wine's caches and is not counted
             if (counted)
-                times[which].push_back(elapsedMs);
+                times[which].push_back(pairMs[which] = elapsedMs);
             else
                 ++failures[which];
         }
+        if (pairMs[0] > 0 && pairMs[1] > 0)
+            pairRatios.push_back(pairMs[0] / pairMs[1]);
     }
     std::string out;
     char line[256];
@@ -150,6 +154,10 @@ int runBench(const Options& options, const idehost::HostWindows& host,
                       fastest(times[0]) / fastest(times[1]));
         out += line;
     }
+    // The two of a pair ran moments apart, under much the same load.
+    std::snprintf(line, sizeof line, "median of the pairs' ratios: %.2f\n",
+                  bench::median(pairRatios));
+    out += line;
     return endtoend::writeBytes(options.result, out) && failures[0] == 0 && failures[1] == 0 ? 0
                                                                                              : 2;
 }
@@ -178,6 +186,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (!bytes)
         return 5;
     // The window must be shown and answering before a tool is started, as in the IDE.
-    support::pumpMessages();
+    endtoend::pumpMessages();
     return runBench(*options, host, idehost::parseDocument(*bytes));
 }

@@ -15,8 +15,8 @@
 #include <string_view>
 
 #include "HostProtocol.h"
-#include "support/Files.h"
-#include "support/Processes.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Processes.h"
 
 namespace idehost {
 
@@ -126,12 +126,13 @@ inline std::string editorText(HWND editor) {
 
 // Starts the tool as the IDE does: the handles go through this process's environment, which
 // the child inherits.
-inline support::ChildProcess startTool(const HostWindows& windows, const std::wstring& tool,
-                                       const std::wstring& workDir, const std::wstring& arguments) {
-    support::setToolVariables(
+inline endtoend::ChildProcess startTool(const HostWindows& windows, const std::wstring& tool,
+                                        const std::wstring& workDir,
+                                        const std::wstring& arguments) {
+    endtoend::setToolVariables(
         std::to_wstring(reinterpret_cast<std::intptr_t>(windows.editor)).c_str(),
         std::to_wstring(reinterpret_cast<std::intptr_t>(windows.main)).c_str());
-    return support::ChildProcess(
+    return endtoend::ChildProcess(
         L"\"" + tool + L"\"" + (arguments.empty() ? L"" : L" " + arguments), workDir, tool.c_str());
 }
 

@@ -25,7 +25,7 @@
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
-#include "support/Files.h"
+#include "e2e/support/Files.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,6 @@
 // IdeHost: a stand-in for the PureBasic IDE. Its main window holds a real Scintilla editor and
 // starts a tool the way the IDE does: the editor's and the main window's handles in the
-// environment variables the IDE sets (support::setToolVariables), a working directory other
+// environment variables the IDE sets (endtoend::setToolVariables), a working directory other
 // than the tool's folder, and the host keeps answering window messages while the tool runs,
 // since every message the tool sends to the editor waits for that answer.
 //
@@ -29,10 +29,10 @@
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
-#include "support/Files.h"
-#include "support/Input.h"
-#include "support/Processes.h"
-#include "support/Wait.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Input.h"
+#include "e2e/support/Processes.h"
+#include "e2e/support/Wait.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -118,7 +118,7 @@ void writeState(std::string& out, const std::string& prefix) {
 std::vector<INPUT> editorClick() {
     RECT bounds{};
     GetWindowRect(editorWindow, &bounds);
-    return support::leftClick(POINT{bounds.right - 40, bounds.bottom - 40});
+    return endtoend::leftClick(POINT{bounds.right - 40, bounds.bottom - 40});
 }
 
 // The window in the foreground, in screen pixels, beside the caret's screen point.
@@ -181,7 +181,7 @@ bool isCloseMarker(const std::vector<INPUT>& beat) {
 }
 
 std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
-    using support::chord;
+    using endtoend::chord;
     const std::pair<std::wstring_view, std::vector<INPUT>> named[] = {
         {L"{ENTER}", chord({VK_RETURN})},
         {L"{ESC}", chord({VK_ESCAPE})},
@@ -206,7 +206,7 @@ std::vector<std::vector<INPUT>> parseKeys(std::wstring_view keys) {
             beats.push_back(found->second);
             i += found->first.size();
         } else {
-            beats.push_back(support::typedUnit(keys[i++]));
+            beats.push_back(endtoend::typedUnit(keys[i++]));
         }
     }
     return beats;
@@ -221,18 +221,18 @@ void typeNextKey() {
         KillTimer(mainWindow, kKeysTimer);
         return;
     }
-    if (nextKey == 0 && keysAwaitProcess && !support::activeWindowOf(keysAwaitProcess) &&
+    if (nextKey == 0 && keysAwaitProcess && !endtoend::activeWindowOf(keysAwaitProcess) &&
         GetTickCount64() < firstBeatDeadline)
         return; // its window is not up yet: the next tick looks again
     // Taken again at every beat while the tool's window is in front, so that a pause before
     // the first key gives the popup time to paint.
-    if (nextKey == 0 || (keysAwaitProcess && support::activeWindowOf(keysAwaitProcess)))
+    if (nextKey == 0 || (keysAwaitProcess && endtoend::activeWindowOf(keysAwaitProcess)))
         foregroundFacts = describeForeground();
     std::vector<INPUT>& beat = pendingKeys[nextKey++];
     if (isCloseMarker(beat))
         PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
     else
-        support::send(beat);
+        endtoend::send(beat);
 }
 
 // The first beat comes after the delay, the others one beat apart. With a tool's process, the
@@ -259,35 +259,35 @@ ToolRun runTool(const Options& options) {
     ToolRun run;
     {
         // A tool that hangs would hang the test run with it: it is ended with its owner.
-        const support::ChildProcess process = idehost::startTool(
+        const endtoend::ChildProcess process = idehost::startTool(
             {mainWindow, editorWindow}, options.tool, options.workDir, options.toolArguments);
         if (!process.started())
             return run;
         run.started = true;
         if (!options.keys.empty())
             scheduleKeys(options.keys, options.keysDelayMs, process.id());
-        run.finished = support::waitForProcess(process.handle(), options.timeoutMs);
+        run.finished = endtoend::waitForProcess(process.handle(), options.timeoutMs);
         run.exitCode = process.exitCode().value_or(0);
         KillTimer(mainWindow, kKeysTimer);
         pendingKeys.clear();
     }
     // Messages the tool posted before it ended are handled before the editor is read.
-    support::pumpMessages();
+    endtoend::pumpMessages();
     return run;
 }
 
 // Types into the host's own editor, which is the foreground window while no tool runs.
 void typeKeysIntoHost(const std::wstring& keys, int delayMs, int timeoutMs) {
     scheduleKeys(keys, delayMs);
-    support::waitUntil(
+    endtoend::waitUntil(
         [] {
-            support::pumpFor(int(kKeyBeatMs));
+            endtoend::pumpFor(int(kKeyBeatMs));
             return nextKey >= pendingKeys.size();
         },
         timeoutMs, 0);
     KillTimer(mainWindow, kKeysTimer);
     pendingKeys.clear();
-    support::pumpFor(300);
+    endtoend::pumpFor(300);
 }
 
 int runScripted(const Options& options, const Document& document) {
@@ -312,9 +312,9 @@ int runScripted(const Options& options, const Document& document) {
             out += foregroundFacts;
             // Wine hands the foreground back once the tool's last window is gone, a little
             // after its process ended on a loaded machine: waited for, not looked at once.
-            const bool host = support::waitUntil(
+            const bool host = endtoend::waitUntil(
                 [] {
-                    support::pumpMessages();
+                    endtoend::pumpMessages();
                     return GetForegroundWindow() == mainWindow;
                 },
                 2000);
@@ -330,7 +330,7 @@ int runScripted(const Options& options, const Document& document) {
 }
 
 // Interactive mode: one tool at a time; the process handle is watched by the message loop.
-support::ChildProcess interactiveTool;
+endtoend::ChildProcess interactiveTool;
 Options interactiveOptions;
 
 void startInteractiveTool() {
@@ -349,7 +349,7 @@ void startInteractiveTool() {
 
 void finishInteractiveTool() {
     const DWORD exitCode = interactiveTool.exitCode().value_or(0);
-    interactiveTool = support::ChildProcess();
+    interactiveTool = endtoend::ChildProcess();
     SetWindowTextW(
         mainWindow,
         (std::wstring(kTitle) + L"  [tool ended: " + std::to_wstring(exitCode) + L"]").c_str());
@@ -427,7 +427,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         document = idehost::parseDocument(std::move(*bytes));
     }
     // The window must be shown and answering before a tool is started, as in the IDE.
-    support::pumpMessages();
+    endtoend::pumpMessages();
     if (!options.result.empty())
         return runScripted(options, document);
     idehost::loadDocument(editorWindow, document);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "base/TextConvert.h"
+#include "idelink/ScintillaMessages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,10 +19,7 @@
 
 namespace {
 
-constexpr UINT kSciGetCurLine = 2027;
-constexpr UINT kSciGetCurrentPos = 2008;
-constexpr UINT kSciSetSelectionStart = 2142;
-constexpr UINT kSciSetSelectionEnd = 2144;
+using namespace idelink; // the Scintilla messages under their own names
 
 // What the scripted editor answers, and what it was sent.
 struct ScriptedEditor {
@@ -39,17 +37,17 @@ LRESULT CALLBACK scriptedProcedure(HWND window, UINT message, WPARAM wParam, LPA
         return DefWindowProcW(window, message, wParam, lParam);
     script->received.push_back(message);
     switch (message) {
-    case kSciGetCurLine:
+    case SCI_GETCURLINE:
         if (lParam == 0)
             return LRESULT(script->lineSize);
         // Writes as much as the caller gave room for, as Scintilla 5 does (size plus its zero).
         std::memcpy(reinterpret_cast<void*>(lParam), script->lineBytes.data(),
                     std::min(script->lineBytes.size(), size_t(wParam) + 1));
         return LRESULT(script->caretInLine);
-    case kSciGetCurrentPos:
+    case SCI_GETCURRENTPOS:
         return 1234;
-    case kSciSetSelectionStart:
-    case kSciSetSelectionEnd:
+    case SCI_SETSELECTIONSTART:
+    case SCI_SETSELECTIONEND:
         script->selection.push_back(int64_t(wParam));
         return 0;
     case EM_REPLACESEL: {
@@ -96,7 +94,7 @@ class ScriptedEditorTest : public ::testing::Test {
         DestroyWindow(main);
     }
     int curLineMessages() const {
-        return int(std::count(state.received.begin(), state.received.end(), kSciGetCurLine));
+        return int(std::count(state.received.begin(), state.received.end(), SCI_GETCURLINE));
     }
     ScriptedEditor state;
     HWND editor = nullptr;
@@ -222,18 +220,19 @@ class ScintillaEditorTest : public ::testing::Test {
         editor = CreateWindowExW(0, L"Scintilla", L"", WS_CHILD | WS_VISIBLE, 10, 10, 500, 300,
                                  main, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(editor, nullptr);
-        SendMessageW(editor, 2037, 65001, 0); // SCI_SETCODEPAGE UTF-8
+        SendMessageW(editor, SCI_SETCODEPAGE, SC_CP_UTF8, 0);
     }
     void TearDown() override { DestroyWindow(main); }
 
     void load(const std::string& text, int64_t caret) {
-        SendMessageW(editor, 2004, 0, 0);                                               // CLEARALL
-        SendMessageW(editor, 2282, text.size(), reinterpret_cast<LPARAM>(text.data())); // APPEND
-        SendMessageW(editor, 2025, WPARAM(caret), 0);                                   // GOTOPOS
+        SendMessageW(editor, SCI_CLEARALL, 0, 0);
+        SendMessageW(editor, SCI_APPENDTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+        SendMessageW(editor, SCI_GOTOPOS, WPARAM(caret), 0);
     }
     std::string text() const {
-        const auto length = SendMessageW(editor, 2006, 0, 0);
-        const auto* characters = reinterpret_cast<const char*>(SendMessageW(editor, 2520, 0, 0));
+        const auto length = SendMessageW(editor, SCI_GETLENGTH, 0, 0);
+        const auto* characters =
+            reinterpret_cast<const char*>(SendMessageW(editor, SCI_GETCHARACTERPOINTER, 0, 0));
         return std::string(characters, size_t(length));
     }
     idelink::IdeWindows windows() const { return {handle(editor), handle(main)}; }
@@ -283,33 +282,33 @@ TEST_F(ScintillaEditorTest, ReadsTheSelectionToWrap) {
         const char* name;
         std::string document;
         int64_t anchor, caret;
-        int mode;    // SCI_SETSELECTIONMODE: 0 stream, 1 rectangle
+        int mode;    // for SCI_SETSELECTIONMODE
         bool second; // a second selection added
         std::optional<std::string> expected;
     };
     const Case cases[] = {
-        {"lines begun after their indentation", "\t  if x\r\n\t  y = 1\r\n", 3, 17, 0, false,
-         "if x\r\n\t  y = 1|T  "},
+        {"lines begun after their indentation", "\t  if x\r\n\t  y = 1\r\n", 3, 17, SC_SEL_STREAM,
+         false, "if x\r\n\t  y = 1|T  "},
         {"made backwards",
          "ab \xC3\xA9"
          "cd",
-         7, 3, 0, false,
+         7, 3, SC_SEL_STREAM, false,
          "\xC3\xA9"
          "cd|   "},
-        {"at the document's start", "xyz", 0, 2, 0, false, "xy|"},
-        {"empty", "abc", 1, 1, 0, false, std::nullopt},
-        {"rectangular", "abc\r\ndef", 0, 6, 1, false, std::nullopt},
-        {"several", "abc def", 0, 2, 0, true, std::nullopt},
+        {"at the document's start", "xyz", 0, 2, SC_SEL_STREAM, false, "xy|"},
+        {"empty", "abc", 1, 1, SC_SEL_STREAM, false, std::nullopt},
+        {"rectangular", "abc\r\ndef", 0, 6, SC_SEL_RECTANGLE, false, std::nullopt},
+        {"several", "abc def", 0, 2, SC_SEL_STREAM, true, std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         load(c.document, 0);
-        SendMessageW(editor, 2160, WPARAM(c.anchor), LPARAM(c.caret)); // SCI_SETSEL
-        if (c.mode)
-            SendMessageW(editor, 2422, WPARAM(c.mode), 0); // SCI_SETSELECTIONMODE
+        SendMessageW(editor, SCI_SETSEL, WPARAM(c.anchor), LPARAM(c.caret));
+        if (c.mode != SC_SEL_STREAM)
+            SendMessageW(editor, SCI_SETSELECTIONMODE, WPARAM(c.mode), 0);
         if (c.second) {
-            SendMessageW(editor, 2563, 1, 0); // SCI_SETMULTIPLESELECTION
-            SendMessageW(editor, 2573, 6, 4); // SCI_ADDSELECTION caret 6, anchor 4
+            SendMessageW(editor, SCI_SETMULTIPLESELECTION, 1, 0);
+            SendMessageW(editor, SCI_ADDSELECTION, 6, 4); // caret 6, anchor 4
         }
         const std::optional<idelink::WrappedSelection> read = idelink::readSelection(windows());
         std::optional<std::string> got;
@@ -321,7 +320,7 @@ TEST_F(ScintillaEditorTest, ReadsTheSelectionToWrap) {
             EXPECT_EQ(read->caret, c.caret);
         }
         EXPECT_EQ(got, c.expected);
-        SendMessageW(editor, 2422, 0, 0);
+        SendMessageW(editor, SCI_SETSELECTIONMODE, SC_SEL_STREAM, 0);
     }
 }
 
@@ -331,13 +330,13 @@ TEST_F(ScintillaEditorTest, ReplacesTheWordAndPlacesAnEmptySelection) {
     idelink::replaceWordInEditor(handle(editor), 2, 8, "If \r\n    EndIf");
     idelink::placeCaret(handle(editor), 6 + 3);
     EXPECT_EQ(text(), "\xC3\xA9t\xC3\xA9 If \r\n    EndIf\r\nnext");
-    EXPECT_EQ(SendMessageW(editor, 2008, 0, 0), 9); // caret
-    EXPECT_EQ(SendMessageW(editor, 2009, 0, 0), 9); // anchor
+    EXPECT_EQ(SendMessageW(editor, SCI_GETCURRENTPOS, 0, 0), 9);
+    EXPECT_EQ(SendMessageW(editor, SCI_GETANCHOR, 0, 0), 9);
 }
 
 TEST_F(ScintillaEditorTest, CaretScreenPointFollowsLinesAndTheWindow) {
     load("first\r\nsecond", 0);
-    const int lineHeight = int(SendMessageW(editor, 2279, 0, 0)); // SCI_TEXTHEIGHT
+    const int lineHeight = int(SendMessageW(editor, SCI_TEXTHEIGHT, 0, 0));
     const idelink::ScreenPoint first = idelink::caretScreenPoint(handle(editor), 0);
     const idelink::ScreenPoint second = idelink::caretScreenPoint(handle(editor), 7);
     EXPECT_EQ(second.x, first.x);
@@ -389,7 +388,7 @@ constexpr DWORD kSleepMs = 4500; // beyond the program's limit of a few seconds
 LRESULT CALLBACK sleepyProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!sleepy || message < WM_USER)
         return DefWindowProcW(window, message, wParam, lParam);
-    if (message != kSciGetCurLine || sleepy->wokeAndWrote) {
+    if (message != SCI_GETCURLINE || sleepy->wokeAndWrote) {
         ++sleepy->messagesAfterWaking;
         return 0;
     }

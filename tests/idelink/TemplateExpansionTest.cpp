@@ -1,6 +1,7 @@
 #include "idelink/TemplateExpansion.h"
 
 #include "base/TextConvert.h"
+#include "store/ShortcutStore.h"
 
 #include <gtest/gtest.h>
 
@@ -636,6 +637,172 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         EXPECT_EQ(inserted, c.inserted);
         EXPECT_EQ(preview, c.preview);
         EXPECT_EQ(clipboardReads, c.clipboard ? 1 : 0);
+    }
+}
+
+// ---- from the editor's text to the editor's text ----
+
+// An editor that holds a document: what the expansion sends changes its bytes and its caret.
+struct DocumentEditor {
+    std::string text;
+    int64_t caret = 0;
+
+    // The caret's line up to the caret, as the editor reads it out.
+    std::string lineBeforeCaret() const {
+        const size_t end = size_t(caret);
+        const size_t lineEnd = text.find_last_of("\r\n", end == 0 ? 0 : end - 1);
+        const size_t start = lineEnd == std::string::npos || end == 0 ? 0 : lineEnd + 1;
+        return text.substr(start, end - start);
+    }
+    idelink::EditorOps ops() {
+        idelink::EditorOps editor;
+        editor.caretPosition = [this] { return caret; };
+        editor.caretScreenPoint = [](int64_t) { return idelink::ScreenPoint{}; };
+        editor.replaceWord = [this](int64_t wordBytes, int64_t at, const std::string& utf8) {
+            text.replace(size_t(at - wordBytes), size_t(wordBytes), utf8);
+        };
+        editor.placeCaret = [this](int64_t position) { caret = position; };
+        editor.lineBeforeCaret = [this] { return lineBeforeCaret(); };
+        return editor;
+    }
+};
+
+// Shortcuts of a file of the user's own, in place of the defaults. Lower-casing changes the
+// byte counts of two names' words: U+023A takes two bytes and its lower case three; U+2C6F
+// three and its lower case two.
+const std::pair<const char*, const char*> kOwnShortcuts[] = {
+    {"größe", "Größe.l = 0¤; größe"},
+    {"\xE2\xB1\xA5"
+     "f",
+     "Lock ¤End"},
+    {"\xC9\x90"
+     "x",
+     "Up"},
+    {"blk", "Block¤  %(|)¤EndBlock"},
+};
+
+// The document before and after, "<|>" at the caret: the word before the caret is looked up
+// as the program looks it up, the popup (when one must open) answered as the user typed, and
+// the template expanded into the document.
+TEST(DocumentTable, TheWordBeforeTheCaretBecomesItsShortcut) {
+    struct Case {
+        const char* name;
+        std::string document;
+        std::string expected;
+        int popupFields = 0;                 // 0: no popup may open
+        std::vector<const char*> typed = {}; // per field; nullptr or none: its default accepted
+        bool ownShortcuts = false;           // kOwnShortcuts, not the defaults
+    };
+    const Case cases[] = {
+        {"ProcAtTheLineStart", "proc<|>\r\n", "Procedure <|>\r\nEndProcedure\r\n"},
+        {"RetLosesItsTrailingSpace", "  x = 1\r\n  ret<|>", "  x = 1\r\n  ProcedureReturn<|>"},
+        {"CapitalLettersTyped", "  IF<|>", "  If <|>\r\n  EndIf"},
+        {"AfterOpeningParenthesis", "Foo(if<|>", "Foo(If <|>\r\n    EndIf"},
+        {"AfterBar", "a|if<|>", "a|If <|>\r\n  EndIf"},
+        {"TextAfterTheCaretStays", "  if<|> x > 0\r\nnext\r\n",
+         "  If <|>\r\n  EndIf x > 0\r\nnext\r\n"},
+        {"IndentCountsCharactersNotBytes", "été if<|>", "été If <|>\r\n    EndIf"},
+        {"TabBeforeTheWordStaysOnTheFurtherLines", "\tif<|>", "\tIf <|>\r\n\tEndIf"},
+        // The editor holds a zero byte in the line: the word holding it names nothing.
+        {"ZeroByteInTheWord", std::string("  if\0xx<|>\r\n", 12),
+         std::string("  if\0xx<|>\r\n", 12)},
+        {"WordNamingNoShortcut", "  zzz<|>\r\n", "  zzz<|>\r\n"},
+        {"WordWithNonAsciiLetter",
+         "  Größe<|>\r\n",
+         "  Größe.l = 0<|>\r\n  ; größe\r\n",
+         0,
+         {},
+         true},
+        {"WordGrowsWhenLowercased",
+         "  \xC8\xBA"
+         "f<|> x\r\n",
+         "  Lock <|>\r\n  End x\r\n",
+         0,
+         {},
+         true},
+        {"WordShrinksWhenLowercased",
+         "(\xE2\xB1\xAF"
+         "x<|>)",
+         "(Up<|>)",
+         0,
+         {},
+         true},
+        {"CaretMarkOnTheMiddleLine", "  blk<|>", "  Block\r\n    <|>\r\n  EndBlock", 0, {}, true},
+        // Spaces alone count as empty, and an emptied field drops its argument.
+        {"OnlySpacesCountAsEmpty", "mb<|>", "MessageRequester(\"Info\")<|>", 3, {nullptr, "   "}},
+        {"EmptiedFieldDropsItsArgument",
+         "button<|>",
+         "ButtonGadget(0, 5, 5, 100, 30)<|>",
+         7,
+         {nullptr, nullptr, nullptr, nullptr, nullptr, ""}},
+        {"PlaceholderUsedTwice",
+         "slist<|>",
+         "Structure Point<|>\r\nEndStructure\r\n\r\nNewList pts.Point()",
+         2,
+         {"Point", "pts"}},
+        {"OpenWindowAfterItsParenthesis",
+         "  openwindow(<|>",
+         "  OpenWindow(7, 0, 0, 800, 500, \"Window\", "
+         "#WS_OVERLAPPEDWINDOW|#PB_Window_ScreenCentered|#PB_Window_Invisible)<|>\r\n"
+         "  HideWindow(7, #False)",
+         6,
+         {"7"}},
+        {"GadgetId", "gid<|>", "GadgetID(0)<|>", 1},
+        {"WindowId", "wid<|>", "WindowID(0)<|>", 1},
+        {"TypedProcedure", "procs<|>", "Procedure.s ProcName<|>\r\nEndProcedure", 2},
+        {"Repeat", " rep<|>", " Repeat<|>\r\n Until 1", 1},
+        {"While", "whi<|>", "While x < 3<|>\r\nWend", 1, {"x < 3"}},
+        {"SetClassLong",
+         "sclp<|>",
+         "SetClassLongPtr_(win, #GCL_STYLE, GetClassLongPtr_(win, #GCL_STYLE) |#CS_DBLCLKS)<|>",
+         3,
+         {"win"}},
+        {"SetWindowLong",
+         "swlp<|>",
+         "SetWindowLongPtr_(hWnd, #GWL_EXSTYLE, GetWindowLongPtr_(hWnd, #GWL_EXSTYLE) "
+         "|#WS_BORDER)<|>",
+         3,
+         {nullptr, "#GWL_EXSTYLE"}},
+        {"StructuredMap",
+         "smap<|>",
+         "Structure Pair<|>\r\nEndStructure\r\n\r\nNewMap names.Pair()",
+         2,
+         {"Pair", "names"}},
+    };
+    store::ShortcutStore defaults;
+    store::PopupSettings settings;
+    store::loadDefaultShortcuts(defaults, settings);
+    store::ShortcutStore own;
+    for (const auto& [name, templateText] : kOwnShortcuts)
+        store::setShortcut(own, u16(name), u16(templateText));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocumentEditor editor;
+        editor.text = c.document;
+        const size_t mark = editor.text.find("<|>");
+        ASSERT_NE(mark, std::string::npos);
+        editor.text.erase(mark, 3);
+        editor.caret = int64_t(mark);
+        const idelink::CaretWord word = idelink::findCaretWord(editor.lineBeforeCaret());
+        int popupsShown = 0;
+        size_t fieldsShown = 0;
+        const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
+            ++popupsShown;
+            fieldsShown = request.fields.size();
+            std::vector<std::u16string> values;
+            for (size_t i = 0; i < request.fields.size(); ++i)
+                values.push_back(i < c.typed.size() && c.typed[i] ? u16(c.typed[i])
+                                                                  : request.fields[i].initialText);
+            return accepted(values);
+        };
+        if (const auto templateText =
+                store::findShortcut(c.ownShortcuts ? own : defaults, word.caretWord))
+            idelink::expandShortcut(*templateText, word, editor.ops(), popup);
+        std::string after = editor.text;
+        after.insert(size_t(editor.caret), "<|>");
+        EXPECT_EQ(after, c.expected);
+        EXPECT_EQ(popupsShown, c.popupFields > 0 ? 1 : 0);
+        EXPECT_EQ(fieldsShown, size_t(c.popupFields));
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct MatchCase {
@@ -39,6 +41,30 @@ TEST(PickerMatch, ListsExactThenBeginningThenHoldingInNameOrder) {
         for (const int index : popup::matchPickerNames(lower, text::utf8ToUtf16(c.filter)))
             listed += (listed.empty() ? "" : " ") + text::utf16ToUtf8(names[size_t(index)]);
         EXPECT_EQ(listed, c.listed) << "filter \"" << c.filter << "\"";
+    }
+}
+
+// The first rows and the count, taken from the names in file order, are those of the whole order.
+TEST(PickerMatch, FirstPageIsTheStartOfTheWholeOrder) {
+    std::vector<std::u16string> inFileOrder;
+    for (const char* name : kNames)
+        inFileOrder.push_back(text::utf8ToUtf16(name));
+    inFileOrder.push_back(u"\u0130f"); // lower-cased by the system's mapping alone
+    std::vector<std::u16string> sorted = inFileOrder;
+    const std::vector<std::u16string> lower = popup::sortPickerNames(sorted);
+    for (const MatchCase& c : kCases) {
+        const std::u16string filter = text::utf8ToUtf16(c.filter);
+        const std::vector<int> all = popup::matchPickerNames(lower, filter);
+        for (const size_t rows : {0, 1, 3, 20}) {
+            const popup::PickerPage page = popup::firstPickerPage(inFileOrder, filter, rows);
+            std::string expected, listed;
+            for (size_t i = 0; i < std::min(rows, all.size()); ++i)
+                expected += text::utf16ToUtf8(sorted[size_t(all[i])]) + " ";
+            for (const int name : page.rows)
+                listed += text::utf16ToUtf8(inFileOrder[size_t(name)]) + " ";
+            EXPECT_EQ(listed, expected) << "filter \"" << c.filter << "\", " << rows << " rows";
+            EXPECT_EQ(page.count, all.size()) << "filter \"" << c.filter << "\"";
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 namespace {
 
 using popup::ScreenRect;
+using Spot = popup::PopupSpot;
 
 constexpr ScreenRect kScreen{0, 0, 1280, 800};
 constexpr ScreenRect kLeftOfPrimary{-1920, 0, 0, 1050};
@@ -19,24 +20,31 @@ struct PlacementCase {
     bool afterParen;
     int width, height;
     int x, y;
+    Spot spot; // decides whether the line's height must be asked of the IDE
 };
 
 // Outer sizes: 632 x 116 is three fields at 96 DPI, 947 x 171 the same at 150 %.
 const PlacementCase kCases[] = {
-    {"FitsAtTheCaret", kScreen, 200, 150, 16, false, 632, 116, 204, 149},
-    {"FitsAfterParenthesis", kScreen, 200, 150, 16, true, 632, 116, 201, 149},
-    {"RightEdgeMovesLeftBelowTheLine", kScreen, 921, 300, 16, false, 632, 116, 648, 317},
-    {"BottomEdgeGoesAboveTheLine", kScreen, 200, 700, 16, false, 632, 116, 204, 583},
-    {"BothEdges", kScreen, 1000, 700, 16, false, 632, 116, 648, 583},
-    {"RightEdgeBelowLineWouldLeaveTheBottom", kScreen, 1000, 680, 16, false, 632, 116, 648, 563},
-    {"MonitorLeftOfThePrimary", kLeftOfPrimary, -300, 500, 16, false, 632, 116, -632, 517},
+    {"FitsAtTheCaret", kScreen, 200, 150, 16, false, 632, 116, 204, 149, Spot::AtTheCaret},
+    {"FitsAfterParenthesis", kScreen, 200, 150, 16, true, 632, 116, 201, 149, Spot::AtTheCaret},
+    {"RightEdgeMovesLeftBelowTheLine", kScreen, 921, 300, 16, false, 632, 116, 648, 317,
+     Spot::BelowTheLine},
+    {"BottomEdgeGoesAboveTheLine", kScreen, 200, 700, 16, false, 632, 116, 204, 583,
+     Spot::AboveTheLine},
+    {"BothEdges", kScreen, 1000, 700, 16, false, 632, 116, 648, 583, Spot::AboveTheLine},
+    {"RightEdgeBelowLineWouldLeaveTheBottom", kScreen, 1000, 680, 16, false, 632, 116, 648, 563,
+     Spot::AboveTheLine},
+    {"MonitorLeftOfThePrimary", kLeftOfPrimary, -300, 500, 16, false, 632, 116, -632, 517,
+     Spot::BelowTheLine},
     {"MonitorLeftOfThePrimaryAtItsLeftEdge", kLeftOfPrimary, -1920, 20, 16, false, 632, 116, -1916,
-     19},
-    {"At150PercentBothEdges", kAt150Percent, 1500, 1000, 24, false, 947, 171, 973, 828},
-    {"At150PercentFits", kAt150Percent, 900, 500, 24, true, 947, 171, 901, 499},
+     19, Spot::AtTheCaret},
+    {"At150PercentBothEdges", kAt150Percent, 1500, 1000, 24, false, 947, 171, 973, 828,
+     Spot::AboveTheLine},
+    {"At150PercentFits", kAt150Percent, 900, 500, 24, true, 947, 171, 901, 499, Spot::AtTheCaret},
     // Fits neither below nor above the line: ends at the bottom of the work area.
-    {"TallerThanEitherSide", kScreen, 200, 400, 16, false, 632, 700, 204, 100},
-    {"CaretOnTheTopRow", ScreenRect{0, 40, 1280, 800}, 200, 40, 16, false, 632, 116, 204, 40},
+    {"TallerThanEitherSide", kScreen, 200, 400, 16, false, 632, 700, 204, 100, Spot::AtTheBottom},
+    {"CaretOnTheTopRow", ScreenRect{0, 40, 1280, 800}, 200, 40, 16, false, 632, 116, 204, 40,
+     Spot::AtTheCaret},
 };
 
 TEST(PopupPlacement, StaysInsideTheCaretsMonitor) {
@@ -50,9 +58,10 @@ TEST(PopupPlacement, StaysInsideTheCaretsMonitor) {
         input.afterParen = c.afterParen;
         input.width = c.width;
         input.height = c.height;
-        const popup::ScreenPoint at = popup::placePopup(input);
-        EXPECT_EQ(at.x, c.x);
-        EXPECT_EQ(at.y, c.y);
+        const popup::Placement placed = popup::placePopup(input);
+        EXPECT_EQ(placed.at.x, c.x);
+        EXPECT_EQ(placed.at.y, c.y);
+        EXPECT_EQ(placed.spot, c.spot);
     }
 }
 

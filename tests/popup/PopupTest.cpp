@@ -1,7 +1,7 @@
 // The placeholder popup built in this process: its look from the IDE's appearance, its
 // geometry at several scale factors, its effects by the calls they make, and the loss of
-// activation. The keys and the expansion around it are tested end to end through the
-// stand-in IDE (tests/app/ExpansionEndToEndTest.cpp).
+// activation. What each key does is CaretKeysTest's table; the expansion around the popup is
+// tested end to end through the stand-in IDE (tests/e2e/ExpansionEndToEndTest.cpp).
 //
 // Under Wine, AnimateWindow only shows the window (no slide), and a layered window's alpha
 // becomes an X property that a bare Xvfb display does not draw: the effects are checked by
@@ -15,6 +15,7 @@
 #include "ui/OwnedGdiObjects.h"
 #include "ui/WindowService.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,16 @@ class PopupInProcess : public uitest::ServiceTest {
     static void monitorDpi(int dpi) {
         dpi::setMonitorDpiSource([dpi](int, int) { return dpi; });
     }
+    // Builds the popup for the request, which must outlive the run.
+    void build(const idelink::PopupRequest& request, const popup::PopupLook& look = {}) {
+        fields_.emplace(request);
+        popup::buildPlaceholderPopup(window_, *fields_, look);
+    }
+    idelink::PopupResult run() { return popup::runPlaceholderPopup(window_, *fields_); }
+
     dpi::ScaleState saved_;
+    popup::CaretWindow window_;
+    std::optional<popup::PlaceholderFields> fields_;
 };
 
 class PopupLookAndGeometry : public PopupInProcess, public testing::WithParamInterface<LookCase> {};
@@ -98,7 +108,7 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     popup::PopupLook look;
     look.appearance = c.appearance;
     look.settings = c.settings;
-    popup::buildPlaceholderPopup(request, look);
+    build(request, look);
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
 
@@ -190,7 +200,7 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_EQ(ui::focusedControl(), 1);
     for (int i = 0; i < c.fields; ++i)
         pressKey(ui::controlHandle(1), VK_RETURN);
-    const idelink::PopupResult result = popup::runPlaceholderPopup(c.fields);
+    const idelink::PopupResult result = run();
     EXPECT_TRUE(result.accepted);
     EXPECT_FALSE(result.lostActivation);
     ASSERT_EQ(result.values.size(), size_t(c.fields));
@@ -266,7 +276,8 @@ TEST_P(PopupDeactivation, CancelsAndVanishes) {
     popup::PopupLook look;
     look.settings = c.settings;
     look.setAlpha = [&alphas](HWND, BYTE alpha) { alphas.push_back(alpha); };
-    popup::buildPlaceholderPopup(requestWith(2), look);
+    const idelink::PopupRequest request = requestWith(2);
+    build(request, look);
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(GetActiveWindow(), window);
@@ -279,7 +290,7 @@ TEST_P(PopupDeactivation, CancelsAndVanishes) {
     EXPECT_EQ(SendMessageW(window, WM_NCACTIVATE, TRUE, 0), TRUE);
     EXPECT_EQ(alphas, c.alphas);
 
-    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    const idelink::PopupResult result = run();
     EXPECT_FALSE(result.accepted);
     EXPECT_TRUE(result.lostActivation);
     EXPECT_TRUE(result.values.empty());
@@ -322,11 +333,12 @@ class PopupEnding : public PopupInProcess, public testing::WithParamInterface<En
 // Only Return in the last field accepts: every way of closing the window cancels as Escape
 // does, so the editor keeps its text.
 TEST_P(PopupEnding, CancelsLikeEscape) {
-    popup::buildPlaceholderPopup(requestWith(2), popup::PopupLook{});
+    const idelink::PopupRequest request = requestWith(2);
+    build(request);
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
     GetParam().end(window);
-    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    const idelink::PopupResult result = run();
     EXPECT_FALSE(result.accepted);
     EXPECT_FALSE(result.lostActivation);
     EXPECT_TRUE(result.values.empty());
@@ -347,13 +359,14 @@ void CALLBACK endTheWait(HWND, UINT, UINT_PTR, DWORD) {
 TEST_F(PopupInProcess, NeverActivatedCancelsByItself) {
     popup::PopupLook look;
     look.show = [](HWND, const store::PopupSettings&) {}; // stays hidden, never activated
-    popup::buildPlaceholderPopup(requestWith(2), look);
+    const idelink::PopupRequest request = requestWith(2);
+    build(request, look);
     HWND window = ui::windowHandle(popup::kPopupWindow);
     ASSERT_NE(window, nullptr);
     ASSERT_FALSE(IsWindowVisible(window));
     guardFired = false;
     const UINT_PTR guard = SetTimer(nullptr, 0, 4 * popup::kActivationWaitMs, endTheWait);
-    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    const idelink::PopupResult result = run();
     KillTimer(nullptr, guard);
     EXPECT_FALSE(guardFired) << "the popup kept waiting";
     EXPECT_FALSE(result.accepted);
@@ -399,7 +412,7 @@ TEST_P(PopupChoiceFields, UpAndDownStepThroughTheChoices) {
     dpi::scaleState().scaleX = dpi::scaleState().scaleY = c.scale;
     idelink::PopupRequest request = requestWith(2);
     request.fields[0] = {u"type ", u"s", {u"s", u"i", u"l"}};
-    popup::buildPlaceholderPopup(request, popup::PopupLook{});
+    build(request);
     const ControlBox field = pixelBox(ui::controlHandle(1));
     const ControlBox plain = pixelBox(ui::controlHandle(2));
     EXPECT_EQ(
@@ -409,7 +422,7 @@ TEST_P(PopupChoiceFields, UpAndDownStepThroughTheChoices) {
 
     pressKeysThenReturn(1, c.choiceKeys);
     pressKeysThenReturn(2, c.plainKeys);
-    const idelink::PopupResult result = popup::runPlaceholderPopup(2);
+    const idelink::PopupResult result = run();
     ASSERT_EQ(result.values.size(), 2u);
     EXPECT_EQ(result.values[0], c.choiceValue);
     EXPECT_EQ(result.values[1], c.plainValue);

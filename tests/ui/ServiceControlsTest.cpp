@@ -25,15 +25,6 @@ class ServiceControlsTest : public ServiceTest {
     }
 };
 
-TEST_F(ServiceControlsTest, ButtonsAreThoseOfCommonControlsVersion6) {
-    // The program's manifest (linked into this test program too) asks for version 6; only its
-    // buttons know their ideal size.
-    ui::createImageButton(1, 0, 0, 35, 26, nullptr, 0);
-    SIZE ideal{};
-    EXPECT_TRUE(
-        SendMessageW(ui::controlHandle(1), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
-}
-
 TEST_F(ServiceControlsTest, TextsReadAndWrittenExactly) {
     ui::createTextField(1, 0, 0, 100, 20, u"initial", 0);
     ui::createStaticText(2, 0, 25, 100, 20, u"", 0);

@@ -1,6 +1,7 @@
 // Windows of the service: numbering, their own classes, client sizes, flags, bounds and the
 // common end.
 #include "ServiceFixture.h"
+#include "ui/WindowClassName.h"
 
 #include <string>
 
@@ -45,7 +46,7 @@ TEST_P(OpenWindowTest, SizeGivenIsTheClientAreaWhateverTheFrame) {
     EXPECT_EQ(outer.left, 20);
     EXPECT_EQ(outer.top, 30);
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_EQ(classOf(window), L"WindowClass_3");
+    EXPECT_EQ(classOf(window), ui::windowClassName(3));
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, OpenWindowTest,
@@ -65,7 +66,7 @@ TEST_F(ServiceWindowsTest, EachWindowHasAClassOfItsOwn) {
                      GetClassLongPtrW(ui::windowHandle(0), GCL_STYLE) | CS_DROPSHADOW);
     EXPECT_TRUE(GetClassLongPtrW(ui::windowHandle(0), GCL_STYLE) & CS_DROPSHADOW);
     EXPECT_FALSE(GetClassLongPtrW(ui::windowHandle(1), GCL_STYLE) & CS_DROPSHADOW);
-    EXPECT_EQ(classOf(ui::windowHandle(1)), L"WindowClass_1");
+    EXPECT_EQ(classOf(ui::windowHandle(1)), ui::windowClassName(1));
 }
 
 TEST_F(ServiceWindowsTest, ChosenNumbersAreFreeAndReturned) {
@@ -78,7 +79,7 @@ TEST_F(ServiceWindowsTest, ChosenNumbersAreFreeAndReturned) {
     EXPECT_NE(second, first);
     EXPECT_NE(ui::windowHandle(first), nullptr);
     EXPECT_NE(ui::windowHandle(second), nullptr);
-    EXPECT_EQ(classOf(ui::windowHandle(first)), L"WindowClass_" + std::to_wstring(first));
+    EXPECT_EQ(classOf(ui::windowHandle(first)), ui::windowClassName(first));
 }
 
 TEST_F(ServiceWindowsTest, VisibleUnlessHiddenFlag) {
@@ -259,7 +260,8 @@ TEST_F(ServiceWindowsTest, CommonEndFreesEverything) {
     EXPECT_EQ(GetObjectType(font), 0u);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    EXPECT_FALSE(GetClassInfoExW(GetModuleHandleW(nullptr), L"WindowClass_0", &windowClass));
+    EXPECT_FALSE(
+        GetClassInfoExW(GetModuleHandleW(nullptr), ui::windowClassName(0).c_str(), &windowClass));
     EXPECT_EQ(ui::windowHandle(0), nullptr);
     EXPECT_FALSE(ui::isControl(1));
     EXPECT_EQ(ui::fontHandle(5), nullptr);

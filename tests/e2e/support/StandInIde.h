@@ -4,8 +4,8 @@
 // after one undo, and the facts it saw of the tool's windows. Both programs are found beside
 // the test program.
 #include "idehost/HostProtocol.h"
-#include "support/Files.h"
-#include "support/Processes.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Processes.h"
 
 #include <windows.h>
 
@@ -121,7 +121,7 @@ class HostRun {
         : resultPath_(folder + L"\\" + name + L".txt") {
         const std::wstring documentPath = folder + L"\\" + name + L".pb";
         if (writeBytes(documentPath, document))
-            process_ = support::ChildProcess(
+            process_ = endtoend::ChildProcess(
                 L"\"" + programFolder() + L"IdeHost.exe\" --tool \"" + tool + L"\" --document \"" +
                     documentPath + L"\" --result \"" + resultPath_ + L"\" " + moreOptions,
                 folder);
@@ -136,7 +136,7 @@ class HostRun {
 
   private:
     std::wstring resultPath_;
-    support::ChildProcess process_;
+    endtoend::ChildProcess process_;
 };
 
 // A run to its end, with one undo after the tool.

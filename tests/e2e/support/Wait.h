@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <functional>
 
-namespace support {
+namespace endtoend {
 
 inline void pause(int milliseconds) {
     Sleep(DWORD(std::max(milliseconds, 0)));
@@ -65,4 +65,4 @@ inline bool waitForProcess(HANDLE process, int milliseconds) {
     }
 }
 
-} // namespace support
+} // namespace endtoend

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/Files.h"
-#include "support/StandInIde.h"
-#include "ManagerDriver.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/StandInIde.h"
+#include "e2e/support/ManagerDriver.h"
 #include "dpi/LogPixelsSetting.h"
 #include "manager/ManagerLayout.h"
 #include "manager/ManagerText.h"
@@ -23,7 +23,7 @@
 
 namespace {
 
-using namespace managertest;
+using namespace endtoend;
 using endtoend::HostRun;
 using endtoend::readBytes;
 
@@ -387,6 +387,24 @@ TEST_F(ManagerEndToEnd, RefusedNamesFailedWritesAndOtherRuns) {
     retypeName(L"other");
     pressKey({VK_MENU, VK_F4});
     expectClosedLeaving(saved);
+
+    // A library of thousands, written in no sorted order: once the user is in the list, it holds
+    // every row, in name order.
+    std::string many = kFileStart;
+    for (int i = 0; i < 3000; ++i)
+        many += "s" + std::to_string(10000 + i * 7 % 3000) + " = x\r\n";
+    CloseHandle(manager_->process);
+    manager_.reset();
+    ASSERT_TRUE(startManager(many)) << "no manager window";
+    const Manager& large = *manager_;
+    large.clickRow(0);
+    pressKey({VK_END});
+    EXPECT_TRUE(waitUntil([&] { return large.currentRow() == "s12999"; })) << large.currentRow();
+    const std::vector<HTREEITEM> rows = large.items();
+    ASSERT_EQ(rows.size(), 3000u);
+    EXPECT_EQ(large.rowText(rows[1]) + " " + large.rowText(rows[2998]), "s10001 s12998");
+    pressKey({VK_SHIFT, VK_RETURN});
+    expectClosedLeaving(many);
 }
 
 // Another window made active, then the manager again by a click into its editor (a window on

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/HostileIdeRun.h"
-#include "support/Processes.h"
+#include "e2e/support/HostileIdeRun.h"
+#include "e2e/support/Processes.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,9 +18,9 @@
 namespace {
 
 using namespace endtoend;
-using support::runToolClosingWindows;
-using support::setToolVariables;
-using support::ToolOutcome;
+using endtoend::runToolClosingWindows;
+using endtoend::setToolVariables;
+using endtoend::ToolOutcome;
 
 constexpr DWORD kToolLimitMs = 10000; // a few seconds of limit and a process start
 constexpr char kDocument[] = "Procedure A()\r\n  if<|>\r\nEndProcedure\r\n";

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "support/Wait.h"
+#include "e2e/support/Wait.h"
 
-namespace support {
+namespace endtoend {
 
 using Inputs = std::vector<INPUT>;
 
@@ -90,4 +90,4 @@ inline void clickWindow(HWND window) {
     clickAt(POINT{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2});
 }
 
-} // namespace support
+} // namespace endtoend

@@ -9,12 +9,11 @@
 
 #include "base/OwnedHandles_win.h"
 #include "idelink/RemoteBuffer.h"
+#include "idelink/ScintillaMessages.h"
 
-namespace support {
+namespace endtoend {
 
 using idelink::RemoteBuffer;
-
-inline constexpr UINT kSciGetLength = 2006, kSciGetText = 2182;
 
 inline DWORD processOf(HWND window) {
     DWORD processId = 0;
@@ -43,15 +42,16 @@ inline std::optional<std::string> remoteEditorText(HWND editor) {
         FALSE, processOf(editor)));
     if (!process)
         return std::nullopt;
-    const auto length = size_t(SendMessageW(editor, kSciGetLength, 0, 0));
+    const auto length = size_t(SendMessageW(editor, idelink::SCI_GETLENGTH, 0, 0));
     RemoteBuffer remote(process.get(), length + 1);
     if (!remote.address())
         return std::nullopt;
-    SendMessageW(editor, kSciGetText, length + 1, reinterpret_cast<LPARAM>(remote.address()));
+    SendMessageW(editor, idelink::SCI_GETTEXT, length + 1,
+                 reinterpret_cast<LPARAM>(remote.address()));
     std::string text(length, '\0');
     if (!readRemote(process.get(), remote.address(), text.data(), length))
         return std::nullopt;
     return text;
 }
 
-} // namespace support
+} // namespace endtoend

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "support/Files.h"
-#include "support/Processes.h"
-#include "support/RemoteMemory.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Processes.h"
+#include "e2e/support/RemoteMemory.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::intptr_t handle(HWND window) {
 
 // Answers messages until the condition holds or the time is up.
 bool waitFor(const std::function<bool()>& condition) {
-    return support::waitUntil([&] { return support::pumpMessages() && condition(); }, 15000);
+    return endtoend::waitUntil([&] { return endtoend::pumpMessages() && condition(); }, 15000);
 }
 
 enum class Front { OwnScintilla, OwnFindBox, NoWindow, VanishedWindow, OtherProcess };
@@ -64,7 +64,7 @@ TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
 
     idelink::FocusedEditor found;
     HWND expectedMain = main, expectedEditor = editor;
-    support::ChildProcess other;
+    endtoend::ChildProcess other;
     if (c.front == Front::NoWindow) {
         found = idelink::focusedEditorOf(0);
     } else if (c.front == Front::VanishedWindow) {
@@ -72,13 +72,13 @@ TEST_P(FocusedEditorPick, TakesOnlyTheFocusedScintilla) {
         found = idelink::focusedEditorOf(handle(main));
     } else if (c.front == Front::OtherProcess) {
         // The stand-in IDE comes to the front with the focus in its editor.
-        other = support::ChildProcess(L"\"" + programFolder() + L"IdeHost.exe\"", programFolder());
+        other = endtoend::ChildProcess(L"\"" + programFolder() + L"IdeHost.exe\"", programFolder());
         ASSERT_TRUE(other.started());
         EXPECT_TRUE(waitFor([&] {
             expectedMain = GetForegroundWindow();
             expectedEditor = FindWindowExW(expectedMain, nullptr, L"Scintilla", nullptr);
-            return support::processOf(expectedMain) == other.id() && expectedEditor &&
-                   support::focusOf(expectedMain) == expectedEditor;
+            return endtoend::processOf(expectedMain) == other.id() && expectedEditor &&
+                   endtoend::focusOf(expectedMain) == expectedEditor;
         })) << "IdeHost.exe did not come to the front";
         found = idelink::findFocusedEditor();
         PostMessageW(expectedMain, WM_CLOSE, 0, 0);

@@ -11,9 +11,9 @@
 
 #include "base/OwnedHandles_win.h"
 #include "idehost/HostProtocol.h"
-#include "support/Files.h"
-#include "support/Processes.h"
-#include "support/Wait.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Processes.h"
+#include "e2e/support/Wait.h"
 
 namespace endtoend {
 
@@ -37,13 +37,13 @@ class HostileIdeRun {
         const std::wstring documentPath = folder + L"\\document.pb";
         if (!release_ || !writeBytes(documentPath, document))
             return;
-        process_ = support::ChildProcess(L"\"" + programFolder() + L"HostileIde.exe\" --case \"" +
-                                             hostileCase + L"\" --document \"" + documentPath +
-                                             L"\" --ready \"" + ready_ + L"\" --result \"" +
-                                             result_ + L"\" --release " + release,
-                                         folder);
+        process_ = endtoend::ChildProcess(L"\"" + programFolder() + L"HostileIde.exe\" --case \"" +
+                                              hostileCase + L"\" --document \"" + documentPath +
+                                              L"\" --ready \"" + ready_ + L"\" --result \"" +
+                                              result_ + L"\" --release " + release,
+                                          folder);
         std::optional<std::string> handles;
-        support::waitUntil(
+        endtoend::waitUntil(
             [&] {
                 handles = readBytes(ready_);
                 return handles && handles->find('\n') != std::string::npos;
@@ -83,7 +83,7 @@ class HostileIdeRun {
   private:
     std::wstring ready_, result_;
     base::OwnedKernelHandle release_;
-    support::ChildProcess process_;
+    endtoend::ChildProcess process_;
 };
 
 } // namespace endtoend

@@ -15,22 +15,23 @@
 #include "manager/ManagerWindow.h"
 #include "resources/Version.h"
 #include "base/TextConvert.h"
-#include "support/Input.h"
-#include "support/Processes.h"
-#include "support/RemoteMemory.h"
-#include "support/Wait.h"
+#include "e2e/support/Input.h"
+#include "e2e/support/Processes.h"
+#include "e2e/support/RemoteMemory.h"
+#include "e2e/support/Wait.h"
+#include "ui/WindowClassName.h"
 
-namespace managertest {
+namespace endtoend {
 
 constexpr wchar_t kAppTitle[] = L"" ZENDRIK_TITLE;
 
 using namespace manager; // the control numbers, as the program has them
 
-using support::clickAt;
-using support::clickWindow;
-using support::pause;
-using support::typeText;
-using support::waitUntil;
+using endtoend::clickAt;
+using endtoend::clickWindow;
+using endtoend::pause;
+using endtoend::typeText;
+using endtoend::waitUntil;
 
 inline std::wstring className(HWND window) {
     wchar_t name[64] = {};
@@ -51,7 +52,7 @@ inline std::string windowText(HWND window) {
     return text::utf16ToUtf8(text::fromWide(text));
 }
 
-using support::processOf;
+using endtoend::processOf;
 
 // The top-level windows of any process with the class and title, shown or hidden.
 inline std::vector<HWND> topWindows(const wchar_t* windowClass, const wchar_t* title = nullptr) {
@@ -62,7 +63,7 @@ inline std::vector<HWND> topWindows(const wchar_t* windowClass, const wchar_t* t
 }
 
 inline std::vector<HWND> managerWindows() {
-    return topWindows(L"WindowClass_0", kAppTitle);
+    return topWindows(ui::windowClassName(kManagerWindow).c_str(), kAppTitle);
 }
 
 // The one visible manager window, or nullptr.
@@ -74,7 +75,7 @@ inline HWND findManagerWindow() {
 
 // A key or chord, {VK_CONTROL, 'N'}, with time for the window to take it.
 inline void pressKey(const std::vector<WORD>& keys) {
-    support::press(keys);
+    endtoend::press(keys);
     pause(60);
 }
 
@@ -83,7 +84,7 @@ struct Manager {
     HANDLE process = nullptr; // for reading the tree's rows
     DWORD processId = 0;
 
-    HWND control(int id) const { return support::findChild(window, id); }
+    HWND control(int id) const { return endtoend::findChild(window, id); }
 
     // The row's text through TVM_GETITEMW, whose item record Windows does not carry across
     // processes: it is written into the manager's memory in the manager's own layout, which
@@ -91,7 +92,7 @@ struct Manager {
     std::string rowText(HTREEITEM item) const {
         constexpr size_t kCapacity = 512;
         constexpr size_t kRecordSpace = sizeof(TVITEMW); // the larger of the two layouts
-        support::RemoteBuffer memory(process, kRecordSpace + kCapacity * sizeof(wchar_t));
+        endtoend::RemoteBuffer memory(process, kRecordSpace + kCapacity * sizeof(wchar_t));
         if (!memory.address())
             return "?";
         char* const remoteText = static_cast<char*>(memory.address()) + kRecordSpace;
@@ -112,14 +113,14 @@ struct Manager {
         query32.hItem = uint32_t(reinterpret_cast<uintptr_t>(item));
         query32.pszText = uint32_t(reinterpret_cast<uintptr_t>(remoteText));
         query32.cchTextMax = query.cchTextMax;
-        if (support::is32BitOnWow64(process))
-            support::writeRemote(process, memory.address(), &query32, sizeof query32);
+        if (endtoend::is32BitOnWow64(process))
+            endtoend::writeRemote(process, memory.address(), &query32, sizeof query32);
         else
-            support::writeRemote(process, memory.address(), &query, sizeof query);
+            endtoend::writeRemote(process, memory.address(), &query, sizeof query);
         SendMessageW(control(kShortcutList), TVM_GETITEMW, 0,
                      reinterpret_cast<LPARAM>(memory.address()));
         std::wstring text(kCapacity, L'\0');
-        support::readRemote(process, remoteText, text.data(), kCapacity * sizeof(wchar_t));
+        endtoend::readRemote(process, remoteText, text.data(), kCapacity * sizeof(wchar_t));
         text.resize(wcsnlen(text.c_str(), kCapacity));
         return text::utf16ToUtf8(text::fromWide(text));
     }
@@ -147,15 +148,15 @@ struct Manager {
     void clickRow(size_t row) const {
         const std::vector<HTREEITEM> all = items();
         HWND list = control(kShortcutList);
-        support::RemoteBuffer memory(process, sizeof(RECT));
+        endtoend::RemoteBuffer memory(process, sizeof(RECT));
         if (row >= all.size() || !memory.address())
             return;
         const HTREEITEM item = all[row];
         RECT bounds{};
         std::memcpy(&bounds, &item, sizeof item); // the message takes the row in the rect
-        support::writeRemote(process, memory.address(), &bounds, sizeof bounds);
+        endtoend::writeRemote(process, memory.address(), &bounds, sizeof bounds);
         SendMessageW(list, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory.address()));
-        support::readRemote(process, memory.address(), &bounds, sizeof bounds);
+        endtoend::readRemote(process, memory.address(), &bounds, sizeof bounds);
         POINT point{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
         ClientToScreen(list, &point);
         clickAt(point);
@@ -336,4 +337,4 @@ inline bool answer(const MessageBoxView& view, int button) {
     return waitUntil([&] { return !IsWindow(view.box) || !IsWindowVisible(view.box); });
 }
 
-} // namespace managertest
+} // namespace endtoend

@@ -9,7 +9,7 @@
 // window whichever X window has the pointer.
 #include <gtest/gtest.h>
 
-#include "support/SciteSession.h"
+#include "e2e/support/SciteSession.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -19,7 +19,7 @@
 #include <vector>
 
 namespace {
-using namespace scitetest;
+using namespace endtoend;
 using endtoend::withCaret;
 
 struct SciteCase {
@@ -62,7 +62,7 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
         ASSERT_TRUE(waitUntil([&] { return scite.programWindowInFront(); }, 15000))
             << "no popup came to the front";
         for (const WORD popupKey : c.popupKeys) {
-            support::pause(60);
+            endtoend::pause(60);
             press({popupKey});
         }
     }

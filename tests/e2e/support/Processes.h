@@ -9,9 +9,9 @@
 
 #include "app/AppState.h"
 #include "base/OwnedHandles_win.h"
-#include "support/Wait.h"
+#include "e2e/support/Wait.h"
 
-namespace support {
+namespace endtoend {
 
 // A started process, ended by force if it still runs when its owner goes: a test that failed
 // half-way must not leave a window behind for the next one.
@@ -141,4 +141,4 @@ inline ToolOutcome runToolClosingWindows(const std::wstring& tool, const std::ws
     return outcome;
 }
 
-} // namespace support
+} // namespace endtoend

@@ -11,27 +11,25 @@
 #include <vector>
 
 #include "base/TextConvert.h"
-#include "support/Files.h"
-#include "support/Input.h"
-#include "support/Processes.h"
-#include "support/RemoteMemory.h"
-#include "support/StandInIde.h"
-#include "support/Wait.h"
+#include "e2e/support/Files.h"
+#include "e2e/support/Input.h"
+#include "e2e/support/Processes.h"
+#include "e2e/support/RemoteMemory.h"
+#include "e2e/support/StandInIde.h"
+#include "e2e/support/Wait.h"
+#include "idelink/ScintillaMessages.h"
 
-namespace scitetest {
+namespace endtoend {
 
+using endtoend::focusOf;
+using endtoend::press;
+using endtoend::processOf;
 using endtoend::programFolder;
-using support::focusOf;
-using support::press;
-using support::processOf;
-using support::typeText;
-using support::waitUntil;
+using endtoend::typeText;
+using endtoend::waitUntil;
 
 inline constexpr int kEditorId = 350; // SciTE's editing pane
 inline constexpr int kOutputId = 351; // its output pane, where a command's exit code shows
-using support::kSciGetLength;
-inline constexpr UINT kSciGetCurrentPos = 2008, kSciGetAnchor = 2009, kSciSetSel = 2160,
-                      kSciEmptyUndoBuffer = 2175;
 
 // SciTE looks a key up among its language keys (F12 is HTML's) before a command's shortcut,
 // and among the commands' shortcuts before its menus' keys: Ctrl+F12 is in neither. The
@@ -57,7 +55,7 @@ inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
                                      "wrap = If ok¤  %(sel)¤EndIf\r\n";
 
 inline std::string remoteText(HWND editor) {
-    return support::remoteEditorText(editor).value_or("<unreadable>");
+    return endtoend::remoteEditorText(editor).value_or("<unreadable>");
 }
 
 // The program in a folder of its own with the test's Shortcuts, and SciTE started on a
@@ -83,7 +81,7 @@ class Session {
         // GDI drawing: the default Direct2D shows a black editor on a bare X server.
         std::wstring command =
             L"\"" + programFolder() + L"Sc1.exe\" -technology=0 \"" + documentPath + L"\"";
-        process_ = support::ChildProcess(command, scratch_.path);
+        process_ = endtoend::ChildProcess(command, scratch_.path);
         SetEnvironmentVariableW(L"SciTE_HOME", nullptr);
         waitUntil([&] { return findWindows(); }, 15000);
     }
@@ -95,17 +93,17 @@ class Session {
     bool prepare(int64_t anchor, int64_t caret) {
         if (!editor || !output)
             return false;
-        SendMessageW(editor, kSciSetSel, WPARAM(anchor), LPARAM(caret));
-        SendMessageW(editor, kSciEmptyUndoBuffer, 0, 0);
+        SendMessageW(editor, idelink::SCI_SETSEL, WPARAM(anchor), LPARAM(caret));
+        SendMessageW(editor, idelink::SCI_EMPTYUNDOBUFFER, 0, 0);
         SetForegroundWindow(main);
         return waitUntil([&] { return GetForegroundWindow() == main && focusOf(main) == editor; },
                          5000);
     }
 
     std::string text() const { return remoteText(editor); }
-    int64_t caret() const { return SendMessageW(editor, kSciGetCurrentPos, 0, 0); }
-    int64_t anchor() const { return SendMessageW(editor, kSciGetAnchor, 0, 0); }
-    int64_t length() const { return SendMessageW(editor, kSciGetLength, 0, 0); }
+    int64_t caret() const { return SendMessageW(editor, idelink::SCI_GETCURRENTPOS, 0, 0); }
+    int64_t anchor() const { return SendMessageW(editor, idelink::SCI_GETANCHOR, 0, 0); }
+    int64_t length() const { return SendMessageW(editor, idelink::SCI_GETLENGTH, 0, 0); }
     std::wstring preferences() const {
         return endtoend::preferenceFileIn(scratch_.path + L"\\tool");
     }
@@ -138,14 +136,14 @@ class Session {
                 break;
         if (!main)
             return false;
-        editor = support::findChild(main, kEditorId);
-        output = support::findChild(main, kOutputId);
+        editor = endtoend::findChild(main, kEditorId);
+        output = endtoend::findChild(main, kOutputId);
         return editor && output;
     }
 
     endtoend::ScratchFolder scratch_;
     std::wstring tool_;
-    support::ChildProcess process_;
+    endtoend::ChildProcess process_;
 };
 
-} // namespace scitetest
+} // namespace endtoend
