@@ -6,6 +6,26 @@
 
 namespace popup {
 
+namespace {
+
+// Name order: by the lower case, then as written.
+bool inNameOrder(std::u16string_view lowerA, std::u16string_view nameA, std::u16string_view lowerB,
+                 std::u16string_view nameB) {
+    const int byLower = lowerA.compare(lowerB);
+    return byLower != 0 ? byLower < 0 : nameA < nameB;
+}
+
+// The group a lower-cased name is listed in for the lower-cased filter: 0 the exact name, 1 a
+// name beginning with it, 2 one holding it; -1 none.
+int matchGroup(std::u16string_view lowerName, std::u16string_view lowerFilter) {
+    const size_t at = lowerName.find(lowerFilter);
+    if (at == std::u16string_view::npos)
+        return -1;
+    return at != 0 ? 2 : lowerName.size() == lowerFilter.size() ? 0 : 1;
+}
+
+} // namespace
+
 // All names are lower-cased in one call: on Windows each call is a trip through the system's
 // mapping, and ten thousand of them are a noticeable part of the picker's start.
 std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names) {
@@ -21,8 +41,7 @@ std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names) 
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int byLower = lower[a].compare(lower[b]);
-        return byLower != 0 ? byLower < 0 : names[a] < names[b];
+        return inNameOrder(lower[a], names[a], lower[b], names[b]);
     });
     std::vector<std::u16string> sortedNames, sortedLower;
     sortedNames.reserve(names.size());
@@ -42,16 +61,9 @@ std::vector<int> matchPickerNames(const std::vector<std::u16string>& lowerNames,
     const std::u16string lowerFilter = idelink::lowerCaseText(filter);
     std::vector<int> exact, starting, holding;
     for (size_t i = 0; i < lowerNames.size(); ++i) {
-        const size_t at = lowerNames[i].find(lowerFilter);
-        if (at == std::u16string::npos)
-            continue;
-        const int index = static_cast<int>(i);
-        if (at != 0)
-            holding.push_back(index);
-        else if (lowerNames[i].size() == lowerFilter.size())
-            exact.push_back(index);
-        else
-            starting.push_back(index);
+        const int group = matchGroup(lowerNames[i], lowerFilter);
+        if (group >= 0)
+            (group == 0 ? exact : group == 1 ? starting : holding).push_back(static_cast<int>(i));
     }
     exact.insert(exact.end(), starting.begin(), starting.end());
     exact.insert(exact.end(), holding.begin(), holding.end());
@@ -72,9 +84,7 @@ bool listedBefore(int groupA, std::u16string_view lowerA, const std::u16string& 
                   const PageRow& b, const std::vector<std::u16string>& names) {
     if (groupA != b.group)
         return groupA < b.group;
-    if (const int byLower = lowerA.compare(b.lower); byLower != 0)
-        return byLower < 0;
-    return nameA < names[size_t(b.name)];
+    return inNameOrder(lowerA, nameA, b.lower, names[size_t(b.name)]);
 }
 
 bool isAscii(std::u16string_view name) {
@@ -115,11 +125,10 @@ PickerPage firstPickerPage(const std::vector<std::u16string>& names, std::u16str
                 if (unit >= u'A' && unit <= u'Z')
                     unit = char16_t(unit + (u'a' - u'A'));
         }
-        const size_t at = lower.find(lowerFilter);
-        if (at == std::u16string::npos)
+        const int group = matchGroup(lower, lowerFilter);
+        if (group < 0)
             continue;
         ++page.count;
-        const int group = at != 0 ? 2 : lower.size() == lowerFilter.size() ? 0 : 1;
         if (heap.size() == rows &&
             (heap.empty() || !listedBefore(group, lower, name, heap.front(), names)))
             continue;
