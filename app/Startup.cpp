@@ -54,12 +54,12 @@ bool managerIsOpen() {
 // lock: a save puts the new file in place within that time.
 constexpr int kMissingLibraryWaitMs = 1000;
 
-// The library, or when it is missing the default file written first. A writer may be between
-// taking the old file away and putting the new one in place, so a missing library is looked for
-// again once the writers' lock is free (or a second has passed). False when it is still missing
-// while a manager is open: that window holds the library and will write it back, and an
-// expansion from the 22 defaults would insert what the user may have redefined.
-bool loadLibrary(AppState& state) {
+// The library in place, or when it is missing the default file written first. A writer may be
+// between taking the old file away and putting the new one in place, so a missing library is
+// looked for again once the writers' lock is free (or a second has passed). False when it is
+// still missing while a manager is open: that window holds the library and will write it back,
+// and an expansion from the 22 defaults would insert what the user may have redefined.
+bool libraryInPlace() {
     if (!store::preferencePathExists(store::kPreferenceFileName)) {
         store::WriteLock lock;
         store::lockForWriting(store::kPreferenceFileName, lock, kMissingLibraryWaitMs);
@@ -69,7 +69,6 @@ bool loadLibrary(AppState& state) {
             store::writeDefaultFile(store::kPreferenceFileName);
         }
     }
-    store::loadShortcuts(state.shortcutStore, state.popupSettings);
     return true;
 }
 
@@ -171,8 +170,9 @@ idelink::EditorOps ideEditor(const AppState& state) {
 void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
-    const std::optional<std::u16string> templateText =
-        store::findShortcut(state.shortcutStore, state.word.caretWord);
+    // One Shortcut of the library is needed: it is looked up as the file is read.
+    const std::optional<std::u16string> templateText = store::readOneShortcut(
+        store::kPreferenceFileName, state.word.caretWord, state.popupSettings);
     if (!templateText)
         return;
     const idelink::EditorOps editor = ideEditor(state);
@@ -200,10 +200,10 @@ void runPickMode(AppState& state) {
     // The names are gathered as they are stored; the picker lists the rows it shows first
     // straight from them and puts them in order once it is on screen.
     try {
-        request.names.reserve(store::shortcutCount(state.shortcutStore));
-        store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
-            request.names.emplace_back(name);
-        });
+        request.names.reserve(store::shortcutCount(state.shortcutStore),
+                              store::shortcutCount(state.shortcutStore) * 16);
+        store::forEachShortcutName(
+            state.shortcutStore, [&request](std::u16string_view name) { request.names.add(name); });
     } catch (...) {
         return; // out of memory: no picker rather than a part of the names
     }
@@ -252,7 +252,7 @@ void runPickMode(AppState& state) {
         }
         return;
     }
-    const std::u16string& name = request.names[size_t(picked.chosen)];
+    const std::u16string name(request.names[size_t(picked.chosen)]);
     const std::optional<std::u16string> templateText =
         store::findShortcut(state.shortcutStore, name);
     if (!templateText)
@@ -309,24 +309,24 @@ void runProgram() {
         state.ideMainWindow = toolWindowHandle(kMainWindowVariable);
     }
 
-    if (!loadLibrary(state))
-        return;
-
     dpi::createWindowDpiTable();
 
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
     state.word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
     // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
     // than open the manager in front of it.
-    if (idelink::editorAnswers().stopped)
+    if (idelink::editorAnswers().stopped || !libraryInPlace())
         return;
 
+    const bool expansion = !start.pick && !state.word.caretWord.empty();
+    if (!expansion)
+        store::loadShortcuts(state.shortcutStore, state.popupSettings);
     if (start.pick)
         runPickMode(state);
-    else if (state.word.caretWord.empty())
-        runManagerMode(state);
-    else
+    else if (expansion)
         runExpansionMode(state);
+    else
+        runManagerMode(state);
 }
 
 } // namespace app

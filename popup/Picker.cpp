@@ -76,7 +76,7 @@ std::u16string rowText(PickerList& list, int row) {
         return std::u16string();
     if (size_t(row) >= list.matches.size())
         completeOrder(list);
-    return list.request.names[size_t(list.matches[size_t(row)])];
+    return std::u16string(list.request.names[size_t(list.matches[size_t(row)])]);
 }
 
 // The rows the list shows at once, for Page Up and Page Down.

@@ -5,6 +5,7 @@
 // cancels, as the popup's do (Win32 only).
 #include "idelink/PopupContract.h"
 #include "popup/CaretWindow.h"
+#include "popup/PickerMatch.h"
 
 #include <functional>
 #include <optional>
@@ -22,8 +23,8 @@ struct PickerRequest {
     std::u16string filter; // the word before the caret
     // Every Shortcut's name. The picker puts them in name order once it is on screen, unless
     // lowerNames holds their lower case already (then they are in name order).
-    std::vector<std::u16string> names;
-    std::vector<std::u16string> lowerNames;            // their lower case, for matching
+    NameList names;
+    NameList lowerNames;                               // their lower case, for matching
     std::function<std::u16string(int name)> previewOf; // the preview of names[name]
     // The filter as the editor stands once the picker is active (keys typed before it took the
     // keyboard went to the editor); unset or nothing: the filter stays.

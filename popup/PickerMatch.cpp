@@ -26,29 +26,40 @@ int matchGroup(std::u16string_view lowerName, std::u16string_view lowerFilter) {
 
 } // namespace
 
-// All names are lower-cased in one call: on Windows each call is a trip through the system's
-// mapping, and ten thousand of them are a noticeable part of the picker's start.
-std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names) {
-    std::u16string joined;
-    for (const std::u16string& name : names)
-        joined += name;
-    const std::u16string lowerJoined = idelink::lowerCaseText(joined);
-    std::vector<std::u16string_view> lower;
-    lower.reserve(names.size());
-    for (size_t i = 0, at = 0; i < names.size(); at += names[i].size(), ++i)
-        lower.push_back(std::u16string_view(lowerJoined).substr(at, names[i].size()));
+void NameList::reserve(size_t names, size_t units) {
+    ends_.reserve(names);
+    text_.reserve(units);
+}
+
+void NameList::add(std::u16string_view name) {
+    text_ += name;
+    ends_.push_back(text_.size());
+}
+
+std::u16string_view NameList::operator[](size_t i) const {
+    const size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::u16string_view(text_).substr(begin, ends_[i] - begin);
+}
+
+// All names are lower-cased in one call, which keeps each name where it was: on Windows each
+// call is a trip through the system's mapping, and ten thousand of them are a noticeable part
+// of the picker's start.
+NameList sortPickerNames(NameList& names) {
+    NameList lower;
+    lower.text_ = idelink::lowerCaseText(names.text());
+    lower.ends_ = names.ends_;
     std::vector<size_t> order(names.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         return inNameOrder(lower[a], names[a], lower[b], names[b]);
     });
-    std::vector<std::u16string> sortedNames, sortedLower;
-    sortedNames.reserve(names.size());
-    sortedLower.reserve(names.size());
+    NameList sortedNames, sortedLower;
+    sortedNames.reserve(names.size(), names.text().size());
+    sortedLower.reserve(names.size(), names.text().size());
     for (const size_t i : order) {
-        sortedNames.push_back(std::move(names[i]));
-        sortedLower.emplace_back(lower[i]);
+        sortedNames.add(names[i]);
+        sortedLower.add(lower[i]);
     }
     names = std::move(sortedNames);
     return sortedLower;
@@ -56,8 +67,7 @@ std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names) 
 
 // One pass that sorts each name into its group: the names are in name order already, so every
 // group is too.
-std::vector<int> matchPickerNames(const std::vector<std::u16string>& lowerNames,
-                                  std::u16string_view filter) {
+std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter) {
     const std::u16string lowerFilter = idelink::lowerCaseText(filter);
     std::vector<int> exact, starting, holding;
     for (size_t i = 0; i < lowerNames.size(); ++i) {
@@ -80,8 +90,8 @@ struct PageRow {
     int name = 0;
 };
 
-bool listedBefore(int groupA, std::u16string_view lowerA, const std::u16string& nameA,
-                  const PageRow& b, const std::vector<std::u16string>& names) {
+bool listedBefore(int groupA, std::u16string_view lowerA, std::u16string_view nameA,
+                  const PageRow& b, const NameList& names) {
     if (groupA != b.group)
         return groupA < b.group;
     return inNameOrder(lowerA, nameA, b.lower, names[size_t(b.name)]);
@@ -96,8 +106,7 @@ bool isAscii(std::u16string_view name) {
 // ASCII names are lower-cased here; the others go through lowerCaseText together, one call,
 // since on Windows every call is a trip through the system's mapping. Only the rows that may
 // still be shown are kept, as a heap with the last of them on top.
-PickerPage firstPickerPage(const std::vector<std::u16string>& names, std::u16string_view filter,
-                           size_t rows) {
+PickerPage firstPickerPage(const NameList& names, std::u16string_view filter, size_t rows) {
     const std::u16string lowerFilter = idelink::lowerCaseText(filter);
     std::vector<size_t> others;
     std::u16string othersJoined;
@@ -114,7 +123,7 @@ PickerPage firstPickerPage(const std::vector<std::u16string>& names, std::u16str
     };
     std::u16string lower;
     for (size_t i = 0, other = 0, otherAt = 0; i < names.size(); ++i) {
-        const std::u16string& name = names[i];
+        const std::u16string_view name = names[i];
         if (other < others.size() && others[other] == i) {
             lower.assign(othersLower, otherAt, name.size());
             otherAt += name.size();

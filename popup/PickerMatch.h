@@ -1,20 +1,41 @@
 #pragma once
 // Which Shortcut names the picker lists for the text in its filter, in what order, and where its
 // selection moves. No Win32 here, so the rules are checked natively.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace popup {
 
+class NameList;
+NameList sortPickerNames(NameList& names);
+
+// Names one after another in one text, each found by where it ends: a hundred thousand names
+// are a few allocations, not a hundred thousand, and a pass over them reads memory in order.
+class NameList {
+  public:
+    void reserve(std::size_t names, std::size_t units);
+    void add(std::u16string_view name);
+    std::size_t size() const { return ends_.size(); }
+    bool empty() const { return ends_.empty(); }
+    std::u16string_view operator[](std::size_t i) const;
+    // Every name, one after another.
+    const std::u16string& text() const { return text_; }
+
+  private:
+    friend NameList sortPickerNames(NameList& names);
+    std::u16string text_;
+    std::vector<std::size_t> ends_;
+};
+
 // Puts the names in name order (by their lower case, then as written) and returns the lower
 // case of each, for matching.
-std::vector<std::u16string> sortPickerNames(std::vector<std::u16string>& names);
+NameList sortPickerNames(NameList& names);
 
 // Indexes into the sorted names, ignoring case: the exact name first, then the names that
 // begin with the filter, then those that hold it; each group keeps name order.
-std::vector<int> matchPickerNames(const std::vector<std::u16string>& lowerNames,
-                                  std::u16string_view filter);
+std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter);
 
 // The first rows of what matchPickerNames lists once the names are sorted, and how many it
 // lists, straight from the names in any order: neither sorts nor keeps the lower case of all.
@@ -22,8 +43,7 @@ struct PickerPage {
     std::vector<int> rows; // indexes into the names, at most the rows asked for
     size_t count = 0;      // every name that matches
 };
-PickerPage firstPickerPage(const std::vector<std::u16string>& names, std::u16string_view filter,
-                           size_t rows);
+PickerPage firstPickerPage(const NameList& names, std::u16string_view filter, std::size_t rows);
 
 // The selection after a step of rows (negative: up), kept inside a list of count rows.
 int movedSelection(int current, int step, int count);

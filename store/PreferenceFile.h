@@ -17,6 +17,9 @@ namespace store {
 inline constexpr int kTextOffsetBits = 40;
 inline constexpr std::uint64_t kTextOffsetLimit = std::uint64_t(1) << kTextOffsetBits;
 
+// The first bytes of a file whose text is UTF-8.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 enum class LineKind : std::uint8_t { Group, Comment, Key };
 
 // One line of the list. `name` is the group name, the comment text or the key name; `value`
@@ -51,6 +54,9 @@ std::size_t preferenceLineBound(std::string_view text);
 // The line that begins at text[at], read again: a reader may keep a line's position instead of
 // its views.
 PreferenceLine preferenceLineAt(std::string_view text, std::size_t at);
+
+// The name alone of the key line that begins at text[at], read without going on to its end.
+std::string_view preferenceKeyNameAt(std::string_view text, std::size_t at);
 
 // The value as readString and the Shortcut store give it: without blanks at either end.
 std::string_view trimmedValue(const PreferenceLine& line);

@@ -5,6 +5,7 @@
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -51,10 +52,18 @@ Shortcut shortcutAt(const ShortcutStore& store, std::uint64_t slot) {
         const std::string_view record = store.records[locationOf(slot)];
         std::uint32_t nameSize = 0;
         std::memcpy(&nameSize, record.data(), sizeof nameSize);
-        return {record.substr(sizeof nameSize, nameSize), record.substr(sizeof nameSize + nameSize)};
+        return {record.substr(sizeof nameSize, nameSize),
+                record.substr(sizeof nameSize + nameSize)};
     }
     const PreferenceLine line = preferenceLineAt(store.text, locationOf(slot));
     return {line.name, trimmedValue(line)};
+}
+
+// The name alone: a probe and a list of names need no template.
+std::string_view nameAt(const ShortcutStore& store, std::uint64_t slot) {
+    if (slot & kRecordSlot)
+        return shortcutAt(store, slot).name;
+    return preferenceKeyNameAt(store.text, locationOf(slot));
 }
 
 std::string makeRecord(std::string_view name, std::string_view templateText) {
@@ -81,8 +90,7 @@ std::size_t probe(const ShortcutStore& store, std::string_view name, std::uint64
         const std::uint64_t slot = store.slots[i];
         if (slot == 0)
             return i;
-        if (((slot >> kFragmentShift) & kFragmentMask) == fragment &&
-            shortcutAt(store, slot).name == name)
+        if (((slot >> kFragmentShift) & kFragmentMask) == fragment && nameAt(store, slot) == name)
             return i;
         if (++i == store.slots.size())
             i = 0;
@@ -97,7 +105,7 @@ void rehash(ShortcutStore& store, std::size_t capacity) {
     for (const std::uint64_t slot : old) {
         if (slot == 0)
             continue;
-        std::size_t i = homeOf(store, hashName(shortcutAt(store, slot).name));
+        std::size_t i = homeOf(store, hashName(nameAt(store, slot)));
         while (store.slots[i] != 0) {
             if (++i == store.slots.size())
                 i = 0;
@@ -150,8 +158,7 @@ void reserveShortcuts(ShortcutStore& store, std::size_t count) {
         rehash(store, capacity);
 }
 
-void addLoadedShortcut(ShortcutStore& store, std::size_t at) {
-    const PreferenceLine line = preferenceLineAt(store.text, at);
+void addLoadedShortcut(ShortcutStore& store, std::size_t at, const PreferenceLine& line) {
     // Bytes that are not UTF-8 read as U+FFFD: two names that read alike are one Shortcut, as
     // they would be in UTF-16.
     if (!text::isWellFormedUtf8(line.name)) {
@@ -163,8 +170,7 @@ void addLoadedShortcut(ShortcutStore& store, std::size_t at) {
     storeSlot(store, probe(store, line.name, hash), makeSlot(hash, 0, at));
 }
 
-std::optional<std::u16string> findShortcut(const ShortcutStore& store,
-                                           std::u16string_view name) {
+std::optional<std::u16string> findShortcut(const ShortcutStore& store, std::u16string_view name) {
     if (store.slots.empty())
         return std::nullopt;
     const std::string key = text::utf16ToUtf8(name);
@@ -197,7 +203,7 @@ bool eraseShortcut(ShortcutStore& store, std::u16string_view name) {
         const std::uint64_t slot = store.slots[i];
         if (slot == 0)
             return true;
-        const std::size_t home = homeOf(store, hashName(shortcutAt(store, slot).name));
+        const std::size_t home = homeOf(store, hashName(nameAt(store, slot)));
         const bool homeAfterHole =
             hole <= i ? (home > hole && home <= i) : (home > hole || home <= i);
         if (!homeAfterHole) {
@@ -212,9 +218,9 @@ size_t shortcutCount(const ShortcutStore& store) {
     return store.count;
 }
 
-void forEachShortcut(const ShortcutStore& store,
-                     const std::function<void(std::u16string_view name,
-                                              std::u16string_view templateText)>& visit) {
+void forEachShortcut(
+    const ShortcutStore& store,
+    const std::function<void(std::u16string_view name, std::u16string_view templateText)>& visit) {
     for (const std::uint64_t slot : store.slots) {
         if (slot == 0)
             continue;
@@ -223,11 +229,27 @@ void forEachShortcut(const ShortcutStore& store,
     }
 }
 
+// The names are visited in the order of their lines in the text, not of the table, so that a
+// large library is read through once instead of at random (records, flagged in the top bit,
+// come last). Names are short and nearly always ASCII: those are widened into one reused
+// buffer.
 void forEachShortcutName(const ShortcutStore& store,
                          const std::function<void(std::u16string_view name)>& visit) {
-    for (const std::uint64_t slot : store.slots) {
+    std::u16string wide;
+    std::vector<std::uint64_t> inTextOrder;
+    inTextOrder.reserve(store.count);
+    for (const std::uint64_t slot : store.slots)
         if (slot != 0)
-            visit(text::utf8ToUtf16(shortcutAt(store, slot).name));
+            inTextOrder.push_back(slot & kRecordSlot ? slot : locationOf(slot));
+    std::sort(inTextOrder.begin(), inTextOrder.end());
+    for (const std::uint64_t slot : inTextOrder) {
+        const std::string_view name = nameAt(store, slot);
+        if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+            wide.assign(name.begin(), name.end());
+            visit(wide);
+        } else {
+            visit(text::utf8ToUtf16(name));
+        }
     }
 }
 

@@ -239,42 +239,64 @@ LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp) {
 
 namespace {
 
-// One pass over the text in the order of the file's operations: the Shortcuts group is the
-// first group of that name, and each Popup key the first of its name in the first Popup group.
-void readShortcutText(ShortcutStore& store, std::size_t from, PopupSettings& settings) {
-    std::int32_t* const popupValues[] = {&settings.opacity, &settings.shadow, &settings.slideIn,
-                                         &settings.fadeOut};
-    bool popupKeySeen[std::size(kPopupKeys)] = {};
-    enum class Section { Other, Shortcuts, Popup } section = Section::Other;
-    bool shortcutsSeen = false;
-    bool popupSeen = false;
-    const std::string shortcutsGroup = text::utf16ToUtf8(kShortcutsGroup);
-    const std::string popupGroup = text::utf16ToUtf8(kPopupGroup);
-    const std::string_view text = store.text;
-    PreferenceLine line;
-    std::size_t start = 0;
-    for (std::size_t at = from; nextPreferenceLine(text, at, line, start);) {
-        if (line.kind == LineKind::Group) {
-            section = Section::Other;
-            if (!shortcutsSeen && sameName(line.name, shortcutsGroup)) {
-                section = Section::Shortcuts;
-                shortcutsSeen = true;
-            } else if (!popupSeen && sameName(line.name, popupGroup)) {
-                section = Section::Popup;
-                popupSeen = true;
-            }
-        } else if (line.kind == LineKind::Key && section == Section::Shortcuts) {
-            addLoadedShortcut(store, start);
-        } else if (line.kind == LineKind::Key && section == Section::Popup) {
-            for (std::size_t k = 0; k < std::size(kPopupKeys); ++k) {
-                if (!popupKeySeen[k] && sameName(line.name, text::utf16ToUtf8(kPopupKeys[k]))) {
-                    *popupValues[k] = parsePreferenceInteger(trimmedValue(line));
-                    popupKeySeen[k] = true;
-                }
+// Reads text in the order of the file's operations: the Shortcuts group is the first group of
+// that name, and each Popup key the first of its name in the first Popup group. Each key line
+// of the Shortcuts group goes to onShortcut with where it begins, in file order. The text may
+// come in pieces of whole lines.
+class ShortcutTextReader {
+  public:
+    explicit ShortcutTextReader(PopupSettings& settings)
+        : popupValues_{&settings.opacity, &settings.shadow, &settings.slideIn, &settings.fadeOut},
+          shortcutsGroup_(text::utf16ToUtf8(kShortcutsGroup)),
+          popupGroup_(text::utf16ToUtf8(kPopupGroup)) {
+        for (std::size_t k = 0; k < std::size(kPopupKeys); ++k)
+            popupKeys_[k] = text::utf16ToUtf8(kPopupKeys[k]);
+    }
+
+    template <typename OnShortcut>
+    void read(std::string_view text, std::size_t from, OnShortcut onShortcut) {
+        PreferenceLine line;
+        std::size_t start = 0;
+        for (std::size_t at = from; nextPreferenceLine(text, at, line, start);) {
+            if (line.kind == LineKind::Group)
+                enterGroup(line.name);
+            else if (line.kind == LineKind::Key && section_ == Section::Shortcuts)
+                onShortcut(start, line);
+            else if (line.kind == LineKind::Key && section_ == Section::Popup)
+                readPopupKey(line);
+        }
+    }
+
+  private:
+    void enterGroup(std::string_view name) {
+        section_ = Section::Other;
+        if (!shortcutsSeen_ && sameName(name, shortcutsGroup_)) {
+            section_ = Section::Shortcuts;
+            shortcutsSeen_ = true;
+        } else if (!popupSeen_ && sameName(name, popupGroup_)) {
+            section_ = Section::Popup;
+            popupSeen_ = true;
+        }
+    }
+
+    void readPopupKey(const PreferenceLine& line) {
+        for (std::size_t k = 0; k < std::size(kPopupKeys); ++k) {
+            if (!popupKeySeen_[k] && sameName(line.name, popupKeys_[k])) {
+                *popupValues_[k] = parsePreferenceInteger(trimmedValue(line));
+                popupKeySeen_[k] = true;
             }
         }
     }
-}
+
+    enum class Section { Other, Shortcuts, Popup } section_ = Section::Other;
+    std::int32_t* popupValues_[std::size(kPopupKeys)];
+    bool popupKeySeen_[std::size(kPopupKeys)] = {};
+    std::string popupKeys_[std::size(kPopupKeys)];
+    bool shortcutsSeen_ = false;
+    bool popupSeen_ = false;
+    std::string shortcutsGroup_;
+    std::string popupGroup_;
+};
 
 // The store keeps the file's text and points into it, so loading costs the text, 8 bytes a
 // slot and nothing per Shortcut besides.
@@ -282,7 +304,10 @@ void loadShortcutText(std::string raw, ShortcutStore& store, PopupSettings& sett
     const std::size_t from = takePreferenceText(raw);
     store.text = std::move(raw);
     reserveShortcuts(store, preferenceLineBound(std::string_view(store.text).substr(from)));
-    readShortcutText(store, from, settings);
+    ShortcutTextReader(settings).read(store.text, from,
+                                      [&store](std::size_t at, const PreferenceLine& line) {
+                                          addLoadedShortcut(store, at, line);
+                                      });
     store.popupAsRead = settings;
 }
 
@@ -306,6 +331,93 @@ void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSett
         settings = PopupSettings{};
     }
     applyPopupLimits(settings);
+}
+
+namespace {
+
+// What a lookup reads at a time: the file is never held whole, so a large library costs the
+// lookup no more memory than this and the line being looked at.
+constexpr std::size_t kLookupPiece = std::size_t(1) << 16;
+
+// Where the last whole line of text ends: after its last CR or LF, looked for from `from` on
+// (0 when there is none there). What comes before `from` is never looked at again, so a line
+// of any length costs one pass.
+std::size_t afterLastLineEnd(std::string_view text, std::size_t from) {
+    const std::size_t last = text.substr(from).find_last_of("\r\n");
+    return last == std::string_view::npos ? 0 : from + last + 1;
+}
+
+} // namespace
+
+// The file is read as the whole load reads it, in pieces of whole lines: a file with the
+// byte-order mark is UTF-8 after it, any other is Latin-1 (which leaves ASCII as it is). Only
+// the last line of the name is kept. A name that is not UTF-8 in the file reads with U+FFFD in
+// its place, so only a name holding U+FFFD can be such a line's.
+std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16string_view name,
+                                              PopupSettings& settings) {
+    settings = PopupSettings{};
+    std::optional<std::u16string> found;
+    try {
+        const std::string key = text::utf16ToUtf8(name);
+        const bool keyHoldsReplacement = key.find("\xEF\xBF\xBD") != std::string::npos;
+        std::string value;
+        bool seen = false;
+        const auto lookAt = [&](std::size_t, const PreferenceLine& line) {
+            if (line.name == key || (keyHoldsReplacement && !text::isWellFormedUtf8(line.name) &&
+                                     text::canonicalUtf8(line.name) == key)) {
+                value = trimmedValue(line);
+                seen = true;
+            }
+        };
+        ShortcutTextReader reader(settings);
+        FileHandle file;
+        std::uint64_t size = 0;
+        if (!openForReading(path, file) || !fileSize(file, size) || size > kLargestReadable)
+            return std::nullopt;
+        // `text` holds the part of a line that the last piece ended in, which has no line end.
+        std::string text, piece(kLookupPiece, '\0');
+        std::uint64_t offset = 0;
+        std::optional<bool> latin1; // decided by the file's first bytes
+        for (;;) {
+            const std::int64_t got = readFileAt(file, offset, piece.data(), piece.size());
+            if (got < 0 || offset + std::uint64_t(got) > kLargestReadable) {
+                settings = PopupSettings{}; // as for a file that cannot be read
+                seen = false;
+                break;
+            }
+            offset += std::uint64_t(got);
+            const std::string_view bytes(piece.data(), std::size_t(got));
+            const bool atEnd = got == 0;
+            const std::size_t kept = latin1 ? text.size() : 0;
+            if (!latin1) {
+                text += bytes;
+                if (text.size() < kByteOrderMark.size() && !atEnd)
+                    continue;
+                latin1 = text.compare(0, kByteOrderMark.size(), kByteOrderMark) != 0;
+                if (*latin1)
+                    text = text::latin1ToUtf8(text);
+                else
+                    text.erase(0, kByteOrderMark.size());
+            } else if (*latin1) {
+                text += text::latin1ToUtf8(bytes);
+            } else {
+                text += bytes;
+            }
+            const std::size_t whole = atEnd ? text.size() : afterLastLineEnd(text, kept);
+            reader.read(std::string_view(text).substr(0, whole), 0, lookAt);
+            text.erase(0, whole);
+            if (atEnd)
+                break;
+        }
+        if (seen)
+            found = text::utf8ToUtf16(value);
+    } catch (const std::bad_alloc&) {
+        // As for a file that cannot be read.
+        found.reset();
+        settings = PopupSettings{};
+    }
+    applyPopupLimits(settings);
+    return found;
 }
 
 // Read from the default file's own bytes, so that it loads exactly as the written file would.

@@ -58,7 +58,8 @@ void setShortcut(ShortcutStore& store, std::u16string_view name, std::u16string_
 bool eraseShortcut(ShortcutStore& store, std::u16string_view name);
 std::size_t shortcutCount(const ShortcutStore& store);
 
-// Every Shortcut in no particular order, converted to UTF-16 as it is visited.
+// Every Shortcut in no particular order, converted to UTF-16 as it is visited; what a visit
+// is given lasts for that visit only.
 void forEachShortcut(
     const ShortcutStore& store,
     const std::function<void(std::u16string_view name, std::u16string_view templateText)>& visit);
@@ -66,9 +67,11 @@ void forEachShortcutName(const ShortcutStore& store,
                          const std::function<void(std::u16string_view name)>& visit);
 
 // Loading: room for this many Shortcuts without growing the table, then each key line that
-// begins at store.text[at] added in file order (a later line of a name replaces an earlier one).
+// begins at store.text[at] added in file order (a later line of a name replaces an earlier one);
+// `line` is that line as read there.
+struct PreferenceLine;
 void reserveShortcuts(ShortcutStore& store, std::size_t count);
-void addLoadedShortcut(ShortcutStore& store, std::size_t at);
+void addLoadedShortcut(ShortcutStore& store, std::size_t at, const PreferenceLine& line);
 
 // SlideIn to 1..500 first, Opacity to 1..255 second; Shadow and FadeOut as stored.
 void applyPopupLimits(PopupSettings& settings);
@@ -129,6 +132,10 @@ bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
 
 // The same operations on a preference file at any path.
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings);
+// What loadShortcutsFrom and then findShortcut give for one name (and the settings), from one
+// pass over the file that builds no table: an expansion needs one Shortcut of the library.
+std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16string_view name,
+                                              PopupSettings& settings);
 bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
                     std::u16string_view templateText);
 bool removeShortcutIn(std::u16string_view path, std::u16string_view name);

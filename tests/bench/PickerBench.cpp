@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
         const int n = int((i * 7919LL) % names); // no sorted order, as in a grown file
         char name[16];
         std::snprintf(name, sizeof name, "shortcut%05d", n);
-        request.names.push_back(std::u16string(name, name + std::char_traits<char>::length(name)));
+        request.names.add(std::u16string(name, name + std::char_traits<char>::length(name)));
     }
     request.lowerNames = popup::sortPickerNames(request.names);
     request.previewOf = [](int) { return std::u16string(u"Procedure P() \r\nEndProcedure"); };

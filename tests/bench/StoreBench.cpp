@@ -3,6 +3,7 @@
 // that has done nothing else. Prints figures only.
 //   zendrik_store_bench [--memory templates|short|one-template|latin-1 [save]]
 #include "store/ShortcutStore.h"
+#include "base/TextConvert.h"
 #include "Median.h"
 
 #ifdef _WIN32
@@ -119,15 +120,27 @@ void measure(const fs::path& folder, int count) {
     writePreferenceFile(path, count);
     const auto size = fs::file_size(path);
 
-    std::vector<double> loads;
+    // The whole load (the manager's and the picker's start), every name visited once after it
+    // (what they list), and one name looked up as the file is read (an expansion's start).
+    std::vector<double> loads, visits, lookups;
     std::size_t loaded = 0;
+    const std::u16string lastName = u"sc" + text::utf8ToUtf16(std::to_string(count - 1));
+    bool found = true;
     for (int run = 0; run < kLoadRuns; ++run) {
         store::ShortcutStore shortcuts;
         store::PopupSettings settings;
-        const auto start = Clock::now();
+        auto start = Clock::now();
         store::loadShortcuts(shortcuts, settings);
         loads.push_back(millisecondsSince(start));
         loaded = store::shortcutCount(shortcuts);
+        std::size_t units = 0;
+        start = Clock::now();
+        store::forEachShortcutName(shortcuts,
+                                   [&units](std::u16string_view name) { units += name.size(); });
+        visits.push_back(millisecondsSince(start));
+        start = Clock::now();
+        found = found && store::readOneShortcut(store::kPreferenceFileName, lastName, settings);
+        lookups.push_back(millisecondsSince(start));
     }
     const double load = bench::median(loads);
 
@@ -144,6 +157,8 @@ void measure(const fs::path& folder, int count) {
     std::printf("%7d Shortcuts, %6.2f MB: load median of %d %8.2f ms (%.3f ms per 1000), "
                 "%zu loaded\n",
                 count, size / 1e6, kLoadRuns, load, load / thousands, loaded);
+    std::printf("%24s every name %8.2f ms, one name read from the file %8.2f ms%s\n", "",
+                bench::median(visits), bench::median(lookups), found ? "" : " NOT FOUND");
     std::printf("%24s save new %8.2f ms (%.3f ms per 1000)%s, save existing %8.2f ms%s\n", "", save,
                 save / thousands, saved ? "" : " FAILED", replace, replaced ? "" : " FAILED");
 }

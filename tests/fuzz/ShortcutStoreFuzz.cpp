@@ -1,7 +1,7 @@
-// The Shortcut store on arbitrary preference files: loading gives what the file's own group and
-// key operations read and keeps the settings within their limits, and a save, removal or
-// rename changes exactly the named Shortcut as the next load reads it and leaves every other
-// one, its case twins included, as it was.
+// The Shortcut store on arbitrary preference files: loading (whole, or one name) gives what the
+// file's own group and key operations read and keeps the settings within their limits, and a
+// save, removal or rename changes exactly the named Shortcut as the next load reads it and
+// leaves every other one, its case twins included, as it was.
 #include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
@@ -33,9 +33,14 @@ std::map<std::u16string, std::u16string> load(const std::u16string& path,
     const auto expected = storemodel::loadByFileOperations(path, expectedSettings);
     fuzz::require(all == expected && store::shortcutCount(shortcuts) == expected.size(),
                   "the store holds what the file operations read");
-    for (const auto& [name, templateText] : expected)
+    for (const auto& [name, templateText] : expected) {
         fuzz::require(store::findShortcut(shortcuts, name) == templateText,
                       "every name is found with its template");
+        store::PopupSettings oneSettings;
+        fuzz::require(store::readOneShortcut(path, name, oneSettings) == templateText &&
+                          oneSettings.opacity == settings.opacity,
+                      "one name read from the file is what the whole load finds");
+    }
     fuzz::require(settings.opacity == expectedSettings.opacity &&
                       settings.shadow == expectedSettings.shadow &&
                       settings.slideIn == expectedSettings.slideIn &&

@@ -32,26 +32,27 @@ const MatchCase kCases[] = {
 };
 
 TEST(PickerMatch, ListsExactThenBeginningThenHoldingInNameOrder) {
-    std::vector<std::u16string> names;
+    popup::NameList names;
     for (const char* name : kNames)
-        names.push_back(text::utf8ToUtf16(name));
-    const std::vector<std::u16string> lower = popup::sortPickerNames(names);
+        names.add(text::utf8ToUtf16(name));
+    const popup::NameList lower = popup::sortPickerNames(names);
     for (const MatchCase& c : kCases) {
         std::string listed;
         for (const int index : popup::matchPickerNames(lower, text::utf8ToUtf16(c.filter)))
-            listed += (listed.empty() ? "" : " ") + text::utf16ToUtf8(names[size_t(index)]);
+            listed.append(listed.empty() ? "" : " ")
+                .append(text::utf16ToUtf8(names[size_t(index)]));
         EXPECT_EQ(listed, c.listed) << "filter \"" << c.filter << "\"";
     }
 }
 
 // The first rows and the count, taken from the names in file order, are those of the whole order.
 TEST(PickerMatch, FirstPageIsTheStartOfTheWholeOrder) {
-    std::vector<std::u16string> inFileOrder;
+    popup::NameList inFileOrder;
     for (const char* name : kNames)
-        inFileOrder.push_back(text::utf8ToUtf16(name));
-    inFileOrder.push_back(u"\u0130f"); // lower-cased by the system's mapping alone
-    std::vector<std::u16string> sorted = inFileOrder;
-    const std::vector<std::u16string> lower = popup::sortPickerNames(sorted);
+        inFileOrder.add(text::utf8ToUtf16(name));
+    inFileOrder.add(u"\u0130f"); // lower-cased by the system's mapping alone
+    popup::NameList sorted = inFileOrder;
+    const popup::NameList lower = popup::sortPickerNames(sorted);
     for (const MatchCase& c : kCases) {
         const std::u16string filter = text::utf8ToUtf16(c.filter);
         const std::vector<int> all = popup::matchPickerNames(lower, filter);

@@ -81,6 +81,20 @@ TEST(PreferenceFileReading, LinesFollowTheReadingRules) {
         store::parsePreferenceText(c.text, lines);
         EXPECT_EQ(describe(lines), c.lines);
     }
+    // Line ends at every place within and across sixteen bytes, after bytes that differ from CR
+    // or LF in the high bit alone.
+    for (size_t length = 1; length <= 33; ++length) {
+        for (const char* end : {"\n", "\r", "\r\n"}) {
+            std::string name;
+            for (size_t i = 0; i < length; ++i)
+                name += "\x8A\x8Dk"[i % 3];
+            const std::string text = name + end + "x" + end;
+            std::vector<PreferenceLine> lines;
+            store::parsePreferenceText(text, lines);
+            EXPECT_EQ(describe(lines), (std::vector<std::string>{"K:" + name + "|", "K:x|"}))
+                << length << " bytes";
+        }
+    }
 }
 
 TEST(PreferenceFileReading, BytesAreUtf8AfterAMarkAndLatin1Otherwise) {

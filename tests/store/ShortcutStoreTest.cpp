@@ -186,6 +186,8 @@ TEST(ShortcutStoreLoad, ReadsWhatTheFileOperationsRead) {
     const std::string bom = "\xEF\xBB\xBF";
     const std::pair<const char*, std::string> cases[] = {
         {"Latin-1 without a byte-order mark", "[Shortcuts]\nk\xE9 = caf\xE9\n"},
+        {"later lines win, names keep their case",
+         "[Shortcuts]\nIf = upper\nif = lower\ndup = first\n dup\t= second\n"},
         {"names that are not UTF-8 read alike",
          bom + "[Shortcuts]\n\xFF = one\n\xFE = two\nok\xC3 = x\n\xC0\xAF = overlong\n"
                "\xED\xA0\x80 = surrogate\n"},
@@ -214,7 +216,44 @@ TEST(ShortcutStoreLoad, ReadsWhatTheFileOperationsRead) {
         for (const auto& [name, templateText] : expected)
             EXPECT_EQ(store::findShortcut(loaded.shortcuts, name), templateText);
         expectSettings(loaded.settings, expectedSettings);
+        // One name looked up while the file is read, as an expansion does it.
+        for (const auto& [name, templateText] : expected) {
+            store::PopupSettings settings;
+            EXPECT_EQ(store::readOneShortcut(u16(path), name, settings), templateText);
+            expectSettings(settings, expectedSettings);
+        }
+        store::PopupSettings settings;
+        EXPECT_EQ(store::readOneShortcut(u16(path), u"absent\uFFFD", settings), std::nullopt);
         EXPECT_EQ(readBytes(path), bytes);
+    }
+}
+
+// A lookup reads the file in pieces: lines of every length up to beyond a piece, with CR, LF and
+// CR LF ends, so that pieces end inside names, values and line ends.
+TEST(ShortcutStoreLoad, OneNameReadInPiecesIsWhatTheWholeLoadReads) {
+    TempFolder folder;
+    const auto path = folder / store::kPreferenceFileName;
+    for (const std::string mark : {"\xEF\xBB\xBF", ""}) {
+        SCOPED_TRACE(mark.empty() ? "Latin-1" : "UTF-8");
+        std::string bytes = mark;
+        bytes.append("[Shortcuts]\rdup = first\n");
+        for (int i = 0; i < 3000; ++i) {
+            bytes.append("n").append(std::to_string(i)).append(" = ");
+            bytes.append(size_t(i * 37 % 500), 'v').append(mark.empty() ? "\xE9" : "\xC3\xA9");
+            bytes.append(i % 3 == 0 ? "\r" : i % 3 == 1 ? "\n" : "\r\n");
+        }
+        bytes.append("long = ").append(70000, 'x').append("\ndup = last\n[Popup]\nOpacity = 7\n");
+        writeBytes(path, bytes);
+        const Loaded loaded = load(path);
+        std::vector<std::u16string> names = {u"long", u"dup", u"n2999", u"absent"};
+        for (int i = 0; i < 3000; i += 37)
+            names.push_back(text::utf8ToUtf16(std::string("n").append(std::to_string(i))));
+        for (const std::u16string& name : names) {
+            store::PopupSettings settings;
+            EXPECT_EQ(store::readOneShortcut(u16(path), name, settings),
+                      store::findShortcut(loaded.shortcuts, name));
+            expectSettings(settings, loaded.settings);
+        }
     }
 }
 
@@ -225,6 +264,10 @@ TEST(ShortcutStoreLoad, UnreadableFileGivesAnEmptyStoreAndDefaults) {
     loaded.settings.opacity = 3;
     store::loadShortcutsFrom(u16(folder / "missing.pref"), loaded.shortcuts, loaded.settings);
     EXPECT_EQ(store::shortcutCount(loaded.shortcuts), 0u);
+    expectSettings(loaded.settings, kDefaultSettings);
+    loaded.settings.opacity = 3;
+    EXPECT_EQ(store::readOneShortcut(u16(folder / "missing.pref"), u"a", loaded.settings),
+              std::nullopt);
     expectSettings(loaded.settings, kDefaultSettings);
     EXPECT_FALSE(fs::exists(folder / "missing.pref"));
 }
