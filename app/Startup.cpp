@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/BackgroundWork.h"
 #include "app/StartArguments.h"
 #include "app/StartupText.h"
 #include "base/OwnedHandles_win.h"
@@ -194,27 +197,44 @@ bool stillAnswering() {
 // caret.
 void runPickMode(AppState& state) {
     const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    if (!takeModeLock(kExpansionMutexName) || !idelink::editorProcessOpens(windows))
+    if (!takeModeLock(kExpansionMutexName))
         return;
     popup::PickerRequest request;
-    // The names are gathered as they are stored; the picker lists the rows it shows first
-    // straight from them and puts them in order once it is on screen.
-    try {
-        request.names.reserve(store::shortcutCount(state.shortcutStore),
-                              store::shortcutCount(state.shortcutStore) * 16);
-        store::forEachShortcutName(
-            state.shortcutStore, [&request](std::u16string_view name) { request.names.add(name); });
-    } catch (...) {
-        return; // out of memory: no picker rather than a part of the names
-    }
+    // The library is read on a thread of its own while the IDE is asked for its selection and
+    // its caret, and its names are gathered, as they are stored, on another while the picker's
+    // window is made. The picker lists the rows it shows first straight from them and puts them
+    // in order once it is on screen. Nothing else touches the library or the names meanwhile.
+    std::optional<BackgroundWork> loading(std::in_place, [&state] {
+        store::loadShortcuts(state.shortcutStore, state.popupSettings);
+    });
+    if (!idelink::editorProcessOpens(windows))
+        return;
     const std::optional<idelink::WrappedSelection> selection = idelink::readSelection(windows);
     const idelink::EditorOps editor = ideEditor(state);
     const int64_t caretPos = editor.caretPosition();
     if (!stillAnswering() || caretPos < (selection ? 0 : state.word.wordBytes))
         return;
     const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
+    loading.reset(); // the popup settings are the library's
     if (!stillAnswering())
         return;
+    bool gathered = false;
+    BackgroundWork gathering([&state, &request, &gathered] {
+        try {
+            const size_t count = store::shortcutCount(state.shortcutStore);
+            request.names.reserve(count, count * 16);
+            store::forEachShortcutName(state.shortcutStore, [&request](std::u16string_view name) {
+                request.names.add(name);
+            });
+            gathered = true;
+        } catch (...) {
+            // Out of memory: no picker rather than a part of the names.
+        }
+    });
+    request.namesReady = [&gathering, &gathered] {
+        gathering.wait();
+        return gathered;
+    };
     // One set of sources for the previews and the insert: the clock and the clipboard are read
     // once, and what the preview showed goes in.
     idelink::DirectiveSources sources = idelink::windowsDirectiveSources();
@@ -280,9 +300,27 @@ void runPickMode(AppState& state) {
 void runManagerMode(AppState& state) {
     if (!takeModeLock(kManagerMutexName))
         return;
+    // The library is read, and the list's rows taken from it, on a thread of their own while
+    // the window is made; nothing else touches the library meanwhile. What the reading throws
+    // is thrown again here, as if it had been read in this thread.
+    manager::ListFill rows;
+    std::exception_ptr failure;
+    BackgroundWork loading([&state, &rows, &failure] {
+        try {
+            store::loadShortcuts(state.shortcutStore, state.popupSettings);
+            rows = manager::beginListFill(state.shortcutStore);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
     setUpDpi();
     manager::runManager(state.shortcutStore, state.appTitle,
-                        reinterpret_cast<HWND>(state.ideMainWindow));
+                        reinterpret_cast<HWND>(state.ideMainWindow), [&loading, &rows, &failure] {
+                            loading.wait();
+                            if (failure)
+                                std::rethrow_exception(failure);
+                            return std::move(rows);
+                        });
 }
 
 } // namespace
@@ -318,12 +356,9 @@ void runProgram() {
     if (idelink::editorAnswers().stopped || !libraryInPlace())
         return;
 
-    const bool expansion = !start.pick && !state.word.caretWord.empty();
-    if (!expansion)
-        store::loadShortcuts(state.shortcutStore, state.popupSettings);
     if (start.pick)
         runPickMode(state);
-    else if (expansion)
+    else if (!state.word.caretWord.empty())
         runExpansionMode(state);
     else
         runManagerMode(state);

@@ -509,7 +509,7 @@ void enterMode(ManagerSession& session, ManagerMode mode) {
 }
 
 void beginShortcutListFill(ManagerSession& session) {
-    session.listFill = beginListFill(session.store);
+    session.listFill = session.rowsToCome ? session.rowsToCome() : beginListFill(session.store);
     continueListFill(session, FillMoment::Opening);
 }
 

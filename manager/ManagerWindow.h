@@ -3,6 +3,7 @@
 // resize rule (ManagerWindow.cpp), and the event loop with every command (ManagerCommands.cpp).
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,10 +43,13 @@ struct ManagerSession {
     std::u16string shownName; // the Shortcut whose template the editor shows; empty for none
     ManagerMode mode = ManagerMode::NothingShown;
     ListFill listFill; // the rows still to come after the window is shown
+    // Set when the library is still being read while the window is made: returns the list's
+    // rows (as beginListFill takes them from the store) once it is there.
+    std::function<ListFill()> rowsToCome;
 };
 
-// Builds the window (hidden until the list's first rows are in), shows and activates it. False when the
-// window could not be made.
+// Builds the window (hidden until the list's first rows are in), shows and activates it. False when
+// the window could not be made.
 bool buildManagerWindow(ManagerSession& session, HWND owner);
 
 // Names of the store, sorted, as rows at the end of the list, drawn once at the end.
@@ -54,7 +58,9 @@ void fillShortcutList(const store::ShortcutStore& store);
 // Places the splitter and the two right-hand buttons for the window's present client size.
 void layoutManagerWindow();
 
-// Builds the window and runs its loop; returns once the window is closed.
-void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner);
+// Builds the window and runs its loop; returns once the window is closed. rowsToCome as in the
+// session.
+void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner,
+                std::function<ListFill()> rowsToCome = {});
 
 } // namespace manager

@@ -122,6 +122,10 @@ int buildControls(PickerList& list, const PopupLook& look) {
     dpi::createScaledStaticText(kPickerPreviewControl, kListWidth + 1, kBodyY,
                                 kWidth - kListWidth - 1, kBodyHeight, u"", 0);
     colourControl(kPickerPreviewControl, ide.normalTextColor, ide.backgroundColor);
+    // The window is made and not yet shown: now the names are needed.
+    if (list.request.namesReady && !list.request.namesReady())
+        ui::postCloseRequest(kPickerWindow);
+    list.ordered = list.request.lowerNames.size() == list.request.names.size();
     // The list follows the filter within the keystroke's own message, before anything is drawn.
     ui::bindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange,
                   [&list](const ui::Event&) {

@@ -24,7 +24,10 @@ struct PickerRequest {
     // Every Shortcut's name. The picker puts them in name order once it is on screen, unless
     // lowerNames holds their lower case already (then they are in name order).
     NameList names;
-    NameList lowerNames;                               // their lower case, for matching
+    NameList lowerNames; // their lower case, for matching
+    // Set when the names may still be on their way when the picker is opened: returns once they
+    // are there, false when they could not all be gathered (the picker then ends cancelled).
+    std::function<bool()> namesReady;
     std::function<std::u16string(int name)> previewOf; // the preview of names[name]
     // The filter as the editor stands once the picker is active (keys typed before it took the
     // keyboard went to the editor); unset or nothing: the filter stays.
@@ -41,14 +44,13 @@ struct PickerResult {
 // What the picker's window drives: the filter, the names that match it and the preview. The
 // request must outlive it.
 struct PickerList {
-    explicit PickerList(PickerRequest& request)
-        : request(request), ordered(request.lowerNames.size() == request.names.size()) {}
+    explicit PickerList(PickerRequest& request) : request(request) {}
     ~PickerList(); // the filter's handler and the pending ordering go with it
     PickerList(const PickerList&) = delete;
     PickerList& operator=(const PickerList&) = delete;
 
     PickerRequest& request;
-    bool ordered; // the names are in name order
+    bool ordered = false; // the names are in name order; known once they are there
     std::u16string filter;
     // Indexes into the request's names: until the names are ordered, only the first rows.
     std::vector<int> matches;
