@@ -66,14 +66,32 @@ NameList sortPickerNames(NameList& names) {
 }
 
 // One pass that sorts each name into its group: the names are in name order already, so every
-// group is too.
+// group is too. The filter is looked for in the text of all names at once, and a place where it
+// stands counts for the name it lies in wholly; a name's first such place decides its group.
 std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter) {
     const std::u16string lowerFilter = idelink::lowerCaseText(filter);
     std::vector<int> exact, starting, holding;
-    for (size_t i = 0; i < lowerNames.size(); ++i) {
-        const int group = matchGroup(lowerNames[i], lowerFilter);
-        if (group >= 0)
-            (group == 0 ? exact : group == 1 ? starting : holding).push_back(static_cast<int>(i));
+    const auto add = [&](size_t name, int group) {
+        (group == 0 ? exact : group == 1 ? starting : holding).push_back(static_cast<int>(name));
+    };
+    if (lowerFilter.empty()) {
+        for (size_t i = 0; i < lowerNames.size(); ++i)
+            add(i, matchGroup(lowerNames[i], lowerFilter));
+    } else {
+        const std::u16string_view text = lowerNames.text();
+        size_t name = 0;
+        for (size_t at = text.find(lowerFilter); at != std::u16string_view::npos;) {
+            while (lowerNames.endOf(name) <= at)
+                ++name;
+            const size_t end = lowerNames.endOf(name);
+            if (at + lowerFilter.size() > end) {
+                at = text.find(lowerFilter, at + 1); // it runs on into the next name
+                continue;
+            }
+            const size_t begin = name == 0 ? 0 : lowerNames.endOf(name - 1);
+            add(name, at != begin ? 2 : end - begin == lowerFilter.size() ? 0 : 1);
+            at = text.find(lowerFilter, end);
+        }
     }
     exact.insert(exact.end(), starting.begin(), starting.end());
     exact.insert(exact.end(), holding.begin(), holding.end());

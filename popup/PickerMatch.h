@@ -20,8 +20,9 @@ class NameList {
     std::size_t size() const { return ends_.size(); }
     bool empty() const { return ends_.empty(); }
     std::u16string_view operator[](std::size_t i) const;
-    // Every name, one after another.
+    // Every name, one after another; name i ends where endOf(i) says.
     const std::u16string& text() const { return text_; }
+    std::size_t endOf(std::size_t i) const { return ends_[i]; }
 
   private:
     friend NameList sortPickerNames(NameList& names);

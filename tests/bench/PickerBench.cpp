@@ -75,10 +75,13 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < 2 * std::wcslen(kTyped); ++i)
             std::printf("%.2f ", times[i]);
     const double median = bench::median(times);
+    // Which keystroke of its run was the slowest: the runs repeat the same keys.
+    const size_t slowest = size_t(std::max_element(times.begin(), times.end()) - times.begin());
     std::sort(times.begin(), times.end());
     std::printf("picker-bench: %zu keystrokes over %d names: median %.2f ms, 90th percentile "
-                "%.2f ms, slowest %.2f ms, fastest %.2f ms\n",
+                "%.2f ms, slowest %.2f ms (keystroke %zu of a run, run %zu), fastest %.2f ms\n",
                 times.size(), names, median, times[times.size() * 9 / 10], times.back(),
+                slowest % (2 * std::wcslen(kTyped)) + 1, slowest / (2 * std::wcslen(kTyped)) + 1,
                 times.front());
     ui::endService();
     return 0;

@@ -28,6 +28,7 @@ const MatchCase kCases[] = {
     {"é", "éb Éclair"}, // beyond ASCII too
     {"window(", "OpenWindow("},
     {"zz", ""},
+    {"fi", ""},      // "elif" and "if" stand side by side in name order: no name holds it
     {"ifelse!", ""}, // longer than every name
 };
 
