@@ -540,6 +540,8 @@ TEST(ShortcutStoreMap, AgreesWithAMapThroughGrowthAndRemovals) {
         file.append(name).append(" = ").append(templateText).append("\n");
         expected[u16(name)] = u16(templateText);
     }
+    file.append("n\xE9 = beyond ASCII\n"); // a file without the mark is Latin-1
+    expected[u"n\u00E9"] = u"beyond ASCII";
     writeBytes(path, file);
     Loaded loaded = load(path);
     store::ShortcutStore& shortcuts = loaded.shortcuts;
@@ -570,6 +572,16 @@ TEST(ShortcutStoreMap, AgreesWithAMapThroughGrowthAndRemovals) {
         ASSERT_EQ(store::shortcutCount(shortcuts), expected.size());
     }
     EXPECT_EQ(contents(shortcuts), expected);
+    // Every name once, lines and records alike, as the picker and the manager list them.
+    store::setShortcut(shortcuts, u"r\u00E9cord", u"x");
+    expected[u"r\u00E9cord"] = u"x";
+    std::vector<std::u16string> names, expectedNames;
+    store::forEachShortcutName(shortcuts,
+                               [&names](std::u16string_view name) { names.emplace_back(name); });
+    std::sort(names.begin(), names.end());
+    for (const auto& entry : expected)
+        expectedNames.push_back(entry.first);
+    EXPECT_EQ(names, expectedNames);
     for (const auto& [name, templateText] : expected)
         EXPECT_TRUE(store::eraseShortcut(shortcuts, name));
     EXPECT_EQ(store::shortcutCount(shortcuts), 0u);
