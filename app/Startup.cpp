@@ -204,9 +204,8 @@ void runPickMode(AppState& state) {
     // its caret, and its names are gathered, as they are stored, on another while the picker's
     // window is made. The picker lists the rows it shows first straight from them and puts them
     // in order once it is on screen. Nothing else touches the library or the names meanwhile.
-    std::optional<BackgroundWork> loading(std::in_place, [&state] {
-        store::loadShortcuts(state.shortcutStore, state.popupSettings);
-    });
+    BackgroundWork loading(
+        [&state] { store::loadShortcuts(state.shortcutStore, state.popupSettings); });
     if (!idelink::editorProcessOpens(windows))
         return;
     const std::optional<idelink::WrappedSelection> selection = idelink::readSelection(windows);
@@ -215,7 +214,7 @@ void runPickMode(AppState& state) {
     if (!stillAnswering() || caretPos < (selection ? 0 : state.word.wordBytes))
         return;
     const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
-    loading.reset(); // the popup settings are the library's
+    loading.wait(); // the popup settings are the library's
     if (!stillAnswering())
         return;
     bool gathered = false;

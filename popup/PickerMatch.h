@@ -8,9 +8,6 @@
 
 namespace popup {
 
-class NameList;
-NameList sortPickerNames(NameList& names);
-
 // Names one after another in one text, each found by where it ends: a hundred thousand names
 // are a few allocations, not a hundred thousand, and a pass over them reads memory in order.
 class NameList {
