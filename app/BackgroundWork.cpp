@@ -4,19 +4,25 @@
 
 namespace app {
 
-namespace {
+// Whatever the work throws (running out of memory while a table grows, above all) is caught
+// here: an exception leaving a thread's function ends the whole program at once.
+void BackgroundWork::run() {
+    try {
+        work_();
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
 
-DWORD WINAPI runWork(void* work) {
-    (*static_cast<std::function<void()>*>(work))();
+DWORD WINAPI BackgroundWork::runWork(void* self) {
+    static_cast<BackgroundWork*>(self)->run();
     return 0;
 }
 
-} // namespace
-
 BackgroundWork::BackgroundWork(std::function<void()> work) : work_(std::move(work)) {
-    thread_.reset(CreateThread(nullptr, 0, runWork, &work_, 0, nullptr));
+    thread_.reset(CreateThread(nullptr, 0, runWork, this, 0, nullptr));
     if (!thread_)
-        work_();
+        run();
 }
 
 void BackgroundWork::wait() {

@@ -1,6 +1,7 @@
 #pragma once
 // Work done on a thread of its own while the caller goes on; waited for at the latest when its
 // owner goes. Where no thread can be made, the work is done at once, in the caller's thread.
+#include <exception>
 #include <functional>
 
 #include "base/OwnedHandles_win.h"
@@ -9,7 +10,6 @@ namespace app {
 
 class BackgroundWork {
   public:
-    // The work must not throw: it catches what it may throw itself.
     explicit BackgroundWork(std::function<void()> work);
     ~BackgroundWork() { wait(); }
     BackgroundWork(const BackgroundWork&) = delete;
@@ -18,8 +18,15 @@ class BackgroundWork {
     // Returns once the work is done.
     void wait();
 
+    // What the work threw, caught where it ran; null when it ended normally. Read after wait().
+    std::exception_ptr failure() const { return failure_; }
+
   private:
+    static DWORD WINAPI runWork(void* self);
+    void run();
+
     std::function<void()> work_;
+    std::exception_ptr failure_;
     base::OwnedKernelHandle thread_;
 };
 

@@ -170,6 +170,16 @@ idelink::EditorOps ideEditor(const AppState& state) {
     return editor;
 }
 
+// An expansion that could not put its text in as it stands is told; every other end says
+// nothing (a cancel, or keys typed on meanwhile: the user knows).
+void tellOutcome(const AppState& state, const idelink::ExpansionOutcome& outcome) {
+    const std::optional<std::u16string> message = expansionMessage(outcome);
+    if (message) {
+        setUpDpi();
+        ui::messageBox(state.appTitle, *message, MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    }
+}
+
 void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
@@ -180,12 +190,18 @@ void runExpansionMode(AppState& state) {
         return;
     const idelink::EditorOps editor = ideEditor(state);
     popup::CaretWindow popupWindow;
-    idelink::expandShortcut(
-        *templateText, state.word, editor,
-        [&state, &popupWindow](const idelink::PopupRequest& request) {
-            return showPopup(popupWindow, state, request);
-        },
-        idelink::windowsDirectiveSources());
+    tellOutcome(state, idelink::expandShortcut(
+                           *templateText, state.word, editor,
+                           [&state, &popupWindow](const idelink::PopupRequest& request) {
+                               return showPopup(popupWindow, state, request);
+                           },
+                           idelink::windowsDirectiveSources()));
+}
+
+// The word before the caret as the editor holds it now; no word when it cannot be read.
+idelink::CaretWord caretWordNow(const idelink::IdeWindows& windows) {
+    const std::optional<idelink::LineAtCaret> line = idelink::readLineBeforeCaret(windows);
+    return line ? idelink::findCaretWord(*line) : idelink::CaretWord{};
 }
 
 bool stillAnswering() {
@@ -206,6 +222,10 @@ void runPickMode(AppState& state) {
     // in order once it is on screen. Nothing else touches the library or the names meanwhile.
     BackgroundWork loading(
         [&state] { store::loadShortcuts(state.shortcutStore, state.popupSettings); });
+    const auto loaded = [&loading] {
+        loading.wait(); // the popup settings are the library's
+        return !loading.failure();
+    };
     if (!idelink::editorProcessOpens(windows))
         return;
     const std::optional<idelink::WrappedSelection> selection = idelink::readSelection(windows);
@@ -214,8 +234,8 @@ void runPickMode(AppState& state) {
     if (!stillAnswering() || caretPos < (selection ? 0 : state.word.wordBytes))
         return;
     const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
-    loading.wait(); // the popup settings are the library's
-    if (!stillAnswering())
+    // Out of memory while the library was read: no picker rather than a part of the library.
+    if (!loaded() || !stillAnswering())
         return;
     bool gathered = false;
     BackgroundWork gathering([&state, &request, &gathered] {
@@ -239,7 +259,7 @@ void runPickMode(AppState& state) {
     idelink::DirectiveSources sources = idelink::windowsDirectiveSources();
     if (selection) {
         sources.selection = selection->text;
-        sources.selectionColumn = int(selection->indentation.size());
+        sources.selectionIndentation = selection->indentation;
     }
     request.anchor = anchor;
     if (!selection) {
@@ -256,8 +276,7 @@ void runPickMode(AppState& state) {
     request.filterNow = [&windows]() -> std::optional<std::u16string> {
         if (idelink::readSelection(windows))
             return std::u16string();
-        const idelink::CaretWord now =
-            idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
+        const idelink::CaretWord now = caretWordNow(windows);
         return stillAnswering() ? std::optional(now.caretWord) : std::nullopt;
     };
     const popup::PickerResult picked = popup::showPicker(request, caretWindowLook(state));
@@ -288,11 +307,14 @@ void runPickMode(AppState& state) {
         word.caretWord = idelink::lowerCaseText(name);
         word.wordIndent = int(selectedNow->indentation.size());
         word.indentation = selectedNow->indentation;
-        idelink::expandShortcut(*templateText, word, editor, popup, sources, &*selectedNow);
+        tellOutcome(state, idelink::expandShortcut(*templateText, word, editor, popup, sources,
+                                                   &*selectedNow));
     } else if (stillAnswering()) {
-        idelink::CaretWord word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
+        idelink::CaretWord word = caretWordNow(windows);
+        if (!word.line)
+            return;
         word.caretWord = idelink::lowerCaseText(name);
-        idelink::expandShortcut(*templateText, word, editor, popup, sources);
+        tellOutcome(state, idelink::expandShortcut(*templateText, word, editor, popup, sources));
     }
 }
 
@@ -303,21 +325,16 @@ void runManagerMode(AppState& state) {
     // the window is made; nothing else touches the library meanwhile. What the reading throws
     // is thrown again here, as if it had been read in this thread.
     manager::ListFill rows;
-    std::exception_ptr failure;
-    BackgroundWork loading([&state, &rows, &failure] {
-        try {
-            store::loadShortcuts(state.shortcutStore, state.popupSettings);
-            rows = manager::beginListFill(state.shortcutStore);
-        } catch (...) {
-            failure = std::current_exception();
-        }
+    BackgroundWork loading([&state, &rows] {
+        store::loadShortcuts(state.shortcutStore, state.popupSettings);
+        rows = manager::beginListFill(state.shortcutStore);
     });
     setUpDpi();
     manager::runManager(state.shortcutStore, state.appTitle,
-                        reinterpret_cast<HWND>(state.ideMainWindow), [&loading, &rows, &failure] {
+                        reinterpret_cast<HWND>(state.ideMainWindow), [&loading, &rows] {
                             loading.wait();
-                            if (failure)
-                                std::rethrow_exception(failure);
+                            if (loading.failure())
+                                std::rethrow_exception(loading.failure());
                             return std::move(rows);
                         });
 }
@@ -348,8 +365,7 @@ void runProgram() {
 
     dpi::createWindowDpiTable();
 
-    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    state.word = idelink::findCaretWord(idelink::readLineBeforeCaret(windows));
+    state.word = caretWordNow({state.ideEditorWindow, state.ideMainWindow});
     // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
     // than open the manager in front of it.
     if (idelink::editorAnswers().stopped || !libraryInPlace())

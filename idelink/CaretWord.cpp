@@ -8,8 +8,9 @@ namespace idelink {
 namespace {
 
 // Where the word ends on the left. The four boundaries are ASCII, which UTF-8 never uses
-// inside a longer sequence and which decoding and lower-casing leave in place, so the same
-// steps find the same word in the line's bytes and in its UTF-16 text.
+// inside a longer sequence (nor a single-byte code page for anything else) and which decoding
+// and lower-casing leave in place, so the same steps find the same word in the line's bytes
+// and in its UTF-16 text.
 template <typename Char> size_t wordStart(std::basic_string_view<Char> line) {
     size_t start = 0;
     // A tab ends the word as a space does: most code in Scintilla editors is indented with tabs.
@@ -60,11 +61,32 @@ CaretWord findCaretWord(std::u16string_view lineBeforeCaret) {
     return result;
 }
 
-CaretWord findCaretWord(std::string_view lineBeforeCaretUtf8) {
-    CaretWord result = findCaretWord(text::utf8ToUtf16(lineBeforeCaretUtf8));
-    result.wordBytes =
-        static_cast<std::int64_t>(lineBeforeCaretUtf8.size() - wordStart(lineBeforeCaretUtf8));
-    result.lineBytes = std::string(lineBeforeCaretUtf8);
+// The word is found in the bytes themselves, so that its byte count is what the editor holds. In
+// a double-byte document the second byte of a character may be the byte of "|" or "(" (the "|"
+// of Shift-JIS "ポ"): those bytes are masked first, so that only a character ends the word.
+CaretWord findCaretWord(const LineAtCaret& line) {
+    std::string masked;
+    std::string_view bytes = line.bytes;
+    if (text::isDoubleByteCodePage(line.codePage)) {
+        masked = line.bytes;
+        for (size_t at = 0; at < masked.size();) {
+            const size_t length = text::characterLength(line.codePage, masked, at);
+            if (length == 2)
+                masked[at + 1] = 'x';
+            at += length;
+        }
+        bytes = masked;
+    }
+    const size_t start = wordStart(bytes);
+    const std::u16string before =
+        text::codePageToUtf16(line.codePage, std::string_view(line.bytes).substr(0, start));
+    CaretWord result;
+    result.caretWord = lowerCaseText(
+        text::codePageToUtf16(line.codePage, std::string_view(line.bytes).substr(start)));
+    result.wordIndent = static_cast<int>(before.size());
+    result.indentation = indentationOf(before);
+    result.wordBytes = static_cast<std::int64_t>(line.bytes.size() - start);
+    result.line = line;
     return result;
 }
 

@@ -1,10 +1,20 @@
 #pragma once
 // The word the user has just typed before the caret in the IDE's editor.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/CodePageText.h"
+
 namespace idelink {
+
+// What was read of the editor at the caret, in the document's own bytes.
+struct LineAtCaret {
+    std::string bytes;                  // the caret's line from its start up to the caret
+    std::int64_t caret = -1;            // the caret's position
+    int codePage = text::kUtf8CodePage; // the document's code page (documentCodePage)
+};
 
 struct CaretWord {
     std::u16string caretWord;   // lowercased; empty when no word stands before the caret
@@ -13,9 +23,11 @@ struct CaretWord {
     // The line's text before the word with every unit but a tab turned into a space: what the
     // further lines of an expansion start with, so that they line up under the word.
     std::u16string indentation = {};
-    // The caret's line up to the caret as it was read (the editor's bytes), for telling whether
-    // it still stands so before it is replaced; empty when the word was not read from an editor.
-    std::string lineBytes = {};
+    // The line as it was read, for telling whether it still stands so before it is replaced;
+    // unset when the word was not read from an editor.
+    std::optional<LineAtCaret> line = std::nullopt;
+
+    int codePage() const { return line ? line->codePage : text::kUtf8CodePage; }
 };
 
 // The line's text before a place turned into indentation: tabs stay, every other unit a space,
@@ -25,8 +37,8 @@ std::u16string indentationOf(std::u16string_view lineBeforePlace);
 // lineBeforeCaret: the caret's line from its start up to the caret, without line ends.
 CaretWord findCaretWord(std::u16string_view lineBeforeCaret);
 
-// The same for the line's bytes as the editor holds them (UTF-8, zero bytes included); the
-// word's byte count is then exact even where the bytes are no valid UTF-8.
-CaretWord findCaretWord(std::string_view lineBeforeCaretUtf8);
+// The same for the line's bytes as the editor holds them, in the document's code page, zero
+// bytes included; the word's byte count is exact even where the bytes are no valid text.
+CaretWord findCaretWord(const LineAtCaret& line);
 
 } // namespace idelink

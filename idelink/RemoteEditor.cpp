@@ -7,9 +7,11 @@
 #include <optional>
 #include <vector>
 
+#include "base/CodePageText.h"
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
+#include "idelink/DocumentCodePage.h"
 #include "idelink/RemoteBuffer.h"
 #include "idelink/ScintillaMessages.h"
 
@@ -80,6 +82,15 @@ inline std::optional<int64_t> sciGetCurLineSize(HWND editor) {
 inline std::optional<int64_t> sciGetCurLine(HWND editor, int64_t size, void* remoteBuffer) {
     return askEditor(editor, SCI_GETCURLINE, WPARAM(size), reinterpret_cast<LPARAM>(remoteBuffer));
 }
+inline std::optional<int64_t> sciGetLength(HWND editor) {
+    return askEditor(editor, SCI_GETLENGTH, 0, 0);
+}
+inline std::optional<int64_t> sciGetCodePage(HWND editor) {
+    return askEditor(editor, SCI_GETCODEPAGE, 0, 0);
+}
+inline std::optional<int64_t> sciStyleGetCharacterSet(HWND editor, int style) {
+    return askEditor(editor, SCI_STYLEGETCHARACTERSET, WPARAM(style), 0);
+}
 inline std::optional<int64_t> sciGetAnchor(HWND editor) {
     return askEditor(editor, SCI_GETANCHOR, 0, 0);
 }
@@ -124,8 +135,8 @@ inline bool sciSetSelectionEnd(HWND editor, int64_t position) {
 inline bool sciSetSel(HWND editor, int64_t anchor, int64_t caret) {
     return sendChangeToEditor(editor, SCI_SETSEL, WPARAM(anchor), LPARAM(caret));
 }
-inline void emReplaceSel(HWND editor, const char* zeroEndedUtf8) {
-    sendChangeToEditor(editor, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(zeroEndedUtf8));
+inline void emReplaceSel(HWND editor, const char* zeroEndedBytes) {
+    sendChangeToEditor(editor, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(zeroEndedBytes));
 }
 
 DWORD processOf(HWND window) {
@@ -172,12 +183,12 @@ DWORD threadOf(HWND window) {
 }
 
 // The text that crosses to the editor. Windows copies EM_REPLACESEL's argument as 16-bit
-// units up to the first zero unit, so the UTF-8 bytes are followed by three zero bytes: one
+// units up to the first zero unit, so the text's bytes are followed by three zero bytes: one
 // ends the text for the editor, and one of the two units they touch is all zero whatever the
 // text's length. One buffer serves every send.
-const char* outgoingText(const std::string& utf8Text) {
+const char* outgoingText(const std::string& bytes) {
     static std::vector<char> buffer;
-    buffer.assign(utf8Text.begin(), utf8Text.end());
+    buffer.assign(bytes.begin(), bytes.end());
     buffer.insert(buffer.end(), 3, '\0');
     return buffer.data();
 }
@@ -263,8 +274,14 @@ std::optional<std::string> readRange(HWND editor, HANDLE process, int64_t from, 
         remote.abandon();
         return std::nullopt;
     }
-    // Fewer bytes than asked for: the text ends before the stretch does, so it changed.
+    // Fewer bytes than asked for: the text ends before the stretch does, so it changed. A
+    // stretch that reaches past the end of a text that became shorter meanwhile is answered
+    // with its full length and nothing written (Scintilla copies no part of it): the text's
+    // length, asked after the answer, tells that case.
     if (*count != int64_t(size))
+        return std::nullopt;
+    const std::optional<int64_t> length = sciGetLength(editor);
+    if (!length || *length < to)
         return std::nullopt;
     std::string text(size, '\0');
     SIZE_T bytesRead = 0;
@@ -274,21 +291,37 @@ std::optional<std::string> readRange(HWND editor, HANDLE process, int64_t from, 
     return text;
 }
 
+// The code page of the editor's document, for everything that crosses between it and this
+// program. The character set is asked only for a document in code page 0.
+int codePageOfDocument(HWND editor) {
+    const std::optional<int64_t> codePage = sciGetCodePage(editor);
+    const std::optional<int64_t> characterSet =
+        codePage == 0 ? sciStyleGetCharacterSet(editor, STYLE_DEFAULT) : std::nullopt;
+    return documentCodePage(codePage, characterSet, int(GetACP()));
+}
+
 } // namespace
 
-std::string readLineBeforeCaret(const IdeWindows& windows) {
+std::optional<LineAtCaret> readLineBeforeCaret(const IdeWindows& windows) {
     const base::OwnedKernelHandle process = openEditorProcess(windows);
     if (!process)
-        return {};
+        return std::nullopt;
     HWND editor = reinterpret_cast<HWND>(windows.editor);
-    const std::optional<int64_t> size = sciGetCurLineSize(editor);
+    LineAtCaret line;
+    line.codePage = codePageOfDocument(editor);
+    const std::optional<int64_t> caret = sciGetCurrentPos(editor);
+    const std::optional<int64_t> size = caret ? sciGetCurLineSize(editor) : std::nullopt;
     if (!size)
-        return {};
+        return std::nullopt;
+    line.caret = *caret;
     // Every byte before the caret, zero bytes included: the word is replaced by its byte
     // count, which must be the count of what stands in the editor.
-    return readThroughEditor(process.get(), *size,
-                             [&](void* remote) { return sciGetCurLine(editor, *size, remote); })
-        .value_or(std::string());
+    std::optional<std::string> bytes = readThroughEditor(
+        process.get(), *size, [&](void* remote) { return sciGetCurLine(editor, *size, remote); });
+    if (!bytes)
+        return std::nullopt;
+    line.bytes = std::move(*bytes);
+    return line;
 }
 
 // Only one stretch of text is wrapped: a block of columns or several selections have no one
@@ -321,8 +354,13 @@ std::optional<WrappedSelection> readSelection(const IdeWindows& windows) {
                                          : std::nullopt;
     if (!lineBefore)
         return std::nullopt;
-    return WrappedSelection{*anchor, *caret, text::utf8ToUtf16(*text),
-                            indentationOf(text::utf8ToUtf16(*lineBefore))};
+    const int codePage = codePageOfDocument(editor);
+    return WrappedSelection{*anchor,
+                            *caret,
+                            text::codePageToUtf16(codePage, *text),
+                            indentationOf(text::codePageToUtf16(codePage, *lineBefore)),
+                            *text,
+                            codePage};
 }
 
 bool editorProcessOpens(const IdeWindows& windows) {
@@ -360,7 +398,7 @@ int caretLineHeight(std::intptr_t editor, int64_t position) {
 }
 
 void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretPos,
-                         const std::string& utf8Text) {
+                         const std::string& bytes) {
     HWND window = liveWindow(editor);
     // A word longer than the text before the caret would have the editor clamp the start to
     // 0 and replace more than the word.
@@ -369,7 +407,7 @@ void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretP
     if (!sciSetSelectionStart(window, caretPos - wordBytes) ||
         !sciSetSelectionEnd(window, caretPos))
         return;
-    emReplaceSel(window, outgoingText(utf8Text));
+    emReplaceSel(window, outgoingText(bytes));
 }
 
 int64_t editorLineBreakMode(std::intptr_t editor) {
@@ -434,8 +472,8 @@ EditorOps remoteEditorOps(const IdeWindows& windows) {
         return caretScreenPoint(editor, position);
     };
     ops.replaceWord = [editor = windows.editor](int64_t wordBytes, int64_t caretPos,
-                                                const std::string& utf8Text) {
-        replaceWordInEditor(editor, wordBytes, caretPos, utf8Text);
+                                                const std::string& bytes) {
+        replaceWordInEditor(editor, wordBytes, caretPos, bytes);
     };
     ops.placeCaret = [editor = windows.editor](int64_t position) { placeCaret(editor, position); };
     ops.placeSelection = [editor = windows.editor](int64_t anchor, int64_t caret) {

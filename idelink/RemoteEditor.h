@@ -1,7 +1,8 @@
 #pragma once
 // The IDE's Scintilla editor, which lives in the IDE's process, and the hand-back of the
-// foreground to the IDE. Positions are byte offsets into the editor's UTF-8 text. Every
-// operation does nothing (or answers empty) when its handle names no window.
+// foreground to the IDE. Positions are byte offsets into the editor's text, which is in the
+// document's own code page. Every operation does nothing (or answers empty) when its handle
+// names no window.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,9 +31,9 @@ EditorAnswers& editorAnswers(); // one run talks to one editor
 // opens with the access that reading the caret's line needs.
 bool editorProcessOpens(const IdeWindows& windows);
 
-// The caret's line from its start up to the caret: the k bytes the editor holds there, zero
-// bytes included; empty on any failure.
-std::string readLineBeforeCaret(const IdeWindows& windows);
+// The caret's line from its start up to the caret (the k bytes the editor holds there, zero
+// bytes included), the caret's position and the document's code page; nullopt on any failure.
+std::optional<LineAtCaret> readLineBeforeCaret(const IdeWindows& windows);
 
 // The selection to wrap: one stretch of text, not empty, with its text and the indentation of
 // its start; nothing for an empty, rectangular or multiple selection or on any failure.
@@ -47,9 +48,9 @@ ScreenPoint caretScreenPoint(std::intptr_t editor, int64_t position);
 // Height in pixels of the line that holds the position; 0 when the editor does not tell.
 int caretLineHeight(std::intptr_t editor, int64_t position);
 
-// Replaces the bytes from caretPos - wordBytes up to caretPos by the UTF-8 text.
+// Replaces the bytes from caretPos - wordBytes up to caretPos by the text's bytes.
 void replaceWordInEditor(std::intptr_t editor, int64_t wordBytes, int64_t caretPos,
-                         const std::string& utf8Text);
+                         const std::string& bytes);
 
 // An empty selection with the caret at the position.
 void placeCaret(std::intptr_t editor, int64_t position);

@@ -15,6 +15,7 @@ inline constexpr unsigned SCI_GOTOPOS = 2025;
 inline constexpr unsigned SCI_GETCURLINE = 2027;
 inline constexpr unsigned SCI_GETEOLMODE = 2030;
 inline constexpr unsigned SCI_SETCODEPAGE = 2037;
+inline constexpr unsigned SCI_STYLESETCHARACTERSET = 2066;
 inline constexpr unsigned SCI_SETSELECTIONSTART = 2142;
 inline constexpr unsigned SCI_SETSELECTIONEND = 2144;
 inline constexpr unsigned SCI_SETSEL = 2160;
@@ -23,12 +24,14 @@ inline constexpr unsigned SCI_POINTXFROMPOSITION = 2164;
 inline constexpr unsigned SCI_POINTYFROMPOSITION = 2165;
 inline constexpr unsigned SCI_LINEFROMPOSITION = 2166;
 inline constexpr unsigned SCI_POSITIONFROMLINE = 2167;
+inline constexpr unsigned SCI_GETCODEPAGE = 2137;
 inline constexpr unsigned SCI_EMPTYUNDOBUFFER = 2175;
 inline constexpr unsigned SCI_GETTEXT = 2182;
 inline constexpr unsigned SCI_TEXTHEIGHT = 2279;
 inline constexpr unsigned SCI_APPENDTEXT = 2282;
 inline constexpr unsigned SCI_SETSELECTIONMODE = 2422;
 inline constexpr unsigned SCI_GETSELECTIONMODE = 2423;
+inline constexpr unsigned SCI_STYLEGETCHARACTERSET = 2490;
 inline constexpr unsigned SCI_GETCHARACTERPOINTER = 2520;
 inline constexpr unsigned SCI_SETMULTIPLESELECTION = 2563;
 inline constexpr unsigned SCI_GETSELECTIONS = 2570;
@@ -46,5 +49,32 @@ inline constexpr int SC_SEL_THIN = 3;
 
 // SCI_SETCODEPAGE's argument for UTF-8.
 inline constexpr int SC_CP_UTF8 = 65001;
+
+// The style whose character set decides the code page of a document in code page 0.
+inline constexpr int STYLE_DEFAULT = 32;
+
+// The character sets of a style (SCI_STYLEGETCHARACTERSET).
+inline constexpr int SC_CHARSET_ANSI = 0;
+inline constexpr int SC_CHARSET_DEFAULT = 1;
+inline constexpr int SC_CHARSET_SYMBOL = 2;
+inline constexpr int SC_CHARSET_MAC = 77;
+inline constexpr int SC_CHARSET_SHIFTJIS = 128;
+inline constexpr int SC_CHARSET_HANGUL = 129;
+inline constexpr int SC_CHARSET_JOHAB = 130;
+inline constexpr int SC_CHARSET_GB2312 = 134;
+inline constexpr int SC_CHARSET_CHINESEBIG5 = 136;
+inline constexpr int SC_CHARSET_GREEK = 161;
+inline constexpr int SC_CHARSET_TURKISH = 162;
+inline constexpr int SC_CHARSET_VIETNAMESE = 163;
+inline constexpr int SC_CHARSET_HEBREW = 177;
+inline constexpr int SC_CHARSET_ARABIC = 178;
+inline constexpr int SC_CHARSET_BALTIC = 186;
+inline constexpr int SC_CHARSET_RUSSIAN = 204;
+inline constexpr int SC_CHARSET_THAI = 222;
+inline constexpr int SC_CHARSET_EASTEUROPE = 238;
+inline constexpr int SC_CHARSET_OEM = 255;
+inline constexpr int SC_CHARSET_OEM866 = 866;
+inline constexpr int SC_CHARSET_8859_15 = 1000;
+inline constexpr int SC_CHARSET_CYRILLIC = 1251;
 
 } // namespace idelink

@@ -108,7 +108,8 @@ std::vector<std::u16string> directiveValues(const std::vector<Directive>& direct
     return values;
 }
 
-std::vector<std::u16string> shapedLines(std::u16string_view value, int firstColumn) {
+std::vector<std::u16string> shapedLines(std::u16string_view value,
+                                        std::u16string_view firstIndentation) {
     std::vector<std::u16string> lines;
     size_t start = 0;
     for (size_t i = 0; i < value.size(); ++i) {
@@ -123,16 +124,30 @@ std::vector<std::u16string> shapedLines(std::u16string_view value, int firstColu
     if (lines.size() == 1)
         return lines;
 
-    // The first line's blanks are counted from where it stood, so that a selection begun
-    // after the indentation of its line still lines up with the lines below it.
-    const size_t lead = size_t(std::max(firstColumn, 0));
-    size_t shared = std::numeric_limits<size_t>::max();
+    // The first line's blanks follow what stood before it, so that a selection begun after the
+    // indentation of its line still lines up with the lines below it. Only blanks that every
+    // line has, the same units in the same order, go: a tab against four spaces is a difference
+    // of shape whose width only the editor knows.
+    const std::u16string firstBlanks =
+        std::u16string(firstIndentation) + lines[0].substr(0, leadingBlanks(lines[0]));
+    std::optional<std::u16string_view> shared;
     for (size_t i = 0; i < lines.size(); ++i) {
         const size_t blanks = leadingBlanks(lines[i]);
         if (blanks == lines[i].size())
             continue;
-        shared = std::min(shared, blanks + (i == 0 ? lead : 0));
+        const std::u16string_view own = i == 0 ? std::u16string_view(firstBlanks)
+                                               : std::u16string_view(lines[i]).substr(0, blanks);
+        if (!shared) {
+            shared = own;
+            continue;
+        }
+        size_t same = 0;
+        while (same < shared->size() && same < own.size() && (*shared)[same] == own[same])
+            ++same;
+        shared = shared->substr(0, same);
     }
+    const size_t sharedSize = shared ? shared->size() : 0;
+    const size_t lead = firstIndentation.size();
     for (size_t i = 0; i < lines.size(); ++i) {
         std::u16string& line = lines[i];
         const size_t blanks = leadingBlanks(line);
@@ -140,7 +155,7 @@ std::vector<std::u16string> shapedLines(std::u16string_view value, int firstColu
             line.clear();
             continue;
         }
-        const size_t own = i == 0 ? (shared > lead ? shared - lead : 0) : shared;
+        const size_t own = i == 0 ? (sharedSize > lead ? sharedSize - lead : 0) : sharedSize;
         line.erase(0, std::min(own, blanks));
     }
     return lines;

@@ -40,7 +40,8 @@ struct DirectiveSources {
     std::function<std::u16string(DirectiveKind kind, std::u16string_view picture)> clock;
     std::function<std::u16string()> clipboard; // the clipboard's text; unset: nothing
     std::u16string selection;                  // the selected text being wrapped; empty: none
-    int selectionColumn = 0;                   // the column where the selection began
+    // What stands before the selection's start on its line, as indentation (tabs kept).
+    std::u16string selectionIndentation;
 };
 
 // The text each directive puts in, one per directive, in order.
@@ -48,9 +49,11 @@ std::vector<std::u16string> directiveValues(const std::vector<Directive>& direct
                                             const DirectiveSources& sources);
 
 // A multi-line value from the clipboard or the selection, split into its lines (CR LF, LF and
-// CR each end one) without the leading blanks that all of its non-blank lines share; blank lines
-// come out empty. firstColumn counts as leading blanks of the first line: the column where that
-// line stood. A value without a line break is one line, as it is.
-std::vector<std::u16string> shapedLines(std::u16string_view value, int firstColumn);
+// CR each end one) without the leading blanks that all of its non-blank lines share exactly, unit
+// for unit (a tab is no number of spaces); blank lines come out empty. firstIndentation stands
+// before the first line's own blanks: what stood before it on its line where it was read. A
+// value without a line break is one line, as it is.
+std::vector<std::u16string> shapedLines(std::u16string_view value,
+                                        std::u16string_view firstIndentation);
 
 } // namespace idelink

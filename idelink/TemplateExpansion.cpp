@@ -155,9 +155,10 @@ WorkingText prepareTemplate(std::u16string_view templateText,
             if (directive.kind == DirectiveKind::Caret)
                 working.pieces.push_back({TextPiece::Kind::CaretMark, {}});
             else if (!values[index].empty())
-                working.pieces.push_back(
-                    {TextPiece::Kind::DirectiveValue, std::move(values[index]),
-                     directive.kind == DirectiveKind::Selection ? sources.selectionColumn : 0});
+                working.pieces.push_back({TextPiece::Kind::DirectiveValue, std::move(values[index]),
+                                          directive.kind == DirectiveKind::Selection
+                                              ? sources.selectionIndentation
+                                              : std::u16string()});
             from = directive.at + directive.length;
         });
     own.append(templateText.substr(from));
@@ -303,7 +304,7 @@ struct TextWriter {
     }
     // A directive's value keeps its shape: its further lines start under its first character.
     void writeShaped(const TextPiece& piece) {
-        const std::vector<std::u16string> lines = shapedLines(piece.text, piece.firstColumn);
+        const std::vector<std::u16string> lines = shapedLines(piece.text, piece.firstIndentation);
         const std::u16string under = line;
         write(lines.front());
         for (size_t i = 1; i < lines.size(); ++i) {
@@ -338,13 +339,22 @@ std::u16string finishedText(const WorkingText& working, const InsertPlace& place
 
 } // namespace
 
+// The two sides of the caret are encoded apart, so that the caret's byte offset is exact in any
+// code page; none of them carries a state from one character to the next.
 FinishedText finishText(const WorkingText& working, const InsertPlace& place) {
     size_t caret = 0;
     const std::u16string text = finishedText(working, place, caret);
+    const std::u16string_view whole = text;
     FinishedText finished;
-    finished.utf8 = text::utf16ToUtf8(text);
-    finished.caretBytes = static_cast<int64_t>(std::min(
-        text::utf8Length(std::u16string_view(text).substr(0, caret)), finished.utf8.size()));
+    text::CodePageBytes before = text::utf16ToCodePage(place.codePage, whole.substr(0, caret));
+    text::CodePageBytes after = before.cannotHold
+                                    ? text::CodePageBytes{}
+                                    : text::utf16ToCodePage(place.codePage, whole.substr(caret));
+    finished.cannotHold = before.cannotHold ? before.cannotHold : after.cannotHold;
+    if (finished.cannotHold)
+        return finished;
+    finished.caretBytes = static_cast<int64_t>(before.bytes.size());
+    finished.bytes = std::move(before.bytes) + after.bytes;
     return finished;
 }
 
@@ -353,7 +363,7 @@ namespace {
 // The caret after the insertion, or nullopt when the text would reach beyond the largest
 // position the editor can have: a caret that far out is no place in any real document.
 std::optional<int64_t> caretAfterInsert(int64_t start, const FinishedText& finished) {
-    const auto textBytes = static_cast<int64_t>(finished.utf8.size());
+    const auto textBytes = static_cast<int64_t>(finished.bytes.size());
     if (start < 0 || textBytes > std::numeric_limits<int64_t>::max() - start)
         return std::nullopt;
     return start + finished.caretBytes; // caretBytes <= textBytes
@@ -370,19 +380,34 @@ bool breaksLines(const WorkingText& working) {
     return false;
 }
 
-// Whether the word, or the selection, still stands in the editor as it was read.
-bool stillStands(const EditorOps& editor, const CaretWord& word, const WrappedSelection* selection,
-                 int64_t end) {
+// Whether the word, or the selection, still stands in the editor as it was read: the same bytes
+// in the same code page, with the caret (or the selection's ends) where they were.
+bool stillStands(const EditorOps& editor, const CaretWord& word,
+                 const WrappedSelection* selection) {
     if (selection) {
         if (!editor.currentSelection)
             return true;
         const std::optional<WrappedSelection> now = editor.currentSelection();
         return now && now->anchor == selection->anchor && now->caret == selection->caret &&
-               now->text == selection->text;
+               now->bytes == selection->bytes && now->text == selection->text &&
+               now->codePage == selection->codePage;
     }
-    if (!editor.lineBeforeCaret || word.lineBytes.empty())
+    if (!editor.lineBeforeCaret || !word.line)
         return true;
-    return editor.caretPosition() == end && editor.lineBeforeCaret() == word.lineBytes;
+    const std::optional<LineAtCaret> now = editor.lineBeforeCaret();
+    return now && now->caret == word.line->caret && now->bytes == word.line->bytes &&
+           now->codePage == word.line->codePage;
+}
+
+bool usesSelection(std::u16string_view templateText) {
+    for (const Directive& directive : scanDirectives(templateText))
+        if (directive.kind == DirectiveKind::Selection)
+            return true;
+    return false;
+}
+
+ExpansionOutcome ended(ExpansionOutcome::End end, int codePage, char32_t character = 0) {
+    return {end, character, codePage};
 }
 
 } // namespace
@@ -411,35 +436,43 @@ std::u16string templatePreview(std::u16string_view templateText, const Directive
         u"");
 }
 
-void expandShortcut(std::u16string_view templateText, const CaretWord& word,
-                    const EditorOps& editor, const PopupFunction& popup,
-                    const DirectiveSources& sources, const WrappedSelection* selection) {
+ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWord& word,
+                                const EditorOps& editor, const PopupFunction& popup,
+                                const DirectiveSources& sources,
+                                const WrappedSelection* selection) {
+    using End = ExpansionOutcome::End;
+    const int codePage = selection ? selection->codePage : word.codePage();
     // The editor ends its text at a zero byte: a word holding one names nothing, and
     // replacing it would cut the user's line short.
     if (word.caretWord.empty() || word.caretWord.find(u'\0') != word.caretWord.npos ||
         word.wordBytes < 0)
-        return;
+        return ended(End::LeftAlone, codePage);
     const auto stillAnswering = [&] { return !editor.editorAnswers || editor.editorAnswers(); };
 
     // What is replaced: the word before the caret, or the selection being wrapped.
     int64_t start = 0;
     int64_t end = 0;
     InsertPlace place;
+    place.codePage = codePage;
     DirectiveSources read = sources;
     if (selection) {
         start = std::min(selection->anchor, selection->caret);
         end = std::max(selection->anchor, selection->caret);
         place.indentation = selection->indentation;
         read.selection = selection->text;
-        read.selectionColumn = static_cast<int>(selection->indentation.size());
+        read.selectionIndentation = selection->indentation;
         if (start < 0)
-            return;
+            return ended(End::LeftAlone, codePage);
+        // Bytes that are no text of the document's code page would come back changed.
+        if (usesSelection(templateText) && !text::decodesExactly(codePage, selection->bytes))
+            return ended(End::SelectionNotText, codePage);
     } else {
-        end = editor.caretPosition();
-        // The word was read before the caret; a caret closer to the start of the text than the
-        // word is long means the editor changed meanwhile, and replacing would eat other text.
+        // The caret where the word was read; without such a reading, where it stands now.
+        end = word.line ? word.line->caret : editor.caretPosition();
+        // A caret closer to the start of the text than the word is long means the editor changed
+        // meanwhile, and replacing would eat other text.
         if (!stillAnswering() || end < word.wordBytes)
-            return;
+            return ended(End::LeftAlone, codePage);
         start = end - word.wordBytes;
         place.indentation = word.indentation;
         read.selection.clear(); // a plain start replaces the word, whatever is selected
@@ -453,7 +486,7 @@ void expandShortcut(std::u16string_view templateText, const CaretWord& word,
     if (placeholders) {
         const ScreenPoint anchor = editor.caretScreenPoint(caretPos);
         if (!stillAnswering())
-            return;
+            return ended(End::LeftAlone, codePage);
         const PopupResult result =
             popup(makePopupRequest(*placeholders, text, word.caretWord, anchor));
         if (!result.accepted) {
@@ -466,28 +499,34 @@ void expandShortcut(std::u16string_view templateText, const CaretWord& word,
                 else
                     giveCaretBack(editor, caretPos);
             }
-            return;
+            return ended(End::LeftAlone, codePage);
         }
-        // Keys typed into the IDE before the popup took the keyboard may have changed the word
-        // or the selection: what stands there now is the user's, and it is left alone.
-        if (!stillStands(editor, word, selection, end) || !stillAnswering())
-            return;
         text = applyValues(text, *placeholders, result.values);
     }
 
     if (breaksLines(text) && editor.lineBreakMode) {
         place.lineBreak = lineBreakOfMode(editor.lineBreakMode());
         if (!stillAnswering())
-            return;
+            return ended(End::LeftAlone, codePage);
     }
     const FinishedText finished = finishText(text, place);
+    if (finished.cannotHold)
+        return ended(End::CannotHold, codePage, *finished.cannotHold);
+    if (finished.bytes.find('\0') != std::string::npos)
+        return ended(End::ZeroCharacter, codePage);
     const std::optional<int64_t> caretAfter = caretAfterInsert(start, finished);
     if (!caretAfter)
-        return;
+        return ended(End::LeftAlone, codePage);
+    // Keys typed into the editor since the word was read (while the library was read, the popup
+    // opened or the picker was up) reached it: what stands there now is the user's, and it is
+    // left alone.
+    if (!stillStands(editor, word, selection) || !stillAnswering())
+        return ended(End::LeftAlone, codePage);
     // The word's bytes as they stand in the editor, which lower-casing may have changed in
     // number (U+023A takes two bytes, its lower case three).
-    editor.replaceWord(end - start, end, finished.utf8);
+    editor.replaceWord(end - start, end, finished.bytes);
     editor.placeCaret(*caretAfter);
+    return ended(End::Inserted, codePage);
 }
 
 } // namespace idelink

@@ -37,7 +37,8 @@ struct TextPiece {
     enum class Kind { Template, FieldValue, DirectiveValue, CaretMark };
     Kind kind = Kind::Template;
     std::u16string text;
-    int firstColumn = 0; // DirectiveValue: the column its first line stood at where it was read
+    // DirectiveValue: what stood before its first line where it was read, as indentation.
+    std::u16string firstIndentation = {};
 };
 
 struct WorkingText {
@@ -62,17 +63,21 @@ PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
 WorkingText applyValues(const WorkingText& working, const std::vector<Placeholder>& placeholders,
                         const std::vector<std::u16string>& values);
 
-// Where the text goes in: what stands before it on its line and the document's line break.
+// Where the text goes in: what stands before it on its line, the document's line break and its
+// code page.
 struct InsertPlace {
     // The line's text before the word (or the selection), every unit but a tab turned into a
     // space: the indentation of the further lines.
     std::u16string indentation;
     std::u16string_view lineBreak = u"\r\n";
+    int codePage = text::kUtf8CodePage;
 };
 
 struct FinishedText {
-    std::string utf8;       // what the editor receives
-    int64_t caretBytes = 0; // UTF-8 bytes before the caret's place in it
+    std::string bytes;      // what the editor receives, in the document's code page
+    int64_t caretBytes = 0; // bytes before the caret's place in it
+    // The first character the document's code page cannot hold; bytes is empty then.
+    std::optional<char32_t> cannotHold;
 };
 
 // Line separators become line breaks followed by the indentation; the caret goes to the first
@@ -83,21 +88,21 @@ FinishedText finishText(const WorkingText& text, const InsertPlace& place);
 // mode CR LF.
 std::u16string_view lineBreakOfMode(int64_t mode);
 
-// The IDE editor as expansion uses it. Positions and lengths are UTF-8 byte offsets.
+// The IDE editor as expansion uses it. Positions and lengths count the document's bytes.
 struct EditorOps {
     std::function<int64_t()> caretPosition;
     std::function<ScreenPoint(int64_t position)> caretScreenPoint;
-    // Replaces the bytes from caretPos - wordBytes up to caretPos by the text.
-    std::function<void(int64_t wordBytes, int64_t caretPos, const std::string& utf8Text)>
-        replaceWord;
+    // Replaces the bytes from caretPos - wordBytes up to caretPos by the text's bytes.
+    std::function<void(int64_t wordBytes, int64_t caretPos, const std::string& bytes)> replaceWord;
     std::function<void(int64_t position)> placeCaret; // an empty selection at the position
     // The selection from anchor to caret; unset: only the caret is placed.
     std::function<void(int64_t anchor, int64_t caret)> placeSelection;
     // The document's line-break mode (see lineBreakOfMode); unset: CR LF.
     std::function<int64_t()> lineBreakMode;
-    // The caret's line up to the caret and the selection as they stand now, read again after a
-    // popup to tell whether the user changed them meanwhile; unset: not checked.
-    std::function<std::string()> lineBeforeCaret;
+    // The caret's line up to the caret and the selection as they stand now, read again just
+    // before the text goes in to tell whether the user changed them meanwhile; unset: not
+    // checked. Nullopt when the editor could not be read.
+    std::function<std::optional<LineAtCaret>()> lineBeforeCaret;
     std::function<std::optional<struct WrappedSelection>()> currentSelection;
     std::function<void()> returnForegroundToIde;
     std::function<bool()> ideIsForeground;
@@ -123,20 +128,40 @@ struct WrappedSelection {
     int64_t caret = 0;
     std::u16string text;        // the selected text, which %(sel) puts in
     std::u16string indentation; // the line's text before the selection's start, as indentation
+    std::string bytes = {};     // the selected text as the editor holds it
+    int codePage = text::kUtf8CodePage;
 };
 
 // The same for a selection being wrapped: its anchor and caret back as they were (only the caret
 // where the editor cannot place a selection).
 void giveSelectionBack(const EditorOps& editor, const WrappedSelection& selection);
 
+// How an expansion ended. Every end but Inserted left the editor's text as it was; the last
+// three are for the user to be told.
+struct ExpansionOutcome {
+    enum class End {
+        Inserted,
+        // Cancelled, the editor stopped answering, or the word or the selection no longer stands
+        // as it was read: the user went on typing.
+        LeftAlone,
+        CannotHold,       // a character of the text has no bytes in the document's code page
+        SelectionNotText, // the selection's bytes are no text of that code page: wrapping would
+                          // change them
+        ZeroCharacter,    // the text holds U+0000, at which the editor would cut it short
+    };
+    End end = End::LeftAlone;
+    char32_t character = 0; // CannotHold: the first character that cannot go in
+    int codePage = text::kUtf8CodePage;
+};
+
 // Replaces the word that ends at the editor's caret (its wordBytes bytes, 0 to insert at the
 // caret), or the selection when one is given, by the expanded template and leaves the caret at
 // its caret mark or the end of the first inserted line; asks the popup for the placeholders'
-// values first when there are any. A cancelled popup, an editor that stopped answering or a caret
-// that cannot hold the word leaves the editor's text untouched.
-void expandShortcut(std::u16string_view templateText, const CaretWord& word,
-                    const EditorOps& editor, const PopupFunction& popup,
-                    const DirectiveSources& sources = {},
-                    const WrappedSelection* selection = nullptr);
+// values first when there are any. The text goes in in the document's code page, and only where
+// the word (or the selection) still stands as it was read.
+ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWord& word,
+                                const EditorOps& editor, const PopupFunction& popup,
+                                const DirectiveSources& sources = {},
+                                const WrappedSelection* selection = nullptr);
 
 } // namespace idelink

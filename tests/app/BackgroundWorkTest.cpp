@@ -5,6 +5,8 @@
 #include "app/BackgroundWork.h"
 #include "base/OwnedHandles_win.h"
 
+#include <new>
+
 namespace {
 
 // The work runs beside the caller, and what it wrote is there once it has been waited for,
@@ -36,6 +38,17 @@ TEST(BackgroundWork, RunsBesideTheCallerAndIsDoneOnceWaitedFor) {
         });
     }
     EXPECT_TRUE(doneWhenGone);
+}
+
+// Work that throws (a table that outgrows memory) ends where it ran and is reported to the
+// caller: an exception that left the thread's function would end the whole program.
+TEST(BackgroundWork, WhatTheWorkThrowsIsCaughtAndReported) {
+    app::BackgroundWork failing([] { throw std::bad_alloc(); });
+    failing.wait();
+    EXPECT_TRUE(failing.failure());
+    app::BackgroundWork fine([] {});
+    fine.wait();
+    EXPECT_FALSE(fine.failure());
 }
 
 } // namespace

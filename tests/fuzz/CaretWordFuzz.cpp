@@ -1,4 +1,7 @@
-// The word before the caret, from arbitrary bytes of the caret's line.
+// The word before the caret, from arbitrary bytes of the caret's line, in a UTF-8, a single-byte
+// and a double-byte document (the input's length picks which, so that every input of the corpus
+// keeps its meaning and mutations reach all three).
+#include "base/CodePageText.h"
 #include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
 #include "idelink/LowerCase.h"
@@ -10,8 +13,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
-    const idelink::CaretWord word = idelink::findCaretWord(line);
-    const std::u16string units = text::utf8ToUtf16(line);
+    constexpr int kCodePages[] = {text::kUtf8CodePage, 1252, 932};
+    const int codePage = kCodePages[size % 3];
+    const idelink::CaretWord word = idelink::findCaretWord({std::string(line), 0, codePage});
+    const std::u16string units = text::codePageToUtf16(codePage, line);
 
     fuzz::require(word.wordIndent >= 0 &&
                       size_t(word.wordIndent) + word.caretWord.size() == units.size(),
@@ -20,8 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "the word's bytes lie within the line");
     // The bytes the editor would replace are the word, in its lower case.
     const std::string_view wordBytes = line.substr(size - size_t(word.wordBytes));
-    fuzz::require(idelink::lowerCaseText(text::utf8ToUtf16(wordBytes)) == word.caretWord,
+    fuzz::require(idelink::lowerCaseText(text::codePageToUtf16(codePage, wordBytes)) ==
+                      word.caretWord,
                   "the replaced bytes are the word");
+    size_t at = 0;
+    while (at < size - size_t(word.wordBytes))
+        at += text::characterLength(codePage, line, at);
+    fuzz::require(at == size - size_t(word.wordBytes) || codePage == text::kUtf8CodePage,
+                  "the word starts where a character does");
     fuzz::require(word.caretWord.find_first_of(u" \t") == std::u16string::npos,
                   "no space or tab in the word");
     fuzz::require(word.indentation.size() == size_t(word.wordIndent) &&

@@ -1,6 +1,8 @@
 // Every step of a template's expansion, with values typed into the popup and directives that
 // read a clipboard, a selection and a clock made of the input, against an editor that records
-// what it is asked to do.
+// what it is asked to do, in a UTF-8, a single-byte or a double-byte document (picked by the
+// input's length, so that every input of the corpus keeps its meaning).
+#include "base/CodePageText.h"
 #include "base/TextConvert.h"
 #include "idelink/TemplateExpansion.h"
 
@@ -14,6 +16,8 @@
 #include <limits>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    constexpr int kCodePages[] = {text::kUtf8CodePage, 1252, 932};
+    const int codePage = kCodePages[size % 3];
     FuzzedDataProvider input(data, size);
     const auto caretPos = input.ConsumeIntegral<std::int64_t>();
     const bool nearLimit = input.ConsumeBool();
@@ -22,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto lineBreakMode = input.ConsumeIntegralInRange<std::int64_t>(-1, 3);
     const std::string line = input.ConsumeRandomLengthString(64);
     const std::u16string clipboard = text::utf8ToUtf16(input.ConsumeRandomLengthString(64));
-    const std::u16string selected = text::utf8ToUtf16(input.ConsumeRandomLengthString(64));
+    const std::string selectedBytes = input.ConsumeRandomLengthString(64);
+    const std::u16string selected = text::codePageToUtf16(codePage, selectedBytes);
     const std::u16string clock = text::utf8ToUtf16(input.ConsumeRandomLengthString(16));
     std::vector<std::u16string> values(input.ConsumeIntegralInRange<size_t>(0, 12));
     for (std::u16string& value : values)
@@ -66,28 +71,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const idelink::WorkingText prepared = idelink::prepareTemplate(
         templateText, placeholders.value_or(std::vector<idelink::Placeholder>{}), sources);
+    const std::u16string lineText = text::codePageToUtf16(codePage, line);
     const idelink::FinishedText finished =
-        idelink::finishText(prepared, {idelink::indentationOf(text::utf8ToUtf16(line)),
-                                       idelink::lineBreakOfMode(lineBreakMode)});
-    fuzz::require(finished.caretBytes >= 0 && size_t(finished.caretBytes) <= finished.utf8.size(),
+        idelink::finishText(prepared, {idelink::indentationOf(lineText),
+                                       idelink::lineBreakOfMode(lineBreakMode), codePage});
+    fuzz::require(finished.caretBytes >= 0 && size_t(finished.caretBytes) <= finished.bytes.size(),
                   "the caret lies within the text");
+    fuzz::require(!finished.cannotHold || finished.bytes.empty(),
+                  "a text that cannot go in whole gives no bytes");
     fuzz::require(clipboardReads <= 1, "the clipboard is read at most once");
 
     // The whole expansion against a recorded editor.
-    idelink::CaretWord word = idelink::findCaretWord(std::string_view(line));
-    const idelink::WrappedSelection selection{caretPos, caretPos / 2, selected,
-                                              idelink::indentationOf(text::utf8ToUtf16(line))};
-    if (wrap)
-        word.caretWord = u"name";
     const std::int64_t caret =
         nearLimit ? std::numeric_limits<std::int64_t>::max() - (caretPos & 0xFFFF) : caretPos;
+    const idelink::LineAtCaret read{line, caret, codePage};
+    idelink::CaretWord word = idelink::findCaretWord(read);
+    const idelink::WrappedSelection selection{caretPos,      caretPos / 2,
+                                              selected,      idelink::indentationOf(lineText),
+                                              selectedBytes, codePage};
+    if (wrap)
+        word.caretWord = u"name";
     std::int64_t replacedFrom = -1;
     std::int64_t textEnd = -1;
     idelink::EditorOps editor;
     editor.caretPosition = [&] { return caret; };
     editor.caretScreenPoint = [](std::int64_t) { return idelink::ScreenPoint{}; };
     editor.lineBreakMode = [&] { return lineBreakMode; };
-    editor.replaceWord = [&](std::int64_t wordBytes, std::int64_t at, const std::string& utf8) {
+    editor.lineBeforeCaret = [&] { return std::optional(read); };
+    editor.currentSelection = [&] { return std::optional(selection); };
+    editor.replaceWord = [&](std::int64_t wordBytes, std::int64_t at, const std::string& bytes) {
         if (wrap)
             fuzz::require(at - wordBytes == std::min(caretPos, caretPos / 2) &&
                               at == std::max(caretPos, caretPos / 2),
@@ -96,10 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(wordBytes == word.wordBytes && at == caret, "the word before the caret");
         fuzz::require(wordBytes >= 0 && at >= wordBytes, "a stretch that fits before the end");
         replacedFrom = at - wordBytes;
-        fuzz::require(std::int64_t(utf8.size()) <=
+        fuzz::require(std::int64_t(bytes.size()) <=
                           std::numeric_limits<std::int64_t>::max() - replacedFrom,
                       "the text ends at a position");
-        textEnd = replacedFrom + std::int64_t(utf8.size());
+        fuzz::require(bytes.find('\0') == std::string::npos,
+                      "no zero byte, at which the editor would cut the text");
+        textEnd = replacedFrom + std::int64_t(bytes.size());
     };
     editor.placeCaret = [&](std::int64_t position) {
         if (replacedFrom >= 0)
@@ -117,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     editor.returnForegroundToIde = [] {};
     editor.ideIsForeground = [] { return true; };
     clipboardReads = 0;
-    idelink::expandShortcut(
+    const idelink::ExpansionOutcome outcome = idelink::expandShortcut(
         templateText, word, editor,
         [&](const idelink::PopupRequest& request) {
             fuzz::require(placeholders && request.fields.size() == placeholders->size(),
@@ -126,5 +140,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         },
         sources, wrap ? &selection : nullptr);
     fuzz::require(clipboardReads <= 1, "the clipboard is read at most once");
+    fuzz::require((outcome.end == idelink::ExpansionOutcome::End::Inserted) == (replacedFrom >= 0),
+                  "the text went in exactly when the expansion says so");
+    if (outcome.end == idelink::ExpansionOutcome::End::CannotHold) {
+        std::u16string character;
+        if (outcome.character >= 0x10000) {
+            character.push_back(char16_t(0xD800 + ((outcome.character - 0x10000) >> 10)));
+            character.push_back(char16_t(0xDC00 + ((outcome.character - 0x10000) & 0x3FF)));
+        } else {
+            character.push_back(char16_t(outcome.character));
+        }
+        fuzz::require(text::utf16ToCodePage(codePage, character).cannotHold.has_value(),
+                      "the character told is one the document cannot hold");
+    }
     return 0;
 }

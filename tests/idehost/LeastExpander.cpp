@@ -13,7 +13,8 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const idelink::IdeWindows windows = leastToolWindows();
-    const std::u16string line = text::utf8ToUtf16(idelink::readLineBeforeCaret(windows));
+    const std::u16string line = text::utf8ToUtf16(
+        idelink::readLineBeforeCaret(windows).value_or(idelink::LineAtCaret{}).bytes);
     const size_t space = line.find_last_of(u' ');
     const std::u16string word = space == std::u16string::npos ? line : line.substr(space + 1);
     if (word.empty())

@@ -13,7 +13,8 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const idelink::IdeWindows windows = leastToolWindows();
-    const std::u16string line = text::utf8ToUtf16(idelink::readLineBeforeCaret(windows));
+    const std::u16string line = text::utf8ToUtf16(
+        idelink::readLineBeforeCaret(windows).value_or(idelink::LineAtCaret{}).bytes);
     const idelink::ScreenPoint caret =
         idelink::caretScreenPoint(windows.editor, idelink::editorCaretPosition(windows.editor));
 

@@ -78,11 +78,14 @@ struct WordBytesCase {
     std::string lineBytes;                // as the editor holds them
     std::optional<std::string> caretWord; // UTF-8; nullopt where the systems' mappings differ
     int64_t wordBytes;
+    int codePage = text::kUtf8CodePage; // the document's
+    int wordIndent = -1;                // -1: not checked
 };
 
-// What the editor holds decides how many bytes are replaced: lower-casing changes the byte
-// count of some letters, undecodable bytes become U+FFFD (three bytes) and a zero byte is
-// part of the line like any other.
+// What the editor holds, in the document's code page, decides how many bytes are replaced:
+// lower-casing changes the byte count of some letters, undecodable bytes become U+FFFD (three
+// bytes), a zero byte is part of the line like any other, and in a double-byte document only a
+// whole character ends the word.
 TEST(CaretWord, CountsTheWordsBytesAsTheEditorHoldsThem) {
     const WordBytesCase cases[] = {
         {"U+023A grows from two bytes to three", "  \xC8\xBAx", "\xE2\xB1\xA5x", 3},
@@ -97,16 +100,35 @@ TEST(CaretWord, CountsTheWordsBytesAsTheEditorHoldsThem) {
         {"a zero byte stays in the word", std::string("if\0xx", 5), std::string("if\0xx", 5), 5},
         {"a zero byte before a space is no part of it", std::string("a\0 for", 6), "for", 3},
         {"nothing before the caret", "", "", 0},
+        {"letters of 1252", "  Gr\xDC\xDF", "gr\xC3\xBC\xC3\x9F", 4, 1252, 2},
+        {"after a parenthesis in 1252",
+         "\xE9(\xC4"
+         "B",
+         "\xC3\xA4"
+         "b",
+         2, 1252, 2},
+        // The second byte of "ポ" is the byte of "|": no boundary inside a character.
+        {"katakana whose second byte is a bar",
+         "\x83\x7C"
+         "if",
+         "\xE3\x83\x9D"
+         "if",
+         4, 932, 0},
+        {"katakana then a space", "\x83\x7C if", "if", 2, 932, 2},
+        {"kanji after a bar", "a|\x8A\xBF", "\xE6\xBC\xA2", 2, 932, 2},
     };
     for (const WordBytesCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const idelink::CaretWord found = idelink::findCaretWord(std::string_view(c.lineBytes));
+        const idelink::CaretWord found = idelink::findCaretWord({c.lineBytes, 7, c.codePage});
         if (c.caretWord) {
             EXPECT_EQ(text::utf16ToUtf8(found.caretWord), *c.caretWord);
         }
         EXPECT_EQ(found.wordBytes, c.wordBytes);
+        if (c.wordIndent >= 0) {
+            EXPECT_EQ(found.wordIndent, c.wordIndent);
+        }
         // The text of valid UTF-8 gives the same answer as its bytes.
-        if (c.lineBytes.find('\xE9') == std::string::npos) {
+        if (c.codePage == text::kUtf8CodePage && c.lineBytes.find('\xE9') == std::string::npos) {
             EXPECT_EQ(idelink::findCaretWord(text::utf8ToUtf16(c.lineBytes)).wordBytes,
                       c.wordBytes);
         }

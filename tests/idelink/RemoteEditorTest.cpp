@@ -26,6 +26,9 @@ struct ScriptedEditor {
     int64_t lineSize = 0;
     std::string lineBytes;
     int64_t caretInLine = 0;
+    int64_t caret = 1234;
+    int64_t anchor = 0;
+    std::string document; // what SCI_GETTEXTRANGE and SCI_GETLENGTH answer from
     std::vector<UINT> received;
     std::vector<int64_t> selection;
     std::string replacement; // the text sent, with the three bytes that follow it
@@ -45,7 +48,27 @@ LRESULT CALLBACK scriptedProcedure(HWND window, UINT message, WPARAM wParam, LPA
                     std::min(script->lineBytes.size(), size_t(wParam) + 1));
         return LRESULT(script->caretInLine);
     case SCI_GETCURRENTPOS:
-        return 1234;
+        return LRESULT(script->caret);
+    case SCI_GETANCHOR:
+        return LRESULT(script->anchor);
+    case SCI_GETSELECTIONS:
+        return 1;
+    case SCI_GETLENGTH:
+        return LRESULT(script->document.size());
+    case SCI_GETTEXTRANGE: {
+        // As Scintilla answers: the stretch's length, its bytes and a zero byte written only when
+        // the document reaches that far.
+        char* record = reinterpret_cast<char*>(lParam);
+        std::int32_t range[2] = {};
+        char* text = nullptr;
+        std::memcpy(range, record, sizeof range);
+        std::memcpy(&text, record + sizeof range, sizeof text);
+        const size_t length = size_t(range[1] - range[0]);
+        if (size_t(range[1]) <= script->document.size())
+            std::memcpy(text, script->document.data() + range[0], length);
+        text[length] = '\0';
+        return LRESULT(length);
+    }
     case SCI_SETSELECTIONSTART:
     case SCI_SETSELECTIONEND:
         script->selection.push_back(int64_t(wParam));
@@ -76,6 +99,11 @@ HWND createScriptedWindow() {
 
 std::intptr_t handle(HWND window) {
     return reinterpret_cast<std::intptr_t>(window);
+}
+
+// The bytes before the caret; empty when the line could not be read.
+std::string lineBytes(const idelink::IdeWindows& windows) {
+    return idelink::readLineBeforeCaret(windows).value_or(idelink::LineAtCaret{}).bytes;
 }
 
 class ScriptedEditorTest : public ::testing::Test {
@@ -133,7 +161,7 @@ TEST_F(ScriptedEditorTest, ReadsOnlyWhatTheEditorWroteUpToTheCaret) {
         state.lineSize = c.lineSize;
         state.lineBytes = c.lineBytes;
         state.caretInLine = c.caretInLine;
-        EXPECT_EQ(idelink::readLineBeforeCaret({handle(editor), handle(main)}), c.expected);
+        EXPECT_EQ(lineBytes({handle(editor), handle(main)}), c.expected);
         EXPECT_EQ(curLineMessages(), c.curLineMessages);
     }
 }
@@ -147,7 +175,7 @@ TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
     const idelink::IdeWindows pairs[] = {
         {handle(gone), handle(main)}, {handle(editor), 0}, {handle(editor), handle(gone)}, {0, 0}};
     for (const auto& windows : pairs)
-        EXPECT_EQ(idelink::readLineBeforeCaret(windows), "");
+        EXPECT_FALSE(idelink::readLineBeforeCaret(windows));
     EXPECT_TRUE(state.received.empty());
 
     // A main window of another process: the buffer would be allocated where the editor
@@ -155,7 +183,7 @@ TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
     DWORD desktopProcess = 0;
     GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
     ASSERT_NE(desktopProcess, GetCurrentProcessId());
-    EXPECT_EQ(idelink::readLineBeforeCaret({handle(editor), handle(GetDesktopWindow())}), "");
+    EXPECT_FALSE(idelink::readLineBeforeCaret({handle(editor), handle(GetDesktopWindow())}));
     EXPECT_TRUE(state.received.empty());
 
     EXPECT_EQ(idelink::editorCaretPosition(handle(gone)), 0);
@@ -170,6 +198,23 @@ TEST_F(ScriptedEditorTest, SendsNothingThroughHandlesThatNameNoWindow) {
 
     // The editor reached through its own handle still answers.
     EXPECT_EQ(idelink::editorCaretPosition(handle(editor)), 1234);
+}
+
+// The text of a document that became shorter between the question for the selection and the
+// read of its bytes is not there to read: Scintilla answers such a stretch with its length and
+// writes nothing, which must not be taken for a selection of zero bytes.
+TEST_F(ScriptedEditorTest, ReadsTheSelectionOnlyWhileTheDocumentHoldsIt) {
+    state.document = "ab cdef";
+    state.anchor = 3;
+    state.caret = 7;
+    const std::optional<idelink::WrappedSelection> read =
+        idelink::readSelection({handle(editor), handle(main)});
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->bytes, "cdef");
+    EXPECT_EQ(read->indentation, u"   ");
+
+    state.document = "ab c";
+    EXPECT_FALSE(idelink::readSelection({handle(editor), handle(main)}));
 }
 
 struct ReplaceCase {
@@ -269,8 +314,11 @@ TEST_F(ScintillaEditorTest, ReadsTheLineBeforeTheCaret) {
     for (const RealLineCase& c : cases) {
         SCOPED_TRACE(c.name);
         load(c.document, c.caret);
-        EXPECT_EQ(idelink::readLineBeforeCaret(windows()), c.expected);
-        EXPECT_EQ(idelink::editorCaretPosition(handle(editor)), c.caret);
+        const std::optional<idelink::LineAtCaret> line = idelink::readLineBeforeCaret(windows());
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->bytes, c.expected);
+        EXPECT_EQ(line->caret, c.caret);
+        EXPECT_EQ(line->codePage, SC_CP_UTF8);
     }
 }
 
@@ -321,6 +369,49 @@ TEST_F(ScintillaEditorTest, ReadsTheSelectionToWrap) {
         }
         EXPECT_EQ(got, c.expected);
         SendMessageW(editor, SCI_SETSELECTIONMODE, SC_SEL_STREAM, 0);
+    }
+}
+
+// The document's code page comes with every reading, and the selection's text is decoded in it:
+// a document in code page 0 is in the code page of its default style's character set.
+TEST_F(ScintillaEditorTest, ReadsTheDocumentInItsOwnCodePage) {
+    struct Case {
+        int codePage;
+        int characterSet;
+        std::string document; // "Grüße" or "При" in the code page, a space, then "if"
+        int expected;
+        const char* selected; // UTF-8 of the document's first word
+    };
+    const Case cases[] = {
+        {SC_CP_UTF8, SC_CHARSET_DEFAULT,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e if",
+         SC_CP_UTF8, "Grüße"},
+        {0, SC_CHARSET_ANSI,
+         "Gr\xFC\xDF"
+         "e if",
+         1252, "Grüße"},
+        {0, SC_CHARSET_RUSSIAN, "\xCF\xF0\xE8 if", 1251, "При"},
+        {0, SC_CHARSET_DEFAULT, "ab if", int(GetACP()), "ab"},
+        {932, SC_CHARSET_SHIFTJIS, "\x83\x7C\x83\x7C if", 932, "ポポ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        SendMessageW(editor, SCI_SETCODEPAGE, WPARAM(c.codePage), 0);
+        SendMessageW(editor, SCI_STYLESETCHARACTERSET, STYLE_DEFAULT, LPARAM(c.characterSet));
+        load(c.document, int64_t(c.document.size()));
+        const std::optional<idelink::LineAtCaret> line = idelink::readLineBeforeCaret(windows());
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->bytes, c.document);
+        EXPECT_EQ(line->codePage, c.expected);
+
+        const size_t wordEnd = c.document.find(' ');
+        SendMessageW(editor, SCI_SETSEL, 0, LPARAM(wordEnd));
+        const std::optional<idelink::WrappedSelection> read = idelink::readSelection(windows());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->bytes, c.document.substr(0, wordEnd));
+        EXPECT_EQ(text::utf16ToUtf8(read->text), c.selected);
+        EXPECT_EQ(read->codePage, c.expected);
     }
 }
 
@@ -389,7 +480,8 @@ LRESULT CALLBACK sleepyProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     if (!sleepy || message < WM_USER)
         return DefWindowProcW(window, message, wParam, lParam);
     if (message != SCI_GETCURLINE || sleepy->wokeAndWrote) {
-        ++sleepy->messagesAfterWaking;
+        if (sleepy->wokeAndWrote)
+            ++sleepy->messagesAfterWaking;
         return 0;
     }
     if (lParam == 0)
@@ -430,7 +522,7 @@ TEST(RemoteEditorTimeLimit, AnEditorThatStopsAnsweringEndsTheRunWithItsBufferKep
     const idelink::IdeWindows windows{handle(state.window), handle(state.window)};
 
     const ULONGLONG start = GetTickCount64();
-    EXPECT_EQ(idelink::readLineBeforeCaret(windows), "");
+    EXPECT_FALSE(idelink::readLineBeforeCaret(windows));
     const ULONGLONG waited = GetTickCount64() - start;
     EXPECT_LT(waited, kSleepMs) << "the read waited for the editor to wake";
     EXPECT_TRUE(idelink::editorAnswers().stopped);

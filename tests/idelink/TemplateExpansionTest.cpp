@@ -1,5 +1,6 @@
 #include "idelink/TemplateExpansion.h"
 
+#include "base/CodePageText.h"
 #include "base/TextConvert.h"
 #include "store/ShortcutStore.h"
 
@@ -189,7 +190,7 @@ TEST(TemplateExpansion, ForAfterFourSpaces) {
     const idelink::WorkingText applied = idelink::applyValues(work, list, {u"i", u"0", u"99"});
     EXPECT_EQ(u8(applied.joined()), "For i = 0 To 99 ¤Next");
     const idelink::FinishedText finished = idelink::finishText(applied, indentedBy(4));
-    EXPECT_EQ(finished.utf8, "For i = 0 To 99 \r\n    Next");
+    EXPECT_EQ(finished.bytes, "For i = 0 To 99 \r\n    Next");
     EXPECT_EQ(finished.caretBytes, 16);
 }
 
@@ -219,7 +220,7 @@ TEST(TemplateExpansion, OpenWindowCall) {
     EXPECT_EQ(u8(applied.joined()), firstLine + "¤HideWindow(0, #False)");
 
     const idelink::FinishedText finished = idelink::finishText(applied, indentedBy(4));
-    EXPECT_EQ(finished.utf8, firstLine + "\r\n    HideWindow(0, #False)");
+    EXPECT_EQ(finished.bytes, firstLine + "\r\n    HideWindow(0, #False)");
     EXPECT_EQ(finished.caretBytes, static_cast<int64_t>(firstLine.size()));
 
     // One WinID value lands in both places.
@@ -322,7 +323,7 @@ TEST(FinishTable, BreaksLinesIndentedToTheWord) {
         SCOPED_TRACE(c.text);
         const idelink::FinishedText finished =
             idelink::finishText(plain(c.text), indentedBy(c.wordIndent));
-        EXPECT_EQ(finished.utf8, c.utf8);
+        EXPECT_EQ(finished.bytes, c.utf8);
         EXPECT_EQ(finished.caretBytes, c.caretBytes);
     }
 }
@@ -335,6 +336,7 @@ struct RecordedEditor {
     bool foregroundAfterwards = false;
     bool answering = true;
     std::optional<std::string> lineNow; // what the line before the caret reads again; unset: unread
+    int64_t caretNow = -1;              // where the caret is read again; -1: caretPos
     std::string calls;                  // "caretPosition; placeCaret 3"
     void record(const std::string& call) { calls += (calls.empty() ? "" : "; ") + call; }
 
@@ -364,7 +366,8 @@ struct RecordedEditor {
         if (lineNow) {
             editor.lineBeforeCaret = [this] {
                 record("lineBeforeCaret");
-                return *lineNow;
+                return std::optional(
+                    idelink::LineAtCaret{*lineNow, caretNow >= 0 ? caretNow : caretPos});
             };
         }
         return editor;
@@ -389,7 +392,12 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         std::string calls;
         int64_t wordBytes = 0; // 0: the UTF-8 length of caretWord
         bool answering = true;
-        std::optional<std::string> lineNow = std::nullopt; // read again after the popup
+        // The line as it was read at the start ("  for"), and as it reads again just before the
+        // text goes in; unset: the word was not read from an editor.
+        std::optional<std::string> lineNow = std::nullopt;
+        int64_t caretNow = -1; // where the caret is then; -1: where it was
+        const char* lineRead = "  for";
+        bool lineGone = false; // the line cannot be read again
     };
     const Case cases[] = {
         {"Literal", "Enumeration ¤EndEnumeration", "enu", 4, 50, std::nullopt, false,
@@ -436,12 +444,28 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         {"EditorStoppedAnswering", kFor, "for", 0, 10, std::nullopt, false, "caretPosition", 0,
          false},
         // Keys typed into the IDE before the popup took the keyboard: the line is the user's now.
+        // Keys typed into the IDE since the word was read: the line is the user's now. The caret
+        // where the word was read is the one the text goes in at.
         {"WordStillStandsAfterThePopup", kFor, "for", 2, 120, accepted({u"i", u"0", u"9"}), false,
-         "caretPosition; caretScreenPoint 120; caretPosition; lineBeforeCaret; replaceWord 3 120 "
-         "For i = 0 To 9 \r\n  Next; placeCaret 132",
+         "caretScreenPoint 120; lineBeforeCaret; replaceWord 3 120 For i = 0 To 9 \r\n  Next; "
+         "placeCaret 132",
          0, true, "  for"},
         {"WordTypedOnWhileThePopupOpened", kFor, "for", 2, 120, accepted({u"i", u"0", u"9"}), false,
-         "caretPosition; caretScreenPoint 120; caretPosition; lineBeforeCaret", 0, true, "  fo"},
+         "caretScreenPoint 120; lineBeforeCaret", 0, true, "  fo"},
+        {"WordStillStandsWithoutPopup", "If ¤EndIf", "for", 2, 120, std::nullopt, false,
+         "lineBeforeCaret; replaceWord 3 120 If \r\n  EndIf; placeCaret 120", 0, true, "  for"},
+        {"KeyTypedWhileTheLibraryWasRead", "If ¤EndIf", "for", 2, 120, std::nullopt, false,
+         "lineBeforeCaret", 0, true, "  forx", 121},
+        // The same bytes, but the caret moved on to another line that reads the same.
+        {"CaretMovedToALineThatReadsTheSame", "If ¤EndIf", "for", 2, 120, std::nullopt, false,
+         "lineBeforeCaret", 0, true, "  for", 160},
+        // A name picked on an empty line: the line is compared all the same.
+        {"EmptyLineTypedInto", "If ¤EndIf", "if", 0, 120, std::nullopt, false, "lineBeforeCaret",
+         -1, true, "x", 121, ""},
+        {"EmptyLineStillEmpty", "If ¤EndIf", "if", 0, 120, std::nullopt, false,
+         "lineBeforeCaret; replaceWord 0 120 If \r\nEndIf; placeCaret 123", -1, true, "", -1, ""},
+        {"EditorGoneBeforeTheInsert", "If ¤EndIf", "if", 0, 120, std::nullopt, false,
+         "lineBeforeCaret", 0, true, std::nullopt, -1, "if", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -450,6 +474,8 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
         editor.foregroundAfterwards = c.foregroundAfterwards;
         editor.answering = c.answering;
         editor.lineNow = c.lineNow;
+        editor.caretNow = c.caretNow;
+        const bool readFromEditor = c.lineNow || c.lineGone;
         int popupsShown = 0;
         idelink::PopupRequest shown;
         const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
@@ -458,12 +484,25 @@ TEST(ExpandTable, SendsExactlyTheseEditorCalls) {
             return c.popupAnswer.value_or(idelink::PopupResult{});
         };
         const std::u16string word = u16(c.caretWord);
-        const int64_t wordBytes = c.wordBytes ? c.wordBytes : int64_t(text::utf8Length(word));
-        idelink::expandShortcut(
-            u16(c.templateText),
-            {word, c.wordIndent, wordBytes, indentedBy(c.wordIndent).indentation, "  for"},
-            editor.ops(), popup);
+        const int64_t wordBytes = c.wordBytes > 0    ? c.wordBytes
+                                  : c.wordBytes == 0 ? int64_t(text::utf8Length(word))
+                                                     : 0;
+        idelink::CaretWord caretWord{word, c.wordIndent, wordBytes,
+                                     indentedBy(c.wordIndent).indentation};
+        if (readFromEditor)
+            caretWord.line = idelink::LineAtCaret{c.lineRead, c.caretPos};
+        idelink::EditorOps ops = editor.ops();
+        if (c.lineGone) {
+            ops.lineBeforeCaret = [&editor]() -> std::optional<idelink::LineAtCaret> {
+                editor.record("lineBeforeCaret");
+                return std::nullopt;
+            };
+        }
+        const idelink::ExpansionOutcome outcome =
+            idelink::expandShortcut(u16(c.templateText), caretWord, ops, popup);
         EXPECT_EQ(editor.calls, c.calls);
+        EXPECT_EQ(outcome.end == idelink::ExpansionOutcome::End::Inserted,
+                  c.calls.find("replaceWord") != std::string::npos);
         EXPECT_EQ(popupsShown, c.popupAnswer ? 1 : 0);
         if (popupsShown == 1) {
             EXPECT_EQ(shown.anchor.x, static_cast<int>(c.caretPos) * 10);
@@ -552,11 +591,28 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         {"SelectionBegunInItsLine",
          "If 1¤  %(sel)¤EndIf",
          {},
-         "If 1<|>\r\n\t     foo()\r\n\t       bar()\r\n\t   EndIf",
+         "If 1<|>\r\n      foo()\r\n        bar()\r\n    EndIf",
          "",
          nullptr,
          "foo()\n      bar()",
-         "\t   "},
+         "    "},
+        // A tab and four spaces are no shared indentation: the wrapped code keeps its shape.
+        {"TabAndSpacesAreNotTheSameIndentation",
+         "%(sel)",
+         {},
+         "\tIf a<|>\r\n    b = 1\r\n\tEndIf",
+         "",
+         nullptr,
+         "\tIf a\n    b = 1\n\tEndIf",
+         ""},
+        {"SelectionAfterATabSharesOnlyTheTab",
+         "%(sel)",
+         {},
+         "foo()<|>\r\n\t\t    bar()",
+         "",
+         nullptr,
+         "foo()\n\t\t    bar()",
+         "\t"},
         {"TabsKeptAndLfBreaks",
          "If ¤EndIf",
          {},
@@ -642,27 +698,29 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
 
 // ---- from the editor's text to the editor's text ----
 
-// An editor that holds a document: what the expansion sends changes its bytes and its caret.
+// An editor that holds a document in a code page: what the expansion sends changes its bytes and
+// its caret.
 struct DocumentEditor {
     std::string text;
     int64_t caret = 0;
+    int codePage = ::text::kUtf8CodePage;
 
     // The caret's line up to the caret, as the editor reads it out.
-    std::string lineBeforeCaret() const {
+    idelink::LineAtCaret lineBeforeCaret() const {
         const size_t end = size_t(caret);
         const size_t lineEnd = text.find_last_of("\r\n", end == 0 ? 0 : end - 1);
         const size_t start = lineEnd == std::string::npos || end == 0 ? 0 : lineEnd + 1;
-        return text.substr(start, end - start);
+        return {text.substr(start, end - start), caret, codePage};
     }
     idelink::EditorOps ops() {
         idelink::EditorOps editor;
         editor.caretPosition = [this] { return caret; };
         editor.caretScreenPoint = [](int64_t) { return idelink::ScreenPoint{}; };
-        editor.replaceWord = [this](int64_t wordBytes, int64_t at, const std::string& utf8) {
-            text.replace(size_t(at - wordBytes), size_t(wordBytes), utf8);
+        editor.replaceWord = [this](int64_t wordBytes, int64_t at, const std::string& bytes) {
+            text.replace(size_t(at - wordBytes), size_t(wordBytes), bytes);
         };
         editor.placeCaret = [this](int64_t position) { caret = position; };
-        editor.lineBeforeCaret = [this] { return lineBeforeCaret(); };
+        editor.lineBeforeCaret = [this] { return std::optional(lineBeforeCaret()); };
         return editor;
     }
 };
@@ -679,6 +737,8 @@ const std::pair<const char*, const char*> kOwnShortcuts[] = {
      "x",
      "Up"},
     {"blk", "Block¤  %(|)¤EndBlock"},
+    {"om", "x = Ω"},
+    {"jp", "表示 = %Wert=1"},
 };
 
 // The document before and after, "<|>" at the caret: the word before the caret is looked up
@@ -692,6 +752,9 @@ TEST(DocumentTable, TheWordBeforeTheCaretBecomesItsShortcut) {
         int popupFields = 0;                 // 0: no popup may open
         std::vector<const char*> typed = {}; // per field; nullptr or none: its default accepted
         bool ownShortcuts = false;           // kOwnShortcuts, not the defaults
+        int codePage = text::kUtf8CodePage;  // the document's; its texts are in it
+        const char* typedInIde = "";         // keys that reach the editor after the word was read
+        std::optional<char32_t> cannotHold = std::nullopt; // told instead of inserting
     };
     const Case cases[] = {
         {"ProcAtTheLineStart", "proc<|>\r\n", "Procedure <|>\r\nEndProcedure\r\n"},
@@ -768,6 +831,72 @@ TEST(DocumentTable, TheWordBeforeTheCaretBecomesItsShortcut) {
          "Structure Pair<|>\r\nEndStructure\r\n\r\nNewMap names.Pair()",
          2,
          {"Pair", "names"}},
+        // Keys typed while the program started reached the editor: nothing is replaced.
+        {"KeyTypedAfterTheWord", "  if<|>", "  ifx<|>", 0, {}, false, 65001, "x"},
+        {"KeyTypedBeforeThePopupTookTheKeys", "  for<|>", "  for <|>", 3, {}, false, 65001, " "},
+        // A document in code page 0 with the Western character set: its own bytes, both ways.
+        {"WordAndTemplateIn1252",
+         "  Gr\xD6\xDF"
+         "e<|>\r\n",
+         "  Gr\xF6\xDF"
+         "e.l = 0<|>\r\n  ; gr\xF6\xDF"
+         "e\r\n",
+         0,
+         {},
+         true,
+         1252},
+        {"IndentCountsCharactersIn1252",
+         "\xE9t\xE9 if<|>",
+         "\xE9t\xE9 If <|>\r\n    EndIf",
+         0,
+         {},
+         false,
+         1252},
+        {"ValueTypedIntoThePopupIn1252",
+         "whi<|>",
+         "While \xE4 > 3<|>\r\nWend",
+         1,
+         {"ä > 3"},
+         false,
+         1252},
+        {"CharacterThe1252DocumentCannotHold", "om<|>", "om<|>", 0, {}, true, 1252, "", U'\u03A9'},
+        {"ValueThe1252DocumentCannotHold",
+         "whi<|>",
+         "whi<|>",
+         1,
+         {"x < π"},
+         false,
+         1252,
+         "",
+         U'\u03C0'},
+        // Shift-JIS: the "|" byte inside "ポ" ends no word; a template's Japanese goes in as the
+        // document's bytes, the "\\" byte inside "表" included.
+        {"ShiftJisTrailByteIsNoBar",
+         "\x83\x7C"
+         "if<|>",
+         "\x83\x7C"
+         "if<|>",
+         0,
+         {},
+         false,
+         932},
+        {"ShiftJisIndentCountsCharacters",
+         "\x83\x7C if<|>",
+         "\x83\x7C If <|>\r\n  EndIf",
+         0,
+         {},
+         false,
+         932},
+        {"ShiftJisTemplate", "jp<|>", "\x95\x5C\x8E\xA6 = 1<|>", 1, {}, true, 932},
+        {"UmlautTheShiftJisDocumentCannotHold",
+         "whi<|>",
+         "whi<|>",
+         1,
+         {"\xC3\xBC"},
+         false,
+         932,
+         "",
+         U'\u00FC'},
     };
     store::ShortcutStore defaults;
     store::PopupSettings settings;
@@ -783,7 +912,10 @@ TEST(DocumentTable, TheWordBeforeTheCaretBecomesItsShortcut) {
         ASSERT_NE(mark, std::string::npos);
         editor.text.erase(mark, 3);
         editor.caret = int64_t(mark);
+        editor.codePage = c.codePage;
         const idelink::CaretWord word = idelink::findCaretWord(editor.lineBeforeCaret());
+        editor.text.insert(size_t(editor.caret), c.typedInIde);
+        editor.caret += int64_t(std::string_view(c.typedInIde).size());
         int popupsShown = 0;
         size_t fieldsShown = 0;
         const idelink::PopupFunction popup = [&](const idelink::PopupRequest& request) {
@@ -795,9 +927,16 @@ TEST(DocumentTable, TheWordBeforeTheCaretBecomesItsShortcut) {
                                                                   : request.fields[i].initialText);
             return accepted(values);
         };
+        idelink::ExpansionOutcome outcome;
         if (const auto templateText =
                 store::findShortcut(c.ownShortcuts ? own : defaults, word.caretWord))
-            idelink::expandShortcut(*templateText, word, editor.ops(), popup);
+            outcome = idelink::expandShortcut(*templateText, word, editor.ops(), popup);
+        EXPECT_EQ(outcome.end == idelink::ExpansionOutcome::End::CannotHold,
+                  c.cannotHold.has_value());
+        if (c.cannotHold) {
+            EXPECT_EQ(outcome.character, *c.cannotHold);
+            EXPECT_EQ(outcome.codePage, c.codePage);
+        }
         std::string after = editor.text;
         after.insert(size_t(editor.caret), "<|>");
         EXPECT_EQ(after, c.expected);
@@ -813,6 +952,58 @@ TEST(TemplateExpansion, WordWithZeroByteIsLeftAlone) {
     idelink::expandShortcut(u"If ¤EndIf", {std::u16string(u"if\0xx", 5), 0, 5}, editor.ops(),
                             [](const idelink::PopupRequest&) { return kCancelByKey; });
     EXPECT_TRUE(editor.calls.empty());
+}
+
+// What would reach the editor other than the user meant changes nothing and is told: a zero
+// character (the editor would cut the text there, and with it the rest of the selection), and a
+// selection whose bytes are no text of the document's code page (they would come back changed).
+TEST(TemplateExpansion, TextTheEditorWouldNotGetAsItIsChangesNothing) {
+    using End = idelink::ExpansionOutcome::End;
+    struct Case {
+        const char* name;
+        const char* templateText;
+        std::string selectedBytes;
+        int codePage;
+        std::u16string typed; // into the popup's one field, when the template has one
+        End end;
+    };
+    const Case cases[] = {
+        {"zero byte in the selection", "If x¤%(sel)¤EndIf", std::string("a\0b", 3), 65001, u"",
+         End::ZeroCharacter},
+        {"zero typed into a field", "If %c¤%(sel)", "ab", 65001, std::u16string(u"k\0", 2),
+         End::ZeroCharacter},
+        {"selection that is no UTF-8", "[%(sel)]", "a\xC3(", 65001, u"", End::SelectionNotText},
+        {"selection that is no Shift-JIS", "[%(sel)]", "\x81\x7F", 932, u"", End::SelectionNotText},
+        {"such a selection not put in", "[]", "a\xC3(", 65001, u"", End::Inserted},
+        {"Shift-JIS selection wrapped", "[%(sel)]", "\x83\x7C", 932, u"", End::Inserted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string inserted = "(nothing)";
+        idelink::EditorOps editor;
+        editor.caretPosition = [] { return int64_t(100); };
+        editor.caretScreenPoint = [](int64_t) { return idelink::ScreenPoint{}; };
+        editor.replaceWord = [&](int64_t, int64_t, const std::string& bytes) { inserted = bytes; };
+        editor.placeCaret = [](int64_t) {};
+        const idelink::WrappedSelection selection{
+            90,
+            100,
+            text::codePageToUtf16(c.codePage, c.selectedBytes),
+            u"",
+            c.selectedBytes,
+            c.codePage};
+        const idelink::ExpansionOutcome outcome = idelink::expandShortcut(
+            u16(c.templateText), {u"name"}, editor,
+            [&](const idelink::PopupRequest&) { return accepted({c.typed}); }, {}, &selection);
+        EXPECT_EQ(outcome.end, c.end);
+        if (c.end == End::Inserted) {
+            EXPECT_EQ(inserted.front(), '[');
+            EXPECT_EQ(inserted.substr(1, inserted.size() - 2),
+                      std::string(c.templateText) == "[]" ? "" : c.selectedBytes);
+        } else {
+            EXPECT_EQ(inserted, "(nothing)");
+        }
+    }
 }
 
 // Values that hold later names once made the text grow with every entry; now the result is
