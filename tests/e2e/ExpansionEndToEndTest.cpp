@@ -44,6 +44,11 @@ constexpr char kOwnShortcuts[] = "\xEF\xBB\xBF\r\n"
                                  "if = If ¤EndIf\r\n"
                                  "sig = ; Grüße ¤; — Ende ¤\r\n";
 
+// A Shortcut whose template holds a character that code page 1252 has no byte for.
+constexpr char kOmegaShortcut[] = "\xEF\xBB\xBF\r\n"
+                                  "[Shortcuts]\r\n"
+                                  "om = x = \xCE\xA9\r\n";
+
 // Templates with directives: today's date in the default picture and in one of the user's
 // own, and the clipboard's text.
 constexpr char kDirectiveShortcuts[] = "\xEF\xBB\xBF\r\n"
@@ -161,6 +166,10 @@ struct ExpansionCase {
     bool unusualLook = false;    // the popup must show kUnusualIdeLook and kUnusualPopupGroup
     bool messageInstead = false; // a message box, not a popup, is in front when the keys come
     const wchar_t* clipboard = nullptr; // put on the clipboard before the run
+    // The host's document: its code page and its default style's character set; the document
+    // and the expected text are in it.
+    int codePage = 65001;
+    int characterSet = 1; // the default set
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -301,6 +310,9 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
         options += L" --keys \"" + std::wstring(c.keys) + L"\"";
     if (c.typed)
         options += L" --type-first \"" + std::wstring(c.typed) + L"\"";
+    if (c.codePage != 65001)
+        options += L" --code-page " + std::to_wstring(c.codePage) + L" --character-set " +
+                   std::to_wstring(c.characterSet);
     // The IDE's look comes from APPDATA, which the tool inherits through the host.
     const std::wstring appData = scratch.path + L"\\appdata";
     if (c.ideLook) {
@@ -428,6 +440,32 @@ const ExpansionCase kCases[] = {
      .document = "  c<|>",
      .expected = "  x = first<|>\r\n      second",
      .clipboard = L"first\r\nsecond"},
+    // A document in code page 0 with the Western character set (0): the template, the word's
+    // indentation and what is typed into the popup arrive as its own bytes; a character it cannot
+    // hold is told and nothing changes.
+    {.name = "CodePage1252Template",
+     .preferences = kOwnShortcuts,
+     .document = "sig<|>",
+     .expected = "; Gr\xFC\xDF"
+                 "e <|>\r\n; \x97 Ende \r\n",
+     .codePage = 0,
+     .characterSet = 0},
+    {.name = "CodePage1252PopupValue",
+     .preferences = nullptr,
+     .document = "\xE9 struc<|>",
+     .expected = "\xE9 Structure P\xFCnkt<|>\r\n  EndStructure",
+     .keys = L"P\u00FCnkt{ENTER}",
+     .popupFields = 1,
+     .codePage = 0,
+     .characterSet = 0},
+    {.name = "CodePage1252CannotHoldOmega",
+     .preferences = kOmegaShortcut,
+     .document = "om<|>",
+     .expected = "om<|>",
+     .keys = L"{PAUSE}{ENTER}",
+     .messageInstead = true,
+     .codePage = 0,
+     .characterSet = 0},
 };
 
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),

@@ -29,7 +29,20 @@ struct SciteCase {
     std::vector<WORD> popupKeys; // pressed once the popup is in front; none: no popup
     std::string expected;        // SciTE's text afterwards, "<|>" at the caret
     std::vector<WORD> start = {VK_CONTROL, VK_F12}; // the tool's shortcut in SciTE
+    bool utf8 = true; // false: SciTE's shipped code page 0; the texts are then in the system's
+                      // ANSI code page
 };
+
+// A UTF-8 text in the system's ANSI code page, in which SciTE keeps a document by default.
+std::string ansi(const char* utf8) {
+    const std::wstring wide = text::toWide(text::utf8ToUtf16(utf8));
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(size_t(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+}
 
 void PrintTo(const SciteCase& c, std::ostream* out) {
     *out << c.name;
@@ -42,7 +55,7 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     ASSERT_TRUE(endtoend::fileExists(programFolder() + L"Sc1.exe"))
         << "Sc1.exe must be built (scripts/setup) and stand beside the test program";
     const idehost::Document start = idehost::parseDocument(c.document);
-    Session scite(start.text);
+    Session scite(start.text, c.utf8);
     ASSERT_TRUE(scite.prepare(start.anchor, start.caret))
         << "SciTE is not in front, focus in its editor";
 
@@ -113,6 +126,22 @@ const SciteCase kCases[] = {
      {'W', 'R', VK_RETURN},
      "x = 1\r\n  If ok<|>\r\n    Foo()\r\n    Bar()\r\n  EndIf\r\n",
      {VK_CONTROL, VK_F11}},
+    // SciTE as shipped keeps its documents in code page 0: the popup's value and a selected word
+    // with letters beyond ASCII arrive as the document's own bytes.
+    {"DefaultCodePagePopup",
+     "x = 1\r\n  <|>\r\n",
+     L"mb",
+     {VK_RETURN, VK_RETURN},
+     "x = 1\r\n  MessageRequester(" + ansi("Grüße") + ", Hello)<|>\r\n",
+     {VK_CONTROL, VK_F12},
+     false},
+    {"DefaultCodePageWrapsTheSelection",
+     "x = 1\r\n  <^>" + ansi("Grüße") + "<|>\r\n",
+     L"",
+     {'W', 'R', VK_RETURN},
+     "x = 1\r\n  If ok<|>\r\n    " + ansi("Grüße") + "\r\n  EndIf\r\n",
+     {VK_CONTROL, VK_F11},
+     false},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SciteEndToEnd, ::testing::ValuesIn(kCases),

@@ -10,9 +10,12 @@
 //   IdeHost.exe --tool <exe> --document <file> --result <file>
 //               [--type-first <text>] [--keys <text>] [--keys-delay <ms>] [--undo]
 //               [--no-run] [--timeout <ms>] [--workdir <folder>] [--tool-arguments <text>]
+//               [--code-page <n>] [--character-set <n>]
 //
-// The document is UTF-8; the marker <|> in it is removed and the caret placed there, and the
-// marker <^>, when there, is removed and the selection made from there to the caret.
+// The document is in the editor's code page (UTF-8 unless --code-page says otherwise, with
+// --character-set for the default style, as SCI_SETCODEPAGE and SCI_STYLESETCHARACTERSET take
+// them); the marker <|> in it is removed and the caret placed there, and the marker <^>, when
+// there, is removed and the selection made from there to the caret.
 // --type-first types text at the caret before the tool starts, as a user would.
 // --keys types text into the foreground window once a window of the tool is there, or once the
 // tool has run for --keys-delay ms (with --no-run, into the host's own editor, after the delay);
@@ -62,6 +65,8 @@ struct Options {
     std::wstring typeFirst;
     std::wstring workDir;
     int keysDelayMs = 3000;
+    int codePage = SC_CP_UTF8;
+    int characterSet = SC_CHARSET_DEFAULT;
     int timeoutMs = 20000;
     bool noRun = false;
     bool undo = false;
@@ -86,7 +91,7 @@ inline sptr_t sci(unsigned int message, uptr_t wParam = 0, sptr_t lParam = 0) {
 Options parseOptions() {
     const idehost::Arguments arguments = idehost::readArguments(
         {L"--tool", L"--tool-arguments", L"--document", L"--result", L"--keys", L"--type-first",
-         L"--workdir", L"--keys-delay", L"--timeout"},
+         L"--workdir", L"--keys-delay", L"--timeout", L"--code-page", L"--character-set"},
         {L"--no-run", L"--undo", L"--start-now"});
     Options options;
     options.tool = arguments.text(L"--tool", endtoend::programFolder() + L"Zendrik.exe");
@@ -98,6 +103,8 @@ Options parseOptions() {
     options.workDir = arguments.text(L"--workdir", idehost::defaultWorkDir(options.tool));
     options.keysDelayMs = arguments.number(L"--keys-delay", options.keysDelayMs);
     options.timeoutMs = arguments.number(L"--timeout", options.timeoutMs);
+    options.codePage = arguments.number(L"--code-page", options.codePage);
+    options.characterSet = arguments.number(L"--character-set", options.characterSet);
     options.noRun = arguments.has(L"--no-run");
     options.undo = arguments.has(L"--undo");
     options.startNow = arguments.has(L"--start-now");
@@ -394,13 +401,16 @@ LRESULT CALLBACK mainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
 }
 
-bool createWindows(HINSTANCE instance) {
+bool createWindows(HINSTANCE instance, const Options& options) {
     const idehost::HostWindows windows =
         idehost::createHostWindows(instance, kMainClass, kTitle, mainProcedure, {40, 40, 940, 640});
     mainWindow = windows.main;
     editorWindow = windows.editor;
     if (!editorWindow)
         return false;
+    sci(SCI_SETCODEPAGE, WPARAM(options.codePage));
+    sci(SCI_STYLESETCHARACTERSET, STYLE_DEFAULT, options.characterSet);
+    sci(SCI_STYLECLEARALL);
     ShowWindow(mainWindow, SW_SHOW);
     UpdateWindow(mainWindow);
     SetForegroundWindow(mainWindow);
@@ -417,7 +427,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const Options options = parseOptions();
     if (!options.valid)
         return 3;
-    if (!createWindows(instance))
+    if (!createWindows(instance, options))
         return 4;
     Document document;
     if (!options.document.empty()) {

@@ -34,7 +34,9 @@ inline constexpr int kOutputId = 351; // its output pane, where a command's exit
 // SciTE looks a key up among its language keys (F12 is HTML's) before a command's shortcut,
 // and among the commands' shortcuts before its menus' keys: Ctrl+F12 is in neither. The
 // program runs as a Windows program, and SciTE never saves the file first. A document keeps the
-// line breaks it was opened with (eol.auto).
+// line breaks it was opened with (eol.auto). kUtf8Property makes every document UTF-8; without it
+// SciTE keeps its shipped setting, code page 0 in the system's ANSI code page.
+inline constexpr char kUtf8Property[] = "code.page=65001\r\n";
 inline constexpr char kUserProperties[] = "command.name.0.*=Zendrik\r\n"
                                           "command.0.*=\"%s\" --focused\r\n"
                                           "command.subsystem.0.*=1\r\n"
@@ -45,7 +47,6 @@ inline constexpr char kUserProperties[] = "command.name.0.*=Zendrik\r\n"
                                           "command.subsystem.1.*=1\r\n"
                                           "command.save.before.1.*=2\r\n"
                                           "command.shortcut.1.*=Ctrl+F11\r\n"
-                                          "code.page=65001\r\n"
                                           "eol.auto=1\r\n";
 
 inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
@@ -63,18 +64,19 @@ inline std::string remoteText(HWND editor) {
 // not closed, at the end: its document is changed and would ask to be saved.
 class Session {
   public:
-    Session(const std::string& document) {
+    Session(const std::string& document, bool utf8 = true) {
         const std::wstring toolFolder = scratch_.path + L"\\tool";
         tool_ = toolFolder + L"\\Zendrik.exe";
         char properties[1024];
         const std::string toolPath = text::utf16ToUtf8(text::fromWide(tool_));
         std::snprintf(properties, sizeof properties, kUserProperties, toolPath.c_str(),
                       toolPath.c_str());
+        const std::string allProperties = properties + std::string(utf8 ? kUtf8Property : "");
         const std::wstring documentPath = scratch_.path + L"\\document.txt";
         if (!CreateDirectoryW(toolFolder.c_str(), nullptr) ||
             !CopyFileW((programFolder() + L"Zendrik.exe").c_str(), tool_.c_str(), FALSE) ||
             !endtoend::writeBytes(preferences(), kShortcuts) ||
-            !endtoend::writeBytes(scratch_.path + L"\\SciTEUser.properties", properties) ||
+            !endtoend::writeBytes(scratch_.path + L"\\SciTEUser.properties", allProperties) ||
             !endtoend::writeBytes(documentPath, document))
             return;
         SetEnvironmentVariableW(L"SciTE_HOME", scratch_.path.c_str());
