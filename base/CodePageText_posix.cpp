@@ -5,7 +5,9 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
 #include <string>
+#include <utility>
 
 namespace text {
 
@@ -23,6 +25,20 @@ std::string iconvName(int codePage) {
     }
 }
 
+// One converter per pair of encodings for the whole process: opening one costs far more than a
+// conversion, and a text that does not convert whole is converted again character by character.
+iconv_t converterOf(const std::string& to, const std::string& from) {
+    // Kept to the end of the process, past the static destructors.
+    static auto& converters = *new std::map<std::pair<std::string, std::string>, iconv_t>;
+    const auto key = std::make_pair(to, from);
+    const auto found = converters.find(key);
+    if (found != converters.end())
+        return found->second;
+    const iconv_t converter = iconv_open(to.c_str(), from.c_str());
+    converters.emplace(key, converter);
+    return converter;
+}
+
 // Strict conversion between two of iconv's encodings: false at the first sequence that has no
 // counterpart (iconv without //TRANSLIT or //IGNORE never substitutes).
 bool convert(const std::string& to, const std::string& from, std::string_view input,
@@ -30,9 +46,10 @@ bool convert(const std::string& to, const std::string& from, std::string_view in
     out.clear();
     if (input.empty())
         return true;
-    iconv_t converter = iconv_open(to.c_str(), from.c_str());
+    const iconv_t converter = converterOf(to, from);
     if (converter == iconv_t(-1))
         return false;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr); // the state a failure may have left
     std::string in(input);
     char* inAt = in.data();
     size_t inLeft = in.size();
@@ -53,7 +70,6 @@ bool convert(const std::string& to, const std::string& from, std::string_view in
         converted = iconv(converter, nullptr, nullptr, &outAt, &outLeft) != size_t(-1);
         out.append(buffer, size_t(outAt - buffer));
     }
-    iconv_close(converter);
     return converted;
 }
 

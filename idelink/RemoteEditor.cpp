@@ -220,7 +220,9 @@ base::OwnedKernelHandle openEditorProcess(const IdeWindows& windows) {
 // back, or nullopt when the editor did not answer. Nullopt on any failure.
 template <typename Write>
 std::optional<std::string> readThroughEditor(HANDLE process, int64_t size, Write write) {
-    if (size <= 0 || size > kLargestReadBuffer)
+    if (size == 0)
+        return std::string(); // an empty last line: nothing to write, and nothing to ask for
+    if (size < 0 || size > kLargestReadBuffer)
         return std::nullopt;
     // One byte more than asked for: Scintilla 5 counts the size without the zero byte and
     // writes that byte just past the size it is given, and older versions stay inside it.

@@ -340,7 +340,7 @@ std::u16string finishedText(const WorkingText& working, const InsertPlace& place
 } // namespace
 
 // The two sides of the caret are encoded apart, so that the caret's byte offset is exact in any
-// code page; none of them carries a state from one character to the next.
+// code page (none of a document's code pages carries a shift state across characters).
 FinishedText finishText(const WorkingText& working, const InsertPlace& place) {
     size_t caret = 0;
     const std::u16string text = finishedText(working, place, caret);

@@ -137,18 +137,21 @@ const HostileCase kCases[] = {
     // added after the last line; nothing of the user's text is lost.
     {"CaretPositionBeyondTheDocument", L"position=end+1000",
      "Procedure A()\r\n  if\r\nEndProcedure\r\nIf \r\n  EndIf"},
-    // The editor goes away while it handles the tool's 1st, 2nd or 3rd message.
+    // The editor goes away while it handles the tool's 1st to 4th message: the code page, the
+    // caret, the line's size, the line written into the buffer.
     {"EditorDestroyedAtFirstMessage", L"destroy-at=1", kGone},
     {"EditorDestroyedAtSecondMessage", L"destroy-at=2", kGone},
     {"EditorDestroyedAtThirdMessage", L"destroy-at=3", kGone},
+    {"EditorDestroyedAtFourthMessage", L"destroy-at=4", kGone},
     {"IdeEndsAtFirstMessage", L"exit-at=1", kNoReport},
     {"IdeEndsAtSecondMessage", L"exit-at=2", kNoReport},
     {"IdeEndsAtThirdMessage", L"exit-at=3", kNoReport},
     // An editor that stops answering: the program gives up within its limit, changes nothing,
-    // and the buffer of the 2nd message stays for the editor to write into when it wakes.
+    // and the buffer of the 4th message stays for the editor to write into when it wakes.
     {"EditorSilentAtFirstMessage", L"silent-at=1", kUnchanged},
     {"EditorSilentAtSecondMessage", L"silent-at=2", kUnchanged},
     {"EditorSilentAtThirdMessage", L"silent-at=3", kUnchanged},
+    {"EditorSilentAtFourthMessage", L"silent-at=4", kUnchanged},
     // Hostile values of the window variables.
     {"ToolVariablesMissing", L"none", kUnchanged, Handles::Missing},
     {"ToolVariablesText", L"none", kUnchanged, Handles::Text, L"editor", L"main"},

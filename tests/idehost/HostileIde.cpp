@@ -55,6 +55,8 @@ int toolMessages = 0;
 
 bool isToolMessage(UINT message) {
     switch (message) {
+    case SCI_GETCODEPAGE:
+    case SCI_STYLEGETCHARACTERSET:
     case SCI_GETCURRENTPOS:
     case SCI_GETCURLINE:
     case SCI_SETSELECTIONSTART:
