@@ -207,6 +207,19 @@ ManagerPlan decide(ManagerSession& session, ManagerAction action, std::u16string
     return plan;
 }
 
+// The window's own write found that another program had written the file since the window read
+// it: the change went into the file as it was, but the window lacks that other write. It reads
+// the file now, as when the user comes back to the window, so that a later Save checks names
+// against it and a write of the whole library keeps it. The row current before stays current.
+void learnOutsideWrite(ManagerSession& session) {
+    if (!session.store.stamp.behindFile)
+        return;
+    const std::u16string current = ui::controlText(kShortcutList);
+    decide(session, ManagerAction::Activation);
+    if (ui::controlState(kShortcutList) < 0 && !selectRowNamed(current))
+        showNothing(session);
+}
+
 // Beeps, and tells why when the name is taken or cannot be stored.
 void refuse(const ManagerSession& session, Refusal refusal, std::u16string_view name) {
     beep();
@@ -242,6 +255,7 @@ bool saveShortcut(ManagerSession& session) {
     }
     enterMode(session, ManagerMode::Browsing);
     session.shownName = name;
+    learnOutsideWrite(session);
     return true;
 }
 
@@ -322,6 +336,7 @@ void deleteShortcut(ManagerSession& session) {
         return;
     }
     session.shownName.clear();
+    learnOutsideWrite(session); // before the posted click shows the current row
     ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
     if (ui::listRowCount(kShortcutList) == 0)
         showNothing(session);
@@ -367,6 +382,7 @@ void endRename(ManagerSession& session) {
         ui::setControlText(kNameField, ui::controlText(kShortcutList));
     }
     enterMode(session, ManagerMode::Browsing);
+    learnOutsideWrite(session);
 }
 
 void applyEscape(ManagerSession& session) {

@@ -324,6 +324,7 @@ PreferenceFile::~PreferenceFile() {
 void PreferenceFile::reset() {
     state_ = State::Closed;
     readOnly_ = false;
+    stampAsRead_ = {};
     path_.clear();
     saveMode_ = SaveMode::Replace;
     text_ = std::string();
@@ -376,6 +377,9 @@ bool PreferenceFile::open(std::u16string_view path) {
     try {
         std::string raw;
         const bool read = readWholeFile(file, raw);
+        // After the read, so that a write of another program while it went on shows.
+        if (read)
+            stampAsRead_ = fileStampOf(file);
         file.reset();
         if (!read) {
             // Writing back what could not be read would destroy it: keep the file as it is.

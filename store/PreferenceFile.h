@@ -101,6 +101,9 @@ class PreferenceFile {
     // file's stamp and hash.
     bool close(WrittenFile* written = nullptr);
 
+    // The opened file's stamp, taken through it once its bytes were read; no file when nothing
+    // was read.
+    const FileStamp& stampAsRead() const { return stampAsRead_; }
     bool isOpen() const { return state_ != State::Closed; }
     bool isReadOnly() const { return readOnly_; }
     // An edit ran out of memory; this opening's changes will not be written.
@@ -139,6 +142,7 @@ class PreferenceFile {
 
     State state_ = State::Closed;
     bool readOnly_ = false;
+    FileStamp stampAsRead_;
     std::u16string path_; // where close saves the file
     SaveMode saveMode_ = SaveMode::Replace;
     std::string text_;                // the file's text that the line list points into

@@ -223,7 +223,7 @@ LibraryState checkLibrary(std::u16string_view path, LibraryStamp& stamp) {
     const FileStamp now = fileStampAt(path);
     if (!now.exists)
         return LibraryState::Missing;
-    if (now != stamp.file)
+    if (stamp.behindFile || now != stamp.file)
         return LibraryState::Changed;
     if (!stamp.timesUncertain)
         return LibraryState::Unchanged;
@@ -435,22 +435,32 @@ void loadDefaultShortcuts(ShortcutStore& store, PopupSettings& settings) {
 
 namespace {
 
+// What the manager's change found of the file, and what it wrote.
+struct ChangeSeen {
+    bool missing = false; // no file there: nothing was written
+    FileStamp read;       // the file the change was made to, as it was read
+    WrittenFile written;
+};
+
 // The template's line is made before the file is touched: the file's own edits cannot throw,
 // so a failure never leaves half a change to be written. The file is read under the writers'
 // lock, so the change is made to it as it is now and no other writer's change is lost. With
-// `missing` given, a file that is not there is not created but told.
+// `seen` given, a file that is not there is not created but told.
 bool changeIn(std::u16string_view path, ShortcutChange::Kind kind, std::u16string_view name,
-              std::u16string_view newName, std::u16string_view templateText, WrittenFile* written,
-              bool* missing) {
+              std::u16string_view newName, std::u16string_view templateText, ChangeSeen* seen) {
     try {
         const std::u16string line = templateLine(templateText);
         WriteLock lock;
         if (!lockForWriting(path, lock))
             return false;
         PreferenceFile file;
-        if (!file.open(path)) {
-            if (missing && !pathExists(path)) {
-                *missing = true;
+        const bool opened = file.open(path);
+        WrittenFile* const written = seen ? &seen->written : nullptr;
+        if (seen)
+            seen->read = file.stampAsRead();
+        if (!opened) {
+            if (seen && !pathExists(path)) {
+                seen->missing = true;
                 return false;
             }
             // A file that cannot be opened (held by another program) may still hold the name;
@@ -484,35 +494,47 @@ bool changeIn(std::u16string_view path, ShortcutChange::Kind kind, std::u16strin
 
 bool saveShortcutIn(std::u16string_view path, std::u16string_view name,
                     std::u16string_view templateText) {
-    return changeIn(path, ShortcutChange::Kind::Save, name, {}, templateText, nullptr, nullptr);
+    return changeIn(path, ShortcutChange::Kind::Save, name, {}, templateText, nullptr);
 }
 
 bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
-    return changeIn(path, ShortcutChange::Kind::Remove, name, {}, {}, nullptr, nullptr);
+    return changeIn(path, ShortcutChange::Kind::Remove, name, {}, {}, nullptr);
 }
 
 bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
                       std::u16string_view newName, std::u16string_view templateText) {
-    return changeIn(path, ShortcutChange::Kind::Rename, oldName, newName, templateText, nullptr,
-                    nullptr);
+    return changeIn(path, ShortcutChange::Kind::Rename, oldName, newName, templateText, nullptr);
 }
 
 // The stamp comes from the written file itself: read again, the file might already hold
 // another program's write. One lock over both, so that no other writer makes the file between
 // finding it gone and writing it whole.
+//
+// The manager compared the library with the file before the lock was had, and the lock may take
+// seconds to get: a program that takes no lock (a text editor, a sync client), or another writer
+// holding the lock meanwhile, may write the file after that look and before the change reads it.
+// That write goes into the written file but not into the library. So under the lock the file is
+// compared with the library's stamp first, and the file the change read with the one compared
+// (a file it could not read tells nothing). A file that differs is never taken for the library's
+// own, or a later Save would overwrite that write and a whole-library write would leave it out.
 bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
                          const ShortcutChange& change) {
     WriteLock lock;
     if (!lockForWriting(path, lock))
         return false;
-    WrittenFile written;
-    bool missing = false;
-    bool done = changeIn(path, change.kind, change.name, change.newName, change.templateText,
-                         &written, &missing);
-    if (missing)
-        done = writeLibraryFile(path, library, &written);
-    if (done && written.stamp.exists)
-        library.stamp = {written.stamp, written.hash, timesUncertain(written.stamp)};
+    LibraryStamp held = library.stamp;
+    const bool unchanged = checkLibrary(path, held) == LibraryState::Unchanged;
+    ChangeSeen seen;
+    bool done =
+        changeIn(path, change.kind, change.name, change.newName, change.templateText, &seen);
+    if (seen.missing) {
+        done = writeLibraryFile(path, library, &seen.written);
+    } else if (seen.read.exists && (!unchanged || seen.read != library.stamp.file)) {
+        library.stamp.behindFile = true;
+        return done;
+    }
+    if (done && seen.written.stamp.exists)
+        library.stamp = {seen.written.stamp, seen.written.hash, timesUncertain(seen.written.stamp)};
     return done;
 }
 

@@ -26,11 +26,14 @@ inline constexpr char16_t kLineSeparator = u'\u00A4';
 // well-formed UTF-8, are held as records of their own. An unpaired UTF-16 surrogate in a name
 // or template, which UTF-8 cannot hold, is held as U+FFFD (as the file would hold it).
 // What a load or a save last saw of the file: its size and last write time and, while those
-// times cannot tell a later write apart from it, a hash of its bytes.
+// times cannot tell a later write apart from it, a hash of its bytes. `behindFile`: the file
+// holds a write of another program that the library lacks, found by the library's own change;
+// the file reads as changed until it is loaded again.
 struct LibraryStamp {
     FileStamp file;
     std::uint64_t hash = 0;
     bool timesUncertain = false;
+    bool behindFile = false;
 };
 
 struct PopupSettings {
@@ -126,7 +129,10 @@ struct ShortcutChange {
 // renameShortcutIn), under the writers' lock, to the file as it is then. When the file is gone,
 // writes the whole `library` as a new file instead (writeLibraryFile), never replacing
 // anything that appeared meanwhile: a save must never leave a file holding that one Shortcut.
-// On success library.stamp is the stamp of the file as written, taken from the written file.
+// On success library.stamp is the stamp of the file as written, taken from the written file,
+// when the file changed was the one library.stamp describes; when another program had written
+// it since, the stamp is left as it was and marked behindFile: the library must read the file
+// again to have that write.
 bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
                          const ShortcutChange& change);
 

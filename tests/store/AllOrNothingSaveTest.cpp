@@ -312,6 +312,41 @@ TEST(AllOrNothingSave, SymbolicLinkStaysALinkToTheSavedFile) {
     EXPECT_EQ(readBytes(target), kBom + "[Shortcuts]\r\na = 1\r\nb = 2\r\n");
 }
 
+// Another program writes the file after the manager looked at it and before its change has the
+// lock, giving the file back its time: the change goes into the file as that program left it,
+// and the library, which lacks that write, must not take the written file for its own.
+TEST(AllOrNothingSave, AWriteBeforeTheLockLeavesTheFileChangedForTheLibrary) {
+    TempFolder folder;
+    const auto path = folder / store::kPreferenceFileName;
+    const std::string held = kBom + "[Shortcuts]\r\na = 1\r\n";
+    const struct {
+        std::string outside; // the file as the other program leaves it; `held`: no write
+        store::LibraryState then;
+    } cases[] = {{held, store::LibraryState::Unchanged},
+                 {held + "c = 3\r\n", store::LibraryState::Changed},
+                 {kBom + "[Shortcuts]\r\na = 9\r\n", store::LibraryState::Changed}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.outside);
+        writeBytes(path, held);
+        const auto time = fs::last_write_time(path);
+        store::ShortcutStore library;
+        store::PopupSettings settings;
+        store::loadShortcutsFrom(u16(path), library, settings);
+        store::saveFaults().beforeStep = [&](store::SaveStep step) {
+            if (step == store::SaveStep::Lock && c.outside != held) {
+                writeBytes(path, c.outside);
+                fs::last_write_time(path, time);
+            }
+            return store::StepOutcome::Proceed;
+        };
+        EXPECT_TRUE(store::writeShortcutChange(
+            u16(path), library, {store::ShortcutChange::Kind::Save, u"b", {}, u"2"}));
+        store::saveFaults().beforeStep = nullptr;
+        EXPECT_EQ(readBytes(path), c.outside + "b = 2\r\n");
+        EXPECT_EQ(store::checkLibrary(u16(path), library.stamp), c.then);
+    }
+}
+
 #ifndef _WIN32
 // Two processes saving at once, forty Shortcuts each: whatever either reported saved is in the
 // file, the backups stay bounded and no temporary is left.
