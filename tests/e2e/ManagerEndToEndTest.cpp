@@ -14,6 +14,7 @@
 #include "base/TextConvert.h"
 #include "ui/SplitterLayout.h"
 #include "ui/WindowService.h"
+#include "store/FileAccess.h"
 #include "store/StoreTestFiles.h"
 
 #include <cstdint>
@@ -446,6 +447,21 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     const std::string saved = file({kFor, "if = If x ¤EndIf!\r\n", "zed = Z\r\n"});
     EXPECT_EQ(waitForFile(saved), saved);
 
+    // Written by another writer while the next Save waits for its lock: the Save goes into the
+    // file as that writer left it, and the window takes "new" in.
+    {
+        store::WriteLock lock;
+        ASSERT_TRUE(store::lockForWriting(text::fromWide(preferences_), lock));
+        typeText(L"?");
+        pressKey({VK_CONTROL, 'S'});
+        Sleep(1000);
+        endtoend::writeBytes(preferences_,
+                             file({kFor, "if = If x ¤EndIf!\r\n", "new = N\r\n", "zed = Z\r\n"}));
+    }
+    const std::string both = file({kFor, "if = If x ¤EndIf!?\r\n", "new = N\r\n", "zed = Z\r\n"});
+    EXPECT_EQ(waitForFile(both), both);
+    EXPECT_VIEW(m, "rows=for,if,new,zed current=if name='if' editor='If x \r\nEndIf!?'");
+
     // Deleted outside: "if", which the user redefined, expands to nothing while the manager
     // holds the library, and no default file is written under it; a Delete writes everything
     // the window holds.
@@ -454,16 +470,16 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
               "exit 0\ncaret 2\nanchor 2\ntext 2\nif\n");
     EXPECT_EQ(GetFileAttributesW(preferences_.c_str()), INVALID_FILE_ATTRIBUTES);
     reactivate(m);
-    m.clickRow(2);
+    m.clickRow(3);
     pressKey({VK_CONTROL, 'D'});
     EXPECT_BOX(m, message(manager::deleteQuestion(u"zed")), "yes no", "exclamation", IDYES);
     // The default file's header and [Popup] section around the window's Shortcuts.
     const std::string defaults = storetest::goldenBytes("store/golden/DefaultFile.pref");
     const size_t shortcuts = defaults.find("[Shortcuts]\r\n") + 13;
-    const std::string whole = defaults.substr(0, shortcuts) + kFor + "if = If x ¤EndIf!\r\n" +
-                              defaults.substr(defaults.find("; \r\n[Popup]"));
+    const std::string whole = defaults.substr(0, shortcuts) + kFor + "if = If x ¤EndIf!?\r\n" +
+                              "new = N\r\n" + defaults.substr(defaults.find("; \r\n[Popup]"));
     EXPECT_EQ(waitForFile(whole), whole);
-    EXPECT_VIEW(m, "rows=for,if current=if name='if' editor='If x \r\nEndIf!'");
+    EXPECT_VIEW(m, "rows=for,if,new current=new name='new' editor='N'");
 
     // Deleted again: closing gives the file the library back.
     ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
