@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -21,11 +22,41 @@ inline void require(bool holds, const char* what) {
     }
 }
 
+// The scratch file lives in a folder of this process's own, beside the lock file and the
+// backup folder that every save makes there, and the folder goes when the process ends (a
+// failing input's files stay, for a look). The folder is in memory where the system has such a
+// file system, whoever starts the target: inputs are written, saved and flushed there, and a
+// flush to a disk would cost more than the checks.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::error_code error;
+        std::filesystem::path base = "/dev/shm";
+        if (!std::filesystem::is_directory(base, error) || access(base.c_str(), W_OK) != 0)
+            base = std::filesystem::temp_directory_path();
+        folder_ = base / ("zendrik-fuzz-" + std::to_string(getpid()));
+        std::filesystem::remove_all(folder_, error);
+        std::filesystem::create_directory(folder_, error);
+        const std::string file = (folder_ / "Zendrik.pref").string();
+        file_.assign(file.begin(), file.end());
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(folder_, error);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::u16string& file() const { return file_; }
+
+  private:
+    std::filesystem::path folder_;
+    std::u16string file_;
+};
+
 inline std::u16string scratchPath() {
-    static const std::string path = (std::filesystem::temp_directory_path() /
-                                     ("zendrik-fuzz-" + std::to_string(getpid()) + ".pref"))
-                                        .string();
-    return std::u16string(path.begin(), path.end());
+    static const ScratchFolder scratch;
+    return scratch.file();
 }
 
 // Names as the preference file compares them: ASCII letters without regard to case.
