@@ -1,6 +1,9 @@
 #pragma once
 // What the fuzz targets share: a failed expectation aborts, which libFuzzer reports as a crash
-// and keeps the input that caused it; and a scratch file of this process's own.
+// and keeps the input that caused it; a scratch file of this process's own; and which inputs
+// get the costliest checks.
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,6 +60,31 @@ class ScratchFolder {
 inline std::u16string scratchPath() {
     static const ScratchFolder scratch;
     return scratch.file();
+}
+
+// Set (to anything but 0) by the test command's replay of the corpus: every input then gets
+// every check, whatever that costs. A fuzzing run gives its costliest checks (a file saved and
+// read back, say) to a share of its inputs, chosen by the input's own bytes, so that an input
+// always gets the same checks and one that fails fails again when it is run alone.
+inline bool everyCheck() {
+    static const bool every = [] {
+        const char* value = std::getenv("ZENDRIK_FUZZ_EVERY_CHECK");
+        return value && *value && std::string_view(value) != "0";
+    }();
+    return every;
+}
+
+// The input's hash, from which the checks it gets are chosen.
+inline std::uint64_t inputHash(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t hash = 0xcbf29ce484222325; // FNV-1a
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 0x100000001b3;
+    return hash;
+}
+
+// Whether the input of that hash gets a check that one input in `share` gets.
+inline bool chosen(std::uint64_t hash, unsigned share) {
+    return everyCheck() || (hash >> 32) % share == 0;
 }
 
 // Names as the preference file compares them: ASCII letters without regard to case.
