@@ -649,8 +649,10 @@ bool PreferenceFile::writeLines(const FileHandle& file) const {
     if (!reserveFileSize(file, size))
         return false;
     std::uint64_t offset = 0;
+    // Room for a piece and the line that ends it, or for the whole file when that is less: a
+    // small library's save then asks for kilobytes, not for a fresh mapping of megabytes.
     std::string piece(kFileStart);
-    piece.reserve(2 * kWritePiece);
+    piece.reserve(std::size_t(std::min<std::uint64_t>(size, 2 * kWritePiece)));
     const auto writeOut = [&](std::string_view bytes) {
         if (!writeSavePiece(file, offset, bytes))
             return false;

@@ -1,7 +1,8 @@
 // The Shortcut store on arbitrary preference files: loading (whole, or one name) gives what the
 // file's own group and key operations read and keeps the settings within their limits, and a
-// save, removal or rename changes exactly the named Shortcut as the next load reads it and
-// leaves every other one, its case twins included, as it was.
+// save, removal or rename (made by a share of the inputs, by every input in the test command's
+// replay) changes exactly the named Shortcut as the next load reads it and leaves every other
+// one, its case twins included, as it was.
 #include "base/TextConvert.h"
 #include "store/PreferenceFile.h"
 #include "store/ShortcutStore.h"
@@ -13,13 +14,49 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace {
 
+// The share of inputs whose change is saved and read back.
+constexpr unsigned kSavedShare = 4;
+
+// readOneShortcut gives what the whole load gives, for the names `asked` (those the change is
+// about, whether the file holds them or not) and for one of the file's own, the one `pick`
+// chooses; for every name of the file when every input gets every check. Each such read goes
+// through the whole file, so reading every name of a file of hundreds of lines would be most of
+// the run; `pick` comes from the input, so the fuzzer's mutations move the choice over the names.
+void checkReadAlone(const std::u16string& path, const std::map<std::u16string, std::u16string>& all,
+                    const store::PopupSettings& settings,
+                    std::initializer_list<std::u16string_view> asked, std::uint64_t pick) {
+    const auto readAlone = [&](std::u16string_view name) {
+        store::PopupSettings oneSettings;
+        const std::optional<std::u16string> one = store::readOneShortcut(path, name, oneSettings);
+        const auto found = all.find(std::u16string(name));
+        fuzz::require(found == all.end() ? !one : one == found->second,
+                      "one name read from the file is what the whole load finds");
+        fuzz::require(
+            oneSettings.opacity == settings.opacity && oneSettings.shadow == settings.shadow &&
+                oneSettings.slideIn == settings.slideIn && oneSettings.fadeOut == settings.fadeOut,
+            "one name's read finds the popup settings the whole load finds");
+    };
+    for (std::u16string_view name : asked)
+        readAlone(name);
+    std::size_t index = 0;
+    for (const auto& [name, templateText] : all) {
+        if (fuzz::everyCheck() || index == pick % all.size())
+            readAlone(name);
+        ++index;
+    }
+}
+
 std::map<std::u16string, std::u16string> load(const std::u16string& path,
-                                              store::PopupSettings& settings) {
+                                              store::PopupSettings& settings,
+                                              std::initializer_list<std::u16string_view> asked,
+                                              std::uint64_t pick) {
     store::ShortcutStore shortcuts;
     store::loadShortcutsFrom(path, shortcuts, settings);
     fuzz::require(settings.slideIn >= 1 && settings.slideIn <= 500, "SlideIn within 1..500");
@@ -33,19 +70,15 @@ std::map<std::u16string, std::u16string> load(const std::u16string& path,
     const auto expected = storemodel::loadByFileOperations(path, expectedSettings);
     fuzz::require(all == expected && store::shortcutCount(shortcuts) == expected.size(),
                   "the store holds what the file operations read");
-    for (const auto& [name, templateText] : expected) {
+    for (const auto& [name, templateText] : expected)
         fuzz::require(store::findShortcut(shortcuts, name) == templateText,
                       "every name is found with its template");
-        store::PopupSettings oneSettings;
-        fuzz::require(store::readOneShortcut(path, name, oneSettings) == templateText &&
-                          oneSettings.opacity == settings.opacity,
-                      "one name read from the file is what the whole load finds");
-    }
     fuzz::require(settings.opacity == expectedSettings.opacity &&
                       settings.shadow == expectedSettings.shadow &&
                       settings.slideIn == expectedSettings.slideIn &&
                       settings.fadeOut == expectedSettings.fadeOut,
                   "the popup settings are what the file operations read");
+    checkReadAlone(path, expected, settings, asked, pick);
     return all;
 }
 
@@ -81,8 +114,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::u16string path = fuzz::scratchPath();
     fuzz::writeFileBytes(path, bytes);
+    const std::uint64_t pick = fuzz::inputHash(data, size);
     store::PopupSettings settingsBefore;
-    const auto before = load(path, settingsBefore);
+    const auto before = load(path, settingsBefore, {name}, pick);
+    // A save takes the lock, writes and flushes a new file, swaps it in and keeps a backup: more
+    // than all the rest, so a share of the inputs gets it.
+    if (!fuzz::chosen(pick, kSavedShare))
+        return 0;
 
     bool done = false;
     if (operation == 0)
@@ -94,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require(done, "a writable file takes the change");
 
     store::PopupSettings settingsAfter;
-    const auto after = load(path, settingsAfter);
+    const auto after = operation == 2 ? load(path, settingsAfter, {name, newName}, pick)
+                                      : load(path, settingsAfter, {name}, pick);
     fuzz::require(settingsAfter.opacity == settingsBefore.opacity &&
                       settingsAfter.shadow == settingsBefore.shadow &&
                       settingsAfter.slideIn == settingsBefore.slideIn &&
