@@ -202,15 +202,53 @@ PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
 
 namespace {
 
+// Which of 64 classes of units a text holds (a unit's class: its value modulo 64). A text can
+// hold a pattern only if it holds every class the pattern does; most pieces of a template with
+// many placeholders are told apart from most names this way without a search.
+uint64_t unitClasses(std::u16string_view text) {
+    uint64_t classes = 0;
+    for (const char16_t unit : text)
+        classes |= uint64_t(1) << (unit & 63);
+    return classes;
+}
+
+// The template's pieces with the unit classes of each (0 for the pieces never searched).
+struct SearchedPieces {
+    std::vector<TextPiece>& pieces;
+    std::vector<uint64_t> classes;
+
+    explicit SearchedPieces(std::vector<TextPiece>& all) : pieces(all) {
+        classes.reserve(all.size());
+        for (const TextPiece& piece : all)
+            classes.push_back(classesOf(piece));
+    }
+    static uint64_t classesOf(const TextPiece& piece) {
+        return piece.kind == TextPiece::Kind::Template ? unitClasses(piece.text) : 0;
+    }
+    bool holds(size_t index, std::u16string_view pattern, uint64_t patternClasses) const {
+        return (classes[index] & patternClasses) == patternClasses &&
+               pieces[index].kind == TextPiece::Kind::Template &&
+               pieces[index].text.find(pattern) != std::u16string::npos;
+    }
+};
+
 // Replaces every occurrence of pattern in the template's own pieces by a value piece, or drops
-// it when the value is empty. Values already in place are never searched again.
-void replaceInTemplateText(std::vector<TextPiece>& pieces, std::u16string_view pattern,
+// it when the value is empty. Values already in place are never searched again. The pieces
+// before the first one that holds the pattern stay where they are.
+void replaceInTemplateText(SearchedPieces& searched, std::u16string_view pattern,
                            std::u16string_view value) {
+    std::vector<TextPiece>& pieces = searched.pieces;
+    const uint64_t patternClasses = unitClasses(pattern);
+    size_t first = 0;
+    while (first < pieces.size() && !searched.holds(first, pattern, patternClasses))
+        ++first;
+    if (first == pieces.size())
+        return;
     std::vector<TextPiece> out;
-    out.reserve(pieces.size());
-    for (TextPiece& piece : pieces) {
-        if (piece.kind != TextPiece::Kind::Template ||
-            piece.text.find(pattern) == piece.text.npos) {
+    out.reserve(pieces.size() - first + 2);
+    for (size_t at = first; at < pieces.size(); ++at) {
+        TextPiece& piece = pieces[at];
+        if (at != first && !searched.holds(at, pattern, patternClasses)) {
             out.push_back(std::move(piece));
             continue;
         }
@@ -231,7 +269,12 @@ void replaceInTemplateText(std::vector<TextPiece>& pieces, std::u16string_view p
         if (!own.empty())
             out.push_back({TextPiece::Kind::Template, std::move(own)});
     }
-    pieces = std::move(out);
+    pieces.erase(pieces.begin() + std::ptrdiff_t(first), pieces.end());
+    searched.classes.resize(first);
+    for (TextPiece& piece : out) {
+        searched.classes.push_back(SearchedPieces::classesOf(piece));
+        pieces.push_back(std::move(piece));
+    }
 }
 
 } // namespace
@@ -244,6 +287,7 @@ void replaceInTemplateText(std::vector<TextPiece>& pieces, std::u16string_view p
 WorkingText applyValues(const WorkingText& working, const std::vector<Placeholder>& placeholders,
                         const std::vector<std::u16string>& values) {
     WorkingText applied = working;
+    SearchedPieces searched(applied.pieces);
     for (size_t i = 0; i < placeholders.size(); ++i) {
         const std::u16string& name = placeholders[i].name;
         if (name.empty())
@@ -252,9 +296,9 @@ WorkingText applyValues(const WorkingText& working, const std::vector<Placeholde
         const std::u16string_view value =
             text::trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
         if (!value.empty())
-            replaceInTemplateText(applied.pieces, name, value);
+            replaceInTemplateText(searched, name, value);
         else
-            replaceInTemplateText(applied.pieces, u", " + name, u"");
+            replaceInTemplateText(searched, u", " + name, u"");
     }
     return applied;
 }
