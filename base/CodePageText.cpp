@@ -88,10 +88,12 @@ std::u16string codePageToUtf16(int codePage, std::string_view bytes) {
     for (size_t at = 0; at < bytes.size();) {
         const size_t length = characterLength(codePage, bytes, at);
         const std::string_view character = bytes.substr(at, length);
-        if (systemDecode(codePage, character, one))
-            out += one;
-        else if (length == 1 && static_cast<unsigned char>(character[0]) < 0x80)
+        // ASCII is itself in these code pages, but for Johab, whose 0x5C some tables read as
+        // the won sign.
+        if (length == 1 && static_cast<unsigned char>(character[0]) < 0x80 && codePage != 1361)
             out.push_back(char16_t(character[0]));
+        else if (systemDecode(codePage, character, one))
+            out += one;
         else
             out.push_back(kReplacement);
         at += length;
