@@ -84,30 +84,4 @@ TEST(CodePageTextTable, BytesThatAreNoCharacterReadAsReplacementsAndDoNotComeBac
     }
 }
 
-TEST(CodePageTextTable, CharactersAreOneOrTwoBytesByTheLeadByteRule) {
-    struct Case {
-        int codePage;
-        std::string bytes;
-        std::vector<size_t> lengths; // of each character, left to right
-    };
-    const Case cases[] = {
-        {932,
-         "\x83\x7C|\xE0\x40"
-         "a",
-         {2, 1, 2, 1}},
-        {932, "\xA0\xDF\x83", {1, 1, 1}}, // half-width katakana, and a lead byte at the end
-        {936, "\x81\x40\x80", {2, 1}},
-        {1361, "\x84\x41\xD4\x41", {2, 1, 1}},
-        {1252, "\x83\x7C", {1, 1}},
-        {text::kUtf8CodePage, "\xE3\x83\x9D|\xC3", {3, 1, 1}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.codePage);
-        std::vector<size_t> lengths;
-        for (size_t at = 0; at < c.bytes.size(); at += lengths.back())
-            lengths.push_back(text::characterLength(c.codePage, c.bytes, at));
-        EXPECT_EQ(lengths, c.lengths);
-    }
-}
-
 } // namespace
