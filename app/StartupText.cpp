@@ -1,6 +1,7 @@
 #include "app/StartupText.h"
 
 #include "app/StartArguments.h"
+#include "base/TextConvert.h"
 
 namespace app {
 
@@ -38,14 +39,7 @@ std::u16string characterName(char32_t character) {
     if (character < 0x20 || (character >= 0x7F && character < 0xA0) || character > 0x10FFFF ||
         (character >= 0xD800 && character <= 0xDFFF))
         return codePointName(character);
-    std::u16string units;
-    if (character >= 0x10000) {
-        units.push_back(char16_t(0xD800 + ((character - 0x10000) >> 10)));
-        units.push_back(char16_t(0xDC00 + ((character - 0x10000) & 0x3FF)));
-    } else {
-        units.push_back(char16_t(character));
-    }
-    return u"\"" + units + u"\" (" + codePointName(character) + u")";
+    return u"\"" + text::codePointText(character) + u"\" (" + codePointName(character) + u")";
 }
 
 std::u16string codePageName(int codePage) {

@@ -8,13 +8,6 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool isHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool isLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 size_t utf8SequenceLength(std::string_view bytes, size_t at) {
     const auto lead = static_cast<unsigned char>(bytes[at]);
     const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
@@ -22,18 +15,6 @@ size_t utf8SequenceLength(std::string_view bytes, size_t at) {
         if (at + k >= bytes.size() || (static_cast<unsigned char>(bytes[at + k]) & 0xC0) != 0x80)
             return 1;
     return length;
-}
-
-// Units of the code point that starts at text[at]: a surrogate pair, or one unit.
-size_t codePointLength(std::u16string_view text, size_t at) {
-    return isHighSurrogate(text[at]) && at + 1 < text.size() && isLowSurrogate(text[at + 1]) ? 2
-                                                                                             : 1;
-}
-
-char32_t codePointAt(std::u16string_view text, size_t at) {
-    if (codePointLength(text, at) == 2)
-        return 0x10000 + ((char32_t(text[at]) - 0xD800) << 10) + (char32_t(text[at + 1]) - 0xDC00);
-    return text[at];
 }
 
 } // namespace
@@ -111,8 +92,8 @@ CodePageBytes utf16ToCodePage(int codePage, std::u16string_view text) {
         return result;
     result.bytes.clear();
     std::string ignored;
-    for (size_t at = 0; at < text.size(); at += codePointLength(text, at)) {
-        if (!systemEncode(codePage, text.substr(at, codePointLength(text, at)), ignored)) {
+    for (size_t at = 0; at < text.size(); at += codePointUnits(text, at)) {
+        if (!systemEncode(codePage, text.substr(at, codePointUnits(text, at)), ignored)) {
             result.cannotHold = codePointAt(text, at);
             return result;
         }

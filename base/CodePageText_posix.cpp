@@ -85,14 +85,9 @@ bool systemDecode(int codePage, std::string_view bytes, std::u16string& out) {
 
 bool systemEncode(int codePage, std::u16string_view text, std::string& out) {
     // A lone surrogate has no character to encode: it would come back as U+FFFD.
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF)
-            ++i;
-        else if (unit >= 0xD800 && unit <= 0xDFFF)
+    for (size_t at = 0; at < text.size(); at += codePointUnits(text, at))
+        if (const char32_t unit = codePointAt(text, at); unit >= 0xD800 && unit <= 0xDFFF)
             return false;
-    }
     return convert(iconvName(codePage), "UTF-8", utf16ToUtf8(text), out);
 }
 

@@ -179,4 +179,24 @@ std::u16string_view trimSpaces(std::u16string_view text) {
     return text.substr(first, text.find_last_not_of(u' ') - first + 1);
 }
 
+size_t codePointUnits(std::u16string_view text, size_t at) {
+    return text[at] >= 0xD800 && text[at] <= 0xDBFF && at + 1 < text.size() &&
+                   text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF
+               ? 2
+               : 1;
+}
+
+char32_t codePointAt(std::u16string_view text, size_t at) {
+    if (codePointUnits(text, at) == 2)
+        return 0x10000 + ((char32_t(text[at]) - 0xD800) << 10) + (char32_t(text[at + 1]) - 0xDC00);
+    return text[at];
+}
+
+std::u16string codePointText(char32_t codePoint) {
+    if (codePoint < 0x10000)
+        return std::u16string(1, char16_t(codePoint));
+    return {char16_t(0xD800 + ((codePoint - 0x10000) >> 10)),
+            char16_t(0xDC00 + ((codePoint - 0x10000) & 0x3FF))};
+}
+
 } // namespace text

@@ -21,6 +21,13 @@ std::string canonicalUtf8(std::string_view bytes);
 // Every byte is one character U+0000..U+00FF (files without a byte-order mark).
 std::string latin1ToUtf8(std::string_view bytes);
 
+// The code point that starts at text[at] and its units: a surrogate pair, or one unit (a lone
+// surrogate too, as itself).
+size_t codePointUnits(std::u16string_view text, size_t at);
+char32_t codePointAt(std::u16string_view text, size_t at);
+// A code point's UTF-16 units.
+std::u16string codePointText(char32_t codePoint);
+
 // Number of bytes the UTF-8 form of a UTF-16 text takes, without building it.
 size_t utf8Length(std::u16string_view utf16);
 

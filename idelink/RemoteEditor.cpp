@@ -304,13 +304,18 @@ int codePageOfDocument(HWND editor) {
 
 } // namespace
 
-std::optional<LineAtCaret> readLineBeforeCaret(const IdeWindows& windows) {
+namespace {
+
+// The line before the caret; the document's code page only when asked for, since the reading
+// again just before an insert compares bytes and has no use for it.
+std::optional<LineAtCaret> readLine(const IdeWindows& windows, bool withCodePage) {
     const base::OwnedKernelHandle process = openEditorProcess(windows);
     if (!process)
         return std::nullopt;
     HWND editor = reinterpret_cast<HWND>(windows.editor);
     LineAtCaret line;
-    line.codePage = codePageOfDocument(editor);
+    if (withCodePage)
+        line.codePage = codePageOfDocument(editor);
     const std::optional<int64_t> caret = sciGetCurrentPos(editor);
     const std::optional<int64_t> size = caret ? sciGetCurLineSize(editor) : std::nullopt;
     if (!size)
@@ -324,6 +329,12 @@ std::optional<LineAtCaret> readLineBeforeCaret(const IdeWindows& windows) {
         return std::nullopt;
     line.bytes = std::move(*bytes);
     return line;
+}
+
+} // namespace
+
+std::optional<LineAtCaret> readLineBeforeCaret(const IdeWindows& windows) {
+    return readLine(windows, true);
 }
 
 // Only one stretch of text is wrapped: a block of columns or several selections have no one
@@ -482,7 +493,7 @@ EditorOps remoteEditorOps(const IdeWindows& windows) {
         placeSelection(editor, anchor, caret);
     };
     ops.lineBreakMode = [editor = windows.editor] { return editorLineBreakMode(editor); };
-    ops.lineBeforeCaret = [windows] { return readLineBeforeCaret(windows); };
+    ops.lineBeforeCaret = [windows] { return readLine(windows, false); };
     ops.currentSelection = [windows] { return readSelection(windows); };
     ops.returnForegroundToIde = [main = windows.main] { returnForeground(main); };
     ops.ideIsForeground = [main = windows.main] {

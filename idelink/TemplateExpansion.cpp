@@ -424,8 +424,8 @@ bool breaksLines(const WorkingText& working) {
     return false;
 }
 
-// Whether the word, or the selection, still stands in the editor as it was read: the same bytes
-// in the same code page, with the caret (or the selection's ends) where they were.
+// Whether the word, or the selection, still stands in the editor as it was read: the same bytes,
+// with the caret (or the selection's ends) where they were.
 bool stillStands(const EditorOps& editor, const CaretWord& word,
                  const WrappedSelection* selection) {
     if (selection) {
@@ -439,8 +439,7 @@ bool stillStands(const EditorOps& editor, const CaretWord& word,
     if (!editor.lineBeforeCaret || !word.line)
         return true;
     const std::optional<LineAtCaret> now = editor.lineBeforeCaret();
-    return now && now->caret == word.line->caret && now->bytes == word.line->bytes &&
-           now->codePage == word.line->codePage;
+    return now && now->caret == word.line->caret && now->bytes == word.line->bytes;
 }
 
 bool usesSelection(std::u16string_view templateText) {

@@ -101,7 +101,8 @@ struct EditorOps {
     std::function<int64_t()> lineBreakMode;
     // The caret's line up to the caret and the selection as they stand now, read again just
     // before the text goes in to tell whether the user changed them meanwhile; unset: not
-    // checked. Nullopt when the editor could not be read.
+    // checked. Nullopt when the editor could not be read. Only the bytes and the caret are
+    // compared: the code page need not be asked again.
     std::function<std::optional<LineAtCaret>()> lineBeforeCaret;
     std::function<std::optional<struct WrappedSelection>()> currentSelection;
     std::function<void()> returnForegroundToIde;

@@ -143,14 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::require((outcome.end == idelink::ExpansionOutcome::End::Inserted) == (replacedFrom >= 0),
                   "the text went in exactly when the expansion says so");
     if (outcome.end == idelink::ExpansionOutcome::End::CannotHold) {
-        std::u16string character;
-        if (outcome.character >= 0x10000) {
-            character.push_back(char16_t(0xD800 + ((outcome.character - 0x10000) >> 10)));
-            character.push_back(char16_t(0xDC00 + ((outcome.character - 0x10000) & 0x3FF)));
-        } else {
-            character.push_back(char16_t(outcome.character));
-        }
-        fuzz::require(text::utf16ToCodePage(codePage, character).cannotHold.has_value(),
+        fuzz::require(text::utf16ToCodePage(codePage, text::codePointText(outcome.character))
+                          .cannotHold.has_value(),
                       "the character told is one the document cannot hold");
     }
     return 0;
