@@ -22,7 +22,8 @@ struct AppState {
     std::u16string appTitle;
     store::ShortcutStore shortcutStore;
     store::PopupSettings popupSettings;
-    idelink::CaretWord word; // before the IDE's caret; an empty one selects the manager
+    idelink::CaretWord word;     // before the IDE's caret; an empty one selects the manager
+    std::u16string documentPath; // the document's file, as the editor named it with --file
 };
 
 AppState& appState();

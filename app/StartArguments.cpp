@@ -49,10 +49,17 @@ std::u16string_view folderOfPath(std::u16string_view modulePath) {
 
 StartArguments readStartArguments(const std::vector<std::u16string>& arguments) {
     StartArguments start;
-    for (const std::u16string& argument : arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::u16string& argument = arguments[i];
         // A tool set-up with an empty arguments field may still hand over an empty one.
         if (argument.find_first_not_of(u" \t") == std::u16string::npos)
             continue;
+        // The path is whatever follows, an empty one too: the editor's name for a document it
+        // has not saved yet.
+        if (argument == kFileArgument) {
+            start.file = i + 1 < arguments.size() ? arguments[++i] : std::u16string();
+            continue;
+        }
         if (argument == kFocusedArgument) {
             start.kind = StartKind::Focused;
             continue;
@@ -61,7 +68,7 @@ StartArguments readStartArguments(const std::vector<std::u16string>& arguments) 
             start.pick = true;
             continue;
         }
-        return {StartKind::UnknownArgument, false, argument};
+        return {StartKind::UnknownArgument, false, argument, {}};
     }
     return start;
 }

@@ -10,6 +10,7 @@ namespace app {
 
 inline constexpr std::u16string_view kFocusedArgument = u"--focused";
 inline constexpr std::u16string_view kPickArgument = u"--pick";
+inline constexpr std::u16string_view kFileArgument = u"--file";
 
 // Integer text as the IDE writes it into the environment: leading blanks, an optional sign,
 // then decimal digits ("$" hexadecimal, "%" binary) up to the first other character.
@@ -29,6 +30,9 @@ struct StartArguments {
     StartKind kind = StartKind::Ide;
     bool pick = false;      // --pick: the picker, whatever the word before the caret
     std::u16string unknown; // the first argument not known, for UnknownArgument
+    // --file PATH: the document's file, which the editor names in the argument after it (empty
+    // for a document never saved, and when nothing follows).
+    std::u16string file;
 };
 
 // The arguments without the program's own name.

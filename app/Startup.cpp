@@ -19,7 +19,7 @@
 #include "idelink/CaretWord.h"
 #include "idelink/DirectiveSources.h"
 #include "idelink/FocusedEditor.h"
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
 #include "manager/ManagerWindow.h"
@@ -75,16 +75,6 @@ bool libraryInPlace() {
     return true;
 }
 
-std::u16string environmentText(const wchar_t* name) {
-    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
-    if (needed == 0)
-        return {};
-    std::wstring value(needed, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), needed);
-    value.resize(length < needed ? length : 0);
-    return text::fromWide(value);
-}
-
 // Every relative path of the program, "Zendrik.pref" above all, lives beside the program.
 void enterProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
@@ -120,7 +110,8 @@ void showKnownArguments(const AppState& state, const std::u16string& unknown) {
 
 std::intptr_t toolWindowHandle(const wchar_t* variable) {
     // Handles are sign-extended 32-bit values, as SendMessage and IsWindow expect them.
-    return static_cast<std::intptr_t>(parseToolInteger(environmentText(variable)));
+    return static_cast<std::intptr_t>(
+        parseToolInteger(idelink::environmentValue(text::fromWide(variable))));
 }
 
 // The set-up variant goes by the true Windows version, not the one reported to programs
@@ -141,7 +132,7 @@ void setUpDpi() {
 popup::PopupLook caretWindowLook(const AppState& state) {
     popup::PopupLook look;
     look.appearance =
-        store::readIdeAppearance(store::ideAppearancePath(environmentText(L"APPDATA")));
+        store::readIdeAppearance(store::ideAppearancePath(idelink::environmentValue(u"APPDATA")));
     look.settings = state.popupSettings;
     look.owner = reinterpret_cast<HWND>(state.ideMainWindow);
     look.caretLineHeight = [editor = state.ideEditorWindow] {
@@ -180,6 +171,24 @@ void tellOutcome(const AppState& state, const idelink::ExpansionOutcome& outcome
     }
 }
 
+// Where the directives of a template of the Shortcut name find their values. Templates used
+// inside it come from the library, read whole at the first one unless it is loaded already.
+idelink::DirectiveSources directiveSources(AppState& state, std::u16string_view name,
+                                           bool libraryLoaded) {
+    idelink::DirectiveSources sources = idelink::windowsDirectiveSources();
+    sources.filePath = state.documentPath;
+    sources.shortcutName = name;
+    sources.shortcutTemplate = [&state, loaded = libraryLoaded](std::u16string_view used) mutable {
+        if (!loaded) {
+            store::PopupSettings settings; // those of the run were read with the template
+            store::loadShortcuts(state.shortcutStore, settings);
+            loaded = true;
+        }
+        return store::findShortcut(state.shortcutStore, used);
+    };
+    return sources;
+}
+
 void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
@@ -195,7 +204,7 @@ void runExpansionMode(AppState& state) {
                            [&state, &popupWindow](const idelink::PopupRequest& request) {
                                return showPopup(popupWindow, state, request);
                            },
-                           idelink::windowsDirectiveSources()));
+                           directiveSources(state, state.word.caretWord, false)));
 }
 
 // The word before the caret as the editor holds it now; no word when it cannot be read.
@@ -256,7 +265,7 @@ void runPickMode(AppState& state) {
     };
     // One set of sources for the previews and the insert: the clock and the clipboard are read
     // once, and what the preview showed goes in.
-    idelink::DirectiveSources sources = idelink::windowsDirectiveSources();
+    idelink::DirectiveSources sources = directiveSources(state, u"", true);
     if (selection) {
         sources.selection = selection->text;
         sources.selectionIndentation = selection->indentation;
@@ -268,7 +277,10 @@ void runPickMode(AppState& state) {
     }
     request.previewOf = [&state, &request, &sources](int name) {
         const auto templateText = store::findShortcut(state.shortcutStore, request.names[name]);
-        return templateText ? idelink::templatePreview(*templateText, sources) : std::u16string();
+        if (!templateText)
+            return std::u16string();
+        sources.shortcutName = request.names[name];
+        return idelink::templatePreview(*templateText, sources);
     };
     // Keys typed between the start and the picker taking the keyboard reached the editor: the
     // filter shows the word as it stands once the picker is active, and the pick replaces what
@@ -295,6 +307,7 @@ void runPickMode(AppState& state) {
         store::findShortcut(state.shortcutStore, name);
     if (!templateText)
         return;
+    sources.shortcutName = name;
     popup::CaretWindow popupWindow;
     const auto popup = [&state, &popupWindow](const idelink::PopupRequest& request) {
         return showPopup(popupWindow, state, request);
@@ -351,6 +364,7 @@ void runProgram() {
         return;
     }
     enterProgramFolder();
+    state.documentPath = start.file;
     if (start.kind == StartKind::Focused) {
         // Found now, while the editor that started the program is still in front.
         const idelink::FocusedEditor focused = idelink::findFocusedEditor();

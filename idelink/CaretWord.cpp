@@ -1,7 +1,7 @@
 #include "idelink/CaretWord.h"
 
 #include "base/TextConvert.h"
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 
 namespace idelink {
 

@@ -60,6 +60,17 @@ std::u16string readClipboardText() {
 
 } // namespace
 
+std::u16string environmentValue(std::u16string_view name) {
+    const std::wstring zeroEnded = text::toWide(name);
+    const DWORD needed = GetEnvironmentVariableW(zeroEnded.c_str(), nullptr, 0);
+    if (needed == 0)
+        return {};
+    std::wstring value(needed, L'\0');
+    const DWORD length = GetEnvironmentVariableW(zeroEnded.c_str(), value.data(), needed);
+    value.resize(length < needed ? length : 0);
+    return text::fromWide(value);
+}
+
 // Every date and time of one run comes from one reading of the clock, so that a template with
 // both never straddles a minute and the picker's preview shows what is then inserted.
 DirectiveSources windowsDirectiveSources() {
@@ -80,6 +91,7 @@ DirectiveSources windowsDirectiveSources() {
             *clipboard = readClipboardText();
         return **clipboard;
     };
+    sources.environment = environmentValue;
     return sources;
 }
 

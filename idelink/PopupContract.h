@@ -1,5 +1,6 @@
 #pragma once
 // What template expansion hands to the placeholder popup and what it gets back.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,11 @@ struct PopupField {
 struct PopupRequest {
     std::vector<PopupField> fields; // at least one
     std::u16string previewText;     // line breaks already CR LF
-    ScreenPoint anchor;             // the caret's top-left point in screen pixels
-    bool afterParen = false;        // the word before the caret ends with "("
+    // The preview for the fields' values as they stand, one per field; unset when the preview
+    // does not change with them.
+    std::function<std::u16string(const std::vector<std::u16string>& values)> previewWith;
+    ScreenPoint anchor;      // the caret's top-left point in screen pixels
+    bool afterParen = false; // the word before the caret ends with "("
 };
 
 struct PopupResult {

@@ -8,36 +8,52 @@ namespace idelink {
 
 namespace {
 
-// The directive a body names, or nothing. An empty picture names none: "%(date:)" stays text.
+// The directive a body names, or nothing. A body with ":" and nothing after it names none:
+// "%(date:)" stays text.
 std::optional<Directive> directiveOfBody(std::u16string_view body) {
     struct Fixed {
         std::u16string_view body;
         DirectiveKind kind;
     };
     static constexpr Fixed kFixed[] = {
-        {u"|", DirectiveKind::Caret},        {u"%", DirectiveKind::Percent},
-        {u"date", DirectiveKind::Date},      {u"time", DirectiveKind::Time},
-        {u"clip", DirectiveKind::Clipboard}, {u"sel", DirectiveKind::Selection},
+        {u"|", DirectiveKind::Caret},           {u"%", DirectiveKind::Percent},
+        {u"date", DirectiveKind::Date},         {u"time", DirectiveKind::Time},
+        {u"clip", DirectiveKind::Clipboard},    {u"sel", DirectiveKind::Selection},
+        {u"file", DirectiveKind::File},         {u"filename", DirectiveKind::FileName},
+        {u"filebase", DirectiveKind::FileBase}, {u"dir", DirectiveKind::Folder},
     };
+    Directive directive;
     for (const Fixed& fixed : kFixed) {
         if (body == fixed.body) {
-            Directive directive;
             directive.kind = fixed.kind;
             if (fixed.kind == DirectiveKind::Date)
-                directive.picture = kDefaultDatePicture;
+                directive.argument = kDefaultDatePicture;
             else if (fixed.kind == DirectiveKind::Time)
-                directive.picture = kDefaultTimePicture;
+                directive.argument = kDefaultTimePicture;
             return directive;
         }
     }
-    for (const auto kind : {DirectiveKind::Date, DirectiveKind::Time}) {
-        const std::u16string_view prefix = kind == DirectiveKind::Date ? u"date:" : u"time:";
-        if (body.size() > prefix.size() && body.starts_with(prefix)) {
-            Directive directive;
-            directive.kind = kind;
-            directive.picture = std::u16string(body.substr(prefix.size()));
+    const size_t colon = body.find(u':');
+    if (colon == body.npos || colon + 1 == body.size())
+        return std::nullopt;
+    const std::u16string_view word = body.substr(0, colon);
+    directive.argument = std::u16string(body.substr(colon + 1));
+    static constexpr Fixed kWithArgument[] = {
+        {u"date", DirectiveKind::Date},
+        {u"time", DirectiveKind::Time},
+        {u"env", DirectiveKind::Environment},
+        {u"use", DirectiveKind::Use},
+    };
+    for (const Fixed& withArgument : kWithArgument) {
+        if (word == withArgument.body) {
+            directive.kind = withArgument.kind;
             return directive;
         }
+    }
+    if (const std::optional<CaseStyle> style = caseStyleNamed(word)) {
+        directive.kind = DirectiveKind::FieldCase;
+        directive.caseStyle = *style;
+        return directive;
     }
     return std::nullopt;
 }
@@ -92,7 +108,7 @@ std::vector<std::u16string> directiveValues(const std::vector<Directive>& direct
             break;
         case DirectiveKind::Date:
         case DirectiveKind::Time:
-            values.push_back(sources.clock ? sources.clock(directive.kind, directive.picture)
+            values.push_back(sources.clock ? sources.clock(directive.kind, directive.argument)
                                            : std::u16string());
             break;
         case DirectiveKind::Clipboard:
@@ -103,9 +119,49 @@ std::vector<std::u16string> directiveValues(const std::vector<Directive>& direct
         case DirectiveKind::Selection:
             values.push_back(sources.selection);
             break;
+        case DirectiveKind::File:
+        case DirectiveKind::FileName:
+        case DirectiveKind::FileBase:
+        case DirectiveKind::Folder:
+            values.push_back(filePathPart(directive.kind, sources.filePath));
+            break;
+        case DirectiveKind::Environment:
+            values.push_back(sources.environment ? sources.environment(directive.argument)
+                                                 : std::u16string());
+            break;
+        case DirectiveKind::FieldCase:
+        case DirectiveKind::Use:
+            values.emplace_back();
+            break;
         }
     }
     return values;
+}
+
+std::u16string filePathPart(DirectiveKind kind, std::u16string_view path) {
+    const size_t separator = path.find_last_of(u"\\/");
+    const std::u16string_view name = separator == path.npos ? path : path.substr(separator + 1);
+    switch (kind) {
+    case DirectiveKind::File:
+        return std::u16string(path);
+    case DirectiveKind::FileName:
+        return std::u16string(name);
+    case DirectiveKind::FileBase: {
+        // A name that only starts with a dot (".gitignore") has no extension to drop.
+        const size_t dot = name.rfind(u'.');
+        return std::u16string(dot == name.npos || dot == 0 ? name : name.substr(0, dot));
+    }
+    case DirectiveKind::Folder: {
+        if (separator == path.npos)
+            return {};
+        std::u16string_view folder = path.substr(0, separator);
+        while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/'))
+            folder.remove_suffix(1);
+        return std::u16string(folder);
+    }
+    default:
+        return {};
+    }
 }
 
 std::vector<std::u16string> shapedLines(std::u16string_view value,

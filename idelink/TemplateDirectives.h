@@ -2,8 +2,11 @@
 // The directives a template may hold besides its placeholders: "%(" BODY ")" with one of the
 // bodies below, matched exactly. Any other "%(" is no directive. What a directive puts in is
 // read once per expansion and never scanned for placeholders or directives again.
+#include "idelink/CaseStyle.h"
+
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,12 +14,19 @@
 namespace idelink {
 
 enum class DirectiveKind {
-    Caret,     // %(|)  the caret ends here; puts in nothing
-    Percent,   // %(%)  one "%"
-    Date,      // %(date) or %(date:PICTURE)
-    Time,      // %(time) or %(time:PICTURE)
-    Clipboard, // %(clip)
-    Selection, // %(sel)
+    Caret,       // %(|)  the caret ends here; puts in nothing
+    Percent,     // %(%)  one "%"
+    Date,        // %(date) or %(date:PICTURE)
+    Time,        // %(time) or %(time:PICTURE)
+    Clipboard,   // %(clip)
+    Selection,   // %(sel)
+    FieldCase,   // %(upper:NAME) and the other case styles: the value of the field NAME
+    File,        // %(file)      the document's whole path
+    FileName,    // %(filename)  its last part
+    FileBase,    // %(filebase)  that without its last extension
+    Folder,      // %(dir)       the folder, without a separator at its end
+    Environment, // %(env:NAME)  an environment variable
+    Use,         // %(use:NAME)  the template of the Shortcut NAME
 };
 
 inline constexpr std::u16string_view kDefaultDatePicture = u"yyyy-MM-dd";
@@ -24,9 +34,13 @@ inline constexpr std::u16string_view kDefaultTimePicture = u"HH:mm";
 
 struct Directive {
     DirectiveKind kind = DirectiveKind::Caret;
-    std::u16string picture; // Date and Time: the Windows date or time picture
-    size_t at = 0;          // where its "%" stands in the template
-    size_t length = 0;      // from "%" to ")" included
+    // What follows the body's ":": Date and Time the Windows date or time picture (the default
+    // one without it); FieldCase the field's name, Environment the variable's, Use the
+    // Shortcut's. Never empty for these: "%(date:)" or "%(use:)" is no directive.
+    std::u16string argument;
+    CaseStyle caseStyle = CaseStyle::Upper; // FieldCase
+    size_t at = 0;                          // where its "%" stands in the template
+    size_t length = 0;                      // from "%" to ")" included
 };
 
 // Every directive of the template, left to right.
@@ -42,11 +56,27 @@ struct DirectiveSources {
     std::u16string selection;                  // the selected text being wrapped; empty: none
     // What stands before the selection's start on its line, as indentation (tabs kept).
     std::u16string selectionIndentation;
+    std::u16string filePath; // the document's file as the editor named it; empty: none
+    // The value of an environment variable; unset, or a variable not set: nothing.
+    std::function<std::u16string(std::u16string_view name)> environment;
+    // The template of the Shortcut of exactly that name; unset, or no such Shortcut: nullopt.
+    std::function<std::optional<std::u16string>(std::u16string_view name)> shortcutTemplate;
+    // The name of the Shortcut being expanded, which none of the templates it uses may use again.
+    std::u16string shortcutName;
 };
 
-// The text each directive puts in, one per directive, in order.
+// Templates used inside templates go no deeper than this: a "%(use:...)" in the template used at
+// this depth stays text.
+inline constexpr int kMaxUseDepth = 8;
+
+// The text each directive puts in, one per directive, in order; nothing for Caret, FieldCase and
+// Use, which are no value of their own.
 std::vector<std::u16string> directiveValues(const std::vector<Directive>& directives,
                                             const DirectiveSources& sources);
+
+// The part of a file path that a File, FileName, FileBase or Folder directive puts in. Both "\\"
+// and "/" separate the parts.
+std::u16string filePathPart(DirectiveKind kind, std::u16string_view path);
 
 // A multi-line value from the clipboard or the selection, split into its lines (CR LF, LF and
 // CR each end one) without the leading blanks that all of its non-blank lines share exactly, unit

@@ -1,10 +1,11 @@
 #include "idelink/TemplateExpansion.h"
 
 #include "base/TextConvert.h"
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 #include "idelink/ScintillaMessages.h"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -80,35 +81,148 @@ bool endsWithParen(std::u16string_view caretWord) {
     return !caretWord.empty() && caretWord.back() == u'(';
 }
 
-} // namespace
+// A stretch of a template as it is read, with the templates it uses read into it.
+struct TemplatePart {
+    enum class Kind { Text, Literal, Placeholder, Directive };
+    Kind kind = Kind::Text;
+    std::u16string_view text; // Text, Literal: the text; Placeholder: its spec; Directive: as
+                              // written
+    Directive directive = {}; // Directive
+    int field = -1;           // a FieldCase directive: the placeholder it copies
+};
 
-std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText) {
-    if (templateText.find(u'%') == templateText.npos)
-        return std::nullopt;
+// Everything a template reads into: the templates it uses are kept here, and the parts point
+// into them.
+struct ReadTemplate {
+    std::deque<std::u16string> used;
+    std::vector<TemplatePart> parts;
     std::vector<Placeholder> placeholders;
-    std::unordered_set<std::u16string_view> seen; // views into templateText
+};
+
+// The templates that one expansion reads, its own included, hold at most this many units
+// together. Eight levels of templates that each use the next several times would otherwise
+// multiply into more text than any editor holds; a "%(use:...)" beyond it stays text.
+constexpr size_t kMaxUnitsRead = size_t(1) << 20;
+
+// A "%" followed at once by a space, a bracket or the like is the code's own operator, so the
+// template goes in as written. So does one followed by "=": a nameless placeholder leaves
+// nothing in the working text to put its value into, and the user's value would silently vanish.
+bool isLiteral(std::u16string_view text, const std::vector<Directive>& directives) {
     bool literal = false;
     walkTemplate(
-        templateText, scanDirectives(templateText),
+        text, directives,
         [&](size_t percent) {
-            if (literal)
-                return;
-            const std::u16string_view spec = specAt(templateText, percent);
-            // A "%" followed at once by a space, a bracket or the like is the code's own
-            // operator, so the template goes in as written. So does one followed by "=": a
-            // nameless placeholder leaves nothing in the working text to put its value into,
-            // and the user's value would silently vanish.
-            if (spec.empty() || spec.front() == u'=') {
-                literal = true;
-                return;
-            }
-            if (seen.insert(spec).second)
-                placeholders.push_back(placeholderFromSpec(spec));
+            const std::u16string_view spec = specAt(text, percent);
+            literal = literal || spec.empty() || spec.front() == u'=';
         },
         [](size_t) {});
-    if (literal || placeholders.empty())
+    return literal;
+}
+
+struct TemplateReader {
+    const DirectiveSources& sources;
+    ReadTemplate& read;
+    std::vector<std::u16string_view> inserting; // the Shortcuts being inserted, outermost first
+    size_t unitsRead = 0;
+
+    void addText(std::u16string_view text, bool literal) {
+        if (!text.empty())
+            read.parts.push_back(
+                {literal ? TemplatePart::Kind::Literal : TemplatePart::Kind::Text, text});
+    }
+
+    // Each template decides for itself whether it is literal: one used inside another goes in
+    // as written when it would on its own.
+    void readText(std::u16string_view text, int depth) {
+        const std::vector<Directive> directives = scanDirectives(text);
+        const bool literal = isLiteral(text, directives);
+        size_t from = 0;
+        walkTemplate(
+            text, directives,
+            [&](size_t percent) {
+                if (literal)
+                    return;
+                addText(text.substr(from, percent - from), false);
+                const std::u16string_view spec = specAt(text, percent);
+                read.parts.push_back({TemplatePart::Kind::Placeholder, spec});
+                from = percent + 1 + spec.size();
+            },
+            [&](size_t index) {
+                const Directive& directive = directives[index];
+                addText(text.substr(from, directive.at - from), literal);
+                from = directive.at + directive.length;
+                const std::u16string_view written = text.substr(directive.at, directive.length);
+                if (directive.kind != DirectiveKind::Use)
+                    read.parts.push_back({TemplatePart::Kind::Directive, written, directive});
+                else if (!use(directive.argument, depth))
+                    addText(written, true);
+            });
+        addText(text.substr(from), literal);
+    }
+
+    // Reads the template of the Shortcut name in place of a "%(use:name)" at depth; false when it
+    // stays text.
+    bool use(std::u16string_view name, int depth) {
+        if (depth >= kMaxUseDepth || !sources.shortcutTemplate ||
+            std::find(inserting.begin(), inserting.end(), name) != inserting.end())
+            return false;
+        std::optional<std::u16string> found = sources.shortcutTemplate(name);
+        if (!found || found->size() > kMaxUnitsRead - unitsRead)
+            return false;
+        unitsRead += found->size();
+        read.used.push_back(std::move(*found));
+        inserting.push_back(name);
+        readText(read.used.back(), depth + 1);
+        inserting.pop_back();
+        return true;
+    }
+};
+
+// The template's parts and its placeholders; a field copy that names no placeholder is text.
+ReadTemplate readTemplate(std::u16string_view templateText, const DirectiveSources& sources) {
+    ReadTemplate read;
+    TemplateReader reader{sources, read, {}, std::min(templateText.size(), kMaxUnitsRead)};
+    if (!sources.shortcutName.empty())
+        reader.inserting.push_back(sources.shortcutName);
+    reader.readText(templateText, 0);
+
+    std::unordered_set<std::u16string_view> seen; // views into the templates
+    for (const TemplatePart& part : read.parts)
+        if (part.kind == TemplatePart::Kind::Placeholder && seen.insert(part.text).second)
+            read.placeholders.push_back(placeholderFromSpec(part.text));
+    for (TemplatePart& part : read.parts) {
+        if (part.kind != TemplatePart::Kind::Directive ||
+            part.directive.kind != DirectiveKind::FieldCase)
+            continue;
+        const auto named = std::find_if(read.placeholders.begin(), read.placeholders.end(),
+                                        [&](const Placeholder& placeholder) {
+                                            return placeholder.name == part.directive.argument;
+                                        });
+        if (named == read.placeholders.end())
+            part.kind = TemplatePart::Kind::Literal;
+        else
+            part.field = int(named - read.placeholders.begin());
+    }
+    return read;
+}
+
+std::u16string_view trimmedValue(const std::vector<Placeholder>& placeholders,
+                                 const std::vector<std::u16string>& values, size_t field) {
+    // A field the popup did not report is taken as left at its default.
+    return text::trimSpaces(field < values.size() ? values[field]
+                                                  : placeholders[field].defaultText);
+}
+
+} // namespace
+
+std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText,
+                                                         const DirectiveSources& sources) {
+    if (templateText.find(u'%') == templateText.npos)
         return std::nullopt;
-    return placeholders;
+    ReadTemplate read = readTemplate(templateText, sources);
+    if (read.placeholders.empty())
+        return std::nullopt;
+    return std::move(read.placeholders);
 }
 
 std::u16string WorkingText::joined() const {
@@ -121,50 +235,73 @@ std::u16string WorkingText::joined() const {
 // Each "%" is matched with its whole spec, up to the character that ends it. Matching the
 // text "%" + spec wherever it occurs would let the spec "a" eat the start of "%a=1" in
 // "%a %a=1" and leave a stray "=1" behind in the inserted code.
-WorkingText prepareTemplate(std::u16string_view templateText,
-                            const std::vector<Placeholder>& placeholders,
-                            const DirectiveSources& sources) {
+PreparedTemplate prepareTemplate(std::u16string_view templateText,
+                                 const DirectiveSources& sources) {
+    ReadTemplate read = readTemplate(templateText, sources);
+    PreparedTemplate prepared;
     std::unordered_map<std::u16string_view, const std::u16string*> nameOfSpec;
-    for (const Placeholder& placeholder : placeholders)
+    for (const Placeholder& placeholder : read.placeholders)
         nameOfSpec.try_emplace(placeholder.spec, &placeholder.name);
-    const std::vector<Directive> directives = scanDirectives(templateText);
+    std::vector<Directive> directives;
+    for (const TemplatePart& part : read.parts)
+        if (part.kind == TemplatePart::Kind::Directive)
+            directives.push_back(part.directive);
     std::vector<std::u16string> values = directiveValues(directives, sources);
 
-    WorkingText working;
-    std::u16string own; // the template's text since the last directive
+    std::vector<TextPiece>& pieces = prepared.working.pieces;
+    std::u16string own; // the template's text since the last piece of another kind
     own.reserve(templateText.size());
-    size_t from = 0;
-    walkTemplate(
-        templateText, directives,
-        [&](size_t percent) {
-            own.append(templateText.substr(from, percent - from));
-            const std::u16string_view spec = specAt(templateText, percent);
-            const auto entry = nameOfSpec.find(spec);
-            if (entry != nameOfSpec.end() && !spec.empty())
-                own.append(*entry->second);
+    const auto endOwn = [&] {
+        if (!own.empty())
+            pieces.push_back({TextPiece::Kind::Template, std::move(own)});
+        own.clear();
+    };
+    size_t directive = 0;
+    for (const TemplatePart& part : read.parts) {
+        switch (part.kind) {
+        case TemplatePart::Kind::Text:
+            own.append(part.text);
+            break;
+        case TemplatePart::Kind::Placeholder:
+            own.append(*nameOfSpec.at(part.text));
+            break;
+        case TemplatePart::Kind::Literal:
+            endOwn();
+            if (!pieces.empty() && pieces.back().kind == TextPiece::Kind::Literal)
+                pieces.back().text.append(part.text);
             else
-                own.append(templateText.substr(percent, spec.size() + 1));
-            from = percent + spec.size() + 1;
-        },
-        [&](size_t index) {
-            const Directive& directive = directives[index];
-            own.append(templateText.substr(from, directive.at - from));
-            if (!own.empty())
-                working.pieces.push_back({TextPiece::Kind::Template, std::move(own)});
-            own.clear();
-            if (directive.kind == DirectiveKind::Caret)
-                working.pieces.push_back({TextPiece::Kind::CaretMark, {}});
-            else if (!values[index].empty())
-                working.pieces.push_back({TextPiece::Kind::DirectiveValue, std::move(values[index]),
-                                          directive.kind == DirectiveKind::Selection
-                                              ? sources.selectionIndentation
-                                              : std::u16string()});
-            from = directive.at + directive.length;
-        });
-    own.append(templateText.substr(from));
-    if (!own.empty())
-        working.pieces.push_back({TextPiece::Kind::Template, std::move(own)});
-    return working;
+                pieces.push_back({TextPiece::Kind::Literal, std::u16string(part.text)});
+            break;
+        case TemplatePart::Kind::Directive: {
+            endOwn();
+            std::u16string& value = values[directive++];
+            const DirectiveKind kind = part.directive.kind;
+            if (kind == DirectiveKind::Caret) {
+                pieces.push_back({TextPiece::Kind::CaretMark, {}});
+            } else if (kind == DirectiveKind::FieldCase) {
+                TextPiece copy{TextPiece::Kind::FieldCopy};
+                copy.field = part.field;
+                copy.caseStyle = part.directive.caseStyle;
+                copy.text = inCaseStyle(
+                    copy.caseStyle,
+                    text::trimSpaces(read.placeholders[size_t(part.field)].defaultText));
+                pieces.push_back(std::move(copy));
+            } else {
+                prepared.readsSelection =
+                    prepared.readsSelection || kind == DirectiveKind::Selection;
+                if (!value.empty())
+                    pieces.push_back({TextPiece::Kind::DirectiveValue, std::move(value),
+                                      kind == DirectiveKind::Selection
+                                          ? sources.selectionIndentation
+                                          : std::u16string()});
+            }
+            break;
+        }
+        }
+    }
+    endOwn();
+    prepared.placeholders = std::move(read.placeholders);
+    return prepared;
 }
 
 namespace {
@@ -195,6 +332,15 @@ PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
         request.fields.push_back(
             {placeholder.name + u" ", placeholder.defaultText, placeholder.choices});
     request.previewText = makePreviewText(working, caretWord);
+    const bool copiesFields =
+        std::any_of(working.pieces.begin(), working.pieces.end(), [](const TextPiece& piece) {
+            return piece.kind == TextPiece::Kind::FieldCopy;
+        });
+    if (copiesFields)
+        request.previewWith = [working, placeholders, caretWord = std::u16string(caretWord)](
+                                  const std::vector<std::u16string>& values) {
+            return makePreviewText(withFieldCopies(working, placeholders, values), caretWord);
+        };
     request.anchor = anchor;
     request.afterParen = endsWithParen(caretWord);
     return request;
@@ -279,6 +425,17 @@ void replaceInTemplateText(SearchedPieces& searched, std::u16string_view pattern
 
 } // namespace
 
+WorkingText withFieldCopies(const WorkingText& working,
+                            const std::vector<Placeholder>& placeholders,
+                            const std::vector<std::u16string>& values) {
+    WorkingText copied = working;
+    for (TextPiece& piece : copied.pieces)
+        if (piece.kind == TextPiece::Kind::FieldCopy && size_t(piece.field) < placeholders.size())
+            piece.text = inCaseStyle(piece.caseStyle,
+                                     trimmedValue(placeholders, values, size_t(piece.field)));
+    return copied;
+}
+
 // Names are replaced as plain text, wherever they occur in the template's own text and in
 // list order, which is what lets one value fill every place a name stands. What the user typed
 // is never searched by a later entry: "X1" typed for WinID stays "X1" though X comes later, and
@@ -286,15 +443,13 @@ void replaceInTemplateText(SearchedPieces& searched, std::u16string_view pattern
 // that optional trailing arguments disappear from a call.
 WorkingText applyValues(const WorkingText& working, const std::vector<Placeholder>& placeholders,
                         const std::vector<std::u16string>& values) {
-    WorkingText applied = working;
+    WorkingText applied = withFieldCopies(working, placeholders, values);
     SearchedPieces searched(applied.pieces);
     for (size_t i = 0; i < placeholders.size(); ++i) {
         const std::u16string& name = placeholders[i].name;
         if (name.empty())
             continue; // the empty text "occurs" everywhere; there is nothing to replace
-        // A field the popup did not report is taken as left at its default.
-        const std::u16string_view value =
-            text::trimSpaces(i < values.size() ? values[i] : placeholders[i].defaultText);
+        const std::u16string_view value = trimmedValue(placeholders, values, i);
         if (!value.empty())
             replaceInTemplateText(searched, name, value);
         else
@@ -363,7 +518,9 @@ std::u16string finishedText(const WorkingText& working, const InsertPlace& place
     for (const TextPiece& piece : working.pieces) {
         switch (piece.kind) {
         case TextPiece::Kind::Template:
+        case TextPiece::Kind::Literal:
         case TextPiece::Kind::FieldValue:
+        case TextPiece::Kind::FieldCopy:
             writer.writeSeparated(piece.text);
             break;
         case TextPiece::Kind::DirectiveValue:
@@ -442,13 +599,6 @@ bool stillStands(const EditorOps& editor, const CaretWord& word,
     return now && now->caret == word.line->caret && now->bytes == word.line->bytes;
 }
 
-bool usesSelection(std::u16string_view templateText) {
-    for (const Directive& directive : scanDirectives(templateText))
-        if (directive.kind == DirectiveKind::Selection)
-            return true;
-    return false;
-}
-
 ExpansionOutcome ended(ExpansionOutcome::End end, int codePage, char32_t character = 0) {
     return {end, character, codePage};
 }
@@ -473,10 +623,7 @@ void giveSelectionBack(const EditorOps& editor, const WrappedSelection& selectio
 }
 
 std::u16string templatePreview(std::u16string_view templateText, const DirectiveSources& sources) {
-    const auto placeholders = scanPlaceholders(templateText);
-    return makePreviewText(
-        prepareTemplate(templateText, placeholders.value_or(std::vector<Placeholder>{}), sources),
-        u"");
+    return makePreviewText(prepareTemplate(templateText, sources).working, u"");
 }
 
 ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWord& word,
@@ -506,9 +653,6 @@ ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWor
         read.selectionIndentation = selection->indentation;
         if (start < 0)
             return ended(End::LeftAlone, codePage);
-        // Bytes that are no text of the document's code page would come back changed.
-        if (usesSelection(templateText) && !text::decodesExactly(codePage, selection->bytes))
-            return ended(End::SelectionNotText, codePage);
     } else {
         // The caret where the word was read; without such a reading, where it stands now.
         end = word.line ? word.line->caret : editor.caretPosition();
@@ -523,15 +667,18 @@ ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWor
     const int64_t caretPos = selection ? selection->caret : end;
 
     // Every directive is read now, once, so that the popup's preview shows what goes in.
-    const auto placeholders = scanPlaceholders(templateText);
-    WorkingText text =
-        prepareTemplate(templateText, placeholders.value_or(std::vector<Placeholder>{}), read);
-    if (placeholders) {
+    PreparedTemplate prepared = prepareTemplate(templateText, read);
+    // Bytes that are no text of the document's code page would come back changed.
+    if (selection && prepared.readsSelection && !text::decodesExactly(codePage, selection->bytes))
+        return ended(End::SelectionNotText, codePage);
+    const std::vector<Placeholder>& placeholders = prepared.placeholders;
+    WorkingText& text = prepared.working;
+    if (!placeholders.empty()) {
         const ScreenPoint anchor = editor.caretScreenPoint(caretPos);
         if (!stillAnswering())
             return ended(End::LeftAlone, codePage);
         const PopupResult result =
-            popup(makePopupRequest(*placeholders, text, word.caretWord, anchor));
+            popup(makePopupRequest(placeholders, text, word.caretWord, anchor));
         if (!result.accepted) {
             // The click that took the popup away may have moved the IDE's caret. After a cancel
             // by key the editor is not touched, nor after a popup that never became active: the
@@ -544,7 +691,7 @@ ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWor
             }
             return ended(End::LeftAlone, codePage);
         }
-        text = applyValues(text, *placeholders, result.values);
+        text = applyValues(text, placeholders, result.values);
     }
 
     if (breaksLines(text) && editor.lineBreakMode) {

@@ -26,19 +26,31 @@ struct Placeholder {
     std::vector<std::u16string> choices;
 };
 
-// The placeholders in order of first appearance, one per distinct spec, directives left out;
-// nullopt when the template has none or is to be inserted without any.
-std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText);
+// The placeholders in order of first appearance, one per distinct spec, directives left out,
+// those of the templates it uses (through sources.shortcutTemplate) included; nullopt when there
+// are none, as in a template that is to be inserted without any.
+std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText,
+                                                         const DirectiveSources& sources = {});
 
 // A stretch of the text being expanded. Only the template's own text is searched for names and
 // has its line separators broken; what the user typed is never searched again, and what a
 // directive put in is neither searched nor broken at a kLineSeparator.
 struct TextPiece {
-    enum class Kind { Template, FieldValue, DirectiveValue, CaretMark };
+    enum class Kind {
+        Template,       // the text of a template with placeholders, names where they stood
+        Literal,        // text that goes in as written: that of a template without placeholders,
+                        // or a directive that names nothing; its line separators break lines
+        FieldValue,     // what the user typed
+        FieldCopy,      // a field's value again in another case (its current one in text)
+        DirectiveValue, // what a directive read
+        CaretMark,
+    };
     Kind kind = Kind::Template;
     std::u16string text;
     // DirectiveValue: what stood before its first line where it was read, as indentation.
     std::u16string firstIndentation = {};
+    int field = -1; // FieldCopy: the placeholder whose value it is
+    CaseStyle caseStyle = CaseStyle::Upper;
 };
 
 struct WorkingText {
@@ -46,11 +58,17 @@ struct WorkingText {
     std::u16string joined() const; // every piece's text, in order
 };
 
-// The working text: every placeholder of the template turned into its bare name, every directive
-// into its value (directiveValues[i] for the i-th directive of the template).
-WorkingText prepareTemplate(std::u16string_view templateText,
-                            const std::vector<Placeholder>& placeholders,
-                            const DirectiveSources& sources = {});
+// A template read for its expansion, with the templates it uses in place of their "%(use:...)".
+struct PreparedTemplate {
+    std::vector<Placeholder> placeholders; // the popup's fields; none: no popup
+    // Every placeholder turned into its bare name, every directive into its value, and every
+    // field copy into the field's default in its style.
+    WorkingText working;
+    bool readsSelection = false; // a "%(sel)" put the selection in
+};
+
+PreparedTemplate prepareTemplate(std::u16string_view templateText,
+                                 const DirectiveSources& sources = {});
 
 // The popup's preview of the working text, with CR LF line breaks and no caret mark.
 std::u16string makePreviewText(const WorkingText& working, std::u16string_view caretWord);
@@ -58,6 +76,12 @@ std::u16string makePreviewText(const WorkingText& working, std::u16string_view c
 PopupRequest makePopupRequest(const std::vector<Placeholder>& placeholders,
                               const WorkingText& working, std::u16string_view caretWord,
                               ScreenPoint anchor);
+
+// The working text with each field copy showing its field's value: values[i] belongs to
+// placeholders[i], untrimmed, and a field without a value shows its default.
+WorkingText withFieldCopies(const WorkingText& working,
+                            const std::vector<Placeholder>& placeholders,
+                            const std::vector<std::u16string>& values);
 
 // values[i] belongs to placeholders[i], as the popup returned it (untrimmed).
 WorkingText applyValues(const WorkingText& working, const std::vector<Placeholder>& placeholders,

@@ -9,7 +9,7 @@
 
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 #include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "ui/ControlMessages.h"

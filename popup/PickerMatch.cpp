@@ -1,6 +1,6 @@
 #include "popup/PickerMatch.h"
 
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 
 #include <algorithm>
 

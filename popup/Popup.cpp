@@ -192,6 +192,19 @@ int buildControls(const CaretWindow& window, PlaceholderFields& fields, const Po
     return kPreviewHeight + kRowPitch * fields.rowsShown;
 }
 
+std::vector<std::u16string> fieldTexts(const PlaceholderFields& fields) {
+    std::vector<std::u16string> texts;
+    for (int i = 1; i <= fieldCount(fields); ++i)
+        texts.push_back(ui::controlText(i));
+    return texts;
+}
+
+// A template that writes a field again in another case shows the copies as the field changes.
+void refreshPreview(const PlaceholderFields& fields) {
+    if (fields.request.previewWith)
+        ui::setControlText(kPreviewControl, fields.request.previewWith(fieldTexts(fields)));
+}
+
 CaretPlan planKey(const PlaceholderFields& fields, CaretKey key) {
     PopupKeyState state;
     state.fieldCount = fieldCount(fields);
@@ -206,6 +219,8 @@ CaretPlan planEvent(PlaceholderFields& fields, int control, int type) {
     if (type == ui::kEventFocus && control >= 1 && control <= fieldCount(fields)) {
         scrollToField(fields, control);
         ui::editSetSelection(ui::controlHandle(control), 0, ui::kFieldTextEnd);
+    } else if (type == ui::kEventChange && control >= 1 && control <= fieldCount(fields)) {
+        refreshPreview(fields);
     }
     return {};
 }
@@ -213,8 +228,10 @@ CaretPlan planEvent(PlaceholderFields& fields, int control, int type) {
 void carryOut(const PlaceholderFields& fields, const CaretPlan& plan) {
     if (plan.action == CaretAction::FocusField)
         ui::focusControl(plan.value);
-    else if (plan.action == CaretAction::StepChoice)
+    else if (plan.action == CaretAction::StepChoice) {
         stepChoice(fields, ui::focusedControl(), plan.value);
+        refreshPreview(fields);
+    }
 }
 
 // What the window drives once the controls are built.
@@ -248,8 +265,7 @@ idelink::PopupResult runPlaceholderPopup(CaretWindow& window, PlaceholderFields&
     idelink::PopupResult result;
     result.accepted = window.run(contentOf(fields));
     if (result.accepted)
-        for (int i = 1; i <= fieldCount(fields); ++i)
-            result.values.push_back(ui::controlText(i));
+        result.values = fieldTexts(fields);
     result.lostActivation = window.lostActivation();
     return result;
 }

@@ -50,6 +50,7 @@ TEST(StartArgumentsTest, ArgumentsChooseTheEditor) {
         StartKind kind;
         std::u16string unknown;
         bool pick = false;
+        std::u16string file = u"";
     } cases[] = {
         {{}, StartKind::Ide, u""},
         {{u""}, StartKind::Ide, u""}, // an empty arguments field of a tool set-up
@@ -62,12 +63,23 @@ TEST(StartArgumentsTest, ArgumentsChooseTheEditor) {
         {{u"--focused", u"--pick"}, StartKind::Focused, u"", true},
         {{u"--pick", u"--focused"}, StartKind::Focused, u"", true},
         {{u"--pick", u"--Pick"}, StartKind::UnknownArgument, u"--Pick"},
+        // The path is the next argument whatever it holds: an unsaved document's is empty.
+        {{u"--file", u"C:\\src\\main.pb", u"--pick"},
+         StartKind::Ide,
+         u"",
+         true,
+         u"C:\\src\\main.pb"},
+        {{u"--focused", u"--file", u"", u"--pick"}, StartKind::Focused, u"", true},
+        {{u"--file", u"--pick"}, StartKind::Ide, u"", false, u"--pick"},
+        {{u"--pick", u"--file"}, StartKind::Ide, u"", true},
+        {{u"--FILE", u"a.pb"}, StartKind::UnknownArgument, u"--FILE"},
     };
     for (const auto& c : cases) {
         const app::StartArguments start = app::readStartArguments(c.arguments);
         EXPECT_EQ(start.kind, c.kind) << c.arguments.size();
         EXPECT_EQ(start.unknown, c.unknown);
         EXPECT_EQ(start.pick, c.pick);
+        EXPECT_EQ(start.file, c.file);
     }
 }
 

@@ -4,7 +4,7 @@
 #include "base/CodePageText.h"
 #include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 
 #include "FuzzSupport.h"
 

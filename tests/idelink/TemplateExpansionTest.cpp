@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ std::vector<Placeholder> scanned(const char* templateText) {
 }
 
 idelink::WorkingText working(const char* templateText) {
-    return idelink::prepareTemplate(u16(templateText), scanned(templateText));
+    return idelink::prepareTemplate(u16(templateText)).working;
 }
 
 // Template text with no placeholders or directives left in it.
@@ -171,7 +172,7 @@ TEST(PreviewTable, StartsAfterTheCallAndBreaksLines) {
 
 TEST(TemplateExpansion, ForAfterFourSpaces) {
     const auto list = scanned(kFor);
-    const idelink::WorkingText work = idelink::prepareTemplate(u16(kFor), list);
+    const idelink::WorkingText work = idelink::prepareTemplate(u16(kFor)).working;
     const idelink::PopupRequest request =
         idelink::makePopupRequest(list, work, u"for", idelink::ScreenPoint{300, 200});
 
@@ -196,7 +197,7 @@ TEST(TemplateExpansion, ForAfterFourSpaces) {
 
 TEST(TemplateExpansion, OpenWindowCall) {
     const auto list = scanned(kOpenWindow);
-    const idelink::WorkingText work = idelink::prepareTemplate(u16(kOpenWindow), list);
+    const idelink::WorkingText work = idelink::prepareTemplate(u16(kOpenWindow)).working;
     const idelink::PopupRequest request =
         idelink::makePopupRequest(list, work, u"openwindow(", idelink::ScreenPoint{});
 
@@ -542,6 +543,10 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         const char* indentation = "    ";   // before the word or the selection
         int64_t lineBreakMode = 0;
         const char* selectionNow = nullptr; // the selected text read again after the popup
+        const char* filePath = "";          // the document's file
+        // The preview for the accepted values as the user types them; nullptr: it does not
+        // change with them.
+        const char* typedPreview = nullptr;
     };
     const Case cases[] = {
         {"MarkerAfterMultiByteText", "Größe %(|)= 0¤x", {}, "Größe <|>= 0\r\n    x"},
@@ -632,6 +637,65 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
          "\t",
          1},
         {"UnknownModeKeepsCrLf", "a¤b", {}, "a<|>\r\n\tb", "", nullptr, nullptr, "\t", 7},
+        // A field again in another case, wherever the field stands, follows what is typed.
+        {.name = "CopyBeforeItsField",
+         .templateText = "const [%name=count, set%(cap:name)] = useState(%init=0)",
+         .values = {u" point ", u"1"},
+         .inserted = "const [point, setPoint] = useState(1)<|>",
+         .preview = "const [name, setCount] = useState(init)",
+         .typedPreview = "const [name, setPoint] = useState(init)"},
+        {.name = "EmptiedFieldGivesEmptyCopies",
+         .templateText = "f(%a, %b=x)%(const:b)%(upper:a)",
+         .values = {u"1", u""},
+         .inserted = "f(1)1<|>",
+         .preview = "f(a, b)X",
+         .typedPreview = "f(a, b)1"},
+        // A name no field has stays text, and leaves the template's fields as they are.
+        {.name = "CopyOfNoField",
+         .templateText = "%(upper:nope) %x",
+         .values = {u"v"},
+         .inserted = "%(upper:nope) v<|>",
+         .preview = "%(upper:nope) x"},
+        {.name = "FileParts",
+         .templateText = "%(file)|%(filename)|%(filebase)|%(dir)",
+         .inserted = "C:\\src\\app.main.pb|app.main.pb|app.main|C:\\src<|>",
+         .filePath = "C:\\src\\app.main.pb"},
+        {.name = "FileWithoutFolder",
+         .templateText = "%(filename)|%(filebase)|%(dir)",
+         .inserted = "notes|notes|<|>",
+         .filePath = "notes"},
+        {.name = "UnsavedDocument",
+         .templateText = "[%(file)%(dir)%(filebase)]",
+         .inserted = "[]<|>"},
+        {.name = "EnvironmentAndAPathHoldingAName",
+         .templateText = "; %(env:USERNAME)%(env:NOPE) in %(dir) %x",
+         .values = {u"v"},
+         .inserted = "; ada in /home/%x v<|>",
+         .preview = "; ada in /home/%x x",
+         .filePath = "/home/%x/a.pb"},
+        // One template inside another, as if written there.
+        {.name = "Alias",
+         .templateText = "%(use:if)",
+         .values = {u"ok"},
+         .inserted = "If ok \r\n      <|>\r\n    EndIf",
+         .preview = "If cond \r\n  \r\nEndIf"},
+        {.name = "FieldSharedWithAUsedTemplate",
+         .templateText = "If %cond=a %(use:debug)",
+         .values = {u"k", u"2"},
+         .inserted = "If k Debug k<|>\r\n    2",
+         .preview = "If cond Debug cond\r\nn"},
+        {.name = "UsedLiteralTemplateGoesInAsWritten",
+         .templateText = "%x=1 %(use:percent)",
+         .values = {u"7"},
+         .inserted = "7 a % b %x<|>",
+         .preview = "x a % b %x"},
+        {.name = "Loop", .templateText = "%(use:ping)", .inserted = "xy%(use:ping)<|>"},
+        {.name = "ItsOwnName", .templateText = "w %(use:word)", .inserted = "w %(use:word)<|>"},
+        {.name = "DepthLimit", .templateText = "%(use:d1)", .inserted = "12345678%(use:d9)<|>"},
+        {.name = "UnknownName",
+         .templateText = "%(use:nothing)%(use:) %x",
+         .values = {u"v"},
+         .inserted = "%(use:nothing)%(use:) %x<|>"},
         // A selection changed while the popup showed is the user's: nothing is replaced.
         {"SelectionChangedMeanwhile",
          "If %c¤%(sel)",
@@ -644,9 +708,36 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
          0,
          "a"},
     };
+    // The library that "%(use:...)" reads from.
+    const std::map<std::u16string, std::u16string> library = {
+        {u"if", u"If %cond=a ¤  %(|)¤EndIf"},
+        {u"debug", u16("Debug %cond=a¤%n=1")},
+        {u"percent", u"a % b %x"},
+        {u"ping", u"x%(use:pong)"},
+        {u"pong", u"y%(use:ping)"},
+        {u"word", u"never read: it is the Shortcut being expanded"},
+        {u"d1", u"1%(use:d2)"},
+        {u"d2", u"2%(use:d3)"},
+        {u"d3", u"3%(use:d4)"},
+        {u"d4", u"4%(use:d5)"},
+        {u"d5", u"5%(use:d6)"},
+        {u"d6", u"6%(use:d7)"},
+        {u"d7", u"7%(use:d8)"},
+        {u"d8", u"8%(use:d9)"},
+        {u"d9", u"9"},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         idelink::DirectiveSources sources;
+        sources.filePath = u16(c.filePath);
+        sources.environment = [](std::u16string_view name) {
+            return name == u"USERNAME" ? std::u16string(u"ada") : std::u16string();
+        };
+        sources.shortcutTemplate = [&](std::u16string_view name) {
+            const auto found = library.find(std::u16string(name));
+            return found == library.end() ? std::nullopt : std::optional(found->second);
+        };
+        sources.shortcutName = u"word";
         sources.clock = [](idelink::DirectiveKind kind, std::u16string_view picture) {
             return (kind == idelink::DirectiveKind::Date ? u"D[" : u"T[") +
                    std::u16string(picture) + u"]";
@@ -673,8 +764,11 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
             return now;
         };
         std::string preview;
+        std::optional<std::string> typedPreview;
         const auto popup = [&](const idelink::PopupRequest& request) {
             preview = u8(request.previewText);
+            if (request.previewWith)
+                typedPreview = u8(request.previewWith(c.values));
             return idelink::PopupResult{true, c.values, false};
         };
         const std::u16string indentation = u16(c.indentation);
@@ -692,6 +786,8 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
         }
         EXPECT_EQ(inserted, c.inserted);
         EXPECT_EQ(preview, c.preview);
+        EXPECT_EQ(typedPreview,
+                  c.typedPreview ? std::optional<std::string>(c.typedPreview) : std::nullopt);
         EXPECT_EQ(clipboardReads, c.clipboard ? 1 : 0);
     }
 }
@@ -1017,7 +1113,7 @@ TEST(TemplateExpansion, ValuesHoldingLaterNamesDoNotMultiplyTheText) {
     for (const Placeholder& placeholder : list)
         defaults.push_back(placeholder.defaultText);
     const std::u16string applied =
-        idelink::applyValues(idelink::prepareTemplate(u16(templateText), list), list, defaults)
+        idelink::applyValues(idelink::prepareTemplate(u16(templateText)).working, list, defaults)
             .joined();
     std::string expected;
     for (char name = 'a'; name <= 'z'; ++name)

@@ -1,8 +1,12 @@
-#include "idelink/LowerCase.h"
+#include "idelink/LetterCase.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <iterator>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace idelink {
 
@@ -97,7 +101,51 @@ char16_t lowerUnit(char16_t unit) {
     return static_cast<char16_t>(unit + run.delta);
 }
 
+// Units whose simple upper case is not the inverse of the lowercase mapping: lower-case units
+// that no upper-case unit lowers to, and sharp s, which capital sharp s lowers to but which has
+// no single upper-case unit of its own.
+constexpr std::pair<char16_t, char16_t> kUpwardExceptions[] = {
+    {0x00B5, 0x039C}, {0x00DF, 0x00DF}, {0x0131, 0x0049}, {0x017F, 0x0053}, {0x0345, 0x0399},
+    {0x03C2, 0x03A3}, {0x03D0, 0x0392}, {0x03D1, 0x0398}, {0x03D5, 0x03A6}, {0x03D6, 0x03A0},
+    {0x03F0, 0x039A}, {0x03F1, 0x03A1}, {0x03F5, 0x0395}, {0x1C80, 0x0412}, {0x1C81, 0x0414},
+    {0x1C82, 0x041E}, {0x1C83, 0x0421}, {0x1C84, 0x0422}, {0x1C85, 0x0422}, {0x1C86, 0x042A},
+    {0x1C87, 0x0462}, {0x1C88, 0xA64A}, {0x1E9B, 0x1E60}, {0x1FBE, 0x0399},
+};
+
+// The upper case of each unit: the inverse of the lowercase mapping. Where several units lower to
+// the same one (K and the Kelvin sign to k) the lowest is its upper case, which is Unicode's.
+const std::array<char16_t, 0x10000>& upperUnits() {
+    static const auto table = [] {
+        auto units = std::make_unique<std::array<char16_t, 0x10000>>();
+        for (size_t unit = 0; unit < units->size(); ++unit)
+            (*units)[unit] = static_cast<char16_t>(unit);
+        std::vector<bool> taken(units->size());
+        for (size_t unit = 0; unit < units->size(); ++unit) {
+            const char16_t lower = lowerUnit(static_cast<char16_t>(unit));
+            if (lower != unit && !taken[lower]) {
+                (*units)[lower] = static_cast<char16_t>(unit);
+                taken[lower] = true;
+            }
+        }
+        for (const auto& [lower, upper] : kUpwardExceptions)
+            (*units)[lower] = upper;
+        return units;
+    }();
+    return *table;
+}
+
 } // namespace
+
+std::u16string upperCaseText(std::u16string_view text) {
+    std::u16string upper(text);
+    for (char16_t& unit : upper) {
+        if (unit < 0x80)
+            unit = unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit;
+        else
+            unit = upperUnits()[unit];
+    }
+    return upper;
+}
 
 std::u16string lowerCaseText(std::u16string_view text) {
     std::u16string lowered(text);
