@@ -68,6 +68,10 @@ struct DirectiveSources {
 // Templates used inside templates go no deeper than this: a "%(use:...)" in the template used at
 // this depth stays text.
 inline constexpr int kMaxUseDepth = 8;
+// The templates that one expansion reads, its own and those it uses, hold at most this many
+// units together. Eight levels of templates that each use the next several times would otherwise
+// multiply into more text than any editor holds; a "%(use:...)" beyond it stays text.
+inline constexpr size_t kMaxTemplateUnits = size_t(1) << 16;
 
 // The text each directive puts in, one per directive, in order; nothing for Caret, FieldCase and
 // Use, which are no value of their own.

@@ -99,11 +99,6 @@ struct ReadTemplate {
     std::vector<Placeholder> placeholders;
 };
 
-// The templates that one expansion reads, its own included, hold at most this many units
-// together. Eight levels of templates that each use the next several times would otherwise
-// multiply into more text than any editor holds; a "%(use:...)" beyond it stays text.
-constexpr size_t kMaxUnitsRead = size_t(1) << 20;
-
 // A "%" followed at once by a space, a bracket or the like is the code's own operator, so the
 // template goes in as written. So does one followed by "=": a nameless placeholder leaves
 // nothing in the working text to put its value into, and the user's value would silently vanish.
@@ -167,7 +162,7 @@ struct TemplateReader {
             std::find(inserting.begin(), inserting.end(), name) != inserting.end())
             return false;
         std::optional<std::u16string> found = sources.shortcutTemplate(name);
-        if (!found || found->size() > kMaxUnitsRead - unitsRead)
+        if (!found || found->size() > kMaxTemplateUnits - unitsRead)
             return false;
         unitsRead += found->size();
         read.used.push_back(std::move(*found));
@@ -181,7 +176,7 @@ struct TemplateReader {
 // The template's parts and its placeholders; a field copy that names no placeholder is text.
 ReadTemplate readTemplate(std::u16string_view templateText, const DirectiveSources& sources) {
     ReadTemplate read;
-    TemplateReader reader{sources, read, {}, std::min(templateText.size(), kMaxUnitsRead)};
+    TemplateReader reader{sources, read, {}, std::min(templateText.size(), kMaxTemplateUnits)};
     if (!sources.shortcutName.empty())
         reader.inserting.push_back(sources.shortcutName);
     reader.readText(templateText, 0);
@@ -279,7 +274,8 @@ PreparedTemplate prepareTemplate(std::u16string_view templateText,
             if (kind == DirectiveKind::Caret) {
                 pieces.push_back({TextPiece::Kind::CaretMark, {}});
             } else if (kind == DirectiveKind::FieldCase) {
-                TextPiece copy{TextPiece::Kind::FieldCopy};
+                TextPiece copy;
+                copy.kind = TextPiece::Kind::FieldCopy;
                 copy.field = part.field;
                 copy.caseStyle = part.directive.caseStyle;
                 copy.text = inCaseStyle(

@@ -56,6 +56,15 @@ constexpr char kDirectiveShortcuts[] = "\xEF\xBB\xBF\r\n"
                                        "today = ; %(date) %(date:dd.MM.yyyy)\r\n"
                                        "c = x = %(clip)\r\n";
 
+// A field written again in another case, and one template inside another, its field in the
+// popup.
+constexpr char kFieldCopyShortcuts[] =
+    "\xEF\xBB\xBF\r\n"
+    "[Shortcuts]\r\n"
+    "st = const [%name=count, set%(cap:name)] = useState(%init=0) // %(const:name)\r\n"
+    "if = If %cond=a \xC2\xA4EndIf\r\n"
+    "fi = %(use:if)\r\n";
+
 // The text as it reads on the day: {yyyy}, {MM} and {dd} stand for its year, month and day.
 std::string onDay(std::string text, const SYSTEMTIME& day) {
     const auto put = [&text](std::string_view token, const char* format, int value) {
@@ -170,6 +179,8 @@ struct ExpansionCase {
     // and the expected text are in it.
     int codePage = 65001;
     int characterSet = 1; // the default set
+    // The popup's preview before the last key, its line breaks as "\n"; nullptr: not checked.
+    const char* preview = nullptr;
 };
 
 void PrintTo(const ExpansionCase& c, std::ostream* out) {
@@ -351,6 +362,8 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
         expectPopupAtTheCaret(report, c, c.dpi ? c.dpi : 96);
         if (c.unusualLook)
             expectUnusualLook(report);
+        if (c.preview)
+            EXPECT_EQ(fact(report, "popup-preview"), c.preview);
     } else if (c.keys) {
         EXPECT_EQ(report.facts.count("popup-outer"), 0u) << "a popup showed";
     }
@@ -440,6 +453,22 @@ const ExpansionCase kCases[] = {
      .document = "  c<|>",
      .expected = "  x = first<|>\r\n      second",
      .clipboard = L"first\r\nsecond"},
+    // The copy in the preview follows the field as it is typed; the inserted text has each copy.
+    {.name = "TypedValueShowsInItsCopy",
+     .preferences = kFieldCopyShortcuts,
+     .document = "  st<|>",
+     .expected = "  const [myPoint, setMyPoint] = useState(1) // MY_POINT<|>",
+     .keys = L"myPoint{ENTER}1{PAUSE}{ENTER}",
+     .popupFields = 2,
+     .preview = "const [name, setMyPoint] = useState(init) // MY_POINT"},
+    // An alias: the used template's field is the popup's, its lines indented like the word's.
+    {.name = "UsedTemplateFieldInThePopup",
+     .preferences = kFieldCopyShortcuts,
+     .document = "  fi<|>",
+     .expected = "  If x > 0 <|>\r\n  EndIf",
+     .keys = L"x > 0{PAUSE}{ENTER}",
+     .popupFields = 1,
+     .preview = "If cond \\nEndIf"},
     // A document in code page 0 with the Western character set (0): the template, the word's
     // indentation and what is typed into the popup arrive as its own bytes; a character it cannot
     // hold is told and nothing changes.

@@ -1,8 +1,8 @@
 // End to end in a real editor built on Scintilla: SciTE (Sc1.exe, beside the test program) with
-// the program on its Tools menu as "Zendrik.exe --focused" on Ctrl+F12 and its picker as
-// "Zendrik.exe --focused --pick" on Ctrl+F11, set up through SciTE's
-// own properties as its users do. Each case types a word into SciTE's editor and presses the
-// shortcut, so that SciTE starts the program, which finds the editor itself; the popup's keys
+// the program on its Tools menu as "Zendrik.exe --focused --file "$(FilePath)"" on Ctrl+F12 and
+// its picker as "Zendrik.exe --focused --pick" (with the same file) on Ctrl+F11, set up through
+// SciTE's own properties as its users do. Each case types a word into SciTE's editor and presses
+// the shortcut, so that SciTE starts the program, which finds the editor itself; the popup's keys
 // go to the popup once it is in front. Afterwards SciTE's text, caret and the foreground are
 // checked, and one Ctrl+Z in SciTE must give back the word as typed. Keys go in through
 // SendInput, the path by which Wine delivers X key presses too, so they reach the foreground
@@ -116,6 +116,12 @@ const SciteCase kCases[] = {
      {VK_RETURN},
      "x = 1\r\n  If <|>\r\n  EndIf\r\n",
      {VK_CONTROL, VK_F11}},
+    // SciTE names the document's file, document.txt, in the tool's arguments.
+    {"DocumentFileFromTheToolArguments",
+     "x = 1\r\n<|>\r\n",
+     L"hdr",
+     {},
+     "x = 1\r\nXIncludeFile \"document.pbi\" ; document.txt<|>\r\n"},
     // A document with LF line breaks gets LF line breaks, and the tab before the word starts the
     // further line too.
     {"TabAndLfLineBreaks", "x = 1\n\t<|>\n", L"if", {}, "x = 1\n\tIf <|>\n\tEndIf\n"},

@@ -1,7 +1,9 @@
 // Every step of a template's expansion, with values typed into the popup and directives that
-// read a clipboard, a selection and a clock made of the input, against an editor that records
-// what it is asked to do, in a UTF-8, a single-byte or a double-byte document (picked by the
-// input's length, so that every input of the corpus keeps its meaning).
+// read a clipboard, a selection, a clock, a file path, the environment and a library made of the
+// input, against an editor that records what it is asked to do, in a UTF-8, a single-byte or a
+// double-byte document (picked by the input's length, so that every input of the corpus keeps its
+// meaning). The library holds the template itself ("t"), its second half ("h") and the first
+// value ("v"), so that templates use one another, themselves included, in loops and to any depth.
 #include "base/CodePageText.h"
 #include "base/TextConvert.h"
 #include "idelink/TemplateExpansion.h"
@@ -41,36 +43,64 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return clipboard;
     };
     sources.clock = [&](idelink::DirectiveKind, std::u16string_view) { return clock; };
+    sources.filePath = selected;
+    sources.environment = [&](std::u16string_view name) { return clock + std::u16string(name); };
+    size_t libraryReads = 0;
+    sources.shortcutTemplate = [&](std::u16string_view name) -> std::optional<std::u16string> {
+        ++libraryReads;
+        if (name == u"t")
+            return templateText;
+        if (name == u"h")
+            return templateText.substr(templateText.size() / 2);
+        if (name == u"v" && !values.empty())
+            return values[0];
+        return std::nullopt;
+    };
     for (const idelink::Directive& directive : idelink::scanDirectives(templateText)) {
         fuzz::require(templateText.compare(directive.at, 2, u"%(") == 0 &&
                           templateText[directive.at + directive.length - 1] == u')',
                       "a directive is %(...)");
     }
 
-    // The steps one by one.
-    const auto placeholders = idelink::scanPlaceholders(templateText);
-    if (placeholders) {
-        for (const idelink::Placeholder& placeholder : *placeholders) {
+    // The steps one by one, first without the library.
+    const idelink::PreparedTemplate bare = idelink::prepareTemplate(templateText);
+    const std::vector<idelink::Placeholder>& placeholders = bare.placeholders;
+    if (!placeholders.empty()) {
+        for (const idelink::Placeholder& placeholder : placeholders) {
             fuzz::require(!placeholder.spec.empty(), "no empty spec");
             fuzz::require(placeholder.spec.starts_with(placeholder.name),
                           "the name opens the spec");
             fuzz::require(placeholder.spec.find(placeholder.defaultText) != std::u16string::npos,
                           "the default comes from the spec");
         }
-        const idelink::WorkingText working = idelink::prepareTemplate(templateText, *placeholders);
-        fuzz::require(working.joined().size() <= templateText.size(),
-                      "bare names and directives without sources are no longer");
-        idelink::makePopupRequest(*placeholders, working, u"openwindow(", {});
+        const idelink::WorkingText& working = bare.working;
+        const idelink::PopupRequest request =
+            idelink::makePopupRequest(placeholders, working, u"openwindow(", {});
+        if (request.previewWith)
+            request.previewWith(values);
         size_t longest = 1;
-        for (size_t i = 0; i < placeholders->size(); ++i)
+        for (size_t i = 0; i < placeholders.size(); ++i)
             longest = std::max(longest, i < values.size() ? values[i].size()
-                                                          : (*placeholders)[i].defaultText.size());
-        const idelink::WorkingText applied = idelink::applyValues(working, *placeholders, values);
-        fuzz::require(applied.joined().size() <= working.joined().size() * longest,
+                                                          : placeholders[i].defaultText.size());
+        // A name grows at most into the longest value, and so does a copy, which may stand for
+        // an empty default, twice over: snake and const case may add a "_" for each unit.
+        const size_t copies = size_t(std::count_if(
+            working.pieces.begin(), working.pieces.end(), [](const idelink::TextPiece& piece) {
+                return piece.kind == idelink::TextPiece::Kind::FieldCopy;
+            }));
+        const idelink::WorkingText applied = idelink::applyValues(working, placeholders, values);
+        fuzz::require(applied.joined().size() <= (working.joined().size() + copies) * longest * 2,
                       "the text grows at most by the longest value");
     }
-    const idelink::WorkingText prepared = idelink::prepareTemplate(
-        templateText, placeholders.value_or(std::vector<idelink::Placeholder>{}), sources);
+
+    // With the library: every use ends, at its depth, in a loop, or at the bound of the text.
+    // Each use read stands in text read before it, at least "%(use:t)" long.
+    const size_t mostReads = (templateText.size() + idelink::kMaxTemplateUnits) / 8 + 1;
+    const auto withLibrary = idelink::scanPlaceholders(templateText, sources);
+    fuzz::require(libraryReads <= mostReads, "the templates used end");
+    libraryReads = 0;
+    const idelink::WorkingText prepared = idelink::prepareTemplate(templateText, sources).working;
+    fuzz::require(libraryReads <= mostReads, "the templates used end");
     const std::u16string lineText = text::codePageToUtf16(codePage, line);
     const idelink::FinishedText finished =
         idelink::finishText(prepared, {idelink::indentationOf(lineText),
@@ -134,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const idelink::ExpansionOutcome outcome = idelink::expandShortcut(
         templateText, word, editor,
         [&](const idelink::PopupRequest& request) {
-            fuzz::require(placeholders && request.fields.size() == placeholders->size(),
+            fuzz::require(withLibrary && request.fields.size() == withLibrary->size(),
                           "one field per placeholder");
             return idelink::PopupResult{accept, values, !accept};
         },

@@ -32,6 +32,7 @@
 
 #include "HostProtocol.h"
 #include "HostWindows.h"
+#include "base/TextConvert.h"
 #include "e2e/support/Files.h"
 #include "e2e/support/Input.h"
 #include "e2e/support/Processes.h"
@@ -153,6 +154,19 @@ std::string describeForeground() {
             charX[i] =
                 long(short(LOWORD(SendMessageW(field, EM_POSFROMCHAR, WPARAM(charIndex[i]), 0))));
 
+    // The popup's preview (its control 0) as it reads now, one line, its line breaks as "\n".
+    std::string preview;
+    if (HWND previewControl = GetDlgItem(window, 0)) {
+        std::wstring shown(size_t(GetWindowTextLengthW(previewControl)) + 1, L'\0');
+        shown.resize(size_t(GetWindowTextW(previewControl, shown.data(), int(shown.size()))));
+        for (const char byte : text::utf16ToUtf8(text::fromWide(shown))) {
+            if (byte == '\n')
+                preview += "\\n";
+            else if (byte != '\r')
+                preview += byte;
+        }
+    }
+
     ClientToScreen(editorWindow, &point);
     BYTE alpha = 0;
     DWORD layeredFlags = 0;
@@ -172,7 +186,7 @@ std::string describeForeground() {
                   static_cast<unsigned long>(layeredFlags),
                   GetWindow(window, GW_OWNER) == mainWindow ? 1 : 0, lineHeight,
                   static_cast<unsigned long>(pixel), charX[0], charX[1], charX[2]);
-    return line;
+    return line + ("popup-preview " + preview + "\n");
 }
 
 // A beat that is no input at all: the close message, which no key sends.

@@ -792,6 +792,25 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
     }
 }
 
+// Eight levels that each use the next sixteen times would be 16^8 copies: the text read stops
+// growing at its bound, and the uses beyond it stay text.
+TEST(TemplateExpansion, UsedTemplatesThatMultiplyStopGrowing) {
+    idelink::DirectiveSources sources;
+    int reads = 0;
+    sources.shortcutTemplate = [&](std::u16string_view name) {
+        ++reads;
+        const std::u16string next = u"m" + std::u16string(1, char16_t(name.back() + 1));
+        std::u16string text = u"level";
+        for (int i = 0; i < 16; ++i)
+            text += u"%(use:" + next + u")";
+        return std::optional(text);
+    };
+    const std::u16string preview = idelink::templatePreview(u"%(use:m0)", sources);
+    EXPECT_LE(preview.size(), idelink::kMaxTemplateUnits + 9);
+    EXPECT_NE(preview.find(u"%(use:m"), std::u16string::npos);
+    EXPECT_LE(size_t(reads), idelink::kMaxTemplateUnits / 100);
+}
+
 // ---- from the editor's text to the editor's text ----
 
 // An editor that holds a document in a code page: what the expansion sends changes its bytes and

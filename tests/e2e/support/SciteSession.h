@@ -1,6 +1,7 @@
 #pragma once
 // A real SciTE (Sc1.exe, beside the running program) with Zendrik on its Tools menu as
-// "Zendrik.exe --focused" on Ctrl+F12 and its picker ("--focused --pick") on Ctrl+F11, set up
+// "Zendrik.exe --focused --file "$(FilePath)"" on Ctrl+F12 and its picker ("--focused --pick",
+// with the same file) on Ctrl+F11, set up
 // through SciTE's own properties as its users do, and the keys and reads that drive it from
 // outside: for the end-to-end runs and the SciTE benchmark.
 #include <windows.h>
@@ -37,23 +38,25 @@ inline constexpr int kOutputId = 351; // its output pane, where a command's exit
 // line breaks it was opened with (eol.auto). kUtf8Property makes every document UTF-8; without it
 // SciTE keeps its shipped setting, code page 0 in the system's ANSI code page.
 inline constexpr char kUtf8Property[] = "code.page=65001\r\n";
-inline constexpr char kUserProperties[] = "command.name.0.*=Zendrik\r\n"
-                                          "command.0.*=\"%s\" --focused\r\n"
-                                          "command.subsystem.0.*=1\r\n"
-                                          "command.save.before.0.*=2\r\n"
-                                          "command.shortcut.0.*=Ctrl+F12\r\n"
-                                          "command.name.1.*=Zendrik picker\r\n"
-                                          "command.1.*=\"%s\" --focused --pick\r\n"
-                                          "command.subsystem.1.*=1\r\n"
-                                          "command.save.before.1.*=2\r\n"
-                                          "command.shortcut.1.*=Ctrl+F11\r\n"
-                                          "eol.auto=1\r\n";
+inline constexpr char kUserProperties[] =
+    "command.name.0.*=Zendrik\r\n"
+    "command.0.*=\"%s\" --focused --file \"$(FilePath)\"\r\n"
+    "command.subsystem.0.*=1\r\n"
+    "command.save.before.0.*=2\r\n"
+    "command.shortcut.0.*=Ctrl+F12\r\n"
+    "command.name.1.*=Zendrik picker\r\n"
+    "command.1.*=\"%s\" --focused --pick --file \"$(FilePath)\"\r\n"
+    "command.subsystem.1.*=1\r\n"
+    "command.save.before.1.*=2\r\n"
+    "command.shortcut.1.*=Ctrl+F11\r\n"
+    "eol.auto=1\r\n";
 
 inline constexpr char kShortcuts[] = "\xEF\xBB\xBF\r\n"
                                      "[Shortcuts]\r\n"
                                      "if = If ¤EndIf\r\n"
                                      "mb = MessageRequester(%Title=Grüße, %Text=Hello)\r\n"
-                                     "wrap = If ok¤  %(sel)¤EndIf\r\n";
+                                     "wrap = If ok¤  %(sel)¤EndIf\r\n"
+                                     "hdr = XIncludeFile \"%(filebase).pbi\" ; %(filename)\r\n";
 
 inline std::string remoteText(HWND editor) {
     return endtoend::remoteEditorText(editor).value_or("<unreadable>");
