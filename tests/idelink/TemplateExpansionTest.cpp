@@ -535,7 +535,7 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
     struct Case {
         const char* name;
         const char* templateText;
-        std::vector<std::u16string> values; // accepted in the popup; {}: no popup opens
+        std::vector<std::u16string> values = {}; // accepted in the popup; {}: no popup opens
         const char* inserted;               // "<|>": the caret
         const char* preview = "";           // when the popup opened
         const char* clipboard = nullptr;    // nullptr: the clipboard must not be read
