@@ -62,7 +62,8 @@ constexpr char kFieldCopyShortcuts[] =
     "\xEF\xBB\xBF\r\n"
     "[Shortcuts]\r\n"
     "st = const [%name=count, set%(cap:name)] = useState(%init=0) // %(const:name)\r\n"
-    "if = If %cond=a \xC2\xA4EndIf\r\n"
+    "if = If %cond=a \xC2\xA4"
+    "EndIf\r\n"
     "fi = %(use:if)\r\n";
 
 // The text as it reads on the day: {yyyy}, {MM} and {dd} stand for its year, month and day.
@@ -362,8 +363,9 @@ TEST_P(ExpansionEndToEnd, LeavesTheEditorAsExpected) {
         expectPopupAtTheCaret(report, c, c.dpi ? c.dpi : 96);
         if (c.unusualLook)
             expectUnusualLook(report);
-        if (c.preview)
+        if (c.preview) {
             EXPECT_EQ(fact(report, "popup-preview"), c.preview);
+        }
     } else if (c.keys) {
         EXPECT_EQ(report.facts.count("popup-outer"), 0u) << "a popup showed";
     }
