@@ -93,49 +93,33 @@ std::vector<Directive> scanDirectives(std::u16string_view templateText) {
     return directives;
 }
 
-std::vector<std::u16string> directiveValues(const std::vector<Directive>& directives,
-                                            const DirectiveSources& sources) {
-    std::vector<std::u16string> values;
-    values.reserve(directives.size());
-    std::optional<std::u16string> clipboard; // read at most once
-    for (const Directive& directive : directives) {
-        switch (directive.kind) {
-        case DirectiveKind::Caret:
-            values.emplace_back();
-            break;
-        case DirectiveKind::Percent:
-            values.emplace_back(u"%");
-            break;
-        case DirectiveKind::Date:
-        case DirectiveKind::Time:
-            values.push_back(sources.clock ? sources.clock(directive.kind, directive.argument)
-                                           : std::u16string());
-            break;
-        case DirectiveKind::Clipboard:
-            if (!clipboard)
-                clipboard = sources.clipboard ? sources.clipboard() : std::u16string();
-            values.push_back(*clipboard);
-            break;
-        case DirectiveKind::Selection:
-            values.push_back(sources.selection);
-            break;
-        case DirectiveKind::File:
-        case DirectiveKind::FileName:
-        case DirectiveKind::FileBase:
-        case DirectiveKind::Folder:
-            values.push_back(filePathPart(directive.kind, sources.filePath));
-            break;
-        case DirectiveKind::Environment:
-            values.push_back(sources.environment ? sources.environment(directive.argument)
-                                                 : std::u16string());
-            break;
-        case DirectiveKind::FieldCase:
-        case DirectiveKind::Use:
-            values.emplace_back();
-            break;
-        }
+std::u16string DirectiveReading::valueOf(const Directive& directive) {
+    switch (directive.kind) {
+    case DirectiveKind::Percent:
+        return u"%";
+    case DirectiveKind::Date:
+    case DirectiveKind::Time:
+        return sources_.clock ? sources_.clock(directive.kind, directive.argument)
+                              : std::u16string();
+    case DirectiveKind::Clipboard:
+        if (!clipboard_)
+            clipboard_ = sources_.clipboard ? sources_.clipboard() : std::u16string();
+        return *clipboard_;
+    case DirectiveKind::Selection:
+        return sources_.selection;
+    case DirectiveKind::File:
+    case DirectiveKind::FileName:
+    case DirectiveKind::FileBase:
+    case DirectiveKind::Folder:
+        return filePathPart(directive.kind, sources_.filePath);
+    case DirectiveKind::Environment:
+        return sources_.environment ? sources_.environment(directive.argument) : std::u16string();
+    case DirectiveKind::Caret:
+    case DirectiveKind::FieldCase:
+    case DirectiveKind::Use:
+        break;
     }
-    return values;
+    return {};
 }
 
 std::u16string filePathPart(DirectiveKind kind, std::u16string_view path) {

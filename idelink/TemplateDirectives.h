@@ -73,10 +73,17 @@ inline constexpr int kMaxUseDepth = 8;
 // multiply into more text than any editor holds; a "%(use:...)" beyond it stays text.
 inline constexpr size_t kMaxTemplateUnits = size_t(1) << 16;
 
-// The text each directive puts in, one per directive, in order; nothing for Caret, FieldCase and
-// Use, which are no value of their own.
-std::vector<std::u16string> directiveValues(const std::vector<Directive>& directives,
-                                            const DirectiveSources& sources);
+// The text a directive puts in, read from the sources; the clipboard is read at most once per
+// reading. Nothing for Caret, FieldCase and Use, which are no value of their own.
+class DirectiveReading {
+  public:
+    explicit DirectiveReading(const DirectiveSources& sources) : sources_(sources) {}
+    std::u16string valueOf(const Directive& directive);
+
+  private:
+    const DirectiveSources& sources_;
+    std::optional<std::u16string> clipboard_;
+};
 
 // The part of a file path that a File, FileName, FileBase or Folder directive puts in. Both "\\"
 // and "/" separate the parts.

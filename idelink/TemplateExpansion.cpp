@@ -5,7 +5,7 @@
 #include "idelink/ScintillaMessages.h"
 
 #include <algorithm>
-#include <deque>
+#include <memory>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -94,7 +94,7 @@ struct TemplatePart {
 // Everything a template reads into: the templates it uses are kept here, and the parts point
 // into them.
 struct ReadTemplate {
-    std::deque<std::u16string> used;
+    std::vector<std::unique_ptr<const std::u16string>> used; // allocated only when used
     std::vector<TemplatePart> parts;
     std::vector<Placeholder> placeholders;
 };
@@ -129,7 +129,7 @@ struct TemplateReader {
     // Each template decides for itself whether it is literal: one used inside another goes in
     // as written when it would on its own.
     void readText(std::u16string_view text, int depth) {
-        const std::vector<Directive> directives = scanDirectives(text);
+        std::vector<Directive> directives = scanDirectives(text);
         const bool literal = isLiteral(text, directives);
         size_t from = 0;
         walkTemplate(
@@ -143,12 +143,13 @@ struct TemplateReader {
                 from = percent + 1 + spec.size();
             },
             [&](size_t index) {
-                const Directive& directive = directives[index];
+                Directive& directive = directives[index];
                 addText(text.substr(from, directive.at - from), literal);
                 from = directive.at + directive.length;
                 const std::u16string_view written = text.substr(directive.at, directive.length);
                 if (directive.kind != DirectiveKind::Use)
-                    read.parts.push_back({TemplatePart::Kind::Directive, written, directive});
+                    read.parts.push_back(
+                        {TemplatePart::Kind::Directive, written, std::move(directive)});
                 else if (!use(directive.argument, depth))
                     addText(written, true);
             });
@@ -165,9 +166,9 @@ struct TemplateReader {
         if (!found || found->size() > kMaxTemplateUnits - unitsRead)
             return false;
         unitsRead += found->size();
-        read.used.push_back(std::move(*found));
+        read.used.push_back(std::make_unique<const std::u16string>(std::move(*found)));
         inserting.push_back(name);
-        readText(read.used.back(), depth + 1);
+        readText(*read.used.back(), depth + 1);
         inserting.pop_back();
         return true;
     }
@@ -176,6 +177,8 @@ struct TemplateReader {
 // The template's parts and its placeholders; a field copy that names no placeholder is text.
 ReadTemplate readTemplate(std::u16string_view templateText, const DirectiveSources& sources) {
     ReadTemplate read;
+    // A part for about every "%" and one for the text after each.
+    read.parts.reserve(2 * size_t(std::count(templateText.begin(), templateText.end(), u'%')) + 1);
     TemplateReader reader{sources, read, {}, std::min(templateText.size(), kMaxTemplateUnits)};
     if (!sources.shortcutName.empty())
         reader.inserting.push_back(sources.shortcutName);
@@ -237,11 +240,7 @@ PreparedTemplate prepareTemplate(std::u16string_view templateText,
     std::unordered_map<std::u16string_view, const std::u16string*> nameOfSpec;
     for (const Placeholder& placeholder : read.placeholders)
         nameOfSpec.try_emplace(placeholder.spec, &placeholder.name);
-    std::vector<Directive> directives;
-    for (const TemplatePart& part : read.parts)
-        if (part.kind == TemplatePart::Kind::Directive)
-            directives.push_back(part.directive);
-    std::vector<std::u16string> values = directiveValues(directives, sources);
+    DirectiveReading reading(sources);
 
     std::vector<TextPiece>& pieces = prepared.working.pieces;
     std::u16string own; // the template's text since the last piece of another kind
@@ -251,7 +250,6 @@ PreparedTemplate prepareTemplate(std::u16string_view templateText,
             pieces.push_back({TextPiece::Kind::Template, std::move(own)});
         own.clear();
     };
-    size_t directive = 0;
     for (const TemplatePart& part : read.parts) {
         switch (part.kind) {
         case TemplatePart::Kind::Text:
@@ -269,7 +267,6 @@ PreparedTemplate prepareTemplate(std::u16string_view templateText,
             break;
         case TemplatePart::Kind::Directive: {
             endOwn();
-            std::u16string& value = values[directive++];
             const DirectiveKind kind = part.directive.kind;
             if (kind == DirectiveKind::Caret) {
                 pieces.push_back({TextPiece::Kind::CaretMark, {}});
@@ -285,6 +282,7 @@ PreparedTemplate prepareTemplate(std::u16string_view templateText,
             } else {
                 prepared.readsSelection =
                     prepared.readsSelection || kind == DirectiveKind::Selection;
+                std::u16string value = reading.valueOf(part.directive);
                 if (!value.empty())
                     pieces.push_back({TextPiece::Kind::DirectiveValue, std::move(value),
                                       kind == DirectiveKind::Selection

@@ -96,11 +96,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // With the library: every use ends, at its depth, in a loop, or at the bound of the text.
     // Each use read stands in text read before it, at least "%(use:t)" long.
     const size_t mostReads = (templateText.size() + idelink::kMaxTemplateUnits) / 8 + 1;
-    const auto withLibrary = idelink::scanPlaceholders(templateText, sources);
+    const idelink::PreparedTemplate withLibrary = idelink::prepareTemplate(templateText, sources);
     fuzz::require(libraryReads <= mostReads, "the templates used end");
-    libraryReads = 0;
-    const idelink::WorkingText prepared = idelink::prepareTemplate(templateText, sources).working;
-    fuzz::require(libraryReads <= mostReads, "the templates used end");
+    const idelink::WorkingText& prepared = withLibrary.working;
     const std::u16string lineText = text::codePageToUtf16(codePage, line);
     const idelink::FinishedText finished =
         idelink::finishText(prepared, {idelink::indentationOf(lineText),
@@ -164,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const idelink::ExpansionOutcome outcome = idelink::expandShortcut(
         templateText, word, editor,
         [&](const idelink::PopupRequest& request) {
-            fuzz::require(withLibrary && request.fields.size() == withLibrary->size(),
+            fuzz::require(request.fields.size() == withLibrary.placeholders.size(),
                           "one field per placeholder");
             return idelink::PopupResult{accept, values, !accept};
         },
