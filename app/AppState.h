@@ -24,6 +24,7 @@ struct AppState {
     store::PopupSettings popupSettings;
     idelink::CaretWord word;     // before the IDE's caret; an empty one selects the manager
     std::u16string documentPath; // the document's file, as the editor named it with --file
+    std::u16string libraryPath;  // the library file, wherever --library or the default put it
 };
 
 AppState& appState();

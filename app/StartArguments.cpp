@@ -60,6 +60,19 @@ StartArguments readStartArguments(const std::vector<std::u16string>& arguments) 
             start.file = i + 1 < arguments.size() ? arguments[++i] : std::u16string();
             continue;
         }
+        if (argument == kLibraryArgument) {
+            start.library = i + 1 < arguments.size() ? arguments[++i] : std::u16string();
+            continue;
+        }
+        if (argument == kImportArgument) {
+            start.import = true;
+            start.importFile = i + 1 < arguments.size() ? arguments[++i] : std::u16string();
+            continue;
+        }
+        if (argument == kNewArgument) {
+            start.newShortcut = true;
+            continue;
+        }
         if (argument == kFocusedArgument) {
             start.kind = StartKind::Focused;
             continue;
@@ -68,7 +81,10 @@ StartArguments readStartArguments(const std::vector<std::u16string>& arguments) 
             start.pick = true;
             continue;
         }
-        return {StartKind::UnknownArgument, false, argument, {}};
+        StartArguments unknown;
+        unknown.kind = StartKind::UnknownArgument;
+        unknown.unknown = argument;
+        return unknown;
     }
     return start;
 }

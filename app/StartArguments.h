@@ -11,6 +11,9 @@ namespace app {
 inline constexpr std::u16string_view kFocusedArgument = u"--focused";
 inline constexpr std::u16string_view kPickArgument = u"--pick";
 inline constexpr std::u16string_view kFileArgument = u"--file";
+inline constexpr std::u16string_view kLibraryArgument = u"--library";
+inline constexpr std::u16string_view kImportArgument = u"--import";
+inline constexpr std::u16string_view kNewArgument = u"--new";
 
 // Integer text as the IDE writes it into the environment: leading blanks, an optional sign,
 // then decimal digits ("$" hexadecimal, "%" binary) up to the first other character.
@@ -33,6 +36,15 @@ struct StartArguments {
     // --file PATH: the document's file, which the editor names in the argument after it (empty
     // for a document never saved, and when nothing follows).
     std::u16string file;
+    // --library PATH: the library file, as written (relative to the program's folder, with
+    // %NAME% parts from the environment); empty: the default place.
+    std::u16string library;
+    // --import FILE: another tool's snippet file whose Shortcuts go into the library; nothing
+    // else happens in such a start.
+    std::u16string importFile;
+    bool import = false;
+    // --new: the manager, on a new Shortcut made of the editor's selection.
+    bool newShortcut = false;
 };
 
 // The arguments without the program's own name.

@@ -10,6 +10,7 @@
 
 #include "app/AppState.h"
 #include "app/BackgroundWork.h"
+#include "app/LibraryPlace.h"
 #include "app/StartArguments.h"
 #include "app/StartupText.h"
 #include "base/OwnedHandles_win.h"
@@ -62,26 +63,29 @@ constexpr int kMissingLibraryWaitMs = 1000;
 // looked for again once the writers' lock is free (or a second has passed). False when it is
 // still missing while a manager is open: that window holds the library and will write it back,
 // and an expansion from the 22 defaults would insert what the user may have redefined.
-bool libraryInPlace() {
-    if (!store::preferencePathExists(store::kPreferenceFileName)) {
+bool libraryInPlace(std::u16string_view library) {
+    if (!store::preferencePathExists(library)) {
+        // A library of its own place: its folder is made first (and the lock's file in it).
+        store::createFoldersFor(library);
         store::WriteLock lock;
-        store::lockForWriting(store::kPreferenceFileName, lock, kMissingLibraryWaitMs);
-        if (!store::preferencePathExists(store::kPreferenceFileName)) {
+        store::lockForWriting(library, lock, kMissingLibraryWaitMs);
+        if (!store::preferencePathExists(library)) {
             if (managerIsOpen())
                 return false;
-            store::writeDefaultFile(store::kPreferenceFileName);
+            store::writeDefaultFile(library);
         }
     }
     return true;
 }
 
-// Every relative path of the program, "Zendrik.pref" above all, lives beside the program.
-void enterProgramFolder() {
+// The program's folder, with a separator at its end, becomes the working folder: a relative
+// path the user gives is taken from there.
+std::u16string enterProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
         if (length == 0)
-            return;
+            return {};
         if (length < path.size()) {
             path.resize(length);
             break;
@@ -91,6 +95,16 @@ void enterProgramFolder() {
     const std::u16string folder(folderOfPath(text::fromWide(path)));
     if (!folder.empty())
         SetCurrentDirectoryW(text::toWide(folder).c_str());
+    return folder;
+}
+
+// Where the library is: named with --library, or its default place.
+std::u16string chooseLibrary(std::u16string_view argument, std::u16string_view programFolder) {
+    LibraryQuestions ask;
+    ask.variable = idelink::environmentVariable;
+    ask.exists = store::preferencePathExists;
+    ask.canCreateFileIn = store::canCreateFileIn;
+    return libraryPlace(argument, programFolder, ask);
 }
 
 // The C runtime has split the command line already, by the rules CommandLineToArgvW follows;
@@ -181,7 +195,7 @@ idelink::DirectiveSources directiveSources(AppState& state, std::u16string_view 
     sources.shortcutTemplate = [&state, loaded = libraryLoaded](std::u16string_view used) mutable {
         if (!loaded) {
             store::PopupSettings settings; // those of the run were read with the template
-            store::loadShortcuts(state.shortcutStore, settings);
+            store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, settings);
             loaded = true;
         }
         return store::findShortcut(state.shortcutStore, used);
@@ -193,8 +207,8 @@ void runExpansionMode(AppState& state) {
     if (!takeModeLock(kExpansionMutexName))
         return;
     // One Shortcut of the library is needed: it is looked up as the file is read.
-    const std::optional<std::u16string> templateText = store::readOneShortcut(
-        store::kPreferenceFileName, state.word.caretWord, state.popupSettings);
+    const std::optional<std::u16string> templateText =
+        store::readOneShortcut(state.libraryPath, state.word.caretWord, state.popupSettings);
     if (!templateText)
         return;
     const idelink::EditorOps editor = ideEditor(state);
@@ -229,8 +243,9 @@ void runPickMode(AppState& state) {
     // its caret, and its names are gathered, as they are stored, on another while the picker's
     // window is made. The picker lists the rows it shows first straight from them and puts them
     // in order once it is on screen. Nothing else touches the library or the names meanwhile.
-    BackgroundWork loading(
-        [&state] { store::loadShortcuts(state.shortcutStore, state.popupSettings); });
+    BackgroundWork loading([&state] {
+        store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
+    });
     const auto loaded = [&loading] {
         loading.wait(); // the popup settings are the library's
         return !loading.failure();
@@ -339,11 +354,11 @@ void runManagerMode(AppState& state) {
     // is thrown again here, as if it had been read in this thread.
     manager::ListFill rows;
     BackgroundWork loading([&state, &rows] {
-        store::loadShortcuts(state.shortcutStore, state.popupSettings);
+        store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
         rows = manager::beginListFill(state.shortcutStore);
     });
     setUpDpi();
-    manager::runManager(state.shortcutStore, state.appTitle,
+    manager::runManager(state.shortcutStore, state.libraryPath, state.appTitle,
                         reinterpret_cast<HWND>(state.ideMainWindow), [&loading, &rows] {
                             loading.wait();
                             if (loading.failure())
@@ -363,8 +378,9 @@ void runProgram() {
         showKnownArguments(state, start.unknown);
         return;
     }
-    enterProgramFolder();
+    const std::u16string programFolder = enterProgramFolder();
     state.documentPath = start.file;
+    state.libraryPath = chooseLibrary(start.library, programFolder);
     if (start.kind == StartKind::Focused) {
         // Found now, while the editor that started the program is still in front.
         const idelink::FocusedEditor focused = idelink::findFocusedEditor();
@@ -382,7 +398,7 @@ void runProgram() {
     state.word = caretWordNow({state.ideEditorWindow, state.ideMainWindow});
     // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
     // than open the manager in front of it.
-    if (idelink::editorAnswers().stopped || !libraryInPlace())
+    if (idelink::editorAnswers().stopped || !libraryInPlace(state.libraryPath))
         return;
 
     if (start.pick)

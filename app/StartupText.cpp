@@ -6,17 +6,25 @@
 namespace app {
 
 std::u16string knownArgumentsMessage(std::u16string_view unknown) {
+    const auto named = [](std::u16string_view argument) { return std::u16string(argument); };
     return u"Unknown argument: " + std::u16string(unknown) +
-           u"\n\nZendrik knows three arguments.\n\n" + std::u16string(kFocusedArgument) +
+           u"\n\nZendrik knows these arguments, in any order.\n\n" + named(kFocusedArgument) +
            u": it works on the Scintilla editor that has the keyboard focus, as in SciTE, "
            u"Notepad++ and other editors built on Scintilla.\n\n" +
-           std::u16string(kPickArgument) +
-           u": it opens the picker, a list of the Shortcuts to find one by part of its name; "
-           u"together with " +
-           std::u16string(kFocusedArgument) + u" in either order.\n\n" +
-           std::u16string(kFileArgument) +
+           named(kPickArgument) +
+           u": it opens the picker, a list of the Shortcuts to find one by part of its "
+           u"name.\n\n" +
+           named(kFileArgument) +
            u" PATH: the document's file, for the template directives %(file), %(filename), "
-           u"%(filebase) and %(dir); the editor names it in the tool's arguments.\n\n"
+           u"%(filebase) and %(dir); the editor names it in the tool's arguments.\n\n" +
+           named(kLibraryArgument) +
+           u" PATH: the library file, if not Zendrik.pref beside the program; a relative path "
+           u"is taken from the program's folder, and %NAME% from the environment.\n\n" +
+           named(kNewArgument) +
+           u": the manager opens on a new Shortcut made of the editor's selection.\n\n" +
+           named(kImportArgument) +
+           u" FILE: adds the snippets of a VS Code (.code-snippets, .json) or Sublime Text "
+           u"(.sublime-snippet) file to the library.\n\n"
            u"Without arguments, Zendrik works on the editor that the PureBasic IDE hands over.";
 }
 

@@ -9,7 +9,9 @@ namespace idelink {
 // (copies share what was read), and the environment.
 DirectiveSources windowsDirectiveSources();
 
-// The value of an environment variable of this process; empty when it is not set.
+// The value of an environment variable of this process; nullopt when it is not set.
+std::optional<std::u16string> environmentVariable(std::u16string_view name);
+// The same, empty when it is not set.
 std::u16string environmentValue(std::u16string_view name);
 
 } // namespace idelink

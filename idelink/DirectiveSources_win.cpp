@@ -60,15 +60,21 @@ std::u16string readClipboardText() {
 
 } // namespace
 
-std::u16string environmentValue(std::u16string_view name) {
+std::optional<std::u16string> environmentVariable(std::u16string_view name) {
     const std::wstring zeroEnded = text::toWide(name);
+    SetLastError(ERROR_SUCCESS);
     const DWORD needed = GetEnvironmentVariableW(zeroEnded.c_str(), nullptr, 0);
     if (needed == 0)
-        return {};
+        return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt
+                                                        : std::optional(std::u16string());
     std::wstring value(needed, L'\0');
     const DWORD length = GetEnvironmentVariableW(zeroEnded.c_str(), value.data(), needed);
     value.resize(length < needed ? length : 0);
     return text::fromWide(value);
+}
+
+std::u16string environmentValue(std::u16string_view name) {
+    return environmentVariable(name).value_or(std::u16string());
 }
 
 // Every date and time of one run comes from one reading of the clock, so that a template with

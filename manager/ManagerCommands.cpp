@@ -77,12 +77,12 @@ bool editsUnsaved(const ManagerSession& session) {
 // The change written, or when the file is gone the whole library the window holds, so that a
 // file never holds that one Shortcut alone.
 bool writeChange(ManagerSession& session, const store::ShortcutChange& change) {
-    return store::writeShortcutChange(store::kPreferenceFileName, session.store, change);
+    return store::writeShortcutChange(session.libraryPath, session.store, change);
 }
 
 // The whole library the window holds, as a new file where the file is gone.
 bool writeLibrary(const ManagerSession& session) {
-    return store::writeLibraryFile(store::kPreferenceFileName, session.store);
+    return store::writeLibraryFile(session.libraryPath, session.store);
 }
 
 void removeCurrentRow() {
@@ -195,10 +195,10 @@ ManagerPlan decide(ManagerSession& session, ManagerAction action, std::u16string
     facts.held = &session.store;
     store::ShortcutStore fresh;
     if (action != ManagerAction::EditorTyped) {
-        facts.file = store::checkLibrary(store::kPreferenceFileName, session.store.stamp);
+        facts.file = store::checkLibrary(session.libraryPath, session.store.stamp);
         if (facts.file == store::LibraryState::Changed) {
             store::PopupSettings settings;
-            store::loadShortcutsFrom(store::kPreferenceFileName, fresh, settings);
+            store::loadShortcutsFrom(session.libraryPath, fresh, settings);
             facts.fresh = &fresh;
         }
     }
@@ -413,7 +413,7 @@ using AssocQueryStringFunction = HRESULT(WINAPI*)(ASSOCF, ASSOCSTR, LPCWSTR, LPC
                                                   DWORD*);
 
 // shlwapi is loaded here rather than at every start: most starts never open the manager.
-void openPreferences() {
+void openPreferences(const ManagerSession& session) {
     static const base::OwnedLibrary shlwapi(LoadLibraryW(L"shlwapi.dll"));
     const auto query =
         base::moduleFunction<AssocQueryStringFunction>(shlwapi.get(), "AssocQueryStringW");
@@ -423,7 +423,7 @@ void openPreferences() {
     DWORD size = kCommandCapacity;
     if (query(ASSOCF_IS_PROTOCOL, ASSOCSTR_COMMAND, L".txt", L"open", command, &size) != S_OK)
         return;
-    ui::startProgram(preferenceEditorCommand(text::fromWide(command)));
+    ui::startProgram(preferenceEditorCommand(text::fromWide(command), session.libraryPath));
 }
 
 void askForDonation(const ManagerSession& session) {
@@ -499,7 +499,7 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
             endRename(session);
         break;
     case kOpenButton:
-        openPreferences();
+        openPreferences(session);
         break;
     case kDonateButton:
         askForDonation(session);

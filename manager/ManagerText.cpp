@@ -87,8 +87,12 @@ const std::u16string_view kFileNotWrittenMessage =
     u"another program, or the disk full.\n\nThe change is kept only until this window closes. "
     u"Make the file writable and try again, for a template with Save.";
 
-std::u16string preferenceEditorCommand(std::u16string_view associatedCommand) {
-    return text::replaceAll(associatedCommand, u"%1", store::kPreferenceFileName);
+// The command names the file as "%1" or as %1: a path with spaces in it must be one argument.
+std::u16string preferenceEditorCommand(std::u16string_view associatedCommand,
+                                       std::u16string_view libraryPath) {
+    const std::u16string quoted = u"\"" + std::u16string(libraryPath) + u"\"";
+    const std::u16string once = text::replaceAll(associatedCommand, u"\"%1\"", u"%1");
+    return text::replaceAll(once, u"%1", quoted);
 }
 
 } // namespace manager

@@ -34,6 +34,7 @@ std::u16string unsavedChangesQuestion(std::u16string_view name);
 extern const std::u16string_view kFileNotWrittenMessage;
 
 // The shell's command for text files with every "%1" standing for the preference file.
-std::u16string preferenceEditorCommand(std::u16string_view associatedCommand);
+std::u16string preferenceEditorCommand(std::u16string_view associatedCommand,
+                                       std::u16string_view libraryPath);
 
 } // namespace manager

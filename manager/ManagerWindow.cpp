@@ -131,12 +131,12 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
     return true;
 }
 
-void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner,
-                std::function<ListFill()> rowsToCome) {
+void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
+                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
-    ManagerSession session{store, std::u16string(appTitle), {}, {}, ManagerMode::NothingShown,
-                           {},    std::move(rowsToCome)};
+    ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
+    session.rowsToCome = std::move(rowsToCome);
     if (buildManagerWindow(session, owner))
         runManagerLoop(session);
 }

@@ -38,9 +38,10 @@ constexpr int kCommandRename = 16;
 // What the commands work on; the controls' states follow the mode.
 struct ManagerSession {
     store::ShortcutStore& store;
-    std::u16string title;     // the window's title and every message box's caption
-    std::u16string oldName;   // the name a rename began with
-    std::u16string shownName; // the Shortcut whose template the editor shows; empty for none
+    std::u16string title;       // the window's title and every message box's caption
+    std::u16string libraryPath; // the library file the window edits
+    std::u16string oldName;     // the name a rename began with
+    std::u16string shownName;   // the Shortcut whose template the editor shows; empty for none
     ManagerMode mode = ManagerMode::NothingShown;
     ListFill listFill; // the rows still to come after the window is shown
     // Set when the library is still being read while the window is made: returns the list's
@@ -60,7 +61,8 @@ void layoutManagerWindow();
 
 // Builds the window and runs its loop; returns once the window is closed. rowsToCome as in the
 // session.
-void runManager(store::ShortcutStore& store, std::u16string_view appTitle, HWND owner,
+void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
+                std::u16string_view appTitle, HWND owner,
                 std::function<ListFill()> rowsToCome = {});
 
 } // namespace manager

@@ -478,4 +478,15 @@ bool saveWholeFile(std::u16string_view path, SaveMode mode,
     return saved;
 }
 
+bool createFoldersFor(std::u16string_view path) {
+    const std::size_t cut = path.find_last_of(u"\\/");
+    if (cut == std::u16string_view::npos || cut == 0)
+        return true;
+    const std::u16string_view folder = path.substr(0, cut);
+    if (folderExists(folder))
+        return true;
+    // Another program may make it meanwhile: standing afterwards is what counts.
+    return createFoldersFor(folder) && (createFolder(folder) || folderExists(folder));
+}
+
 } // namespace store

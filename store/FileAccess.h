@@ -197,4 +197,11 @@ bool pathExists(std::u16string_view path);
 // A folder of that name exists.
 bool folderExists(std::u16string_view path);
 
+// Makes the folder that holds `path`, and every missing folder above it; true when it stands
+// afterwards (and for a path in no folder).
+bool createFoldersFor(std::u16string_view path);
+
+// Whether a new file can be made in the folder: a trial file is made there and gone at once.
+bool canCreateFileIn(std::u16string_view folder);
+
 } // namespace store

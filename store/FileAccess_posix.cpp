@@ -276,4 +276,17 @@ bool folderExists(std::u16string_view path) {
     return ::stat(text::utf16ToUtf8(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool canCreateFileIn(std::u16string_view folder) {
+    std::string trial = text::utf16ToUtf8(folder);
+    if (!trial.empty() && trial.back() != '/')
+        trial += '/';
+    trial += "Zendrik.pref.trial";
+    const int file = ::open(trial.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (file < 0)
+        return errno == EEXIST;
+    ::close(file);
+    ::unlink(trial.c_str());
+    return true;
+}
+
 } // namespace store

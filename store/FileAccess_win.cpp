@@ -317,4 +317,17 @@ bool folderExists(std::u16string_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool canCreateFileIn(std::u16string_view folder) {
+    std::wstring trial = text::toWide(folder);
+    if (!trial.empty() && trial.back() != L'\\' && trial.back() != L'/')
+        trial += L'\\';
+    trial += L"Zendrik.pref.trial";
+    const HANDLE file = CreateFileW(trial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_EXISTS; // left by another start: made there before
+    CloseHandle(file);
+    return true;
+}
+
 } // namespace store

@@ -8,6 +8,7 @@
 #include <compare>
 #include <iterator>
 #include <new>
+#include <unordered_set>
 
 namespace store {
 
@@ -504,6 +505,43 @@ bool removeShortcutIn(std::u16string_view path, std::u16string_view name) {
 bool renameShortcutIn(std::u16string_view path, std::u16string_view oldName,
                       std::u16string_view newName, std::u16string_view templateText) {
     return changeIn(path, ShortcutChange::Kind::Rename, oldName, newName, templateText, nullptr);
+}
+
+bool addShortcutsIn(std::u16string_view path, const std::vector<NamedTemplate>& shortcuts,
+                    std::vector<std::u16string>& alreadyThere) {
+    try {
+        std::vector<std::u16string> lines;
+        lines.reserve(shortcuts.size());
+        for (const NamedTemplate& shortcut : shortcuts)
+            lines.push_back(templateLine(shortcut.templateText));
+        WriteLock lock;
+        if (!lockForWriting(path, lock))
+            return false;
+        PreferenceFile file;
+        if (!file.open(path))
+            return false;
+        file.selectGroup(kShortcutsGroup);
+        std::unordered_set<std::u16string> names;
+        if (file.examineKeys())
+            while (file.nextKey())
+                names.insert(file.keyName());
+        std::vector<std::u16string> found;
+        bool added = false;
+        for (size_t i = 0; i < shortcuts.size(); ++i) {
+            if (!names.insert(shortcuts[i].name).second) {
+                found.push_back(shortcuts[i].name);
+                continue;
+            }
+            file.writeExactKey(shortcuts[i].name, lines[i]);
+            added = true;
+        }
+        if (file.editFailed() || (added && !file.close()))
+            return false;
+        alreadyThere = std::move(found);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 // The stamp comes from the written file itself: read again, the file might already hold

@@ -136,6 +136,17 @@ struct ShortcutChange {
 bool writeShortcutChange(std::u16string_view path, ShortcutStore& library,
                          const ShortcutChange& change);
 
+// Adds the Shortcuts, in order, to the library file at `path` in one save under the writers'
+// lock, to the file as it is then: a name the file already holds (compared exactly) is left as
+// it is and goes to `alreadyThere`, as does a later one of the same name. False, with nothing
+// written, when the file cannot be read or written; true also when nothing was new.
+struct NamedTemplate {
+    std::u16string name;
+    std::u16string templateText;
+};
+bool addShortcutsIn(std::u16string_view path, const std::vector<NamedTemplate>& shortcuts,
+                    std::vector<std::u16string>& alreadyThere);
+
 // The same operations on a preference file at any path.
 void loadShortcutsFrom(std::u16string_view path, ShortcutStore& store, PopupSettings& settings);
 // What loadShortcutsFrom and then findShortcut give for one name (and the settings), from one

@@ -51,6 +51,10 @@ TEST(StartArgumentsTest, ArgumentsChooseTheEditor) {
         std::u16string unknown;
         bool pick = false;
         std::u16string file = u"";
+        std::u16string library = u"";
+        std::u16string importFile = u"";
+        bool import = false;
+        bool newShortcut = false;
     } cases[] = {
         {{}, StartKind::Ide, u""},
         {{u""}, StartKind::Ide, u""}, // an empty arguments field of a tool set-up
@@ -73,6 +77,24 @@ TEST(StartArgumentsTest, ArgumentsChooseTheEditor) {
         {{u"--file", u"--pick"}, StartKind::Ide, u"", false, u"--pick"},
         {{u"--pick", u"--file"}, StartKind::Ide, u"", true},
         {{u"--FILE", u"a.pb"}, StartKind::UnknownArgument, u"--FILE"},
+        {{u"--library", u"%OneDrive%\\Zendrik.pref", u"--focused", u"--new"},
+         StartKind::Focused,
+         u"",
+         false,
+         u"",
+         u"%OneDrive%\\Zendrik.pref",
+         u"",
+         false,
+         true},
+        {{u"--import", u"C:\\my.code-snippets", u"--library", u"lib.pref"},
+         StartKind::Ide,
+         u"",
+         false,
+         u"",
+         u"lib.pref",
+         u"C:\\my.code-snippets",
+         true},
+        {{u"--import"}, StartKind::Ide, u"", false, u"", u"", u"", true},
     };
     for (const auto& c : cases) {
         const app::StartArguments start = app::readStartArguments(c.arguments);
@@ -80,6 +102,10 @@ TEST(StartArgumentsTest, ArgumentsChooseTheEditor) {
         EXPECT_EQ(start.unknown, c.unknown);
         EXPECT_EQ(start.pick, c.pick);
         EXPECT_EQ(start.file, c.file);
+        EXPECT_EQ(start.library, c.library);
+        EXPECT_EQ(start.importFile, c.importFile);
+        EXPECT_EQ(start.import, c.import);
+        EXPECT_EQ(start.newShortcut, c.newShortcut);
     }
 }
 

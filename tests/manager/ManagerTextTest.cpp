@@ -63,3 +63,17 @@ TEST(ManagerText, MessagesNameTheShortcutWhereTheyShould) {
 }
 
 } // namespace
+
+namespace {
+
+// The program Windows opens .txt files with gets the library as one argument, however its
+// command names the file.
+TEST(ManagerText, EditorCommandNamesTheLibraryAsOneArgument) {
+    const std::u16string library = u"C:\\Users\\ada\\One Drive\\Zendrik.pref";
+    EXPECT_EQ(manager::preferenceEditorCommand(u"C:\\Windows\\notepad.exe %1", library),
+              u"C:\\Windows\\notepad.exe \"C:\\Users\\ada\\One Drive\\Zendrik.pref\"");
+    EXPECT_EQ(manager::preferenceEditorCommand(u"\"C:\\Ed\\ed.exe\" -n \"%1\"", library),
+              u"\"C:\\Ed\\ed.exe\" -n \"C:\\Users\\ada\\One Drive\\Zendrik.pref\"");
+}
+
+} // namespace
