@@ -20,7 +20,7 @@
 #include "idelink/CaretWord.h"
 #include "idelink/DirectiveSources.h"
 #include "idelink/FocusedEditor.h"
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
 #include "manager/ManagerWindow.h"
@@ -29,6 +29,7 @@
 #include "popup/Popup.h"
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
+#include "store/SnippetFile.h"
 #include "ui/WindowService.h"
 
 namespace app {
@@ -332,7 +333,7 @@ void runPickMode(AppState& state) {
     if (const std::optional<idelink::WrappedSelection> selectedNow =
             idelink::readSelection(windows)) {
         idelink::CaretWord word;
-        word.caretWord = idelink::lowerCaseText(name);
+        word.caretWord = text::lowerCaseText(name);
         word.wordIndent = int(selectedNow->indentation.size());
         word.indentation = selectedNow->indentation;
         tellOutcome(state, idelink::expandShortcut(*templateText, word, editor, popup, sources,
@@ -341,9 +342,19 @@ void runPickMode(AppState& state) {
         idelink::CaretWord word = caretWordNow(windows);
         if (!word.line)
             return;
-        word.caretWord = idelink::lowerCaseText(name);
+        word.caretWord = text::lowerCaseText(name);
         tellOutcome(state, idelink::expandShortcut(*templateText, word, editor, popup, sources));
     }
+}
+
+// Another tool's snippets into the library, then the report; no editor is asked anything.
+void runImportMode(AppState& state, std::u16string_view snippetFile) {
+    setUpDpi();
+    libraryInPlace(state.libraryPath);
+    const store::ImportOutcome outcome = store::importSnippetFile(state.libraryPath, snippetFile);
+    ui::messageBox(state.appTitle, outcome.message,
+                   MB_OK | (outcome.saved ? MB_ICONINFORMATION : MB_ICONWARNING) |
+                       MB_SETFOREGROUND);
 }
 
 void runManagerMode(AppState& state) {
@@ -381,6 +392,10 @@ void runProgram() {
     const std::u16string programFolder = enterProgramFolder();
     state.documentPath = start.file;
     state.libraryPath = chooseLibrary(start.library, programFolder);
+    if (start.import) {
+        runImportMode(state, start.importFile);
+        return;
+    }
     if (start.kind == StartKind::Focused) {
         // Found now, while the editor that started the program is still in front.
         const idelink::FocusedEditor focused = idelink::findFocusedEditor();

@@ -1,7 +1,7 @@
 #include "idelink/CaretWord.h"
 
 #include "base/TextConvert.h"
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 
 namespace idelink {
 
@@ -49,7 +49,7 @@ std::u16string indentationOf(std::u16string_view lineBeforePlace) {
 }
 
 CaretWord findCaretWord(std::u16string_view lineBeforeCaret) {
-    const std::u16string line = lowerCaseText(lineBeforeCaret);
+    const std::u16string line = text::lowerCaseText(lineBeforeCaret);
     const size_t start = wordStart(std::u16string_view(line));
     CaretWord result;
     result.caretWord = line.substr(start);
@@ -81,7 +81,7 @@ CaretWord findCaretWord(const LineAtCaret& line) {
     const std::u16string before =
         text::codePageToUtf16(line.codePage, std::string_view(line.bytes).substr(0, start));
     CaretWord result;
-    result.caretWord = lowerCaseText(
+    result.caretWord = text::lowerCaseText(
         text::codePageToUtf16(line.codePage, std::string_view(line.bytes).substr(start)));
     result.wordIndent = static_cast<int>(before.size());
     result.indentation = indentationOf(before);

@@ -1,6 +1,6 @@
 #include "idelink/CaseStyle.h"
 
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 
 #include <vector>
 
@@ -63,8 +63,8 @@ std::optional<CaseStyle> caseStyleNamed(std::u16string_view word) {
 }
 
 std::u16string inCaseStyle(CaseStyle style, std::u16string_view value) {
-    const std::u16string upper = upperCaseText(value);
-    const std::u16string lower = lowerCaseText(value);
+    const std::u16string upper = text::upperCaseText(value);
+    const std::u16string lower = text::lowerCaseText(value);
     switch (style) {
     case CaseStyle::Upper:
         return upper;

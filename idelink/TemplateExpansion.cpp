@@ -1,7 +1,7 @@
 #include "idelink/TemplateExpansion.h"
 
 #include "base/TextConvert.h"
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 #include "idelink/ScintillaMessages.h"
 
 #include <algorithm>
@@ -310,7 +310,7 @@ std::u16string makePreviewText(const WorkingText& working, std::u16string_view c
     // The popup opens at the caret, just after the call's "(", so the preview starts there
     // too; the template may spell the call's name in any case.
     if (endsWithParen(caretWord)) {
-        const size_t at = lowerCaseText(preview).find(lowerCaseText(caretWord));
+        const size_t at = text::lowerCaseText(preview).find(text::lowerCaseText(caretWord));
         if (at != preview.npos)
             preview.erase(at, caretWord.size());
     }

@@ -1,5 +1,6 @@
 #include "manager/ManagerCommands.h"
 
+#include <commdlg.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -9,9 +10,10 @@
 
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 #include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
+#include "store/SnippetFile.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
@@ -426,6 +428,46 @@ void openPreferences(const ManagerSession& session) {
     ui::startProgram(preferenceEditorCommand(text::fromWide(command), session.libraryPath));
 }
 
+using GetOpenFileNameFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
+
+// The snippet file the user picks, or nothing. comdlg32 is loaded only for this dialog.
+std::optional<std::u16string> askForSnippetFile() {
+    static const base::OwnedLibrary comdlg32(LoadLibraryW(L"comdlg32.dll"));
+    const auto open =
+        base::moduleFunction<GetOpenFileNameFunction>(comdlg32.get(), "GetOpenFileNameW");
+    if (!open)
+        return std::nullopt;
+    std::wstring file(32768, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = ui::windowHandle(kManagerWindow);
+    dialog.lpstrFilter = L"Snippet files (*.code-snippets, *.json, *.sublime-snippet)\0"
+                         L"*.code-snippets;*.json;*.sublime-snippet\0All files\0*.*\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = DWORD(file.size());
+    dialog.lpstrTitle = L"Import snippets";
+    dialog.Flags =
+        OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    if (!open(&dialog))
+        return std::nullopt;
+    file.resize(wcsnlen(file.c_str(), file.size()));
+    return text::fromWide(file);
+}
+
+// The Shortcuts of another tool's snippet file go into the file in one save; the window then
+// reads the file again, as when the user comes back to it, so the new names are in the list.
+void importSnippets(ManagerSession& session) {
+    const std::optional<std::u16string> file = askForSnippetFile();
+    if (!file)
+        return;
+    const store::ImportOutcome outcome = store::importSnippetFile(session.libraryPath, *file);
+    ask(session, outcome.message, MB_OK | (outcome.saved ? MB_ICONINFORMATION : MB_ICONWARNING));
+    const std::u16string current = ui::controlText(kShortcutList);
+    settleEdits(session, decide(session, ManagerAction::Activation));
+    if (session.mode == ManagerMode::Browsing && ui::controlState(kShortcutList) < 0)
+        selectRowNamed(current);
+}
+
 void askForDonation(const ManagerSession& session) {
     if (ask(session, donationQuestion(kDonationAddress), MB_YESNO | MB_ICONINFORMATION) == IDYES)
         ui::startProgram(kDonationAddress);
@@ -450,6 +492,8 @@ void applyShortcut(ManagerSession& session, int command) {
         ui::postControlEvent(kDeleteButton, ui::kEventLeftClick);
     if (command == kCommandClose)
         ui::postCloseRequest(kManagerWindow);
+    if (command == kCommandImport)
+        ui::postControlEvent(kImportButton, ui::kEventLeftClick);
     const int focused = ui::focusedControl();
     const bool inName = focused == kNameField;
     const bool inEditor = focused == kTemplateEditor;
@@ -498,6 +542,9 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
         else if (session.mode == ManagerMode::Renaming)
             endRename(session);
         break;
+    case kImportButton:
+        importSnippets(session);
+        break;
     case kOpenButton:
         openPreferences(session);
         break;
@@ -530,7 +577,7 @@ void beginShortcutListFill(ManagerSession& session) {
 }
 
 void lowerCaseNameField() {
-    const std::u16string lower = idelink::lowerCaseText(ui::controlText(kNameField));
+    const std::u16string lower = text::lowerCaseText(ui::controlText(kNameField));
     ui::setControlText(kNameField, lower);
     const int end = static_cast<int>(lower.size());
     ui::editSetSelection(ui::controlHandle(kNameField), end, end);

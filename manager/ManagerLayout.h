@@ -6,7 +6,7 @@ namespace manager {
 
 inline constexpr int kClientWidth = 640;
 inline constexpr int kClientHeight = 400;
-inline constexpr int kSmallestClientWidth = 450;
+inline constexpr int kSmallestClientWidth = 490;
 inline constexpr int kSmallestClientHeight = 220;
 
 struct ButtonPlace {
@@ -17,6 +17,7 @@ inline constexpr ButtonPlace kNewPlace{5, 35};
 inline constexpr ButtonPlace kDeletePlace{45, 35};
 inline constexpr ButtonPlace kRenamePlace{85, 35};
 inline constexpr ButtonPlace kSavePlace{125, 35};
+inline constexpr ButtonPlace kImportPlace{121, 35};
 inline constexpr ButtonPlace kOpenPlace{81, 35};
 inline constexpr ButtonPlace kDonatePlace{41, 36};
 inline constexpr int kButtonY = 5;

@@ -35,6 +35,8 @@ constexpr ButtonSpec kLeftButtons[] = {
     {kSaveButton, kSavePlace, IDR_IMAGE_SAVE, 0, u" Save Shortcut (Ctrl+S) "},
 };
 constexpr ButtonSpec kRightButtons[] = {
+    {kImportButton, kImportPlace, IDR_IMAGE_IMPORT, 0,
+     u" Import snippets of VS Code or Sublime Text (Ctrl+I) "},
     {kOpenButton, kOpenPlace, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
     {kDonateButton, kDonatePlace, IDR_IMAGE_DONATE, 0, u" Make a donation via PayPal "},
 };
@@ -44,11 +46,9 @@ struct ShortcutKey {
     int command;
 };
 constexpr ShortcutKey kShortcutKeys[] = {
-    {ui::kShortcutCtrl | 'N', kCommandNew},
-    {ui::kShortcutCtrl | 'D', kCommandDelete},
-    {ui::kShortcutCtrl | 'S', kCommandSave},
-    {ui::kShortcutCtrl | 'R', kCommandRename},
-    {VK_ESCAPE, kCommandEscape},
+    {ui::kShortcutCtrl | 'N', kCommandNew},          {ui::kShortcutCtrl | 'D', kCommandDelete},
+    {ui::kShortcutCtrl | 'S', kCommandSave},         {ui::kShortcutCtrl | 'R', kCommandRename},
+    {ui::kShortcutCtrl | 'I', kCommandImport},       {VK_ESCAPE, kCommandEscape},
     {ui::kShortcutShift | VK_RETURN, kCommandClose},
 };
 

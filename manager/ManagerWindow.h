@@ -26,6 +26,7 @@ constexpr int kNameField = 6;
 constexpr int kSplitter = 7;
 constexpr int kTemplateEditor = 8;
 constexpr int kRenameButton = 9;
+constexpr int kImportButton = 10;
 
 // Commands of the keyboard shortcuts.
 constexpr int kCommandNew = 11;
@@ -34,6 +35,7 @@ constexpr int kCommandSave = 13;
 constexpr int kCommandEscape = 14;
 constexpr int kCommandClose = 15;
 constexpr int kCommandRename = 16;
+constexpr int kCommandImport = 17;
 
 // What the commands work on; the controls' states follow the mode.
 struct ManagerSession {

@@ -1,6 +1,6 @@
 #include "popup/PickerMatch.h"
 
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 
 #include <algorithm>
 
@@ -46,7 +46,7 @@ std::u16string_view NameList::operator[](size_t i) const {
 // of the picker's start.
 NameList sortPickerNames(NameList& names) {
     NameList lower;
-    lower.text_ = idelink::lowerCaseText(names.text());
+    lower.text_ = text::lowerCaseText(names.text());
     lower.ends_ = names.ends_;
     std::vector<size_t> order(names.size());
     for (size_t i = 0; i < order.size(); ++i)
@@ -69,7 +69,7 @@ NameList sortPickerNames(NameList& names) {
 // group is too. The filter is looked for in the text of all names at once, and a place where it
 // stands counts for the name it lies in wholly; a name's first such place decides its group.
 std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter) {
-    const std::u16string lowerFilter = idelink::lowerCaseText(filter);
+    const std::u16string lowerFilter = text::lowerCaseText(filter);
     std::vector<int> exact, starting, holding;
     const auto add = [&](size_t name, int group) {
         (group == 0 ? exact : group == 1 ? starting : holding).push_back(static_cast<int>(name));
@@ -125,7 +125,7 @@ bool isAscii(std::u16string_view name) {
 // since on Windows every call is a trip through the system's mapping. Only the rows that may
 // still be shown are kept, as a heap with the last of them on top.
 PickerPage firstPickerPage(const NameList& names, std::u16string_view filter, size_t rows) {
-    const std::u16string lowerFilter = idelink::lowerCaseText(filter);
+    const std::u16string lowerFilter = text::lowerCaseText(filter);
     std::vector<size_t> others;
     std::u16string othersJoined;
     for (size_t i = 0; i < names.size(); ++i)
@@ -133,7 +133,7 @@ PickerPage firstPickerPage(const NameList& names, std::u16string_view filter, si
             others.push_back(i);
             othersJoined += names[i];
         }
-    const std::u16string othersLower = idelink::lowerCaseText(othersJoined);
+    const std::u16string othersLower = text::lowerCaseText(othersJoined);
     PickerPage page;
     std::vector<PageRow> heap;
     const auto later = [&names](const PageRow& a, const PageRow& b) {

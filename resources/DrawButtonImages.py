@@ -193,6 +193,16 @@ def open_image():
     return page([4.5, 7.0, 9.5, 12.0])
 
 
+def import_image():
+    # A sheet with a green arrow coming down into it from the right.
+    return page([4.5, 7.0]) + [
+        (polygon([(9.0, 1.0), (14.0, 1.0), (14.0, 7.5), (16.0, 7.5), (11.5, 13.0), (7.0, 7.5),
+                  (9.0, 7.5)]), solid("#1f7a35")),
+        (polygon([(9.9, 1.9), (13.1, 1.9), (13.1, 8.4), (14.1, 8.4), (11.5, 11.6), (8.9, 8.4),
+                  (9.9, 8.4)]), solid("#35b556")),
+    ]
+
+
 def donate_image():
     # The classic heart curve (x^2 + y^2 - 1)^3 = x^2 y^3, y pointing up.
     def heart(scale, cx=15.5, cy=16.2):
@@ -215,6 +225,7 @@ IMAGES = {
     "Rename.png": (16, rename_image),
     "Save.png": (16, save_image),
     "Open.png": (16, open_image),
+    "Import.png": (16, import_image),
     "Donate.png": (31, donate_image),
 }
 

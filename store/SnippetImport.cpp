@@ -1,8 +1,7 @@
 #include "store/SnippetImport.h"
 
 #include "base/TextConvert.h"
-#include "idelink/LetterCase.h"
-#include "popup/PopupPlacement.h"
+#include "base/LetterCase.h"
 #include "store/ShortcutStore.h"
 
 #include <algorithm>
@@ -1029,11 +1028,6 @@ ConvertedBody convertBody(std::u16string_view body) {
         converted.problem = std::move(parsed.problem);
         return converted;
     }
-    if (parsed.fields.size() > size_t(popup::kMaxFields)) {
-        converted.problem = u"has more than " + numberText(size_t(popup::kMaxFields)) +
-                            u" fields, more than a popup takes";
-        return converted;
-    }
     for (const BodyField& field : parsed.fields) {
         for (const std::u16string& value : field.values) {
             if (const std::optional<char16_t> c = unholdableInSpec(value)) {
@@ -1148,7 +1142,7 @@ void addSnippets(const std::vector<Snippet>& snippets, SnippetImport& result) {
         }
         const ConvertedBody converted = convertBody(snippet.body);
         for (const std::u16string& name : snippet.names) {
-            const std::u16string lowerName = idelink::lowerCaseText(name);
+            const std::u16string lowerName = text::lowerCaseText(name);
             if (std::optional<std::u16string> problem = nameProblem(name, lowerName))
                 skip(name, std::move(*problem));
             else if (converted.problem)
@@ -1317,12 +1311,20 @@ SnippetImport importSnippets(std::string_view fileBytes, SnippetFormat format) {
     return result;
 }
 
+// A message box taller than the screen hides its button: past a screenful, the rest is counted.
+constexpr size_t kSkippedLinesShown = 25;
+
 std::u16string importReport(size_t added, const std::vector<SkippedSnippet>& skipped) {
     std::u16string report =
         numberText(added) + (added == 1 ? u" Shortcut added." : u" Shortcuts added.");
-    for (const SkippedSnippet& snippet : skipped)
-        report += u"\n" + (snippet.name.empty() ? std::u16string(u"(untitled)") : snippet.name) +
-                  u": " + snippet.reason;
+    if (!skipped.empty())
+        report += u"\n\n" + numberText(skipped.size()) + u" skipped:";
+    for (size_t i = 0; i < skipped.size() && i < kSkippedLinesShown; ++i)
+        report += u"\n" +
+                  (skipped[i].name.empty() ? std::u16string(u"(untitled)") : skipped[i].name) +
+                  u": " + skipped[i].reason;
+    if (skipped.size() > kSkippedLinesShown)
+        report += u"\n... and " + numberText(skipped.size() - kSkippedLinesShown) + u" more.";
     return report;
 }
 

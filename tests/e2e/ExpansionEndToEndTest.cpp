@@ -502,6 +502,33 @@ const ExpansionCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(All, ExpansionEndToEnd, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A library named with --library, a variable of the environment in its path: it is made there
+// with the defaults, its folders too, and the word expands from it. Nothing is made beside the
+// program.
+TEST(LibraryEndToEnd, NamedLibraryIsMadeWhereItIsNamed) {
+    ScratchFolder scratch;
+    const std::wstring toolFolder = scratch.path + L"\\tool";
+    ASSERT_TRUE(CreateDirectoryW(toolFolder.c_str(), nullptr));
+    const std::wstring tool = toolFolder + L"\\Zendrik.exe";
+    ASSERT_TRUE(CopyFileW((programFolder() + L"Zendrik.exe").c_str(), tool.c_str(), FALSE));
+    const std::wstring synced = scratch.path + L"\\synced";
+    ScopedVariable variable(L"ZENDRIK_SYNCED", synced.c_str());
+
+    const HostReport report =
+        runHost(tool, scratch.path, "    if<|>",
+                L"--tool-arguments \"--library %ZENDRIK_SYNCED%\\shared\\mine.pref\"");
+    ASSERT_TRUE(report.complete);
+    EXPECT_EQ(withCaret(report.after.text, report.after.caret), "    If <|>\r\n    EndIf");
+    const std::wstring library = synced + L"\\shared\\mine.pref";
+    const std::optional<std::string> written = readBytes(library);
+    ASSERT_TRUE(written.has_value()) << "no library where it was named";
+    EXPECT_TRUE(written->starts_with("\xEF\xBB\xBF\r\n; Zendrik.pref\r\n"));
+    EXPECT_TRUE(fileExists(library + L".lock"));
+    for (const wchar_t* beside :
+         {L"Zendrik.pref", L"Zendrik.pref.lock", L"Zendrik.backup", L"Zendrik.pref.trial"})
+        EXPECT_FALSE(fileExists(toolFolder + L"\\" + beside)) << beside;
+}
+
 // The popup and manager cases drive Zendrik's windows with typed keys; here the host types
 // into its own editor, with no tool, to show that the keys and their names arrive.
 TEST(StandInIde, TypesKeysIntoTheForegroundWindow) {

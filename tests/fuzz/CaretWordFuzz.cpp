@@ -4,7 +4,7 @@
 #include "base/CodePageText.h"
 #include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 
 #include "FuzzSupport.h"
 
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "the word's bytes lie within the line");
     // The bytes the editor would replace are the word, in its lower case.
     const std::string_view wordBytes = line.substr(size - size_t(word.wordBytes));
-    fuzz::require(idelink::lowerCaseText(text::codePageToUtf16(codePage, wordBytes)) ==
+    fuzz::require(text::lowerCaseText(text::codePageToUtf16(codePage, wordBytes)) ==
                       word.caretWord,
                   "the replaced bytes are the word");
     size_t at = 0;

@@ -2,10 +2,12 @@
 
 #include "base/TextConvert.h"
 #include "idelink/TemplateExpansion.h"
-#include "popup/PopupPlacement.h"
+#include "store/SnippetFile.h"
+#include "store/StoreTestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -135,9 +137,7 @@ TEST(SnippetImport, ConvertsWhatTemplatesCanSayAndSkipsTheRestWithItsReason) {
          "-t9: its text holds \"¤\", which Zendrik reads as a line break\n"
          "-t10: its text holds a zero character\n"
          "-t11: begins with a tab, which Zendrik's library file does not keep\n"},
-        {"MoreFieldsThanAPopupTakes", SnippetFormat::VsCode, manyFields(popup::kMaxFields + 1),
-         "-many: has more than 500 fields, more than a popup takes\n"},
-        {"AsManyFieldsAsAPopupTakes", SnippetFormat::VsCode, manyFields(popup::kMaxFields),
+        {"ManyFieldsNumberedToOneWidth", SnippetFormat::VsCode, manyFields(500),
          "many = %Field001 %Field002 %Field003 ", true},
         // Names.
         {"NamesLowerCasedFirstOfTwoWins", SnippetFormat::VsCode,
@@ -261,13 +261,58 @@ TEST(SnippetImport, ReportAndFailureMessage) {
     EXPECT_EQ(text::utf16ToUtf8(store::importReport(1, {})), "1 Shortcut added.");
     EXPECT_EQ(text::utf16ToUtf8(store::importReport(
                   0, {{u"log", u"uses $UUID, which Zendrik has no equal for"}, {u"", u"x"}})),
-              "0 Shortcuts added.\nlog: uses $UUID, which Zendrik has no equal for\n"
-              "(untitled): x");
+              "0 Shortcuts added.\n\n2 skipped:\nlog: uses $UUID, which Zendrik has no equal "
+              "for\n(untitled): x");
+    const std::vector<store::SkippedSnippet> many(27, {u"s", u"r"});
+    const std::u16string report = store::importReport(3, many);
+    EXPECT_EQ(std::count(report.begin(), report.end(), u'\n'), 2 + 25 + 1);
+    EXPECT_TRUE(report.ends_with(u"\ns: r\n... and 2 more."));
     EXPECT_EQ(text::utf16ToUtf8(store::importFailureMessage(u"C:\\a.json", u"line 1, column 2: y")),
               "Nothing was imported from C:\\a.json: it could not be read as a snippet file "
               "(line 1, column 2: y).");
     EXPECT_EQ(store::snippetFormatOf(u"C:\\x\\If.Sublime-Snippet"), SnippetFormat::Sublime);
     EXPECT_EQ(store::snippetFormatOf(u"C:\\x\\c.code-snippets"), SnippetFormat::VsCode);
+}
+
+} // namespace
+
+namespace {
+
+// One save adds what is new, under the writers' lock: one backup holds the library as it was,
+// and a name the library holds already keeps its template and is reported.
+TEST(SnippetImport, FileAddsTheNewNamesInOneSave) {
+    storetest::TempFolder folder;
+    const auto library = folder / "Zendrik.pref";
+    const std::string before = storetest::kBom + "[Shortcuts]\r\nif = If ¤EndIf\r\n";
+    storetest::writeBytes(library, before);
+    const auto snippets = folder / "my.code-snippets";
+    storetest::writeBytes(snippets, "{\n"
+                                    "  // exported\n"
+                                    "  \"If\": {\"prefix\": \"if\", \"body\": \"nope\"},\n"
+                                    "  \"Log\": {\"prefix\": [\"Log\", \"dbg\"], \"body\": "
+                                    "[\"Debug $1\", \"$0\"]},\n"
+                                    "}\n");
+    const store::ImportOutcome outcome =
+        store::importSnippetFile(storetest::u16(library), storetest::u16(snippets));
+    EXPECT_TRUE(outcome.saved);
+    EXPECT_EQ(text::utf16ToUtf8(outcome.message),
+              "2 Shortcuts added.\n\n1 skipped:\nif: the library has a Shortcut of this name, "
+              "kept as it is");
+    EXPECT_EQ(storetest::readBytes(library),
+              before + "log = Debug %Field1¤%(|)\r\ndbg = Debug %Field1¤%(|)\r\n");
+    size_t backups = 0;
+    for (const auto& entry : storetest::fs::directory_iterator(folder / "Zendrik.backup")) {
+        ++backups;
+        EXPECT_EQ(storetest::readBytes(entry.path()), before);
+    }
+    EXPECT_EQ(backups, 1u);
+
+    // A file that is no snippet file changes nothing.
+    storetest::writeBytes(snippets, "{\"x\": ");
+    const store::ImportOutcome broken =
+        store::importSnippetFile(storetest::u16(library), storetest::u16(snippets));
+    EXPECT_FALSE(broken.saved);
+    EXPECT_NE(broken.message.find(u"line 1, column 7"), std::u16string::npos);
 }
 
 } // namespace

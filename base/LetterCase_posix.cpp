@@ -1,4 +1,4 @@
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace idelink {
+namespace text {
 
 namespace {
 
@@ -154,4 +154,4 @@ std::u16string lowerCaseText(std::u16string_view text) {
     return lowered;
 }
 
-} // namespace idelink
+} // namespace text

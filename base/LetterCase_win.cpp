@@ -1,10 +1,10 @@
-#include "idelink/LetterCase.h"
+#include "base/LetterCase.h"
 
 #include "base/TextConvert.h"
 
 #include <windows.h>
 
-namespace idelink {
+namespace text {
 
 // Windows' own mapping, the one the user's other programs apply; CharLowerBuffW and
 // CharUpperBuffW work unit by unit in place, so the length is kept.
@@ -22,4 +22,4 @@ std::u16string upperCaseText(std::u16string_view text) {
     return text::fromWide(buffer);
 }
 
-} // namespace idelink
+} // namespace text

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace idelink {
+namespace text {
 
 // Each UTF-16 unit mapped to its lower-case unit; the result has the length of the input.
 std::u16string lowerCaseText(std::u16string_view text);
@@ -12,4 +12,4 @@ std::u16string lowerCaseText(std::u16string_view text);
 // Each UTF-16 unit mapped to its upper-case unit; the result has the length of the input.
 std::u16string upperCaseText(std::u16string_view text);
 
-} // namespace idelink
+} // namespace text
