@@ -529,6 +529,52 @@ TEST(LibraryEndToEnd, NamedLibraryIsMadeWhereItIsNamed) {
         EXPECT_FALSE(fileExists(toolFolder + L"\\" + beside)) << beside;
 }
 
+// A VS Code snippet file imported with --import, its report dismissed, and one of its snippets
+// then expanded like any Shortcut; the library's backup holds it as it was.
+TEST(LibraryEndToEnd, ImportedSnippetExpands) {
+    ScratchFolder scratch;
+    const std::wstring tool = endtoend::toolWithPreferences(scratch, kOwnShortcuts);
+    ASSERT_FALSE(tool.empty());
+    const std::wstring snippets = scratch.path + L"\\mine.code-snippets";
+    ASSERT_TRUE(writeBytes(snippets,
+                           "{\n"
+                           "  // as VS Code writes them\n"
+                           "  \"Print\": {\"prefix\": \"pr\",\n"
+                           "            \"body\": [\"Debug ${1:value}$0\", \"; done\"]},\n"
+                           "  \"If\": {\"prefix\": \"if\", \"body\": \"If $1\"},\n"
+                           "}\n"));
+    const HostReport imported =
+        runHost(tool, scratch.path, "x<|>",
+                L"--tool-arguments \"--import " + snippets + L"\" --keys \"{PAUSE}{ENTER}\"");
+    ASSERT_TRUE(imported.complete);
+    EXPECT_EQ(imported.exit, "0");
+    const unsigned long style = std::stoul(fact(imported, "popup-style"), nullptr, 16);
+    EXPECT_EQ(style & WS_CAPTION, DWORD(WS_CAPTION)) << "no report was shown";
+    EXPECT_EQ(withCaret(imported.after.text, imported.after.caret), "x<|>");
+    const std::wstring toolFolder = scratch.path + L"\\tool";
+    const std::optional<std::string> library = readBytes(preferenceFileIn(toolFolder));
+    ASSERT_TRUE(library.has_value());
+    EXPECT_TRUE(library->starts_with(kOwnShortcuts)) << "the library's own lines changed";
+    EXPECT_NE(library->find("\r\npr = "), std::string::npos);
+    int backups = 0;
+    WIN32_FIND_DATAW found;
+    const HANDLE search =
+        FindFirstFileW((toolFolder + L"\\Zendrik.backup\\*.pref").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            ++backups;
+            EXPECT_EQ(readBytes(toolFolder + L"\\Zendrik.backup\\" + found.cFileName),
+                      std::string(kOwnShortcuts));
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(backups, 1);
+
+    const HostReport expanded = runHost(tool, scratch.path, "  pr<|>", L"--keys \"x{ENTER}\"");
+    ASSERT_TRUE(expanded.complete);
+    EXPECT_EQ(withCaret(expanded.after.text, expanded.after.caret), "  Debug x<|>\r\n  ; done");
+}
+
 // The popup and manager cases drive Zendrik's windows with typed keys; here the host types
 // into its own editor, with no tool, to show that the keys and their names arrive.
 TEST(StandInIde, TypesKeysIntoTheForegroundWindow) {
