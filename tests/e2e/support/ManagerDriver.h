@@ -169,10 +169,11 @@ struct Manager {
             return "none";
         if (info.hwndFocus == window)
             return "window";
-        static const char* const names[] = {"new",  "delete", "save",     "open",   "donate",
-                                            "list", "name",   "splitter", "editor", "rename"};
+        static const char* const names[] = {"new",    "delete", "save",  "open",
+                                            "donate", "list",   "name",  "splitter",
+                                            "editor", "rename", "import"};
         const int id = GetDlgCtrlID(info.hwndFocus);
-        return id >= 0 && id <= 9 ? names[id] : "other";
+        return id >= 0 && id < int(std::size(names)) ? names[id] : "other";
     }
 
     // The caret (or selection) of the name field.
