@@ -21,6 +21,7 @@ std::optional<Directive> directiveOfBody(std::u16string_view body) {
         {u"clip", DirectiveKind::Clipboard},    {u"sel", DirectiveKind::Selection},
         {u"file", DirectiveKind::File},         {u"filename", DirectiveKind::FileName},
         {u"filebase", DirectiveKind::FileBase}, {u"dir", DirectiveKind::Folder},
+        {u"", DirectiveKind::Nothing},
     };
     Directive directive;
     for (const Fixed& fixed : kFixed) {
@@ -117,6 +118,7 @@ std::u16string DirectiveReading::valueOf(const Directive& directive) {
     case DirectiveKind::Caret:
     case DirectiveKind::FieldCase:
     case DirectiveKind::Use:
+    case DirectiveKind::Nothing:
         break;
     }
     return {};

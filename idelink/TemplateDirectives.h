@@ -27,6 +27,7 @@ enum class DirectiveKind {
     Folder,      // %(dir)       the folder, without a separator at its end
     Environment, // %(env:NAME)  an environment variable
     Use,         // %(use:NAME)  the template of the Shortcut NAME
+    Nothing,     // %()  puts in nothing: it ends the name of a field that text follows at once
 };
 
 inline constexpr std::u16string_view kDefaultDatePicture = u"yyyy-MM-dd";

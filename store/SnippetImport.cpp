@@ -822,16 +822,15 @@ bool isPlainWord(std::u16string_view text) {
     });
 }
 
-// How one occurrence of a field is written. Its spec runs on into the text after it unless
-// that begins with a character that ends a spec; where it would, the bare name serves, since
-// a field's value replaces its name wherever the name stands, and the field is declared where
-// a spec can end. A field with no such place is declared where a caret mark can end it: after
-// the caret's own place, where a further mark changes nothing.
-enum class Form { Bare, Spec, SpecAndCaret };
+// How one occurrence of a field is written. The first occurrence declares the field, so that
+// the popup asks for the fields in the order the snippet's text names them: its spec, ended by
+// "%()" (which puts in nothing) where the text after it would run on into the spec. A later one
+// is the spec again where a spec ends by itself, and the bare name elsewhere, since a field's
+// value replaces its name wherever the name stands.
+enum class Form { Bare, Spec, SpecAndEnd };
 
 struct Writing {
     std::vector<Form> forms; // per part; meaningful for fields
-    std::optional<std::u16string> problem;
 };
 
 bool writtenStartEndsSpec(const std::vector<BodyPart>& parts, const std::vector<Form>& forms,
@@ -850,49 +849,24 @@ bool writtenStartEndsSpec(const std::vector<BodyPart>& parts, const std::vector<
 
 void formFields(const std::vector<BodyPart>& parts, std::vector<Form>& forms) {
     for (size_t i = parts.size(); i-- > 0;)
-        if (parts[i].kind == BodyPart::Kind::Field && forms[i] != Form::SpecAndCaret)
+        if (parts[i].kind == BodyPart::Kind::Field && forms[i] != Form::SpecAndEnd)
             forms[i] = writtenStartEndsSpec(parts, forms, i + 1) ? Form::Spec : Form::Bare;
 }
 
-// A mark before the caret's place would move the caret, and without $0 that place is the end.
 Writing planWriting(const ParsedBody& body) {
     const std::vector<BodyPart>& parts = body.parts;
     Writing writing;
     writing.forms.assign(parts.size(), Form::Bare);
     formFields(parts, writing.forms);
-
     std::vector<bool> declared(body.fields.size(), false);
-    for (size_t i = 0; i < parts.size(); ++i)
-        if (parts[i].kind == BodyPart::Kind::Field && writing.forms[i] == Form::Spec)
-            declared[parts[i].field] = true;
-    const size_t caret = size_t(
-        std::find_if(parts.begin(), parts.end(),
-                     [](const BodyPart& part) { return part.kind == BodyPart::Kind::Caret; }) -
-        parts.begin());
-    for (size_t field = 0; field < body.fields.size(); ++field) {
-        if (declared[field])
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (parts[i].kind != BodyPart::Kind::Field || declared[parts[i].field])
             continue;
-        const auto isOccurrence = [&](size_t i) {
-            return parts[i].kind == BodyPart::Kind::Field && parts[i].field == field;
-        };
-        size_t at = caret;
-        while (at < parts.size() && !isOccurrence(at))
-            ++at;
-        if (at < parts.size()) {
-            writing.forms[at] = Form::SpecAndCaret;
-            continue;
-        }
-        size_t first = 0;
-        while (!isOccurrence(first))
-            ++first;
-        const BodyPart& next = parts[first + 1]; // what the spec would run into
-        writing.problem =
-            u"$" + body.fields[field].number + u" is followed at once by " +
-            (next.kind == BodyPart::Kind::Text ? described(next.text.front())
-                                               : u"$" + body.fields[next.field].number) +
-            u", where a Zendrik field cannot end";
-        return writing;
+        declared[parts[i].field] = true;
+        if (writing.forms[i] == Form::Bare)
+            writing.forms[i] = Form::SpecAndEnd;
     }
+    // A field before one that now opens with "%" ends there by itself.
     formFields(parts, writing.forms);
     return writing;
 }
@@ -909,7 +883,7 @@ std::u16string searchedText(const std::vector<BodyPart>& parts, const std::vecto
                 searched.push_back(c == u'%' ? u'\0' : c);
         } else if (part.kind == BodyPart::Kind::Field) {
             searched += names[part.field];
-            if (forms[i] == Form::SpecAndCaret)
+            if (forms[i] == Form::SpecAndEnd)
                 searched.push_back(u'\0');
         } else {
             searched.push_back(u'\0');
@@ -1040,10 +1014,6 @@ ConvertedBody convertBody(std::u16string_view body) {
     }
     mergePictures(parsed.parts);
     const Writing writing = planWriting(parsed);
-    if (writing.problem) {
-        converted.problem = writing.problem;
-        return converted;
-    }
     const std::optional<std::vector<std::u16string>> names = chooseNames(parsed, writing.forms);
     if (!names) {
         converted.problem = u"its text holds every name its fields could be given";
@@ -1080,10 +1050,8 @@ ConvertedBody convertBody(std::u16string_view body) {
             out += u"%" + name;
             for (const std::u16string& value : parsed.fields[part.field].values)
                 out += u"=" + value;
-            if (writing.forms[i] == Form::SpecAndCaret) {
-                out += u"%(|)";
-                caretMarked = true;
-            }
+            if (writing.forms[i] == Form::SpecAndEnd)
+                out += u"%()";
             break;
         }
         }

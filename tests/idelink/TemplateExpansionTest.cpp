@@ -651,6 +651,12 @@ TEST(DirectiveTable, InsertsWhatEachDirectiveReadsAndPlacesTheCaret) {
          .preview = "f(a, b)X",
          .typedPreview = "f(a, b)1"},
         // A name no field has stays text, and leaves the template's fields as they are.
+        // "%()" puts in nothing: it ends a field's name where the text goes on at once.
+        {.name = "NothingEndsAFieldsName",
+         .templateText = "log('%msg%()');",
+         .values = {u"hi"},
+         .inserted = "log('hi');<|>",
+         .preview = "log('msg');"},
         {.name = "CopyOfNoField",
          .templateText = "%(upper:nope) %x",
          .values = {u"v"},

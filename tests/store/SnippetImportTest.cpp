@@ -74,17 +74,17 @@ TEST(SnippetImport, ConvertsWhatTemplatesCanSayAndSkipsTheRestWithItsReason) {
         {"EscapedChoiceUnclosedChoiceAndCaretChoice", SnippetFormat::VsCode,
          vsCode("\"q\"", "\"${1|a\\\\|b,c|} ${0|q,r|} ${2|x,y\""),
          "q = %Field1=a|b=c %(|)q ${2|x,y\n"},
-        // A spec that would run on into the text is written as the bare name.
-        {"BareNameWhereASpecCannotEnd", SnippetFormat::VsCode,
-         vsCode("\"rows\"", "\"${1:row}s: $1.\""), "rows = rows: %row=row.\n"},
-        {"CaretMarkEndsAFieldAfterTheCaret", SnippetFormat::VsCode,
-         vsCode("\"inc\"", "[\"$0\", \"${1:n}++;\"]"), "inc = %(|)¤%n=n%(|)++;\n"},
-        {"FieldRunningOnBeforeTheCaretIsSkipped", SnippetFormat::VsCode,
-         vsCode("\"log\"", "\"log('$1');$0\""),
-         "-log: $1 is followed at once by \"'\", where a Zendrik field cannot end\n"},
-        {"FieldRunningOnIntoAnotherIsSkipped", SnippetFormat::VsCode,
-         vsCode("\"two\"", "\"$1$2y $2 $0\""),
-         "-two: $1 is followed at once by $2, where a Zendrik field cannot end\n"},
+        // The first occurrence declares the field; a later one that would run on into the text is
+        // the bare name.
+        {"FirstDeclaresLaterBare", SnippetFormat::VsCode,
+         vsCode("\"rows\"", "\"${1:row}s: $1. $1s\""), "rows = %row=row%()s: %row=row. rows\n"},
+        // Where no occurrence of a field can end its spec, "%()" ends the first one.
+        {"NothingEndsAFieldTheTextRunsInto", SnippetFormat::VsCode,
+         vsCode("\"inc\"", "[\"$0\", \"${1:n}++;\"]"), "inc = %(|)¤%n=n%()++;\n"},
+        {"NothingEndsAFieldBeforeAQuote", SnippetFormat::VsCode,
+         vsCode("\"log\"", "\"log('$1');$0\""), "log = log('%Field1%()');%(|)\n"},
+        {"NothingEndsAFieldRunningIntoAnother", SnippetFormat::VsCode,
+         vsCode("\"two\"", "\"$1$2y $2 $0\""), "two = %Field1%()%Field2%()y %Field2 %(|)\n"},
         // Variables.
         {"VariablesWithAnEqual", SnippetFormat::VsCode,
          vsCode("\"v\"", "\"$TM_SELECTED_TEXT ${SELECTION} $CLIPBOARD $TM_FILENAME "
@@ -237,6 +237,8 @@ TEST(SnippetImport, ConvertedTemplatesExpandToTheSnippetsText) {
          {u"Field2", u"x"},
          u"Field2 x Field2.|"},
         {"PercentStaysOne", "\"100% ${1|a,b|}\"", {u"a"}, {u"b"}, u"100% b|"},
+        {"FieldsEndedByNothing", "\"log('$1', $2$1);$0\"", {u"Field1", u"Field2"},
+         {u"msg", u"n"}, u"log('msg', nmsg);|"},
     };
     for (const ExpansionCase& c : cases) {
         SCOPED_TRACE(c.name);
