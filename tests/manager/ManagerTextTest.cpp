@@ -68,7 +68,6 @@ TEST(ManagerText, SelectionBecomesATemplateThatInsertsItExactly) {
         {u"a % b %x", u"", u"a % b %(%)x"}, // literal, and the "%x" escaped all the same
         {u"printf(\"%d%%\", n)", u"", u"printf(\"%(%)d%%(%)\", n)"},
         {u"50%\r\n%d", u"", u"50%¤%(%)d"}, // a line's last "%" stands before a "¤"
-        {u"  %a\n  %b", u"", u"%(%)a¤%(%)b"},
         // No escape exists for "¤": it goes in as a line break.
         {u"a¤b", u"", u"a¤b"},
     };
