@@ -23,6 +23,7 @@
 #include "base/LetterCase.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
+#include "manager/ManagerText.h"
 #include "manager/ManagerWindow.h"
 #include "popup/Picker.h"
 #include "popup/PickerMatch.h"
@@ -357,7 +358,9 @@ void runImportMode(AppState& state, std::u16string_view snippetFile) {
                        MB_SETFOREGROUND);
 }
 
-void runManagerMode(AppState& state) {
+// fromSelection: the window opens on a new Shortcut made of the editor's selection, or an empty
+// one as after New where there is none (nor an editor) to take.
+void runManagerMode(AppState& state, bool fromSelection) {
     if (!takeModeLock(kManagerMutexName))
         return;
     // The library is read, and the list's rows taken from it, on a thread of their own while
@@ -368,14 +371,27 @@ void runManagerMode(AppState& state) {
         store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
         rows = manager::beginListFill(state.shortcutStore);
     });
+    std::optional<std::u16string> newTemplate;
+    if (fromSelection) {
+        const std::optional<idelink::WrappedSelection> selection =
+            idelink::readSelection({state.ideEditorWindow, state.ideMainWindow});
+        if (!stillAnswering())
+            return;
+        newTemplate = selection
+                          ? manager::templateOfSelection(selection->text, selection->indentation)
+                          : std::u16string();
+    }
     setUpDpi();
-    manager::runManager(state.shortcutStore, state.libraryPath, state.appTitle,
-                        reinterpret_cast<HWND>(state.ideMainWindow), [&loading, &rows] {
-                            loading.wait();
-                            if (loading.failure())
-                                std::rethrow_exception(loading.failure());
-                            return std::move(rows);
-                        });
+    manager::runManager(
+        state.shortcutStore, state.libraryPath, state.appTitle,
+        reinterpret_cast<HWND>(state.ideMainWindow),
+        [&loading, &rows] {
+            loading.wait();
+            if (loading.failure())
+                std::rethrow_exception(loading.failure());
+            return std::move(rows);
+        },
+        newTemplate);
 }
 
 } // namespace
@@ -416,12 +432,15 @@ void runProgram() {
     if (idelink::editorAnswers().stopped || !libraryInPlace(state.libraryPath))
         return;
 
-    if (start.pick)
+    // --new opens the manager whatever stands before the caret, --pick beside it too.
+    if (start.newShortcut)
+        runManagerMode(state, true);
+    else if (start.pick)
         runPickMode(state);
     else if (!state.word.caretWord.empty())
         runExpansionMode(state);
     else
-        runManagerMode(state);
+        runManagerMode(state, false);
 }
 
 } // namespace app

@@ -99,17 +99,11 @@ struct ReadTemplate {
     std::vector<Placeholder> placeholders;
 };
 
-// A "%" followed at once by a space, a bracket or the like is the code's own operator, so the
-// template goes in as written. So does one followed by "=": a nameless placeholder leaves
-// nothing in the working text to put its value into, and the user's value would silently vanish.
 bool isLiteral(std::u16string_view text, const std::vector<Directive>& directives) {
     bool literal = false;
     walkTemplate(
         text, directives,
-        [&](size_t percent) {
-            const std::u16string_view spec = specAt(text, percent);
-            literal = literal || spec.empty() || spec.front() == u'=';
-        },
+        [&](size_t percent) { literal = literal || percentMakesLiteral(text, percent); },
         [](size_t) {});
     return literal;
 }
@@ -212,6 +206,14 @@ std::u16string_view trimmedValue(const std::vector<Placeholder>& placeholders,
 }
 
 } // namespace
+
+// A "%" followed at once by a space, a bracket or the like is the code's own operator, so the
+// template goes in as written. So does one followed by "=": a nameless placeholder leaves
+// nothing in the working text to put its value into, and the user's value would silently vanish.
+bool percentMakesLiteral(std::u16string_view templateText, size_t percent) {
+    const std::u16string_view spec = specAt(templateText, percent);
+    return spec.empty() || spec.front() == u'=';
+}
 
 std::optional<std::vector<Placeholder>> scanPlaceholders(std::u16string_view templateText,
                                                          const DirectiveSources& sources) {

@@ -26,6 +26,10 @@ struct Placeholder {
     std::vector<std::u16string> choices;
 };
 
+// Whether the "%" at percent, outside a directive, makes its whole template literal: one that
+// no placeholder's spec follows, or whose spec begins with "=".
+bool percentMakesLiteral(std::u16string_view templateText, size_t percent);
+
 // The placeholders in order of first appearance, one per distinct spec, directives left out,
 // those of the templates it uses (through sources.shortcutTemplate) included; nullopt when there
 // are none, as in a template that is to be inserted without any.

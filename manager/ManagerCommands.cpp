@@ -576,6 +576,13 @@ void beginShortcutListFill(ManagerSession& session) {
     continueListFill(session, FillMoment::Opening);
 }
 
+// The row "..." stays last: the rows still to come go in before it, as when New is pressed.
+void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText) {
+    continueListFill(session, FillMoment::Command);
+    beginNewShortcut(session, false);
+    ui::setControlText(kTemplateEditor, templateForEditor(templateText));
+}
+
 void lowerCaseNameField() {
     const std::u16string lower = text::lowerCaseText(ui::controlText(kNameField));
     ui::setControlText(kNameField, lower);

@@ -12,6 +12,10 @@ void enterMode(ManagerSession& session, ManagerMode mode);
 // drawn; the loop adds the rest.
 void beginShortcutListFill(ManagerSession& session);
 
+// The window shows a new Shortcut, as after New, with that template (in the store's form) as
+// its unsaved text and the name field to type in.
+void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText);
+
 // Handles the window's events until its close request.
 void runManagerLoop(ManagerSession& session);
 

@@ -1,6 +1,8 @@
 #include "manager/ManagerText.h"
 
 #include "base/TextConvert.h"
+#include "idelink/TemplateDirectives.h"
+#include "idelink/TemplateExpansion.h"
 #include "store/ShortcutStore.h"
 
 #include <algorithm>
@@ -38,6 +40,28 @@ std::u16string templateForEditor(std::u16string_view storedTemplate) {
 std::u16string templateFromEditor(std::u16string_view editorText) {
     return text::replaceAll(editorText, kEditorLineBreak,
                             std::u16string_view(&store::kLineSeparator, 1));
+}
+
+// A "%" that would open a placeholder or a directive is written "%(%)". One that makes the
+// template literal (followed by a space, ")", "=", the end and the like) stays: it puts itself
+// in, and so does every "%(%)" beside it, since a literal template still honours directives.
+// A "¤" of the selection has no escape in the format: it becomes a line break of the template.
+std::u16string templateOfSelection(std::u16string_view selection, std::u16string_view indentation) {
+    const std::vector<std::u16string> shaped = idelink::shapedLines(selection, indentation);
+    std::u16string lines = shaped.front();
+    for (size_t line = 1; line < shaped.size(); ++line)
+        lines += store::kLineSeparator + shaped[line];
+    std::u16string templateText;
+    templateText.reserve(lines.size());
+    for (size_t at = 0; at < lines.size(); ++at) {
+        const bool opens = lines[at] == u'%' && ((at + 1 < lines.size() && lines[at + 1] == u'(') ||
+                                                 !idelink::percentMakesLiteral(lines, at));
+        if (opens)
+            templateText += u"%(%)";
+        else
+            templateText += lines[at];
+    }
+    return templateText;
 }
 
 std::u16string trimName(std::u16string_view name) {

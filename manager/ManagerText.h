@@ -19,6 +19,10 @@ bool shortcutNameSortsBefore(std::u16string_view a, std::u16string_view b); // t
 std::u16string templateForEditor(std::u16string_view storedTemplate);
 std::u16string templateFromEditor(std::u16string_view editorText);
 
+// The template (in the store's form) that inserts exactly the selected text, with the
+// indentation its lines share removed; indentation is what stood before it on its first line.
+std::u16string templateOfSelection(std::u16string_view selection, std::u16string_view indentation);
+
 // Leading and trailing U+0020 blanks removed; tabs and other white space stay.
 std::u16string trimName(std::u16string_view name);
 

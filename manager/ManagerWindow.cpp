@@ -78,7 +78,8 @@ void layoutManagerWindow() {
                                  base::keepValue, base::keepValue);
 }
 
-bool buildManagerWindow(ManagerSession& session, HWND owner) {
+bool buildManagerWindow(ManagerSession& session, HWND owner,
+                        const std::optional<std::u16string>& newTemplate) {
     if (!dpi::openScaledWindow(kManagerWindow, 0, 0, kClientWidth, kClientHeight, session.title,
                                WS_OVERLAPPEDWINDOW | ui::kWindowCentreOnScreen | ui::kWindowHidden,
                                owner))
@@ -125,19 +126,23 @@ bool buildManagerWindow(ManagerSession& session, HWND owner) {
     enterMode(session, ManagerMode::NothingShown);
     ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
     beginShortcutListFill(session);
-    ui::focusControl(kNewButton);
+    if (newTemplate)
+        openOnNewShortcut(session, *newTemplate);
+    else
+        ui::focusControl(kNewButton);
     RedrawWindow(ui::windowHandle(kManagerWindow), nullptr, nullptr, kRedrawEverything);
     ui::showWindow(kManagerWindow, true);
     return true;
 }
 
 void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome) {
+                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome,
+                const std::optional<std::u16string>& newTemplate) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
     ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
     session.rowsToCome = std::move(rowsToCome);
-    if (buildManagerWindow(session, owner))
+    if (buildManagerWindow(session, owner, newTemplate))
         runManagerLoop(session);
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -51,9 +52,11 @@ struct ManagerSession {
     std::function<ListFill()> rowsToCome;
 };
 
-// Builds the window (hidden until the list's first rows are in), shows and activates it. False when
-// the window could not be made.
-bool buildManagerWindow(ManagerSession& session, HWND owner);
+// Builds the window (hidden until the list's first rows are in), shows and activates it, on a
+// new Shortcut with that template (in the store's form) when one is given. False when the
+// window could not be made.
+bool buildManagerWindow(ManagerSession& session, HWND owner,
+                        const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 // Names of the store, sorted, as rows at the end of the list, drawn once at the end.
 void fillShortcutList(const store::ShortcutStore& store);
@@ -62,9 +65,9 @@ void fillShortcutList(const store::ShortcutStore& store);
 void layoutManagerWindow();
 
 // Builds the window and runs its loop; returns once the window is closed. rowsToCome as in the
-// session.
+// session, newTemplate as for buildManagerWindow.
 void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner,
-                std::function<ListFill()> rowsToCome = {});
+                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome = {},
+                const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 } // namespace manager

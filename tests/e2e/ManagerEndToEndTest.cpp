@@ -97,9 +97,13 @@ class ManagerEndToEnd : public ::testing::Test {
     void SetUp() override { ASSERT_FALSE(tool_.empty()) << "no copy of Zendrik.exe"; }
 
     // Starts the manager through the host with the given file and waits for its window.
-    bool startManager(const std::string& preferences) {
+    bool startManager(const std::string& preferences, const std::string& document = "",
+                      const std::wstring& toolArguments = L"") {
         endtoend::writeBytes(preferences_, preferences);
-        host_.emplace(scratch_.path, tool_, "", kHostOptions, L"manager");
+        const std::wstring options =
+            toolArguments.empty() ? std::wstring(kHostOptions)
+                                  : L"--tool-arguments \"" + toolArguments + L"\" " + kHostOptions;
+        host_.emplace(scratch_.path, tool_, document, options, L"manager");
         if (host_->started())
             manager_ = waitForManager();
         return manager_.has_value();
@@ -485,6 +489,36 @@ TEST_F(ManagerEndToEnd, FollowsTheFileEditedOutside) {
     ASSERT_TRUE(DeleteFileW(preferences_.c_str()));
     pressKey({VK_SHIFT, VK_RETURN});
     expectClosedLeaving(whole);
+}
+
+// --new on two indented lines: the manager opens on a new Shortcut whose template is the
+// selection without its shared indentation and with its "%x" escaped, the name field ready.
+// The word before the caret names a Shortcut, and still nothing is expanded: the editor keeps
+// its text and its selection.
+TEST_F(ManagerEndToEnd, NewShortcutFromTheEditorsSelection) {
+    const std::string document =
+        "Procedure P()\r\n    <^>x = 100 %x\r\n    If<|>\r\nEndProcedure\r\n";
+    ASSERT_TRUE(startManager(file({kFor, kIf}), document, L"--new")) << "no manager window";
+    const Manager& m = *manager_;
+    EXPECT_VIEW(m, "rows=for,if,... current=... name='' editor='x = 100 %(%)x\r\nIf' focus=name");
+
+    // A name that exists is refused as at any Save of a new Shortcut.
+    typeText(L"If");
+    pressKey({VK_CONTROL, 'S'});
+    EXPECT_BOX(m, message(manager::alreadyExistsMessage(u"if")), "ok", "none", IDOK);
+    retypeName(L"Percent");
+    pressKey({VK_CONTROL, 'S'});
+    const std::string saved = file({kFor, kIf, "percent = x = 100 %(%)x¤If\r\n"});
+    EXPECT_EQ(waitForFile(saved), saved);
+    EXPECT_VIEW(m, "rows=for,if,percent current=percent name='percent' "
+                   "editor='x = 100 %(%)x\r\nIf'");
+
+    pressKey({VK_SHIFT, VK_RETURN});
+    const HostReport report = parseReport(host_->finish());
+    ASSERT_TRUE(report.complete);
+    EXPECT_EQ(report.exit, "0");
+    EXPECT_EQ(withSelection(report.after.text, report.after.anchor, report.after.caret), document);
+    EXPECT_EQ(preferences(), saved);
 }
 
 // Template text the user typed is never dropped without a question: Cancel stays, Yes saves

@@ -1,5 +1,8 @@
 #include "manager/ManagerText.h"
 
+#include "base/TextConvert.h"
+#include "idelink/TemplateExpansion.h"
+
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -40,6 +43,46 @@ TEST(ManagerText, TemplateFormsAndNames) {
 
     EXPECT_EQ(manager::hostOfAddress(u"https://www.paypal.com/donate/"), u"www.paypal.com");
     EXPECT_EQ(manager::hostOfAddress(u"https://example.org?x=1"), u"example.org");
+}
+
+// A selection made a template: its exact form, and what the expansion of that template puts
+// in, which must be the selection's own lines, every "%" of them included and no popup asked.
+TEST(ManagerText, SelectionBecomesATemplateThatInsertsItExactly) {
+    const struct {
+        std::u16string_view selection, indentation, templateText;
+    } cases[] = {
+        {u"", u"", u""},
+        {u"If a\r\n  b()\r\nEndIf", u"", u"If a¤  b()¤EndIf"},
+        {u"    a\n      b\n", u"", u"a¤  b¤"},   // a last line break is one of the template's
+        {u"a\r    b\r    c", u"    ", u"a¤b¤c"}, // begun after its line's indentation
+        {u"  a\n\n \n  b", u"", u"a¤¤¤b"},       // blank lines come out empty
+        {u"\t\tx\n\ty", u"", u"\tx¤y"},
+        {u"\tx\n    y", u"", u"\tx¤    y"}, // a tab is no number of spaces
+        {u"  one line", u"    ", u"  one line"},
+        {u"%x", u"", u"%(%)x"},
+        {u"%(sel) %(date:yyyy)", u"", u"%(%)(sel) %(%)(date:yyyy)"},
+        {u"%(%)", u"", u"%(%)(%)"}, // "%)" makes the template literal, "%(" is escaped
+        {u"% ", u"", u"% "},
+        {u"100%", u"", u"100%"},
+        {u"a %=b", u"", u"a %=b"},
+        {u"a % b %x", u"", u"a % b %(%)x"}, // literal, and the "%x" escaped all the same
+        {u"printf(\"%d%%\", n)", u"", u"printf(\"%(%)d%%(%)\", n)"},
+        {u"50%\r\n%d", u"", u"50%¤%(%)d"}, // a line's last "%" stands before a "¤"
+        // No escape exists for "¤": it goes in as a line break.
+        {u"a¤b", u"", u"a¤b"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(text::utf16ToUtf8(c.selection));
+        const std::u16string made = manager::templateOfSelection(c.selection, c.indentation);
+        EXPECT_EQ(made, c.templateText);
+        const std::vector<std::u16string> shaped = idelink::shapedLines(c.selection, c.indentation);
+        std::u16string lines = shaped.front();
+        for (size_t line = 1; line < shaped.size(); ++line)
+            lines += store::kLineSeparator + shaped[line];
+        const idelink::PreparedTemplate prepared = idelink::prepareTemplate(made);
+        EXPECT_TRUE(prepared.placeholders.empty());
+        EXPECT_EQ(prepared.working.joined(), lines);
+    }
 }
 
 // The messages are shown as they stand here, to the byte; the end-to-end flows take them from
