@@ -1,7 +1,7 @@
 #include "idelink/CaretWord.h"
 
-#include "base/TextConvert.h"
 #include "base/LetterCase.h"
+#include "base/TextConvert.h"
 
 namespace idelink {
 

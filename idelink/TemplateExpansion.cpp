@@ -1,7 +1,7 @@
 #include "idelink/TemplateExpansion.h"
 
-#include "base/TextConvert.h"
 #include "base/LetterCase.h"
+#include "base/TextConvert.h"
 #include "idelink/ScintillaMessages.h"
 
 #include <algorithm>

@@ -8,9 +8,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/LetterCase.h"
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
-#include "base/LetterCase.h"
 #include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "store/SnippetFile.h"

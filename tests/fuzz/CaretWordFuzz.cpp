@@ -2,9 +2,9 @@
 // and a double-byte document (the input's length picks which, so that every input of the corpus
 // keeps its meaning and mutations reach all three).
 #include "base/CodePageText.h"
+#include "base/LetterCase.h"
 #include "base/TextConvert.h"
 #include "idelink/CaretWord.h"
-#include "base/LetterCase.h"
 
 #include "FuzzSupport.h"
 
