@@ -112,6 +112,14 @@ struct JsonReader {
 
     bool atEnd() const { return at >= text.size(); }
 
+    // Steps over the character when it stands next.
+    bool take(char16_t c) {
+        if (atEnd() || text[at] != c)
+            return false;
+        ++at;
+        return true;
+    }
+
     bool skipBlanks() {
         while (!atEnd()) {
             const char16_t c = text[at];
@@ -169,29 +177,22 @@ struct JsonReader {
         while (true) {
             if (!skipBlanks())
                 return false;
-            if (!atEnd() && text[at] == u'}') {
-                ++at;
+            if (take(u'}'))
                 return true;
-            }
             if (atEnd() || text[at] != u'"')
                 return fail(at, u"expected a name in quotes or \"}\"");
             JsonMember member;
             if (!readString(member.name) || !skipBlanks())
                 return false;
-            if (atEnd() || text[at] != u':')
+            if (!take(u':'))
                 return fail(at, u"expected \":\" after the name");
-            ++at;
             if (!skipBlanks() || !readValue(member.value, depth + 1) || !skipBlanks())
                 return false;
             value.members.push_back(std::move(member));
-            if (!atEnd() && text[at] == u',') {
-                ++at;
+            if (take(u','))
                 continue;
-            }
-            if (!atEnd() && text[at] == u'}') {
-                ++at;
+            if (take(u'}'))
                 return true;
-            }
             return fail(at, u"expected \",\" or \"}\"");
         }
     }
@@ -202,22 +203,16 @@ struct JsonReader {
         while (true) {
             if (!skipBlanks())
                 return false;
-            if (!atEnd() && text[at] == u']') {
-                ++at;
+            if (take(u']'))
                 return true;
-            }
             JsonValue item;
             if (!readValue(item, depth + 1) || !skipBlanks())
                 return false;
             value.items.push_back(std::move(item));
-            if (!atEnd() && text[at] == u',') {
-                ++at;
+            if (take(u','))
                 continue;
-            }
-            if (!atEnd() && text[at] == u']') {
-                ++at;
+            if (take(u']'))
                 return true;
-            }
             return fail(at, u"expected \",\" or \"]\"");
         }
     }
