@@ -25,7 +25,7 @@ HWND ensureTooltip(HWND owner) {
 } // namespace
 
 bool colourControl(UINT message, HDC dc, HWND handle, LRESULT& result) {
-    ControlRecord* control = findControlByHandle(handle);
+    Control* control = findControlByHandle(handle);
     if (!control || (control->textColor == kDefaultColor && control->backColor == kDefaultColor)) {
         return false;
     }
@@ -51,9 +51,9 @@ namespace ui {
 
 using namespace detail;
 
-void setControlTooltip(int number, std::u16string_view text) {
-    const ControlRecord* control = findControl(number);
-    if (!control) {
+void setControlTooltip(Control& record, std::u16string_view text) {
+    Control* control = &record;
+    if (!control->handle) {
         return;
     }
     HWND tooltip = ensureTooltip(topLevelOf(control->handle));
@@ -66,31 +66,27 @@ void setControlTooltip(int number, std::u16string_view text) {
     }
 }
 
-void setControlTextColor(int number, COLORREF color) {
-    ControlRecord* control = findControl(number);
-    if (!control) {
+void setControlTextColor(Control& record, COLORREF color) {
+    Control* control = &record;
+    if (!control->handle) {
         return;
     }
     control->textColor = color;
-    if (control->kind == ControlKind::TreeList) {
-        treeSetTextColor(control->handle, color);
-    } else if (control->kind == ControlKind::Editor) {
+    if (control->kind == ControlKind::Editor) {
         QuietChanges quiet;
         richEditSetTextColor(control->handle, color);
     }
     InvalidateRect(control->handle, nullptr, TRUE);
 }
 
-void setControlBackColor(int number, COLORREF color) {
-    ControlRecord* control = findControl(number);
-    if (!control) {
+void setControlBackColor(Control& record, COLORREF color) {
+    Control* control = &record;
+    if (!control->handle) {
         return;
     }
     control->backColor = color;
     control->backBrush.reset(color != kDefaultColor ? CreateSolidBrush(color) : nullptr);
-    if (control->kind == ControlKind::TreeList) {
-        treeSetBackColor(control->handle, color);
-    } else if (control->kind == ControlKind::Editor) {
+    if (control->kind == ControlKind::Editor) {
         richEditSetBackColor(control->handle, color);
     }
     InvalidateRect(control->handle, nullptr, TRUE);

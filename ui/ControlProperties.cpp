@@ -9,17 +9,20 @@ namespace ui {
 
 using namespace detail;
 
-HWND controlHandle(int number) {
-    const ControlRecord* control = findControl(number);
-    return control ? control->handle : nullptr;
+Window& controlWindow(const Control& control) {
+    return *control.window;
 }
 
-bool isControl(int number) {
-    return findControl(number) != nullptr;
+HWND controlHandle(const Control& control) {
+    return control.handle;
 }
 
-void resizeControl(int number, int x, int y, int width, int height) {
-    HWND handle = controlHandle(number);
+Control* controlOfHandle(HWND handle) {
+    return handle ? findControlByHandle(handle) : nullptr;
+}
+
+void resizeControl(Control& control, int x, int y, int width, int height) {
+    HWND handle = control.handle;
     if (!handle) {
         return;
     }
@@ -33,75 +36,60 @@ void resizeControl(int number, int x, int y, int width, int height) {
         height == base::keepValue ? bounds.bottom - bounds.top : std::max(height, 0);
     SetWindowPos(handle, nullptr, left, top, newWidth, newHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     // A splitter's pane keeps the place its splitter gives it.
-    for (auto& [splitterNumber, splitter] : service().controls) {
-        if (splitter.kind == ControlKind::Splitter &&
-            (splitter.splitter.first == number || splitter.splitter.second == number)) {
-            layoutSplitter(splitter);
+    for (const auto& splitter : control.window->controls) {
+        if (splitter->kind == ControlKind::Splitter &&
+            (splitter->splitter.first == &control || splitter->splitter.second == &control)) {
+            layoutSplitter(*splitter);
             break;
         }
     }
 }
 
-int controlWidth(int number) {
+int controlWidth(const Control& control) {
     RECT bounds{};
-    if (HWND handle = controlHandle(number)) {
+    if (HWND handle = control.handle) {
         GetWindowRect(handle, &bounds);
     }
     return bounds.right - bounds.left;
 }
 
-int controlHeight(int number) {
+int controlHeight(const Control& control) {
     RECT bounds{};
-    if (HWND handle = controlHandle(number)) {
+    if (HWND handle = control.handle) {
         GetWindowRect(handle, &bounds);
     }
     return bounds.bottom - bounds.top;
 }
 
-void enableControl(int number, bool enabled) {
-    if (HWND handle = controlHandle(number)) {
+void enableControl(Control& control, bool enabled) {
+    if (HWND handle = control.handle) {
         EnableWindow(handle, enabled ? TRUE : FALSE);
     }
 }
 
-std::u16string controlText(int number) {
-    const ControlRecord* control = findControl(number);
-    if (!control) {
+std::u16string controlText(const Control& control) {
+    if (!control.handle) {
         return {};
     }
-    switch (control->kind) {
-    case ControlKind::Editor:
-        return richEditText(control->handle);
-    case ControlKind::TreeList:
-        return treeRowText(control->handle, rowItem(*control, currentRow(*control)));
-    default:
-        return windowText(control->handle);
-    }
+    return control.kind == ControlKind::Editor ? richEditText(control.handle)
+                                               : windowText(control.handle);
 }
 
-void setControlText(int number, std::u16string_view text) {
-    const ControlRecord* control = findControl(number);
-    if (!control) {
+void setControlText(Control& control, std::u16string_view text) {
+    if (!control.handle) {
         return;
     }
     QuietChanges quiet;
-    if (control->kind == ControlKind::TreeList) {
-        treeSetRowText(control->handle, rowItem(*control, currentRow(*control)), text);
-    } else if (control->kind == ControlKind::Editor) {
-        richEditSetText(control->handle, text);
+    if (control.kind == ControlKind::Editor) {
+        richEditSetText(control.handle, text);
     } else {
-        setWindowText(control->handle, text);
+        setWindowText(control.handle, text);
     }
 }
 
-int controlState(int number) {
-    const ControlRecord* control = findControl(number);
-    if (!control) {
-        return 0;
-    }
+int controlState(const Control& record) {
+    const Control* control = &record;
     switch (control->kind) {
-    case ControlKind::TreeList:
-        return currentRow(*control);
     case ControlKind::RowList:
         return listBoxCurrent(control->handle);
     case ControlKind::ImageButton:
@@ -113,15 +101,9 @@ int controlState(int number) {
     }
 }
 
-void setControlState(int number, int state) {
-    ControlRecord* control = findControl(number);
-    if (!control) {
-        return;
-    }
+void setControlState(Control& record, int state) {
+    Control* control = &record;
     switch (control->kind) {
-    case ControlKind::TreeList:
-        selectRow(*control, state);
-        break;
     case ControlKind::RowList:
         listBoxSetCurrent(control->handle, state);
         break;
@@ -138,9 +120,9 @@ void setControlState(int number, int state) {
     }
 }
 
-void setControlAttribute(int number, int attribute, int value) {
-    ControlRecord* control = findControl(number);
-    if (!control || control->kind != ControlKind::Splitter) {
+void setControlAttribute(Control& record, int attribute, int value) {
+    Control* control = &record;
+    if (control->kind != ControlKind::Splitter) {
         return;
     }
     if (attribute == kSplitterFirstMinimum) {
@@ -153,21 +135,21 @@ void setControlAttribute(int number, int attribute, int value) {
     layoutSplitter(*control);
 }
 
-int focusedControl() {
+Control* focusedControl() {
     for (HWND handle = GetFocus(); handle; handle = GetParent(handle)) {
-        if (const ControlRecord* control = findControlByHandle(handle)) {
-            return control->number;
+        if (Control* control = findControlByHandle(handle)) {
+            return control;
         }
         if (findWindowByHandle(handle)) {
             break;
         }
     }
-    return -1;
+    return nullptr;
 }
 
-void focusControl(int number) {
-    if (HWND handle = controlHandle(number)) {
-        SetFocus(handle);
+void focusControl(Control& control) {
+    if (control.handle) {
+        SetFocus(control.handle);
     }
 }
 

@@ -11,26 +11,17 @@ namespace {
 
 constexpr wchar_t kRichEditLibrary[] = L"riched20.dll";
 
-void forgetControl(HWND handle) {
-    ServiceState& state = service();
-    const auto found = state.controlByHandle.find(handle);
-    if (found == state.controlByHandle.end()) {
-        return;
-    }
-    const int number = found->second;
-    state.controlByHandle.erase(found);
-    state.controls.erase(number); // the record frees what it owns
-}
-
 LRESULT CALLBACK controlSubclassProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR, DWORD_PTR) {
     try {
         if (message == WM_NCDESTROY) {
-            forgetControl(handle);
+            if (Control* control = findControlByHandle(handle)) {
+                forgetControlHandle(*control);
+            }
             removeWindowSubclass(handle, controlSubclassProc, 0);
             return defSubclassProc(handle, message, wParam, lParam);
         }
-        ControlRecord* control = findControlByHandle(handle);
+        Control* control = findControlByHandle(handle);
         if (control && control->kind == ControlKind::ImageButton) {
             LRESULT result = 0;
             if (imageButtonMessage(*control, handle, message, wParam, lParam, result)) {
@@ -49,65 +40,55 @@ struct NewControl {
     DWORD exStyle;
 };
 
-std::intptr_t createControl(int number, const NewControl& spec, int x, int y, int width, int height,
-                            std::u16string_view text) {
+Control* createControl(Window& window, const NewControl& spec, int x, int y, int width, int height,
+                       std::u16string_view text) {
     ServiceState& state = service();
-    WindowRecord* window = findWindow(state.lastOpenedWindow);
-    if (!window || !window->handle) {
-        return 0;
-    }
-    const bool chosen = number == kChooseNumber;
-    if (chosen) {
-        number = chooseNumber(state.controls);
-    } else if (number < 0) {
-        return 0;
-    } else if (findControl(number)) {
-        freeControl(number);
+    if (!window.handle) {
+        return nullptr;
     }
     const std::wstring caption = text::toWide(text);
     HWND handle = nullptr;
     {
         QuietChanges quiet; // the initial text is the program's, not the user's
         if (spec.kind == ControlKind::Splitter) {
-            handle = createSplitterWindow(window->handle, number, x, y, width, height);
+            handle = createSplitterWindow(window.handle, x, y, width, height);
         } else {
+            // The control's ID is its place in the window, which nothing reads: the service
+            // knows its controls by their handles.
+            const auto id = static_cast<std::intptr_t>(window.controls.size() + 1);
             handle = CreateWindowExW(spec.exStyle, spec.className, caption.c_str(),
                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style, x, y,
-                                     std::max(width, 0), std::max(height, 0), window->handle,
-                                     reinterpret_cast<HMENU>(static_cast<std::intptr_t>(number)),
-                                     GetModuleHandleW(nullptr), nullptr);
+                                     std::max(width, 0), std::max(height, 0), window.handle,
+                                     reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr),
+                                     nullptr);
         }
     }
     if (!handle) {
-        return 0;
-    }
-    ControlRecord record;
-    record.number = number;
-    record.kind = spec.kind;
-    record.handle = handle;
-    record.window = window->number;
-    record.order = state.nextOrder++;
-    state.controls[number] = std::move(record);
-    state.controlByHandle[handle] = number;
-    if (state.defaultFont) {
-        controlSetFont(handle, state.defaultFont, false);
-    }
-    attachControlSubclass(*findControl(number));
-    return chosen ? number : reinterpret_cast<std::intptr_t>(handle);
-}
-
-// The record of a control that createControl made: its answer is the chosen number or the handle.
-ControlRecord* createdControl(int number, std::intptr_t result) {
-    if (!result) {
         return nullptr;
     }
-    return number == kChooseNumber ? findControl(static_cast<int>(result)) : findControl(number);
+    auto control = std::make_unique<Control>();
+    control->kind = spec.kind;
+    control->handle = handle;
+    control->window = &window;
+    Control* made = control.get();
+    window.controls.push_back(std::move(control));
+    state.controlByHandle[handle] = made;
+    if (window.font) {
+        controlSetFont(handle, window.font, false);
+    }
+    attachControlSubclass(*made);
+    return made;
 }
 
 } // namespace
 
-void attachControlSubclass(ControlRecord& control) {
+void attachControlSubclass(Control& control) {
     setWindowSubclass(control.handle, controlSubclassProc, 0, 0);
+}
+
+void forgetControlHandle(Control& control) {
+    service().controlByHandle.erase(control.handle);
+    control.handle = nullptr;
 }
 
 } // namespace ui::detail
@@ -116,76 +97,63 @@ namespace ui {
 
 using namespace detail;
 
-std::intptr_t createTextField(int number, int x, int y, int width, int height,
-                              std::u16string_view text, std::uint32_t flags) {
+Control* createTextField(Window& window, int x, int y, int width, int height,
+                         std::u16string_view text, std::uint32_t flags) {
     const DWORD exStyle = (flags & kTextFieldNoBorder) ? 0 : WS_EX_CLIENTEDGE;
     const DWORD style = (flags & ~kTextFieldNoBorder) | WS_TABSTOP | ES_AUTOHSCROLL;
-    return createControl(number, {ControlKind::TextField, L"Edit", style, exStyle}, x, y, width,
+    return createControl(window, {ControlKind::TextField, L"Edit", style, exStyle}, x, y, width,
                          height, text);
 }
 
-std::intptr_t createStaticText(int number, int x, int y, int width, int height,
-                               std::u16string_view text, std::uint32_t flags) {
-    return createControl(number, {ControlKind::StaticText, L"Static", flags | SS_NOPREFIX, 0}, x, y,
-                         width, height, text);
+Control* createStaticText(Window& window, int x, int y, int width, int height,
+                          std::u16string_view text, std::uint32_t flags) {
+    return createControl(window, {ControlKind::StaticText, L"Static", flags | SS_NOPREFIX, 0}, x,
+                         y, width, height, text);
 }
 
-std::intptr_t createTreeList(int number, int x, int y, int width, int height, std::uint32_t flags) {
-    const DWORD style =
-        flags | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-    const std::intptr_t result =
-        createControl(number, {ControlKind::TreeList, WC_TREEVIEWW, style, WS_EX_CLIENTEDGE}, x, y,
-                      width, height, {});
-    if (ControlRecord* list = createdControl(number, result)) {
-        treeSetDoubleBuffered(list->handle);
-    }
-    return result;
-}
-
-std::intptr_t createRowList(int number, int x, int y, int width, int height, std::uint32_t flags) {
+Control* createRowList(Window& window, int x, int y, int width, int height, std::uint32_t flags) {
     const DWORD style =
         flags | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    const std::intptr_t result = createControl(number, {ControlKind::RowList, L"ListBox", style, 0},
-                                               x, y, width, height, {});
-    const ControlRecord* list = createdControl(number, result);
-    if (list && service().defaultFont) {
+    Control* list = createControl(window, {ControlKind::RowList, L"ListBox", style, 0}, x, y,
+                                  width, height, {});
+    if (list && window.font) {
         // Rows as tall as the font's own line, whatever face the window uses.
         ScreenDc screen;
-        const HGDIOBJ before = SelectObject(screen.get(), service().defaultFont);
+        const HGDIOBJ before = SelectObject(screen.get(), window.font);
         TEXTMETRICW metrics{};
         if (GetTextMetricsW(screen.get(), &metrics))
             listBoxSetRowHeight(list->handle, std::max<int>(metrics.tmHeight, 1));
         SelectObject(screen.get(), before);
     }
-    return result;
+    return list;
 }
 
-std::intptr_t createEditor(int number, int x, int y, int width, int height, std::uint32_t flags) {
+Control* createEditor(Window& window, int x, int y, int width, int height, std::uint32_t flags) {
     ServiceState& state = service();
     if (!state.richEdit) {
         state.richEdit.reset(LoadLibraryW(kRichEditLibrary));
         if (!state.richEdit) {
-            return 0;
+            return nullptr;
         }
     }
     const DWORD style = flags | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                         ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
-    const std::intptr_t result =
-        createControl(number, {ControlKind::Editor, RICHEDIT_CLASSW, style, WS_EX_CLIENTEDGE}, x, y,
-                      width, height, {});
-    if (ControlRecord* editor = createdControl(number, result)) {
+    Control* editor = createControl(
+        window, {ControlKind::Editor, RICHEDIT_CLASSW, style, WS_EX_CLIENTEDGE}, x, y, width,
+        height, {});
+    if (editor) {
         // Plain text: templates carry no formatting, and pasted text must not bring any.
         richEditMakePlainTextEditor(editor->handle);
     }
-    return result;
+    return editor;
 }
 
-std::intptr_t createImageButton(int number, int x, int y, int width, int height, HBITMAP image,
-                                std::uint32_t flags) {
+Control* createImageButton(Window& window, int x, int y, int width, int height, HBITMAP image,
+                           std::uint32_t flags) {
     const DWORD style = flags | WS_TABSTOP | BS_NOTIFY;
-    const std::intptr_t result = createControl(
-        number, {ControlKind::ImageButton, L"Button", style, 0}, x, y, width, height, {});
-    if (ControlRecord* button = createdControl(number, result)) {
+    Control* button = createControl(window, {ControlKind::ImageButton, L"Button", style, 0}, x, y,
+                                    width, height, {});
+    if (button) {
         button->image = image;
         button->greyImage = makeGreyImage(image);
         InvalidateRect(button->handle, nullptr, FALSE);
@@ -193,40 +161,49 @@ std::intptr_t createImageButton(int number, int x, int y, int width, int height,
         // No button shows it: a decoded image would otherwise be held until the common end.
         releaseDecodedImage(image);
     }
-    return result;
+    return button;
 }
 
-std::intptr_t createSplitter(int number, int x, int y, int width, int height, int firstControl,
-                             int secondControl, std::uint32_t flags) {
-    ControlRecord* first = findControl(firstControl);
-    ControlRecord* second = findControl(secondControl);
-    if (!first || !second || firstControl == secondControl) {
-        return 0;
+Control* createSplitter(Window& window, int x, int y, int width, int height, Control& first,
+                        Control& second, std::uint32_t flags) {
+    if (&first == &second || first.window != &window || second.window != &window) {
+        return nullptr;
     }
-    const std::intptr_t result =
-        createControl(number, {ControlKind::Splitter, nullptr, 0, 0}, x, y, width, height, {});
-    if (ControlRecord* splitter = createdControl(number, result)) {
-        splitter->splitter.first = firstControl;
-        splitter->splitter.second = secondControl;
+    Control* splitter =
+        createControl(window, {ControlKind::Splitter, nullptr, 0, 0}, x, y, width, height, {});
+    if (splitter) {
+        splitter->splitter.first = &first;
+        splitter->splitter.second = &second;
         splitter->splitter.vertical = (flags & kSplitterVertical) != 0;
         attachSplitterPanes(*splitter);
     }
-    return result;
+    return splitter;
 }
 
-void freeControl(int number) {
-    ControlRecord* control = findControl(number);
-    if (!control) {
-        return;
+void freeControl(Control& control) {
+    Window& window = *control.window;
+    if (control.handle && IsWindow(control.handle)) {
+        DestroyWindow(control.handle); // the subclass forgets the handle
     }
-    HWND handle = control->handle;
-    if (handle && IsWindow(handle)) {
-        DestroyWindow(handle); // the subclass drops the record
+    if (control.handle) {
+        forgetControlHandle(control);
     }
-    if (findControl(number)) {
-        forgetControl(handle);
-        service().controls.erase(number);
+    // A splitter whose pane goes lays out only the pane that stays.
+    for (const auto& other : window.controls) {
+        if (other->splitter.first == &control) {
+            other->splitter.first = nullptr;
+        }
+        if (other->splitter.second == &control) {
+            other->splitter.second = nullptr;
+        }
     }
+    dropQueuedEvents(nullptr, &control);
+    auto& controls = window.controls;
+    controls.erase(std::remove_if(controls.begin(), controls.end(),
+                                  [&control](const std::unique_ptr<Control>& owned) {
+                                      return owned.get() == &control;
+                                  }),
+                   controls.end());
 }
 
 } // namespace ui

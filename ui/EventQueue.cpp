@@ -1,17 +1,10 @@
-// The one event queue, the event wait, and bound handlers.
+// The one event queue, the event wait, and the handlers of windows and controls.
 #include "ui/ServiceState.h"
 
 #include <algorithm>
 
 namespace ui::detail {
 namespace {
-
-bool bindingMatches(const Binding& binding, const Event& event) {
-    return binding.kind == event.kind &&
-           (binding.window == kAny || binding.window == event.window) &&
-           (binding.control == kAny || binding.control == event.control) &&
-           (binding.type == kAny || binding.type == event.type);
-}
 
 void processMessage(MSG& message) {
     if (translateKeyboard(message)) {
@@ -21,62 +14,75 @@ void processMessage(MSG& message) {
     DispatchMessageW(&message);
 }
 
-bool takeQueuedEvent() {
+bool takeQueuedEvent(Event& taken) {
     auto& state = service();
     if (state.queue.empty()) {
         return false;
     }
     const QueuedEvent next = state.queue.front();
     state.queue.pop_front();
-    state.current = next.event;
+    taken = next.event;
     if (next.posted) {
-        callBoundHandlers(next.event);
+        callHandlers(next.event);
     }
     return true;
 }
 
 // The window whose loop is waiting: the active one of the service's windows, else the one
-// opened last, else any; -1 when the service has none.
-int loopWindow() {
-    const ServiceState& state = service();
-    if (const WindowRecord* active = findWindowByHandle(GetActiveWindow())) {
-        return active->number;
+// opened last; nullptr when the service has none.
+Window* loopWindow() {
+    if (Window* active = findWindowByHandle(GetActiveWindow())) {
+        return active;
     }
-    if (state.windows.count(state.lastOpenedWindow) != 0) {
-        return state.lastOpenedWindow;
+    const auto& windows = service().windows;
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window) {
+        if ((*window)->handle) {
+            return *window;
+        }
     }
-    return state.windows.empty() ? -1 : state.windows.begin()->first;
+    return nullptr;
 }
 
 // A WM_QUIT may come from anyone (another program's PostThreadMessage, say) and asks the
 // program to end. Passed on or ignored it would either come back at every wait and make a loop
 // that waits for a close request spin, or be lost; as the close request of the waiting loop's
 // window, it ends that loop the way the window's close box does. The quit itself is used up.
-EventKind quitAsCloseRequest() {
-    const int window = loopWindow();
-    if (window < 0) {
-        service().current = Event{};
-        return EventKind::None;
+Event quitAsCloseRequest() {
+    Window* window = loopWindow();
+    if (!window) {
+        return Event{};
     }
-    raiseEvent(Event{EventKind::CloseRequest, window, -1, -1, 0});
-    takeQueuedEvent();
-    return service().current.kind;
+    raiseEvent(Event{EventKind::CloseRequest, window, nullptr, -1, 0});
+    Event taken;
+    takeQueuedEvent(taken);
+    return taken;
+}
+
+bool handlerMatches(const ControlHandler& handler, const Event& event) {
+    return handler.type == kAny || handler.type == event.type;
 }
 
 } // namespace
 
 void raiseEvent(const Event& event) {
     service().queue.push_back(QueuedEvent{event, false});
-    callBoundHandlers(event);
+    callHandlers(event);
 }
 
-void callBoundHandlers(const Event& event) {
-    ServiceState& state = service();
-    // Handlers may bind, unbind or close windows; run the ones that matched at this moment.
+void callHandlers(const Event& event) {
+    // Handlers may add handlers or free controls; run the ones that matched at this moment.
     std::vector<EventHandler> handlers;
-    for (const Binding& binding : state.bindings) {
-        if (bindingMatches(binding, event)) {
-            handlers.push_back(binding.handler);
+    if (event.control) {
+        for (const ControlHandler& handler : event.control->handlers) {
+            if (handlerMatches(handler, event)) {
+                handlers.push_back(handler.handler);
+            }
+        }
+    } else if (event.window) {
+        for (const WindowHandler& handler : event.window->handlers) {
+            if (handler.kind == event.kind) {
+                handlers.push_back(handler.handler);
+            }
         }
     }
     for (const EventHandler& handler : handlers) {
@@ -88,8 +94,18 @@ void callBoundHandlers(const Event& event) {
     }
 }
 
-void raiseControlEvent(const ControlRecord& control, int type) {
-    raiseEvent(Event{EventKind::Control, control.window, control.number, type, 0});
+void raiseControlEvent(Control& control, int type) {
+    raiseEvent(Event{EventKind::Control, control.window, &control, type, 0});
+}
+
+void dropQueuedEvents(const Window* window, const Control* control) {
+    auto& queue = service().queue;
+    queue.erase(std::remove_if(queue.begin(), queue.end(),
+                               [window, control](const QueuedEvent& queued) {
+                                   return control ? queued.event.control == control
+                                                  : queued.event.window == window;
+                               }),
+                queue.end());
 }
 
 } // namespace ui::detail
@@ -98,16 +114,16 @@ namespace ui {
 
 using namespace detail;
 
-EventKind waitEvent() {
+Event waitEvent() {
     for (;;) {
-        if (takeQueuedEvent()) {
-            return service().current.kind;
+        Event taken;
+        if (takeQueuedEvent(taken)) {
+            return taken;
         }
         MSG message;
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == -1) {
-            service().current = Event{};
-            return EventKind::None;
+            return Event{};
         }
         if (got == 0) {
             return quitAsCloseRequest();
@@ -116,12 +132,13 @@ EventKind waitEvent() {
     }
 }
 
-EventKind waitEventFor(int milliseconds) {
+Event waitEventFor(int milliseconds) {
     const DWORD start = GetTickCount();
     const DWORD limit = static_cast<DWORD>(std::max(milliseconds, 0));
     for (;;) {
-        if (takeQueuedEvent()) {
-            return service().current.kind;
+        Event taken;
+        if (takeQueuedEvent(taken)) {
+            return taken;
         }
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -133,58 +150,32 @@ EventKind waitEventFor(int milliseconds) {
         }
         const DWORD elapsed = GetTickCount() - start;
         if (elapsed >= limit) {
-            service().current = Event{};
-            return EventKind::None;
+            return Event{};
         }
         MsgWaitForMultipleObjectsEx(0, nullptr, limit - elapsed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }
 
-int eventWindow() {
-    return service().current.window;
-}
-int eventControl() {
-    return service().current.control;
-}
-int eventType() {
-    return service().current.type;
-}
-int eventCommand() {
-    return service().current.command;
-}
-
-void postControlEvent(int control, int type) {
-    const ControlRecord* record = findControl(control);
-    if (!record) {
-        return;
-    }
+void postControlEvent(Control& control, int type) {
     service().queue.push_back(
-        QueuedEvent{Event{EventKind::Control, record->window, control, type, 0}, true});
+        QueuedEvent{Event{EventKind::Control, control.window, &control, type, 0}, true});
 }
 
-void postCloseRequest(int window) {
-    if (!findWindow(window)) {
-        return;
+void postCloseRequest(Window& window) {
+    service().queue.push_back(
+        QueuedEvent{Event{EventKind::CloseRequest, &window, nullptr, -1, 0}, true});
+}
+
+void onControlEvent(Control& control, int type, EventHandler handler) {
+    if (handler) {
+        control.handlers.push_back(ControlHandler{type, std::move(handler)});
     }
-    service().queue.push_back(QueuedEvent{Event{EventKind::CloseRequest, window, -1, -1, 0}, true});
 }
 
-void bindEvent(EventKind kind, int window, int control, int type, EventHandler handler) {
-    if (!handler) {
-        return;
+void onWindowEvent(Window& window, EventKind kind, EventHandler handler) {
+    if (handler) {
+        window.handlers.push_back(WindowHandler{kind, std::move(handler)});
     }
-    unbindEvent(kind, window, control, type);
-    service().bindings.push_back(Binding{kind, window, control, type, std::move(handler)});
-}
-
-void unbindEvent(EventKind kind, int window, int control, int type) {
-    auto& bindings = service().bindings;
-    bindings.erase(std::remove_if(bindings.begin(), bindings.end(),
-                                  [&](const Binding& binding) {
-                                      return binding.kind == kind && binding.window == window &&
-                                             binding.control == control && binding.type == type;
-                                  }),
-                   bindings.end());
 }
 
 } // namespace ui

@@ -1,4 +1,4 @@
-// Fonts loaded by the service, and the default font of controls created later.
+// Fonts loaded by the service and kept until the common end, and the font of a control.
 #include "ui/ControlMessages.h"
 #include "ui/ServiceState.h"
 
@@ -8,14 +8,7 @@ namespace ui {
 
 using namespace detail;
 
-std::intptr_t loadFont(int number, std::u16string_view face, int points, std::uint32_t flags) {
-    ServiceState& state = service();
-    const bool chosen = number == kChooseNumber;
-    if (chosen) {
-        number = chooseNumber(state.fonts);
-    } else if (number < 0) {
-        return 0;
-    }
+HFONT loadFont(std::u16string_view face, int points, std::uint32_t flags) {
     LOGFONTW description{};
     description.lfHeight = -MulDiv(points, screenLogPixelsY(), 72);
     description.lfWeight = (flags & kFontBold) ? FW_BOLD : FW_NORMAL;
@@ -31,30 +24,16 @@ std::intptr_t loadFont(int number, std::u16string_view face, int points, std::ui
     std::copy_n(reinterpret_cast<const wchar_t*>(face.data()), faceLength, description.lfFaceName);
     OwnedFont font(CreateFontIndirectW(&description));
     if (!font) {
-        return 0;
+        return nullptr;
     }
     const HFONT handle = font.get();
-    const auto previous = state.fonts.find(number);
-    if (previous != state.fonts.end() && state.defaultFont == previous->second.get()) {
-        state.defaultFont = handle;
-    }
-    state.fonts[number] = std::move(font); // frees the font the number held before
-    return chosen ? number : reinterpret_cast<std::intptr_t>(handle);
+    service().fonts.push_back(std::move(font));
+    return handle;
 }
 
-HFONT fontHandle(int number) {
-    const auto& fonts = service().fonts;
-    const auto found = fonts.find(number);
-    return found == fonts.end() ? nullptr : found->second.get();
-}
-
-void setControlFont(int control, HFONT font) {
-    if (control == kDefaultFontControl) {
-        service().defaultFont = font;
-        return;
-    }
-    if (HWND handle = controlHandle(control)) {
-        controlSetFont(handle, font, true);
+void setControlFont(Control& control, HFONT font) {
+    if (control.handle) {
+        controlSetFont(control.handle, font, true);
     }
 }
 

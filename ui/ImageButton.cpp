@@ -55,7 +55,7 @@ void drawImage(HDC target, HBITMAP image, int x, int y) {
 
 // The button paints itself into a memory bitmap, the image goes on top, and the whole is
 // copied at once, so the image never flickers away.
-void paintButton(ControlRecord& button, HWND handle, HDC target) {
+void paintButton(Control& button, HWND handle, HDC target) {
     RECT client;
     GetClientRect(handle, &client);
     const int width = client.right;
@@ -96,7 +96,7 @@ void paintButton(ControlRecord& button, HWND handle, HDC target) {
 
 } // namespace
 
-bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM wParam,
+bool imageButtonMessage(Control& button, HWND handle, UINT message, WPARAM wParam,
                         LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_PAINT: {

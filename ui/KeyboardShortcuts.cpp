@@ -19,7 +19,7 @@ bool translateKeyboard(MSG& message) {
         return false;
     }
     HWND active = GetActiveWindow();
-    WindowRecord* window = active ? findWindowByHandle(active) : nullptr;
+    Window* window = active ? findWindowByHandle(active) : nullptr;
     if (!window) {
         return false;
     }
@@ -35,33 +35,21 @@ bool translateKeyboard(MSG& message) {
     return false;
 }
 
-std::vector<ControlRecord*> controlsInCreationOrder(int window) {
-    std::vector<ControlRecord*> controls;
-    for (auto& [number, control] : service().controls) {
-        if (control.window == window) {
-            controls.push_back(&control);
-        }
-    }
-    std::sort(controls.begin(), controls.end(),
-              [](const ControlRecord* a, const ControlRecord* b) { return a->order < b->order; });
-    return controls;
-}
-
-void moveFocus(WindowRecord& window, bool forward) {
-    std::vector<ControlRecord*> controls = controlsInCreationOrder(window.number);
-    const auto canTakeFocus = [](const ControlRecord* control) {
+void moveFocus(Window& window, bool forward) {
+    const auto& controls = window.controls;
+    const auto canTakeFocus = [](const std::unique_ptr<Control>& control) {
         HWND handle = control->handle;
-        return IsWindowEnabled(handle) && IsWindowVisible(handle) &&
+        return handle && IsWindowEnabled(handle) && IsWindowVisible(handle) &&
                (GetWindowLongW(handle, GWL_STYLE) & WS_TABSTOP) != 0;
     };
     const int count = static_cast<int>(controls.size());
     if (count == 0) {
         return;
     }
-    const int focused = focusedControl();
+    const Control* focused = focusedControl();
     int start = -1;
     for (int i = 0; i < count; ++i) {
-        if (controls[i]->number == focused) {
+        if (controls[i].get() == focused) {
             start = i;
         }
     }
@@ -77,7 +65,7 @@ void moveFocus(WindowRecord& window, bool forward) {
     }
 }
 
-void rebuildAccelerators(WindowRecord& window) {
+void rebuildAccelerators(Window& window) {
     window.accelerators.reset();
     std::vector<ACCEL> table;
     for (std::size_t i = 0; i < window.shortcuts.size() && i < 0xFFFE; ++i) {
@@ -110,9 +98,9 @@ namespace ui {
 
 using namespace detail;
 
-void addKeyboardShortcut(int window, int shortcut, int command) {
-    WindowRecord* record = findWindow(window);
-    if (!record || (shortcut & 0xFF) == 0) {
+void addKeyboardShortcut(Window& window, int shortcut, int command) {
+    Window* record = &window;
+    if ((shortcut & 0xFF) == 0) {
         return;
     }
     auto& shortcuts = record->shortcuts;

@@ -7,7 +7,7 @@
 
 namespace ui::detail {
 
-void drawListRow(const ControlRecord& list, const DRAWITEMSTRUCT& item) {
+void drawListRow(const Control& list, const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     auto colourOr = [](COLORREF colour, int system) {
         return colour != kDefaultColor ? colour : GetSysColor(system);
@@ -38,9 +38,9 @@ namespace ui {
 
 using namespace detail;
 
-void setRowListRows(int number, int count, std::function<std::u16string(int row)> rowText) {
-    ControlRecord* list = findControl(number);
-    if (!list || list->kind != ControlKind::RowList)
+void setRowListRows(Control& control, int count, std::function<std::u16string(int row)> rowText) {
+    Control* list = &control;
+    if (!list->handle || list->kind != ControlKind::RowList)
         return;
     list->rowText = std::move(rowText);
     // Setting a count costs time in proportion to it on some systems (Wine): a list that keeps
@@ -52,9 +52,9 @@ void setRowListRows(int number, int count, std::function<std::u16string(int row)
     InvalidateRect(list->handle, nullptr, TRUE);
 }
 
-void setRowListSelectionColors(int number, COLORREF text, COLORREF back) {
-    ControlRecord* list = findControl(number);
-    if (!list || list->kind != ControlKind::RowList)
+void setRowListSelectionColors(Control& control, COLORREF text, COLORREF back) {
+    Control* list = &control;
+    if (!list->handle || list->kind != ControlKind::RowList)
         return;
     list->selectionTextColor = text;
     list->selectionBackColor = back;

@@ -11,28 +11,16 @@ ServiceState& service() {
     return state;
 }
 
-WindowRecord* findWindow(int number) {
-    auto& windows = service().windows;
-    const auto found = windows.find(number);
-    return found == windows.end() ? nullptr : &found->second;
-}
-
-WindowRecord* findWindowByHandle(HWND handle) {
+Window* findWindowByHandle(HWND handle) {
     const auto& byHandle = service().windowByHandle;
     const auto found = byHandle.find(handle);
-    return found == byHandle.end() ? nullptr : findWindow(found->second);
+    return found == byHandle.end() ? nullptr : found->second;
 }
 
-ControlRecord* findControl(int number) {
-    auto& controls = service().controls;
-    const auto found = controls.find(number);
-    return found == controls.end() ? nullptr : &found->second;
-}
-
-ControlRecord* findControlByHandle(HWND handle) {
+Control* findControlByHandle(HWND handle) {
     const auto& byHandle = service().controlByHandle;
     const auto found = byHandle.find(handle);
-    return found == byHandle.end() ? nullptr : findControl(found->second);
+    return found == byHandle.end() ? nullptr : found->second;
 }
 
 HWND topLevelOf(HWND control) {
@@ -67,27 +55,22 @@ void startService() {
 
 void endService() {
     ServiceState& state = service();
-    // Handlers belong to the program; none may run while its windows are torn down.
-    state.bindings.clear();
-
-    // Each destroyed window drops its own record; what remains are records of windows that
-    // were destroyed by other means. Clearing the tables frees what the records own, after
-    // the windows that drew with it are gone.
-    std::vector<HWND> handles;
-    for (const auto& [number, window] : state.windows) {
-        handles.push_back(window.handle);
-    }
-    for (const auto& [number, control] : state.controls) {
-        handles.push_back(control.handle);
-    }
-    for (HWND handle : handles) {
-        if (IsWindow(handle)) {
-            DestroyWindow(handle);
+    // Handlers belong to the program; none may run while its windows are torn down. Each
+    // destroyed window forgets its own handles; the objects stay with their owners, empty.
+    const std::vector<Window*> windows = state.windows;
+    for (Window* window : windows) {
+        window->handlers.clear();
+        for (const auto& control : window->controls) {
+            control->handlers.clear();
         }
     }
-    state.controls.clear();
-    state.controlByHandle.clear();
+    for (Window* window : windows) {
+        if (window->handle && IsWindow(window->handle)) {
+            DestroyWindow(window->handle);
+        }
+    }
     state.windows.clear();
+    state.controlByHandle.clear();
     state.windowByHandle.clear();
 
     if (state.tooltip && IsWindow(state.tooltip)) {
@@ -102,13 +85,10 @@ void endService() {
     state.registeredClasses.clear();
     releaseControlClasses();
 
-    state.defaultFont = nullptr;
     state.fonts.clear();
     state.images.clear();
     state.richEdit.reset();
     state.queue.clear();
-    state.current = Event{};
-    state.lastOpenedWindow = -1;
     state.quiet = 0;
     state.started = false;
 }

@@ -1,4 +1,5 @@
-// The service's tables, shared by its source files and by nothing else.
+// The window and control objects and the service's tables, shared by its source files and by
+// nothing else.
 #pragma once
 
 #include "base/TextConvert.h"
@@ -9,18 +10,18 @@
 #include <commctrl.h>
 
 #include <deque>
-#include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 namespace ui::detail {
 
-enum class ControlKind { TextField, StaticText, TreeList, RowList, Editor, ImageButton, Splitter };
+enum class ControlKind { TextField, StaticText, RowList, Editor, ImageButton, Splitter };
 
 struct SplitterState {
-    int first = -1; // control numbers of the panes
-    int second = -1;
+    Control* first = nullptr; // the panes, controls of the splitter's window
+    Control* second = nullptr;
     bool vertical = false; // panes side by side
     int firstMinimum = 0;
     int secondMinimum = 0;
@@ -31,34 +32,50 @@ struct SplitterState {
     int grabOffset = 0;
 };
 
-struct ControlRecord {
-    int number = -1;
-    ControlKind kind = ControlKind::StaticText;
-    HWND handle = nullptr;
-    int window = -1;
-    unsigned long long order = 0; // creation order, for Tab
-    COLORREF textColor = kDefaultColor;
-    COLORREF backColor = kDefaultColor;
-    OwnedBrush backBrush;
-    HBITMAP image = nullptr; // not owned
-    OwnedBitmap greyImage;   // the disabled look of image
-    std::vector<void*> rows; // HTREEITEMs of a list, in row order
-    SplitterState splitter;
-    std::function<std::u16string(int row)> rowText; // a row list's rows
-    COLORREF selectionTextColor = kDefaultColor;
-    COLORREF selectionBackColor = kDefaultColor;
-};
-
 struct KeyboardShortcut {
     int shortcut = 0;
     int command = 0;
 };
 
-struct WindowRecord {
-    int number = -1;
-    HWND handle = nullptr;
+struct ControlHandler {
+    int type = kAny;
+    EventHandler handler;
+};
+
+struct WindowHandler {
+    EventKind kind = EventKind::None;
+    EventHandler handler;
+};
+
+} // namespace ui::detail
+
+namespace ui {
+
+struct Control {
+    detail::ControlKind kind = detail::ControlKind::StaticText;
+    HWND handle = nullptr; // nullptr once Windows destroyed it
+    Window* window = nullptr;
+    std::vector<detail::ControlHandler> handlers;
+    COLORREF textColor = kDefaultColor;
+    COLORREF backColor = kDefaultColor;
+    OwnedBrush backBrush;
+    HBITMAP image = nullptr;       // not owned
+    OwnedBitmap greyImage; // the disabled look of image
+    detail::SplitterState splitter;
+    std::function<std::u16string(int row)> rowText; // a row list's rows
+    COLORREF selectionTextColor = kDefaultColor;
+    COLORREF selectionBackColor = kDefaultColor;
+};
+
+struct Window {
+    int number = -1;       // names the window's class: the lowest number free when it opened
+    HWND handle = nullptr; // nullptr once Windows destroyed it
     std::wstring className;
     bool opened = false; // openWindow has returned: size changes count from here
+    std::vector<std::unique_ptr<Control>> controls; // in creation order, which is the Tab order
+    std::vector<detail::WindowHandler> handlers;
+    HFONT font = nullptr; // of the controls created from now on; not owned
+    WindowScale scale;
     COLORREF background = kDefaultColor;
     OwnedBrush backBrush;
     int minWidth = base::kNoLimit;
@@ -67,40 +84,33 @@ struct WindowRecord {
     int maxHeight = base::kNoLimit;
     int lastClientWidth = -1;
     int lastClientHeight = -1;
-    std::vector<KeyboardShortcut> shortcuts;
+    std::vector<detail::KeyboardShortcut> shortcuts;
     OwnedAccelerators accelerators;
 };
+
+} // namespace ui
+
+namespace ui::detail {
 
 struct QueuedEvent {
     Event event;
     bool posted = false; // its handlers run when it is delivered, not when it is queued
 };
 
-struct Binding {
-    EventKind kind = EventKind::None;
-    int window = kAny;
-    int control = kAny;
-    int type = kAny;
-    EventHandler handler;
-};
-
+// The service's own tables: the open windows, windows and controls by handle, the fonts and
+// images it keeps until the common end, and the one event queue. Windows and controls are
+// their owners'; the tables only find them.
 struct ServiceState {
     bool started = false;
     int logPixelsY = 96;
-    bool logPixelsYRead = false; // logPixelsY holds the screen's value
-    std::map<int, WindowRecord> windows;
-    std::map<int, ControlRecord> controls;
-    std::unordered_map<HWND, int> windowByHandle;
-    std::unordered_map<HWND, int> controlByHandle;
+    bool logPixelsYRead = false;  // logPixelsY holds the screen's value
+    std::vector<Window*> windows; // open, in opening order
+    std::unordered_map<HWND, Window*> windowByHandle;
+    std::unordered_map<HWND, Control*> controlByHandle;
     std::vector<std::wstring> registeredClasses;
-    std::map<int, OwnedFont> fonts;
+    std::vector<OwnedFont> fonts;
     std::vector<OwnedBitmap> images;
-    HFONT defaultFont = nullptr;
-    int lastOpenedWindow = -1;
-    unsigned long long nextOrder = 0;
     std::deque<QueuedEvent> queue;
-    Event current;
-    std::vector<Binding> bindings;
     HWND tooltip = nullptr;
     OwnedLibrary richEdit;
     int quiet = 0; // > 0 while the program itself changes a control
@@ -108,19 +118,8 @@ struct ServiceState {
 
 ServiceState& service();
 
-constexpr int kFirstChosenNumber = 0x10000;
-template <typename Table> int chooseNumber(const Table& table) {
-    int number = kFirstChosenNumber;
-    while (table.count(number) != 0) {
-        ++number;
-    }
-    return number;
-}
-
-WindowRecord* findWindow(int number);
-WindowRecord* findWindowByHandle(HWND handle);
-ControlRecord* findControl(int number);
-ControlRecord* findControlByHandle(HWND handle);
+Window* findWindowByHandle(HWND handle);
+Control* findControlByHandle(HWND handle);
 
 // While alive, notifications caused by the program's own changes raise no events.
 struct QuietChanges {
@@ -130,10 +129,12 @@ struct QuietChanges {
     QuietChanges& operator=(const QuietChanges&) = delete;
 };
 
-// Events: queue one and call the handlers bound to it.
+// Events: queue one and run its control's and its window's handlers.
 void raiseEvent(const Event& event);
-void callBoundHandlers(const Event& event);
-void raiseControlEvent(const ControlRecord& control, int type);
+void callHandlers(const Event& event);
+void raiseControlEvent(Control& control, int type);
+// Drops the queued events of a window and its controls (control nullptr), or of one control.
+void dropQueuedEvents(const Window* window, const Control* control);
 
 // Messages that controls send to their parent; both a top-level window and a splitter pass
 // them here. Returns true when handled, with the result in result.
@@ -144,37 +145,33 @@ bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
 bool translateKeyboard(MSG& message);
 
 // Tab and Shift+Tab among the window's controls.
-void moveFocus(WindowRecord& window, bool forward);
-std::vector<ControlRecord*> controlsInCreationOrder(int window);
+void moveFocus(Window& window, bool forward);
 
 // Keyboard shortcuts: the accelerator table of a window, rebuilt after every change.
-void rebuildAccelerators(WindowRecord& window);
+void rebuildAccelerators(Window& window);
+
+// A control whose window Windows destroyed: out of the tables, its handle gone.
+void forgetControlHandle(Control& control);
 
 // Parts with their own window classes or subclasses.
 bool registerSplitterClass();
 void unregisterSplitterClass();
-HWND createSplitterWindow(HWND parent, int number, int x, int y, int width, int height);
-void attachSplitterPanes(ControlRecord& splitter);
-void layoutSplitter(ControlRecord& splitter);
-void setSplitterPosition(ControlRecord& splitter, int position);
+HWND createSplitterWindow(HWND parent, int x, int y, int width, int height);
+void attachSplitterPanes(Control& splitter);
+void layoutSplitter(Control& splitter);
+void setSplitterPosition(Control& splitter, int position);
 
-void attachControlSubclass(ControlRecord& control);
+void attachControlSubclass(Control& control);
 // The image button's part of the control subclass; true when it answered the message itself.
-bool imageButtonMessage(ControlRecord& button, HWND handle, UINT message, WPARAM wParam,
-                        LPARAM lParam, LRESULT& result);
+bool imageButtonMessage(Control& button, HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result);
 OwnedBitmap makeGreyImage(HBITMAP image);
 // Frees an image that decodePng made, at once rather than at the common end; any other bitmap
 // is left to its owner.
 void releaseDecodedImage(HBITMAP image);
 
-// List rows: the tree item of a row (nullptr when out of range), the current row (-1 for none),
-// and making a row current without raising an event.
-HTREEITEM rowItem(const ControlRecord& list, int row);
-int currentRow(const ControlRecord& list);
-void selectRow(const ControlRecord& list, int row);
-
 // Draws one row of a row list.
-void drawListRow(const ControlRecord& list, const DRAWITEMSTRUCT& item);
+void drawListRow(const Control& list, const DRAWITEMSTRUCT& item);
 
 // The brush and colours of a control's WM_CTLCOLOR* answer; false for a control in system colours.
 bool colourControl(UINT message, HDC dc, HWND handle, LRESULT& result);

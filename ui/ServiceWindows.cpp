@@ -20,7 +20,25 @@ SIZE outerSizeFor(HWND handle, int clientWidth, int clientHeight) {
     return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
-LRESULT onSize(WindowRecord& window, WPARAM kind, LPARAM size) {
+// Destroyed by Windows (closed, its owner destroyed, the common end): its handle is forgotten.
+// The object stays open to the service, its number and class taken, until its owner drops it.
+// Its controls were destroyed before it and forgot their handles themselves.
+void forgetWindowHandle(Window& window) {
+    service().windowByHandle.erase(window.handle);
+    window.handle = nullptr;
+}
+
+int lowestFreeNumber() {
+    const auto& windows = service().windows;
+    int number = 0;
+    while (std::any_of(windows.begin(), windows.end(),
+                       [number](const Window* window) { return window->number == number; })) {
+        ++number;
+    }
+    return number;
+}
+
+LRESULT onSize(Window& window, WPARAM kind, LPARAM size) {
     // Some systems report the iconic size without SIZE_MINIMIZED on the way down.
     if (kind == SIZE_MINIMIZED || IsIconic(window.handle) || !window.opened) {
         return 0;
@@ -32,7 +50,7 @@ LRESULT onSize(WindowRecord& window, WPARAM kind, LPARAM size) {
     }
     window.lastClientWidth = width;
     window.lastClientHeight = height;
-    raiseEvent(Event{EventKind::SizeChange, window.number, -1, -1, 0});
+    raiseEvent(Event{EventKind::SizeChange, &window, nullptr, -1, 0});
     return 0;
 }
 
@@ -45,7 +63,7 @@ bool comesFromAnotherProgram(HWND deactivated) {
            process != GetCurrentProcessId();
 }
 
-LRESULT onGetMinMaxInfo(WindowRecord& window, MINMAXINFO* info) {
+LRESULT onGetMinMaxInfo(Window& window, MINMAXINFO* info) {
     if (window.minWidth >= 0 || window.minHeight >= 0) {
         const SIZE outer = outerSizeFor(window.handle, std::max(window.minWidth, 0),
                                         std::max(window.minHeight, 0));
@@ -69,13 +87,13 @@ LRESULT onGetMinMaxInfo(WindowRecord& window, MINMAXINFO* info) {
     return 0;
 }
 
-LRESULT onCommand(WindowRecord& window, WPARAM wParam, LPARAM lParam, bool& handled) {
+LRESULT onCommand(Window& window, WPARAM wParam, LPARAM lParam, bool& handled) {
     handled = false;
     // An accelerator: lParam 0 and the notification code 1.
     if (lParam == 0 && HIWORD(wParam) == 1) {
         const std::size_t index = LOWORD(wParam);
         if (index >= 1 && index <= window.shortcuts.size()) {
-            raiseEvent(Event{EventKind::Shortcut, window.number, -1, -1,
+            raiseEvent(Event{EventKind::Shortcut, &window, nullptr, -1,
                              window.shortcuts[index - 1].command});
         }
         handled = true;
@@ -83,7 +101,7 @@ LRESULT onCommand(WindowRecord& window, WPARAM wParam, LPARAM lParam, bool& hand
     return 0;
 }
 
-LRESULT onEraseBackground(WindowRecord& window, HDC dc, bool& handled) {
+LRESULT onEraseBackground(Window& window, HDC dc, bool& handled) {
     handled = static_cast<bool>(window.backBrush);
     if (handled) {
         RECT client;
@@ -96,15 +114,13 @@ LRESULT onEraseBackground(WindowRecord& window, HDC dc, bool& handled) {
 LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        const int number =
-            static_cast<int>(reinterpret_cast<std::intptr_t>(create->lpCreateParams));
-        if (WindowRecord* window = findWindow(number)) {
+        if (auto* window = static_cast<Window*>(create->lpCreateParams)) {
             window->handle = handle;
-            service().windowByHandle[handle] = number;
+            service().windowByHandle[handle] = window;
         }
         return DefWindowProcW(handle, message, wParam, lParam);
     }
-    WindowRecord* window = findWindowByHandle(handle);
+    Window* window = findWindowByHandle(handle);
     if (!window) {
         return DefWindowProcW(handle, message, wParam, lParam);
     }
@@ -115,7 +131,7 @@ LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     bool handled = true;
     switch (message) {
     case WM_CLOSE:
-        raiseEvent(Event{EventKind::CloseRequest, window->number, -1, -1, 0});
+        raiseEvent(Event{EventKind::CloseRequest, window, nullptr, -1, 0});
         return 0;
     case WM_SIZE:
         onSize(*window, wParam, lParam);
@@ -123,7 +139,7 @@ LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE &&
             comesFromAnotherProgram(reinterpret_cast<HWND>(lParam))) {
-            raiseEvent(Event{EventKind::Activation, window->number, -1, -1, 0});
+            raiseEvent(Event{EventKind::Activation, window, nullptr, -1, 0});
         }
         break;
     case WM_GETMINMAXINFO:
@@ -140,12 +156,9 @@ LRESULT dispatchWindowMessage(HWND handle, UINT message, WPARAM wParam, LPARAM l
             return result;
         }
         break;
-    case WM_NCDESTROY: {
-        const int number = window->number;
-        service().windowByHandle.erase(handle);
-        service().windows.erase(number); // the record frees what it owns
+    case WM_NCDESTROY:
+        forgetWindowHandle(*window);
         break;
-    }
     default:
         break;
     }
@@ -162,7 +175,7 @@ LRESULT CALLBACK serviceWindowProc(HWND handle, UINT message, WPARAM wParam, LPA
 
 bool registerWindowClass(const std::wstring& name) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    // A class left behind by a window that was destroyed without closeWindow.
+    // A class left behind by a window whose owner kept it past the common end.
     UnregisterClassW(name.c_str(), instance);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -212,24 +225,18 @@ namespace ui {
 
 using namespace detail;
 
-std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHeight,
-                         std::u16string_view title, std::uint32_t flags, HWND owner) {
+OwnedWindow openWindow(int x, int y, int clientWidth, int clientHeight, std::u16string_view title,
+                       std::uint32_t flags, HWND owner) {
     ServiceState& state = service();
     if (!state.started) {
         startService();
     }
     prepareControlClasses();
-    const bool chosen = number == kChooseNumber;
-    if (chosen) {
-        number = chooseNumber(state.windows);
-    } else if (number < 0) {
-        return 0;
-    } else if (findWindow(number)) {
-        closeWindow(number);
-    }
-    const std::wstring className = windowClassName(number);
-    if (!registerWindowClass(className)) {
-        return 0;
+    OwnedWindow window(new Window);
+    window->number = lowestFreeNumber();
+    window->className = windowClassName(window->number);
+    if (!registerWindowClass(window->className)) {
+        return {};
     }
 
     const DWORD style = (flags & ~kServiceFlags) | WS_CLIPCHILDREN;
@@ -250,80 +257,75 @@ std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHe
         origin.y = outer.cy > screenHeight ? 0 : (screenHeight - outer.cy) / 2;
     }
 
-    WindowRecord record;
-    record.number = number;
-    record.className = className;
-    state.windows[number] = std::move(record);
+    state.windows.push_back(window.get());
     const std::wstring caption = text::toWide(title);
-    HWND handle = CreateWindowExW(
-        exStyle, className.c_str(), caption.c_str(), style, origin.x, origin.y, outer.cx, outer.cy,
-        owner && IsWindow(owner) ? owner : nullptr, nullptr, GetModuleHandleW(nullptr),
-        reinterpret_cast<void*>(static_cast<std::intptr_t>(number)));
-    WindowRecord* window = findWindow(number);
-    if (!handle || !window) {
-        state.windows.erase(number);
-        forgetClass(className);
-        return 0;
+    HWND handle = CreateWindowExW(exStyle, window->className.c_str(), caption.c_str(), style,
+                                  origin.x, origin.y, outer.cx, outer.cy,
+                                  owner && IsWindow(owner) ? owner : nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), window.get());
+    if (!handle || window->handle != handle) {
+        return {}; // the closer forgets the window and its class
     }
     RECT client;
     GetClientRect(handle, &client);
     window->lastClientWidth = client.right;
     window->lastClientHeight = client.bottom;
     window->opened = true;
-    state.lastOpenedWindow = number;
     if (!(flags & kWindowHidden)) {
         ShowWindow(handle, SW_SHOWNORMAL);
         UpdateWindow(handle);
     }
-    return chosen ? number : reinterpret_cast<std::intptr_t>(handle);
+    return window;
 }
 
-void closeWindow(int number) {
-    WindowRecord* window = findWindow(number);
+void WindowCloser::operator()(Window* window) const {
     if (!window) {
         return;
     }
-    const std::wstring className = window->className;
-    HWND handle = window->handle;
-    if (handle && IsWindow(handle)) {
-        DestroyWindow(handle); // its WM_NCDESTROY drops the record
+    window->handlers.clear();
+    for (const auto& control : window->controls) {
+        control->handlers.clear();
     }
-    service().windows.erase(number); // when its WM_NCDESTROY did not come
-    forgetClass(className);
-    // Drop the events of a window that no longer exists.
-    auto& queue = service().queue;
-    queue.erase(std::remove_if(
-                    queue.begin(), queue.end(),
-                    [number](const QueuedEvent& queued) { return queued.event.window == number; }),
-                queue.end());
-    if (service().lastOpenedWindow == number) {
-        service().lastOpenedWindow = -1;
+    if (window->handle && IsWindow(window->handle)) {
+        DestroyWindow(window->handle); // its WM_NCDESTROY forgets the handle
     }
+    ServiceState& state = service();
+    if (window->handle) { // when its WM_NCDESTROY did not come
+        state.windowByHandle.erase(window->handle);
+    }
+    for (const auto& control : window->controls) {
+        if (control->handle) {
+            state.controlByHandle.erase(control->handle);
+        }
+    }
+    // A window that outlived the common end has nothing left in the service.
+    const auto open = std::find(state.windows.begin(), state.windows.end(), window);
+    if (open != state.windows.end()) {
+        state.windows.erase(open);
+        forgetClass(window->className);
+        dropQueuedEvents(window, nullptr);
+    }
+    delete window; // the controls and what they own go with it
 }
 
-HWND windowHandle(int number) {
-    const WindowRecord* window = findWindow(number);
-    return window ? window->handle : nullptr;
+HWND windowHandle(const Window& window) {
+    return window.handle;
 }
 
-void showWindow(int number, bool visible) {
-    if (HWND handle = windowHandle(number)) {
+void showWindow(Window& window, bool visible) {
+    if (HWND handle = window.handle) {
         ShowWindow(handle, visible ? SW_SHOWNORMAL : SW_HIDE);
     }
 }
 
-void setWindowColor(int number, COLORREF color) {
-    WindowRecord* window = findWindow(number);
-    if (!window) {
-        return;
-    }
-    window->background = color;
-    window->backBrush.reset(color != kDefaultColor ? CreateSolidBrush(color) : nullptr);
-    InvalidateRect(window->handle, nullptr, TRUE);
+void setWindowColor(Window& window, COLORREF color) {
+    window.background = color;
+    window.backBrush.reset(color != kDefaultColor ? CreateSolidBrush(color) : nullptr);
+    InvalidateRect(window.handle, nullptr, TRUE);
 }
 
-void resizeWindow(int number, int x, int y, int clientWidth, int clientHeight) {
-    HWND handle = windowHandle(number);
+void resizeWindow(Window& window, int x, int y, int clientWidth, int clientHeight) {
+    HWND handle = window.handle;
     if (!handle) {
         return;
     }
@@ -340,11 +342,8 @@ void resizeWindow(int number, int x, int y, int clientWidth, int clientHeight) {
     SetWindowPos(handle, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int maxHeight) {
-    WindowRecord* window = findWindow(number);
-    if (!window) {
-        return;
-    }
+void setWindowBounds(Window& record, int minWidth, int minHeight, int maxWidth, int maxHeight) {
+    Window* window = &record;
     const auto limit = [](int value, int current, bool isMaximum) {
         if (value == base::keepValue) {
             return current;
@@ -377,40 +376,52 @@ void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int 
     const int width = fit(client.right, window->minWidth, window->maxWidth);
     const int height = fit(client.bottom, window->minHeight, window->maxHeight);
     if (width != client.right || height != client.bottom) {
-        resizeWindow(number, base::keepValue, base::keepValue, width, height);
+        resizeWindow(record, base::keepValue, base::keepValue, width, height);
     }
 }
 
-int windowClientWidth(int number) {
+int windowClientWidth(const Window& window) {
     RECT client{};
-    if (HWND handle = windowHandle(number)) {
+    if (HWND handle = window.handle) {
         GetClientRect(handle, &client);
     }
     return client.right - client.left;
 }
 
-int windowClientHeight(int number) {
+int windowClientHeight(const Window& window) {
     RECT client{};
-    if (HWND handle = windowHandle(number)) {
+    if (HWND handle = window.handle) {
         GetClientRect(handle, &client);
     }
     return client.bottom - client.top;
 }
 
-int windowOuterWidth(int number) {
+int windowOuterWidth(const Window& window) {
     RECT outer{};
-    if (HWND handle = windowHandle(number)) {
+    if (HWND handle = window.handle) {
         GetWindowRect(handle, &outer);
     }
     return outer.right - outer.left;
 }
 
-int windowOuterHeight(int number) {
+int windowOuterHeight(const Window& window) {
     RECT outer{};
-    if (HWND handle = windowHandle(number)) {
+    if (HWND handle = window.handle) {
         GetWindowRect(handle, &outer);
     }
     return outer.bottom - outer.top;
+}
+
+void setWindowFont(Window& window, HFONT font) {
+    window.font = font;
+}
+
+const WindowScale& windowScale(const Window& window) {
+    return window.scale;
+}
+
+void setWindowScale(Window& window, const WindowScale& scale) {
+    window.scale = scale;
 }
 
 } // namespace ui

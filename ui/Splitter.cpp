@@ -11,13 +11,13 @@ namespace {
 
 constexpr wchar_t kSplitterClass[] = L"ZendrikSplitter";
 
-int extentAlongSplit(const ControlRecord& splitter) {
+int extentAlongSplit(const Control& splitter) {
     RECT client;
     GetClientRect(splitter.handle, &client);
     return splitter.splitter.vertical ? client.right : client.bottom;
 }
 
-LRESULT onSetCursor(const ControlRecord& splitter, HWND handle, HWND over, LPARAM lParam) {
+LRESULT onSetCursor(const Control& splitter, HWND handle, HWND over, LPARAM lParam) {
     if (over == handle && LOWORD(lParam) == HTCLIENT) {
         SetCursor(LoadCursorW(nullptr, splitter.splitter.vertical ? IDC_SIZEWE : IDC_SIZENS));
         return TRUE;
@@ -25,13 +25,13 @@ LRESULT onSetCursor(const ControlRecord& splitter, HWND handle, HWND over, LPARA
     return DefWindowProcW(handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(over), lParam);
 }
 
-int pointerAlongSplit(const ControlRecord& splitter, LPARAM lParam) {
+int pointerAlongSplit(const Control& splitter, LPARAM lParam) {
     return splitter.splitter.vertical ? GET_X_LPARAM(lParam) : GET_Y_LPARAM(lParam);
 }
 
 // Dragging keeps the separator where the layout would put it, so the ratio it stores is the
 // one the user sees.
-void dragTo(ControlRecord& splitter, int pointer) {
+void dragTo(Control& splitter, int pointer) {
     const SplitterState& state = splitter.splitter;
     const int space = splitterSpace(extentAlongSplit(splitter), kSplitterBarWidth);
     int position = pointer - state.grabOffset;
@@ -47,7 +47,7 @@ LRESULT dispatchSplitterMessage(HWND handle, UINT message, WPARAM wParam, LPARAM
     if (handleControlMessage(message, wParam, lParam, result)) {
         return result;
     }
-    ControlRecord* splitter = findControlByHandle(handle);
+    Control* splitter = findControlByHandle(handle);
     if (!splitter) {
         return DefWindowProcW(handle, message, wParam, lParam);
     }
@@ -106,34 +106,33 @@ void unregisterSplitterClass() {
     UnregisterClassW(kSplitterClass, GetModuleHandleW(nullptr));
 }
 
-HWND createSplitterWindow(HWND parent, int number, int x, int y, int width, int height) {
+HWND createSplitterWindow(HWND parent, int x, int y, int width, int height) {
     return CreateWindowExW(0, kSplitterClass, L"",
                            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, x, y,
-                           std::max(width, 0), std::max(height, 0), parent,
-                           reinterpret_cast<HMENU>(static_cast<std::intptr_t>(number)),
+                           std::max(width, 0), std::max(height, 0), parent, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
 }
 
 // The panes become children of the splitter, which places them from now on; until the
 // program sets a position, the separator stands in the middle.
-void attachSplitterPanes(ControlRecord& splitter) {
-    for (int pane : {splitter.splitter.first, splitter.splitter.second}) {
-        if (const ControlRecord* control = findControl(pane)) {
-            SetParent(control->handle, splitter.handle);
+void attachSplitterPanes(Control& splitter) {
+    for (const Control* pane : {splitter.splitter.first, splitter.splitter.second}) {
+        if (pane && pane->handle) {
+            SetParent(pane->handle, splitter.handle);
         }
     }
     const int space = splitterSpace(extentAlongSplit(splitter), kSplitterBarWidth);
     setSplitterPosition(splitter, space / 2);
 }
 
-void setSplitterPosition(ControlRecord& splitter, int position) {
+void setSplitterPosition(Control& splitter, int position) {
     const int space = splitterSpace(extentAlongSplit(splitter), kSplitterBarWidth);
     splitter.splitter.ratio = splitterRatioFor(space, position);
     splitter.splitter.hasRatio = true;
     layoutSplitter(splitter);
 }
 
-void layoutSplitter(ControlRecord& splitter) {
+void layoutSplitter(Control& splitter) {
     SplitterState& state = splitter.splitter;
     RECT client;
     GetClientRect(splitter.handle, &client);
@@ -147,8 +146,8 @@ void layoutSplitter(ControlRecord& splitter) {
     const SplitterPanes panes =
         layoutSplitterPanes(space, state.ratio, state.firstMinimum, state.secondMinimum);
     state.position = panes.first;
-    const ControlRecord* first = findControl(state.first);
-    const ControlRecord* second = findControl(state.second);
+    const Control* first = state.first && state.first->handle ? state.first : nullptr;
+    const Control* second = state.second && state.second->handle ? state.second : nullptr;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (state.vertical) {
         if (first) {

@@ -1,6 +1,8 @@
-// The window and control service: numbered windows and controls over Win32, one event queue,
-// per-window keyboard shortcuts, colours, fonts, tooltips and images, all freed by endService.
-// Sizes and positions here are pixels; the dpi/ layer converts 96-DPI units on top of it.
+// The window and control service over Win32: windows that own their controls, controls that
+// carry their handlers, one event queue whose events come back as values, per-window keyboard
+// shortcuts, colours, fonts, tooltips and images, all freed by endService. A window is the
+// caller's (OwnedWindow); a control is its window's and goes with it. Sizes and positions here
+// are pixels; the dpi/ layer converts 96-DPI units on top of it with the window's own scale.
 #pragma once
 
 #include "base/LayoutValues.h"
@@ -10,15 +12,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ui {
 
-constexpr int kChooseNumber = -1; // as a window, control or font number: let the service choose
-constexpr int kAny = -1;          // in a binding: any window, control or event type
-constexpr int kDefaultFontControl = -1;        // in setControlFont: the default of later controls
+struct Window;  // a top-level window of the service; its fields are the service's own
+struct Control; // a control inside a window
+
+constexpr int kAny = -1; // as an event type of a handler: every type
 constexpr COLORREF kDefaultColor = 0xFFFFFFFF; // resets a window or control colour
 
 // Window flags of openWindow; every other bit is a Win32 window style (WS_POPUP, ...).
@@ -61,102 +65,116 @@ constexpr int kEventLeftDoubleClick = 5;
 constexpr int kEventRightClick = 6;
 constexpr int kEventRightDoubleClick = 7;
 
+// An event as a value. The window and the control are alive while the event is delivered: the
+// events of a window or control that goes are dropped from the queue with it.
 struct Event {
     EventKind kind = EventKind::None;
-    int window = -1;  // the window of the event (of the control, for control events)
-    int control = -1; // control events
-    int type = -1;    // control events: kEvent...
-    int command = 0;  // shortcut events
+    Window* window = nullptr;   // the window of the event (of the control, for control events)
+    Control* control = nullptr; // control events
+    int type = -1;              // control events: kEvent...
+    int command = 0;            // shortcut events: the command given with the shortcut
 };
 
 using EventHandler = std::function<void(const Event&)>;
 
 // Service lifetime.
 void startService();
-void endService();
+void endService(); // destroys every window left; the objects stay with their owners, emptied
 int screenLogPixelsY();         // LOGPIXELSY as first read, before any DPI set-up
 int screenLogPixels(int index); // LOGPIXELSX or LOGPIXELSY now; 96 when the screen cannot tell
 
-// Windows. A window's class is windowClassName(number). Returns the window handle, or the chosen
-// number when number is kChooseNumber; 0 on failure.
-std::intptr_t openWindow(int number, int x, int y, int clientWidth, int clientHeight,
-                         std::u16string_view title, std::uint32_t flags, HWND owner);
-void closeWindow(int number);
-HWND windowHandle(int number);
-void showWindow(int number, bool visible);
-void setWindowColor(int number, COLORREF color);
-void resizeWindow(int number, int x, int y, int clientWidth, int clientHeight);
-void setWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int maxHeight);
-int windowClientWidth(int number);
-int windowClientHeight(int number);
-int windowOuterWidth(int number);
-int windowOuterHeight(int number);
+// Windows. Closing is dropping the owner: the window, its controls, its class and its queued
+// events go.
+struct WindowCloser {
+    void operator()(Window* window) const;
+};
+using OwnedWindow = std::unique_ptr<Window, WindowCloser>;
 
-// Controls, created inside the window opened last. Each returns the control's handle, or the
-// chosen number when number is kChooseNumber; 0 on failure. A control's window ID
-// (GetDlgCtrlID) is its number.
-std::intptr_t createTextField(int number, int x, int y, int width, int height,
-                              std::u16string_view text, std::uint32_t flags);
-std::intptr_t createStaticText(int number, int x, int y, int width, int height,
-                               std::u16string_view text, std::uint32_t flags);
-std::intptr_t createTreeList(int number, int x, int y, int width, int height, std::uint32_t flags);
-std::intptr_t createEditor(int number, int x, int y, int width, int height, std::uint32_t flags);
-std::intptr_t createImageButton(int number, int x, int y, int width, int height, HBITMAP image,
-                                std::uint32_t flags);
-std::intptr_t createSplitter(int number, int x, int y, int width, int height, int firstControl,
-                             int secondControl, std::uint32_t flags);
-void freeControl(int number);
-HWND controlHandle(int number);
-bool isControl(int number);
-void resizeControl(int number, int x, int y, int width, int height);
-int controlWidth(int number);
-int controlHeight(int number);
-void enableControl(int number, bool enabled);
-std::u16string controlText(int number);
-void setControlText(int number, std::u16string_view text);
-int controlState(int number);
-void setControlState(int number, int state);
-void setControlAttribute(int number, int attribute, int value);
-void setControlTooltip(int number, std::u16string_view text);
-void setControlTextColor(int number, COLORREF color);
-void setControlBackColor(int number, COLORREF color);
-int focusedControl(); // -1 when no control of the service has the focus
-void focusControl(int number);
+// Each window has a class of its own (windowClassName). Empty on failure.
+OwnedWindow openWindow(int x, int y, int clientWidth, int clientHeight, std::u16string_view title,
+                       std::uint32_t flags, HWND owner);
+HWND windowHandle(const Window& window); // nullptr once Windows destroyed it
+void showWindow(Window& window, bool visible);
+void setWindowColor(Window& window, COLORREF color);
+void resizeWindow(Window& window, int x, int y, int clientWidth, int clientHeight);
+void setWindowBounds(Window& window, int minWidth, int minHeight, int maxWidth, int maxHeight);
+int windowClientWidth(const Window& window);
+int windowClientHeight(const Window& window);
+int windowOuterWidth(const Window& window);
+int windowOuterHeight(const Window& window);
+// The font of the controls created in the window from now on; nullptr: the system's.
+void setWindowFont(Window& window, HFONT font);
 
-// List rows (tree-view lists, every row at top level).
-int addListRow(int number, std::u16string_view text); // the new row's index, -1 on failure
-int addListRows(int number, const std::vector<std::u16string>& texts); // how many were added
-void removeListRow(int number, int row);
-void removeAllListRows(int number);
-int listRowCount(int number);
-std::u16string listRowText(int number, int row);
+// The scale a window is laid out at: its pixels per 96-DPI unit, and the DPI it stands for.
+// Set by the dpi/ layer when it opens the window, followed when the window's DPI changes.
+struct WindowScale {
+    float x = 1.0f;
+    float y = 1.0f;
+    int dpi = 96;
+};
+const WindowScale& windowScale(const Window& window);
+void setWindowScale(Window& window, const WindowScale& scale);
+
+// Handlers of a window's own events (size change, close request, shortcut, activation). They run
+// when the event is raised, before the event loop returns it.
+void onWindowEvent(Window& window, EventKind kind, EventHandler handler);
+
+// Controls, created inside the given window. Each returns the control, owned by the window;
+// nullptr on failure.
+Control* createTextField(Window& window, int x, int y, int width, int height,
+                         std::u16string_view text, std::uint32_t flags);
+Control* createStaticText(Window& window, int x, int y, int width, int height,
+                          std::u16string_view text, std::uint32_t flags);
+Control* createEditor(Window& window, int x, int y, int width, int height, std::uint32_t flags);
+Control* createImageButton(Window& window, int x, int y, int width, int height, HBITMAP image,
+                           std::uint32_t flags);
+// The panes must be controls of the same window.
+Control* createSplitter(Window& window, int x, int y, int width, int height, Control& first,
+                        Control& second, std::uint32_t flags);
+void freeControl(Control& control); // the control and its queued events go; the reference dies
+Window& controlWindow(const Control& control);
+HWND controlHandle(const Control& control);
+void resizeControl(Control& control, int x, int y, int width, int height);
+int controlWidth(const Control& control);
+int controlHeight(const Control& control);
+void enableControl(Control& control, bool enabled);
+std::u16string controlText(const Control& control);
+void setControlText(Control& control, std::u16string_view text);
+int controlState(const Control& control);
+void setControlState(Control& control, int state);
+void setControlAttribute(Control& control, int attribute, int value);
+void setControlTooltip(Control& control, std::u16string_view text);
+void setControlTextColor(Control& control, COLORREF color);
+void setControlBackColor(Control& control, COLORREF color);
+void setControlFont(Control& control, HFONT font);
+Control* focusedControl(); // nullptr when no control of the service has the focus
+void focusControl(Control& control);
+// The control whose window handle this is; nullptr for any other window.
+Control* controlOfHandle(HWND handle);
+
+// Handlers of a control's events of one type (kAny: of every type). They run when the event is
+// raised, before the event loop returns it.
+void onControlEvent(Control& control, int type, EventHandler handler);
 
 // Row lists: the rows hold no text of their own, each row's text is asked for as it is drawn,
 // so a list of any length is refilled in one call. The current row is the control's state
 // (-1 for none); a click on a row raises kEventRowSelected, a double-click kEventLeftDoubleClick.
-std::intptr_t createRowList(int number, int x, int y, int width, int height, std::uint32_t flags);
-void setRowListRows(int number, int count, std::function<std::u16string(int row)> rowText);
-void setRowListSelectionColors(int number, COLORREF text, COLORREF back);
+Control* createRowList(Window& window, int x, int y, int width, int height, std::uint32_t flags);
+void setRowListRows(Control& list, int count, std::function<std::u16string(int row)> rowText);
+void setRowListSelectionColors(Control& list, COLORREF text, COLORREF back);
 
-// Fonts. Returns the font handle, or the chosen number when number is kChooseNumber; 0 on failure.
-std::intptr_t loadFont(int number, std::u16string_view face, int points, std::uint32_t flags);
-HFONT fontHandle(int number);
-void setControlFont(int control, HFONT font); // kDefaultFontControl: the default of later ones
+// Fonts, kept until endService; nullptr on failure.
+HFONT loadFont(std::u16string_view face, int points, std::uint32_t flags);
 
-// Keyboard shortcuts of a window.
-void addKeyboardShortcut(int window, int shortcut, int command);
+// Keyboard shortcuts of a window: the key raises a Shortcut event carrying the command.
+void addKeyboardShortcut(Window& window, int shortcut, int command);
 
-// The event queue.
-EventKind waitEvent();
-EventKind waitEventFor(int milliseconds); // EventKind::None when nothing arrived in time
-int eventWindow();
-int eventControl();
-int eventType();
-int eventCommand();
-void postControlEvent(int control, int type);
-void postCloseRequest(int window);
-void bindEvent(EventKind kind, int window, int control, int type, EventHandler handler);
-void unbindEvent(EventKind kind, int window, int control, int type);
+// The event queue. EventKind::None: the wait failed, or nothing arrived in time.
+Event waitEvent();
+Event waitEventFor(int milliseconds);
+// Queued behind what is there; the handlers run when the event is delivered.
+void postControlEvent(Control& control, int type);
+void postCloseRequest(Window& window);
 
 // Other services.
 int messageBox(std::u16string_view caption, std::u16string_view text, unsigned type);
