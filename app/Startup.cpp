@@ -424,7 +424,6 @@ void runProgram() {
         state.ideMainWindow = toolWindowHandle(kMainWindowVariable);
     }
 
-    dpi::createWindowDpiTable();
 
     state.word = caretWordNow({state.ideEditorWindow, state.ideMainWindow});
     // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather

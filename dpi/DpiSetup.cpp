@@ -102,17 +102,25 @@ int monitorDpiAt(int x, int y) {
 // monitor gets no DPI change message for it, so the window that opens at a point (the popup
 // at the caret) takes that monitor's factors before it is laid out; later moves between
 // monitors are still handled by onDpiChanged.
-void scaleForMonitorAt(int x, int y) {
+ui::WindowScale processScale() {
+    const ScaleState& state = scaleState();
+    return ui::WindowScale{state.scaleX, state.scaleY, dpiOfScale(state.scaleX)};
+}
+
+ui::WindowScale scaleForMonitorAt(int x, int y) {
     const int dpi = monitorDpiAt(x, y);
     if (dpi <= 0)
-        return;
-    ScaleState& state = scaleState();
-    state.scaleX = state.scaleY = static_cast<float>(dpi) / kBaseDpi;
+        return processScale();
+    const float factor = static_cast<float>(dpi) / kBaseDpi;
+    return ui::WindowScale{factor, factor, dpiOfScale(factor)};
+}
+
+int fontSizeRule(int points, const ui::WindowScale& scale) {
+    return fontSizeRule(points, scale.y, scaleState().alreadyDpiAware, windowsVersion().major);
 }
 
 int fontSizeRule(int points) {
-    const ScaleState& state = scaleState();
-    return fontSizeRule(points, state.scaleY, state.alreadyDpiAware, windowsVersion().major);
+    return fontSizeRule(points, processScale());
 }
 
 namespace {
@@ -199,11 +207,8 @@ void computeScale() {
         face = text::fromWide(stockFont.lfFaceName);
         points = stockFontPointSize(stockFont.lfHeight, logPixelsY);
     }
-    std::intptr_t number =
-        ui::loadFont(ui::kChooseNumber, face, fontSizeRule(points), ui::kFontProofQuality);
-    state.uiFont = number ? ui::fontHandle(static_cast<int>(number)) : nullptr;
-    if (state.uiFont)
-        ui::setControlFont(ui::kDefaultFontControl, state.uiFont);
+    // The font of every window's controls unless the window is given another.
+    state.uiFont = ui::loadFont(face, fontSizeRule(points), ui::kFontProofQuality);
 }
 
 void runDpiSetup(DpiSetupVariant variant) {

@@ -2,6 +2,7 @@
 // DPI awareness, the scale factors and the default control font of the process (Win32 only).
 
 #include "dpi/ScaleRules.h"
+#include "ui/WindowService.h"
 
 #include <windows.h>
 
@@ -28,7 +29,9 @@ struct ScaleState {
     bool windowsVersionKnown = false;
 };
 
-// The one ScaleState of the process; written by the set-up at start, read-only afterwards.
+// The one ScaleState of the process, written by the set-up at start. Its scale is the one
+// windows open at unless given another (a window at the caret takes its monitor's); each
+// window keeps its own scale from then on (ui::windowScale).
 ScaleState& scaleState();
 
 // The Windows version that the set-up choice, the font size rule and the DPI-change handling
@@ -58,24 +61,29 @@ using MonitorDpiSource = std::function<int(int x, int y)>;
 void setMonitorDpiSource(MonitorDpiSource source);
 int monitorDpiAt(int x, int y);
 
-// Lays the windows opened from now on out for the DPI of the monitor that holds the point;
-// unchanged when Windows cannot tell it.
-void scaleForMonitorAt(int x, int y);
+// The scale windows open at unless given another: the process's, from the set-up.
+ui::WindowScale processScale();
 
-// fontSizeRule with the process's scaleY, awareness and Windows version.
-int fontSizeRule(int points);
+// The scale for a window on the monitor that holds the point: that monitor's DPI, or the
+// process's scale when Windows cannot tell it.
+ui::WindowScale scaleForMonitorAt(int x, int y);
 
-inline int toPixelsX(int units) {
-    return toPixels(units, scaleState().scaleX);
+// fontSizeRule with the scale's vertical factor and the process's awareness and Windows version.
+int fontSizeRule(int points, const ui::WindowScale& scale);
+int fontSizeRule(int points); // at the process's scale
+
+// 96-DPI units to the window's pixels and back.
+inline int toPixelsX(const ui::Window& window, int units) {
+    return toPixels(units, ui::windowScale(window).x);
 }
-inline int toPixelsY(int units) {
-    return toPixels(units, scaleState().scaleY);
+inline int toPixelsY(const ui::Window& window, int units) {
+    return toPixels(units, ui::windowScale(window).y);
 }
-inline int toUnitsX(int pixels) {
-    return toUnits(pixels, scaleState().scaleX);
+inline int toUnitsX(const ui::Window& window, int pixels) {
+    return toUnits(pixels, ui::windowScale(window).x);
 }
-inline int toUnitsY(int pixels) {
-    return toUnits(pixels, scaleState().scaleY);
+inline int toUnitsY(const ui::Window& window, int pixels) {
+    return toUnits(pixels, ui::windowScale(window).y);
 }
 
 } // namespace dpi

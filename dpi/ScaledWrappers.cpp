@@ -3,46 +3,39 @@
 #include "ui/CommonControls.h"
 #include "ui/WindowService.h"
 
-#include <new>
 
 namespace dpi {
 
 namespace {
 
-constexpr std::size_t kWindowDpiTableBuckets = 512;
-
-std::string windowKey(UINT_PTR number) {
-    return std::to_string(number);
-}
-
 // Pixels or units by the sign of the getter's mode.
-int readBackX(int pixels, int mode) {
-    return mode < 0 ? toUnitsX(pixels) : pixels;
+int readBackX(const ui::Window& window, int pixels, int mode) {
+    return mode < 0 ? toUnitsX(window, pixels) : pixels;
 }
-int readBackY(int pixels, int mode) {
-    return mode < 0 ? toUnitsY(pixels) : pixels;
+int readBackY(const ui::Window& window, int pixels, int mode) {
+    return mode < 0 ? toUnitsY(window, pixels) : pixels;
 }
 
-int windowMeasure(int mode, int clientPixels, int outerPixels, int (*toUnitsOfAxis)(int)) {
+int windowMeasure(int mode, int clientPixels, int outerPixels, int clientUnits) {
     switch (mode) {
     case kWindowClientUnitsWithFrame:
-        return toUnitsOfAxis(clientPixels) + (outerPixels - clientPixels);
+        return clientUnits + (outerPixels - clientPixels);
     case kWindowClientPixels:
         return clientPixels;
     case kWindowOuterPixels:
         return outerPixels;
     default:
-        return mode < 0 ? toUnitsOfAxis(clientPixels) : outerPixels;
+        return mode < 0 ? clientUnits : outerPixels;
     }
 }
 
 // Top-left corner of a control: on the screen, or mapped into its parent's or its top-level
 // window's client area.
-POINT controlCorner(int number, int mode) {
+POINT controlCorner(const ui::Control& control, int mode) {
     POINT corner{};
-    HWND control = ui::controlHandle(number);
+    HWND handle = ui::controlHandle(control);
     RECT bounds;
-    if (!control || !GetWindowRect(control, &bounds))
+    if (!handle || !GetWindowRect(handle, &bounds))
         return corner;
     corner = {bounds.left, bounds.top};
     HWND reference = nullptr;
@@ -52,10 +45,10 @@ POINT controlCorner(int number, int mode) {
         return corner;
     case kPositionInTopWindowUnits:
     case kPositionInTopWindowPixels:
-        reference = GetAncestor(control, GA_ROOT);
+        reference = GetAncestor(handle, GA_ROOT);
         break;
     default:
-        reference = GetAncestor(control, GA_PARENT);
+        reference = GetAncestor(handle, GA_PARENT);
         break;
     }
     MapWindowPoints(nullptr, reference, &corner, 1);
@@ -66,27 +59,18 @@ LRESULT passOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ui::defSubclassProc(window, message, wParam, lParam);
 }
 
-LRESULT handleDpiChanged(HWND window, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                         DWORD_PTR referenceData) {
-    int newDpi = LOWORD(wParam);
-    // The entry is written before the subclass is installed; the reference data (the DPI at
-    // opening) only stands in should the table ever lack it.
-    int oldDpi = static_cast<int>(referenceData);
-    try {
-        WindowDpiTable& table = windowDpiTable();
-        std::string key = windowKey(id);
-        if (auto found = table.find(key); found != table.end())
-            oldDpi = found->second;
-        int percent = dpiChangePercent(newDpi, oldDpi);
-        if (percent != 0) {
-            EnumChildWindows(window, rescaleControl, static_cast<LPARAM>(percent));
-            table[key] = newDpi;
-        }
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the controls keep their layout, the window still moves.
+// The controls are laid out again for the new DPI at the scale they were made at; the window
+// keeps the new scale for what it lays out later.
+LRESULT handleDpiChanged(HWND handle, WPARAM wParam, LPARAM lParam, ui::Window& window) {
+    const int newDpi = LOWORD(wParam);
+    const int percent = dpiChangePercent(newDpi, ui::windowScale(window).dpi);
+    if (percent != 0) {
+        EnumChildWindows(handle, rescaleControl, static_cast<LPARAM>(percent));
+        const float factor = static_cast<float>(newDpi) / kBaseDpi;
+        ui::setWindowScale(window, ui::WindowScale{factor, factor, newDpi});
     }
     if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
-        SetWindowPos(window, nullptr, suggested->left, suggested->top,
+        SetWindowPos(handle, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER);
     }
@@ -95,138 +79,108 @@ LRESULT handleDpiChanged(HWND window, WPARAM wParam, LPARAM lParam, UINT_PTR id,
 
 } // namespace
 
-void createWindowDpiTable() {
-    WindowDpiTable& table = windowDpiTable();
-    table.clear();
-    table.rehash(kWindowDpiTableBuckets);
+ui::Control* createScaledTextField(ui::Window& window, int x, int y, int width, int height,
+                                   std::u16string_view text, std::uint32_t flags) {
+    return ui::createTextField(window, toPixelsX(window, x), toPixelsY(window, y),
+                               toPixelsX(window, width), toPixelsY(window, height), text, flags);
 }
 
-WindowDpiTable& windowDpiTable() {
-    static WindowDpiTable table(kWindowDpiTableBuckets);
-    return table;
-}
-
-std::intptr_t createScaledTextField(int number, int x, int y, int width, int height,
+ui::Control* createScaledStaticText(ui::Window& window, int x, int y, int width, int height,
                                     std::u16string_view text, std::uint32_t flags) {
-    return ui::createTextField(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                               toPixelsY(height), text, flags);
+    return ui::createStaticText(window, toPixelsX(window, x), toPixelsY(window, y),
+                                toPixelsX(window, width), toPixelsY(window, height), text, flags);
 }
 
-std::intptr_t createScaledStaticText(int number, int x, int y, int width, int height,
-                                     std::u16string_view text, std::uint32_t flags) {
-    return ui::createStaticText(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                                toPixelsY(height), text, flags);
-}
-
-std::intptr_t createScaledTreeList(int number, int x, int y, int width, int height,
-                                   std::uint32_t flags) {
-    return ui::createTreeList(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                              toPixelsY(height), flags);
-}
-
-std::intptr_t createScaledRowList(int number, int x, int y, int width, int height,
-                                  std::uint32_t flags) {
-    return ui::createRowList(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                             toPixelsY(height), flags);
-}
-
-std::intptr_t createScaledEditor(int number, int x, int y, int width, int height,
+ui::Control* createScaledRowList(ui::Window& window, int x, int y, int width, int height,
                                  std::uint32_t flags) {
-    return ui::createEditor(number, toPixelsX(x), toPixelsY(y), toPixelsX(width), toPixelsY(height),
-                            flags);
+    return ui::createRowList(window, toPixelsX(window, x), toPixelsY(window, y),
+                             toPixelsX(window, width), toPixelsY(window, height), flags);
 }
 
-std::intptr_t createScaledImageButton(int number, int x, int y, int width, int height,
-                                      HBITMAP image, std::uint32_t flags) {
-    return ui::createImageButton(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                                 toPixelsY(height), image, flags);
+ui::Control* createScaledEditor(ui::Window& window, int x, int y, int width, int height,
+                                std::uint32_t flags) {
+    return ui::createEditor(window, toPixelsX(window, x), toPixelsY(window, y),
+                            toPixelsX(window, width), toPixelsY(window, height), flags);
 }
 
-std::intptr_t createScaledSplitter(int number, int x, int y, int width, int height,
-                                   int firstControl, int secondControl, std::uint32_t flags) {
-    return ui::createSplitter(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                              toPixelsY(height), firstControl, secondControl, flags);
+ui::Control* createScaledImageButton(ui::Window& window, int x, int y, int width, int height,
+                                     HBITMAP image, std::uint32_t flags) {
+    return ui::createImageButton(window, toPixelsX(window, x), toPixelsY(window, y),
+                                 toPixelsX(window, width), toPixelsY(window, height), image,
+                                 flags);
 }
 
-std::intptr_t openScaledWindow(int number, int x, int y, int width, int height,
-                               std::u16string_view title, std::uint32_t flags, HWND owner) {
-    std::intptr_t result =
-        ui::openWindow(number, x, y, toPixelsX(width), toPixelsY(height), title, flags, owner);
-    // A failed opening answers 0; with a chosen number that 0 must not be taken for window 0.
-    if (result == 0)
-        return result;
-    int windowNumber = number == ui::kChooseNumber ? static_cast<int>(result) : number;
+ui::Control* createScaledSplitter(ui::Window& window, int x, int y, int width, int height,
+                                  ui::Control& first, ui::Control& second, std::uint32_t flags) {
+    return ui::createSplitter(window, toPixelsX(window, x), toPixelsY(window, y),
+                              toPixelsX(window, width), toPixelsY(window, height), first, second,
+                              flags);
+}
 
-    const ScaleState& state = scaleState();
-    WindowsVersion version = windowsVersion();
-    if (!followsMonitorDpi(version.major, version.minor) || !ensureSubclassFunctions())
-        return result;
-    HWND window = ui::windowHandle(windowNumber);
+ui::OwnedWindow openScaledWindow(int x, int y, int width, int height, std::u16string_view title,
+                                 std::uint32_t flags, HWND owner, const ui::WindowScale& scale) {
+    ui::OwnedWindow window = ui::openWindow(x, y, toPixels(width, scale.x),
+                                            toPixels(height, scale.y), title, flags, owner);
     if (!window)
-        return result;
-    int dpi = dpiOfScale(state.scaleX);
-    try {
-        windowDpiTable()[windowKey(static_cast<UINT_PTR>(windowNumber))] = dpi;
-    } catch (const std::bad_alloc&) {
-        return result; // without its entry the window must not follow DPI changes
-    }
-    ui::setWindowSubclass(window, onDpiChanged, static_cast<UINT_PTR>(windowNumber),
-                          static_cast<DWORD_PTR>(dpi));
-    return result;
+        return window;
+    ui::setWindowScale(*window, scale);
+    ui::setWindowFont(*window, scaleState().uiFont);
+    const WindowsVersion version = windowsVersion();
+    if (!followsMonitorDpi(version.major, version.minor) || !ensureSubclassFunctions())
+        return window;
+    if (HWND handle = ui::windowHandle(*window))
+        ui::setWindowSubclass(handle, onDpiChanged, 0, reinterpret_cast<DWORD_PTR>(window.get()));
+    return window;
 }
 
-void resizeScaledWindow(int number, int x, int y, int width, int height) {
-    const ScaleState& state = scaleState();
-    ui::resizeWindow(number, toPixelsOrKeep(x, state.scaleX), toPixelsOrKeep(y, state.scaleY),
-                     toPixelsOrKeep(width, state.scaleX), toPixelsOrKeep(height, state.scaleY));
+void resizeScaledWindow(ui::Window& window, int x, int y, int width, int height) {
+    const ui::WindowScale& scale = ui::windowScale(window);
+    ui::resizeWindow(window, toPixelsOrKeep(x, scale.x), toPixelsOrKeep(y, scale.y),
+                     toPixelsOrKeep(width, scale.x), toPixelsOrKeep(height, scale.y));
 }
 
-void setScaledWindowBounds(int number, int minWidth, int minHeight, int maxWidth, int maxHeight) {
-    const ScaleState& state = scaleState();
-    ui::setWindowBounds(
-        number, limitToPixels(minWidth, state.scaleX), limitToPixels(minHeight, state.scaleY),
-        limitToPixels(maxWidth, state.scaleX), limitToPixels(maxHeight, state.scaleY));
+void setScaledWindowBounds(ui::Window& window, int minWidth, int minHeight, int maxWidth,
+                           int maxHeight) {
+    const ui::WindowScale& scale = ui::windowScale(window);
+    ui::setWindowBounds(window, limitToPixels(minWidth, scale.x), limitToPixels(minHeight, scale.y),
+                        limitToPixels(maxWidth, scale.x), limitToPixels(maxHeight, scale.y));
 }
 
-void resizeScaledControl(int number, int x, int y, int width, int height) {
-    const ScaleState& state = scaleState();
-    ui::resizeControl(number, toPixelsOrKeep(x, state.scaleX), toPixelsOrKeep(y, state.scaleY),
-                      toPixelsOrKeep(width, state.scaleX), toPixelsOrKeep(height, state.scaleY));
+void resizeScaledControl(ui::Control& control, int x, int y, int width, int height) {
+    const ui::WindowScale& scale = ui::windowScale(ui::controlWindow(control));
+    ui::resizeControl(control, toPixelsOrKeep(x, scale.x), toPixelsOrKeep(y, scale.y),
+                      toPixelsOrKeep(width, scale.x), toPixelsOrKeep(height, scale.y));
 }
 
-int scaledControlWidth(int number, int mode) {
-    return readBackX(ui::controlWidth(number), mode);
+int scaledControlWidth(const ui::Control& control, int mode) {
+    return readBackX(ui::controlWindow(control), ui::controlWidth(control), mode);
 }
 
-int scaledControlHeight(int number, int mode) {
-    return readBackY(ui::controlHeight(number), mode);
+int scaledControlHeight(const ui::Control& control, int mode) {
+    return readBackY(ui::controlWindow(control), ui::controlHeight(control), mode);
 }
 
-int scaledWindowWidth(int number, int mode) {
-    return windowMeasure(mode, ui::windowClientWidth(number), ui::windowOuterWidth(number),
-                         [](int pixels) { return toUnitsX(pixels); });
+int scaledWindowWidth(const ui::Window& window, int mode) {
+    const int client = ui::windowClientWidth(window);
+    return windowMeasure(mode, client, ui::windowOuterWidth(window), toUnitsX(window, client));
 }
 
-int scaledWindowHeight(int number, int mode) {
-    return windowMeasure(mode, ui::windowClientHeight(number), ui::windowOuterHeight(number),
-                         [](int pixels) { return toUnitsY(pixels); });
+int scaledWindowHeight(const ui::Window& window, int mode) {
+    const int client = ui::windowClientHeight(window);
+    return windowMeasure(mode, client, ui::windowOuterHeight(window), toUnitsY(window, client));
 }
 
-int scaledControlX(int number, int mode) {
-    return readBackX(controlCorner(number, mode).x, mode);
+int scaledControlX(const ui::Control& control, int mode) {
+    return readBackX(ui::controlWindow(control), controlCorner(control, mode).x, mode);
 }
 
-int scaledControlY(int number, int mode) {
-    return readBackY(controlCorner(number, mode).y, mode);
+int scaledControlY(const ui::Control& control, int mode) {
+    return readBackY(ui::controlWindow(control), controlCorner(control, mode).y, mode);
 }
 
-std::intptr_t loadScaledFont(int number, std::u16string_view face, int points,
-                             std::uint32_t flags) {
-    return ui::loadFont(number, face, fontSizeRule(points), flags);
-}
-
-void setControlFont(int control, HFONT font) {
-    ui::setControlFont(control, font == kUiFont ? scaleState().uiFont : font);
+HFONT loadScaledFont(std::u16string_view face, int points, std::uint32_t flags,
+                     const ui::WindowScale& scale) {
+    return ui::loadFont(face, fontSizeRule(points, scale), flags);
 }
 
 void removeTabStop(HWND control) {
@@ -240,7 +194,8 @@ LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM l
                               DWORD_PTR referenceData) {
     switch (message) {
     case WM_DPICHANGED:
-        return handleDpiChanged(window, wParam, lParam, id, referenceData);
+        return handleDpiChanged(window, wParam, lParam,
+                                *reinterpret_cast<ui::Window*>(referenceData));
     case WM_NCDESTROY:
         // The window procedure below still needs its WM_NCDESTROY to free what it holds.
         ui::removeWindowSubclass(window, onDpiChanged, id);
@@ -252,16 +207,16 @@ LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // Child windows that are not the program's controls (the parts inside a control) keep their
 // geometry: their parent control lays them out.
-BOOL CALLBACK rescaleControl(HWND control, LPARAM percent) {
-    int id = GetDlgCtrlID(control);
-    if (!ui::isControl(id) || ui::controlHandle(id) != control)
+BOOL CALLBACK rescaleControl(HWND handle, LPARAM percent) {
+    ui::Control* control = ui::controlOfHandle(handle);
+    if (!control)
         return TRUE;
     int p = static_cast<int>(percent);
-    int height = scaledControlHeight(id, kControlSizeUnits);
-    int width = scaledControlWidth(id, kControlSizeUnits);
-    int y = scaledControlY(id, kPositionInParentUnits);
-    int x = scaledControlX(id, kPositionInParentUnits);
-    resizeScaledControl(id, rescaleValue(x, p), rescaleValue(y, p), rescaleValue(width, p),
+    int height = scaledControlHeight(*control, kControlSizeUnits);
+    int width = scaledControlWidth(*control, kControlSizeUnits);
+    int y = scaledControlY(*control, kPositionInParentUnits);
+    int x = scaledControlX(*control, kPositionInParentUnits);
+    resizeScaledControl(*control, rescaleValue(x, p), rescaleValue(y, p), rescaleValue(width, p),
                         rescaleValue(height, p));
     return TRUE;
 }

@@ -61,7 +61,7 @@ CaretWindow::~CaretWindow() {
 }
 
 HWND CaretWindow::handle() const {
-    return open_ ? ui::windowHandle(opening_.number) : nullptr;
+    return window_ ? ui::windowHandle(*window_) : nullptr;
 }
 
 LRESULT CaretWindow::onNcActivate(HWND window, WPARAM active) {
@@ -126,23 +126,22 @@ LRESULT CALLBACK CaretWindow::endingHandler(HWND window, UINT message, WPARAM wP
 
 void CaretWindow::accept() {
     ending_.acceptRequested = true;
-    ui::postCloseRequest(opening_.number);
+    if (window_)
+        ui::postCloseRequest(*window_);
 }
 
 // From inside a sent message the event wait keeps waiting for a posted one, which the close
 // request alone, sitting in the program's queue, is not.
 void CaretWindow::cancel() {
     ending_.cancelled = true;
-    ui::postCloseRequest(opening_.number);
+    if (window_)
+        ui::postCloseRequest(*window_);
     if (HWND window = handle())
         PostMessageW(window, WM_NULL, 0, 0);
 }
 
 void CaretWindow::close() {
-    if (!open_)
-        return;
-    open_ = false;
-    ui::closeWindow(opening_.number);
+    window_.reset();
 }
 
 int frameHeightOf(HWND window) {
@@ -169,7 +168,7 @@ void CaretWindow::placeAtCaret(HWND window) {
     if (placed.spot != PopupSpot::AtTheCaret) {
         input.lineHeight = look_.caretLineHeight ? look_.caretLineHeight() : 0;
         if (input.lineHeight <= 0)
-            input.lineHeight = dpi::toPixelsY(kRowHeight);
+            input.lineHeight = dpi::toPixelsY(*window_, kRowHeight);
         placed = placePopup(input);
     }
     if (placed.at.x != outer.left || placed.at.y != outer.top)
@@ -177,9 +176,11 @@ void CaretWindow::placeAtCaret(HWND window) {
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void colourControl(int number, std::int32_t text, std::int32_t back) {
-    ui::setControlTextColor(number, static_cast<COLORREF>(text));
-    ui::setControlBackColor(number, static_cast<COLORREF>(back));
+void colourControl(ui::Control* control, std::int32_t text, std::int32_t back) {
+    if (!control)
+        return;
+    ui::setControlTextColor(*control, static_cast<COLORREF>(text));
+    ui::setControlBackColor(*control, static_cast<COLORREF>(back));
 }
 
 bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look,
@@ -194,36 +195,36 @@ bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look
 
     // Sizes and font follow the DPI of the caret's monitor, not the primary monitor's.
     const idelink::ScreenPoint anchor = opening.anchor;
-    dpi::scaleForMonitorAt(anchor.x, anchor.y);
-
-    const std::intptr_t font =
-        dpi::loadScaledFont(ui::kChooseNumber, ide.editorFontName, ide.editorFontSize, 0);
-    if (font)
-        dpi::setControlFont(ui::kDefaultFontControl, ui::fontHandle(static_cast<int>(font)));
+    const ui::WindowScale scale = dpi::scaleForMonitorAt(anchor.x, anchor.y);
 
     const int x = anchor.x + (opening.afterParen ? 1 : 4);
     const int y = anchor.y - 1;
-    dpi::openScaledWindow(opening.number, x, y, opening.width, opening.height, u"",
-                          WS_POPUP | ui::kWindowHidden, look.owner);
-    HWND window = ui::windowHandle(opening.number);
+    window_ = dpi::openScaledWindow(x, y, opening.width, opening.height, u"",
+                                    WS_POPUP | ui::kWindowHidden, look.owner, scale);
+    HWND window = handle();
     if (!window)
         return false;
-    open_ = true;
+    if (HFONT font = dpi::loadScaledFont(ide.editorFontName, ide.editorFontSize, 0, scale))
+        ui::setWindowFont(*window_, font);
     ui::setWindowTheme(window, L"", L"");
     raiseOwnPriority(window);
     ui::setWindowSubclass(window, endingHandler, 0, reinterpret_cast<DWORD_PTR>(this));
-    ui::setWindowColor(opening.number, GetSysColor(COLOR_WINDOWFRAME));
+    ui::setWindowColor(*window_, GetSysColor(COLOR_WINDOWFRAME));
     // No SWP_FRAMECHANGED here: a later resize measures the frame with this style, so the
     // client area keeps the layout's size.
     SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_BORDER);
     applyPopupLook(window, look.settings);
     for (const CaretKey key : content.keys)
-        ui::addKeyboardShortcut(opening.number, shortcutOf(key), commandOf(key));
+        ui::addKeyboardShortcut(*window_, shortcutOf(key), commandOf(key));
     workArea_ = workAreaAt(anchor.x, anchor.y);
 
     // The client area keeps the content's size inside the border added above.
-    const int height = content.buildControls();
-    dpi::resizeScaledWindow(opening.number, base::keepValue, base::keepValue, base::keepValue,
+    const int height = content.buildControls(*window_);
+    if (height < 0) { // a control could not be made: no window rather than part of one
+        close();
+        return false;
+    }
+    dpi::resizeScaledWindow(*window_, base::keepValue, base::keepValue, base::keepValue,
                             height);
     placeAtCaret(window);
     content.focus();
@@ -256,20 +257,21 @@ void CaretWindow::carryOut(const CaretPlan& plan, const CaretContent& content) {
 
 bool CaretWindow::run(const CaretContent& content) {
     for (;;) {
-        const ui::EventKind kind = ui::waitEvent();
+        const ui::Event event = ui::waitEvent();
+        const ui::EventKind kind = event.kind;
         if (kind == ui::EventKind::None) {
             // The wait failed or the thread is asked to quit: nothing the user confirmed.
             ending_.cancelled = true;
             break;
         }
-        if (ui::eventWindow() != opening_.number)
+        if (event.window != window_.get())
             continue;
         if (kind == ui::EventKind::Shortcut) {
             for (const CaretKey key : content.keys)
-                if (commandOf(key) == ui::eventCommand())
+                if (commandOf(key) == event.command)
                     carryOut(content.planKey(key), content);
         } else if (kind == ui::EventKind::Control) {
-            carryOut(content.planEvent(ui::eventControl(), ui::eventType()), content);
+            carryOut(content.planEvent(*event.control, event.type), content);
         } else if (kind == ui::EventKind::CloseRequest) {
             // The window's own close (Alt+F4, another program's WM_CLOSE) and a WM_QUIT come
             // here too: only the content's acceptance asked for what the user entered.

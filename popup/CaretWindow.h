@@ -11,6 +11,7 @@
 #include "popup/PopupPlacement.h"
 #include "store/IdeAppearance.h"
 #include "store/ShortcutStore.h"
+#include "ui/WindowService.h"
 
 #include <windows.h>
 
@@ -39,25 +40,25 @@ inline constexpr UINT kActivationWaitMs = 3000;
 // Where and how big the window opens: the caret's point, and the size in 96-DPI units before
 // the content says its height.
 struct CaretWindowOpening {
-    int number = 0; // the service's window number
     idelink::ScreenPoint anchor;
     bool afterParen = false; // the word before the caret ends with "("
     int width = 0;
     int height = 0;
 };
 
-// What the window drives. It calls buildControls once it is open, in its hidden window (the
-// answer is the client height in 96-DPI units), focus once it is sized and placed, shown once
+// What the window drives. It calls buildControls once it is open, with its hidden window to
+// build them in (the answer is the client height in 96-DPI units, negative when a control
+// could not be made), focus once it is sized and placed, shown once
 // it is on screen; then, from its event loop, planKey for each of the keys it takes and
 // planEvent for each event of the controls. It carries out Accept and Cancel itself and hands
 // every other plan to carryOut.
 struct CaretContent {
     std::span<const CaretKey> keys; // taken before the focused control sees them
-    std::function<int()> buildControls;
+    std::function<int(ui::Window& window)> buildControls;
     std::function<void()> focus;
     std::function<void()> shown; // may be empty
     std::function<CaretPlan(CaretKey key)> planKey;
-    std::function<CaretPlan(int control, int type)> planEvent;
+    std::function<CaretPlan(const ui::Control& control, int type)> planEvent;
     std::function<void(const CaretPlan& plan)> carryOut;
 };
 
@@ -92,8 +93,7 @@ class CaretWindow {
     void cancel();
     void close();
 
-    int number() const { return opening_.number; }
-    HWND handle() const;
+    HWND handle() const; // nullptr when no window is open
     // The work area of the caret's monitor.
     ScreenRect workArea() const { return workArea_; }
     bool lostActivation() const { return ending_.lostActivation; }
@@ -110,11 +110,12 @@ class CaretWindow {
     PopupLook look_;
     ScreenRect workArea_;
     CaretWindowEnding ending_;
-    bool open_ = false;
+    ui::OwnedWindow window_;
 };
 
 int frameHeightOf(HWND window);
 
-void colourControl(int number, std::int32_t text, std::int32_t back);
+// A control in the IDE's colours; nothing for no control.
+void colourControl(ui::Control* control, std::int32_t text, std::int32_t back);
 
 } // namespace popup

@@ -50,23 +50,25 @@ void CALLBACK onOrderTimer(HWND window, UINT, UINT_PTR id, DWORD) {
     } catch (...) {
         // Out of memory: no picker rather than a part of the names, and nothing unwinds
         // through the message dispatch.
-        ui::postCloseRequest(kPickerWindow);
+        if (PickerList& list = *reinterpret_cast<PickerList*>(id); list.window)
+            ui::postCloseRequest(*list.window);
     }
 }
 
 void orderLater(PickerList& list) {
-    if (!list.ordered)
-        SetTimer(ui::windowHandle(kPickerWindow), orderTimerOf(list), USER_TIMER_MINIMUM,
-                 onOrderTimer);
+    if (!list.ordered && list.window) {
+        list.timerWindow = ui::windowHandle(*list.window);
+        SetTimer(list.timerWindow, orderTimerOf(list), USER_TIMER_MINIMUM, onOrderTimer);
+    }
 }
 
 void showSelection(PickerList& list) {
-    ui::setControlState(kNameListControl, list.selected);
+    ui::setControlState(*list.nameList, list.selected);
     const int name = list.selected >= 0 ? list.matches[size_t(list.selected)] : -1;
     if (name == list.previewed)
         return;
     list.previewed = name;
-    ui::setControlText(kPickerPreviewControl, name >= 0 ? list.request.previewOf(name) : u"");
+    ui::setControlText(*list.preview, name >= 0 ? list.request.previewOf(name) : u"");
 }
 
 std::u16string rowText(PickerList& list, int row) {
@@ -80,67 +82,69 @@ std::u16string rowText(PickerList& list, int row) {
 }
 
 // The rows the list shows at once, for Page Up and Page Down.
-int pageRows() {
-    HWND handle = ui::controlHandle(kNameListControl);
+int pageRows(const PickerList& list) {
+    HWND handle = ui::controlHandle(*list.nameList);
     const int rowHeight = handle ? ui::listBoxRowHeight(handle) : 0;
-    return rowHeight > 0 ? std::max(ui::controlHeight(kNameListControl) / rowHeight - 1, 1) : 1;
+    return rowHeight > 0 ? std::max(ui::controlHeight(*list.nameList) / rowHeight - 1, 1) : 1;
 }
 
 // Until the names are in order, matches holds only the rows the list shows first, a row shown
 // in part included.
 void applyFilter(PickerList& list) {
-    list.filter = ui::controlText(kFilterControl);
+    list.filter = ui::controlText(*list.filterField);
     if (list.ordered) {
         list.matches = matchPickerNames(list.request.lowerNames, list.filter);
         list.matchCount = list.matches.size();
     } else {
-        PickerPage page = firstPickerPage(list.request.names, list.filter, size_t(pageRows() + 2));
+        PickerPage page = firstPickerPage(list.request.names, list.filter, size_t(pageRows(list) + 2));
         list.matches = std::move(page.rows);
         list.matchCount = page.count;
     }
     // With nothing to pick, one row says so.
-    ui::setRowListRows(kNameListControl, std::max<int>(int(list.matchCount), 1),
+    ui::setRowListRows(*list.nameList, std::max<int>(int(list.matchCount), 1),
                        [&list](int row) { return rowText(list, row); });
     list.selected = list.matchCount == 0 ? -1 : 0;
     showSelection(list);
 }
 
 PickerKeyState keyState(const PickerList& list) {
-    return {list.matchCount > 0, list.selected >= 0, pageRows()};
+    return {list.matchCount > 0, list.selected >= 0, pageRows(list)};
 }
 
-int buildControls(PickerList& list, const PopupLook& look) {
+int buildControls(PickerList& list, ui::Window& window, const PopupLook& look) {
     const store::IdeAppearance& ide = look.appearance;
-    dpi::createScaledTextField(kFilterControl, 0, 0, kWidth, kRowHeight, list.request.filter,
-                               ui::kTextFieldNoBorder);
-    colourControl(kFilterControl, ide.normalTextColor, ide.backgroundColor);
-    dpi::createScaledRowList(kNameListControl, 0, kBodyY, kListWidth, kBodyHeight, 0);
-    colourControl(kNameListControl, ide.normalTextColor, ide.backgroundColor);
-    ui::setRowListSelectionColors(kNameListControl, static_cast<COLORREF>(ide.selectionFrontColor),
+    list.window = &window;
+    list.filterField = dpi::createScaledTextField(window, 0, 0, kWidth, kRowHeight,
+                                                  list.request.filter, ui::kTextFieldNoBorder);
+    list.nameList = dpi::createScaledRowList(window, 0, kBodyY, kListWidth, kBodyHeight, 0);
+    list.preview = dpi::createScaledStaticText(window, kListWidth + 1, kBodyY,
+                                               kWidth - kListWidth - 1, kBodyHeight, u"", 0);
+    if (!list.filterField || !list.nameList || !list.preview)
+        return -1;
+    colourControl(list.filterField, ide.normalTextColor, ide.backgroundColor);
+    colourControl(list.nameList, ide.normalTextColor, ide.backgroundColor);
+    ui::setRowListSelectionColors(*list.nameList, static_cast<COLORREF>(ide.selectionFrontColor),
                                   static_cast<COLORREF>(ide.selectionColor));
-    dpi::removeTabStop(ui::controlHandle(kNameListControl));
-    dpi::createScaledStaticText(kPickerPreviewControl, kListWidth + 1, kBodyY,
-                                kWidth - kListWidth - 1, kBodyHeight, u"", 0);
-    colourControl(kPickerPreviewControl, ide.normalTextColor, ide.backgroundColor);
+    dpi::removeTabStop(ui::controlHandle(*list.nameList));
+    colourControl(list.preview, ide.normalTextColor, ide.backgroundColor);
     // The window is made and not yet shown: now the names are needed.
     if (list.request.namesReady && !list.request.namesReady())
-        ui::postCloseRequest(kPickerWindow);
+        ui::postCloseRequest(window);
     list.ordered = list.request.lowerNames.size() == list.request.names.size();
     // The list follows the filter within the keystroke's own message, before anything is drawn.
-    ui::bindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange,
-                  [&list](const ui::Event&) {
-                      if (!list.ordered)
-                          orderNames(list);
-                      applyFilter(list);
-                  });
+    ui::onControlEvent(*list.filterField, ui::kEventChange, [&list](const ui::Event&) {
+        if (!list.ordered)
+            orderNames(list);
+        applyFilter(list);
+    });
     applyFilter(list);
     return kHeight;
 }
 
 void focusFilter(const PickerList& list) {
-    ui::focusControl(kFilterControl);
+    ui::focusControl(*list.filterField);
     const int end = int(list.request.filter.size());
-    ui::editSetSelection(ui::controlHandle(kFilterControl), end, end);
+    ui::editSetSelection(ui::controlHandle(*list.filterField), end, end);
 }
 
 // Keys typed before the picker took the keyboard went to the editor.
@@ -150,23 +154,23 @@ void readFilterAgain(PickerList& list) {
     if (const std::optional<std::u16string> now = list.request.filterNow();
         now && *now != list.filter) {
         completeOrder(list);
-        ui::setControlText(kFilterControl, *now);
+        ui::setControlText(*list.filterField, *now);
         applyFilter(list);
         const int nowEnd = int(now->size());
-        ui::editSetSelection(ui::controlHandle(kFilterControl), nowEnd, nowEnd);
+        ui::editSetSelection(ui::controlHandle(*list.filterField), nowEnd, nowEnd);
     }
 }
 
-CaretPlan planEvent(PickerList& list, int control, int type) {
-    if (control == kNameListControl && type == ui::kEventRowSelected) {
-        const int row = ui::controlState(kNameListControl);
+CaretPlan planEvent(PickerList& list, const ui::Control& control, int type) {
+    if (&control == list.nameList && type == ui::kEventRowSelected) {
+        const int row = ui::controlState(*list.nameList);
         list.selected = row >= 0 && size_t(row) < list.matchCount ? row : -1;
         if (list.selected >= int(list.matches.size()))
             completeOrder(list);
         showSelection(list);
         // Typing goes on into the filter after a click on a name.
-        ui::focusControl(kFilterControl);
-    } else if (control == kNameListControl && type == ui::kEventLeftDoubleClick) {
+        ui::focusControl(*list.filterField);
+    } else if (&control == list.nameList && type == ui::kEventLeftDoubleClick) {
         return pickerKeyPlan(CaretKey::Return, keyState(list));
     }
     return {};
@@ -191,24 +195,27 @@ CaretContent contentOf(PickerList& list) {
         orderLater(list);
     };
     content.planKey = [&list](CaretKey key) { return pickerKeyPlan(key, keyState(list)); };
-    content.planEvent = [&list](int control, int type) { return planEvent(list, control, type); };
+    content.planEvent = [&list](const ui::Control& control, int type) {
+        return planEvent(list, control, type);
+    };
     content.carryOut = [&list](const CaretPlan& plan) { carryOut(list, plan); };
     return content;
 }
 
 } // namespace
 
+// The window may be gone already: its handle, kept as a value, is only asked to drop a timer.
 PickerList::~PickerList() {
-    if (HWND window = ui::windowHandle(kPickerWindow))
-        KillTimer(window, orderTimerOf(*this));
-    ui::unbindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange);
+    if (timerWindow)
+        KillTimer(timerWindow, orderTimerOf(*this));
 }
 
 bool buildPicker(CaretWindow& window, PickerList& list, const PopupLook& look) {
-    const CaretWindowOpening opening{kPickerWindow, list.request.anchor, list.request.afterParen,
-                                     kWidth, kHeight};
+    const CaretWindowOpening opening{list.request.anchor, list.request.afterParen, kWidth, kHeight};
     CaretContent content = contentOf(list);
-    content.buildControls = [&list, &look] { return buildControls(list, look); };
+    content.buildControls = [&list, &look](ui::Window& window) {
+        return buildControls(list, window, look);
+    };
     return window.build(opening, look, content);
 }
 

@@ -6,6 +6,7 @@
 #include "idelink/PopupContract.h"
 #include "popup/CaretWindow.h"
 #include "popup/PickerMatch.h"
+#include "ui/WindowService.h"
 
 #include <functional>
 #include <optional>
@@ -13,11 +14,6 @@
 #include <vector>
 
 namespace popup {
-
-inline constexpr int kPickerWindow = 1;
-inline constexpr int kFilterControl = 1;
-inline constexpr int kNameListControl = 2;
-inline constexpr int kPickerPreviewControl = 3;
 
 struct PickerRequest {
     std::u16string filter; // the word before the caret
@@ -45,7 +41,7 @@ struct PickerResult {
 // request must outlive it.
 struct PickerList {
     explicit PickerList(PickerRequest& request) : request(request) {}
-    ~PickerList(); // the filter's handler and the pending ordering go with it
+    ~PickerList(); // the pending ordering goes with it
     PickerList(const PickerList&) = delete;
     PickerList& operator=(const PickerList&) = delete;
 
@@ -57,6 +53,12 @@ struct PickerList {
     size_t matchCount = 0; // the rows the list has
     int selected = -1;     // index into matches
     int previewed = -2;    // the name whose template the preview shows; -1: none
+    // The window's controls once built.
+    ui::Window* window = nullptr;
+    ui::Control* filterField = nullptr;
+    ui::Control* nameList = nullptr;
+    ui::Control* preview = nullptr;
+    HWND timerWindow = nullptr; // where the ordering's timer waits
 };
 
 // Builds the picker in the window and shows it active at the anchor; false when no window

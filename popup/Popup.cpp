@@ -44,19 +44,27 @@ int fieldCount(const PlaceholderFields& fields) {
     return static_cast<int>(fields.request.fields.size());
 }
 
-void moveRow(int field, int y, int count) {
-    dpi::resizeScaledControl(labelControl(field, count), base::keepValue, y, base::keepValue,
-                             base::keepValue);
-    dpi::resizeScaledControl(field, base::keepValue, y, base::keepValue, base::keepValue);
-    if (ui::isControl(choiceMarkControl(field, count)))
-        dpi::resizeScaledControl(choiceMarkControl(field, count), base::keepValue, y,
-                                 base::keepValue, base::keepValue);
+void moveRow(const FieldRow& row, int y) {
+    for (ui::Control* control : {row.label, row.field, row.mark})
+        if (control)
+            dpi::resizeScaledControl(*control, base::keepValue, y, base::keepValue,
+                                     base::keepValue);
+}
+
+// The field number (1 to n) of a control; 0 for any other control.
+int fieldOf(const PlaceholderFields& fields, const ui::Control* control) {
+    for (size_t i = 0; i < fields.rows.size(); ++i)
+        if (control && fields.rows[i].field == control)
+            return static_cast<int>(i) + 1;
+    return 0;
 }
 
 // Brings the focused field's row into view; only the rows that enter or leave the view move.
 void scrollToField(PlaceholderFields& fields, int field) {
     const int count = fieldCount(fields);
     const int shown = fields.rowsShown;
+    if (static_cast<int>(fields.rows.size()) != count || !fields.preview)
+        return;
     const int first = firstRowInView(field, fields.firstRow, shown, count);
     if (first == fields.firstRow)
         return;
@@ -64,10 +72,10 @@ void scrollToField(PlaceholderFields& fields, int field) {
     fields.firstRow = first;
     for (int i = before; i < before + shown; ++i)
         if (i < first || i >= first + shown)
-            moveRow(i, kParkedY, count);
+            moveRow(fields.rows[size_t(i - 1)], kParkedY);
     for (int i = first; i < first + shown; ++i)
-        moveRow(i, rowY(i - first + 1), count);
-    if (HWND window = ui::windowHandle(kPopupWindow))
+        moveRow(fields.rows[size_t(i - 1)], rowY(i - first + 1));
+    if (HWND window = ui::windowHandle(ui::controlWindow(*fields.preview)))
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -129,107 +137,123 @@ LRESULT CALLBACK choiceMarkPainter(HWND mark, UINT message, WPARAM wParam, LPARA
     return ui::defSubclassProc(mark, message, wParam, lParam);
 }
 
-void createChoiceMark(int field, int count, int y, const store::IdeAppearance& look) {
-    const int mark = choiceMarkControl(field, count);
-    dpi::createScaledStaticText(mark, kFieldX + kFieldWidth - kChoiceMarkWidth, y, kChoiceMarkWidth,
-                                kRowHeight, u"", 0);
+ui::Control* createChoiceMark(ui::Window& window, int y, const store::IdeAppearance& look) {
+    ui::Control* mark = dpi::createScaledStaticText(
+        window, kFieldX + kFieldWidth - kChoiceMarkWidth, y, kChoiceMarkWidth, kRowHeight, u"", 0);
     // The field's own colours: the mark reads as part of the field's box.
     colourControl(mark, look.normalTextColor, look.backgroundColor);
-    if (HWND handle = ui::controlHandle(mark))
-        ui::setWindowSubclass(handle, choiceMarkPainter, 0, 0);
+    if (mark)
+        ui::setWindowSubclass(ui::controlHandle(*mark), choiceMarkPainter, 0, 0);
+    return mark;
 }
 
 // Selected as on entering the field, so that typing replaces the choice.
 void stepChoice(const PlaceholderFields& fields, int field, int step) {
-    if (field < 1 || field > fieldCount(fields))
+    if (field < 1 || field > static_cast<int>(fields.rows.size()))
         return;
-    const std::optional<std::u16string> shown = steppedChoice(
-        fields.request.fields[size_t(field - 1)].choices, ui::controlText(field), step);
+    ui::Control& box = *fields.rows[size_t(field - 1)].field;
+    const std::optional<std::u16string> shown =
+        steppedChoice(fields.request.fields[size_t(field - 1)].choices, ui::controlText(box), step);
     if (!shown)
         return;
-    ui::setControlText(field, *shown);
-    ui::editSetSelection(ui::controlHandle(field), 0, ui::kFieldTextEnd);
+    ui::setControlText(box, *shown);
+    ui::editSetSelection(ui::controlHandle(box), 0, ui::kFieldTextEnd);
 }
 
-void createRows(const idelink::PopupRequest& request, const store::IdeAppearance& look, int shown) {
+// False when a control could not be made.
+bool createRows(ui::Window& window, PlaceholderFields& fields, const store::IdeAppearance& look,
+                int shown) {
+    const idelink::PopupRequest& request = fields.request;
     const int count = static_cast<int>(request.fields.size());
+    fields.rows.assign(size_t(count), FieldRow{});
     // Labels before fields: Tab follows creation order, so it visits the fields only. Both are
     // made without a client edge rather than losing it afterwards: one frame change less per
     // control on the way to a visible popup.
     for (int i = 1; i <= count; ++i) {
-        const int label = labelControl(i, count);
-        dpi::createScaledTextField(label, 0, rowYInView(i, 1, shown), kLabelWidth, kRowHeight,
-                                   request.fields[i - 1].label,
-                                   ES_READONLY | ES_RIGHT | ui::kTextFieldNoBorder);
+        ui::Control* label = dpi::createScaledTextField(
+            window, 0, rowYInView(i, 1, shown), kLabelWidth, kRowHeight,
+            request.fields[i - 1].label, ES_READONLY | ES_RIGHT | ui::kTextFieldNoBorder);
+        if (!label)
+            return false;
         colourControl(label, look.selectionFrontColor, look.selectionColor);
-        dpi::removeTabStop(ui::controlHandle(label));
+        dpi::removeTabStop(ui::controlHandle(*label));
+        fields.rows[size_t(i - 1)].label = label;
     }
     for (int i = 1; i <= count; ++i) {
         const bool hasChoices = !request.fields[i - 1].choices.empty();
-        dpi::createScaledTextField(i, kFieldX, rowYInView(i, 1, shown),
-                                   hasChoices ? kFieldWidth - kChoiceMarkWidth : kFieldWidth,
-                                   kRowHeight, request.fields[i - 1].initialText,
-                                   ui::kTextFieldNoBorder);
-        colourControl(i, look.normalTextColor, look.backgroundColor);
+        ui::Control* field = dpi::createScaledTextField(
+            window, kFieldX, rowYInView(i, 1, shown),
+            hasChoices ? kFieldWidth - kChoiceMarkWidth : kFieldWidth, kRowHeight,
+            request.fields[i - 1].initialText, ui::kTextFieldNoBorder);
+        if (!field)
+            return false;
+        colourControl(field, look.normalTextColor, look.backgroundColor);
+        fields.rows[size_t(i - 1)].field = field;
     }
     for (int i = 1; i <= count; ++i)
         if (!request.fields[i - 1].choices.empty())
-            createChoiceMark(i, count, rowYInView(i, 1, shown), look);
+            fields.rows[size_t(i - 1)].mark =
+                createChoiceMark(window, rowYInView(i, 1, shown), look);
+    return true;
 }
 
 // The preview and the rows; the client height in 96-DPI units.
-int buildControls(const CaretWindow& window, PlaceholderFields& fields, const PopupLook& look) {
+int buildControls(const CaretWindow& window, ui::Window& controls, PlaceholderFields& fields,
+                  const PopupLook& look) {
     const idelink::PopupRequest& request = fields.request;
     const store::IdeAppearance& ide = look.appearance;
     // More rows than the caret's monitor can show scroll under the preview.
     const ScreenRect workArea = window.workArea();
     fields.rowsShown = rowsShown(fieldCount(fields), workArea.bottom - workArea.top,
-                                 frameHeightOf(window.handle()), dpi::scaleState().scaleY);
-    dpi::createScaledStaticText(kPreviewControl, 0, 0, kWidth, kPreviewHeight, u"", 0);
-    colourControl(kPreviewControl, ide.normalTextColor, ide.backgroundColor);
-    createRows(request, ide, fields.rowsShown);
-    ui::setControlText(kPreviewControl, request.previewText);
+                                 frameHeightOf(window.handle()), ui::windowScale(controls).y);
+    fields.preview = dpi::createScaledStaticText(controls, 0, 0, kWidth, kPreviewHeight, u"", 0);
+    if (!fields.preview || !createRows(controls, fields, ide, fields.rowsShown))
+        return -1;
+    colourControl(fields.preview, ide.normalTextColor, ide.backgroundColor);
+    ui::setControlText(*fields.preview, request.previewText);
     return kPreviewHeight + kRowPitch * fields.rowsShown;
 }
 
 std::vector<std::u16string> fieldTexts(const PlaceholderFields& fields) {
     std::vector<std::u16string> texts;
-    for (int i = 1; i <= fieldCount(fields); ++i)
-        texts.push_back(ui::controlText(i));
+    for (const FieldRow& row : fields.rows)
+        texts.push_back(ui::controlText(*row.field));
     return texts;
 }
 
 // A template that writes a field again in another case shows the copies as the field changes.
 void refreshPreview(const PlaceholderFields& fields) {
-    if (fields.request.previewWith)
-        ui::setControlText(kPreviewControl, fields.request.previewWith(fieldTexts(fields)));
+    if (fields.request.previewWith && fields.preview)
+        ui::setControlText(*fields.preview, fields.request.previewWith(fieldTexts(fields)));
 }
 
 CaretPlan planKey(const PlaceholderFields& fields, CaretKey key) {
     PopupKeyState state;
     state.fieldCount = fieldCount(fields);
-    state.focused = ui::focusedControl();
+    state.focused = fieldOf(fields, ui::focusedControl());
     state.focusedHasChoices = state.focused >= 1 && state.focused <= state.fieldCount &&
                               !fields.request.fields[size_t(state.focused - 1)].choices.empty();
     return popupKeyPlan(key, state);
 }
 
 // A field that takes the focus, by key or by click, comes into view with its text selected.
-CaretPlan planEvent(PlaceholderFields& fields, int control, int type) {
-    if (type == ui::kEventFocus && control >= 1 && control <= fieldCount(fields)) {
-        scrollToField(fields, control);
+CaretPlan planEvent(PlaceholderFields& fields, const ui::Control& control, int type) {
+    const int field = fieldOf(fields, &control);
+    if (type == ui::kEventFocus && field >= 1) {
+        scrollToField(fields, field);
         ui::editSetSelection(ui::controlHandle(control), 0, ui::kFieldTextEnd);
-    } else if (type == ui::kEventChange && control >= 1 && control <= fieldCount(fields)) {
+    } else if (type == ui::kEventChange && field >= 1) {
         refreshPreview(fields);
     }
     return {};
 }
 
 void carryOut(const PlaceholderFields& fields, const CaretPlan& plan) {
-    if (plan.action == CaretAction::FocusField)
-        ui::focusControl(plan.value);
-    else if (plan.action == CaretAction::StepChoice) {
-        stepChoice(fields, ui::focusedControl(), plan.value);
+    if (plan.action == CaretAction::FocusField) {
+        if (plan.value >= 1 && plan.value <= static_cast<int>(fields.rows.size()))
+            ui::focusControl(*fields.rows[size_t(plan.value - 1)].field);
+    } else if (plan.action == CaretAction::StepChoice) {
+        stepChoice(fields, fieldOf(fields, ui::focusedControl()), plan.value);
         refreshPreview(fields);
     }
 }
@@ -238,9 +262,12 @@ void carryOut(const PlaceholderFields& fields, const CaretPlan& plan) {
 CaretContent contentOf(PlaceholderFields& fields) {
     CaretContent content;
     content.keys = kPopupKeys;
-    content.focus = [] { ui::focusControl(1); };
+    content.focus = [&fields] {
+        if (!fields.rows.empty())
+            ui::focusControl(*fields.rows.front().field);
+    };
     content.planKey = [&fields](CaretKey key) { return planKey(fields, key); };
-    content.planEvent = [&fields](int control, int type) {
+    content.planEvent = [&fields](const ui::Control& control, int type) {
         return planEvent(fields, control, type);
     };
     content.carryOut = [&fields](const CaretPlan& plan) { carryOut(fields, plan); };
@@ -252,11 +279,13 @@ CaretContent contentOf(PlaceholderFields& fields) {
 bool buildPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields, const PopupLook& look) {
     fields.rowsShown = 0;
     fields.firstRow = 1;
-    const CaretWindowOpening opening{kPopupWindow, fields.request.anchor, fields.request.afterParen,
-                                     kWidth, kOpeningHeight};
+    fields.preview = nullptr;
+    fields.rows.clear();
+    const CaretWindowOpening opening{fields.request.anchor, fields.request.afterParen, kWidth,
+                                     kOpeningHeight};
     CaretContent content = contentOf(fields);
-    content.buildControls = [&window, &fields, &look] {
-        return buildControls(window, fields, look);
+    content.buildControls = [&window, &fields, &look](ui::Window& controls) {
+        return buildControls(window, controls, fields, look);
     };
     return window.build(opening, look, content);
 }

@@ -6,27 +6,28 @@
 // of the session, or a popup that never became the active window (Win32 only).
 #include "idelink/PopupContract.h"
 #include "popup/CaretWindow.h"
+#include "ui/WindowService.h"
+
+#include <vector>
 
 namespace popup {
 
-inline constexpr int kPopupWindow = 0;
-inline constexpr int kPreviewControl = 0;
-// Fields are controls 1 to n; their labels take the numbers above n, the marks of the fields
-// with choices those above 2n.
-inline constexpr int labelControl(int field, int fieldCount) {
-    return fieldCount + field;
-}
-inline constexpr int choiceMarkControl(int field, int fieldCount) {
-    return 2 * fieldCount + field;
-}
+// One field's row: its label, its field, and the mark of a field with choices.
+struct FieldRow {
+    ui::Control* label = nullptr;
+    ui::Control* field = nullptr;
+    ui::Control* mark = nullptr; // none for a field without choices
+};
 
 // What the popup's window drives: the preview and one row per field. The request must outlive
 // the popup's run.
 struct PlaceholderFields {
     explicit PlaceholderFields(const idelink::PopupRequest& request) : request(request) {}
     const idelink::PopupRequest& request;
-    int rowsShown = 0; // fewer than the fields when the rows scroll
-    int firstRow = 1;  // the field in the first row in view
+    ui::Control* preview = nullptr;
+    std::vector<FieldRow> rows; // field n is rows[n - 1]
+    int rowsShown = 0;          // fewer than the fields when the rows scroll
+    int firstRow = 1;           // the field in the first row in view
 };
 
 // Builds the popup in the window and shows it active at the request's anchor; false when no
