@@ -43,7 +43,6 @@ int main(int argc, char** argv) {
     const int names = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultNames;
     ui::startService();
     dpi::runDpiSetup(dpi::chooseDpiSetup(dpi::windowsVersion().major, dpi::windowsVersion().minor));
-    dpi::createWindowDpiTable();
     popup::PickerRequest request;
     for (int i = 0; i < names; ++i) {
         const int n = int((i * 7919LL) % names); // no sorted order, as in a grown file
@@ -62,8 +61,12 @@ int main(int argc, char** argv) {
         std::puts("picker-bench: no picker window");
         return 1;
     }
-    HWND window = ui::windowHandle(popup::kPickerWindow);
-    HWND filter = ui::controlHandle(popup::kFilterControl);
+    if (!list.window || !list.filterField) {
+        std::puts("picker-bench: no filter field");
+        return 1;
+    }
+    HWND window = picker.handle();
+    HWND filter = ui::controlHandle(*list.filterField);
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
         for (const wchar_t* key = kTyped; *key; ++key)
@@ -83,6 +86,7 @@ int main(int argc, char** argv) {
                 times.size(), names, median, times[times.size() * 9 / 10], times.back(),
                 slowest % (2 * std::wcslen(kTyped)) + 1, slowest / (2 * std::wcslen(kTyped)) + 1,
                 times.front());
+    picker.close();
     ui::endService();
     return 0;
 }

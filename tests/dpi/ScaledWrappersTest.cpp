@@ -11,44 +11,46 @@
 
 namespace {
 
-constexpr int kWindow = 40;
-constexpr int kLabel = 41;
-constexpr int kField = 42;
-
 using dpitest::ControlBox;
 using dpitest::pixelBox;
 
-// The scale factors and the table are process-wide: every test leaves them as it found them.
+ui::WindowScale scaleOf(float x, float y, int dpi) {
+    return ui::WindowScale{x, y, dpi};
+}
+
+ControlBox boxOf(const ui::Control* control) {
+    return pixelBox(ui::controlHandle(*control));
+}
+
+// The process's scale state and the monitors' DPI source are process-wide: every test leaves
+// them as it found them.
 class ScaledWrappers : public testing::Test {
   protected:
     void SetUp() override {
         saved_ = dpi::scaleState();
-        savedTable_ = dpi::windowDpiTable();
         ui::startService();
-        dpi::createWindowDpiTable();
     }
     void TearDown() override {
+        window_.reset();
         ui::endService();
         dpi::scaleState() = saved_;
-        dpi::windowDpiTable() = savedTable_;
+        dpi::setMonitorDpiSource(nullptr);
     }
-    static void setScale(float scaleX, float scaleY) {
-        dpi::scaleState().scaleX = scaleX;
-        dpi::scaleState().scaleY = scaleY;
-    }
-    static void openWindow(int clientWidth, int clientHeight) {
-        ASSERT_NE(dpi::openScaledWindow(kWindow, 10, 10, clientWidth, clientHeight, u"Scaled",
-                                        ui::kWindowHidden | WS_OVERLAPPEDWINDOW, nullptr),
-                  0);
+    ui::Window& openWindow(int clientWidth, int clientHeight, const ui::WindowScale& scale) {
+        window_ = dpi::openScaledWindow(10, 10, clientWidth, clientHeight, u"Scaled",
+                                        ui::kWindowHidden | WS_OVERLAPPEDWINDOW, nullptr, scale);
+        EXPECT_TRUE(window_);
+        return *window_;
     }
 
     dpi::ScaleState saved_;
-    dpi::WindowDpiTable savedTable_;
+    ui::OwnedWindow window_;
 };
 
 struct ScaleCase {
     const char* name;
     float scale;
+    int dpi;
     ControlBox pixels;      // a control made at x 5, y 4, width 35, height 20 units
     ControlBox units;       // the same read back
     int clientWidthPixels;  // a window of 200 x 100 units
@@ -64,140 +66,202 @@ class ScaledWrappersAtScale : public ScaledWrappers,
 
 TEST_P(ScaledWrappersAtScale, ConvertOnTheWayInAndOut) {
     const ScaleCase& c = GetParam();
-    setScale(c.scale, c.scale);
-    openWindow(200, 100);
-    EXPECT_EQ(ui::windowClientWidth(kWindow), c.clientWidthPixels);
-    ASSERT_NE(dpi::createScaledStaticText(kLabel, 5, 4, 35, 20, u"Label", 0), 0);
+    ui::Window& window = openWindow(200, 100, scaleOf(c.scale, c.scale, c.dpi));
+    EXPECT_EQ(ui::windowClientWidth(window), c.clientWidthPixels);
+    EXPECT_EQ(ui::windowScale(window).dpi, c.dpi);
+    ui::Control* label = dpi::createScaledStaticText(window, 5, 4, 35, 20, u"Label", 0);
+    ASSERT_TRUE(label);
 
-    EXPECT_EQ(pixelBox(ui::controlHandle(kLabel)), c.pixels);
-    ControlBox readBack{dpi::scaledControlX(kLabel, dpi::kPositionInParentUnits),
-                        dpi::scaledControlY(kLabel, dpi::kPositionInParentUnits),
-                        dpi::scaledControlWidth(kLabel, dpi::kControlSizeUnits),
-                        dpi::scaledControlHeight(kLabel, dpi::kControlSizeUnits)};
+    EXPECT_EQ(boxOf(label), c.pixels);
+    ControlBox readBack{dpi::scaledControlX(*label, dpi::kPositionInParentUnits),
+                        dpi::scaledControlY(*label, dpi::kPositionInParentUnits),
+                        dpi::scaledControlWidth(*label, dpi::kControlSizeUnits),
+                        dpi::scaledControlHeight(*label, dpi::kControlSizeUnits)};
     EXPECT_EQ(readBack, c.units);
-    ControlBox readPixels{dpi::scaledControlX(kLabel, dpi::kPositionInParentPixels),
-                          dpi::scaledControlY(kLabel, dpi::kPositionInParentPixels),
-                          dpi::scaledControlWidth(kLabel, dpi::kControlSizePixels),
-                          dpi::scaledControlHeight(kLabel, dpi::kControlSizePixels)};
+    ControlBox readPixels{dpi::scaledControlX(*label, dpi::kPositionInParentPixels),
+                          dpi::scaledControlY(*label, dpi::kPositionInParentPixels),
+                          dpi::scaledControlWidth(*label, dpi::kControlSizePixels),
+                          dpi::scaledControlHeight(*label, dpi::kControlSizePixels)};
     EXPECT_EQ(readPixels, c.pixels);
 
-    int width = ui::windowClientWidth(kWindow);
-    dpi::resizeScaledWindow(kWindow, base::keepValue, base::keepValue, base::keepValue, 130);
-    EXPECT_EQ(ui::windowClientWidth(kWindow), width);
-    EXPECT_EQ(ui::windowClientHeight(kWindow), c.clientHeightPixels);
+    int width = ui::windowClientWidth(window);
+    dpi::resizeScaledWindow(window, base::keepValue, base::keepValue, base::keepValue, 130);
+    EXPECT_EQ(ui::windowClientWidth(window), width);
+    EXPECT_EQ(ui::windowClientHeight(window), c.clientHeightPixels);
 
     // keepValue leaves the control's place alone and sizes it.
-    dpi::resizeScaledControl(kLabel, base::keepValue, base::keepValue, 100, base::keepValue);
+    dpi::resizeScaledControl(*label, base::keepValue, base::keepValue, 100, base::keepValue);
     ControlBox resized = c.pixels;
     resized.width = dpi::toPixels(100, c.scale);
-    EXPECT_EQ(pixelBox(ui::controlHandle(kLabel)), resized);
+    EXPECT_EQ(boxOf(label), resized);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Scales, ScaledWrappersAtScale,
-    testing::Values(ScaleCase{"dpi96", 1.0f, {5, 4, 35, 20}, {5, 4, 35, 20}, 200, 130},
-                    ScaleCase{"dpi120", 1.25f, {6, 5, 43, 25}, {5, 4, 35, 20}, 250, 162},
-                    ScaleCase{"dpi144", 1.5f, {7, 6, 52, 30}, {5, 4, 35, 20}, 300, 195}),
+    testing::Values(ScaleCase{"dpi96", 1.0f, 96, {5, 4, 35, 20}, {5, 4, 35, 20}, 200, 130},
+                    ScaleCase{"dpi120", 1.25f, 120, {6, 5, 43, 25}, {5, 4, 35, 20}, 250, 162},
+                    ScaleCase{"dpi144", 1.5f, 144, {7, 6, 52, 30}, {5, 4, 35, 20}, 300, 195}),
     [](const testing::TestParamInfo<ScaleCase>& info) { return info.param.name; });
 
 TEST_F(ScaledWrappers, WindowMeasuresByMode) {
-    setScale(1.25f, 1.5f);
-    openWindow(200, 100);
-    int clientWidth = ui::windowClientWidth(kWindow);
-    int outerWidth = ui::windowOuterWidth(kWindow);
-    int clientHeight = ui::windowClientHeight(kWindow);
-    int outerHeight = ui::windowOuterHeight(kWindow);
+    ui::Window& window = openWindow(200, 100, scaleOf(1.25f, 1.5f, 120));
+    int clientWidth = ui::windowClientWidth(window);
+    int outerWidth = ui::windowOuterWidth(window);
+    int clientHeight = ui::windowClientHeight(window);
+    int outerHeight = ui::windowOuterHeight(window);
     ASSERT_EQ(clientWidth, 250);
     ASSERT_EQ(clientHeight, 150);
-    EXPECT_EQ(dpi::scaledWindowWidth(kWindow, dpi::kWindowClientUnits), 200);
-    EXPECT_EQ(dpi::scaledWindowWidth(kWindow, dpi::kWindowClientUnitsWithFrame),
+    EXPECT_EQ(dpi::scaledWindowWidth(window, dpi::kWindowClientUnits), 200);
+    EXPECT_EQ(dpi::scaledWindowWidth(window, dpi::kWindowClientUnitsWithFrame),
               200 + outerWidth - clientWidth);
-    EXPECT_EQ(dpi::scaledWindowWidth(kWindow, dpi::kWindowOuterPixels), outerWidth);
-    EXPECT_EQ(dpi::scaledWindowWidth(kWindow, dpi::kWindowClientPixels), clientWidth);
-    EXPECT_EQ(dpi::scaledWindowHeight(kWindow, dpi::kWindowClientUnits), 100);
-    EXPECT_EQ(dpi::scaledWindowHeight(kWindow, dpi::kWindowClientUnitsWithFrame),
+    EXPECT_EQ(dpi::scaledWindowWidth(window, dpi::kWindowOuterPixels), outerWidth);
+    EXPECT_EQ(dpi::scaledWindowWidth(window, dpi::kWindowClientPixels), clientWidth);
+    EXPECT_EQ(dpi::scaledWindowHeight(window, dpi::kWindowClientUnits), 100);
+    EXPECT_EQ(dpi::scaledWindowHeight(window, dpi::kWindowClientUnitsWithFrame),
               100 + outerHeight - clientHeight);
-    EXPECT_EQ(dpi::scaledWindowHeight(kWindow, dpi::kWindowOuterPixels), outerHeight);
-    EXPECT_EQ(dpi::scaledWindowHeight(kWindow, dpi::kWindowClientPixels), clientHeight);
+    EXPECT_EQ(dpi::scaledWindowHeight(window, dpi::kWindowOuterPixels), outerHeight);
+    EXPECT_EQ(dpi::scaledWindowHeight(window, dpi::kWindowClientPixels), clientHeight);
 }
 
 TEST_F(ScaledWrappers, ControlPositionByReference) {
-    setScale(1.25f, 1.25f);
-    openWindow(200, 100);
-    ASSERT_NE(dpi::createScaledTextField(kField, 8, 16, 40, 20, u"", 0), 0);
-    HWND window = ui::windowHandle(kWindow);
+    ui::Window& window = openWindow(200, 100, scaleOf(1.25f, 1.25f, 120));
+    ui::Control* field = dpi::createScaledTextField(window, 8, 16, 40, 20, u"", 0);
+    ASSERT_TRUE(field);
     POINT origin{0, 0};
-    ClientToScreen(window, &origin);
+    ClientToScreen(ui::windowHandle(window), &origin);
     // Parent and top-level window are the same here; the screen mode adds the client origin.
-    EXPECT_EQ(dpi::scaledControlX(kField, dpi::kPositionInParentPixels), 10);
-    EXPECT_EQ(dpi::scaledControlY(kField, dpi::kPositionInParentPixels), 20);
-    EXPECT_EQ(dpi::scaledControlX(kField, dpi::kPositionInTopWindowPixels), 10);
-    EXPECT_EQ(dpi::scaledControlX(kField, dpi::kPositionInTopWindowUnits), 8);
-    EXPECT_EQ(dpi::scaledControlY(kField, dpi::kPositionInTopWindowUnits), 16);
-    EXPECT_EQ(dpi::scaledControlX(kField, dpi::kPositionOnScreenPixels), origin.x + 10);
-    EXPECT_EQ(dpi::scaledControlY(kField, dpi::kPositionOnScreenPixels), origin.y + 20);
-    EXPECT_EQ(dpi::scaledControlX(kField + 1, dpi::kPositionInParentUnits), 0);
+    EXPECT_EQ(dpi::scaledControlX(*field, dpi::kPositionInParentPixels), 10);
+    EXPECT_EQ(dpi::scaledControlY(*field, dpi::kPositionInParentPixels), 20);
+    EXPECT_EQ(dpi::scaledControlX(*field, dpi::kPositionInTopWindowPixels), 10);
+    EXPECT_EQ(dpi::scaledControlX(*field, dpi::kPositionInTopWindowUnits), 8);
+    EXPECT_EQ(dpi::scaledControlY(*field, dpi::kPositionInTopWindowUnits), 16);
+    EXPECT_EQ(dpi::scaledControlX(*field, dpi::kPositionOnScreenPixels), origin.x + 10);
+    EXPECT_EQ(dpi::scaledControlY(*field, dpi::kPositionOnScreenPixels), origin.y + 20);
 }
 
 TEST_F(ScaledWrappers, BoundsPassNoLimitThrough) {
-    setScale(1.5f, 1.5f);
-    openWindow(100, 60);
+    ui::Window& window = openWindow(100, 60, scaleOf(1.5f, 1.5f, 144));
     // A -1 converted like a number (-2 pixels) would become a tiny largest size.
-    dpi::setScaledWindowBounds(kWindow, 50, 40, base::kNoLimit, base::kNoLimit);
-    dpi::resizeScaledWindow(kWindow, base::keepValue, base::keepValue, 600, 400);
-    EXPECT_EQ(ui::windowClientWidth(kWindow), 900);
-    EXPECT_EQ(ui::windowClientHeight(kWindow), 600);
+    dpi::setScaledWindowBounds(window, 50, 40, base::kNoLimit, base::kNoLimit);
+    dpi::resizeScaledWindow(window, base::keepValue, base::keepValue, 600, 400);
+    EXPECT_EQ(ui::windowClientWidth(window), 900);
+    EXPECT_EQ(ui::windowClientHeight(window), 600);
     // Limits in units become pixel limits: the window is made to fit at once.
-    dpi::setScaledWindowBounds(kWindow, base::keepValue, base::keepValue, 300, 200);
-    EXPECT_EQ(ui::windowClientWidth(kWindow), 450);
-    EXPECT_EQ(ui::windowClientHeight(kWindow), 300);
-    dpi::setScaledWindowBounds(kWindow, 320, 220, base::kNoLimit, base::kNoLimit);
-    EXPECT_EQ(ui::windowClientWidth(kWindow), 480);
-    EXPECT_EQ(ui::windowClientHeight(kWindow), 330);
+    dpi::setScaledWindowBounds(window, base::keepValue, base::keepValue, 300, 200);
+    EXPECT_EQ(ui::windowClientWidth(window), 450);
+    EXPECT_EQ(ui::windowClientHeight(window), 300);
+    dpi::setScaledWindowBounds(window, 320, 220, base::kNoLimit, base::kNoLimit);
+    EXPECT_EQ(ui::windowClientWidth(window), 480);
+    EXPECT_EQ(ui::windowClientHeight(window), 330);
 }
 
-TEST_F(ScaledWrappers, FontsFollowTheSizeRule) {
-    setScale(1.25f, 1.25f);
+TEST_F(ScaledWrappers, FontsFollowTheSizeRuleAtTheScaleGiven) {
     dpi::scaleState().alreadyDpiAware = false;
     dpi::setWindowsVersion(10, 0);
-    std::intptr_t font = dpi::loadScaledFont(7, u"Arial", 8, ui::kFontBold);
-    ASSERT_NE(font, 0);
+    HFONT font = dpi::loadScaledFont(u"Arial", 8, ui::kFontBold, scaleOf(1.25f, 1.25f, 120));
+    ASSERT_NE(font, nullptr);
     LOGFONTW logFont{};
-    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(font), sizeof logFont, &logFont), 0);
+    ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
     EXPECT_EQ(logFont.lfHeight, -MulDiv(10, ui::screenLogPixelsY(), 72));
     EXPECT_EQ(logFont.lfWeight, FW_BOLD);
 
+    // The vertical factor counts: 8 points at 1.5 are 12.
+    font = dpi::loadScaledFont(u"Arial", 8, 0, scaleOf(1.0f, 1.5f, 96));
+    ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
+    EXPECT_EQ(logFont.lfHeight, -MulDiv(12, ui::screenLogPixelsY(), 72));
+
     // Before Vista the size stays.
     dpi::setWindowsVersion(5, 1);
-    font = dpi::loadScaledFont(8, u"Arial", 8, 0);
-    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(font), sizeof logFont, &logFont), 0);
+    font = dpi::loadScaledFont(u"Arial", 8, 0, scaleOf(1.25f, 1.25f, 120));
+    ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
     EXPECT_EQ(logFont.lfHeight, -MulDiv(8, ui::screenLogPixelsY(), 72));
 }
 
-TEST_F(ScaledWrappers, ControlFontMinusOneIsTheUiFont) {
-    std::intptr_t font = ui::loadFont(9, u"Arial", 11, 0);
-    ASSERT_NE(font, 0);
-    dpi::scaleState().uiFont = reinterpret_cast<HFONT>(font);
-    openWindow(200, 100);
-    ASSERT_NE(dpi::createScaledTextField(kField, 0, 0, 40, 20, u"", 0), 0);
-    HWND field = ui::controlHandle(kField);
-    dpi::setControlFont(kField, dpi::kUiFont);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)),
-              reinterpret_cast<HFONT>(font));
+TEST_F(ScaledWrappers, ScaledWindowsControlsTakeTheUiFont) {
+    HFONT font = ui::loadFont(u"Arial", 11, 0);
+    ASSERT_NE(font, nullptr);
+    dpi::scaleState().uiFont = font;
+    ui::Window& window = openWindow(200, 100, dpi::processScale());
+    ui::Control* field = dpi::createScaledTextField(window, 0, 0, 40, 20, u"", 0);
+    ui::Control* label = dpi::createScaledStaticText(window, 0, 30, 40, 20, u"x", 0);
+    ASSERT_TRUE(field && label);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(*field), WM_GETFONT, 0, 0)),
+              font);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(*label), WM_GETFONT, 0, 0)),
+              font);
+}
 
-    // As the default, the font goes to controls created afterwards.
-    dpi::setControlFont(-1, dpi::kUiFont);
-    ASSERT_NE(dpi::createScaledStaticText(kLabel, 0, 30, 40, 20, u"x", 0), 0);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(kLabel), WM_GETFONT, 0, 0)),
-              reinterpret_cast<HFONT>(font));
+// Each window is laid out at its own scale: the popup at the caret's monitor beside the manager
+// at the primary monitor's. Opening one at another scale changes neither the other's layout nor
+// the scale that windows open at by default.
+TEST_F(ScaledWrappers, WindowsAtDifferentScalesAreLaidOutEachAtItsOwn) {
+    dpi::scaleState().scaleX = dpi::scaleState().scaleY = 1.25f;
+    ui::OwnedWindow primary =
+        dpi::openScaledWindow(10, 10, 200, 100, u"Primary", ui::kWindowHidden | WS_POPUP, nullptr);
+    ASSERT_TRUE(primary);
+    ui::Control* before = dpi::createScaledStaticText(*primary, 10, 10, 100, 20, u"", 0);
+    ui::OwnedWindow caret =
+        dpi::openScaledWindow(10, 10, 200, 100, u"Caret", ui::kWindowHidden | WS_POPUP, nullptr,
+                              scaleOf(2.0f, 2.0f, 192));
+    ASSERT_TRUE(caret);
+    ui::Control* atCaret = dpi::createScaledStaticText(*caret, 10, 10, 100, 20, u"", 0);
+    ui::Control* after = dpi::createScaledStaticText(*primary, 10, 40, 100, 20, u"", 0);
+    ui::OwnedWindow later =
+        dpi::openScaledWindow(10, 10, 200, 100, u"Later", ui::kWindowHidden | WS_POPUP, nullptr);
+    ASSERT_TRUE(later);
+    ASSERT_TRUE(before && atCaret && after);
+
+    EXPECT_EQ(ui::windowClientWidth(*primary), 250);
+    EXPECT_EQ(ui::windowClientWidth(*caret), 400);
+    EXPECT_EQ(ui::windowClientWidth(*later), 250) << "the process's scale, untouched";
+    EXPECT_EQ(ui::windowScale(*primary).dpi, 120);
+    EXPECT_EQ(ui::windowScale(*caret).dpi, 192);
+    EXPECT_EQ(boxOf(before), (ControlBox{12, 12, 125, 25}));
+    EXPECT_EQ(boxOf(atCaret), (ControlBox{20, 20, 200, 40}));
+    EXPECT_EQ(boxOf(after), (ControlBox{12, 50, 125, 25}));
+    EXPECT_EQ(dpi::scaledControlWidth(*atCaret, dpi::kControlSizeUnits), 100);
+    EXPECT_EQ(dpi::scaledControlWidth(*after, dpi::kControlSizeUnits), 100);
+    EXPECT_EQ(dpi::scaledWindowWidth(*caret, dpi::kWindowClientUnits), 200);
+
+    dpi::resizeScaledControl(*atCaret, base::keepValue, base::keepValue, 50, base::keepValue);
+    dpi::resizeScaledControl(*after, base::keepValue, base::keepValue, 50, base::keepValue);
+    EXPECT_EQ(boxOf(atCaret).width, 100);
+    EXPECT_EQ(boxOf(after).width, 62);
+}
+
+// The scale a window opens at for a point on the screen: that monitor's DPI, or the process's
+// scale when Windows cannot tell. Asking writes nothing.
+TEST_F(ScaledWrappers, ScaleForAMonitorComesFromItsDpi) {
+    struct Case {
+        const char* name;
+        int monitorDpi;
+        float scale;
+        int dpi;
+    };
+    const Case cases[] = {
+        {"Monitor144", 144, 1.5f, 144},
+        {"Monitor96", 96, 1.0f, 96},
+        {"MonitorCannotTell", 0, 1.25f, 120},
+    };
+    dpi::scaleState().scaleX = dpi::scaleState().scaleY = 1.25f;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dpi::setMonitorDpiSource([&c](int, int) { return c.monitorDpi; });
+        const ui::WindowScale scale = dpi::scaleForMonitorAt(500, 300);
+        EXPECT_EQ(scale.x, c.scale);
+        EXPECT_EQ(scale.y, c.scale);
+        EXPECT_EQ(scale.dpi, c.dpi);
+        EXPECT_EQ(dpi::scaleState().scaleX, 1.25f);
+        EXPECT_EQ(dpi::scaleState().scaleY, 1.25f);
+    }
 }
 
 // A window opened at 96 DPI and moved between monitors; each step sends WM_DPICHANGED with the
 // new DPI and the suggested window rectangle, as Windows does.
 struct DpiMove {
     int newDpi;
-    int tableDpi;     // the window's entry in windowDpiTable afterwards
-    ControlBox label; // pixels after the move (scale factors stay 1.0)
+    int scaleDpi;     // the window's scale afterwards
+    ControlBox label; // pixels after the move
     ControlBox field;
 };
 
@@ -213,19 +277,25 @@ void PrintTo(const DpiChangeCase& c, std::ostream* out) {
 class DpiChange : public ScaledWrappers, public testing::WithParamInterface<DpiChangeCase> {};
 
 TEST_P(DpiChange, RescalesTheControlsAndMovesTheWindow) {
-    setScale(1.0f, 1.0f);
     dpi::setWindowsVersion(10, 0);
     dpi::resolveSubclassFunctions();
     ASSERT_TRUE(dpi::scaleState().subclassResolved);
-    openWindow(300, 200);
-    EXPECT_EQ(dpi::windowDpiTable().at("40"), 96);
-    ASSERT_NE(dpi::createScaledStaticText(kLabel, 10, 10, 100, 20, u"Label", 0), 0);
-    ASSERT_NE(dpi::createScaledTextField(kField, 10, 40, 60, 24, u"", 0), 0);
+    ui::Window& moved = openWindow(300, 200, scaleOf(1.0f, 1.0f, 96));
+    ui::Control* label = dpi::createScaledStaticText(moved, 10, 10, 100, 20, u"Label", 0);
+    ui::Control* field = dpi::createScaledTextField(moved, 10, 40, 60, 24, u"", 0);
+    ASSERT_TRUE(label && field);
+    // A window that stays on its monitor, open at the same time.
+    ui::OwnedWindow staying =
+        dpi::openScaledWindow(10, 10, 300, 200, u"Staying", ui::kWindowHidden | WS_POPUP, nullptr,
+                              scaleOf(1.0f, 1.0f, 96));
+    ASSERT_TRUE(staying);
+    ui::Control* stayingLabel = dpi::createScaledStaticText(*staying, 10, 10, 100, 20, u"", 0);
+    ASSERT_TRUE(stayingLabel);
     // A child window that is not one of the program's controls, though its ID is a control's.
-    HWND window = ui::windowHandle(kWindow);
+    HWND window = ui::windowHandle(moved);
     HWND stranger =
         CreateWindowExW(0, L"Static", L"", WS_CHILD, 200, 100, 30, 10, window,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabel)), nullptr, nullptr);
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(1)), nullptr, nullptr);
     ASSERT_NE(stranger, nullptr);
 
     int left = 20;
@@ -235,9 +305,11 @@ TEST_P(DpiChange, RescalesTheControlsAndMovesTheWindow) {
         EXPECT_EQ(SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(move.newDpi, move.newDpi),
                                reinterpret_cast<LPARAM>(&suggested)),
                   0);
-        EXPECT_EQ(pixelBox(ui::controlHandle(kLabel)), move.label) << "at " << move.newDpi;
-        EXPECT_EQ(pixelBox(ui::controlHandle(kField)), move.field) << "at " << move.newDpi;
-        EXPECT_EQ(dpi::windowDpiTable().at("40"), move.tableDpi);
+        EXPECT_EQ(boxOf(label), move.label) << "at " << move.newDpi;
+        EXPECT_EQ(boxOf(field), move.field) << "at " << move.newDpi;
+        EXPECT_EQ(ui::windowScale(moved).dpi, move.scaleDpi);
+        EXPECT_EQ(ui::windowScale(moved).x, move.scaleDpi / 96.0f);
+        EXPECT_EQ(ui::windowScale(moved).y, move.scaleDpi / 96.0f);
         RECT placed{};
         GetWindowRect(window, &placed);
         EXPECT_EQ(placed.left, suggested.left);
@@ -245,6 +317,8 @@ TEST_P(DpiChange, RescalesTheControlsAndMovesTheWindow) {
         EXPECT_EQ(placed.bottom - placed.top, 300);
     }
     EXPECT_EQ(pixelBox(stranger), (ControlBox{200, 100, 30, 10}));
+    EXPECT_EQ(ui::windowScale(*staying).dpi, 96);
+    EXPECT_EQ(boxOf(stayingLabel), (ControlBox{10, 10, 100, 20}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -258,23 +332,23 @@ INSTANTIATE_TEST_SUITE_P(
                     DpiChangeCase{"to144_then_120",
                                   {{144, 144, {15, 15, 150, 30}, {15, 60, 90, 36}},
                                    {120, 120, {12, 12, 125, 25}, {12, 50, 75, 30}}}},
-                    // A DPI of 0 is no DPI: the controls stay, the table keeps the last real value.
+                    // A DPI of 0 is no DPI: the controls and the window's scale stay.
                     DpiChangeCase{"zero_dpi",
                                   {{144, 144, {15, 15, 150, 30}, {15, 60, 90, 36}},
                                    {0, 144, {15, 15, 150, 30}, {15, 60, 90, 36}}}}),
     [](const testing::TestParamInfo<DpiChangeCase>& info) { return info.param.name; });
 
 TEST_F(ScaledWrappers, BeforeWindows81NoWindowFollowsDpi) {
-    setScale(1.0f, 1.0f);
     dpi::setWindowsVersion(6, 2);
     dpi::resolveSubclassFunctions();
-    openWindow(300, 200);
-    ASSERT_NE(dpi::createScaledStaticText(kLabel, 10, 10, 100, 20, u"Label", 0), 0);
+    ui::Window& window = openWindow(300, 200, scaleOf(1.0f, 1.0f, 96));
+    ui::Control* label = dpi::createScaledStaticText(window, 10, 10, 100, 20, u"Label", 0);
+    ASSERT_TRUE(label);
     RECT suggested{0, 0, 400, 300};
-    SendMessageW(ui::windowHandle(kWindow), WM_DPICHANGED, MAKEWPARAM(144, 144),
+    SendMessageW(ui::windowHandle(window), WM_DPICHANGED, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(dpi::windowDpiTable().count("40"), 0u);
-    EXPECT_EQ(pixelBox(ui::controlHandle(kLabel)), (ControlBox{10, 10, 100, 20}));
+    EXPECT_EQ(ui::windowScale(window).dpi, 96);
+    EXPECT_EQ(boxOf(label), (ControlBox{10, 10, 100, 20}));
 }
 
 } // namespace

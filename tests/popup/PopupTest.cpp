@@ -73,10 +73,10 @@ class PopupInProcess : public uitest::ServiceTest {
     void SetUp() override {
         saved_ = dpi::scaleState();
         ServiceTest::SetUp();
-        dpi::createWindowDpiTable();
         monitorDpi(0);
     }
     void TearDown() override {
+        window_.close();
         ServiceTest::TearDown();
         dpi::setMonitorDpiSource(nullptr);
         dpi::scaleState() = saved_;
@@ -91,6 +91,10 @@ class PopupInProcess : public uitest::ServiceTest {
         popup::buildPlaceholderPopup(window_, *fields_, look);
     }
     idelink::PopupResult run() { return popup::runPlaceholderPopup(window_, *fields_); }
+    // Field n's row (1 to n) of the built popup.
+    const popup::FieldRow& row(int field) const { return fields_->rows.at(size_t(field - 1)); }
+    HWND fieldHandle(int field) const { return ui::controlHandle(*row(field).field); }
+    HWND labelHandle(int field) const { return ui::controlHandle(*row(field).label); }
 
     dpi::ScaleState saved_;
     popup::CaretWindow window_;
@@ -109,8 +113,10 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     look.appearance = c.appearance;
     look.settings = c.settings;
     build(request, look);
-    HWND window = ui::windowHandle(popup::kPopupWindow);
+    HWND window = window_.handle();
     ASSERT_NE(window, nullptr);
+    ASSERT_EQ(fields_->rows.size(), size_t(c.fields));
+    ASSERT_NE(fields_->preview, nullptr);
 
     // Window: caption-less with a one-pixel border (the outer size one pixel beyond the client
     // on each side), 4 pixels right of and 1 above the anchor where it fits the 1280 x 800
@@ -135,49 +141,56 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
     EXPECT_EQ(alpha, c.settings.opacity);
     EXPECT_EQ(layeredFlags, DWORD(LWA_ALPHA));
     EXPECT_EQ((GetClassLongW(window, GCL_STYLE) & CS_DROPSHADOW) != 0, c.settings.shadow != 0);
-    ui::openWindow(7, 0, 0, 10, 10, u"Other", WS_POPUP | ui::kWindowHidden, nullptr);
-    EXPECT_EQ(GetClassLongW(ui::windowHandle(7), GCL_STYLE) & CS_DROPSHADOW, 0u);
+    // A window opened beside the popup: a class of its own, and the start-up's scale, whatever
+    // the caret's monitor gave the popup.
+    ui::OwnedWindow other =
+        dpi::openScaledWindow(0, 0, 100, 10, u"Other", WS_POPUP | ui::kWindowHidden, nullptr);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(GetClassLongW(ui::windowHandle(*other), GCL_STYLE) & CS_DROPSHADOW, 0u);
+    EXPECT_EQ(ui::windowClientWidth(*other), dpi::toPixels(100, c.scale));
+    EXPECT_EQ(dpi::scaleState().scaleX, c.scale);
 
     // Every control in the IDE's font at its point size by the font size rule.
     const std::u16string face = c.appearance.editorFontName.substr(0, LF_FACESIZE - 1);
-    const std::vector<int> controls{popup::kPreviewControl, 1, c.fields,
-                                    popup::labelControl(1, c.fields)};
-    for (const int number : controls) {
+    const std::pair<const char*, HWND> controls[] = {
+        {"preview", ui::controlHandle(*fields_->preview)},
+        {"first field", fieldHandle(1)},
+        {"last field", fieldHandle(c.fields)},
+        {"first label", labelHandle(1)},
+    };
+    for (const auto& [name, control] : controls) {
         LOGFONTW font{};
-        const auto handle =
-            reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(number), WM_GETFONT, 0, 0));
-        ASSERT_TRUE(GetObjectW(handle, sizeof font, &font)) << "control " << number;
+        const auto handle = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        ASSERT_TRUE(GetObjectW(handle, sizeof font, &font)) << name;
         EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(font.lfFaceName)), face);
         EXPECT_EQ(font.lfHeight, px.fontHeight);
     }
 
     const auto colour = [](std::int32_t value) { return static_cast<COLORREF>(value); };
     const store::IdeAppearance& ide = c.appearance;
-    HWND preview = ui::controlHandle(popup::kPreviewControl);
+    HWND preview = ui::controlHandle(*fields_->preview);
     const Colours previewColours = coloursOf(window, preview, WM_CTLCOLORSTATIC);
     EXPECT_EQ(previewColours.text, colour(ide.normalTextColor));
     EXPECT_EQ(previewColours.back, colour(ide.backgroundColor));
-    EXPECT_EQ(ui::controlText(popup::kPreviewControl), request.previewText);
+    EXPECT_EQ(ui::controlText(*fields_->preview), request.previewText);
     EXPECT_EQ(pixelBox(preview), (ControlBox{0, 0, px.clientWidth, px.previewHeight}));
-    const auto labelOf = [&](int field) {
-        return ui::controlHandle(popup::labelControl(field, c.fields));
-    };
-    EXPECT_EQ(pixelBox(labelOf(1)), (ControlBox{0, px.firstRowY, px.labelWidth, px.rowHeight}));
-    EXPECT_EQ(pixelBox(ui::controlHandle(1)),
+    EXPECT_EQ(pixelBox(labelHandle(1)), (ControlBox{0, px.firstRowY, px.labelWidth, px.rowHeight}));
+    EXPECT_EQ(pixelBox(fieldHandle(1)),
               (ControlBox{px.fieldX, px.firstRowY, px.fieldWidth, px.rowHeight}));
-    EXPECT_EQ(pixelBox(labelOf(c.fields)).y, px.lastRowY);
-    EXPECT_EQ(pixelBox(ui::controlHandle(c.fields)).y, px.lastRowY);
+    EXPECT_EQ(pixelBox(labelHandle(c.fields)).y, px.lastRowY);
+    EXPECT_EQ(pixelBox(fieldHandle(c.fields)).y, px.lastRowY);
 
     for (int i = 1; i <= c.fields; ++i) {
         SCOPED_TRACE("field " + std::to_string(i));
-        HWND field = ui::controlHandle(i);
-        HWND label = labelOf(i);
+        HWND field = fieldHandle(i);
+        HWND label = labelHandle(i);
         ASSERT_TRUE(field && label);
-        EXPECT_EQ(ui::controlText(popup::labelControl(i, c.fields)), request.fields[i - 1].label);
-        EXPECT_EQ(ui::controlText(i), request.fields[i - 1].initialText);
+        EXPECT_EQ(ui::controlText(*row(i).label), request.fields[i - 1].label);
+        EXPECT_EQ(ui::controlText(*row(i).field), request.fields[i - 1].initialText);
+        EXPECT_EQ(row(i).mark, nullptr) << "a field without choices has no mark";
         // A label takes no typing.
         SendMessageW(label, WM_CHAR, 'x', 1);
-        EXPECT_EQ(ui::controlText(popup::labelControl(i, c.fields)), request.fields[i - 1].label);
+        EXPECT_EQ(ui::controlText(*row(i).label), request.fields[i - 1].label);
 
         const Colours labelColours = coloursOf(window, label, WM_CTLCOLORSTATIC);
         EXPECT_EQ(labelColours.text, colour(ide.selectionFrontColor));
@@ -189,25 +202,26 @@ TEST_P(PopupLookAndGeometry, FollowsTheIdeLookAndTheLayout) {
 
     // A value wider than its field can still be typed to its end.
     const std::u16string wide(120, u'w');
-    ui::setControlText(1, u"");
+    ui::Control& first = *row(1).field;
+    ui::setControlText(first, u"");
     for (const char16_t unit : wide)
-        SendMessageW(ui::controlHandle(1), WM_CHAR, unit, 1);
-    EXPECT_EQ(ui::controlText(1), wide);
-    ui::setControlText(1, request.fields[0].initialText);
+        SendMessageW(fieldHandle(1), WM_CHAR, unit, 1);
+    EXPECT_EQ(ui::controlText(first), wide);
+    ui::setControlText(first, request.fields[0].initialText);
 
     // Usable whatever the font: Return walks the fields and accepts in the last one, and the
     // values come back as the fields hold them.
-    EXPECT_EQ(ui::focusedControl(), 1);
+    EXPECT_EQ(ui::focusedControl(), &first);
     for (int i = 0; i < c.fields; ++i)
-        pressKey(ui::controlHandle(1), VK_RETURN);
+        pressKey(fieldHandle(1), VK_RETURN);
     const idelink::PopupResult result = run();
     EXPECT_TRUE(result.accepted);
     EXPECT_FALSE(result.lostActivation);
     ASSERT_EQ(result.values.size(), size_t(c.fields));
     EXPECT_EQ(result.values.back(), request.fields.back().initialText);
     // The field with the focus was scrolled into view, its label beside it.
-    EXPECT_EQ(pixelBox(ui::controlHandle(c.fields)).y, px.lastRowYAfterWalk);
-    EXPECT_EQ(pixelBox(labelOf(c.fields)).y, px.lastRowYAfterWalk);
+    EXPECT_EQ(pixelBox(fieldHandle(c.fields)).y, px.lastRowYAfterWalk);
+    EXPECT_EQ(pixelBox(labelHandle(c.fields)).y, px.lastRowYAfterWalk);
 }
 
 using Appearance = store::IdeAppearance;
@@ -231,15 +245,21 @@ const LookCase kLookCases[] = {
     {"DefaultsAt96Dpi", Appearance(), Settings(), 3, 1.0f, 0,
      Pixels(204, 149, 630, 113, 62, 119, 120, 511, 16, 63, 97, 97, -11)},
     // Courier New 11 at 1.25: 13 points, 17 pixels.
-    {"DarkOpaqueWithoutShadowAt120Dpi", dark(), Settings(255, 0, 10, 1), 1, 1.25f, 0,
+    {"DarkOpaqueWithoutShadowAt120Dpi", dark(), Settings(255, 0, 10, 1), 1, 1.0f, 120,
      Pixels(204, 149, 787, 98, 77, 148, 150, 638, 20, 78, 78, 78, -17)},
     // Courier New 11 at 1.5: 16 points, 21 pixels.
-    {"DarkAt144DpiShadowMinusOne", dark(), Settings(1, -1, 500, 0), 4, 1.5f, 0,
+    {"DarkAt144DpiShadowMinusOne", dark(), Settings(1, -1, 500, 0), 4, 1.0f, 144,
      Pixels(204, 149, 945, 195, 93, 178, 180, 766, 24, 94, 171, 171, -21)},
     // The caret's monitor at 144 DPI beside a 96-DPI primary: the popup takes its factors
     // and its font from the caret's monitor (8 points at 1.5: 12 points, 16 pixels).
     {"CaretOnA144DpiMonitor", Appearance(), Settings(), 3, 1.0f, 144,
      Pixels(204, 149, 945, 169, 93, 178, 180, 766, 24, 94, 145, 145, -16)},
+    // ... and a 96-DPI caret's monitor beside a 144-DPI primary: the popup at 96 DPI.
+    {"CaretOnA96DpiMonitorBesideA144DpiPrimary", Appearance(), Settings(), 3, 1.5f, 96,
+     Pixels(204, 149, 630, 113, 62, 119, 120, 511, 16, 63, 97, 97, -11)},
+    // When Windows cannot tell the caret monitor's DPI, the popup takes the start-up's factors.
+    {"MonitorUnknownTakesTheStartUpScale", dark(), Settings(255, 0, 10, 1), 1, 1.25f, 0,
+     Pixels(204, 149, 787, 98, 77, 148, 150, 638, 20, 78, 78, 78, -17)},
     {"FontSizeZero", withFont(u"Courier New", 0), Settings(), 2, 1.0f, 0,
      Pixels(204, 149, 630, 96, 62, 119, 120, 511, 16, 63, 80, 80, 0)},
     {"FontSizeNegative", withFont(u"Courier New", -3), Settings(), 2, 1.0f, 0,
@@ -278,12 +298,13 @@ TEST_P(PopupDeactivation, CancelsAndVanishes) {
     look.setAlpha = [&alphas](HWND, BYTE alpha) { alphas.push_back(alpha); };
     const idelink::PopupRequest request = requestWith(2);
     build(request, look);
-    HWND window = ui::windowHandle(popup::kPopupWindow);
+    HWND window = window_.handle();
     ASSERT_NE(window, nullptr);
     ASSERT_EQ(GetActiveWindow(), window);
 
-    HWND other = openTestWindow(8, 100, 100, true);
-    ASSERT_EQ(GetActiveWindow(), other);
+    ui::OwnedWindow other = openTestWindow(100, 100, true);
+    ASSERT_TRUE(other);
+    ASSERT_EQ(GetActiveWindow(), ui::windowHandle(*other));
     EXPECT_EQ(alphas, c.alphas);
     // A second deactivation changes nothing; activation itself is never refused.
     EXPECT_EQ(SendMessageW(window, WM_NCACTIVATE, FALSE, 0), TRUE);
@@ -335,7 +356,7 @@ class PopupEnding : public PopupInProcess, public testing::WithParamInterface<En
 TEST_P(PopupEnding, CancelsLikeEscape) {
     const idelink::PopupRequest request = requestWith(2);
     build(request);
-    HWND window = ui::windowHandle(popup::kPopupWindow);
+    HWND window = window_.handle();
     ASSERT_NE(window, nullptr);
     GetParam().end(window);
     const idelink::PopupResult result = run();
@@ -361,7 +382,7 @@ TEST_F(PopupInProcess, NeverActivatedCancelsByItself) {
     look.show = [](HWND, const store::PopupSettings&) {}; // stays hidden, never activated
     const idelink::PopupRequest request = requestWith(2);
     build(request, look);
-    HWND window = ui::windowHandle(popup::kPopupWindow);
+    HWND window = window_.handle();
     ASSERT_NE(window, nullptr);
     ASSERT_FALSE(IsWindowVisible(window));
     guardFired = false;
@@ -375,7 +396,7 @@ TEST_F(PopupInProcess, NeverActivatedCancelsByItself) {
 
 struct ChoiceCase {
     const char* name;
-    float scale;
+    int monitorDpi; // the caret's monitor
     // Keys for a field that offers s, i and l and shows s, then for one without choices that
     // shows value2: D is Down, U is Up, a small letter is typed.
     const char* choiceKeys;
@@ -385,15 +406,15 @@ struct ChoiceCase {
 };
 
 const ChoiceCase kChoiceCases[] = {
-    {"DownDownUpAt96Dpi", 1.0f, "DDU", "DU", u"i", u"value2"},
-    {"EndsStayAt120Dpi", 1.25f, "UDDDD", "U", u"l", u"value2"},
-    {"TypingReplacesTheChoiceAt144Dpi", 1.5f, "Dx", "Dy", u"x", u"y"},
+    {"DownDownUpAt96Dpi", 96, "DDU", "DU", u"i", u"value2"},
+    {"EndsStayAt120Dpi", 120, "UDDDD", "U", u"l", u"value2"},
+    {"TypingReplacesTheChoiceAt144Dpi", 144, "Dx", "Dy", u"x", u"y"},
 };
 
 class PopupChoiceFields : public PopupInProcess, public testing::WithParamInterface<ChoiceCase> {
   protected:
-    static void pressKeysThenReturn(int field, const char* keys) {
-        HWND target = ui::controlHandle(field);
+    void pressKeysThenReturn(int field, const char* keys) {
+        HWND target = fieldHandle(field);
         for (; *keys; ++keys) {
             if (*keys == 'D' || *keys == 'U')
                 pressKey(target, *keys == 'D' ? VK_DOWN : VK_UP);
@@ -409,16 +430,20 @@ class PopupChoiceFields : public PopupInProcess, public testing::WithParamInterf
 // end of its box to the mark.
 TEST_P(PopupChoiceFields, UpAndDownStepThroughTheChoices) {
     const ChoiceCase& c = GetParam();
-    dpi::scaleState().scaleX = dpi::scaleState().scaleY = c.scale;
+    monitorDpi(c.monitorDpi);
     idelink::PopupRequest request = requestWith(2);
     request.fields[0] = {u"type ", u"s", {u"s", u"i", u"l"}};
     build(request);
-    const ControlBox field = pixelBox(ui::controlHandle(1));
-    const ControlBox plain = pixelBox(ui::controlHandle(2));
+    ASSERT_EQ(fields_->rows.size(), 2u);
+    const ControlBox field = pixelBox(fieldHandle(1));
+    const ControlBox plain = pixelBox(fieldHandle(2));
+    ASSERT_NE(row(1).mark, nullptr);
     EXPECT_EQ(
-        pixelBox(ui::controlHandle(popup::choiceMarkControl(1, 2))),
+        pixelBox(ui::controlHandle(*row(1).mark)),
         (ControlBox{field.x + field.width, field.y, plain.width - field.width, field.height}));
-    EXPECT_EQ(ui::controlHandle(popup::choiceMarkControl(2, 2)), nullptr);
+    EXPECT_EQ(row(2).mark, nullptr);
+    // The layout is the caret monitor's: 16 units of height.
+    EXPECT_EQ(field.height, dpi::toPixels(popup::kRowHeight, c.monitorDpi / 96.0f));
 
     pressKeysThenReturn(1, c.choiceKeys);
     pressKeysThenReturn(2, c.plainKeys);

@@ -27,16 +27,21 @@ TEST_F(VisualStylesTest, OnlyWindowsMadeUnderVisualStylesAreComctl32Six) {
         std::optional<ui::VisualStyles> styles;
         if (styled)
             styles.emplace();
-        openTestWindow(styled, 300, 200);
-        ui::createTextField(10 * styled + 1, 0, 0, 100, 20, u"", 0);
-        ui::createStaticText(10 * styled + 2, 0, 25, 100, 20, u"", 0);
-        ui::createRowList(10 * styled + 3, 0, 50, 100, 100, 0);
-        ui::createImageButton(10 * styled + 4, 110, 0, 35, 26, nullptr, 0);
-        for (int control = 1; control <= 4; ++control)
-            EXPECT_EQ(classOfComctl32(ui::controlHandle(10 * styled + control)), styled)
-                << "styled " << styled << ", control " << control;
+        ui::OwnedWindow window = openTestWindow(300, 200);
+        ASSERT_TRUE(window);
+        ui::Control* const controls[] = {
+            ui::createTextField(*window, 0, 0, 100, 20, u"", 0),
+            ui::createStaticText(*window, 0, 25, 100, 20, u"", 0),
+            ui::createRowList(*window, 0, 50, 100, 100, 0),
+            ui::createImageButton(*window, 110, 0, 35, 26, nullptr, 0),
+        };
+        for (const ui::Control* control : controls) {
+            ASSERT_TRUE(control);
+            EXPECT_EQ(classOfComctl32(ui::controlHandle(*control)), styled)
+                << "styled " << styled << ", control " << ui::controlHandle(*control);
+        }
         SIZE ideal{};
-        EXPECT_EQ(SendMessageW(ui::controlHandle(10 * styled + 4), BCM_GETIDEALSIZE, 0,
+        EXPECT_EQ(SendMessageW(ui::controlHandle(*controls[3]), BCM_GETIDEALSIZE, 0,
                                reinterpret_cast<LPARAM>(&ideal)) != 0,
                   styled);
     }

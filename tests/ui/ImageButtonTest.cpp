@@ -77,35 +77,45 @@ class ImageButtonPaintTest : public ServiceTest {
   protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        openTestWindow(0, 200, 100);
+        window_ = openTestWindow(200, 100);
+        ASSERT_TRUE(window_);
     }
+    void TearDown() override {
+        window_.reset();
+        ServiceTest::TearDown();
+    }
+    ui::Control& button(int x, int width, HBITMAP image) {
+        ui::Control* made = ui::createImageButton(*window_, x, 5, width, 26, image, 0);
+        EXPECT_TRUE(made);
+        return *made;
+    }
+
+    ui::OwnedWindow window_;
 };
 
 TEST_F(ImageButtonPaintTest, ImageDrawnWhereTheRuleSays) {
     const COLORREF red = RGB(255, 0, 0);
-    ui::createImageButton(1, 5, 5, 35, 26, solidImage(16, red), 0);
-    ui::createImageButton(2, 45, 5, 36, 26, solidImage(31, red), 0);
-    for (int number : {1, 2}) {
-        HWND button = ui::controlHandle(number);
-        const bool themed = GetWindowTheme(button) != nullptr;
-        const int size = number == 1 ? 16 : 31;
+    const struct { int x, width, size; } cases[] = {{5, 35, 16}, {45, 36, 31}};
+    for (const auto& c : cases) {
+        const ui::Control& made = button(c.x, c.width, solidImage(c.size, red));
+        HWND handle = ui::controlHandle(made);
+        const bool themed = GetWindowTheme(handle) != nullptr;
         const ui::ImagePlacement expected = ui::placeButtonImage(
-            ui::controlWidth(number), ui::controlHeight(number), size, size, false, themed);
-        const RECT bounds = boundsOf(paint(button), red);
-        EXPECT_EQ(bounds.left, std::max(expected.x, expected.clipLeft)) << number;
-        EXPECT_EQ(bounds.top, std::max(expected.y, expected.clipTop)) << number;
-        EXPECT_EQ(bounds.right, std::min(expected.x + size, expected.clipRight)) << number;
-        EXPECT_EQ(bounds.bottom, std::min(expected.y + size, expected.clipBottom)) << number;
+            ui::controlWidth(made), ui::controlHeight(made), c.size, c.size, false, themed);
+        const RECT bounds = boundsOf(paint(handle), red);
+        EXPECT_EQ(bounds.left, std::max(expected.x, expected.clipLeft)) << c.size;
+        EXPECT_EQ(bounds.top, std::max(expected.y, expected.clipTop)) << c.size;
+        EXPECT_EQ(bounds.right, std::min(expected.x + c.size, expected.clipRight)) << c.size;
+        EXPECT_EQ(bounds.bottom, std::min(expected.y + c.size, expected.clipBottom)) << c.size;
     }
 }
 
 TEST_F(ImageButtonPaintTest, PushedImageMovesOnePixel) {
     const COLORREF red = RGB(255, 0, 0);
-    ui::createImageButton(1, 5, 5, 35, 26, solidImage(16, red), 0);
-    HWND button = ui::controlHandle(1);
-    const RECT released = boundsOf(paint(button), red);
-    SendMessageW(button, BM_SETSTATE, TRUE, 0);
-    const RECT pushed = boundsOf(paint(button), red);
+    HWND handle = ui::controlHandle(button(5, 35, solidImage(16, red)));
+    const RECT released = boundsOf(paint(handle), red);
+    SendMessageW(handle, BM_SETSTATE, TRUE, 0);
+    const RECT pushed = boundsOf(paint(handle), red);
     EXPECT_EQ(pushed.left, released.left + 1);
     EXPECT_EQ(pushed.top, released.top + 1);
     EXPECT_EQ(released.left, 9);
@@ -114,15 +124,15 @@ TEST_F(ImageButtonPaintTest, PushedImageMovesOnePixel) {
 
 TEST_F(ImageButtonPaintTest, DisabledButtonShowsItsImageGreyed) {
     const COLORREF red = RGB(255, 0, 0);
-    ui::createImageButton(1, 5, 5, 35, 26, solidImage(16, red), 0);
-    ui::enableControl(1, false);
-    const Painted painted = paint(ui::controlHandle(1));
+    ui::Control& made = button(5, 35, solidImage(16, red));
+    ui::enableControl(made, false);
+    const Painted painted = paint(ui::controlHandle(made));
     EXPECT_EQ(boundsOf(painted, red).right, 0) << "no red left";
     const COLORREF middle = painted.at(17, 13);
     EXPECT_EQ(GetRValue(middle), GetGValue(middle));
     EXPECT_EQ(GetGValue(middle), GetBValue(middle));
-    ui::enableControl(1, true);
-    EXPECT_EQ(paint(ui::controlHandle(1)).at(17, 13), red);
+    ui::enableControl(made, true);
+    EXPECT_EQ(paint(ui::controlHandle(made)).at(17, 13), red);
 }
 
 TEST_F(ImageButtonPaintTest, GreyedImageKeepsItsRowOrder) {
@@ -135,20 +145,20 @@ TEST_F(ImageButtonPaintTest, GreyedImageKeepsItsRowOrder) {
         pixel[0] = 255;
         pixel[2] = 0;
     }
-    ui::createImageButton(1, 5, 5, 35, 26, image, 0);
-    ui::enableControl(1, false);
-    const Painted painted = paint(ui::controlHandle(1));
+    ui::Control& made = button(5, 35, image);
+    ui::enableControl(made, false);
+    const Painted painted = paint(ui::controlHandle(made));
     // The image spans rows 5 to 20; its top half ends at row 12.
     EXPECT_GT(GetRValue(painted.at(17, 7)), GetRValue(painted.at(17, 18)));
 }
 
 TEST_F(ImageButtonPaintTest, ButtonWithoutImageStillWorks) {
-    ui::createImageButton(1, 5, 5, 35, 26, nullptr, 0);
+    ui::Control& made = button(5, 35, nullptr);
     drainEvents(30);
-    SendMessageW(ui::controlHandle(1), BM_CLICK, 0, 0);
+    SendMessageW(ui::controlHandle(made), BM_CLICK, 0, 0);
     const std::vector<ui::Event> events = drainEvents();
     ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().control, 1);
+    EXPECT_EQ(events.back().control, &made);
     EXPECT_EQ(events.back().type, ui::kEventLeftClick);
 }
 

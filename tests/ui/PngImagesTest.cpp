@@ -110,8 +110,12 @@ TEST_F(PngImagesTest, ProgramImagesDecodeAtTheirSizes) {
 TEST_F(PngImagesTest, ImageOfAButtonThatCannotBeMadeIsFreedAtOnce) {
     HBITMAP bitmap = ui::decodePng(kRgbaPng, sizeof(kRgbaPng));
     ASSERT_NE(bitmap, nullptr);
-    // No window is open, so there is nothing to put the button on.
-    EXPECT_EQ(ui::createImageButton(1, 0, 0, 35, 26, bitmap, 0), 0);
+    // The window is gone, so there is nothing to put the button on.
+    ui::OwnedWindow window =
+        ui::openWindow(0, 0, 50, 50, u"", WS_POPUP | ui::kWindowHidden, nullptr);
+    ASSERT_TRUE(window);
+    DestroyWindow(ui::windowHandle(*window));
+    EXPECT_EQ(ui::createImageButton(*window, 0, 0, 35, 26, bitmap, 0), nullptr);
     EXPECT_EQ(GetObjectType(bitmap), 0u) << "the bitmap was deleted";
 }
 

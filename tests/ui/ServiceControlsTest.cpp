@@ -1,12 +1,14 @@
-// Controls of the service: texts, states, list rows, fonts, colours, tooltips, focus, sizes
-// and numbering.
+// Controls of the service: texts, states, row lists, fonts, colours, tooltips, focus and sizes.
 #include "ServiceFixture.h"
 #include "ui/ControlMessages.h"
+#include "ui/OwnedGdiObjects.h"
 
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace uitest {
 namespace {
@@ -15,106 +17,95 @@ class ServiceControlsTest : public ServiceTest {
   protected:
     void SetUp() override {
         ServiceTest::SetUp();
-        openTestWindow(0, 500, 400);
+        window_ = openTestWindow(500, 400);
+        ASSERT_TRUE(window_);
     }
+    void TearDown() override {
+        window_.reset();
+        ServiceTest::TearDown();
+    }
+    ui::Window& window() { return *window_; }
+    HWND windowHandle() const { return ui::windowHandle(*window_); }
+
     // The brush the window answers when a control asks for its colours before painting.
-    static HGDIOBJ askColours(UINT message, int control, HDC dc) {
+    HGDIOBJ askColours(UINT message, const ui::Control& control, HDC dc) const {
         return reinterpret_cast<HGDIOBJ>(
-            SendMessageW(ui::windowHandle(0), message, reinterpret_cast<WPARAM>(dc),
+            SendMessageW(windowHandle(), message, reinterpret_cast<WPARAM>(dc),
                          reinterpret_cast<LPARAM>(ui::controlHandle(control))));
     }
+
+    ui::OwnedWindow window_;
 };
 
+HFONT fontOf(const ui::Control& control) {
+    return reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(control), WM_GETFONT, 0, 0));
+}
+
 TEST_F(ServiceControlsTest, TextsReadAndWrittenExactly) {
-    ui::createTextField(1, 0, 0, 100, 20, u"initial", 0);
-    ui::createStaticText(2, 0, 25, 100, 20, u"", 0);
-    ui::createEditor(5, 0, 50, 200, 100, 0);
-    EXPECT_EQ(ui::controlText(1), u"initial");
-    const std::pair<int, std::u16string> cases[] = {
-        {1, u"Größe – ünïcödé 𝄞"},
-        {2, u"a & b"},
+    ui::Control* field = ui::createTextField(window(), 0, 0, 100, 20, u"initial", 0);
+    ui::Control* label = ui::createStaticText(window(), 0, 25, 100, 20, u"", 0);
+    ui::Control* editor = ui::createEditor(window(), 0, 50, 200, 100, 0);
+    ASSERT_TRUE(field && label && editor);
+    EXPECT_EQ(ui::controlText(*field), u"initial");
+    const std::pair<ui::Control*, std::u16string> cases[] = {
+        {field, u"Größe – ünïcödé 𝄞"},
+        {label, u"a & b"},
         // The editor keeps its line breaks as CR LF.
-        {5, u"Procedure a()\r\n  x = 1 ¤ \"q\"\r\n\r\nEndProcedure"},
-        {5, u""},
-        {5, std::u16string(100000, u'x')}, // beyond an edit control's default limit
+        {editor, u"Procedure a()\r\n  x = 1 ¤ \"q\"\r\n\r\nEndProcedure"},
+        {editor, u""},
+        {editor, std::u16string(100000, u'x')}, // beyond an edit control's default limit
     };
     for (const auto& [control, text] : cases) {
-        ui::setControlText(control, text);
-        EXPECT_EQ(ui::controlText(control), text) << control << ": " << text.size() << " units";
+        ui::setControlText(*control, text);
+        EXPECT_EQ(ui::controlText(*control), text) << text.size() << " units";
     }
 }
 
-TEST_F(ServiceControlsTest, ListRowsAddRemoveCountAndText) {
-    ui::createTreeList(4, 0, 0, 150, 200, 0);
-    EXPECT_EQ(ui::controlState(4), -1);
-    EXPECT_EQ(ui::addListRow(4, u"alpha"), 0);
-    EXPECT_EQ(ui::addListRow(4, u"beta"), 1);
-    EXPECT_EQ(ui::addListRow(4, u"gamma"), 2);
-    EXPECT_EQ(ui::listRowCount(4), 3);
-    EXPECT_EQ(ui::controlState(4), -1) << "adding selects nothing";
-    EXPECT_EQ(ui::listRowText(4, 1), u"beta");
+// A row list holds no rows of its own: it shows as many as it is told and asks for their texts
+// as it draws them, so a refill of any length is one call.
+TEST_F(ServiceControlsTest, RowListShowsTheRowsItIsGivenAndItsCurrentRow) {
+    ui::Control* list = ui::createRowList(window(), 0, 0, 150, 200, 0);
+    ASSERT_TRUE(list);
+    HWND handle = ui::controlHandle(*list);
+    EXPECT_EQ(ui::controlState(*list), -1);
+    std::vector<int> asked;
+    ui::setRowListRows(*list, 10000, [&](int row) {
+        asked.push_back(row);
+        return u"row " + std::u16string(1, char16_t(u'0' + row % 10));
+    });
+    EXPECT_EQ(SendMessageW(handle, LB_GETCOUNT, 0, 0), 10000);
+    EXPECT_EQ(ui::controlState(*list), -1) << "filling selects nothing";
+    ui::setControlState(*list, 9999);
+    EXPECT_EQ(ui::controlState(*list), 9999);
 
-    ui::setControlState(4, 1);
-    EXPECT_EQ(ui::controlState(4), 1);
-    EXPECT_EQ(ui::controlText(4), u"beta");
-    const std::u16string longName(1500, u'n');
-    ui::setControlText(4, longName);
-    EXPECT_EQ(ui::listRowText(4, 1), longName);
-    ui::setControlText(4, u"renamed");
-    EXPECT_EQ(ui::listRowText(4, 1), u"renamed");
+    // Printed rather than painted: the test window is hidden.
+    const ui::ScreenDc screen;
+    const ui::MemoryDc dc(screen.get());
+    const ui::OwnedBitmap canvas(CreateCompatibleBitmap(screen.get(), 150, 200));
+    const HGDIOBJ before = SelectObject(dc.get(), canvas.get());
+    SendMessageW(handle, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    SelectObject(dc.get(), before);
+    ASSERT_FALSE(asked.empty()) << "the rows in view are asked for";
+    EXPECT_LT(asked.size(), 100u) << "only the rows in view";
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), 9999), 1) << "the current row is in view";
 
-    ui::removeListRow(4, 0);
-    EXPECT_EQ(ui::listRowCount(4), 2);
-    EXPECT_EQ(ui::listRowText(4, 0), u"renamed");
-    EXPECT_EQ(ui::controlState(4), 0) << "the current row stays current";
-
-    ui::removeListRow(4, 9);
-    ui::removeListRow(4, -1);
-    EXPECT_EQ(ui::listRowCount(4), 2);
-    EXPECT_EQ(ui::listRowText(4, 5), u"");
-
-    // Many rows at once come after the others, in order, and are rows like any other.
-    EXPECT_EQ(ui::addListRows(4, {u"delta", u"epsilon"}), 2);
-    EXPECT_EQ(ui::listRowCount(4), 4);
-    EXPECT_EQ(ui::listRowText(4, 3), u"epsilon");
-    ui::setControlState(4, 3);
-    EXPECT_EQ(ui::controlText(4), u"epsilon");
-    EXPECT_EQ(ui::addListRows(99, {u"x"}), 0);
-}
-
-TEST_F(ServiceControlsTest, RemovingTheCurrentRowMakesTheNextOrPreviousCurrent) {
-    struct Case {
-        const char* name;
-        int rows;
-        int current;
-        int removed;
-        int expectedCurrent;
-    };
-    const Case cases[] = {
-        {"FirstGivesNext", 3, 0, 0, 0},        {"MiddleGivesNext", 3, 1, 1, 1},
-        {"LastGivesPrevious", 3, 2, 2, 1},     {"OnlyRowGivesNone", 1, 0, 0, -1},
-        {"OtherRowBeforeCurrent", 3, 2, 0, 1}, {"OtherRowAfterCurrent", 3, 0, 2, 0},
-        {"NoCurrentRow", 3, -1, 1, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ui::createTreeList(4, 0, 0, 150, 200, 0); // a new list in the old one's place
-        for (int row = 0; row < c.rows; ++row)
-            ui::addListRow(4, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row)));
-        ui::setControlState(4, c.current);
-        ui::removeListRow(4, c.removed);
-        EXPECT_EQ(ui::controlState(4), c.expectedCurrent);
-    }
+    ui::setRowListRows(*list, 2, [](int row) { return row ? u"b" : u"a"; });
+    EXPECT_EQ(SendMessageW(handle, LB_GETCOUNT, 0, 0), 2);
+    ui::setControlState(*list, 1);
+    EXPECT_EQ(ui::controlState(*list), 1);
+    ui::setControlState(*list, -1);
+    EXPECT_EQ(ui::controlState(*list), -1);
 }
 
 TEST_F(ServiceControlsTest, ToggleButtonKeepsItsStateUntilClicked) {
-    ui::createImageButton(7, 0, 0, 35, 26, nullptr, ui::kButtonToggle);
-    EXPECT_EQ(ui::controlState(7), 0);
-    ui::setControlState(7, 1);
-    EXPECT_EQ(ui::controlState(7), 1);
+    ui::Control* toggle = ui::createImageButton(window(), 0, 0, 35, 26, nullptr, ui::kButtonToggle);
+    ASSERT_TRUE(toggle);
+    EXPECT_EQ(ui::controlState(*toggle), 0);
+    ui::setControlState(*toggle, 1);
+    EXPECT_EQ(ui::controlState(*toggle), 1);
     // A user's click flips it.
-    SendMessageW(ui::controlHandle(7), BM_CLICK, 0, 0);
-    EXPECT_EQ(ui::controlState(7), 0);
+    SendMessageW(ui::controlHandle(*toggle), BM_CLICK, 0, 0);
+    EXPECT_EQ(ui::controlState(*toggle), 0);
 }
 
 TEST_F(ServiceControlsTest, FontHeightFromPointsAndTheScreensDpiReadAtStart) {
@@ -139,10 +130,8 @@ TEST_F(ServiceControlsTest, FontHeightFromPointsAndTheScreensDpiReadAtStart) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::intptr_t handle = ui::loadFont(2, u"Courier New", c.points, c.flags);
-        ASSERT_NE(handle, 0);
-        HFONT font = reinterpret_cast<HFONT>(handle);
-        EXPECT_EQ(font, ui::fontHandle(2));
+        HFONT font = ui::loadFont(u"Courier New", c.points, c.flags);
+        ASSERT_NE(font, nullptr);
         LOGFONTW description{};
         ASSERT_EQ(GetObjectW(font, sizeof(description), &description),
                   static_cast<int>(sizeof(description)));
@@ -156,40 +145,42 @@ TEST_F(ServiceControlsTest, FontHeightFromPointsAndTheScreensDpiReadAtStart) {
     }
 }
 
-TEST_F(ServiceControlsTest, DefaultFontGoesToControlsCreatedAfterwards) {
-    ui::createTextField(1, 0, 0, 100, 20, u"before", 0);
-    HFONT font = reinterpret_cast<HFONT>(ui::loadFont(3, u"Tahoma", 14, ui::kFontBold));
-    ui::setControlFont(-1, font);
-    ui::createTextField(2, 0, 25, 100, 20, u"after", 0);
-    ui::createTreeList(4, 0, 50, 100, 100, 0);
-    EXPECT_NE(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(1), WM_GETFONT, 0, 0)), font);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(2), WM_GETFONT, 0, 0)), font);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(4), WM_GETFONT, 0, 0)), font);
-    ui::setControlFont(1, font);
-    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(1), WM_GETFONT, 0, 0)), font);
-}
+// The window's font is that of the controls made in it from then on, and of no other window's.
+TEST_F(ServiceControlsTest, WindowFontGoesToItsControlsCreatedAfterwards) {
+    ui::OwnedWindow other = openTestWindow(200, 100);
+    ASSERT_TRUE(other);
+    ui::Control* before = ui::createTextField(window(), 0, 0, 100, 20, u"before", 0);
+    HFONT font = ui::loadFont(u"Tahoma", 14, ui::kFontBold);
+    ASSERT_NE(font, nullptr);
+    ui::setWindowFont(window(), font);
+    ui::Control* after = ui::createTextField(window(), 0, 25, 100, 20, u"after", 0);
+    ui::Control* list = ui::createRowList(window(), 0, 50, 100, 100, 0);
+    ui::Control* elsewhere = ui::createTextField(*other, 0, 0, 100, 20, u"other window", 0);
+    ASSERT_TRUE(before && after && list && elsewhere);
+    EXPECT_NE(fontOf(*before), font);
+    EXPECT_EQ(fontOf(*after), font);
+    EXPECT_EQ(fontOf(*list), font);
+    EXPECT_NE(fontOf(*elsewhere), font);
+    ui::setControlFont(*before, font);
+    EXPECT_EQ(fontOf(*before), font);
 
-// The interface font and the popup's font are both loaded with chosen numbers: neither may
-// take the place of the other, which would free a font that controls still draw with.
-TEST_F(ServiceControlsTest, ChosenFontNumbersLeaveEachOtherAlive) {
-    const auto first = static_cast<int>(ui::loadFont(ui::kChooseNumber, u"Arial", 9, 0));
-    const auto second = static_cast<int>(ui::loadFont(ui::kChooseNumber, u"Arial", 12, 0));
-    EXPECT_NE(first, second);
-    EXPECT_EQ(GetObjectType(ui::fontHandle(first)), static_cast<DWORD>(OBJ_FONT));
-    EXPECT_EQ(GetObjectType(ui::fontHandle(second)), static_cast<DWORD>(OBJ_FONT));
+    ui::setWindowFont(window(), nullptr); // the system's again
+    ui::Control* last = ui::createTextField(window(), 0, 160, 100, 20, u"", 0);
+    ASSERT_TRUE(last);
+    EXPECT_NE(fontOf(*last), font);
 }
 
 TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
-    ui::createTextField(1, 0, 0, 100, 20, u"", 0);
-    ui::createTextField(2, 0, 25, 100, 20, u"", ES_READONLY);
-    ui::setControlTextColor(1, RGB(200, 10, 20));
-    ui::setControlBackColor(1, RGB(1, 2, 3));
-    ui::setControlTextColor(2, RGB(9, 8, 7));
-    ui::setControlBackColor(2, RGB(40, 50, 60));
+    ui::Control* first = ui::createTextField(window(), 0, 0, 100, 20, u"", 0);
+    ui::Control* readOnly = ui::createTextField(window(), 0, 25, 100, 20, u"", ES_READONLY);
+    ASSERT_TRUE(first && readOnly);
+    ui::setControlTextColor(*first, RGB(200, 10, 20));
+    ui::setControlBackColor(*first, RGB(1, 2, 3));
+    ui::setControlTextColor(*readOnly, RGB(9, 8, 7));
+    ui::setControlBackColor(*readOnly, RGB(40, 50, 60));
 
-    HWND window = ui::windowHandle(0);
-    HDC dc = GetDC(window);
-    const HGDIOBJ brush1 = askColours(WM_CTLCOLOREDIT, 1, dc);
+    HDC dc = GetDC(windowHandle());
+    const HGDIOBJ brush1 = askColours(WM_CTLCOLOREDIT, *first, dc);
     EXPECT_EQ(GetTextColor(dc), RGB(200, 10, 20));
     EXPECT_EQ(GetBkColor(dc), RGB(1, 2, 3));
     LOGBRUSH brushColour{};
@@ -197,47 +188,47 @@ TEST_F(ServiceControlsTest, FieldColoursAnswerTheColourMessages) {
     EXPECT_EQ(brushColour.lbColor, RGB(1, 2, 3));
 
     // A read-only field asks with the static message.
-    const HGDIOBJ brush2 = askColours(WM_CTLCOLORSTATIC, 2, dc);
+    const HGDIOBJ brush2 = askColours(WM_CTLCOLORSTATIC, *readOnly, dc);
     EXPECT_EQ(GetTextColor(dc), RGB(9, 8, 7));
     GetObjectW(brush2, sizeof(brushColour), &brushColour);
     EXPECT_EQ(brushColour.lbColor, RGB(40, 50, 60));
-    ReleaseDC(window, dc);
+    ReleaseDC(windowHandle(), dc);
 }
 
-// A colour's brush and a font belong to their record: replaced or freed with it, never left
-// behind. A freed GDI handle names no object any more.
+// A colour's brush belongs to its control: replaced or freed with it, never left behind; fonts
+// are kept until the common end. A freed GDI handle names no object any more.
 TEST_F(ServiceControlsTest, BrushesAndFontsAreFreedWithWhatOwnsThem) {
-    HWND window = ui::windowHandle(0);
-    HDC dc = GetDC(window);
-    ui::createTextField(1, 0, 0, 100, 20, u"", 0);
-    ui::setControlBackColor(1, RGB(1, 2, 3));
-    const HGDIOBJ first = askColours(WM_CTLCOLOREDIT, 1, dc);
+    HDC dc = GetDC(windowHandle());
+    ui::Control* field = ui::createTextField(window(), 0, 0, 100, 20, u"", 0);
+    ASSERT_TRUE(field);
+    ui::setControlBackColor(*field, RGB(1, 2, 3));
+    const HGDIOBJ first = askColours(WM_CTLCOLOREDIT, *field, dc);
     ASSERT_EQ(GetObjectType(first), static_cast<DWORD>(OBJ_BRUSH));
-    ui::setControlBackColor(1, RGB(4, 5, 6));
-    const HGDIOBJ second = askColours(WM_CTLCOLOREDIT, 1, dc);
+    ui::setControlBackColor(*field, RGB(4, 5, 6));
+    const HGDIOBJ second = askColours(WM_CTLCOLOREDIT, *field, dc);
     EXPECT_EQ(GetObjectType(first), 0u) << "the replaced colour's brush";
     EXPECT_EQ(GetObjectType(second), static_cast<DWORD>(OBJ_BRUSH));
-    ui::freeControl(1);
+    ui::freeControl(*field);
     EXPECT_EQ(GetObjectType(second), 0u) << "the freed control's brush";
-    ReleaseDC(window, dc);
+    ReleaseDC(windowHandle(), dc);
 
-    ui::loadFont(3, u"Arial", 10, 0);
-    const HFONT replaced = ui::fontHandle(3);
-    ui::loadFont(3, u"Arial", 12, 0);
-    const HFONT kept = ui::fontHandle(3);
-    EXPECT_EQ(GetObjectType(replaced), 0u) << "the font the number held before";
-    EXPECT_EQ(GetObjectType(kept), static_cast<DWORD>(OBJ_FONT));
+    const HFONT font = ui::loadFont(u"Arial", 10, 0);
+    const HFONT another = ui::loadFont(u"Arial", 12, 0);
+    EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT)) << "kept beside a later one";
+    EXPECT_EQ(GetObjectType(another), static_cast<DWORD>(OBJ_FONT));
     ui::endService();
-    EXPECT_EQ(GetObjectType(kept), 0u) << "the fonts at the common end";
+    EXPECT_EQ(GetObjectType(font), 0u) << "the fonts at the common end";
+    EXPECT_EQ(GetObjectType(another), 0u);
 }
 
 // What the manager relies on: a position past the end puts the caret at the end.
 TEST_F(ServiceControlsTest, SelectionsOfFieldAndEditor) {
-    ui::createTextField(1, 0, 0, 100, 20, u"openwindow(", 0);
-    ui::createEditor(2, 0, 30, 200, 80, 0);
-    ui::setControlText(2, u"line one\r\nline two");
-    HWND field = ui::controlHandle(1);
-    HWND editor = ui::controlHandle(2);
+    ui::Control* fieldControl = ui::createTextField(window(), 0, 0, 100, 20, u"openwindow(", 0);
+    ui::Control* editorControl = ui::createEditor(window(), 0, 30, 200, 80, 0);
+    ASSERT_TRUE(fieldControl && editorControl);
+    ui::setControlText(*editorControl, u"line one\r\nline two");
+    HWND field = ui::controlHandle(*fieldControl);
+    HWND editor = ui::controlHandle(*editorControl);
     struct {
         HWND control;
         int start, end;
@@ -255,33 +246,57 @@ TEST_F(ServiceControlsTest, SelectionsOfFieldAndEditor) {
     }
     ui::editSetSelection(field, 4, 10);
     ui::editReplaceSelection(field, u"Window", false);
-    EXPECT_EQ(ui::controlText(1), u"openWindow(");
+    EXPECT_EQ(ui::controlText(*fieldControl), u"openWindow(");
+}
+
+// The colours a row list draws a row in: the list's own, or the selection's for the current row.
+COLORREF drawnRowBackground(HWND window, HWND list, int row, bool selected) {
+    const ui::ScreenDc screen;
+    const ui::MemoryDc dc(screen.get());
+    const ui::OwnedBitmap canvas(CreateCompatibleBitmap(screen.get(), 60, 16));
+    const HGDIOBJ before = SelectObject(dc.get(), canvas.get());
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_LISTBOX;
+    item.itemID = static_cast<UINT>(row);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = selected ? ODS_SELECTED : 0;
+    item.hwndItem = list;
+    item.hDC = dc.get();
+    item.rcItem = RECT{0, 0, 60, 16};
+    SendMessageW(window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    const COLORREF colour = GetPixel(dc.get(), 55, 8);
+    SelectObject(dc.get(), before);
+    return colour;
 }
 
 TEST_F(ServiceControlsTest, ListAndEditorColours) {
-    ui::createTreeList(4, 0, 0, 100, 100, 0);
-    ui::createEditor(5, 110, 0, 100, 100, 0);
-    ui::setControlTextColor(4, RGB(1, 2, 3));
-    ui::setControlBackColor(4, RGB(4, 5, 6));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(ui::controlHandle(4), TVM_GETTEXTCOLOR, 0, 0)),
-              RGB(1, 2, 3));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(ui::controlHandle(4), TVM_GETBKCOLOR, 0, 0)),
-              RGB(4, 5, 6));
-    ui::setControlText(5, u"coloured");
-    ui::setControlTextColor(5, RGB(7, 8, 9));
+    ui::Control* list = ui::createRowList(window(), 0, 0, 100, 100, 0);
+    ui::Control* editor = ui::createEditor(window(), 110, 0, 100, 100, 0);
+    ASSERT_TRUE(list && editor);
+    ui::setRowListRows(*list, 2, [](int) { return std::u16string(u"x"); });
+    ui::setControlTextColor(*list, RGB(1, 2, 3));
+    ui::setControlBackColor(*list, RGB(4, 5, 6));
+    ui::setRowListSelectionColors(*list, RGB(7, 8, 9), RGB(10, 11, 12));
+    HWND listHandle = ui::controlHandle(*list);
+    EXPECT_EQ(drawnRowBackground(windowHandle(), listHandle, 0, false), RGB(4, 5, 6));
+    EXPECT_EQ(drawnRowBackground(windowHandle(), listHandle, 1, true), RGB(10, 11, 12));
+
+    ui::setControlText(*editor, u"coloured");
+    ui::setControlTextColor(*editor, RGB(7, 8, 9));
     CHARFORMAT2W format{};
     format.cbSize = sizeof(format);
-    SendMessageW(ui::controlHandle(5), EM_GETCHARFORMAT, SCF_SELECTION,
+    SendMessageW(ui::controlHandle(*editor), EM_GETCHARFORMAT, SCF_SELECTION,
                  reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.crTextColor, RGB(7, 8, 9));
 }
 
 TEST_F(ServiceControlsTest, OneSharedTooltipForAllControls) {
-    ui::createImageButton(1, 0, 0, 35, 26, nullptr, 0);
-    ui::createImageButton(2, 40, 0, 35, 26, nullptr, 0);
-    ui::setControlTooltip(1, u" New Shortcut (Ctrl+N) ");
-    ui::setControlTooltip(2, u" Save & close ");
-    ui::setControlTooltip(1, u" New Shortcut (Ctrl+N) "); // again: replaced, not added
+    ui::Control* first = ui::createImageButton(window(), 0, 0, 35, 26, nullptr, 0);
+    ui::Control* second = ui::createImageButton(window(), 40, 0, 35, 26, nullptr, 0);
+    ASSERT_TRUE(first && second);
+    ui::setControlTooltip(*first, u" New Shortcut (Ctrl+N) ");
+    ui::setControlTooltip(*second, u" Save & close ");
+    ui::setControlTooltip(*first, u" New Shortcut (Ctrl+N) "); // again: replaced, not added
 
     HWND tooltip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
     DWORD process = 0;
@@ -301,60 +316,36 @@ TEST_F(ServiceControlsTest, OneSharedTooltipForAllControls) {
     wchar_t text[80] = {};
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = ui::windowHandle(0);
-    tool.uId = reinterpret_cast<UINT_PTR>(ui::controlHandle(2));
+    tool.hwnd = windowHandle();
+    tool.uId = reinterpret_cast<UINT_PTR>(ui::controlHandle(*second));
     tool.lpszText = text;
     SendMessageW(tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
     EXPECT_EQ(std::wstring(text), L" Save & close ");
 }
 
 TEST_F(ServiceControlsTest, FocusIsReadAndGiven) {
-    ui::createTextField(1, 0, 0, 100, 20, u"", 0);
-    ui::createEditor(2, 0, 25, 100, 100, 0);
-    ui::focusControl(2);
-    EXPECT_EQ(ui::focusedControl(), 2);
-    ui::focusControl(1);
-    EXPECT_EQ(ui::focusedControl(), 1);
-    SetFocus(ui::windowHandle(0));
-    EXPECT_EQ(ui::focusedControl(), -1);
+    ui::Control* field = ui::createTextField(window(), 0, 0, 100, 20, u"", 0);
+    ui::Control* editor = ui::createEditor(window(), 0, 25, 100, 100, 0);
+    ASSERT_TRUE(field && editor);
+    ui::focusControl(*editor);
+    EXPECT_EQ(ui::focusedControl(), editor);
+    ui::focusControl(*field);
+    EXPECT_EQ(ui::focusedControl(), field);
+    SetFocus(windowHandle());
+    EXPECT_EQ(ui::focusedControl(), nullptr);
 }
 
 TEST_F(ServiceControlsTest, ResizeAndMeasureKeepingValues) {
-    ui::createTextField(1, 10, 20, 100, 21, u"", 0);
-    ui::resizeControl(1, base::keepValue, 40, base::keepValue, 30);
-    EXPECT_EQ(ui::controlWidth(1), 100);
-    EXPECT_EQ(ui::controlHeight(1), 30);
+    ui::Control* field = ui::createTextField(window(), 10, 20, 100, 21, u"", 0);
+    ASSERT_TRUE(field);
+    ui::resizeControl(*field, base::keepValue, 40, base::keepValue, 30);
+    EXPECT_EQ(ui::controlWidth(*field), 100);
+    EXPECT_EQ(ui::controlHeight(*field), 30);
     RECT bounds;
-    GetWindowRect(ui::controlHandle(1), &bounds);
-    MapWindowPoints(nullptr, ui::windowHandle(0), reinterpret_cast<POINT*>(&bounds), 2);
+    GetWindowRect(ui::controlHandle(*field), &bounds);
+    MapWindowPoints(nullptr, windowHandle(), reinterpret_cast<POINT*>(&bounds), 2);
     EXPECT_EQ(bounds.left, 10);
     EXPECT_EQ(bounds.top, 40);
-}
-
-TEST_F(ServiceControlsTest, NumbersChosenReusedAndUnknown) {
-    const auto chosen =
-        static_cast<int>(ui::createTextField(ui::kChooseNumber, 0, 0, 50, 20, u"label", 0));
-    // A number given later replaces the control that had it, never a chosen one.
-    for (int number = 0; number <= 2; ++number)
-        EXPECT_NE(ui::createTextField(number, 0, 0, 50, 20, u"first", 0), 0);
-    HWND old = ui::controlHandle(1);
-    EXPECT_NE(ui::createTextField(1, 0, 0, 50, 20, u"second", 0), 0);
-    EXPECT_FALSE(IsWindow(old));
-    EXPECT_EQ(ui::controlText(1), u"second");
-    EXPECT_EQ(ui::controlText(chosen), u"label");
-
-    ui::freeControl(1);
-    EXPECT_FALSE(ui::isControl(1));
-    EXPECT_EQ(ui::controlHandle(99), nullptr);
-    ui::setControlText(99, u"x");
-    ui::setControlState(99, 1);
-    ui::resizeControl(99, 1, 1, 1, 1);
-    ui::setControlTooltip(99, u"x");
-    ui::focusControl(99);
-    EXPECT_EQ(ui::controlText(99), u"");
-    EXPECT_EQ(ui::listRowCount(99), 0);
-    EXPECT_EQ(ui::addListRow(chosen, u"not a list"), -1);
-    EXPECT_EQ(ui::createSplitter(5, 0, 0, 10, 10, chosen, 99, 0), 0);
 }
 
 } // namespace

@@ -21,23 +21,22 @@ class ServiceTest : public ::testing::Test {
     // Every event that arrives within the time, in delivery order.
     static std::vector<ui::Event> drainEvents(int milliseconds = 100) {
         std::vector<ui::Event> events;
-        ui::EventKind kind;
-        while ((kind = ui::waitEventFor(milliseconds)) != ui::EventKind::None) {
-            events.push_back(ui::Event{kind, ui::eventWindow(), ui::eventControl(), ui::eventType(),
-                                       ui::eventCommand()});
+        for (ui::Event event = ui::waitEventFor(milliseconds); event.kind != ui::EventKind::None;
+             event = ui::waitEventFor(milliseconds)) {
+            events.push_back(event);
         }
         return events;
     }
 
     // Hidden unless the test needs the keyboard: under Wine without a window manager, an
     // activated window takes two seconds to go away at the common end.
-    static HWND openTestWindow(int number, int width = 400, int height = 300, bool active = false) {
+    static ui::OwnedWindow openTestWindow(int width = 400, int height = 300, bool active = false) {
         const std::uint32_t flags = WS_POPUP | WS_BORDER | (active ? 0 : ui::kWindowHidden);
-        ui::openWindow(number, 40, 40, width, height, u"Test", flags, nullptr);
-        HWND window = ui::windowHandle(number);
-        if (active) {
-            SetForegroundWindow(window);
-            SetActiveWindow(window);
+        ui::OwnedWindow window = ui::openWindow(40, 40, width, height, u"Test", flags, nullptr);
+        EXPECT_TRUE(window) << "no test window";
+        if (window && active) {
+            SetForegroundWindow(ui::windowHandle(*window));
+            SetActiveWindow(ui::windowHandle(*window));
         }
         return window;
     }

@@ -132,7 +132,9 @@ void CALLBACK answerMessageBox(HWND, UINT, UINT_PTR timer, DWORD) {
 class MessageBoxTest : public ServiceTest {};
 
 TEST_F(MessageBoxTest, OwnedByTheProgramsWindowInFrontAndAnswered) {
-    HWND window = openTestWindow(0, 300, 200, true);
+    ui::OwnedWindow opened = openTestWindow(300, 200, true);
+    ASSERT_TRUE(opened);
+    HWND window = ui::windowHandle(*opened);
     seenBox = SeenBox{};
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, answerMessageBox);
     const int answer =
