@@ -59,13 +59,44 @@ LRESULT passOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ui::defSubclassProc(window, message, wParam, lParam);
 }
 
-// The controls are laid out again for the new DPI at the scale they were made at; the window
-// keeps the new scale for what it lays out later.
-LRESULT handleDpiChanged(HWND handle, WPARAM wParam, LPARAM lParam, ui::Window& window) {
+// One DPI change of a window: the percent, and the scale its controls are measured at.
+struct Rescale {
+    int percent = 0;
+    float scaleX = 1.0f;
+    float scaleY = 1.0f;
+};
+
+// Child windows that are not the program's controls (the parts inside a control) keep their
+// geometry: their parent control lays them out.
+BOOL CALLBACK rescaleControl(HWND handle, LPARAM data) {
+    ui::Control* control = ui::controlOfHandle(handle);
+    if (!control)
+        return TRUE;
+    const Rescale& change = *reinterpret_cast<const Rescale*>(data);
+    const int p = change.percent;
+    const auto units = [](int pixels, float scale) { return toUnits(pixels, scale); };
+    const int width = units(scaledControlWidth(*control, kControlSizePixels), change.scaleX);
+    const int height = units(scaledControlHeight(*control, kControlSizePixels), change.scaleY);
+    const int x = units(scaledControlX(*control, kPositionInParentPixels), change.scaleX);
+    const int y = units(scaledControlY(*control, kPositionInParentPixels), change.scaleY);
+    ui::resizeControl(*control, toPixels(rescaleValue(x, p), change.scaleX),
+                      toPixels(rescaleValue(y, p), change.scaleY),
+                      toPixels(rescaleValue(width, p), change.scaleX),
+                      toPixels(rescaleValue(height, p), change.scaleY));
+    return TRUE;
+}
+
+// The controls are laid out again for the new DPI, measured in units at the scale the window
+// opened at (one scale for every change, so that going back and forth does not drift); the
+// window keeps the new scale for what it lays out later.
+LRESULT handleDpiChanged(HWND handle, WPARAM wParam, LPARAM lParam, int openingDpi,
+                         ui::Window& window) {
     const int newDpi = LOWORD(wParam);
     const int percent = dpiChangePercent(newDpi, ui::windowScale(window).dpi);
     if (percent != 0) {
-        EnumChildWindows(handle, rescaleControl, static_cast<LPARAM>(percent));
+        const float opening = static_cast<float>(openingDpi) / kBaseDpi;
+        Rescale change{percent, opening, opening};
+        EnumChildWindows(handle, rescaleControl, reinterpret_cast<LPARAM>(&change));
         const float factor = static_cast<float>(newDpi) / kBaseDpi;
         ui::setWindowScale(window, ui::WindowScale{factor, factor, newDpi});
     }
@@ -129,7 +160,8 @@ ui::OwnedWindow openScaledWindow(int x, int y, int width, int height, std::u16st
     if (!followsMonitorDpi(version.major, version.minor) || !ensureSubclassFunctions())
         return window;
     if (HWND handle = ui::windowHandle(*window))
-        ui::setWindowSubclass(handle, onDpiChanged, 0, reinterpret_cast<DWORD_PTR>(window.get()));
+        ui::setWindowSubclass(handle, onDpiChanged, static_cast<UINT_PTR>(scale.dpi),
+                              reinterpret_cast<DWORD_PTR>(window.get()));
     return window;
 }
 
@@ -194,7 +226,7 @@ LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM l
                               DWORD_PTR referenceData) {
     switch (message) {
     case WM_DPICHANGED:
-        return handleDpiChanged(window, wParam, lParam,
+        return handleDpiChanged(window, wParam, lParam, static_cast<int>(id),
                                 *reinterpret_cast<ui::Window*>(referenceData));
     case WM_NCDESTROY:
         // The window procedure below still needs its WM_NCDESTROY to free what it holds.
@@ -203,22 +235,6 @@ LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM l
     default:
         return passOn(window, message, wParam, lParam);
     }
-}
-
-// Child windows that are not the program's controls (the parts inside a control) keep their
-// geometry: their parent control lays them out.
-BOOL CALLBACK rescaleControl(HWND handle, LPARAM percent) {
-    ui::Control* control = ui::controlOfHandle(handle);
-    if (!control)
-        return TRUE;
-    int p = static_cast<int>(percent);
-    int height = scaledControlHeight(*control, kControlSizeUnits);
-    int width = scaledControlWidth(*control, kControlSizeUnits);
-    int y = scaledControlY(*control, kPositionInParentUnits);
-    int x = scaledControlX(*control, kPositionInParentUnits);
-    resizeScaledControl(*control, rescaleValue(x, p), rescaleValue(y, p), rescaleValue(width, p),
-                        rescaleValue(height, p));
-    return TRUE;
 }
 
 } // namespace dpi

@@ -67,10 +67,9 @@ HFONT loadScaledFont(std::u16string_view face, int points, std::uint32_t flags,
 // Flips WS_TABSTOP; used on controls that have it.
 void removeTabStop(HWND control);
 
-// The subclass procedure that openScaledWindow installs (its reference data is the window),
-// and its per-control step.
+// The subclass procedure that openScaledWindow installs: its id is the DPI the window opened
+// at, its reference data the window.
 LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                               DWORD_PTR referenceData);
-BOOL CALLBACK rescaleControl(HWND control, LPARAM percent);
 
 } // namespace dpi
