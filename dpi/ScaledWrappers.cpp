@@ -118,12 +118,6 @@ std::intptr_t createScaledStaticText(int number, int x, int y, int width, int he
                                 toPixelsY(height), text, flags);
 }
 
-std::intptr_t createScaledTreeList(int number, int x, int y, int width, int height,
-                                   std::uint32_t flags) {
-    return ui::createTreeList(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),
-                              toPixelsY(height), flags);
-}
-
 std::intptr_t createScaledRowList(int number, int x, int y, int width, int height,
                                   std::uint32_t flags) {
     return ui::createRowList(number, toPixelsX(x), toPixelsY(y), toPixelsX(width),

@@ -24,8 +24,6 @@ std::intptr_t createScaledTextField(int number, int x, int y, int width, int hei
                                     std::u16string_view text, std::uint32_t flags);
 std::intptr_t createScaledStaticText(int number, int x, int y, int width, int height,
                                      std::u16string_view text, std::uint32_t flags);
-std::intptr_t createScaledTreeList(int number, int x, int y, int width, int height,
-                                   std::uint32_t flags);
 std::intptr_t createScaledRowList(int number, int x, int y, int width, int height,
                                   std::uint32_t flags);
 std::intptr_t createScaledEditor(int number, int x, int y, int width, int height,

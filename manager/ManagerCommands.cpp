@@ -52,15 +52,33 @@ void showNothing(ManagerSession& session) {
     enterMode(session, ManagerMode::NothingShown);
 }
 
-bool selectRowNamed(std::u16string_view name) {
-    const int count = ui::listRowCount(kShortcutList);
-    for (int row = 0; row < count; ++row) {
-        if (ui::listRowText(kShortcutList, row) == name) {
-            ui::setControlState(kShortcutList, row);
-            return true;
-        }
-    }
-    return false;
+// The row of that name; -1 for none.
+int rowNamed(const ManagerSession& session, std::u16string_view name) {
+    const auto found = std::find(session.rows.begin(), session.rows.end(), name);
+    return found == session.rows.end() ? -1 : static_cast<int>(found - session.rows.begin());
+}
+
+bool selectRowNamed(const ManagerSession& session, std::u16string_view name) {
+    const int row = rowNamed(session, name);
+    if (row >= 0)
+        ui::setControlState(kShortcutList, row);
+    return row >= 0;
+}
+
+// The name in the current row; empty for none.
+std::u16string currentRowName(const ManagerSession& session) {
+    const int row = ui::controlState(kShortcutList);
+    return row >= 0 && std::size_t(row) < session.rows.size() ? session.rows[std::size_t(row)]
+                                                              : std::u16string();
+}
+
+// The current row shows another name, where it stands.
+void setCurrentRowName(ManagerSession& session, std::u16string_view name) {
+    const int row = ui::controlState(kShortcutList);
+    if (row < 0 || std::size_t(row) >= session.rows.size())
+        return;
+    session.rows[std::size_t(row)] = name;
+    showRows(session, row);
 }
 
 // The stored template of the Shortcut the editor shows, when there is one.
@@ -87,13 +105,14 @@ bool writeLibrary(const ManagerSession& session) {
     return store::writeLibraryFile(session.libraryPath, session.store);
 }
 
-void removeCurrentRow() {
-    ui::removeListRow(kShortcutList, ui::controlState(kShortcutList));
+void removeCurrentRow(ManagerSession& session) {
+    const int current = removeRow(session.rows, ui::controlState(kShortcutList));
+    showRows(session, current);
 }
 
 void loadCurrentShortcut(ManagerSession& session) {
     enterMode(session, ManagerMode::Browsing);
-    const std::u16string name = ui::controlText(kShortcutList);
+    const std::u16string name = currentRowName(session);
     session.shownName = name;
     const std::optional<std::u16string> stored = store::findShortcut(session.store, name);
     ui::setControlText(kTemplateEditor, stored ? templateForEditor(*stored) : std::u16string());
@@ -107,64 +126,24 @@ void beginNewShortcut(ManagerSession& session, bool keepText) {
     ui::setControlText(kNameField, u"");
     if (!keepText)
         ui::setControlText(kTemplateEditor, u"");
-    ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
+    session.rows.emplace_back(kNewRow);
+    showRows(session, static_cast<int>(session.rows.size()) - 1);
     if (!keepText)
         ui::focusControl(kNameField);
-}
-
-// The rows of the fill that the moment calls for, at the end of the list.
-void continueListFill(ManagerSession& session, FillMoment moment) {
-    ListFill& fill = session.listFill;
-    const std::size_t count = rowsToFillNow(moment, fill.filled, fill.names.size());
-    if (count == 0)
-        return;
-    ui::addListRows(kShortcutList, takeNextRows(fill, count));
-    if (fill.filled == fill.names.size())
-        fill = {};
-}
-
-// Keys, clicks and wheel turns that wait for the list; a mere mouse move is none of them.
-bool listInputWaiting() {
-    const HWND list = ui::controlHandle(kShortcutList);
-    MSG message;
-    return PeekMessageW(&message, list, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) ||
-           PeekMessageW(&message, list, WM_LBUTTONDOWN, WM_MOUSELAST, PM_NOREMOVE) ||
-           PeekMessageW(&message, list, WM_NCLBUTTONDOWN, WM_NCXBUTTONDBLCLK, PM_NOREMOVE);
-}
-
-// The next event. While rows are still to come, the list takes a step of them whenever nothing
-// waits, and all of them before input meant for it.
-ui::EventKind nextEvent(ManagerSession& session) {
-    while (session.listFill.filled < session.listFill.names.size()) {
-        if (listInputWaiting())
-            continueListFill(session, FillMoment::ListInput);
-        const ui::EventKind kind = ui::waitEventFor(0);
-        if (kind != ui::EventKind::None)
-            return kind;
-        continueListFill(session, FillMoment::Idle);
-    }
-    return ui::waitEvent();
-}
-
-// Focus moves between controls leave the rows alone; anything else the user does may read or
-// change them.
-FillMoment fillMomentOf(ui::EventKind kind, int type) {
-    const bool focusMove = type == ui::kEventFocus || type == ui::kEventLostFocus;
-    if (kind == ui::EventKind::Shortcut || (kind == ui::EventKind::Control && !focusMove))
-        return FillMoment::Command;
-    return FillMoment::Passing;
 }
 
 // The rows again from the store: names added outside appear, names removed outside go. The
 // row of a new Shortcut stays at the end; otherwise the shown Shortcut's row stays current.
 void refillList(ManagerSession& session) {
-    session.listFill = {}; // the store's names now, all of them
-    ui::removeAllListRows(kShortcutList);
-    fillShortcutList(session.store);
-    if (session.mode == ManagerMode::Creating)
-        ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
-    else if (!session.shownName.empty())
-        selectRowNamed(session.shownName);
+    session.rows = shortcutRows(session.store);
+    int current = -1;
+    if (session.mode == ManagerMode::Creating) {
+        session.rows.emplace_back(kNewRow);
+        current = static_cast<int>(session.rows.size()) - 1;
+    } else if (!session.shownName.empty()) {
+        current = rowNamed(session, session.shownName);
+    }
+    showRows(session, current);
 }
 
 // What the file holds now, taken as the plan says.
@@ -216,9 +195,9 @@ ManagerPlan decide(ManagerSession& session, ManagerAction action, std::u16string
 void learnOutsideWrite(ManagerSession& session) {
     if (!session.store.stamp.behindFile)
         return;
-    const std::u16string current = ui::controlText(kShortcutList);
+    const std::u16string current = currentRowName(session);
     decide(session, ManagerAction::Activation);
-    if (ui::controlState(kShortcutList) < 0 && !selectRowNamed(current))
+    if (ui::controlState(kShortcutList) < 0 && !selectRowNamed(session, current))
         showNothing(session);
 }
 
@@ -244,14 +223,14 @@ bool saveShortcut(ManagerSession& session) {
     const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
     const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::setShortcut(session.store, name, templateText);
-    const std::u16string rowBefore = ui::controlText(kShortcutList);
-    ui::setControlText(kShortcutList, name);
+    const std::u16string rowBefore = currentRowName(session);
+    setCurrentRowName(session, name);
     if (!writeChange(session, {store::ShortcutChange::Kind::Save, name, {}, templateText})) {
         if (before)
             store::setShortcut(session.store, name, *before);
         else
             store::eraseShortcut(session.store, name);
-        ui::setControlText(kShortcutList, rowBefore);
+        setCurrentRowName(session, rowBefore);
         reportUnwritten(session, false);
         return false;
     }
@@ -263,7 +242,7 @@ bool saveShortcut(ManagerSession& session) {
 
 void cancelRename(ManagerSession& session) {
     enterMode(session, ManagerMode::Browsing);
-    ui::setControlText(kNameField, ui::controlText(kShortcutList));
+    ui::setControlText(kNameField, currentRowName(session));
 }
 
 // The plan's question about unsaved edits: Yes saves by the Save rules, No drops the edits
@@ -297,19 +276,19 @@ void newShortcut(ManagerSession& session) {
 // Another row was made current: its Shortcut is shown once the edits of the one shown so far
 // are settled. The same row again keeps unsaved edits rather than dropping them.
 void showChosenRow(ManagerSession& session) {
-    const std::u16string chosen = ui::controlText(kShortcutList);
+    const std::u16string chosen = currentRowName(session);
     const ManagerPlan plan = decide(session, ManagerAction::ShowRow, chosen);
     if (!plan.act)
         return;
     if (plan.askAboutEdits) {
-        selectRowNamed(session.shownName); // while asking, the row of the edits is current
+        selectRowNamed(session, session.shownName); // while asking, the row of the edits is current
         if (!settleEdits(session, plan))
             return;
     }
     // A search through the rows only when they may have changed under the chosen one.
     if (plan.askAboutEdits || plan.refillRows) {
-        if (!selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
-            if (ui::listRowCount(kShortcutList) == 0)
+        if (!selectRowNamed(session, chosen) && ui::controlState(kShortcutList) < 0) {
+            if (session.rows.empty())
                 showNothing(session);
             return;
         }
@@ -326,8 +305,8 @@ void deleteShortcut(ManagerSession& session) {
         return;
     const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::eraseShortcut(session.store, name);
-    if (!plan.refillRows || selectRowNamed(name))
-        removeCurrentRow();
+    if (!plan.refillRows || selectRowNamed(session, name))
+        removeCurrentRow(session);
     // A file that still holds the Shortcut keeps it in the window too, shown as before: a later
     // write of the whole library must not lose it.
     if (!writeChange(session, {store::ShortcutChange::Kind::Remove, name, {}, {}})) {
@@ -340,7 +319,7 @@ void deleteShortcut(ManagerSession& session) {
     session.shownName.clear();
     learnOutsideWrite(session); // before the posted click shows the current row
     ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
-    if (ui::listRowCount(kShortcutList) == 0)
+    if (session.rows.empty())
         showNothing(session);
 }
 
@@ -364,7 +343,7 @@ void endRename(ManagerSession& session) {
             store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
         store::eraseShortcut(session.store, session.oldName);
-        ui::setControlText(kShortcutList, newName);
+        setCurrentRowName(session, newName);
         // As a refused name: the file keeps the old name, and so does the window, while the
         // typed one stays for another try. Otherwise a later Save would add the new name beside
         // the old one in the file.
@@ -372,7 +351,7 @@ void endRename(ManagerSession& session) {
                                    templateText})) {
             store::eraseShortcut(session.store, newName);
             store::setShortcut(session.store, session.oldName, templateText);
-            ui::setControlText(kShortcutList, session.oldName);
+            setCurrentRowName(session, session.oldName);
             reportUnwritten(session, false);
             enterMode(session, ManagerMode::Renaming);
             ui::focusControl(kNameField);
@@ -381,7 +360,7 @@ void endRename(ManagerSession& session) {
         session.shownName = newName;
     } else if (newName.empty()) {
         // Otherwise a later Delete would ask about no name at all.
-        ui::setControlText(kNameField, ui::controlText(kShortcutList));
+        ui::setControlText(kNameField, currentRowName(session));
     }
     enterMode(session, ManagerMode::Browsing);
     learnOutsideWrite(session);
@@ -394,13 +373,13 @@ void applyEscape(ManagerSession& session) {
     if (session.mode == ManagerMode::Creating) {
         if (ask(session, notSavedYetMessage(name), MB_YESNO) != IDYES)
             return;
-        removeCurrentRow();
+        removeCurrentRow(session);
         // The posted list event shows the row the list made current.
         session.shownName.clear();
         enterMode(session, ManagerMode::Browsing);
         ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
         ui::focusControl(kShortcutList);
-        if (ui::listRowCount(kShortcutList) == 0)
+        if (session.rows.empty())
             showNothing(session);
         return;
     }
@@ -462,10 +441,10 @@ void importSnippets(ManagerSession& session) {
         return;
     const store::ImportOutcome outcome = store::importSnippetFile(session.libraryPath, *file);
     ask(session, outcome.message, MB_OK | (outcome.saved ? MB_ICONINFORMATION : MB_ICONWARNING));
-    const std::u16string current = ui::controlText(kShortcutList);
+    const std::u16string current = currentRowName(session);
     settleEdits(session, decide(session, ManagerAction::Activation));
     if (session.mode == ManagerMode::Browsing && ui::controlState(kShortcutList) < 0)
-        selectRowNamed(current);
+        selectRowNamed(session, current);
 }
 
 void askForDonation(const ManagerSession& session) {
@@ -571,14 +550,8 @@ void enterMode(ManagerSession& session, ManagerMode mode) {
     ui::setControlState(kRenameButton, states.renamePressed ? 1 : 0);
 }
 
-void beginShortcutListFill(ManagerSession& session) {
-    session.listFill = session.rowsToCome ? session.rowsToCome() : beginListFill(session.store);
-    continueListFill(session, FillMoment::Opening);
-}
-
-// The row "..." stays last: the rows still to come go in before it, as when New is pressed.
+// The row "..." last, as when New is pressed.
 void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText) {
-    continueListFill(session, FillMoment::Command);
     beginNewShortcut(session, false);
     ui::setControlText(kTemplateEditor, templateForEditor(templateText));
 }
@@ -592,10 +565,9 @@ void lowerCaseNameField() {
 
 void runManagerLoop(ManagerSession& session) {
     for (;;) {
-        const ui::EventKind kind = nextEvent(session);
+        const ui::EventKind kind = ui::waitEvent();
         if (kind == ui::EventKind::None || ui::eventWindow() != kManagerWindow)
             continue;
-        continueListFill(session, fillMomentOf(kind, ui::eventType()));
         if (kind == ui::EventKind::Activation)
             settleEdits(session, decide(session, ManagerAction::Activation));
         else if (kind == ui::EventKind::Shortcut)

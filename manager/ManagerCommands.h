@@ -8,10 +8,6 @@ namespace manager {
 // Sets the mode and enables the controls for it.
 void enterMode(ManagerSession& session, ManagerMode mode);
 
-// Puts the first rows of the Shortcut list in, in name order, before the window is first
-// drawn; the loop adds the rest.
-void beginShortcutListFill(ManagerSession& session);
-
 // The window shows a new Shortcut, as after New, with that template (in the store's form) as
 // its unsaved text and the name field to type in.
 void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText);

@@ -5,6 +5,7 @@
 #include "dpi/ScaledWrappers.h"
 #include "manager/ManagerCommands.h"
 #include "manager/ManagerLayout.h"
+#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
@@ -15,7 +16,7 @@ namespace manager {
 namespace {
 
 // RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW: the whole
-// window drawn at once, after the list is filled, rather than control by control.
+// window drawn at once, with the list's rows, rather than control by control.
 constexpr UINT kRedrawEverything = 0x187;
 
 struct ButtonSpec {
@@ -60,12 +61,15 @@ void createButton(const ButtonSpec& button, int x) {
 
 } // namespace
 
-void fillShortcutList(const store::ShortcutStore& store) {
-    std::vector<std::u16string> names;
-    names.reserve(store::shortcutCount(store));
-    store::forEachShortcutName(store, [&](std::u16string_view name) { names.emplace_back(name); });
-    sortShortcutNames(names);
-    ui::addListRows(kShortcutList, names);
+// The list box holds no rows of its own: it asks for a row's text as it draws it, so a list of
+// any length is shown at once.
+void showRows(const ManagerSession& session, int current) {
+    const std::vector<std::u16string>& rows = session.rows;
+    ui::setRowListRows(kShortcutList, static_cast<int>(rows.size()), [&rows](int row) {
+        return row >= 0 && std::size_t(row) < rows.size() ? rows[std::size_t(row)]
+                                                          : std::u16string();
+    });
+    ui::setControlState(kShortcutList, current);
 }
 
 void layoutManagerWindow() {
@@ -96,8 +100,8 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
                                kNameFieldBox.height, u"", 0);
 
     // The panes' places here are provisional: the splitter sets them as it takes them.
-    dpi::createScaledTreeList(kShortcutList, kSplitterX, kSplitterY, kSmallestListWidth,
-                              kSplitterCreatedHeight, 0);
+    dpi::createScaledRowList(kShortcutList, kSplitterX, kSplitterY, kSmallestListWidth,
+                             kSplitterCreatedHeight, WS_TABSTOP | ui::kRowListEdge);
     dpi::createScaledEditor(kTemplateEditor, kSplitterX, kSplitterY, kSmallestEditorWidth,
                             kSplitterCreatedHeight, 0);
     dpi::createScaledSplitter(kSplitter, kSplitterX, kSplitterY,
@@ -124,8 +128,8 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
         ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
 
     enterMode(session, ManagerMode::NothingShown);
-    ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
-    beginShortcutListFill(session);
+    session.rows = shortcutRows(session.store);
+    showRows(session, -1);
     if (newTemplate)
         openOnNewShortcut(session, *newTemplate);
     else
@@ -136,12 +140,11 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
 }
 
 void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome,
+                std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
     ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
-    session.rowsToCome = std::move(rowsToCome);
     if (buildManagerWindow(session, owner, newTemplate))
         runManagerLoop(session);
 }

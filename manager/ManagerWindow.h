@@ -1,15 +1,14 @@
 #pragma once
-// The Shortcut manager: its window with the controls, the fill of the Shortcut list and the
+// The Shortcut manager: its window with the controls, the rows of the Shortcut list and the
 // resize rule (ManagerWindow.cpp), and the event loop with every command (ManagerCommands.cpp).
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "manager/ManagerMode.h"
-#include "manager/ManagerPlan.h"
 #include "store/ShortcutStore.h"
 
 namespace manager {
@@ -46,28 +45,28 @@ struct ManagerSession {
     std::u16string oldName;     // the name a rename began with
     std::u16string shownName;   // the Shortcut whose template the editor shows; empty for none
     ManagerMode mode = ManagerMode::NothingShown;
-    ListFill listFill; // the rows still to come after the window is shown
-    // Set when the library is still being read while the window is made: returns the list's
-    // rows (as beginListFill takes them from the store) once it is there.
-    std::function<ListFill()> rowsToCome;
+    // The list's rows from the top, which the list draws from: the store's names as
+    // sortShortcutNames orders them, a Shortcut saved or renamed since in its row, and the row
+    // "..." of a new Shortcut last.
+    std::vector<std::u16string> rows;
 };
 
-// Builds the window (hidden until the list's first rows are in), shows and activates it, on a
-// new Shortcut with that template (in the store's form) when one is given. False when the
-// window could not be made.
+// Builds the window (hidden until the list holds its rows), shows and activates it, on a new
+// Shortcut with that template (in the store's form) when one is given. False when the window
+// could not be made.
 bool buildManagerWindow(ManagerSession& session, HWND owner,
                         const std::optional<std::u16string>& newTemplate = std::nullopt);
 
-// Names of the store, sorted, as rows at the end of the list, drawn once at the end.
-void fillShortcutList(const store::ShortcutStore& store);
+// The list shows session.rows, with that row current (-1 for none).
+void showRows(const ManagerSession& session, int current);
 
 // Places the splitter and the two right-hand buttons for the window's present client size.
 void layoutManagerWindow();
 
-// Builds the window and runs its loop; returns once the window is closed. rowsToCome as in the
-// session, newTemplate as for buildManagerWindow.
+// Builds the window and runs its loop; returns once the window is closed. newTemplate as for
+// buildManagerWindow.
 void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome = {},
+                std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 } // namespace manager

@@ -46,44 +46,6 @@ bool onCommandFromControl(WPARAM wParam, HWND handle) {
     }
 }
 
-bool onNotifyFromControl(const NMHDR& header, LRESULT& result) {
-    ControlRecord* control = findControlByHandle(header.hwndFrom);
-    if (!control || control->kind != ControlKind::TreeList) {
-        return false;
-    }
-    result = 0;
-    const bool quiet = service().quiet > 0;
-    switch (header.code) {
-    case NM_CLICK:
-        raiseControlEvent(*control, kEventLeftClick);
-        break;
-    case NM_DBLCLK:
-        raiseControlEvent(*control, kEventLeftDoubleClick);
-        break;
-    case NM_RCLICK:
-        raiseControlEvent(*control, kEventRightClick);
-        break;
-    case NM_RDBLCLK:
-        raiseControlEvent(*control, kEventRightDoubleClick);
-        break;
-    case NM_SETFOCUS:
-        raiseControlEvent(*control, kEventFocus);
-        break;
-    case NM_KILLFOCUS:
-        raiseControlEvent(*control, kEventLostFocus);
-        break;
-    case TVN_SELCHANGEDW:
-    case TVN_SELCHANGEDA:
-        if (!quiet) {
-            raiseControlEvent(*control, kEventRowSelected);
-        }
-        break;
-    default:
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -94,8 +56,6 @@ bool handleControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
             return true;
         }
         return false;
-    case WM_NOTIFY:
-        return lParam != 0 && onNotifyFromControl(*reinterpret_cast<const NMHDR*>(lParam), result);
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         const ControlRecord* list = item ? findControlByHandle(item->hwndItem) : nullptr;

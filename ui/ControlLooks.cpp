@@ -72,9 +72,7 @@ void setControlTextColor(int number, COLORREF color) {
         return;
     }
     control->textColor = color;
-    if (control->kind == ControlKind::TreeList) {
-        treeSetTextColor(control->handle, color);
-    } else if (control->kind == ControlKind::Editor) {
+    if (control->kind == ControlKind::Editor) {
         QuietChanges quiet;
         richEditSetTextColor(control->handle, color);
     }
@@ -88,9 +86,7 @@ void setControlBackColor(int number, COLORREF color) {
     }
     control->backColor = color;
     control->backBrush.reset(color != kDefaultColor ? CreateSolidBrush(color) : nullptr);
-    if (control->kind == ControlKind::TreeList) {
-        treeSetBackColor(control->handle, color);
-    } else if (control->kind == ControlKind::Editor) {
+    if (control->kind == ControlKind::Editor) {
         richEditSetBackColor(control->handle, color);
     }
     InvalidateRect(control->handle, nullptr, TRUE);

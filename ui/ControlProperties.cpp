@@ -72,8 +72,6 @@ std::u16string controlText(int number) {
     switch (control->kind) {
     case ControlKind::Editor:
         return richEditText(control->handle);
-    case ControlKind::TreeList:
-        return treeRowText(control->handle, rowItem(*control, currentRow(*control)));
     default:
         return windowText(control->handle);
     }
@@ -85,9 +83,7 @@ void setControlText(int number, std::u16string_view text) {
         return;
     }
     QuietChanges quiet;
-    if (control->kind == ControlKind::TreeList) {
-        treeSetRowText(control->handle, rowItem(*control, currentRow(*control)), text);
-    } else if (control->kind == ControlKind::Editor) {
+    if (control->kind == ControlKind::Editor) {
         richEditSetText(control->handle, text);
     } else {
         setWindowText(control->handle, text);
@@ -100,8 +96,6 @@ int controlState(int number) {
         return 0;
     }
     switch (control->kind) {
-    case ControlKind::TreeList:
-        return currentRow(*control);
     case ControlKind::RowList:
         return listBoxCurrent(control->handle);
     case ControlKind::ImageButton:
@@ -119,9 +113,6 @@ void setControlState(int number, int state) {
         return;
     }
     switch (control->kind) {
-    case ControlKind::TreeList:
-        selectRow(*control, state);
-        break;
     case ControlKind::RowList:
         listBoxSetCurrent(control->handle, state);
         break;

@@ -31,11 +31,14 @@ LRESULT CALLBACK controlSubclassProc(HWND handle, UINT message, WPARAM wParam, L
             return defSubclassProc(handle, message, wParam, lParam);
         }
         ControlRecord* control = findControlByHandle(handle);
-        if (control && control->kind == ControlKind::ImageButton) {
-            LRESULT result = 0;
-            if (imageButtonMessage(*control, handle, message, wParam, lParam, result)) {
-                return result;
-            }
+        LRESULT result = 0;
+        if (control && control->kind == ControlKind::ImageButton &&
+            imageButtonMessage(*control, handle, message, wParam, lParam, result)) {
+            return result;
+        }
+        if (control && control->kind == ControlKind::RowList &&
+            rowListMessage(*control, message, wParam, lParam, result)) {
+            return result;
         }
     } catch (...) {
     }
@@ -130,23 +133,12 @@ std::intptr_t createStaticText(int number, int x, int y, int width, int height,
                          width, height, text);
 }
 
-std::intptr_t createTreeList(int number, int x, int y, int width, int height, std::uint32_t flags) {
-    const DWORD style =
-        flags | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-    const std::intptr_t result =
-        createControl(number, {ControlKind::TreeList, WC_TREEVIEWW, style, WS_EX_CLIENTEDGE}, x, y,
-                      width, height, {});
-    if (ControlRecord* list = createdControl(number, result)) {
-        treeSetDoubleBuffered(list->handle);
-    }
-    return result;
-}
-
 std::intptr_t createRowList(int number, int x, int y, int width, int height, std::uint32_t flags) {
-    const DWORD style =
-        flags | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    const std::intptr_t result = createControl(number, {ControlKind::RowList, L"ListBox", style, 0},
-                                               x, y, width, height, {});
+    const DWORD exStyle = (flags & kRowListEdge) ? WS_EX_CLIENTEDGE : 0;
+    const DWORD style = (flags & ~kRowListEdge) | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED |
+                        LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    const std::intptr_t result = createControl(
+        number, {ControlKind::RowList, L"ListBox", style, exStyle}, x, y, width, height, {});
     const ControlRecord* list = createdControl(number, result);
     if (list && service().defaultFont) {
         // Rows as tall as the font's own line, whatever face the window uses.

@@ -4,6 +4,7 @@
 #include "base/TextConvert.h"
 #include "ui/OwnedGdiObjects.h"
 #include "ui/SplitterLayout.h"
+#include "ui/TypedRowSearch.h"
 #include "ui/WindowService.h"
 
 #include <commctrl.h>
@@ -16,7 +17,7 @@
 
 namespace ui::detail {
 
-enum class ControlKind { TextField, StaticText, TreeList, RowList, Editor, ImageButton, Splitter };
+enum class ControlKind { TextField, StaticText, RowList, Editor, ImageButton, Splitter };
 
 struct SplitterState {
     int first = -1; // control numbers of the panes
@@ -42,11 +43,11 @@ struct ControlRecord {
     OwnedBrush backBrush;
     HBITMAP image = nullptr; // not owned
     OwnedBitmap greyImage;   // the disabled look of image
-    std::vector<void*> rows; // HTREEITEMs of a list, in row order
     SplitterState splitter;
     std::function<std::u16string(int row)> rowText; // a row list's rows
     COLORREF selectionTextColor = kDefaultColor;
     COLORREF selectionBackColor = kDefaultColor;
+    TypedRowSearch typedSearch; // a row list's letters typed so far
 };
 
 struct KeyboardShortcut {
@@ -167,14 +168,12 @@ OwnedBitmap makeGreyImage(HBITMAP image);
 // is left to its owner.
 void releaseDecodedImage(HBITMAP image);
 
-// List rows: the tree item of a row (nullptr when out of range), the current row (-1 for none),
-// and making a row current without raising an event.
-HTREEITEM rowItem(const ControlRecord& list, int row);
-int currentRow(const ControlRecord& list);
-void selectRow(const ControlRecord& list, int row);
-
 // Draws one row of a row list.
 void drawListRow(const ControlRecord& list, const DRAWITEMSTRUCT& item);
+// The row list's part of the control subclass: typed letters and the row text query. True when
+// it answered the message itself.
+bool rowListMessage(ControlRecord& list, UINT message, WPARAM wParam, LPARAM lParam,
+                    LRESULT& result);
 
 // The brush and colours of a control's WM_CTLCOLOR* answer; false for a control in system colours.
 bool colourControl(UINT message, HDC dc, HWND handle, LRESULT& result);

@@ -30,6 +30,8 @@ constexpr std::uint32_t kWindowHidden = 0x10000000;
 constexpr std::uint32_t kTextFieldNoBorder = 0x20000; // createTextField: no WS_EX_CLIENTEDGE
 constexpr std::uint32_t kButtonToggle = 0x1003; // createImageButton: BS_PUSHLIKE|BS_AUTOCHECKBOX
 constexpr std::uint32_t kSplitterVertical = 1;  // createSplitter: panes side by side, vertical bar
+constexpr std::uint32_t kRowListEdge =
+    0x20000; // createRowList: the sunken edge of a window's lists
 
 // Splitter attributes (setControlAttribute), in pixels.
 constexpr int kSplitterFirstMinimum = 1;
@@ -99,7 +101,6 @@ std::intptr_t createTextField(int number, int x, int y, int width, int height,
                               std::u16string_view text, std::uint32_t flags);
 std::intptr_t createStaticText(int number, int x, int y, int width, int height,
                                std::u16string_view text, std::uint32_t flags);
-std::intptr_t createTreeList(int number, int x, int y, int width, int height, std::uint32_t flags);
 std::intptr_t createEditor(int number, int x, int y, int width, int height, std::uint32_t flags);
 std::intptr_t createImageButton(int number, int x, int y, int width, int height, HBITMAP image,
                                 std::uint32_t flags);
@@ -123,20 +124,20 @@ void setControlBackColor(int number, COLORREF color);
 int focusedControl(); // -1 when no control of the service has the focus
 void focusControl(int number);
 
-// List rows (tree-view lists, every row at top level).
-int addListRow(int number, std::u16string_view text); // the new row's index, -1 on failure
-int addListRows(int number, const std::vector<std::u16string>& texts); // how many were added
-void removeListRow(int number, int row);
-void removeAllListRows(int number);
-int listRowCount(int number);
-std::u16string listRowText(int number, int row);
-
 // Row lists: the rows hold no text of their own, each row's text is asked for as it is drawn,
 // so a list of any length is refilled in one call. The current row is the control's state
 // (-1 for none); a click on a row raises kEventRowSelected, a double-click kEventLeftDoubleClick.
+// A typed letter makes the next row current whose text begins with the letters typed so far.
+// Drawn in system colours, it looks like the system's own lists.
 std::intptr_t createRowList(int number, int x, int y, int width, int height, std::uint32_t flags);
 void setRowListRows(int number, int count, std::function<std::u16string(int row)> rowText);
 void setRowListSelectionColors(int number, COLORREF text, COLORREF back);
+// The registered message (RegisterWindowMessageW) by which another process reads a row list's
+// rows, since the list box itself keeps no text: wParam the row; lParam 0 asks for the row's
+// length in UTF-16 units, otherwise it is the address, in the list's process, of room for that
+// many units and a terminating zero, which the answer fills. The answer is the length, -1 for
+// no such row.
+constexpr wchar_t kRowTextMessageName[] = L"Zendrik.RowListText";
 
 // Fonts. Returns the font handle, or the chosen number when number is kChooseNumber; 0 on failure.
 std::intptr_t loadFont(int number, std::u16string_view face, int points, std::uint32_t flags);

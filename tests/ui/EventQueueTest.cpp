@@ -52,20 +52,17 @@ TEST_F(EventQueueTest, ProgramChangesRaiseNoEventsWhileUserChangesDo) {
     openTestWindow(0);
     ui::createTextField(1, 5, 5, 100, 20, u"start", 0);
     ui::createEditor(2, 5, 30, 200, 80, 0);
-    ui::createTreeList(3, 210, 5, 120, 120, 0);
+    ui::createRowList(3, 210, 5, 120, 120, 0);
     ui::createImageButton(4, 5, 120, 35, 26, nullptr, ui::kButtonToggle);
     drainEvents(50);
 
     ui::setControlText(1, u"set by the program");
     ui::setControlText(2, u"line one\r\nline two");
-    ui::addListRow(3, u"alpha");
-    ui::addListRow(3, u"beta");
-    ui::addListRow(3, u"gamma");
+    ui::setRowListRows(3, 3, [](int) { return std::u16string(u"row"); });
     ui::setControlState(3, 1);
-    ui::removeListRow(3, 1); // the current row: the list moves to the next one
+    ui::setRowListRows(3, 2, [](int) { return std::u16string(u"row"); });
     ui::setControlState(3, -1);
     ui::setControlState(4, 1);
-    ui::setControlText(3, u"nothing current");
     EXPECT_TRUE(drainEvents(100).empty());
 
     // The same controls do report what a user does to them.
@@ -81,9 +78,8 @@ TEST_F(EventQueueTest, ProgramChangesRaiseNoEventsWhileUserChangesDo) {
 
 TEST_F(EventQueueTest, ListReportsTheUsersRowChange) {
     openTestWindow(0, 400, 300, true);
-    ui::createTreeList(3, 5, 5, 150, 150, 0);
-    ui::addListRow(3, u"alpha");
-    ui::addListRow(3, u"beta");
+    ui::createRowList(3, 5, 5, 150, 150, 0);
+    ui::setRowListRows(3, 2, [](int row) { return std::u16string(row ? u"beta" : u"alpha"); });
     ui::focusControl(3);
     ui::setControlState(3, 0);
     drainEvents(50);
@@ -116,7 +112,7 @@ TEST_F(EventQueueTest, ShortcutReachesTheWindowWhateverControlHasTheFocus) {
     openTestWindow(0, 400, 300, true);
     ui::createTextField(1, 5, 5, 100, 20, u"text", 0);
     ui::createEditor(2, 5, 30, 200, 80, 0);
-    ui::createTreeList(3, 210, 5, 120, 120, 0);
+    ui::createRowList(3, 210, 5, 120, 120, 0);
     ui::createImageButton(4, 5, 120, 35, 26, nullptr, 0);
     ui::addKeyboardShortcut(0, 'S' | ui::kShortcutCtrl, 13);
     ui::addKeyboardShortcut(0, VK_ESCAPE, 14);
@@ -148,7 +144,7 @@ TEST_F(EventQueueTest, TabAndShiftTabVisitTabStopControlsInCreationOrderAndWrap)
     ui::createStaticText(11, 5, 30, 100, 20, u"no tab stop", 0);
     ui::createTextField(12, 5, 55, 100, 20, u"disabled", 0);
     ui::enableControl(12, false);
-    ui::createTreeList(13, 120, 5, 100, 100, 0);
+    ui::createRowList(13, 120, 5, 100, 100, WS_TABSTOP);
     ui::createTextField(14, 5, 80, 100, 20, u"hidden", 0);
     ShowWindow(ui::controlHandle(14), SW_HIDE);
     ui::createTextField(15, 5, 105, 100, 20, u"tab stop removed", 0);

@@ -1,12 +1,14 @@
-// Controls of the service: texts, states, list rows, fonts, colours, tooltips, focus, sizes
+// Controls of the service: texts, states, row lists, fonts, colours, tooltips, focus, sizes
 // and numbering.
 #include "ServiceFixture.h"
+#include "base/TextConvert.h"
 #include "ui/ControlMessages.h"
 
 #include <commctrl.h>
 #include <richedit.h>
 
 #include <string>
+#include <vector>
 
 namespace uitest {
 namespace {
@@ -44,67 +46,49 @@ TEST_F(ServiceControlsTest, TextsReadAndWrittenExactly) {
     }
 }
 
-TEST_F(ServiceControlsTest, ListRowsAddRemoveCountAndText) {
-    ui::createTreeList(4, 0, 0, 150, 200, 0);
-    EXPECT_EQ(ui::controlState(4), -1);
-    EXPECT_EQ(ui::addListRow(4, u"alpha"), 0);
-    EXPECT_EQ(ui::addListRow(4, u"beta"), 1);
-    EXPECT_EQ(ui::addListRow(4, u"gamma"), 2);
-    EXPECT_EQ(ui::listRowCount(4), 3);
-    EXPECT_EQ(ui::controlState(4), -1) << "adding selects nothing";
-    EXPECT_EQ(ui::listRowText(4, 1), u"beta");
-
-    ui::setControlState(4, 1);
-    EXPECT_EQ(ui::controlState(4), 1);
-    EXPECT_EQ(ui::controlText(4), u"beta");
+// Another process reads the rows through the registered message, with a buffer it placed in
+// this process: here an ordinary one.
+TEST_F(ServiceControlsTest, RowListAnswersTheRowTextQuery) {
+    ui::createRowList(4, 0, 0, 150, 200, 0);
     const std::u16string longName(1500, u'n');
-    ui::setControlText(4, longName);
-    EXPECT_EQ(ui::listRowText(4, 1), longName);
-    ui::setControlText(4, u"renamed");
-    EXPECT_EQ(ui::listRowText(4, 1), u"renamed");
-
-    ui::removeListRow(4, 0);
-    EXPECT_EQ(ui::listRowCount(4), 2);
-    EXPECT_EQ(ui::listRowText(4, 0), u"renamed");
-    EXPECT_EQ(ui::controlState(4), 0) << "the current row stays current";
-
-    ui::removeListRow(4, 9);
-    ui::removeListRow(4, -1);
-    EXPECT_EQ(ui::listRowCount(4), 2);
-    EXPECT_EQ(ui::listRowText(4, 5), u"");
-
-    // Many rows at once come after the others, in order, and are rows like any other.
-    EXPECT_EQ(ui::addListRows(4, {u"delta", u"epsilon"}), 2);
-    EXPECT_EQ(ui::listRowCount(4), 4);
-    EXPECT_EQ(ui::listRowText(4, 3), u"epsilon");
-    ui::setControlState(4, 3);
-    EXPECT_EQ(ui::controlText(4), u"epsilon");
-    EXPECT_EQ(ui::addListRows(99, {u"x"}), 0);
+    const std::vector<std::u16string> rows = {u"alpha", u"Größe 𝄞", longName};
+    ui::setRowListRows(4, 3, [&rows](int row) { return rows[size_t(row)]; });
+    const UINT query = RegisterWindowMessageW(ui::kRowTextMessageName);
+    HWND list = ui::controlHandle(4);
+    for (int row = 0; row < 3; ++row) {
+        const LRESULT length = SendMessageW(list, query, WPARAM(row), 0);
+        ASSERT_EQ(length, LRESULT(rows[size_t(row)].size())) << row;
+        std::wstring text(size_t(length) + 2, L'#');
+        EXPECT_EQ(SendMessageW(list, query, WPARAM(row), reinterpret_cast<LPARAM>(text.data())),
+                  length);
+        EXPECT_EQ(text[size_t(length)], L'\0') << "zero-terminated";
+        EXPECT_EQ(text[size_t(length) + 1], L'#') << "nothing written beyond";
+        text.resize(size_t(length));
+        EXPECT_EQ(text::fromWide(text), rows[size_t(row)]);
+    }
+    EXPECT_EQ(SendMessageW(list, query, 3, 0), -1);
+    EXPECT_EQ(SendMessageW(list, query, WPARAM(-1), 0), -1);
 }
 
-TEST_F(ServiceControlsTest, RemovingTheCurrentRowMakesTheNextOrPreviousCurrent) {
-    struct Case {
-        const char* name;
-        int rows;
-        int current;
-        int removed;
-        int expectedCurrent;
-    };
-    const Case cases[] = {
-        {"FirstGivesNext", 3, 0, 0, 0},        {"MiddleGivesNext", 3, 1, 1, 1},
-        {"LastGivesPrevious", 3, 2, 2, 1},     {"OnlyRowGivesNone", 1, 0, 0, -1},
-        {"OtherRowBeforeCurrent", 3, 2, 0, 1}, {"OtherRowAfterCurrent", 3, 0, 2, 0},
-        {"NoCurrentRow", 3, -1, 1, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ui::createTreeList(4, 0, 0, 150, 200, 0); // a new list in the old one's place
-        for (int row = 0; row < c.rows; ++row)
-            ui::addListRow(4, u"row " + std::u16string(1, static_cast<char16_t>(u'0' + row)));
-        ui::setControlState(4, c.current);
-        ui::removeListRow(4, c.removed);
-        EXPECT_EQ(ui::controlState(4), c.expectedCurrent);
-    }
+// Letters typed into the list make a row current as a user's click does; the program's own
+// choice of row raises nothing.
+TEST_F(ServiceControlsTest, RowListTypedLettersChooseARow) {
+    ui::createRowList(4, 0, 0, 150, 200, 0);
+    const std::vector<std::u16string> rows = {u"for", u"if", u"proc", u"loop"};
+    ui::setRowListRows(4, 4, [&rows](int row) { return rows[size_t(row)]; });
+    ui::setControlState(4, 3);
+    drainEvents(30);
+    HWND list = ui::controlHandle(4);
+    SendMessageW(list, WM_CHAR, 'p', 1);
+    SendMessageW(list, WM_CHAR, 'r', 1);
+    EXPECT_EQ(ui::controlState(4), 2);
+    const std::vector<ui::Event> events = drainEvents();
+    ASSERT_EQ(events.size(), 1u) << "one row change, one event";
+    EXPECT_EQ(events[0].control, 4);
+    EXPECT_EQ(events[0].type, ui::kEventRowSelected);
+    SendMessageW(list, WM_CHAR, 'x', 1);
+    EXPECT_EQ(ui::controlState(4), 2) << "no row begins so";
+    EXPECT_TRUE(drainEvents(30).empty());
 }
 
 TEST_F(ServiceControlsTest, ToggleButtonKeepsItsStateUntilClicked) {
@@ -161,7 +145,7 @@ TEST_F(ServiceControlsTest, DefaultFontGoesToControlsCreatedAfterwards) {
     HFONT font = reinterpret_cast<HFONT>(ui::loadFont(3, u"Tahoma", 14, ui::kFontBold));
     ui::setControlFont(-1, font);
     ui::createTextField(2, 0, 25, 100, 20, u"after", 0);
-    ui::createTreeList(4, 0, 50, 100, 100, 0);
+    ui::createRowList(4, 0, 50, 100, 100, 0);
     EXPECT_NE(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(1), WM_GETFONT, 0, 0)), font);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(2), WM_GETFONT, 0, 0)), font);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(ui::controlHandle(4), WM_GETFONT, 0, 0)), font);
@@ -258,15 +242,8 @@ TEST_F(ServiceControlsTest, SelectionsOfFieldAndEditor) {
     EXPECT_EQ(ui::controlText(1), u"openWindow(");
 }
 
-TEST_F(ServiceControlsTest, ListAndEditorColours) {
-    ui::createTreeList(4, 0, 0, 100, 100, 0);
+TEST_F(ServiceControlsTest, EditorColours) {
     ui::createEditor(5, 110, 0, 100, 100, 0);
-    ui::setControlTextColor(4, RGB(1, 2, 3));
-    ui::setControlBackColor(4, RGB(4, 5, 6));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(ui::controlHandle(4), TVM_GETTEXTCOLOR, 0, 0)),
-              RGB(1, 2, 3));
-    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(ui::controlHandle(4), TVM_GETBKCOLOR, 0, 0)),
-              RGB(4, 5, 6));
     ui::setControlText(5, u"coloured");
     ui::setControlTextColor(5, RGB(7, 8, 9));
     CHARFORMAT2W format{};
@@ -352,8 +329,6 @@ TEST_F(ServiceControlsTest, NumbersChosenReusedAndUnknown) {
     ui::setControlTooltip(99, u"x");
     ui::focusControl(99);
     EXPECT_EQ(ui::controlText(99), u"");
-    EXPECT_EQ(ui::listRowCount(99), 0);
-    EXPECT_EQ(ui::addListRow(chosen, u"not a list"), -1);
     EXPECT_EQ(ui::createSplitter(5, 0, 0, 10, 10, chosen, 99, 0), 0);
 }
 

@@ -241,7 +241,7 @@ TEST_F(ServiceWindowsTest, OperationsOnUnknownNumbersDoNothing) {
 TEST_F(ServiceWindowsTest, CommonEndFreesEverything) {
     ui::openWindow(0, 0, 0, 200, 200, u"", WS_OVERLAPPEDWINDOW, nullptr);
     ui::createTextField(1, 0, 0, 50, 20, u"", 0);
-    ui::createTreeList(2, 0, 30, 50, 50, 0);
+    ui::createRowList(2, 0, 30, 50, 50, 0);
     ui::createEditor(3, 60, 0, 100, 100, 0);
     ui::createSplitter(4, 0, 30, 190, 100, 2, 3, ui::kSplitterVertical);
     ui::setControlTooltip(1, u"tip");

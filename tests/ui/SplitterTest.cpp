@@ -9,7 +9,7 @@ class SplitterControlTest : public ServiceTest {
     void SetUp() override {
         ServiceTest::SetUp();
         openTestWindow(0, 640, 400);
-        ui::createTreeList(5, 5, 36, 115, 359, 0);
+        ui::createRowList(5, 5, 36, 115, 359, 0);
         ui::createEditor(8, 125, 36, 510, 359, 0);
         ui::createSplitter(7, 5, 36, 630, 359, 5, 8, ui::kSplitterVertical);
     }
@@ -86,8 +86,7 @@ TEST_F(SplitterControlTest, PanesCannotBeMovedOutOfTheirPlaces) {
 }
 
 TEST_F(SplitterControlTest, PaneNotificationsStillBecomeEvents) {
-    ui::addListRow(5, u"alpha");
-    ui::addListRow(5, u"beta");
+    ui::setRowListRows(5, 2, [](int row) { return std::u16string(row ? u"beta" : u"alpha"); });
     drainEvents(30);
     SendMessageW(ui::controlHandle(8), WM_CHAR, 'z', 1);
     bool editorChange = false;
