@@ -363,13 +363,11 @@ void runImportMode(AppState& state, std::u16string_view snippetFile) {
 void runManagerMode(AppState& state, bool fromSelection) {
     if (!takeModeLock(kManagerMutexName))
         return;
-    // The library is read, and the list's rows taken from it, on a thread of their own while
-    // the window is made; nothing else touches the library meanwhile. What the reading throws
-    // is thrown again here, as if it had been read in this thread.
-    manager::ListFill rows;
-    BackgroundWork loading([&state, &rows] {
+    // The library is read on a thread of its own while the editor's selection is read and the
+    // DPI set up; nothing else touches the library meanwhile. What the reading throws is thrown
+    // again here, as if it had been read in this thread.
+    BackgroundWork loading([&state] {
         store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
-        rows = manager::beginListFill(state.shortcutStore);
     });
     std::optional<std::u16string> newTemplate;
     if (fromSelection) {
@@ -382,16 +380,11 @@ void runManagerMode(AppState& state, bool fromSelection) {
                           : std::u16string();
     }
     setUpDpi();
-    manager::runManager(
-        state.shortcutStore, state.libraryPath, state.appTitle,
-        reinterpret_cast<HWND>(state.ideMainWindow),
-        [&loading, &rows] {
-            loading.wait();
-            if (loading.failure())
-                std::rethrow_exception(loading.failure());
-            return std::move(rows);
-        },
-        newTemplate);
+    loading.wait();
+    if (loading.failure())
+        std::rethrow_exception(loading.failure());
+    manager::runManager(state.shortcutStore, state.libraryPath, state.appTitle,
+                        reinterpret_cast<HWND>(state.ideMainWindow), newTemplate);
 }
 
 } // namespace

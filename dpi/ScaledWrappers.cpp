@@ -3,7 +3,6 @@
 #include "ui/CommonControls.h"
 #include "ui/WindowService.h"
 
-
 namespace dpi {
 
 namespace {
@@ -137,8 +136,7 @@ ui::Control* createScaledEditor(ui::Window& window, int x, int y, int width, int
 ui::Control* createScaledImageButton(ui::Window& window, int x, int y, int width, int height,
                                      HBITMAP image, std::uint32_t flags) {
     return ui::createImageButton(window, toPixelsX(window, x), toPixelsY(window, y),
-                                 toPixelsX(window, width), toPixelsY(window, height), image,
-                                 flags);
+                                 toPixelsX(window, width), toPixelsY(window, height), image, flags);
 }
 
 ui::Control* createScaledSplitter(ui::Window& window, int x, int y, int width, int height,

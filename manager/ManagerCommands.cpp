@@ -33,8 +33,8 @@ int ask(const ManagerSession& session, std::u16string_view text, unsigned type) 
     return ui::messageBox(session.title, text, type);
 }
 
-std::u16string nameInField() {
-    return trimName(ui::controlText(kNameField));
+std::u16string nameInField(const ManagerSession& session) {
+    return trimName(ui::controlText(*session.controls.nameField));
 }
 
 // A write that the file did not take would otherwise be found out only at the next start,
@@ -46,21 +46,39 @@ void reportUnwritten(const ManagerSession& session, bool written) {
 
 // With no row left there is nothing to show, save, rename or delete; only New makes sense.
 void showNothing(ManagerSession& session) {
-    ui::setControlText(kNameField, u"");
-    ui::setControlText(kTemplateEditor, u"");
+    ui::setControlText(*session.controls.nameField, u"");
+    ui::setControlText(*session.controls.templateEditor, u"");
     session.shownName.clear();
     enterMode(session, ManagerMode::NothingShown);
 }
 
-bool selectRowNamed(std::u16string_view name) {
-    const int count = ui::listRowCount(kShortcutList);
-    for (int row = 0; row < count; ++row) {
-        if (ui::listRowText(kShortcutList, row) == name) {
-            ui::setControlState(kShortcutList, row);
-            return true;
-        }
-    }
-    return false;
+// The row of that name; -1 for none.
+int rowNamed(const ManagerSession& session, std::u16string_view name) {
+    const auto found = std::find(session.rows.begin(), session.rows.end(), name);
+    return found == session.rows.end() ? -1 : static_cast<int>(found - session.rows.begin());
+}
+
+bool selectRowNamed(const ManagerSession& session, std::u16string_view name) {
+    const int row = rowNamed(session, name);
+    if (row >= 0)
+        ui::setControlState(*session.controls.shortcutList, row);
+    return row >= 0;
+}
+
+// The name in the current row; empty for none.
+std::u16string currentRowName(const ManagerSession& session) {
+    const int row = ui::controlState(*session.controls.shortcutList);
+    return row >= 0 && std::size_t(row) < session.rows.size() ? session.rows[std::size_t(row)]
+                                                              : std::u16string();
+}
+
+// The current row shows another name, where it stands.
+void setCurrentRowName(ManagerSession& session, std::u16string_view name) {
+    const int row = ui::controlState(*session.controls.shortcutList);
+    if (row < 0 || std::size_t(row) >= session.rows.size())
+        return;
+    session.rows[std::size_t(row)] = name;
+    showRows(session, row);
 }
 
 // The stored template of the Shortcut the editor shows, when there is one.
@@ -72,7 +90,8 @@ std::optional<std::u16string> shownTemplate(const ManagerSession& session) {
 
 bool editsUnsaved(const ManagerSession& session) {
     const std::optional<std::u16string> stored = shownTemplate(session);
-    return editorTextUnsaved(session.mode, templateFromEditor(ui::controlText(kTemplateEditor)),
+    return editorTextUnsaved(session.mode,
+                             templateFromEditor(ui::controlText(*session.controls.templateEditor)),
                              stored ? &*stored : nullptr);
 }
 
@@ -87,84 +106,46 @@ bool writeLibrary(const ManagerSession& session) {
     return store::writeLibraryFile(session.libraryPath, session.store);
 }
 
-void removeCurrentRow() {
-    ui::removeListRow(kShortcutList, ui::controlState(kShortcutList));
+void removeCurrentRow(ManagerSession& session) {
+    const int current = removeRow(session.rows, ui::controlState(*session.controls.shortcutList));
+    showRows(session, current);
 }
 
 void loadCurrentShortcut(ManagerSession& session) {
     enterMode(session, ManagerMode::Browsing);
-    const std::u16string name = ui::controlText(kShortcutList);
+    const std::u16string name = currentRowName(session);
     session.shownName = name;
     const std::optional<std::u16string> stored = store::findShortcut(session.store, name);
-    ui::setControlText(kTemplateEditor, stored ? templateForEditor(*stored) : std::u16string());
-    ui::setControlText(kNameField, name);
+    ui::setControlText(*session.controls.templateEditor,
+                       stored ? templateForEditor(*stored) : std::u16string());
+    ui::setControlText(*session.controls.nameField, name);
 }
 
 // The row of a new Shortcut at the end; text typed with nothing shown stays as its template.
 void beginNewShortcut(ManagerSession& session, bool keepText) {
     session.shownName.clear();
     enterMode(session, ManagerMode::Creating);
-    ui::setControlText(kNameField, u"");
+    ui::setControlText(*session.controls.nameField, u"");
     if (!keepText)
-        ui::setControlText(kTemplateEditor, u"");
-    ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
+        ui::setControlText(*session.controls.templateEditor, u"");
+    session.rows.emplace_back(kNewRow);
+    showRows(session, static_cast<int>(session.rows.size()) - 1);
     if (!keepText)
-        ui::focusControl(kNameField);
-}
-
-// The rows of the fill that the moment calls for, at the end of the list.
-void continueListFill(ManagerSession& session, FillMoment moment) {
-    ListFill& fill = session.listFill;
-    const std::size_t count = rowsToFillNow(moment, fill.filled, fill.names.size());
-    if (count == 0)
-        return;
-    ui::addListRows(kShortcutList, takeNextRows(fill, count));
-    if (fill.filled == fill.names.size())
-        fill = {};
-}
-
-// Keys, clicks and wheel turns that wait for the list; a mere mouse move is none of them.
-bool listInputWaiting() {
-    const HWND list = ui::controlHandle(kShortcutList);
-    MSG message;
-    return PeekMessageW(&message, list, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) ||
-           PeekMessageW(&message, list, WM_LBUTTONDOWN, WM_MOUSELAST, PM_NOREMOVE) ||
-           PeekMessageW(&message, list, WM_NCLBUTTONDOWN, WM_NCXBUTTONDBLCLK, PM_NOREMOVE);
-}
-
-// The next event. While rows are still to come, the list takes a step of them whenever nothing
-// waits, and all of them before input meant for it.
-ui::EventKind nextEvent(ManagerSession& session) {
-    while (session.listFill.filled < session.listFill.names.size()) {
-        if (listInputWaiting())
-            continueListFill(session, FillMoment::ListInput);
-        const ui::EventKind kind = ui::waitEventFor(0);
-        if (kind != ui::EventKind::None)
-            return kind;
-        continueListFill(session, FillMoment::Idle);
-    }
-    return ui::waitEvent();
-}
-
-// Focus moves between controls leave the rows alone; anything else the user does may read or
-// change them.
-FillMoment fillMomentOf(ui::EventKind kind, int type) {
-    const bool focusMove = type == ui::kEventFocus || type == ui::kEventLostFocus;
-    if (kind == ui::EventKind::Shortcut || (kind == ui::EventKind::Control && !focusMove))
-        return FillMoment::Command;
-    return FillMoment::Passing;
+        ui::focusControl(*session.controls.nameField);
 }
 
 // The rows again from the store: names added outside appear, names removed outside go. The
 // row of a new Shortcut stays at the end; otherwise the shown Shortcut's row stays current.
 void refillList(ManagerSession& session) {
-    session.listFill = {}; // the store's names now, all of them
-    ui::removeAllListRows(kShortcutList);
-    fillShortcutList(session.store);
-    if (session.mode == ManagerMode::Creating)
-        ui::setControlState(kShortcutList, ui::addListRow(kShortcutList, kNewRow));
-    else if (!session.shownName.empty())
-        selectRowNamed(session.shownName);
+    session.rows = shortcutRows(session.store);
+    int current = -1;
+    if (session.mode == ManagerMode::Creating) {
+        session.rows.emplace_back(kNewRow);
+        current = static_cast<int>(session.rows.size()) - 1;
+    } else if (!session.shownName.empty()) {
+        current = rowNamed(session, session.shownName);
+    }
+    showRows(session, current);
 }
 
 // What the file holds now, taken as the plan says.
@@ -180,7 +161,7 @@ void applyFollow(ManagerSession& session, const ManagerPlan& plan, store::Shortc
     if (plan.showNothing)
         showNothing(session);
     if (plan.refreshEditor)
-        ui::setControlText(kTemplateEditor,
+        ui::setControlText(*session.controls.templateEditor,
                            templateForEditor(shownTemplate(session).value_or(u"")));
 }
 
@@ -216,9 +197,9 @@ ManagerPlan decide(ManagerSession& session, ManagerAction action, std::u16string
 void learnOutsideWrite(ManagerSession& session) {
     if (!session.store.stamp.behindFile)
         return;
-    const std::u16string current = ui::controlText(kShortcutList);
+    const std::u16string current = currentRowName(session);
     decide(session, ManagerAction::Activation);
-    if (ui::controlState(kShortcutList) < 0 && !selectRowNamed(current))
+    if (ui::controlState(*session.controls.shortcutList) < 0 && !selectRowNamed(session, current))
         showNothing(session);
 }
 
@@ -229,29 +210,30 @@ void refuse(const ManagerSession& session, Refusal refusal, std::u16string_view 
         ask(session, alreadyExistsMessage(name), MB_OK);
     else if (refusal == Refusal::NameUnstorable)
         ask(session, unstorableNameMessage(name), MB_OK);
-    ui::focusControl(kNameField);
+    ui::focusControl(*session.controls.nameField);
 }
 
 // True when the template is stored and written. A write the file refuses stores nothing, so
 // the editor's text still counts as unsaved and is asked about before anything drops it.
 bool saveShortcut(ManagerSession& session) {
-    const std::u16string name = nameInField();
+    const std::u16string name = nameInField(session);
     const ManagerPlan plan = decide(session, ManagerAction::Save, name);
     if (plan.refusal != Refusal::None) {
         refuse(session, plan.refusal, name);
         return false;
     }
-    const std::u16string templateText = templateFromEditor(ui::controlText(kTemplateEditor));
+    const std::u16string templateText =
+        templateFromEditor(ui::controlText(*session.controls.templateEditor));
     const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::setShortcut(session.store, name, templateText);
-    const std::u16string rowBefore = ui::controlText(kShortcutList);
-    ui::setControlText(kShortcutList, name);
+    const std::u16string rowBefore = currentRowName(session);
+    setCurrentRowName(session, name);
     if (!writeChange(session, {store::ShortcutChange::Kind::Save, name, {}, templateText})) {
         if (before)
             store::setShortcut(session.store, name, *before);
         else
             store::eraseShortcut(session.store, name);
-        ui::setControlText(kShortcutList, rowBefore);
+        setCurrentRowName(session, rowBefore);
         reportUnwritten(session, false);
         return false;
     }
@@ -263,7 +245,7 @@ bool saveShortcut(ManagerSession& session) {
 
 void cancelRename(ManagerSession& session) {
     enterMode(session, ManagerMode::Browsing);
-    ui::setControlText(kNameField, ui::controlText(kShortcutList));
+    ui::setControlText(*session.controls.nameField, currentRowName(session));
 }
 
 // The plan's question about unsaved edits: Yes saves by the Save rules, No drops the edits
@@ -272,13 +254,14 @@ void cancelRename(ManagerSession& session) {
 bool settleEdits(ManagerSession& session, const ManagerPlan& plan) {
     if (!plan.askAboutEdits)
         return true;
-    std::u16string name = session.mode == ManagerMode::Creating ? nameInField() : session.shownName;
+    std::u16string name =
+        session.mode == ManagerMode::Creating ? nameInField(session) : session.shownName;
     if (name.empty())
         name = kNewRow;
     const int answer = ask(session, unsavedChangesQuestion(name), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDNO) {
         if (const std::optional<std::u16string> stored = shownTemplate(session))
-            ui::setControlText(kTemplateEditor, templateForEditor(*stored));
+            ui::setControlText(*session.controls.templateEditor, templateForEditor(*stored));
         return true;
     }
     if (answer != IDYES)
@@ -297,19 +280,20 @@ void newShortcut(ManagerSession& session) {
 // Another row was made current: its Shortcut is shown once the edits of the one shown so far
 // are settled. The same row again keeps unsaved edits rather than dropping them.
 void showChosenRow(ManagerSession& session) {
-    const std::u16string chosen = ui::controlText(kShortcutList);
+    const std::u16string chosen = currentRowName(session);
     const ManagerPlan plan = decide(session, ManagerAction::ShowRow, chosen);
     if (!plan.act)
         return;
     if (plan.askAboutEdits) {
-        selectRowNamed(session.shownName); // while asking, the row of the edits is current
+        selectRowNamed(session, session.shownName); // while asking, the row of the edits is current
         if (!settleEdits(session, plan))
             return;
     }
     // A search through the rows only when they may have changed under the chosen one.
     if (plan.askAboutEdits || plan.refillRows) {
-        if (!selectRowNamed(chosen) && ui::controlState(kShortcutList) < 0) {
-            if (ui::listRowCount(kShortcutList) == 0)
+        if (!selectRowNamed(session, chosen) &&
+            ui::controlState(*session.controls.shortcutList) < 0) {
+            if (session.rows.empty())
                 showNothing(session);
             return;
         }
@@ -318,7 +302,7 @@ void showChosenRow(ManagerSession& session) {
 }
 
 void deleteShortcut(ManagerSession& session) {
-    const std::u16string name = nameInField();
+    const std::u16string name = nameInField(session);
     if (ask(session, deleteQuestion(name), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return;
     const ManagerPlan plan = decide(session, ManagerAction::Delete);
@@ -326,8 +310,8 @@ void deleteShortcut(ManagerSession& session) {
         return;
     const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::eraseShortcut(session.store, name);
-    if (!plan.refillRows || selectRowNamed(name))
-        removeCurrentRow();
+    if (!plan.refillRows || selectRowNamed(session, name))
+        removeCurrentRow(session);
     // A file that still holds the Shortcut keeps it in the window too, shown as before: a later
     // write of the whole library must not lose it.
     if (!writeChange(session, {store::ShortcutChange::Kind::Remove, name, {}, {}})) {
@@ -339,20 +323,21 @@ void deleteShortcut(ManagerSession& session) {
     }
     session.shownName.clear();
     learnOutsideWrite(session); // before the posted click shows the current row
-    ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
-    if (ui::listRowCount(kShortcutList) == 0)
+    ui::postControlEvent(*session.controls.shortcutList, ui::kEventLeftClick);
+    if (session.rows.empty())
         showNothing(session);
 }
 
 void beginRename(ManagerSession& session) {
-    session.oldName = nameInField();
+    session.oldName = nameInField(session);
     enterMode(session, ManagerMode::Renaming);
-    ui::focusControl(kNameField);
-    ui::editSetSelection(ui::controlHandle(kNameField), ui::kFieldTextEnd, ui::kFieldTextEnd);
+    ui::focusControl(*session.controls.nameField);
+    ui::editSetSelection(ui::controlHandle(*session.controls.nameField), ui::kFieldTextEnd,
+                         ui::kFieldTextEnd);
 }
 
 void endRename(ManagerSession& session) {
-    const std::u16string newName = nameInField();
+    const std::u16string newName = nameInField(session);
     const ManagerPlan plan = decide(session, ManagerAction::RenameEnd, newName);
     if (plan.refusal != Refusal::None) {
         refuse(session, plan.refusal, newName);
@@ -364,7 +349,7 @@ void endRename(ManagerSession& session) {
             store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
         store::eraseShortcut(session.store, session.oldName);
-        ui::setControlText(kShortcutList, newName);
+        setCurrentRowName(session, newName);
         // As a refused name: the file keeps the old name, and so does the window, while the
         // typed one stays for another try. Otherwise a later Save would add the new name beside
         // the old one in the file.
@@ -372,35 +357,35 @@ void endRename(ManagerSession& session) {
                                    templateText})) {
             store::eraseShortcut(session.store, newName);
             store::setShortcut(session.store, session.oldName, templateText);
-            ui::setControlText(kShortcutList, session.oldName);
+            setCurrentRowName(session, session.oldName);
             reportUnwritten(session, false);
             enterMode(session, ManagerMode::Renaming);
-            ui::focusControl(kNameField);
+            ui::focusControl(*session.controls.nameField);
             return;
         }
         session.shownName = newName;
     } else if (newName.empty()) {
         // Otherwise a later Delete would ask about no name at all.
-        ui::setControlText(kNameField, ui::controlText(kShortcutList));
+        ui::setControlText(*session.controls.nameField, currentRowName(session));
     }
     enterMode(session, ManagerMode::Browsing);
     learnOutsideWrite(session);
 }
 
 void applyEscape(ManagerSession& session) {
-    const std::u16string name = nameInField();
+    const std::u16string name = nameInField(session);
     if (name.empty())
         return;
     if (session.mode == ManagerMode::Creating) {
         if (ask(session, notSavedYetMessage(name), MB_YESNO) != IDYES)
             return;
-        removeCurrentRow();
+        removeCurrentRow(session);
         // The posted list event shows the row the list made current.
         session.shownName.clear();
         enterMode(session, ManagerMode::Browsing);
-        ui::postControlEvent(kShortcutList, ui::kEventLeftClick);
-        ui::focusControl(kShortcutList);
-        if (ui::listRowCount(kShortcutList) == 0)
+        ui::postControlEvent(*session.controls.shortcutList, ui::kEventLeftClick);
+        ui::focusControl(*session.controls.shortcutList);
+        if (session.rows.empty())
             showNothing(session);
         return;
     }
@@ -431,7 +416,7 @@ void openPreferences(const ManagerSession& session) {
 using GetOpenFileNameFunction = BOOL(WINAPI*)(LPOPENFILENAMEW);
 
 // The snippet file the user picks, or nothing. comdlg32 is loaded only for this dialog.
-std::optional<std::u16string> askForSnippetFile() {
+std::optional<std::u16string> askForSnippetFile(const ManagerSession& session) {
     static const base::OwnedLibrary comdlg32(LoadLibraryW(L"comdlg32.dll"));
     const auto open =
         base::moduleFunction<GetOpenFileNameFunction>(comdlg32.get(), "GetOpenFileNameW");
@@ -440,7 +425,7 @@ std::optional<std::u16string> askForSnippetFile() {
     std::wstring file(32768, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = ui::windowHandle(kManagerWindow);
+    dialog.hwndOwner = ui::windowHandle(*session.window);
     dialog.lpstrFilter = L"Snippet files (*.code-snippets, *.json, *.sublime-snippet)\0"
                          L"*.code-snippets;*.json;*.sublime-snippet\0All files\0*.*\0";
     dialog.lpstrFile = file.data();
@@ -457,15 +442,16 @@ std::optional<std::u16string> askForSnippetFile() {
 // The Shortcuts of another tool's snippet file go into the file in one save; the window then
 // reads the file again, as when the user comes back to it, so the new names are in the list.
 void importSnippets(ManagerSession& session) {
-    const std::optional<std::u16string> file = askForSnippetFile();
+    const std::optional<std::u16string> file = askForSnippetFile(session);
     if (!file)
         return;
     const store::ImportOutcome outcome = store::importSnippetFile(session.libraryPath, *file);
     ask(session, outcome.message, MB_OK | (outcome.saved ? MB_ICONINFORMATION : MB_ICONWARNING));
-    const std::u16string current = ui::controlText(kShortcutList);
+    const std::u16string current = currentRowName(session);
     settleEdits(session, decide(session, ManagerAction::Activation));
-    if (session.mode == ManagerMode::Browsing && ui::controlState(kShortcutList) < 0)
-        selectRowNamed(current);
+    if (session.mode == ManagerMode::Browsing &&
+        ui::controlState(*session.controls.shortcutList) < 0)
+        selectRowNamed(session, current);
 }
 
 void askForDonation(const ManagerSession& session) {
@@ -482,25 +468,44 @@ bool closeManager(ManagerSession& session) {
     return settleEdits(session, plan);
 }
 
+// What a keyboard shortcut does is the mode's and the focus's: ManagerMode decides it.
 void applyShortcut(ManagerSession& session, int command) {
-    const ControlStates states = controlStatesFor(session.mode);
-    if (command == kCommandNew && !states.nameField)
-        ui::postControlEvent(kNewButton, ui::kEventLeftClick);
-    if (command == kCommandRename && states.renameButton)
-        ui::postControlEvent(kRenameButton, ui::kEventLeftClick);
-    if (command == kCommandDelete && states.deleteButton)
-        ui::postControlEvent(kDeleteButton, ui::kEventLeftClick);
-    if (command == kCommandClose)
-        ui::postCloseRequest(kManagerWindow);
-    if (command == kCommandImport)
-        ui::postControlEvent(kImportButton, ui::kEventLeftClick);
-    const int focused = ui::focusedControl();
-    const bool inName = focused == kNameField;
-    const bool inEditor = focused == kTemplateEditor;
-    if ((inName || inEditor) && command == kCommandSave && states.saveButton)
-        ui::postControlEvent(kSaveButton, ui::kEventLeftClick);
-    if (command == kCommandEscape && (inName || (inEditor && namingMode(session.mode))))
+    const ManagerControls& controls = session.controls;
+    const ui::Control* focused = ui::focusedControl();
+    const FocusedPart focus = focused == controls.nameField        ? FocusedPart::NameField
+                              : focused == controls.templateEditor ? FocusedPart::TemplateEditor
+                                                                   : FocusedPart::Other;
+    const ManagerKeyEffect effect =
+        keyEffectFor(static_cast<ManagerCommand>(command), session.mode, focus);
+    // A button's command goes as the button's click, after what is queued.
+    const auto click = [](ui::Control* button) {
+        ui::postControlEvent(*button, ui::kEventLeftClick);
+    };
+    switch (effect) {
+    case ManagerKeyEffect::ClickNew:
+        click(controls.newButton);
+        break;
+    case ManagerKeyEffect::ClickRename:
+        click(controls.renameButton);
+        break;
+    case ManagerKeyEffect::ClickDelete:
+        click(controls.deleteButton);
+        break;
+    case ManagerKeyEffect::ClickSave:
+        click(controls.saveButton);
+        break;
+    case ManagerKeyEffect::ClickImport:
+        click(controls.importButton);
+        break;
+    case ManagerKeyEffect::Close:
+        ui::postCloseRequest(*session.window);
+        break;
+    case ManagerKeyEffect::Escape:
         applyEscape(session);
+        break;
+    case ManagerKeyEffect::Nothing:
+        break;
+    }
 }
 
 bool isListAction(int type) {
@@ -509,13 +514,14 @@ bool isListAction(int type) {
            type == ui::kEventRowSelected;
 }
 
-void applyControlEvent(ManagerSession& session, int control, int type) {
-    if (control == kShortcutList) {
-        if (isListAction(type) && ui::controlState(kShortcutList) >= 0)
+void applyControlEvent(ManagerSession& session, const ui::Control* control, int type) {
+    const ManagerControls& controls = session.controls;
+    if (control == controls.shortcutList) {
+        if (isListAction(type) && ui::controlState(*controls.shortcutList) >= 0)
             showChosenRow(session);
         return;
     }
-    if (control == kTemplateEditor) {
+    if (control == controls.templateEditor) {
         // Typing in a shown template needs nothing: no reading of the editor at each key.
         if (type == ui::kEventChange && session.mode == ManagerMode::NothingShown &&
             decide(session, ManagerAction::EditorTyped).beginNew)
@@ -525,34 +531,24 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
     // Buttons act on clicks; their focus changes are events too.
     if (type != ui::kEventLeftClick)
         return;
-    switch (control) {
-    case kNewButton:
+    if (control == controls.newButton) {
         newShortcut(session);
-        break;
-    case kDeleteButton:
+    } else if (control == controls.deleteButton) {
         deleteShortcut(session);
-        break;
-    case kSaveButton:
+    } else if (control == controls.saveButton) {
         saveShortcut(session);
-        break;
-    case kRenameButton:
+    } else if (control == controls.renameButton) {
         // A click has flipped the button already; the mode says which half of a rename it is.
         if (session.mode == ManagerMode::Browsing)
             beginRename(session);
         else if (session.mode == ManagerMode::Renaming)
             endRename(session);
-        break;
-    case kImportButton:
+    } else if (control == controls.importButton) {
         importSnippets(session);
-        break;
-    case kOpenButton:
+    } else if (control == controls.openButton) {
         openPreferences(session);
-        break;
-    case kDonateButton:
+    } else if (control == controls.donateButton) {
         askForDonation(session);
-        break;
-    default:
-        break;
     }
 }
 
@@ -561,47 +557,42 @@ void applyControlEvent(ManagerSession& session, int control, int type) {
 void enterMode(ManagerSession& session, ManagerMode mode) {
     session.mode = mode;
     const ControlStates states = controlStatesFor(mode);
-    const std::pair<int, bool> controls[] = {
-        {kNewButton, states.newButton},          {kDeleteButton, states.deleteButton},
-        {kRenameButton, states.renameButton},    {kSaveButton, states.saveButton},
-        {kNameField, states.nameField},          {kShortcutList, states.shortcutList},
-        {kTemplateEditor, states.templateEditor}};
+    const ManagerControls& c = session.controls;
+    const std::pair<ui::Control*, bool> controls[] = {
+        {c.newButton, states.newButton},          {c.deleteButton, states.deleteButton},
+        {c.renameButton, states.renameButton},    {c.saveButton, states.saveButton},
+        {c.nameField, states.nameField},          {c.shortcutList, states.shortcutList},
+        {c.templateEditor, states.templateEditor}};
     for (const auto& [control, enabled] : controls)
-        ui::enableControl(control, enabled);
-    ui::setControlState(kRenameButton, states.renamePressed ? 1 : 0);
+        ui::enableControl(*control, enabled);
+    ui::setControlState(*session.controls.renameButton, states.renamePressed ? 1 : 0);
 }
 
-void beginShortcutListFill(ManagerSession& session) {
-    session.listFill = session.rowsToCome ? session.rowsToCome() : beginListFill(session.store);
-    continueListFill(session, FillMoment::Opening);
-}
-
-// The row "..." stays last: the rows still to come go in before it, as when New is pressed.
+// The row "..." last, as when New is pressed.
 void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText) {
-    continueListFill(session, FillMoment::Command);
     beginNewShortcut(session, false);
-    ui::setControlText(kTemplateEditor, templateForEditor(templateText));
+    ui::setControlText(*session.controls.templateEditor, templateForEditor(templateText));
 }
 
-void lowerCaseNameField() {
-    const std::u16string lower = text::lowerCaseText(ui::controlText(kNameField));
-    ui::setControlText(kNameField, lower);
+void lowerCaseNameField(ManagerSession& session) {
+    const std::u16string lower = text::lowerCaseText(ui::controlText(*session.controls.nameField));
+    ui::setControlText(*session.controls.nameField, lower);
     const int end = static_cast<int>(lower.size());
-    ui::editSetSelection(ui::controlHandle(kNameField), end, end);
+    ui::editSetSelection(ui::controlHandle(*session.controls.nameField), end, end);
 }
 
 void runManagerLoop(ManagerSession& session) {
     for (;;) {
-        const ui::EventKind kind = nextEvent(session);
-        if (kind == ui::EventKind::None || ui::eventWindow() != kManagerWindow)
+        const ui::Event event = ui::waitEvent();
+        const ui::EventKind kind = event.kind;
+        if (kind == ui::EventKind::None || event.window != session.window.get())
             continue;
-        continueListFill(session, fillMomentOf(kind, ui::eventType()));
         if (kind == ui::EventKind::Activation)
             settleEdits(session, decide(session, ManagerAction::Activation));
         else if (kind == ui::EventKind::Shortcut)
-            applyShortcut(session, ui::eventCommand());
+            applyShortcut(session, event.command);
         else if (kind == ui::EventKind::Control)
-            applyControlEvent(session, ui::eventControl(), ui::eventType());
+            applyControlEvent(session, event.control, event.type);
         else if (kind == ui::EventKind::CloseRequest && closeManager(session))
             return;
     }

@@ -8,10 +8,6 @@ namespace manager {
 // Sets the mode and enables the controls for it.
 void enterMode(ManagerSession& session, ManagerMode mode);
 
-// Puts the first rows of the Shortcut list in, in name order, before the window is first
-// drawn; the loop adds the rest.
-void beginShortcutListFill(ManagerSession& session);
-
 // The window shows a new Shortcut, as after New, with that template (in the store's form) as
 // its unsaved text and the name field to type in.
 void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText);
@@ -20,6 +16,6 @@ void openOnNewShortcut(ManagerSession& session, std::u16string_view templateText
 void runManagerLoop(ManagerSession& session);
 
 // The name field's change handler: typed names are lower case, the caret at their end.
-void lowerCaseNameField();
+void lowerCaseNameField(ManagerSession& session);
 
 } // namespace manager

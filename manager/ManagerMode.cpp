@@ -22,4 +22,31 @@ bool namingMode(ManagerMode mode) {
     return mode == ManagerMode::Creating || mode == ManagerMode::Renaming;
 }
 
+ManagerKeyEffect keyEffectFor(ManagerCommand command, ManagerMode mode, FocusedPart focus) {
+    const ControlStates states = controlStatesFor(mode);
+    const bool inField = focus == FocusedPart::NameField || focus == FocusedPart::TemplateEditor;
+    switch (command) {
+    case ManagerCommand::New:
+        // While a name is typed, New would drop it: the button is off then, and so is the key.
+        return states.nameField ? ManagerKeyEffect::Nothing : ManagerKeyEffect::ClickNew;
+    case ManagerCommand::Rename:
+        return states.renameButton ? ManagerKeyEffect::ClickRename : ManagerKeyEffect::Nothing;
+    case ManagerCommand::Delete:
+        return states.deleteButton ? ManagerKeyEffect::ClickDelete : ManagerKeyEffect::Nothing;
+    case ManagerCommand::Close:
+        return ManagerKeyEffect::Close;
+    case ManagerCommand::Import:
+        return ManagerKeyEffect::ClickImport;
+    case ManagerCommand::Save:
+        return inField && states.saveButton ? ManagerKeyEffect::ClickSave
+                                            : ManagerKeyEffect::Nothing;
+    case ManagerCommand::Escape:
+        return focus == FocusedPart::NameField ||
+                       (focus == FocusedPart::TemplateEditor && namingMode(mode))
+                   ? ManagerKeyEffect::Escape
+                   : ManagerKeyEffect::Nothing;
+    }
+    return ManagerKeyEffect::Nothing;
+}
+
 } // namespace manager

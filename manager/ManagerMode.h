@@ -28,4 +28,28 @@ ControlStates controlStatesFor(ManagerMode mode);
 // The name field is open for typing: Escape has something to undo there.
 bool namingMode(ManagerMode mode);
 
+// The commands of the window's keyboard shortcuts (Ctrl+N, Ctrl+D, Ctrl+S, Escape, Shift+Return,
+// Ctrl+R, Ctrl+I); 0 is no command.
+enum class ManagerCommand { New = 1, Delete, Save, Escape, Close, Rename, Import };
+
+// Where the keyboard focus is, as far as a shortcut cares.
+enum class FocusedPart { Other, NameField, TemplateEditor };
+
+// What a shortcut does: a button's click (only while the button is enabled), closing the
+// window, or Escape's own undoing.
+enum class ManagerKeyEffect {
+    Nothing,
+    ClickNew,
+    ClickDelete,
+    ClickSave,
+    ClickRename,
+    ClickImport,
+    Close,
+    Escape
+};
+
+// Save and Escape belong to the fields: Ctrl+S saves only from the name field or the editor,
+// and Escape undoes only in the name field, or in the editor while a name is being typed.
+ManagerKeyEffect keyEffectFor(ManagerCommand command, ManagerMode mode, FocusedPart focus);
+
 } // namespace manager

@@ -1,7 +1,5 @@
 #include "manager/ManagerPlan.h"
 
-#include <algorithm>
-#include <numeric>
 #include <optional>
 
 #include "manager/ManagerText.h"
@@ -112,75 +110,20 @@ bool editorTextUnsaved(ManagerMode mode, const std::u16string& editorTemplate,
     return storedTemplate && *storedTemplate != editorTemplate;
 }
 
-ListFill beginListFill(const store::ShortcutStore& store) {
-    ListFill fill;
-    fill.names.reserve(store::shortcutCount(store));
-    store::forEachShortcutName(store,
-                               [&](std::u16string_view name) { fill.names.emplace_back(name); });
-    fill.pending.resize(fill.names.size());
-    std::iota(fill.pending.begin(), fill.pending.end(), std::uint32_t(0));
-    return fill;
-}
-
-// No sort of every name stands between the start and the first rows, nor holds up a later
-// step: the first rows are picked out in one pass and sorted alone, the rest made a heap at the
-// next step, from which each step takes its rows at a cost that grows with the step only.
-std::vector<std::u16string> takeNextRows(ListFill& fill, std::size_t count) {
-    const auto before = [&fill](std::uint32_t a, std::uint32_t b) {
-        const std::u16string& first = fill.names[a];
-        const std::u16string& second = fill.names[b];
-        if (shortcutNameSortsBefore(first, second))
-            return true;
-        return a < b && !shortcutNameSortsBefore(second, first); // equal names keep their order
-    };
-    const auto after = [&before](std::uint32_t a, std::uint32_t b) { return before(b, a); };
-    std::vector<std::uint32_t>& pending = fill.pending;
-    count = std::min(count, pending.size());
-    std::vector<std::uint32_t> next;
-    if (fill.filled == 0) {
-        const auto end = pending.begin() + std::ptrdiff_t(count);
-        std::nth_element(pending.begin(), end, pending.end(), before);
-        next.assign(pending.begin(), end);
-        std::sort(next.begin(), next.end(), before);
-        pending.erase(pending.begin(), end);
-    } else {
-        if (!fill.pendingIsHeap)
-            std::make_heap(pending.begin(), pending.end(), after);
-        fill.pendingIsHeap = true;
-        for (std::size_t row = 0; row < count; ++row) {
-            std::pop_heap(pending.begin(), pending.end(), after);
-            next.push_back(pending.back());
-            pending.pop_back();
-        }
-    }
+std::vector<std::u16string> shortcutRows(const store::ShortcutStore& store) {
     std::vector<std::u16string> rows;
-    rows.reserve(next.size());
-    for (const std::uint32_t name : next)
-        rows.push_back(std::move(fill.names[name]));
-    fill.filled += rows.size();
+    rows.reserve(store::shortcutCount(store));
+    store::forEachShortcutName(store,
+                               [&rows](std::u16string_view name) { rows.emplace_back(name); });
+    sortShortcutNames(rows);
     return rows;
 }
 
-// A command works on the whole list, and a user who scrolls or chooses a row sees every row
-// in its place; until then the rest goes in a step at a time, each short enough that a key
-// pressed meanwhile waits no longer than a frame or two. The first rows are more than the
-// opened window shows at any scale, and a maximised one on a large screen.
-std::size_t rowsToFillNow(FillMoment moment, std::size_t filled, std::size_t total) {
-    constexpr std::size_t kFirstRows = 160;
-    constexpr std::size_t kStepRows = 1000;
-    const std::size_t left = filled < total ? total - filled : 0;
-    switch (moment) {
-    case FillMoment::Opening:
-        return std::min(left, kFirstRows);
-    case FillMoment::Idle:
-        return std::min(left, kStepRows);
-    case FillMoment::ListInput:
-    case FillMoment::Command:
-        return left;
-    case FillMoment::Passing:
-        break;
-    }
-    return 0;
+int removeRow(std::vector<std::u16string>& rows, int row) {
+    if (row < 0 || std::size_t(row) >= rows.size())
+        return -1;
+    rows.erase(rows.begin() + row);
+    return std::size_t(row) < rows.size() ? row : row - 1;
 }
 
 ManagerPlan planManagerAction(const ManagerFacts& facts) {

@@ -3,8 +3,6 @@
 // shows, whether the editor holds text that is not stored, and the library file as it is now.
 // Plain C++, no Win32: ManagerCommands.cpp gathers the facts, applies the plan and asks the
 // question it names.
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -59,31 +57,11 @@ ManagerPlan planManagerAction(const ManagerFacts& facts);
 bool editorTextUnsaved(ManagerMode mode, const std::u16string& editorTemplate,
                        const std::u16string* storedTemplate);
 
-// The Shortcut list is filled in steps, so that a library of any size shows at once: the rows
-// the window shows first, then the rest between events.
-struct ListFill {
-    std::vector<std::u16string> names;  // every row's name, in the order they came in
-    std::vector<std::uint32_t> pending; // indexes into names of the rows still to come
-    bool pendingIsHeap = false;         // ordered as a heap, the next row on top
-    std::size_t filled = 0;             // how many rows the list has
-};
+// The Shortcut list's rows: every name of the store, in the order of sortShortcutNames.
+std::vector<std::u16string> shortcutRows(const store::ShortcutStore& store);
 
-// The names of every Shortcut, none of them in the list yet.
-ListFill beginListFill(const store::ShortcutStore& store);
-
-// The next rows, at most count of them, in the order of sortShortcutNames; their names move
-// out of fill.names.
-std::vector<std::u16string> takeNextRows(ListFill& fill, std::size_t count);
-
-enum class FillMoment {
-    Opening,   // the window is about to be drawn for the first time
-    Idle,      // nothing waits in the queue
-    ListInput, // a key, click or wheel turn for the list waits: the user scrolls or chooses
-    Command,   // a command, a chosen row or typed text: anything that may read or change the rows
-    Passing,   // an activation, a resize or the close request: the rows stay as they are
-};
-
-// How many more rows the list takes now, holding filled of total.
-std::size_t rowsToFillNow(FillMoment moment, std::size_t filled, std::size_t total);
+// Removes the row and gives the row current afterwards: the next one, or the previous one when
+// the last went; -1 when no row is left. A row out of range removes nothing and gives -1.
+int removeRow(std::vector<std::u16string>& rows, int row);
 
 } // namespace manager

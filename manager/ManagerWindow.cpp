@@ -5,6 +5,7 @@
 #include "dpi/ScaledWrappers.h"
 #include "manager/ManagerCommands.h"
 #include "manager/ManagerLayout.h"
+#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
@@ -14,12 +15,8 @@ namespace manager {
 
 namespace {
 
-// RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW: the whole
-// window drawn at once, after the list is filled, rather than control by control.
-constexpr UINT kRedrawEverything = 0x187;
-
 struct ButtonSpec {
-    int number;
+    ui::Control* ManagerControls::*control;
     ButtonPlace place;
     int image;
     std::uint32_t flags;
@@ -28,120 +25,148 @@ struct ButtonSpec {
 
 // Left to right on screen, which is also the order Tab takes (the order of creation).
 constexpr ButtonSpec kLeftButtons[] = {
-    {kNewButton, kNewPlace, IDR_IMAGE_NEW, 0, u" New Shortcut (Ctrl+N) "},
-    {kDeleteButton, kDeletePlace, IDR_IMAGE_DELETE, 0, u" Delete Shortcut (Ctrl+D) "},
-    {kRenameButton, kRenamePlace, IDR_IMAGE_RENAME, ui::kButtonToggle,
+    {&ManagerControls::newButton, kNewPlace, IDR_IMAGE_NEW, 0, u" New Shortcut (Ctrl+N) "},
+    {&ManagerControls::deleteButton, kDeletePlace, IDR_IMAGE_DELETE, 0,
+     u" Delete Shortcut (Ctrl+D) "},
+    {&ManagerControls::renameButton, kRenamePlace, IDR_IMAGE_RENAME, ui::kButtonToggle,
      u" Rename Shortcut (Ctrl+R) "},
-    {kSaveButton, kSavePlace, IDR_IMAGE_SAVE, 0, u" Save Shortcut (Ctrl+S) "},
+    {&ManagerControls::saveButton, kSavePlace, IDR_IMAGE_SAVE, 0, u" Save Shortcut (Ctrl+S) "},
 };
 constexpr ButtonSpec kRightButtons[] = {
-    {kImportButton, kImportPlace, IDR_IMAGE_IMPORT, 0,
+    {&ManagerControls::importButton, kImportPlace, IDR_IMAGE_IMPORT, 0,
      u" Import snippets of VS Code or Sublime Text (Ctrl+I) "},
-    {kOpenButton, kOpenPlace, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
-    {kDonateButton, kDonatePlace, IDR_IMAGE_DONATE, 0, u" Make a donation via PayPal "},
+    {&ManagerControls::openButton, kOpenPlace, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
+    {&ManagerControls::donateButton, kDonatePlace, IDR_IMAGE_DONATE, 0,
+     u" Make a donation via PayPal "},
 };
 
 struct ShortcutKey {
     int keys;
-    int command;
+    ManagerCommand command;
 };
 constexpr ShortcutKey kShortcutKeys[] = {
-    {ui::kShortcutCtrl | 'N', kCommandNew},          {ui::kShortcutCtrl | 'D', kCommandDelete},
-    {ui::kShortcutCtrl | 'S', kCommandSave},         {ui::kShortcutCtrl | 'R', kCommandRename},
-    {ui::kShortcutCtrl | 'I', kCommandImport},       {VK_ESCAPE, kCommandEscape},
-    {ui::kShortcutShift | VK_RETURN, kCommandClose},
+    {ui::kShortcutCtrl | 'N', ManagerCommand::New},
+    {ui::kShortcutCtrl | 'D', ManagerCommand::Delete},
+    {ui::kShortcutCtrl | 'S', ManagerCommand::Save},
+    {ui::kShortcutCtrl | 'R', ManagerCommand::Rename},
+    {ui::kShortcutCtrl | 'I', ManagerCommand::Import},
+    {VK_ESCAPE, ManagerCommand::Escape},
+    {ui::kShortcutShift | VK_RETURN, ManagerCommand::Close},
 };
 
-void createButton(const ButtonSpec& button, int x) {
+// False when the button could not be made.
+bool createButton(ManagerSession& session, const ButtonSpec& button, int x) {
     // A PNG that does not decode leaves the button without an image; it still works.
-    dpi::createScaledImageButton(button.number, x, kButtonY, button.place.width, kButtonHeight,
-                                 ui::loadPngResource(button.image), button.flags);
+    ui::Control* made = dpi::createScaledImageButton(
+        *session.window, x, kButtonY, button.place.width, kButtonHeight,
+        ui::loadPngResource(button.image), button.flags);
+    session.controls.*button.control = made;
+    return made != nullptr;
+}
+
+// The window's controls; false when one could not be made.
+bool createControls(ManagerSession& session) {
+    ui::Window& window = *session.window;
+    ManagerControls& c = session.controls;
+    for (const ButtonSpec& button : kLeftButtons)
+        if (!createButton(session, button, button.place.x))
+            return false;
+    c.nameField = dpi::createScaledTextField(window, kNameFieldBox.x, kNameFieldBox.y,
+                                             kNameFieldBox.width, kNameFieldBox.height, u"", 0);
+    // The panes' places here are provisional: the splitter sets them as it takes them.
+    c.shortcutList =
+        dpi::createScaledRowList(window, kSplitterX, kSplitterY, kSmallestListWidth,
+                                 kSplitterCreatedHeight, WS_TABSTOP | ui::kRowListEdge);
+    c.templateEditor = dpi::createScaledEditor(window, kSplitterX, kSplitterY, kSmallestEditorWidth,
+                                               kSplitterCreatedHeight, 0);
+    if (!c.nameField || !c.shortcutList || !c.templateEditor)
+        return false;
+    c.splitter = dpi::createScaledSplitter(
+        window, kSplitterX, kSplitterY, kClientWidth - kSplitterMarginsWidth,
+        kSplitterCreatedHeight, *c.shortcutList, *c.templateEditor, ui::kSplitterVertical);
+    if (!c.splitter)
+        return false;
+    for (const ButtonSpec& button : kRightButtons)
+        if (!createButton(session, button, kClientWidth - button.place.x))
+            return false;
+    return true;
 }
 
 } // namespace
 
-void fillShortcutList(const store::ShortcutStore& store) {
-    std::vector<std::u16string> names;
-    names.reserve(store::shortcutCount(store));
-    store::forEachShortcutName(store, [&](std::u16string_view name) { names.emplace_back(name); });
-    sortShortcutNames(names);
-    ui::addListRows(kShortcutList, names);
+// The list box holds no rows of its own: it asks for a row's text as it draws it, so a list of
+// any length is shown at once.
+void showRows(const ManagerSession& session, int current) {
+    const std::vector<std::u16string>& rows = session.rows;
+    ui::Control& list = *session.controls.shortcutList;
+    ui::setRowListRows(list, static_cast<int>(rows.size()), [&rows](int row) {
+        return row >= 0 && std::size_t(row) < rows.size() ? rows[std::size_t(row)]
+                                                          : std::u16string();
+    });
+    ui::setControlState(list, current);
 }
 
-void layoutManagerWindow() {
-    const int width = dpi::scaledWindowWidth(kManagerWindow, dpi::kWindowClientUnits);
-    const int height = dpi::scaledWindowHeight(kManagerWindow, dpi::kWindowClientUnits);
-    dpi::resizeScaledControl(kSplitter, base::keepValue, base::keepValue,
+void layoutManagerWindow(const ManagerSession& session) {
+    const int width = dpi::scaledWindowWidth(*session.window, dpi::kWindowClientUnits);
+    const int height = dpi::scaledWindowHeight(*session.window, dpi::kWindowClientUnits);
+    dpi::resizeScaledControl(*session.controls.splitter, base::keepValue, base::keepValue,
                              width - kSplitterMarginsWidth, height - kSplitterMarginsHeight);
     for (const ButtonSpec& button : kRightButtons)
-        dpi::resizeScaledControl(button.number, width - button.place.x, base::keepValue,
-                                 base::keepValue, base::keepValue);
+        dpi::resizeScaledControl(*(session.controls.*button.control), width - button.place.x,
+                                 base::keepValue, base::keepValue, base::keepValue);
 }
 
 bool buildManagerWindow(ManagerSession& session, HWND owner,
                         const std::optional<std::u16string>& newTemplate) {
-    if (!dpi::openScaledWindow(kManagerWindow, 0, 0, kClientWidth, kClientHeight, session.title,
-                               WS_OVERLAPPEDWINDOW | ui::kWindowCentreOnScreen | ui::kWindowHidden,
-                               owner))
+    session.window = dpi::openScaledWindow(
+        0, 0, kClientWidth, kClientHeight, session.title,
+        WS_OVERLAPPEDWINDOW | ui::kWindowCentreOnScreen | ui::kWindowHidden, owner);
+    if (!session.window)
         return false;
-    dpi::setScaledWindowBounds(kManagerWindow, kSmallestClientWidth, kSmallestClientHeight,
-                               base::kNoLimit, base::kNoLimit);
-    ui::bindEvent(ui::EventKind::SizeChange, kManagerWindow, ui::kAny, ui::kAny,
-                  [](const ui::Event&) { layoutManagerWindow(); });
+    ui::Window& window = *session.window;
+    dpi::setScaledWindowBounds(window, kSmallestClientWidth, kSmallestClientHeight, base::kNoLimit,
+                               base::kNoLimit);
+    if (!createControls(session))
+        return false;
+    ManagerControls& c = session.controls;
+    ui::setControlState(*c.splitter, dpi::toPixelsX(window, kSeparatorPosition));
+    ui::setControlAttribute(*c.splitter, ui::kSplitterFirstMinimum,
+                            dpi::toPixelsX(window, kSmallestListWidth));
+    ui::setControlAttribute(*c.splitter, ui::kSplitterSecondMinimum,
+                            dpi::toPixelsX(window, kSmallestEditorWidth));
+
+    ui::onWindowEvent(window, ui::EventKind::SizeChange,
+                      [&session](const ui::Event&) { layoutManagerWindow(session); });
+    ui::onControlEvent(*c.nameField, ui::kEventChange,
+                       [&session](const ui::Event&) { lowerCaseNameField(session); });
 
     for (const ButtonSpec& button : kLeftButtons)
-        createButton(button, button.place.x);
-
-    dpi::createScaledTextField(kNameField, kNameFieldBox.x, kNameFieldBox.y, kNameFieldBox.width,
-                               kNameFieldBox.height, u"", 0);
-
-    // The panes' places here are provisional: the splitter sets them as it takes them.
-    dpi::createScaledTreeList(kShortcutList, kSplitterX, kSplitterY, kSmallestListWidth,
-                              kSplitterCreatedHeight, 0);
-    dpi::createScaledEditor(kTemplateEditor, kSplitterX, kSplitterY, kSmallestEditorWidth,
-                            kSplitterCreatedHeight, 0);
-    dpi::createScaledSplitter(kSplitter, kSplitterX, kSplitterY,
-                              kClientWidth - kSplitterMarginsWidth, kSplitterCreatedHeight,
-                              kShortcutList, kTemplateEditor, ui::kSplitterVertical);
-    ui::setControlState(kSplitter, dpi::toPixelsX(kSeparatorPosition));
-    ui::setControlAttribute(kSplitter, ui::kSplitterFirstMinimum,
-                            dpi::toPixelsX(kSmallestListWidth));
-    ui::setControlAttribute(kSplitter, ui::kSplitterSecondMinimum,
-                            dpi::toPixelsX(kSmallestEditorWidth));
-
+        ui::setControlTooltip(*(c.*button.control), button.tooltip);
     for (const ButtonSpec& button : kRightButtons)
-        createButton(button, kClientWidth - button.place.x);
-
-    ui::bindEvent(ui::EventKind::Control, kManagerWindow, kNameField, ui::kEventChange,
-                  [](const ui::Event&) { lowerCaseNameField(); });
-
-    for (const ButtonSpec& button : kLeftButtons)
-        ui::setControlTooltip(button.number, button.tooltip);
-    for (const ButtonSpec& button : kRightButtons)
-        ui::setControlTooltip(button.number, button.tooltip);
+        ui::setControlTooltip(*(c.*button.control), button.tooltip);
 
     for (const ShortcutKey& key : kShortcutKeys)
-        ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
+        ui::addKeyboardShortcut(window, key.keys, static_cast<int>(key.command));
 
     enterMode(session, ManagerMode::NothingShown);
-    ui::setWindowTheme(ui::controlHandle(kShortcutList), L"Explorer", nullptr);
-    beginShortcutListFill(session);
+    session.rows = shortcutRows(session.store);
+    showRows(session, -1);
     if (newTemplate)
         openOnNewShortcut(session, *newTemplate);
     else
-        ui::focusControl(kNewButton);
-    RedrawWindow(ui::windowHandle(kManagerWindow), nullptr, nullptr, kRedrawEverything);
-    ui::showWindow(kManagerWindow, true);
+        ui::focusControl(*c.newButton);
+    // The whole window drawn at once, with the list's rows, rather than control by control.
+    RedrawWindow(ui::windowHandle(window), nullptr, nullptr, ui::kRedrawEverything);
+    ui::showWindow(window, true);
     return true;
 }
 
 void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome,
+                std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
     ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
-    session.rowsToCome = std::move(rowsToCome);
     if (buildManagerWindow(session, owner, newTemplate))
         runManagerLoop(session);
 }

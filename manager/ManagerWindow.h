@@ -1,42 +1,33 @@
 #pragma once
-// The Shortcut manager: its window with the controls, the fill of the Shortcut list and the
+// The Shortcut manager: its window with the controls, the rows of the Shortcut list and the
 // resize rule (ManagerWindow.cpp), and the event loop with every command (ManagerCommands.cpp).
 #include <windows.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "manager/ManagerMode.h"
-#include "manager/ManagerPlan.h"
 #include "store/ShortcutStore.h"
+#include "ui/WindowService.h"
 
 namespace manager {
 
-constexpr int kManagerWindow = 0;
-
-// Control numbers; the list and the editor are the splitter's panes.
-constexpr int kNewButton = 0;
-constexpr int kDeleteButton = 1;
-constexpr int kSaveButton = 2;
-constexpr int kOpenButton = 3;
-constexpr int kDonateButton = 4;
-constexpr int kShortcutList = 5;
-constexpr int kNameField = 6;
-constexpr int kSplitter = 7;
-constexpr int kTemplateEditor = 8;
-constexpr int kRenameButton = 9;
-constexpr int kImportButton = 10;
-
-// Commands of the keyboard shortcuts.
-constexpr int kCommandNew = 11;
-constexpr int kCommandDelete = 12;
-constexpr int kCommandSave = 13;
-constexpr int kCommandEscape = 14;
-constexpr int kCommandClose = 15;
-constexpr int kCommandRename = 16;
-constexpr int kCommandImport = 17;
+// The window's controls, made with it; the list and the editor are the splitter's panes.
+struct ManagerControls {
+    ui::Control* newButton = nullptr;
+    ui::Control* deleteButton = nullptr;
+    ui::Control* renameButton = nullptr;
+    ui::Control* saveButton = nullptr;
+    ui::Control* importButton = nullptr;
+    ui::Control* openButton = nullptr;
+    ui::Control* donateButton = nullptr;
+    ui::Control* nameField = nullptr;
+    ui::Control* shortcutList = nullptr;
+    ui::Control* templateEditor = nullptr;
+    ui::Control* splitter = nullptr;
+};
 
 // What the commands work on; the controls' states follow the mode.
 struct ManagerSession {
@@ -46,28 +37,30 @@ struct ManagerSession {
     std::u16string oldName;     // the name a rename began with
     std::u16string shownName;   // the Shortcut whose template the editor shows; empty for none
     ManagerMode mode = ManagerMode::NothingShown;
-    ListFill listFill; // the rows still to come after the window is shown
-    // Set when the library is still being read while the window is made: returns the list's
-    // rows (as beginListFill takes them from the store) once it is there.
-    std::function<ListFill()> rowsToCome;
+    // The list's rows from the top, which the list draws from: the store's names as
+    // sortShortcutNames orders them, a Shortcut saved or renamed since in its row, and the row
+    // "..." of a new Shortcut last.
+    std::vector<std::u16string> rows;
+    ui::OwnedWindow window;
+    ManagerControls controls;
 };
 
-// Builds the window (hidden until the list's first rows are in), shows and activates it, on a
-// new Shortcut with that template (in the store's form) when one is given. False when the
-// window could not be made.
+// Builds the window (hidden until the list holds its rows), shows and activates it, on a new
+// Shortcut with that template (in the store's form) when one is given. False when the window
+// could not be made.
 bool buildManagerWindow(ManagerSession& session, HWND owner,
                         const std::optional<std::u16string>& newTemplate = std::nullopt);
 
-// Names of the store, sorted, as rows at the end of the list, drawn once at the end.
-void fillShortcutList(const store::ShortcutStore& store);
+// The list shows session.rows, with that row current (-1 for none).
+void showRows(const ManagerSession& session, int current);
 
-// Places the splitter and the two right-hand buttons for the window's present client size.
-void layoutManagerWindow();
+// Places the splitter and the right-hand buttons for the window's present client size.
+void layoutManagerWindow(const ManagerSession& session);
 
-// Builds the window and runs its loop; returns once the window is closed. rowsToCome as in the
-// session, newTemplate as for buildManagerWindow.
+// Builds the window and runs its loop; returns once the window is closed. newTemplate as for
+// buildManagerWindow.
 void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner, std::function<ListFill()> rowsToCome = {},
+                std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 } // namespace manager

@@ -224,13 +224,11 @@ bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look
         close();
         return false;
     }
-    dpi::resizeScaledWindow(*window_, base::keepValue, base::keepValue, base::keepValue,
-                            height);
+    dpi::resizeScaledWindow(*window_, base::keepValue, base::keepValue, base::keepValue, height);
     placeAtCaret(window);
     content.focus();
 
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window, nullptr, nullptr, ui::kRedrawEverything);
     if (look.show)
         look.show(window, look.settings);
     SetTimer(window, kActivationTimer, kActivationWaitMs, nullptr);

@@ -96,7 +96,8 @@ void applyFilter(PickerList& list) {
         list.matches = matchPickerNames(list.request.lowerNames, list.filter);
         list.matchCount = list.matches.size();
     } else {
-        PickerPage page = firstPickerPage(list.request.names, list.filter, size_t(pageRows(list) + 2));
+        PickerPage page =
+            firstPickerPage(list.request.names, list.filter, size_t(pageRows(list) + 2));
         list.matches = std::move(page.rows);
         list.matchCount = page.count;
     }

@@ -1,5 +1,5 @@
-// Typed wrappers for the messages the program sends to its own controls: tree-view rows,
-// edit selections, the rich edit control's text and set-up, buttons, tooltips and fonts.
+// Typed wrappers for the messages the program sends to its own controls: edit selections,
+// list boxes, the rich edit control's text and set-up, buttons, tooltips and fonts.
 // Every message number is named here once; call sites send through these functions.
 #pragma once
 
@@ -12,89 +12,6 @@
 #include <string_view>
 
 namespace ui {
-
-// --- Tree-view rows (every row at top level) -------------------------------------------------
-
-// Appends a row after the last one; nullptr when the tree refused it. Given the tree's own
-// window procedure, the message goes straight to it instead of through SendMessage.
-inline HTREEITEM treeInsertRow(HWND tree, std::u16string_view text, WNDPROC procedure = nullptr) {
-    std::u16string zeroEnded(text);
-    TVINSERTSTRUCTW insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT;
-    insert.item.pszText = reinterpret_cast<wchar_t*>(zeroEnded.data());
-    const auto request = reinterpret_cast<LPARAM>(&insert);
-    return reinterpret_cast<HTREEITEM>(
-        procedure ? CallWindowProcW(procedure, tree, TVM_INSERTITEMW, 0, request)
-                  : SendMessageW(tree, TVM_INSERTITEMW, 0, request));
-}
-
-// row nullptr clears the selection.
-inline void treeSelectRow(HWND tree, HTREEITEM row) {
-    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(row));
-}
-
-inline HTREEITEM treeCurrentRow(HWND tree) {
-    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-}
-
-inline std::u16string treeRowText(HWND tree, HTREEITEM row) {
-    if (!row) {
-        return {};
-    }
-    // The tree gives no text length; grow the buffer until the text fits.
-    for (int capacity = 256; capacity <= (1 << 20); capacity *= 4) {
-        std::u16string buffer(static_cast<std::size_t>(capacity), u'\0');
-        TVITEMW query{};
-        query.mask = TVIF_TEXT | TVIF_HANDLE;
-        query.hItem = row;
-        query.pszText = reinterpret_cast<wchar_t*>(buffer.data());
-        query.cchTextMax = capacity;
-        if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) {
-            return {};
-        }
-        const std::size_t length = std::char_traits<char16_t>::length(buffer.c_str());
-        if (static_cast<int>(length) < capacity - 1) {
-            buffer.resize(length);
-            return buffer;
-        }
-    }
-    return {};
-}
-
-inline void treeSetRowText(HWND tree, HTREEITEM row, std::u16string_view text) {
-    if (!row) {
-        return;
-    }
-    std::u16string zeroEnded(text);
-    TVITEMW change{};
-    change.mask = TVIF_TEXT | TVIF_HANDLE;
-    change.hItem = row;
-    change.pszText = reinterpret_cast<wchar_t*>(zeroEnded.data());
-    SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
-}
-
-inline void treeDeleteRow(HWND tree, HTREEITEM row) {
-    SendMessageW(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(row));
-}
-
-inline int treeRowCount(HWND tree) {
-    return static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0));
-}
-
-inline void treeSetDoubleBuffered(HWND tree) {
-    SendMessageW(tree, TVM_SETEXTENDEDSTYLE, TVS_EX_DOUBLEBUFFER, TVS_EX_DOUBLEBUFFER);
-}
-
-inline void treeSetTextColor(HWND tree, COLORREF color) {
-    SendMessageW(tree, TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(color));
-}
-
-// CLR_DEFAULT (0xFFFFFFFF) returns to the system colour.
-inline void treeSetBackColor(HWND tree, COLORREF color) {
-    SendMessageW(tree, TVM_SETBKCOLOR, 0, static_cast<LPARAM>(color));
-}
 
 // --- Edit and rich edit selections ---------------------------------------------------------------
 

@@ -22,11 +22,14 @@ LRESULT CALLBACK controlSubclassProc(HWND handle, UINT message, WPARAM wParam, L
             return defSubclassProc(handle, message, wParam, lParam);
         }
         Control* control = findControlByHandle(handle);
-        if (control && control->kind == ControlKind::ImageButton) {
-            LRESULT result = 0;
-            if (imageButtonMessage(*control, handle, message, wParam, lParam, result)) {
-                return result;
-            }
+        LRESULT result = 0;
+        if (control && control->kind == ControlKind::ImageButton &&
+            imageButtonMessage(*control, handle, message, wParam, lParam, result)) {
+            return result;
+        }
+        if (control && control->kind == ControlKind::RowList &&
+            rowListMessage(*control, message, wParam, lParam, result)) {
+            return result;
         }
     } catch (...) {
     }
@@ -56,11 +59,11 @@ Control* createControl(Window& window, const NewControl& spec, int x, int y, int
             // The control's ID is its place in the window, which nothing reads: the service
             // knows its controls by their handles.
             const auto id = static_cast<std::intptr_t>(window.controls.size() + 1);
-            handle = CreateWindowExW(spec.exStyle, spec.className, caption.c_str(),
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style, x, y,
-                                     std::max(width, 0), std::max(height, 0), window.handle,
-                                     reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr),
-                                     nullptr);
+            handle =
+                CreateWindowExW(spec.exStyle, spec.className, caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style, x, y,
+                                std::max(width, 0), std::max(height, 0), window.handle,
+                                reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), nullptr);
         }
     }
     if (!handle) {
@@ -107,14 +110,15 @@ Control* createTextField(Window& window, int x, int y, int width, int height,
 
 Control* createStaticText(Window& window, int x, int y, int width, int height,
                           std::u16string_view text, std::uint32_t flags) {
-    return createControl(window, {ControlKind::StaticText, L"Static", flags | SS_NOPREFIX, 0}, x,
-                         y, width, height, text);
+    return createControl(window, {ControlKind::StaticText, L"Static", flags | SS_NOPREFIX, 0}, x, y,
+                         width, height, text);
 }
 
 Control* createRowList(Window& window, int x, int y, int width, int height, std::uint32_t flags) {
-    const DWORD style =
-        flags | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
-    Control* list = createControl(window, {ControlKind::RowList, L"ListBox", style, 0}, x, y,
+    const DWORD exStyle = (flags & kRowListEdge) ? WS_EX_CLIENTEDGE : 0;
+    const DWORD style = (flags & ~kRowListEdge) | WS_VSCROLL | LBS_NODATA | LBS_OWNERDRAWFIXED |
+                        LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    Control* list = createControl(window, {ControlKind::RowList, L"ListBox", style, exStyle}, x, y,
                                   width, height, {});
     if (list && window.font) {
         // Rows as tall as the font's own line, whatever face the window uses.
@@ -138,9 +142,9 @@ Control* createEditor(Window& window, int x, int y, int width, int height, std::
     }
     const DWORD style = flags | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                         ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN | ES_NOHIDESEL;
-    Control* editor = createControl(
-        window, {ControlKind::Editor, RICHEDIT_CLASSW, style, WS_EX_CLIENTEDGE}, x, y, width,
-        height, {});
+    Control* editor =
+        createControl(window, {ControlKind::Editor, RICHEDIT_CLASSW, style, WS_EX_CLIENTEDGE}, x, y,
+                      width, height, {});
     if (editor) {
         // Plain text: templates carry no formatting, and pasted text must not bring any.
         richEditMakePlainTextEditor(editor->handle);

@@ -96,8 +96,8 @@ void paintButton(Control& button, HWND handle, HDC target) {
 
 } // namespace
 
-bool imageButtonMessage(Control& button, HWND handle, UINT message, WPARAM wParam,
-                        LPARAM lParam, LRESULT& result) {
+bool imageButtonMessage(Control& button, HWND handle, UINT message, WPARAM wParam, LPARAM lParam,
+                        LRESULT& result) {
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT paint;

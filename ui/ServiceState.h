@@ -5,6 +5,7 @@
 #include "base/TextConvert.h"
 #include "ui/OwnedGdiObjects.h"
 #include "ui/SplitterLayout.h"
+#include "ui/TypedRowSearch.h"
 #include "ui/WindowService.h"
 
 #include <commctrl.h>
@@ -59,12 +60,13 @@ struct Control {
     COLORREF textColor = kDefaultColor;
     COLORREF backColor = kDefaultColor;
     OwnedBrush backBrush;
-    HBITMAP image = nullptr;       // not owned
-    OwnedBitmap greyImage; // the disabled look of image
+    HBITMAP image = nullptr; // not owned
+    OwnedBitmap greyImage;   // the disabled look of image
     detail::SplitterState splitter;
     std::function<std::u16string(int row)> rowText; // a row list's rows
     COLORREF selectionTextColor = kDefaultColor;
     COLORREF selectionBackColor = kDefaultColor;
+    TypedRowSearch typedSearch; // a row list's letters typed so far
 };
 
 struct Window {
@@ -172,6 +174,9 @@ void releaseDecodedImage(HBITMAP image);
 
 // Draws one row of a row list.
 void drawListRow(const Control& list, const DRAWITEMSTRUCT& item);
+// The row list's part of the control subclass: typed letters and the row text query. True when
+// it answered the message itself.
+bool rowListMessage(Control& list, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The brush and colours of a control's WM_CTLCOLOR* answer; false for a control in system colours.
 bool colourControl(UINT message, HDC dc, HWND handle, LRESULT& result);

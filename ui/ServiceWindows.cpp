@@ -259,10 +259,10 @@ OwnedWindow openWindow(int x, int y, int clientWidth, int clientHeight, std::u16
 
     state.windows.push_back(window.get());
     const std::wstring caption = text::toWide(title);
-    HWND handle = CreateWindowExW(exStyle, window->className.c_str(), caption.c_str(), style,
-                                  origin.x, origin.y, outer.cx, outer.cy,
-                                  owner && IsWindow(owner) ? owner : nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), window.get());
+    HWND handle =
+        CreateWindowExW(exStyle, window->className.c_str(), caption.c_str(), style, origin.x,
+                        origin.y, outer.cx, outer.cy, owner && IsWindow(owner) ? owner : nullptr,
+                        nullptr, GetModuleHandleW(nullptr), window.get());
     if (!handle || window->handle != handle) {
         return {}; // the closer forgets the window and its class
     }

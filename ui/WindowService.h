@@ -22,7 +22,7 @@ namespace ui {
 struct Window;  // a top-level window of the service; its fields are the service's own
 struct Control; // a control inside a window
 
-constexpr int kAny = -1; // as an event type of a handler: every type
+constexpr int kAny = -1;                       // as an event type of a handler: every type
 constexpr COLORREF kDefaultColor = 0xFFFFFFFF; // resets a window or control colour
 
 // Window flags of openWindow; every other bit is a Win32 window style (WS_POPUP, ...).
@@ -34,6 +34,13 @@ constexpr std::uint32_t kWindowHidden = 0x10000000;
 constexpr std::uint32_t kTextFieldNoBorder = 0x20000; // createTextField: no WS_EX_CLIENTEDGE
 constexpr std::uint32_t kButtonToggle = 0x1003; // createImageButton: BS_PUSHLIKE|BS_AUTOCHECKBOX
 constexpr std::uint32_t kSplitterVertical = 1;  // createSplitter: panes side by side, vertical bar
+constexpr std::uint32_t kRowListEdge =
+    0x20000; // createRowList: the sunken edge of a window's lists
+
+// RedrawWindow's flags that draw a window whole at once, its controls with it, rather than
+// control by control.
+constexpr UINT kRedrawEverything =
+    RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
 
 // Splitter attributes (setControlAttribute), in pixels.
 constexpr int kSplitterFirstMinimum = 1;
@@ -79,8 +86,8 @@ using EventHandler = std::function<void(const Event&)>;
 
 // Service lifetime.
 void startService();
-void endService(); // destroys every window left; the objects stay with their owners, emptied
-int screenLogPixelsY();         // LOGPIXELSY as first read, before any DPI set-up
+void endService();      // destroys every window left; the objects stay with their owners, emptied
+int screenLogPixelsY(); // LOGPIXELSY as first read, before any DPI set-up
 int screenLogPixels(int index); // LOGPIXELSX or LOGPIXELSY now; 96 when the screen cannot tell
 
 // Windows. Closing is dropping the owner: the window, its controls, its class and its queued
@@ -159,9 +166,17 @@ void onControlEvent(Control& control, int type, EventHandler handler);
 // Row lists: the rows hold no text of their own, each row's text is asked for as it is drawn,
 // so a list of any length is refilled in one call. The current row is the control's state
 // (-1 for none); a click on a row raises kEventRowSelected, a double-click kEventLeftDoubleClick.
+// A typed letter makes the next row current whose text begins with the letters typed so far.
+// Drawn in system colours, it looks like the system's own lists.
 Control* createRowList(Window& window, int x, int y, int width, int height, std::uint32_t flags);
 void setRowListRows(Control& list, int count, std::function<std::u16string(int row)> rowText);
 void setRowListSelectionColors(Control& list, COLORREF text, COLORREF back);
+// The registered message (RegisterWindowMessageW) by which another process reads a row list's
+// rows, since the list box itself keeps no text: wParam the row; lParam 0 asks for the row's
+// length in UTF-16 units, otherwise it is the address, in the list's process, of room for that
+// many units and a terminating zero, which the answer fills. The answer is the length, -1 for
+// no such row or no room at that address.
+constexpr wchar_t kRowTextMessageName[] = L"Zendrik.RowListText";
 
 // Fonts, kept until endService; nullptr on failure.
 HFONT loadFont(std::u16string_view face, int points, std::uint32_t flags);

@@ -31,3 +31,56 @@ TEST(ManagerMode, NoModeOffersAStepThatLosesWorkOrHasNothingToActOn) {
 }
 
 } // namespace
+
+// A shortcut never does what its button would refuse, Ctrl+S saves only from where text is
+// typed, and Escape undoes only where there is a typed name to undo.
+TEST(ManagerMode, ShortcutsFollowTheModeAndTheFocus) {
+    using manager::FocusedPart;
+    using manager::ManagerCommand;
+    using Effect = manager::ManagerKeyEffect;
+    struct Case {
+        const char* name;
+        ManagerCommand command;
+        ManagerMode mode;
+        FocusedPart focus;
+        Effect effect;
+    };
+    const Case kCases[] = {
+        {"NewWhileBrowsing", ManagerCommand::New, ManagerMode::Browsing, FocusedPart::Other,
+         Effect::ClickNew},
+        {"NoNewWhileNaming", ManagerCommand::New, ManagerMode::Creating, FocusedPart::NameField,
+         Effect::Nothing},
+        {"DeleteNeedsAStoredShortcut", ManagerCommand::Delete, ManagerMode::NothingShown,
+         FocusedPart::Other, Effect::Nothing},
+        {"DeleteWhileBrowsing", ManagerCommand::Delete, ManagerMode::Browsing, FocusedPart::Other,
+         Effect::ClickDelete},
+        {"RenameEndsARename", ManagerCommand::Rename, ManagerMode::Renaming, FocusedPart::NameField,
+         Effect::ClickRename},
+        {"NoRenameOfANewShortcut", ManagerCommand::Rename, ManagerMode::Creating,
+         FocusedPart::NameField, Effect::Nothing},
+        {"SaveFromTheEditor", ManagerCommand::Save, ManagerMode::Browsing,
+         FocusedPart::TemplateEditor, Effect::ClickSave},
+        {"SaveFromTheNameField", ManagerCommand::Save, ManagerMode::Creating,
+         FocusedPart::NameField, Effect::ClickSave},
+        {"NoSaveFromTheList", ManagerCommand::Save, ManagerMode::Browsing, FocusedPart::Other,
+         Effect::Nothing},
+        {"NoSaveDuringARename", ManagerCommand::Save, ManagerMode::Renaming, FocusedPart::NameField,
+         Effect::Nothing},
+        {"EscapeInTheNameField", ManagerCommand::Escape, ManagerMode::Renaming,
+         FocusedPart::NameField, Effect::Escape},
+        {"EscapeInTheEditorWhileNaming", ManagerCommand::Escape, ManagerMode::Creating,
+         FocusedPart::TemplateEditor, Effect::Escape},
+        {"EscapeInTheEditorWhileBrowsing", ManagerCommand::Escape, ManagerMode::Browsing,
+         FocusedPart::TemplateEditor, Effect::Nothing},
+        {"EscapeInTheList", ManagerCommand::Escape, ManagerMode::Browsing, FocusedPart::Other,
+         Effect::Nothing},
+        {"CloseAlways", ManagerCommand::Close, ManagerMode::Creating, FocusedPart::NameField,
+         Effect::Close},
+        {"ImportAlways", ManagerCommand::Import, ManagerMode::Renaming, FocusedPart::Other,
+         Effect::ClickImport},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(manager::keyEffectFor(c.command, c.mode, c.focus), c.effect);
+    }
+}

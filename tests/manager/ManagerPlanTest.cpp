@@ -1,14 +1,14 @@
 // What the manager does for each action, by what it knows: the mode, the Shortcut shown, typed
-// text, and the file the same, changed or gone. The window only applies these plans. And how
-// many rows of a large library go into the list when, and in what order.
+// text, and the file the same, changed or gone. The window only applies these plans. And which
+// row of the list is current after one is removed.
 #include "manager/ManagerPlan.h"
 
 #include "base/TextConvert.h"
-#include "manager/ManagerText.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -177,52 +177,26 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"DeleteOfEditsRemovedOutside", ManagerAction::Delete, kBrowsing, "a", "a", true,
                  kChanged, "a=1,b=2", "b=2", "fresh keep write act"}));
 
-// The list's fill: a screenful before the window is drawn, short steps while nothing waits,
-// every row before the user scrolls or anything reads or changes the rows.
-TEST(FillTable, TakesTheRows) {
-    using manager::FillMoment;
-    constexpr size_t kScreenful = 135; // a maximised list on a 2160-pixel screen at 96 DPI
+// A removed row leaves the one after it current, or the one before where it was the last.
+TEST(RowRemoval, GivesTheRowCurrentAfterwards) {
     const struct {
         const char* name;
-        FillMoment moment;
-        size_t filled, total, least, most; // rows taken now: at least, at most
+        std::vector<std::u16string> rows;
+        int removed;
+        std::vector<std::u16string> left;
+        int current;
     } cases[] = {
-        {"SmallLibraryWholeAtOnce", FillMoment::Opening, 0, 100, 100, 100},
-        {"LargeLibraryAScreenfulFirst", FillMoment::Opening, 0, 100000, kScreenful, 1000},
-        {"IdleTakesAShortStep", FillMoment::Idle, 200, 100000, 100, 5000},
-        {"IdleTakesTheLastRows", FillMoment::Idle, 99990, 100000, 10, 10},
-        {"ScrollingSeesEveryRow", FillMoment::ListInput, 200, 100000, 99800, 99800},
-        {"CommandSeesEveryRow", FillMoment::Command, 2200, 100000, 97800, 97800},
-        {"ActivationLeavesTheRest", FillMoment::Passing, 200, 100000, 0, 0},
-        {"FilledListTakesNothing", FillMoment::Command, 100000, 100000, 0, 0},
+        {"FirstGivesTheNext", {u"a", u"b", u"c"}, 0, {u"b", u"c"}, 0},
+        {"MiddleGivesTheNext", {u"a", u"b", u"c"}, 1, {u"a", u"c"}, 1},
+        {"LastGivesThePrevious", {u"a", u"b", u"..."}, 2, {u"a", u"b"}, 1},
+        {"OnlyRowGivesNone", {u"a"}, 0, {}, -1},
+        {"NoCurrentRowRemovesNothing", {u"a", u"b"}, -1, {u"a", u"b"}, -1},
+        {"RowBeyondTheEndRemovesNothing", {u"a", u"b"}, 2, {u"a", u"b"}, -1},
     };
     for (const auto& c : cases) {
-        const size_t rows = manager::rowsToFillNow(c.moment, c.filled, c.total);
-        EXPECT_GE(rows, c.least) << c.name;
-        EXPECT_LE(rows, c.most) << c.name;
-    }
-}
-
-// Filled in steps of any size, the list holds the rows in the order of sortShortcutNames, names
-// that compare equal in the order they came in.
-TEST(FillOrder, StepsGiveTheSortedOrder) {
-    std::string list;
-    for (int i = 0; i < 300; ++i)
-        list +=
-            (i ? "," : "") + std::string(i % 3 ? "s" : "S") + std::to_string(i * 7 % 100) + "=t";
-    const store::ShortcutStore library = shortcuts(list + ",If=1,if=2,[x=3,_a=4");
-    std::vector<std::u16string> sorted;
-    store::forEachShortcutName(library,
-                               [&](std::u16string_view name) { sorted.emplace_back(name); });
-    manager::sortShortcutNames(sorted);
-    for (const size_t step : {1, 7, 160, 1000}) {
-        manager::ListFill fill = manager::beginListFill(library);
-        std::vector<std::u16string> rows = manager::takeNextRows(fill, 160); // a screenful first
-        while (fill.filled < fill.names.size()) {
-            const std::vector<std::u16string> taken = manager::takeNextRows(fill, step);
-            rows.insert(rows.end(), taken.begin(), taken.end());
-        }
-        EXPECT_EQ(rows, sorted) << "steps of " << step;
+        std::vector<std::u16string> rows = c.rows;
+        EXPECT_EQ(manager::removeRow(rows, c.removed), c.current) << c.name;
+        EXPECT_EQ(rows, c.left) << c.name;
     }
 }
 

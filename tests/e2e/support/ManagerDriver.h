@@ -4,10 +4,8 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,12 +18,27 @@
 #include "e2e/support/RemoteMemory.h"
 #include "e2e/support/Wait.h"
 #include "ui/WindowClassName.h"
+#include "ui/WindowService.h"
 
 namespace endtoend {
 
 constexpr wchar_t kAppTitle[] = L"" ZENDRIK_TITLE;
 
-using namespace manager; // the control numbers, as the program has them
+// The manager's controls as the driver finds them: the buttons by their order on screen (the
+// order they are made in), every other control by its class.
+enum ManagerPart {
+    kNewButton,
+    kDeleteButton,
+    kRenameButton,
+    kSaveButton,
+    kImportButton,
+    kOpenButton,
+    kDonateButton,
+    kNameField,
+    kShortcutList,
+    kTemplateEditor,
+    kSplitter,
+};
 
 using endtoend::clickAt;
 using endtoend::clickWindow;
@@ -63,7 +76,8 @@ inline std::vector<HWND> topWindows(const wchar_t* windowClass, const wchar_t* t
 }
 
 inline std::vector<HWND> managerWindows() {
-    return topWindows(ui::windowClassName(kManagerWindow).c_str(), kAppTitle);
+    // The manager is the one window of its run: the first class number.
+    return topWindows(ui::windowClassName(0).c_str(), kAppTitle);
 }
 
 // The one visible manager window, or nullptr.
@@ -81,83 +95,80 @@ inline void pressKey(const std::vector<WORD>& keys) {
 
 struct Manager {
     HWND window = nullptr;
-    HANDLE process = nullptr; // for reading the tree's rows
+    HANDLE process = nullptr; // for reading the list's rows
     DWORD processId = 0;
 
-    HWND control(int id) const { return endtoend::findChild(window, id); }
+    HWND control(ManagerPart part) const {
+        switch (part) {
+        case kNameField:
+            return FindWindowExW(window, nullptr, L"Edit", nullptr);
+        case kSplitter:
+            return FindWindowExW(window, nullptr, L"ZendrikSplitter", nullptr);
+        case kShortcutList:
+            return FindWindowExW(control(kSplitter), nullptr, L"ListBox", nullptr);
+        case kTemplateEditor:
+            return FindWindowExW(control(kSplitter), nullptr, L"RichEdit20W", nullptr);
+        default: {
+            HWND button = nullptr;
+            for (int i = 0; i <= int(part); ++i)
+                button = FindWindowExW(window, button, L"Button", nullptr);
+            return button;
+        }
+        }
+    }
 
-    // The row's text through TVM_GETITEMW, whose item record Windows does not carry across
-    // processes: it is written into the manager's memory in the manager's own layout, which
-    // for the 32-bit program has 32-bit handles and pointers.
-    std::string rowText(HTREEITEM item) const {
-        constexpr size_t kCapacity = 512;
-        constexpr size_t kRecordSpace = sizeof(TVITEMW); // the larger of the two layouts
-        endtoend::RemoteBuffer memory(process, kRecordSpace + kCapacity * sizeof(wchar_t));
-        if (!memory.address())
+    // The row's text: the list box keeps none, so the list answers the program's own query
+    // (ui::kRowTextMessageName), writing the text into room made in the manager's memory.
+    std::string rowText(int row) const {
+        const UINT query = RegisterWindowMessageW(ui::kRowTextMessageName);
+        HWND list = control(kShortcutList);
+        const LRESULT length = SendMessageW(list, query, WPARAM(row), 0);
+        if (length < 0)
             return "?";
-        char* const remoteText = static_cast<char*>(memory.address()) + kRecordSpace;
-        TVITEMW query{};
-        query.mask = TVIF_TEXT | TVIF_HANDLE;
-        query.hItem = item;
-        query.pszText = reinterpret_cast<wchar_t*>(remoteText);
-        query.cchTextMax = int(kCapacity);
-        struct TvItem32 {
-            UINT mask;
-            uint32_t hItem;
-            UINT state, stateMask;
-            uint32_t pszText;
-            int cchTextMax, iImage, iSelectedImage, cChildren;
-            uint32_t lParam;
-        } query32{};
-        query32.mask = query.mask;
-        query32.hItem = uint32_t(reinterpret_cast<uintptr_t>(item));
-        query32.pszText = uint32_t(reinterpret_cast<uintptr_t>(remoteText));
-        query32.cchTextMax = query.cchTextMax;
-        if (endtoend::is32BitOnWow64(process))
-            endtoend::writeRemote(process, memory.address(), &query32, sizeof query32);
-        else
-            endtoend::writeRemote(process, memory.address(), &query, sizeof query);
-        SendMessageW(control(kShortcutList), TVM_GETITEMW, 0,
-                     reinterpret_cast<LPARAM>(memory.address()));
-        std::wstring text(kCapacity, L'\0');
-        endtoend::readRemote(process, remoteText, text.data(), kCapacity * sizeof(wchar_t));
-        text.resize(wcsnlen(text.c_str(), kCapacity));
+        endtoend::RemoteBuffer memory(process, (size_t(length) + 1) * sizeof(wchar_t));
+        if (!memory.address() || SendMessageW(list, query, WPARAM(row),
+                                              reinterpret_cast<LPARAM>(memory.address())) != length)
+            return "?";
+        std::wstring text(size_t(length), L'\0');
+        endtoend::readRemote(process, memory.address(), text.data(), text.size() * sizeof(wchar_t));
         return text::utf16ToUtf8(text::fromWide(text));
     }
 
-    HTREEITEM nextItem(UINT which, HTREEITEM from = nullptr) const {
-        return reinterpret_cast<HTREEITEM>(SendMessageW(control(kShortcutList), TVM_GETNEXTITEM,
-                                                        which, reinterpret_cast<LPARAM>(from)));
+    int rowCount() const {
+        const LRESULT count = SendMessageW(control(kShortcutList), LB_GETCOUNT, 0, 0);
+        return count == LB_ERR ? 0 : int(count);
     }
 
     // The list's rows from the top.
-    std::vector<HTREEITEM> items() const {
-        std::vector<HTREEITEM> all;
-        for (HTREEITEM item = nextItem(TVGN_ROOT); item; item = nextItem(TVGN_NEXT, item))
-            all.push_back(item);
+    std::vector<std::string> rows() const {
+        std::vector<std::string> all;
+        for (int row = 0, count = rowCount(); row < count; ++row)
+            all.push_back(rowText(row));
         return all;
     }
 
     std::string currentRow() const {
-        const HTREEITEM item = nextItem(TVGN_CARET);
-        return item ? rowText(item) : "-";
+        const LRESULT row = SendMessageW(control(kShortcutList), LB_GETCURSEL, 0, 0);
+        return row == LB_ERR ? "-" : rowText(int(row));
     }
 
-    // Clicks the text of the row, counted from the top: a tree-view selects a row only when
-    // its text is hit.
-    void clickRow(size_t row) const {
-        const std::vector<HTREEITEM> all = items();
+    // Clicks the middle of the row, counted from the top, scrolled into view first as a user
+    // would. The rows' places follow from the top row and their height, which the list tells
+    // without any memory of its own.
+    void clickRow(int row) const {
         HWND list = control(kShortcutList);
-        endtoend::RemoteBuffer memory(process, sizeof(RECT));
-        if (row >= all.size() || !memory.address())
+        if (row < 0 || row >= rowCount())
             return;
-        const HTREEITEM item = all[row];
-        RECT bounds{};
-        std::memcpy(&bounds, &item, sizeof item); // the message takes the row in the rect
-        endtoend::writeRemote(process, memory.address(), &bounds, sizeof bounds);
-        SendMessageW(list, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(memory.address()));
-        endtoend::readRemote(process, memory.address(), &bounds, sizeof bounds);
-        POINT point{(bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2};
+        const auto top = int(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+        const auto height = int(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+        RECT client{};
+        GetClientRect(list, &client);
+        if (row < top || (row - top + 1) * height > client.bottom) {
+            SendMessageW(list, LB_SETTOPINDEX, WPARAM(row), 0);
+            pause(100);
+        }
+        const auto shownTop = int(SendMessageW(list, LB_GETTOPINDEX, 0, 0));
+        POINT point{client.right / 2, (row - shownTop) * height + height / 2};
         ClientToScreen(list, &point);
         clickAt(point);
     }
@@ -187,8 +198,8 @@ struct Manager {
     std::string view(bool withFocus = true) const {
         std::string out = "rows=";
         const char* separator = "";
-        for (const HTREEITEM item : items()) {
-            out += separator + rowText(item);
+        for (const std::string& row : rows()) {
+            out += separator + row;
             separator = ",";
         }
         out += " current=" + currentRow();
