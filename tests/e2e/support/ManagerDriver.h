@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "manager/ManagerWindow.h"
@@ -180,11 +181,15 @@ struct Manager {
             return "none";
         if (info.hwndFocus == window)
             return "window";
-        static const char* const names[] = {"new",    "delete", "save",  "open",
-                                            "donate", "list",   "name",  "splitter",
-                                            "editor", "rename", "import"};
-        const int id = GetDlgCtrlID(info.hwndFocus);
-        return id >= 0 && id < int(std::size(names)) ? names[id] : "other";
+        static const std::pair<ManagerPart, const char*> names[] = {
+            {kNewButton, "new"},       {kDeleteButton, "delete"}, {kSaveButton, "save"},
+            {kOpenButton, "open"},     {kDonateButton, "donate"}, {kShortcutList, "list"},
+            {kNameField, "name"},      {kSplitter, "splitter"},   {kTemplateEditor, "editor"},
+            {kRenameButton, "rename"}, {kImportButton, "import"}};
+        for (const auto& [part, name] : names)
+            if (control(part) == info.hwndFocus)
+                return name;
+        return "other";
     }
 
     // The caret (or selection) of the name field.
