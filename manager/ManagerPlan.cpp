@@ -4,7 +4,7 @@
 #include <numeric>
 #include <optional>
 
-#include "manager/ManagerText.h"
+#include "store/NameOrder.h"
 
 namespace manager {
 
@@ -129,9 +129,9 @@ std::vector<std::u16string> takeNextRows(ListFill& fill, std::size_t count) {
     const auto before = [&fill](std::uint32_t a, std::uint32_t b) {
         const std::u16string& first = fill.names[a];
         const std::u16string& second = fill.names[b];
-        if (shortcutNameSortsBefore(first, second))
+        if (store::inManagerOrder(first, second))
             return true;
-        return a < b && !shortcutNameSortsBefore(second, first); // equal names keep their order
+        return a < b && !store::inManagerOrder(second, first); // equal names keep their order
     };
     const auto after = [&before](std::uint32_t a, std::uint32_t b) { return before(b, a); };
     std::vector<std::uint32_t>& pending = fill.pending;

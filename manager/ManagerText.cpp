@@ -3,6 +3,7 @@
 #include "base/TextConvert.h"
 #include "idelink/TemplateDirectives.h"
 #include "idelink/TemplateExpansion.h"
+#include "store/NameOrder.h"
 #include "store/ShortcutStore.h"
 
 #include <algorithm>
@@ -13,22 +14,12 @@ namespace {
 
 constexpr std::u16string_view kEditorLineBreak = u"\r\n";
 
-char16_t foldAsciiLetter(char16_t unit) {
-    return unit >= u'A' && unit <= u'Z' ? char16_t(unit - u'A' + u'a') : unit;
-}
-
 } // namespace
-
-bool shortcutNameSortsBefore(std::u16string_view a, std::u16string_view b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char16_t x, char16_t y) { return foldAsciiLetter(x) < foldAsciiLetter(y); });
-}
 
 void sortShortcutNames(std::vector<std::u16string>& names) {
     std::stable_sort(names.begin(), names.end(),
                      [](const std::u16string& a, const std::u16string& b) {
-                         return shortcutNameSortsBefore(a, b);
+                         return store::inManagerOrder(a, b);
                      });
 }
 

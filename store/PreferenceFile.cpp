@@ -1,6 +1,7 @@
 #include "store/PreferenceFile.h"
 
 #include "base/TextConvert.h"
+#include "store/NameOrder.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -35,10 +36,6 @@ std::string_view trimBlanks(std::string_view text) {
     while (end > begin && isBlank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
-}
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 // One line [begin, end) without its line end, by the reading rules; false for a blank line.
@@ -276,7 +273,7 @@ bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && asciiLower(a[i]) != asciiLower(b[i]))
+        if (a[i] != b[i] && foldAsciiLetter(a[i]) != foldAsciiLetter(b[i]))
             return false;
     }
     return true;

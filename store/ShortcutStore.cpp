@@ -2,10 +2,10 @@
 
 #include "base/TextConvert.h"
 #include "store/FileAccess.h"
+#include "store/NameOrder.h"
 #include "store/PreferenceFile.h"
 
 #include <algorithm>
-#include <compare>
 #include <iterator>
 #include <new>
 #include <unordered_set>
@@ -175,8 +175,7 @@ bool writeDefaultFile(std::u16string_view path) {
     }
 }
 
-// Every Shortcut of the store, whatever any list shows of it, in the order of the names with
-// ASCII letters folded, so that "If" stands beside "if"; the exact bytes decide between those.
+// Every Shortcut of the store, whatever any list shows of it, in the file's name order.
 bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store, WrittenFile* written) {
     try {
         ShortcutLines shortcuts;
@@ -185,15 +184,8 @@ bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store, Writ
             shortcuts.emplace_back(text::utf16ToUtf8(name),
                                    text::utf16ToUtf8(templateLine(templateText)));
         });
-        const auto folded = [](char c) {
-            return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        };
-        std::sort(shortcuts.begin(), shortcuts.end(), [&](const auto& a, const auto& b) {
-            const auto order = std::lexicographical_compare_three_way(
-                a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
-                [&](char x, char y) { return folded(x) <=> folded(y); });
-            return order != 0 ? order < 0 : a.first < b.first;
-        });
+        std::sort(shortcuts.begin(), shortcuts.end(),
+                  [](const auto& a, const auto& b) { return inFileOrder(a.first, b.first); });
         return writeNewLibrary(path, libraryBytes(shortcuts, store.popupAsRead), written);
     } catch (const std::bad_alloc&) {
         return false;
