@@ -342,10 +342,9 @@ std::size_t afterLastLineEnd(std::string_view text, std::size_t from) {
 
 } // namespace
 
-// The file is read as the whole load reads it, in pieces of whole lines: a file with the
-// byte-order mark is UTF-8 after it, any other is Latin-1 (which leaves ASCII as it is). Only
-// the last line of the name is kept. A name that is not UTF-8 in the file reads with U+FFFD in
-// its place, so only a name holding U+FFFD can be such a line's.
+// The file is read as the whole load reads it, in pieces of whole lines, each piece decoded as
+// the file's first bytes say. Only the last line of the name is kept. A name that is not UTF-8 in
+// the file reads with U+FFFD in its place, so only a name holding U+FFFD can be such a line's.
 std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16string_view name,
                                               PopupSettings& settings) {
     settings = PopupSettings{};
@@ -368,9 +367,9 @@ std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16
         if (!openForReading(path, file) || !fileSize(file, size) || size > kLargestReadable)
             return std::nullopt;
         // `text` holds the part of a line that the last piece ended in, which has no line end.
-        std::string text, piece(kLookupPiece, '\0');
+        std::string text, piece(kLookupPiece, '\0'), converted;
         std::uint64_t offset = 0;
-        std::optional<bool> latin1; // decided by the file's first bytes
+        std::optional<PreferenceEncoding> encoding; // decided by the file's first bytes
         for (;;) {
             const std::int64_t got = readFileAt(file, offset, piece.data(), piece.size());
             if (got < 0 || offset + std::uint64_t(got) > kLargestReadable) {
@@ -381,20 +380,16 @@ std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16
             offset += std::uint64_t(got);
             const std::string_view bytes(piece.data(), std::size_t(got));
             const bool atEnd = got == 0;
-            const std::size_t kept = latin1 ? text.size() : 0;
-            if (!latin1) {
+            const std::size_t kept = encoding ? text.size() : 0;
+            if (!encoding) {
                 text += bytes;
-                if (text.size() < kByteOrderMark.size() && !atEnd)
+                encoding = preferenceEncodingOf(text, !atEnd);
+                if (!encoding)
                     continue;
-                latin1 = text.compare(0, kByteOrderMark.size(), kByteOrderMark) != 0;
-                if (*latin1)
-                    text = text::latin1ToUtf8(text);
-                else
-                    text.erase(0, kByteOrderMark.size());
-            } else if (*latin1) {
-                text += text::latin1ToUtf8(bytes);
+                text = std::string(preferenceText(
+                    std::string_view(text).substr(encoding->textStart), *encoding, converted));
             } else {
-                text += bytes;
+                text += preferenceText(bytes, *encoding, converted);
             }
             const std::size_t whole = atEnd ? text.size() : afterLastLineEnd(text, kept);
             reader.read(std::string_view(text).substr(0, whole), 0, lookAt);
