@@ -34,7 +34,7 @@ std::u16string alreadyExistsMessage(std::u16string_view name);
 std::u16string unstorableNameMessage(std::u16string_view name);
 std::u16string donationQuestion(std::u16string_view address);
 std::u16string unsavedChangesQuestion(std::u16string_view name);
-extern const std::u16string_view kFileNotWrittenMessage;
+extern const std::u16string kFileNotWrittenMessage;
 
 // The shell's command for text files with every "%1" standing for the preference file.
 std::u16string preferenceEditorCommand(std::u16string_view associatedCommand,

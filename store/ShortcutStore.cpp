@@ -123,13 +123,14 @@ std::string libraryBytes(const ShortcutLines& shortcuts, const PopupSettings& po
     std::vector<std::string> numbers;
     for (std::int32_t value : values)
         numbers.push_back(std::to_string(value));
+    const std::string fileName = text::utf16ToUtf8(kPreferenceFileName);
     const std::string shortcutsGroup = text::utf16ToUtf8(kShortcutsGroup);
     const std::string popupGroup = text::utf16ToUtf8(kPopupGroup);
     std::vector<std::string> popupKeys;
     for (std::u16string_view key : kPopupKeys)
         popupKeys.push_back(text::utf16ToUtf8(key));
 
-    std::vector<PreferenceLine> lines = {{LineKind::Comment, "Zendrik.pref", {}},
+    std::vector<PreferenceLine> lines = {{LineKind::Comment, fileName, {}},
                                          {LineKind::Comment, "", {}},
                                          {LineKind::Group, shortcutsGroup, {}}};
     for (const auto& [name, templateText] : shortcuts)
