@@ -17,6 +17,10 @@ using TickCount64 = ULONGLONG(WINAPI*)();
 
 std::atomic<TickCount64> systemTickCount64{nullptr};
 std::atomic<bool> systemLookedUp{false};
+// The picker and the manager read the library on a second thread (app/BackgroundWork), and
+// the C++ runtime may ask for the time on either: one of them at a time reads the count and
+// keeps the reading.
+std::atomic_flag readingTicks; // clear until set
 DWORD lastTickCount = 0;
 ULONGLONG wrappedTicks = 0;
 
@@ -29,13 +33,17 @@ ULONGLONG WINAPI tickCount64() {
     }
     if (const TickCount64 system = systemTickCount64.load(std::memory_order_relaxed))
         return system();
-    // The 32-bit count starts again from 0 every 49.7 days; the program has one thread, so
-    // the last reading is enough to notice it.
+    // The 32-bit count starts again from 0 every 49.7 days; the last reading is enough to
+    // notice it, as long as no other thread's reading comes between.
+    while (readingTicks.test_and_set(std::memory_order_acquire))
+        Sleep(0);
     const DWORD now = GetTickCount();
     if (now < lastTickCount)
         wrappedTicks += ULONGLONG(1) << 32;
     lastTickCount = now;
-    return wrappedTicks + now;
+    const ULONGLONG ticks = wrappedTicks + now;
+    readingTicks.clear(std::memory_order_release);
+    return ticks;
 }
 
 } // namespace

@@ -28,8 +28,8 @@ struct LibraryQuestions {
 
 // The library's path. `argument` is --library as written (empty: none); `programFolder` ends
 // with a separator. Without an argument the library beside the program wins when it is there,
-// and when the program's folder cannot be written the library is
-// %APPDATA%\Zendrik\Zendrik.pref.
+// and when the program's folder cannot be written the library is kPreferenceFileName in
+// %APPDATA%\Zendrik.
 std::u16string libraryPlace(std::u16string_view argument, std::u16string_view programFolder,
                             const LibraryQuestions& ask);
 

@@ -2,6 +2,7 @@
 
 #include "app/StartArguments.h"
 #include "base/TextConvert.h"
+#include "store/ShortcutStore.h"
 
 namespace app {
 
@@ -17,9 +18,10 @@ std::u16string knownArgumentsMessage(std::u16string_view unknown) {
            named(kFileArgument) +
            u" PATH: the document's file, for the template directives %(file), %(filename), "
            u"%(filebase) and %(dir); the editor names it in the tool's arguments.\n\n" +
-           named(kLibraryArgument) +
-           u" PATH: the library file, if not Zendrik.pref beside the program; a relative path "
-           u"is taken from the program's folder, and %NAME% from the environment.\n\n" +
+           named(kLibraryArgument) + u" PATH: the library file, if not " +
+           std::u16string(store::kPreferenceFileName) +
+           u" beside the program; a relative path is taken from the program's folder, and "
+           u"%NAME% from the environment.\n\n" +
            named(kNewArgument) +
            u": the manager opens on a new Shortcut made of the editor's selection.\n\n" +
            named(kImportArgument) +

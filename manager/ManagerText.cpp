@@ -3,6 +3,7 @@
 #include "base/TextConvert.h"
 #include "idelink/TemplateDirectives.h"
 #include "idelink/TemplateExpansion.h"
+#include "store/NameOrder.h"
 #include "store/ShortcutStore.h"
 
 #include <algorithm>
@@ -13,22 +14,12 @@ namespace {
 
 constexpr std::u16string_view kEditorLineBreak = u"\r\n";
 
-char16_t foldAsciiLetter(char16_t unit) {
-    return unit >= u'A' && unit <= u'Z' ? char16_t(unit - u'A' + u'a') : unit;
-}
-
 } // namespace
-
-bool shortcutNameSortsBefore(std::u16string_view a, std::u16string_view b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char16_t x, char16_t y) { return foldAsciiLetter(x) < foldAsciiLetter(y); });
-}
 
 void sortShortcutNames(std::vector<std::u16string>& names) {
     std::stable_sort(names.begin(), names.end(),
                      [](const std::u16string& a, const std::u16string& b) {
-                         return shortcutNameSortsBefore(a, b);
+                         return store::inManagerOrder(a, b);
                      });
 }
 
@@ -91,9 +82,10 @@ std::u16string alreadyExistsMessage(std::u16string_view name) {
 // The file's reader would take such a name for something else: the key would end at an "=",
 // a leading ";" or "[" makes a comment or a group, and blanks at its ends are dropped.
 std::u16string unstorableNameMessage(std::u16string_view name) {
-    return u"Shortcut [ " + std::u16string(name) +
-           u" ] cannot be stored in Zendrik.pref!\n\nA name must not contain \"=\" or a line "
-           u"break, begin with \";\" or \"[\", or begin or end with a tab.";
+    return u"Shortcut [ " + std::u16string(name) + u" ] cannot be stored in " +
+           std::u16string(store::kPreferenceFileName) +
+           u"!\n\nA name must not contain \"=\" or a line break, begin with \";\" or \"[\", or "
+           u"begin or end with a tab.";
 }
 
 std::u16string donationQuestion(std::u16string_view address) {
@@ -106,10 +98,11 @@ std::u16string unsavedChangesQuestion(std::u16string_view name) {
     return u"Save the changes to '" + std::u16string(name) + u"'?";
 }
 
-const std::u16string_view kFileNotWrittenMessage =
-    u"The change could not be written to Zendrik.pref: the file may be read-only, open in "
-    u"another program, or the disk full.\n\nThe change is kept only until this window closes. "
-    u"Make the file writable and try again, for a template with Save.";
+const std::u16string kFileNotWrittenMessage =
+    u"The change could not be written to " + std::u16string(store::kPreferenceFileName) +
+    u": the file may be read-only, open in another program, or the disk full.\n\nThe change is "
+    u"kept only until this window closes. Make the file writable and try again, for a template "
+    u"with Save.";
 
 // The command names the file as "%1" or as %1: a path with spaces in it must be one argument.
 std::u16string preferenceEditorCommand(std::u16string_view associatedCommand,

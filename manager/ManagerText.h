@@ -10,10 +10,9 @@ namespace manager {
 // The donation page; the question names its host, so a new address is a one-line change.
 inline constexpr std::u16string_view kDonationAddress = u"https://www.paypal.com/donate/";
 
-// Ascending, ASCII letters folded to lower case and everything else by UTF-16 unit; names
-// that compare equal keep the order they came in.
+// In the manager's order (store::inManagerOrder); names that compare equal keep the order
+// they came in.
 void sortShortcutNames(std::vector<std::u16string>& names);
-bool shortcutNameSortsBefore(std::u16string_view a, std::u16string_view b); // that order
 
 // The store keeps one line with "¤" between the template's lines, the editor CR LF.
 std::u16string templateForEditor(std::u16string_view storedTemplate);
@@ -35,7 +34,7 @@ std::u16string alreadyExistsMessage(std::u16string_view name);
 std::u16string unstorableNameMessage(std::u16string_view name);
 std::u16string donationQuestion(std::u16string_view address);
 std::u16string unsavedChangesQuestion(std::u16string_view name);
-extern const std::u16string_view kFileNotWrittenMessage;
+extern const std::u16string kFileNotWrittenMessage;
 
 // The shell's command for text files with every "%1" standing for the preference file.
 std::u16string preferenceEditorCommand(std::u16string_view associatedCommand,

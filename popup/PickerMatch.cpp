@@ -1,19 +1,13 @@
 #include "popup/PickerMatch.h"
 
 #include "base/LetterCase.h"
+#include "store/NameOrder.h"
 
 #include <algorithm>
 
 namespace popup {
 
 namespace {
-
-// Name order: by the lower case, then as written.
-bool inNameOrder(std::u16string_view lowerA, std::u16string_view nameA, std::u16string_view lowerB,
-                 std::u16string_view nameB) {
-    const int byLower = lowerA.compare(lowerB);
-    return byLower != 0 ? byLower < 0 : nameA < nameB;
-}
 
 // The group a lower-cased name is listed in for the lower-cased filter: 0 the exact name, 1 a
 // name beginning with it, 2 one holding it; -1 none.
@@ -52,7 +46,7 @@ NameList sortPickerNames(NameList& names) {
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = i;
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        return inNameOrder(lower[a], names[a], lower[b], names[b]);
+        return store::inPickerOrder(lower[a], names[a], lower[b], names[b]);
     });
     NameList sortedNames, sortedLower;
     sortedNames.reserve(names.size(), names.text().size());
@@ -112,7 +106,7 @@ bool listedBefore(int groupA, std::u16string_view lowerA, std::u16string_view na
                   const PageRow& b, const NameList& names) {
     if (groupA != b.group)
         return groupA < b.group;
-    return inNameOrder(lowerA, nameA, b.lower, names[size_t(b.name)]);
+    return store::inPickerOrder(lowerA, nameA, b.lower, names[size_t(b.name)]);
 }
 
 bool isAscii(std::u16string_view name) {
@@ -149,8 +143,7 @@ PickerPage firstPickerPage(const NameList& names, std::u16string_view filter, si
         } else {
             lower = name;
             for (char16_t& unit : lower)
-                if (unit >= u'A' && unit <= u'Z')
-                    unit = char16_t(unit + (u'a' - u'A'));
+                unit = store::foldAsciiLetter(unit);
         }
         const int group = matchGroup(lower, lowerFilter);
         if (group < 0)

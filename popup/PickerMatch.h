@@ -27,7 +27,7 @@ class NameList {
     std::vector<std::size_t> ends_;
 };
 
-// Puts the names in name order (by their lower case, then as written) and returns the lower
+// Puts the names in name order, the picker's (store::inPickerOrder), and returns the lower
 // case of each, for matching.
 NameList sortPickerNames(NameList& names);
 

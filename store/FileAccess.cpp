@@ -91,7 +91,7 @@ char16_t separatorOf(std::u16string_view path) {
     return start == 0 ? u'/' : path[start - 1];
 }
 
-// "Zendrik" and ".pref" of "Zendrik.pref".
+// A file name's part before its last ".", and the rest from there on.
 std::u16string_view stemOf(std::u16string_view name) {
     return name.substr(0, std::min(name.rfind(u'.'), name.size()));
 }
@@ -100,8 +100,9 @@ std::u16string_view extensionOf(std::u16string_view name) {
     return name.substr(stemOf(name).size());
 }
 
-// A backup's name is the library's with the local time of the save, "Zendrik 2026-12-07
-// 235959.pref", and "-2", "-3" for further saves in that second: sorted by time, then number.
+// A backup's name is the library's with the local time of the save between its stem and its
+// extension, "<stem> 2026-12-07 235959<extension>", and "-2", "-3" after the time for further
+// saves in that second: sorted by time, then number.
 struct BackupName {
     std::u16string time;
     std::uint32_t number = 1;

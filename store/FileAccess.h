@@ -108,8 +108,8 @@ std::u16string savedFilePath(std::u16string_view path);
 std::u16string savingFilePath(std::u16string_view target);
 std::u16string replacedFilePath(std::u16string_view target);
 
-// The file beside the library whose lock every writer holds ("Zendrik.pref.lock"); made when
-// needed and never removed.
+// The file beside the library whose lock every writer holds (its name with ".lock" after it);
+// made when needed and never removed.
 std::u16string lockFilePath(std::u16string_view target);
 
 // The platform part of the lock: the lock file opened for everyone to share, and an exclusive
@@ -145,8 +145,8 @@ inline constexpr int kLockWaitMilliseconds = 5000;
 bool lockForWriting(std::u16string_view path, WriteLock& lock,
                     int waitMilliseconds = kLockWaitMilliseconds);
 
-// The folder beside the library that keeps its earlier versions ("Zendrik.backup" for
-// "Zendrik.pref"), and how many it keeps.
+// The folder beside the library that keeps its earlier versions (its name's stem with
+// ".backup" after it), and how many it keeps.
 std::u16string backupFolderPath(std::u16string_view target);
 inline constexpr std::size_t kKeptBackups = 10;
 

@@ -1,6 +1,7 @@
 #include "store/FileAccess.h"
 
 #include "base/TextConvert.h"
+#include "store/ShortcutStore.h"
 
 #include <cerrno>
 #include <climits>
@@ -280,7 +281,7 @@ bool canCreateFileIn(std::u16string_view folder) {
     std::string trial = text::utf16ToUtf8(folder);
     if (!trial.empty() && trial.back() != '/')
         trial += '/';
-    trial += "Zendrik.pref.trial";
+    trial += text::utf16ToUtf8(kPreferenceFileName) + ".trial";
     const int file = ::open(trial.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (file < 0)
         return errno == EEXIST;

@@ -2,6 +2,7 @@
 
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
+#include "store/ShortcutStore.h"
 
 #include <windows.h>
 
@@ -321,7 +322,7 @@ bool canCreateFileIn(std::u16string_view folder) {
     std::wstring trial = text::toWide(folder);
     if (!trial.empty() && trial.back() != L'\\' && trial.back() != L'/')
         trial += L'\\';
-    trial += L"Zendrik.pref.trial";
+    trial += text::toWide(kPreferenceFileName) + L".trial";
     const HANDLE file = CreateFileW(trial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE)

@@ -1,6 +1,7 @@
 #include "store/PreferenceFile.h"
 
 #include "base/TextConvert.h"
+#include "store/NameOrder.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -35,10 +36,6 @@ std::string_view trimBlanks(std::string_view text) {
     while (end > begin && isBlank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
-}
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
 // One line [begin, end) without its line end, by the reading rules; false for a blank line.
@@ -131,17 +128,31 @@ std::string lineText(std::u16string_view text) {
 
 } // namespace
 
-std::string_view decodePreferenceBytes(std::string_view raw, std::string& converted) {
-    if (raw.size() >= kByteOrderMark.size() &&
-        raw.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        return raw.substr(kByteOrderMark.size());
-    for (char c : raw) {
+std::optional<PreferenceEncoding> preferenceEncodingOf(std::string_view firstBytes, bool more) {
+    if (firstBytes.size() < kByteOrderMark.size() && more)
+        return std::nullopt;
+    if (firstBytes.starts_with(kByteOrderMark))
+        return PreferenceEncoding{false, kByteOrderMark.size()};
+    return PreferenceEncoding{true, 0};
+}
+
+// Latin-1 leaves ASCII as it is, so only bytes above 0x7F make a copy.
+std::string_view preferenceText(std::string_view bytes, const PreferenceEncoding& encoding,
+                                std::string& converted) {
+    if (!encoding.latin1)
+        return bytes;
+    for (char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80) {
-            converted = text::latin1ToUtf8(raw);
+            converted = text::latin1ToUtf8(bytes);
             return converted;
         }
     }
-    return raw;
+    return bytes;
+}
+
+std::string_view decodePreferenceBytes(std::string_view raw, std::string& converted) {
+    const PreferenceEncoding encoding = *preferenceEncodingOf(raw, false);
+    return preferenceText(raw.substr(encoding.textStart), encoding, converted);
 }
 
 size_t takePreferenceText(std::string& bytes) {
@@ -276,7 +287,7 @@ bool sameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && asciiLower(a[i]) != asciiLower(b[i]))
+        if (a[i] != b[i] && foldAsciiLetter(a[i]) != foldAsciiLetter(b[i]))
             return false;
     }
     return true;

@@ -4,8 +4,10 @@
 // UTF-8 bytes; the operations take and return UTF-16.
 #include "store/FileAccess.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +33,23 @@ struct PreferenceLine {
     std::string_view value;
 };
 
-// The file's bytes as UTF-8 text: a byte-order mark is dropped; a file without one is
-// Latin-1. Returns a view of `raw` when nothing needs converting, else of `converted`.
+// A preference file is UTF-8 after a byte-order mark and Latin-1 without one: its first bytes
+// decide for all of it. `textStart` is where its text begins, after the mark.
+struct PreferenceEncoding {
+    bool latin1 = false;
+    std::size_t textStart = 0;
+};
+
+// The encoding of the file that begins with `firstBytes`; nothing while they are too few to
+// tell and `more` of the file is to come.
+std::optional<PreferenceEncoding> preferenceEncodingOf(std::string_view firstBytes, bool more);
+
+// Bytes of such a file from its text start on, any piece of them, as UTF-8 text: a view of
+// `bytes` when nothing needs converting, else of `converted`.
+std::string_view preferenceText(std::string_view bytes, const PreferenceEncoding& encoding,
+                                std::string& converted);
+
+// The whole file's bytes as UTF-8 text, the mark dropped.
 std::string_view decodePreferenceBytes(std::string_view raw, std::string& converted);
 
 // The file's bytes made its text in place: `bytes` becomes the UTF-8 text, converted from

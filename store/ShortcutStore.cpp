@@ -2,10 +2,10 @@
 
 #include "base/TextConvert.h"
 #include "store/FileAccess.h"
+#include "store/NameOrder.h"
 #include "store/PreferenceFile.h"
 
 #include <algorithm>
-#include <compare>
 #include <iterator>
 #include <new>
 #include <unordered_set>
@@ -123,13 +123,14 @@ std::string libraryBytes(const ShortcutLines& shortcuts, const PopupSettings& po
     std::vector<std::string> numbers;
     for (std::int32_t value : values)
         numbers.push_back(std::to_string(value));
+    const std::string fileName = text::utf16ToUtf8(kPreferenceFileName);
     const std::string shortcutsGroup = text::utf16ToUtf8(kShortcutsGroup);
     const std::string popupGroup = text::utf16ToUtf8(kPopupGroup);
     std::vector<std::string> popupKeys;
     for (std::u16string_view key : kPopupKeys)
         popupKeys.push_back(text::utf16ToUtf8(key));
 
-    std::vector<PreferenceLine> lines = {{LineKind::Comment, "Zendrik.pref", {}},
+    std::vector<PreferenceLine> lines = {{LineKind::Comment, fileName, {}},
                                          {LineKind::Comment, "", {}},
                                          {LineKind::Group, shortcutsGroup, {}}};
     for (const auto& [name, templateText] : shortcuts)
@@ -175,8 +176,7 @@ bool writeDefaultFile(std::u16string_view path) {
     }
 }
 
-// Every Shortcut of the store, whatever any list shows of it, in the order of the names with
-// ASCII letters folded, so that "If" stands beside "if"; the exact bytes decide between those.
+// Every Shortcut of the store, whatever any list shows of it, in the file's name order.
 bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store, WrittenFile* written) {
     try {
         ShortcutLines shortcuts;
@@ -185,15 +185,8 @@ bool writeLibraryFile(std::u16string_view path, const ShortcutStore& store, Writ
             shortcuts.emplace_back(text::utf16ToUtf8(name),
                                    text::utf16ToUtf8(templateLine(templateText)));
         });
-        const auto folded = [](char c) {
-            return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        };
-        std::sort(shortcuts.begin(), shortcuts.end(), [&](const auto& a, const auto& b) {
-            const auto order = std::lexicographical_compare_three_way(
-                a.first.begin(), a.first.end(), b.first.begin(), b.first.end(),
-                [&](char x, char y) { return folded(x) <=> folded(y); });
-            return order != 0 ? order < 0 : a.first < b.first;
-        });
+        std::sort(shortcuts.begin(), shortcuts.end(),
+                  [](const auto& a, const auto& b) { return inFileOrder(a.first, b.first); });
         return writeNewLibrary(path, libraryBytes(shortcuts, store.popupAsRead), written);
     } catch (const std::bad_alloc&) {
         return false;
@@ -350,10 +343,9 @@ std::size_t afterLastLineEnd(std::string_view text, std::size_t from) {
 
 } // namespace
 
-// The file is read as the whole load reads it, in pieces of whole lines: a file with the
-// byte-order mark is UTF-8 after it, any other is Latin-1 (which leaves ASCII as it is). Only
-// the last line of the name is kept. A name that is not UTF-8 in the file reads with U+FFFD in
-// its place, so only a name holding U+FFFD can be such a line's.
+// The file is read as the whole load reads it, in pieces of whole lines, each piece decoded as
+// the file's first bytes say. Only the last line of the name is kept. A name that is not UTF-8 in
+// the file reads with U+FFFD in its place, so only a name holding U+FFFD can be such a line's.
 std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16string_view name,
                                               PopupSettings& settings) {
     settings = PopupSettings{};
@@ -376,9 +368,9 @@ std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16
         if (!openForReading(path, file) || !fileSize(file, size) || size > kLargestReadable)
             return std::nullopt;
         // `text` holds the part of a line that the last piece ended in, which has no line end.
-        std::string text, piece(kLookupPiece, '\0');
+        std::string text, piece(kLookupPiece, '\0'), converted;
         std::uint64_t offset = 0;
-        std::optional<bool> latin1; // decided by the file's first bytes
+        std::optional<PreferenceEncoding> encoding; // decided by the file's first bytes
         for (;;) {
             const std::int64_t got = readFileAt(file, offset, piece.data(), piece.size());
             if (got < 0 || offset + std::uint64_t(got) > kLargestReadable) {
@@ -389,20 +381,16 @@ std::optional<std::u16string> readOneShortcut(std::u16string_view path, std::u16
             offset += std::uint64_t(got);
             const std::string_view bytes(piece.data(), std::size_t(got));
             const bool atEnd = got == 0;
-            const std::size_t kept = latin1 ? text.size() : 0;
-            if (!latin1) {
+            const std::size_t kept = encoding ? text.size() : 0;
+            if (!encoding) {
                 text += bytes;
-                if (text.size() < kByteOrderMark.size() && !atEnd)
+                encoding = preferenceEncodingOf(text, !atEnd);
+                if (!encoding)
                     continue;
-                latin1 = text.compare(0, kByteOrderMark.size(), kByteOrderMark) != 0;
-                if (*latin1)
-                    text = text::latin1ToUtf8(text);
-                else
-                    text.erase(0, kByteOrderMark.size());
-            } else if (*latin1) {
-                text += text::latin1ToUtf8(bytes);
+                text = std::string(preferenceText(
+                    std::string_view(text).substr(encoding->textStart), *encoding, converted));
             } else {
-                text += bytes;
+                text += preferenceText(bytes, *encoding, converted);
             }
             const std::size_t whole = atEnd ? text.size() : afterLastLineEnd(text, kept);
             reader.read(std::string_view(text).substr(0, whole), 0, lookAt);

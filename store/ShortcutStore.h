@@ -1,6 +1,6 @@
 #pragma once
 // The Shortcuts in memory (name -> template) and the popup settings, loaded from and written
-// to "Zendrik.pref" in the working directory.
+// to the preference file (kPreferenceFileName in the working directory, or a file at any path).
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -94,11 +94,11 @@ bool writeDefaultFile(std::u16string_view path);
 // write the default file loads them (no file is touched; the stamp says "no file").
 void loadDefaultShortcuts(ShortcutStore& store, PopupSettings& settings);
 
-// "Zendrik.pref" in the working directory. The store is emptied first; the settings get
+// kPreferenceFileName in the working directory. The store is emptied first; the settings get
 // their defaults for missing keys and then their limits.
 void loadShortcuts(ShortcutStore& store, PopupSettings& settings);
 
-// One pass each over "Zendrik.pref" in the working directory; they touch only the file, and
+// One pass each over kPreferenceFileName in the working directory; they touch only the file, and
 // change exactly what the next load reads: saveShortcut the last line of that exact name (or
 // a new one), removeShortcut every line of that exact name. True when the file holds the
 // change afterwards (for removeShortcut also when there was nothing to remove).

@@ -2,6 +2,7 @@
 
 #include "base/TextConvert.h"
 #include "base/LetterCase.h"
+#include "store/NameOrder.h"
 #include "store/ShortcutStore.h"
 
 #include <algorithm>
@@ -1244,9 +1245,8 @@ bool endsWithIgnoringAsciiCase(std::u16string_view text, std::u16string_view end
     if (text.size() < ending.size())
         return false;
     const std::u16string_view tail = text.substr(text.size() - ending.size());
-    return std::equal(tail.begin(), tail.end(), ending.begin(), [](char16_t a, char16_t b) {
-        return (a >= u'A' && a <= u'Z' ? a + 32 : a) == b;
-    });
+    return std::equal(tail.begin(), tail.end(), ending.begin(),
+                      [](char16_t a, char16_t b) { return foldAsciiLetter(a) == b; });
 }
 
 } // namespace
