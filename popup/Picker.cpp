@@ -2,12 +2,10 @@
 
 #include "dpi/ScaledWrappers.h"
 #include "popup/PickerMatch.h"
-#include "popup/PopupText.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace popup {
 
@@ -28,25 +26,10 @@ UINT_PTR orderTimerOf(PickerList& list) {
     return reinterpret_cast<UINT_PTR>(&list);
 }
 
-void orderNames(PickerList& list) {
-    list.ordered = true;
-    list.request.lowerNames = sortPickerNames(list.request.names);
-    list.previewed = -2; // its name has moved: the next selection shows it again
-}
-
-// Puts the names in order and lists the filter's matches again: the same rows, now all of them.
-void completeOrder(PickerList& list) {
-    if (list.ordered)
-        return;
-    orderNames(list);
-    list.matches = matchPickerNames(list.request.lowerNames, list.filter);
-    list.matchCount = list.matches.size();
-}
-
 void CALLBACK onOrderTimer(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     try {
-        completeOrder(*reinterpret_cast<PickerList*>(id));
+        reinterpret_cast<PickerList*>(id)->state.finishOrder();
     } catch (...) {
         // Out of memory: no picker rather than a part of the names, and nothing unwinds
         // through the message dispatch.
@@ -55,28 +38,19 @@ void CALLBACK onOrderTimer(HWND window, UINT, UINT_PTR id, DWORD) {
 }
 
 void orderLater(PickerList& list) {
-    if (!list.ordered)
+    if (!list.state.ordered())
         SetTimer(ui::windowHandle(kPickerWindow), orderTimerOf(list), USER_TIMER_MINIMUM,
                  onOrderTimer);
 }
 
-void showSelection(PickerList& list) {
-    ui::setControlState(kNameListControl, list.selected);
-    const int name = list.selected >= 0 ? list.matches[size_t(list.selected)] : -1;
-    if (name == list.previewed)
-        return;
-    list.previewed = name;
-    ui::setControlText(kPickerPreviewControl, name >= 0 ? list.request.previewOf(name) : u"");
-}
-
-std::u16string rowText(PickerList& list, int row) {
-    if (list.matchCount == 0)
-        return noMatchingNameText(list.filter);
-    if (row < 0 || size_t(row) >= list.matchCount)
-        return std::u16string();
-    if (size_t(row) >= list.matches.size())
-        completeOrder(list);
-    return std::u16string(list.request.names[size_t(list.matches[size_t(row)])]);
+void show(PickerList& list, const PickerView& view) {
+    if (view.rows)
+        ui::setRowListRows(kNameListControl, *view.rows,
+                           [&list](int row) { return list.state.rowText(row); });
+    if (view.selected)
+        ui::setControlState(kNameListControl, *view.selected);
+    if (view.preview)
+        ui::setControlText(kPickerPreviewControl, *view.preview);
 }
 
 // The rows the list shows at once, for Page Up and Page Down.
@@ -86,27 +60,12 @@ int pageRows() {
     return rowHeight > 0 ? std::max(ui::controlHeight(kNameListControl) / rowHeight - 1, 1) : 1;
 }
 
-// Until the names are in order, matches holds only the rows the list shows first, a row shown
-// in part included.
-void applyFilter(PickerList& list) {
-    list.filter = ui::controlText(kFilterControl);
-    if (list.ordered) {
-        list.matches = matchPickerNames(list.request.lowerNames, list.filter);
-        list.matchCount = list.matches.size();
-    } else {
-        PickerPage page = firstPickerPage(list.request.names, list.filter, size_t(pageRows() + 2));
-        list.matches = std::move(page.rows);
-        list.matchCount = page.count;
-    }
-    // With nothing to pick, one row says so.
-    ui::setRowListRows(kNameListControl, std::max<int>(int(list.matchCount), 1),
-                       [&list](int row) { return rowText(list, row); });
-    list.selected = list.matchCount == 0 ? -1 : 0;
-    showSelection(list);
+void filterTyped(PickerList& list) {
+    show(list, list.state.filterTyped(ui::controlText(kFilterControl)));
 }
 
 PickerKeyState keyState(const PickerList& list) {
-    return {list.matchCount > 0, list.selected >= 0, pageRows()};
+    return {list.state.anyMatch(), list.state.nameSelected(), pageRows()};
 }
 
 int buildControls(PickerList& list, const PopupLook& look) {
@@ -125,15 +84,11 @@ int buildControls(PickerList& list, const PopupLook& look) {
     // The window is made and not yet shown: now the names are needed.
     if (list.request.namesReady && !list.request.namesReady())
         ui::postCloseRequest(kPickerWindow);
-    list.ordered = list.request.lowerNames.size() == list.request.names.size();
     // The list follows the filter within the keystroke's own message, before anything is drawn.
     ui::bindEvent(ui::EventKind::Control, kPickerWindow, kFilterControl, ui::kEventChange,
-                  [&list](const ui::Event&) {
-                      if (!list.ordered)
-                          orderNames(list);
-                      applyFilter(list);
-                  });
-    applyFilter(list);
+                  [&list](const ui::Event&) { filterTyped(list); });
+    // The rows the list shows first, a row shown in part included.
+    show(list, list.state.start(ui::controlText(kFilterControl), size_t(pageRows() + 2)));
     return kHeight;
 }
 
@@ -148,10 +103,9 @@ void readFilterAgain(PickerList& list) {
     if (!list.request.filterNow)
         return;
     if (const std::optional<std::u16string> now = list.request.filterNow();
-        now && *now != list.filter) {
-        completeOrder(list);
+        now && *now != list.state.filter()) {
         ui::setControlText(kFilterControl, *now);
-        applyFilter(list);
+        filterTyped(list);
         const int nowEnd = int(now->size());
         ui::editSetSelection(ui::controlHandle(kFilterControl), nowEnd, nowEnd);
     }
@@ -159,11 +113,7 @@ void readFilterAgain(PickerList& list) {
 
 CaretPlan planEvent(PickerList& list, int control, int type) {
     if (control == kNameListControl && type == ui::kEventRowSelected) {
-        const int row = ui::controlState(kNameListControl);
-        list.selected = row >= 0 && size_t(row) < list.matchCount ? row : -1;
-        if (list.selected >= int(list.matches.size()))
-            completeOrder(list);
-        showSelection(list);
+        show(list, list.state.rowClicked(ui::controlState(kNameListControl)));
         // Typing goes on into the filter after a click on a name.
         ui::focusControl(kFilterControl);
     } else if (control == kNameListControl && type == ui::kEventLeftDoubleClick) {
@@ -173,12 +123,8 @@ CaretPlan planEvent(PickerList& list, int control, int type) {
 }
 
 void carryOut(PickerList& list, const CaretPlan& plan) {
-    if (plan.action == CaretAction::MoveSelection && list.matchCount > 0) {
-        list.selected = movedSelection(list.selected, plan.value, int(list.matchCount));
-        if (list.selected >= int(list.matches.size()))
-            completeOrder(list);
-        showSelection(list);
-    }
+    if (plan.action == CaretAction::MoveSelection)
+        show(list, list.state.selectionMoved(plan.value));
 }
 
 // What the window drives once the controls are built.
@@ -214,9 +160,8 @@ bool buildPicker(CaretWindow& window, PickerList& list, const PopupLook& look) {
 
 PickerResult runPicker(CaretWindow& window, PickerList& list) {
     PickerResult result;
-    if (window.run(contentOf(list)) && list.selected >= 0 &&
-        size_t(list.selected) < list.matches.size())
-        result.chosen = list.matches[size_t(list.selected)];
+    if (window.run(contentOf(list)))
+        result.chosen = list.state.chosen();
     result.lostActivation = window.lostActivation();
     return result;
 }
