@@ -76,19 +76,20 @@ LRESULT CaretWindow::onNcActivate(HWND window, WPARAM active) {
             fadeOutPopup(window, look_.settings, look_.setAlpha);
         // Invisible from now on, whatever the fade did.
         look_.setAlpha(window, 0);
-        cancel();
+        if (caretWindowEnd(ending_) == CaretWindowEnd::Cancelled)
+            cancel();
     }
     // Activation moves on, and the frame is never repainted for it.
     return TRUE;
 }
 
-// A window that never became the visible active one (the user went to another program during
-// the start, or Windows refused the foreground) would otherwise hold the expansion lock with
-// nothing on screen to answer.
 void CaretWindow::onActivationWaitOver(HWND window) {
     KillTimer(window, kActivationTimer);
-    const bool activeNow = IsWindowVisible(window) && GetForegroundWindow() == window;
-    if (!ending_.wasActive && !activeNow && !ending_.cancelled)
+    ending_.activationWaitOver = true;
+    // In front now, whether or not it was told so.
+    if (IsWindowVisible(window) && GetForegroundWindow() == window)
+        ending_.wasActive = true;
+    if (!ending_.cancelled && caretWindowEnd(ending_) == CaretWindowEnd::Cancelled)
         cancel();
 }
 
@@ -276,7 +277,7 @@ bool CaretWindow::run(const CaretContent& content) {
             break;
         }
     }
-    return ending_.acceptRequested && !ending_.cancelled;
+    return caretWindowEnd(ending_) == CaretWindowEnd::Accepted;
 }
 
 } // namespace popup

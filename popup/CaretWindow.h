@@ -61,14 +61,6 @@ struct CaretContent {
     std::function<void(const CaretPlan& plan)> carryOut;
 };
 
-// How the window ended, as the loop and the deactivation handler saw it.
-struct CaretWindowEnding {
-    bool acceptRequested = false;
-    bool cancelled = false;
-    bool lostActivation = false;
-    bool wasActive = false; // has been the visible active window
-};
-
 class CaretWindow {
   public:
     CaretWindow() = default;
