@@ -13,7 +13,6 @@
 #include "app/LibraryPlace.h"
 #include "app/StartArguments.h"
 #include "app/StartupText.h"
-#include "base/LetterCase.h"
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
 #include "dpi/DpiSetup.h"
@@ -21,6 +20,7 @@
 #include "idelink/CaretWord.h"
 #include "idelink/DirectiveSources.h"
 #include "idelink/FocusedEditor.h"
+#include "idelink/PickFlow.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
 #include "manager/ManagerText.h"
@@ -233,36 +233,11 @@ bool stillAnswering() {
     return !idelink::editorAnswers().stopped;
 }
 
-// The picker takes the expansion's lock: an expansion and a pick are one kind of run. Started on
-// a selection, it wraps the selection in the template picked, whatever word stands before the
-// caret.
-void runPickMode(AppState& state) {
-    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
-    if (!takeModeLock(kExpansionMutexName))
-        return;
+// The picker on the library's names, which are gathered, as they are stored, on a thread of
+// their own while the picker's window is made. The picker lists the rows it shows first straight
+// from them and puts them in order once it is on screen.
+idelink::PickerAnswer showPickerOf(const AppState& state, const idelink::PickerOpening& opening) {
     popup::PickerRequest request;
-    // The library is read on a thread of its own while the IDE is asked for its selection and
-    // its caret, and its names are gathered, as they are stored, on another while the picker's
-    // window is made. The picker lists the rows it shows first straight from them and puts them
-    // in order once it is on screen. Nothing else touches the library or the names meanwhile.
-    BackgroundWork loading([&state] {
-        store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
-    });
-    const auto loaded = [&loading] {
-        loading.wait(); // the popup settings are the library's
-        return !loading.failure();
-    };
-    if (!idelink::editorProcessOpens(windows))
-        return;
-    const std::optional<idelink::WrappedSelection> selection = idelink::readSelection(windows);
-    const idelink::EditorOps editor = ideEditor(state);
-    const int64_t caretPos = editor.caretPosition();
-    if (!stillAnswering() || caretPos < (selection ? 0 : state.word.wordBytes))
-        return;
-    const idelink::ScreenPoint anchor = editor.caretScreenPoint(caretPos);
-    // Out of memory while the library was read: no picker rather than a part of the library.
-    if (!loaded() || !stillAnswering())
-        return;
     bool gathered = false;
     BackgroundWork gathering([&state, &request, &gathered] {
         try {
@@ -280,72 +255,52 @@ void runPickMode(AppState& state) {
         gathering.wait();
         return gathered;
     };
-    // One set of sources for the previews and the insert: the clock and the clipboard are read
-    // once, and what the preview showed goes in.
-    idelink::DirectiveSources sources = directiveSources(state, u"", true);
-    if (selection) {
-        sources.selection = selection->text;
-        sources.selectionIndentation = selection->indentation;
-    }
-    request.anchor = anchor;
-    if (!selection) {
-        request.filter = state.word.caretWord;
-        request.afterParen = !request.filter.empty() && request.filter.back() == u'(';
-    }
-    request.previewOf = [&state, &request, &sources](int name) {
-        const auto templateText = store::findShortcut(state.shortcutStore, request.names[name]);
-        if (!templateText)
-            return std::u16string();
-        sources.shortcutName = request.names[name];
-        return idelink::templatePreview(*templateText, sources);
+    request.filter = opening.filter;
+    request.afterParen = opening.afterParen;
+    request.anchor = opening.anchor;
+    request.previewOf = [&request, &opening](int name) {
+        return opening.previewOf(request.names[size_t(name)]);
     };
-    // Keys typed between the start and the picker taking the keyboard reached the editor: the
-    // filter shows the word as it stands once the picker is active, and the pick replaces what
-    // stands before the caret then.
-    request.filterNow = [&windows]() -> std::optional<std::u16string> {
-        if (idelink::readSelection(windows))
-            return std::u16string();
-        const idelink::CaretWord now = caretWordNow(windows);
-        return stillAnswering() ? std::optional(now.caretWord) : std::nullopt;
-    };
+    request.filterNow = opening.filterNow;
     const popup::PickerResult picked = popup::showPicker(request, caretWindowLook(state));
-    if (picked.chosen < 0) {
-        // A pick that never became active is cancelled without a touch: the user is typing.
-        if (picked.lostActivation) {
-            if (selection)
-                idelink::giveSelectionBack(editor, *selection);
-            else
-                idelink::giveCaretBack(editor, caretPos);
-        }
+    idelink::PickerAnswer answer;
+    if (picked.chosen >= 0)
+        answer.name = std::u16string(request.names[size_t(picked.chosen)]);
+    answer.lostActivation = picked.lostActivation;
+    return answer;
+}
+
+// The picker takes the expansion's lock: an expansion and a pick are one kind of run.
+void runPickMode(AppState& state) {
+    const idelink::IdeWindows windows{state.ideEditorWindow, state.ideMainWindow};
+    if (!takeModeLock(kExpansionMutexName))
         return;
-    }
-    const std::u16string name(request.names[size_t(picked.chosen)]);
-    const std::optional<std::u16string> templateText =
-        store::findShortcut(state.shortcutStore, name);
-    if (!templateText)
+    // The library is read on a thread of its own while the IDE is asked for its selection and
+    // its caret, and the picker's names are gathered on another while its window is made.
+    // Nothing else touches the library or the names meanwhile.
+    BackgroundWork loading([&state] {
+        store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
+    });
+    if (!idelink::editorProcessOpens(windows))
         return;
-    sources.shortcutName = name;
-    popup::CaretWindow popupWindow;
-    const auto popup = [&state, &popupWindow](const idelink::PopupRequest& request) {
-        return showPopup(popupWindow, state, request);
+    idelink::PickLibrary library;
+    library.ready = [&loading] {
+        loading.wait(); // the popup settings are the library's
+        return !loading.failure();
     };
-    // As if the name had been typed in place of the word, or at the selection's start: the ones
-    // that stand there now.
-    if (const std::optional<idelink::WrappedSelection> selectedNow =
-            idelink::readSelection(windows)) {
-        idelink::CaretWord word;
-        word.caretWord = text::lowerCaseText(name);
-        word.wordIndent = int(selectedNow->indentation.size());
-        word.indentation = selectedNow->indentation;
-        tellOutcome(state, idelink::expandShortcut(*templateText, word, editor, popup, sources,
-                                                   &*selectedNow));
-    } else if (stillAnswering()) {
-        idelink::CaretWord word = caretWordNow(windows);
-        if (!word.line)
-            return;
-        word.caretWord = text::lowerCaseText(name);
-        tellOutcome(state, idelink::expandShortcut(*templateText, word, editor, popup, sources));
-    }
+    library.templateOf = [&state](std::u16string_view name) {
+        return store::findShortcut(state.shortcutStore, name);
+    };
+    popup::CaretWindow popupWindow;
+    tellOutcome(state, idelink::pickShortcut(
+                           state.word, ideEditor(state), library,
+                           [&state](const idelink::PickerOpening& opening) {
+                               return showPickerOf(state, opening);
+                           },
+                           [&state, &popupWindow](const idelink::PopupRequest& request) {
+                               return showPopup(popupWindow, state, request);
+                           },
+                           directiveSources(state, u"", true)));
 }
 
 // Another tool's snippets into the library, then the report; no editor is asked anything.

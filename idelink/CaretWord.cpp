@@ -90,4 +90,9 @@ CaretWord findCaretWord(const LineAtCaret& line) {
     return result;
 }
 
+// A window at the caret opens just after the call's "(" then, and its preview starts there.
+bool endsWithParen(std::u16string_view caretWord) {
+    return !caretWord.empty() && caretWord.back() == u'(';
+}
+
 } // namespace idelink

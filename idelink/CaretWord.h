@@ -41,4 +41,7 @@ CaretWord findCaretWord(std::u16string_view lineBeforeCaret);
 // bytes included; the word's byte count is exact even where the bytes are no valid text.
 CaretWord findCaretWord(const LineAtCaret& line);
 
+// Whether the word ends with "(", as one typed where a call is begun does.
+bool endsWithParen(std::u16string_view caretWord);
+
 } // namespace idelink

@@ -495,6 +495,7 @@ EditorOps remoteEditorOps(const IdeWindows& windows) {
     ops.lineBreakMode = [editor = windows.editor] { return editorLineBreakMode(editor); };
     ops.lineBeforeCaret = [windows] { return readLine(windows, false); };
     ops.currentSelection = [windows] { return readSelection(windows); };
+    ops.lineAtCaret = [windows] { return readLineBeforeCaret(windows); };
     ops.returnForegroundToIde = [main = windows.main] { returnForeground(main); };
     ops.ideIsForeground = [main = windows.main] {
         return main != 0 && GetForegroundWindow() == reinterpret_cast<HWND>(main);

@@ -77,10 +77,6 @@ void walkTemplate(std::u16string_view templateText, const std::vector<Directive>
     }
 }
 
-bool endsWithParen(std::u16string_view caretWord) {
-    return !caretWord.empty() && caretWord.back() == u'(';
-}
-
 // A stretch of a template as it is read, with the templates it uses read into it.
 struct TemplatePart {
     enum class Kind { Text, Literal, Placeholder, Directive };
@@ -618,6 +614,19 @@ void giveSelectionBack(const EditorOps& editor, const WrappedSelection& selectio
         editor.placeSelection(selection.anchor, selection.caret);
 }
 
+// The click that took the window away may have moved the IDE's caret. After a cancel by key the
+// editor is not touched, nor after a window that never became active: the user is typing in the
+// IDE then, and the caret is theirs.
+void giveBackAfterCancel(const EditorOps& editor, bool lostActivation,
+                         const WrappedSelection* selection, int64_t caretPos) {
+    if (!lostActivation)
+        return;
+    if (selection)
+        giveSelectionBack(editor, *selection);
+    else
+        giveCaretBack(editor, caretPos);
+}
+
 std::u16string templatePreview(std::u16string_view templateText, const DirectiveSources& sources) {
     return makePreviewText(prepareTemplate(templateText, sources).working, u"");
 }
@@ -676,15 +685,7 @@ ExpansionOutcome expandShortcut(std::u16string_view templateText, const CaretWor
         const PopupResult result =
             popup(makePopupRequest(placeholders, text, word.caretWord, anchor));
         if (!result.accepted) {
-            // The click that took the popup away may have moved the IDE's caret. After a cancel
-            // by key the editor is not touched, nor after a popup that never became active: the
-            // user is typing in the IDE then, and the caret is theirs.
-            if (result.lostActivation) {
-                if (selection)
-                    giveSelectionBack(editor, *selection);
-                else
-                    giveCaretBack(editor, caretPos);
-            }
+            giveBackAfterCancel(editor, result.lostActivation, selection, caretPos);
             return ended(End::LeftAlone, codePage);
         }
         text = applyValues(text, placeholders, result.values);

@@ -133,6 +133,9 @@ struct EditorOps {
     // compared: the code page need not be asked again.
     std::function<std::optional<LineAtCaret>()> lineBeforeCaret;
     std::function<std::optional<struct WrappedSelection>()> currentSelection;
+    // The caret's line up to the caret with the document's code page, from which the word before
+    // the caret is read as it stands now; nullopt when the editor could not be read.
+    std::function<std::optional<LineAtCaret>()> lineAtCaret;
     std::function<void()> returnForegroundToIde;
     std::function<bool()> ideIsForeground;
     // False once the editor has failed to answer in time; then nothing more is asked of it.
@@ -164,6 +167,11 @@ struct WrappedSelection {
 // The same for a selection being wrapped: its anchor and caret back as they were (only the caret
 // where the editor cannot place a selection).
 void giveSelectionBack(const EditorOps& editor, const WrappedSelection& selection);
+
+// After a window at the caret was cancelled: when it lost the foreground to another window, the
+// selection being wrapped (nullptr: none) given back, or else the caret at caretPos.
+void giveBackAfterCancel(const EditorOps& editor, bool lostActivation,
+                         const WrappedSelection* selection, int64_t caretPos);
 
 // How an expansion ended. Every end but Inserted left the editor's text as it was; the last
 // three are for the user to be told.

@@ -40,6 +40,18 @@ CaretPlan popupKeyPlan(CaretKey key, const PopupKeyState& state) {
     }
 }
 
+// Only the content's acceptance accepts, and only where nothing else ended the window first:
+// activating another window cancels, and so does a window that never became the visible active
+// one while it waited (the user went to another program during the start, or Windows refused
+// the foreground), which would otherwise hold the expansion lock with nothing on screen to
+// answer.
+CaretWindowEnd caretWindowEnd(const CaretWindowEnding& ending) {
+    if (ending.cancelled || ending.lostActivation ||
+        (ending.activationWaitOver && !ending.wasActive))
+        return CaretWindowEnd::Cancelled;
+    return ending.acceptRequested ? CaretWindowEnd::Accepted : CaretWindowEnd::Open;
+}
+
 CaretPlan pickerKeyPlan(CaretKey key, const PickerKeyState& state) {
     if (cancels(key))
         return {CaretAction::Cancel};

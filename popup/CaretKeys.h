@@ -1,8 +1,8 @@
 #pragma once
 // What the keys do in the windows at the caret: in the placeholder popup's fields and in the
-// Shortcut picker, decided from what has the focus and what the window shows. No Win32 here, so
-// the rules are checked natively; CaretWindow.cpp turns Win32's keys into these and carries out
-// the plan.
+// Shortcut picker, decided from what has the focus and what the window shows; and when such a
+// window ends. No Win32 here, so the rules are checked natively; CaretWindow.cpp turns Win32's
+// keys and activation messages into these and carries out the plan.
 
 namespace popup {
 
@@ -49,5 +49,19 @@ struct PickerKeyState {
 
 // The picker's double-click on a name picks as Return does.
 CaretPlan pickerKeyPlan(CaretKey key, const PickerKeyState& state);
+
+// How a window at the caret has fared, as its loop and its activation messages saw it.
+struct CaretWindowEnding {
+    bool acceptRequested = false; // the content's plan accepted
+    bool cancelled = false;       // by a key, the end of the session, or the loop's failure
+    bool lostActivation = false;  // another window was activated while this one was visible
+    bool wasActive = false;       // has been the visible active window
+    // The time it is given to become the active window after it was shown has passed.
+    bool activationWaitOver = false;
+};
+
+enum class CaretWindowEnd { Open, Accepted, Cancelled };
+
+CaretWindowEnd caretWindowEnd(const CaretWindowEnding& ending);
 
 } // namespace popup

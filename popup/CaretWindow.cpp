@@ -10,8 +10,6 @@ namespace popup {
 
 namespace {
 
-constexpr UINT_PTR kActivationTimer = 1;
-
 // Typing into the window must keep pace with the user on a busy machine too; the priority
 // stays raised for the rest of the run.
 void raiseOwnPriority(HWND window) {
@@ -76,19 +74,20 @@ LRESULT CaretWindow::onNcActivate(HWND window, WPARAM active) {
             fadeOutPopup(window, look_.settings, look_.setAlpha);
         // Invisible from now on, whatever the fade did.
         look_.setAlpha(window, 0);
-        cancel();
+        if (caretWindowEnd(ending_) == CaretWindowEnd::Cancelled)
+            cancel();
     }
     // Activation moves on, and the frame is never repainted for it.
     return TRUE;
 }
 
-// A window that never became the visible active one (the user went to another program during
-// the start, or Windows refused the foreground) would otherwise hold the expansion lock with
-// nothing on screen to answer.
 void CaretWindow::onActivationWaitOver(HWND window) {
     KillTimer(window, kActivationTimer);
-    const bool activeNow = IsWindowVisible(window) && GetForegroundWindow() == window;
-    if (!ending_.wasActive && !activeNow && !ending_.cancelled)
+    ending_.activationWaitOver = true;
+    // In front now, whether or not it was told so.
+    if (IsWindowVisible(window) && GetForegroundWindow() == window)
+        ending_.wasActive = true;
+    if (!ending_.cancelled && caretWindowEnd(ending_) == CaretWindowEnd::Cancelled)
         cancel();
 }
 
@@ -197,9 +196,8 @@ bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look
     const idelink::ScreenPoint anchor = opening.anchor;
     const ui::WindowScale scale = dpi::scaleForMonitorAt(anchor.x, anchor.y);
 
-    const int x = anchor.x + (opening.afterParen ? 1 : 4);
-    const int y = anchor.y - 1;
-    window_ = dpi::openScaledWindow(x, y, opening.width, opening.height, u"",
+    const idelink::ScreenPoint origin = caretWindowOrigin(anchor.x, anchor.y, opening.afterParen);
+    window_ = dpi::openScaledWindow(origin.x, origin.y, opening.width, opening.height, u"",
                                     WS_POPUP | ui::kWindowHidden, look.owner, scale);
     HWND window = handle();
     if (!window)
@@ -276,7 +274,7 @@ bool CaretWindow::run(const CaretContent& content) {
             break;
         }
     }
-    return ending_.acceptRequested && !ending_.cancelled;
+    return caretWindowEnd(ending_) == CaretWindowEnd::Accepted;
 }
 
 } // namespace popup

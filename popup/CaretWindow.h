@@ -36,6 +36,9 @@ struct PopupLook {
 
 // A window that has not become the active window this long after it was shown cancels.
 inline constexpr UINT kActivationWaitMs = 3000;
+// The caret window's own timer, which waits for that; the contents' timers take other ids (the
+// picker's is the address of its list).
+inline constexpr UINT_PTR kActivationTimer = 1;
 
 // Where and how big the window opens: the caret's point, and the size in 96-DPI units before
 // the content says its height.
@@ -60,14 +63,6 @@ struct CaretContent {
     std::function<CaretPlan(CaretKey key)> planKey;
     std::function<CaretPlan(const ui::Control& control, int type)> planEvent;
     std::function<void(const CaretPlan& plan)> carryOut;
-};
-
-// How the window ended, as the loop and the deactivation handler saw it.
-struct CaretWindowEnding {
-    bool acceptRequested = false;
-    bool cancelled = false;
-    bool lostActivation = false;
-    bool wasActive = false; // has been the visible active window
 };
 
 class CaretWindow {

@@ -2,12 +2,10 @@
 
 #include "dpi/ScaledWrappers.h"
 #include "popup/PickerMatch.h"
-#include "popup/PopupText.h"
 #include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace popup {
 
@@ -15,7 +13,6 @@ namespace {
 
 // Layout in 96-DPI units: the filter on top, the names below it on the left, the preview
 // beside them; the gaps show the window's frame colour as rules.
-constexpr int kWidth = 630;
 constexpr int kListWidth = 200;
 constexpr int kBodyY = kRowHeight + 1;
 constexpr int kBodyHeight = 160;
@@ -23,30 +20,15 @@ constexpr int kHeight = kBodyY + kBodyHeight;
 
 // The names are put in order once the picker is on screen and its queue is empty: a timer's
 // message comes after every other one. The timer's id is the list that waits for it, which no
-// other timer of the window has (the caret window's own is 1).
+// other timer of the window has (the caret window's own is kActivationTimer).
 UINT_PTR orderTimerOf(PickerList& list) {
     return reinterpret_cast<UINT_PTR>(&list);
-}
-
-void orderNames(PickerList& list) {
-    list.ordered = true;
-    list.request.lowerNames = sortPickerNames(list.request.names);
-    list.previewed = -2; // its name has moved: the next selection shows it again
-}
-
-// Puts the names in order and lists the filter's matches again: the same rows, now all of them.
-void completeOrder(PickerList& list) {
-    if (list.ordered)
-        return;
-    orderNames(list);
-    list.matches = matchPickerNames(list.request.lowerNames, list.filter);
-    list.matchCount = list.matches.size();
 }
 
 void CALLBACK onOrderTimer(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     try {
-        completeOrder(*reinterpret_cast<PickerList*>(id));
+        reinterpret_cast<PickerList*>(id)->state.finishOrder();
     } catch (...) {
         // Out of memory: no picker rather than a part of the names, and nothing unwinds
         // through the message dispatch.
@@ -56,29 +38,20 @@ void CALLBACK onOrderTimer(HWND window, UINT, UINT_PTR id, DWORD) {
 }
 
 void orderLater(PickerList& list) {
-    if (!list.ordered && list.window) {
+    if (!list.state.ordered() && list.window) {
         list.timerWindow = ui::windowHandle(*list.window);
         SetTimer(list.timerWindow, orderTimerOf(list), USER_TIMER_MINIMUM, onOrderTimer);
     }
 }
 
-void showSelection(PickerList& list) {
-    ui::setControlState(*list.nameList, list.selected);
-    const int name = list.selected >= 0 ? list.matches[size_t(list.selected)] : -1;
-    if (name == list.previewed)
-        return;
-    list.previewed = name;
-    ui::setControlText(*list.preview, name >= 0 ? list.request.previewOf(name) : u"");
-}
-
-std::u16string rowText(PickerList& list, int row) {
-    if (list.matchCount == 0)
-        return noMatchingNameText(list.filter);
-    if (row < 0 || size_t(row) >= list.matchCount)
-        return std::u16string();
-    if (size_t(row) >= list.matches.size())
-        completeOrder(list);
-    return std::u16string(list.request.names[size_t(list.matches[size_t(row)])]);
+void show(PickerList& list, const PickerView& view) {
+    if (view.rows)
+        ui::setRowListRows(*list.nameList, *view.rows,
+                           [&list](int row) { return list.state.rowText(row); });
+    if (view.selected)
+        ui::setControlState(*list.nameList, *view.selected);
+    if (view.preview)
+        ui::setControlText(*list.preview, *view.preview);
 }
 
 // The rows the list shows at once, for Page Up and Page Down.
@@ -88,38 +61,22 @@ int pageRows(const PickerList& list) {
     return rowHeight > 0 ? std::max(ui::controlHeight(*list.nameList) / rowHeight - 1, 1) : 1;
 }
 
-// Until the names are in order, matches holds only the rows the list shows first, a row shown
-// in part included.
-void applyFilter(PickerList& list) {
-    list.filter = ui::controlText(*list.filterField);
-    if (list.ordered) {
-        list.matches = matchPickerNames(list.request.lowerNames, list.filter);
-        list.matchCount = list.matches.size();
-    } else {
-        PickerPage page =
-            firstPickerPage(list.request.names, list.filter, size_t(pageRows(list) + 2));
-        list.matches = std::move(page.rows);
-        list.matchCount = page.count;
-    }
-    // With nothing to pick, one row says so.
-    ui::setRowListRows(*list.nameList, std::max<int>(int(list.matchCount), 1),
-                       [&list](int row) { return rowText(list, row); });
-    list.selected = list.matchCount == 0 ? -1 : 0;
-    showSelection(list);
+void filterTyped(PickerList& list) {
+    show(list, list.state.filterTyped(ui::controlText(*list.filterField)));
 }
 
 PickerKeyState keyState(const PickerList& list) {
-    return {list.matchCount > 0, list.selected >= 0, pageRows(list)};
+    return {list.state.anyMatch(), list.state.nameSelected(), pageRows(list)};
 }
 
 int buildControls(PickerList& list, ui::Window& window, const PopupLook& look) {
     const store::IdeAppearance& ide = look.appearance;
     list.window = &window;
-    list.filterField = dpi::createScaledTextField(window, 0, 0, kWidth, kRowHeight,
+    list.filterField = dpi::createScaledTextField(window, 0, 0, kCaretWindowWidth, kRowHeight,
                                                   list.request.filter, ui::kTextFieldNoBorder);
     list.nameList = dpi::createScaledRowList(window, 0, kBodyY, kListWidth, kBodyHeight, 0);
-    list.preview = dpi::createScaledStaticText(window, kListWidth + 1, kBodyY,
-                                               kWidth - kListWidth - 1, kBodyHeight, u"", 0);
+    list.preview = dpi::createScaledStaticText(
+        window, kListWidth + 1, kBodyY, kCaretWindowWidth - kListWidth - 1, kBodyHeight, u"", 0);
     if (!list.filterField || !list.nameList || !list.preview)
         return -1;
     colourControl(list.filterField, ide.normalTextColor, ide.backgroundColor);
@@ -131,14 +88,11 @@ int buildControls(PickerList& list, ui::Window& window, const PopupLook& look) {
     // The window is made and not yet shown: now the names are needed.
     if (list.request.namesReady && !list.request.namesReady())
         ui::postCloseRequest(window);
-    list.ordered = list.request.lowerNames.size() == list.request.names.size();
     // The list follows the filter within the keystroke's own message, before anything is drawn.
-    ui::onControlEvent(*list.filterField, ui::kEventChange, [&list](const ui::Event&) {
-        if (!list.ordered)
-            orderNames(list);
-        applyFilter(list);
-    });
-    applyFilter(list);
+    ui::onControlEvent(*list.filterField, ui::kEventChange,
+                       [&list](const ui::Event&) { filterTyped(list); });
+    // The rows the list shows first, a row shown in part included.
+    show(list, list.state.start(ui::controlText(*list.filterField), size_t(pageRows(list) + 2)));
     return kHeight;
 }
 
@@ -153,10 +107,9 @@ void readFilterAgain(PickerList& list) {
     if (!list.request.filterNow)
         return;
     if (const std::optional<std::u16string> now = list.request.filterNow();
-        now && *now != list.filter) {
-        completeOrder(list);
+        now && *now != list.state.filter()) {
         ui::setControlText(*list.filterField, *now);
-        applyFilter(list);
+        filterTyped(list);
         const int nowEnd = int(now->size());
         ui::editSetSelection(ui::controlHandle(*list.filterField), nowEnd, nowEnd);
     }
@@ -164,11 +117,7 @@ void readFilterAgain(PickerList& list) {
 
 CaretPlan planEvent(PickerList& list, const ui::Control& control, int type) {
     if (&control == list.nameList && type == ui::kEventRowSelected) {
-        const int row = ui::controlState(*list.nameList);
-        list.selected = row >= 0 && size_t(row) < list.matchCount ? row : -1;
-        if (list.selected >= int(list.matches.size()))
-            completeOrder(list);
-        showSelection(list);
+        show(list, list.state.rowClicked(ui::controlState(*list.nameList)));
         // Typing goes on into the filter after a click on a name.
         ui::focusControl(*list.filterField);
     } else if (&control == list.nameList && type == ui::kEventLeftDoubleClick) {
@@ -178,12 +127,8 @@ CaretPlan planEvent(PickerList& list, const ui::Control& control, int type) {
 }
 
 void carryOut(PickerList& list, const CaretPlan& plan) {
-    if (plan.action == CaretAction::MoveSelection && list.matchCount > 0) {
-        list.selected = movedSelection(list.selected, plan.value, int(list.matchCount));
-        if (list.selected >= int(list.matches.size()))
-            completeOrder(list);
-        showSelection(list);
-    }
+    if (plan.action == CaretAction::MoveSelection)
+        show(list, list.state.selectionMoved(plan.value));
 }
 
 // What the window drives once the controls are built.
@@ -212,7 +157,8 @@ PickerList::~PickerList() {
 }
 
 bool buildPicker(CaretWindow& window, PickerList& list, const PopupLook& look) {
-    const CaretWindowOpening opening{list.request.anchor, list.request.afterParen, kWidth, kHeight};
+    const CaretWindowOpening opening{list.request.anchor, list.request.afterParen,
+                                     kCaretWindowWidth, kHeight};
     CaretContent content = contentOf(list);
     content.buildControls = [&list, &look](ui::Window& window) {
         return buildControls(list, window, look);
@@ -222,9 +168,8 @@ bool buildPicker(CaretWindow& window, PickerList& list, const PopupLook& look) {
 
 PickerResult runPicker(CaretWindow& window, PickerList& list) {
     PickerResult result;
-    if (window.run(contentOf(list)) && list.selected >= 0 &&
-        size_t(list.selected) < list.matches.size())
-        result.chosen = list.matches[size_t(list.selected)];
+    if (window.run(contentOf(list)))
+        result.chosen = list.state.chosen();
     result.lostActivation = window.lostActivation();
     return result;
 }

@@ -6,12 +6,12 @@
 #include "idelink/PopupContract.h"
 #include "popup/CaretWindow.h"
 #include "popup/PickerMatch.h"
+#include "popup/PickerState.h"
 #include "ui/WindowService.h"
 
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace popup {
 
@@ -40,19 +40,15 @@ struct PickerResult {
 // What the picker's window drives: the filter, the names that match it and the preview. The
 // request must outlive it.
 struct PickerList {
-    explicit PickerList(PickerRequest& request) : request(request) {}
+    explicit PickerList(PickerRequest& request)
+        : request(request), state(request.names, request.lowerNames,
+                                  [&request](int name) { return request.previewOf(name); }) {}
     ~PickerList(); // the pending ordering goes with it
     PickerList(const PickerList&) = delete;
     PickerList& operator=(const PickerList&) = delete;
 
     PickerRequest& request;
-    bool ordered = false; // the names are in name order; known once they are there
-    std::u16string filter;
-    // Indexes into the request's names: until the names are ordered, only the first rows.
-    std::vector<int> matches;
-    size_t matchCount = 0; // the rows the list has
-    int selected = -1;     // index into matches
-    int previewed = -2;    // the name whose template the preview shows; -1: none
+    PickerState state;
     // The window's controls once built.
     ui::Window* window = nullptr;
     ui::Control* filterField = nullptr;

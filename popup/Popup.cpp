@@ -21,7 +21,6 @@ namespace popup {
 namespace {
 
 // Layout in 96-DPI units: only the number of fields changes the geometry.
-constexpr int kWidth = 630;
 constexpr int kOpeningHeight = 184;
 constexpr int kLabelWidth = 119;
 constexpr int kFieldX = 120;
@@ -206,7 +205,8 @@ int buildControls(const CaretWindow& window, ui::Window& controls, PlaceholderFi
     const ScreenRect workArea = window.workArea();
     fields.rowsShown = rowsShown(fieldCount(fields), workArea.bottom - workArea.top,
                                  frameHeightOf(window.handle()), ui::windowScale(controls).y);
-    fields.preview = dpi::createScaledStaticText(controls, 0, 0, kWidth, kPreviewHeight, u"", 0);
+    fields.preview =
+        dpi::createScaledStaticText(controls, 0, 0, kCaretWindowWidth, kPreviewHeight, u"", 0);
     if (!fields.preview || !createRows(controls, fields, ide, fields.rowsShown))
         return -1;
     colourControl(fields.preview, ide.normalTextColor, ide.backgroundColor);
@@ -281,8 +281,8 @@ bool buildPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields, const
     fields.firstRow = 1;
     fields.preview = nullptr;
     fields.rows.clear();
-    const CaretWindowOpening opening{fields.request.anchor, fields.request.afterParen, kWidth,
-                                     kOpeningHeight};
+    const CaretWindowOpening opening{fields.request.anchor, fields.request.afterParen,
+                                     kCaretWindowWidth, kOpeningHeight};
     CaretContent content = contentOf(fields);
     content.buildControls = [&window, &fields, &look](ui::Window& controls) {
         return buildControls(window, controls, fields, look);

@@ -6,9 +6,13 @@
 
 namespace popup {
 
+idelink::ScreenPoint caretWindowOrigin(int caretX, int caretY, bool afterParen) {
+    return {caretX + (afterParen ? 1 : 4), caretY - 1};
+}
+
 Placement placePopup(const PlacementInput& input) {
     const ScreenRect& area = input.workArea;
-    Placement placed{{input.caretX + (input.afterParen ? 1 : 4), input.caretY - 1},
+    Placement placed{caretWindowOrigin(input.caretX, input.caretY, input.afterParen),
                      PopupSpot::AtTheCaret};
     idelink::ScreenPoint& at = placed.at;
     const bool fitsRight = at.x + input.width <= area.right;

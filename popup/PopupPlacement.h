@@ -5,7 +5,9 @@
 
 namespace popup {
 
-// Layout in 96-DPI units: the preview on top, then one row per field.
+// Layout in 96-DPI units. The caret window, popup or picker, is this wide; the popup has the
+// preview on top, then one row per field.
+inline constexpr int kCaretWindowWidth = 630;
 inline constexpr int kPreviewHeight = 62;
 inline constexpr int kRowPitch = 17;
 inline constexpr int kRowHeight = 16; // a row's field; the rest of the pitch is the rule below it
@@ -33,10 +35,15 @@ struct Placement {
     PopupSpot spot = PopupSpot::AtTheCaret;
 };
 
+// Where the window opens before it is placed: right of the word on the caret's line, closer to
+// a word that ends with "(". placePopup starts from there.
+idelink::ScreenPoint caretWindowOrigin(int caretX, int caretY, bool afterParen);
+
 Placement placePopup(const PlacementInput& input);
 
-// The most fields one popup takes. At two windows per field, 1,001 windows in all stay far
-// below the 10,000 window handles that Windows allows a process.
+// The most fields one popup takes. At three windows per field (its label, its field and the
+// mark of its choices), 1,501 windows in all stay far below the 10,000 window handles that
+// Windows allows a process.
 inline constexpr int kMaxFields = 500;
 
 // How many rows the popup shows at once: all of them when the popup fits the work area's

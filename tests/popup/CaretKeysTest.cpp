@@ -1,6 +1,6 @@
 // What each key does in the placeholder popup and in the Shortcut picker, from what has the
-// focus and what the window shows. Native and Windows builds both run it; the end-to-end suites
-// show only that the plans reach the screen.
+// focus and what the window shows, and how such a window ends. Native and Windows builds both
+// run it; the end-to-end suites show only that the plans reach the screen.
 #include "popup/CaretKeys.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +83,41 @@ TEST(CaretKeys, EachKeyDoesWhatTheWindowShowsAllows) {
                                    : popup::pickerKeyPlan(c.key, std::get<Picker>(c.window));
         EXPECT_EQ(int(plan.action), int(c.plan.action));
         EXPECT_EQ(plan.value, c.plan.value);
+    }
+}
+
+using Ending = popup::CaretWindowEnding;
+using popup::CaretWindowEnd;
+
+// The facts: accept requested, cancelled, lost activation, was active, activation wait over.
+TEST(CaretWindowEnding, OnlyAnAcceptThatNothingElseEndedFirstAccepts) {
+    struct EndingCase {
+        const char* name;
+        Ending ending;
+        CaretWindowEnd end;
+    };
+    const EndingCase cases[] = {
+        {"JustShown", Ending{false, false, false, false, false}, CaretWindowEnd::Open},
+        {"ActiveAndWaitingForKeys", Ending{false, false, false, true, true}, CaretWindowEnd::Open},
+        {"Accepted", Ending{true, false, false, true, true}, CaretWindowEnd::Accepted},
+        // The keys reached the window before Windows told it that it was active.
+        {"AcceptedBeforeTheActivationWasTold", Ending{true, false, false, false, false},
+         CaretWindowEnd::Accepted},
+        {"CancelledByKey", Ending{false, true, false, true, false}, CaretWindowEnd::Cancelled},
+        {"SessionEndedAfterTheAccept", Ending{true, true, false, true, true},
+         CaretWindowEnd::Cancelled},
+        {"AnotherWindowActivated", Ending{false, false, true, true, false},
+         CaretWindowEnd::Cancelled},
+        {"AnotherWindowActivatedAfterTheAccept", Ending{true, false, true, true, true},
+         CaretWindowEnd::Cancelled},
+        {"NeverActiveWithinTheWait", Ending{false, false, false, false, true},
+         CaretWindowEnd::Cancelled},
+        {"NeverActiveWithinTheWaitThoughAccepted", Ending{true, false, false, false, true},
+         CaretWindowEnd::Cancelled},
+    };
+    for (const EndingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(int(popup::caretWindowEnd(c.ending)), int(c.end));
     }
 }
 
