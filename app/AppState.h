@@ -1,5 +1,5 @@
 #pragma once
-// The process-wide records of one run: made once at start-up, read by the modes.
+// The records of one run: made at start-up by runProgram, which hands them to the mode.
 #include <cstdint>
 #include <string>
 
@@ -26,7 +26,5 @@ struct AppState {
     std::u16string documentPath; // the document's file, as the editor named it with --file
     std::u16string libraryPath;  // the library file, wherever --library or the default put it
 };
-
-AppState& appState();
 
 } // namespace app

@@ -35,11 +35,6 @@
 
 namespace app {
 
-AppState& appState() {
-    static AppState state;
-    return state;
-}
-
 bool takeModeLock(const wchar_t* name) {
     SetLastError(ERROR_SUCCESS);
     HANDLE mutex = CreateMutexW(nullptr, TRUE, name);
@@ -345,7 +340,7 @@ void runManagerMode(AppState& state, bool fromSelection) {
 } // namespace
 
 void runProgram() {
-    AppState& state = appState();
+    AppState state;
     state.appTitle = kAppTitle;
     const StartArguments start = readStartArguments(commandLineArguments());
     if (start.kind == StartKind::UnknownArgument) {
@@ -371,7 +366,6 @@ void runProgram() {
         state.ideEditorWindow = toolWindowHandle(kEditorVariable);
         state.ideMainWindow = toolWindowHandle(kMainWindowVariable);
     }
-
 
     state.word = caretWordNow({state.ideEditorWindow, state.ideMainWindow});
     // An editor that stopped answering is a hung IDE, not a missing one: the run ends rather
