@@ -143,7 +143,12 @@ std::string describeForeground() {
     const long lineHeight = long(sci(SCI_TEXTHEIGHT, sci(SCI_LINEFROMPOSITION, caret)));
     // The look as drawn: the screen's pixel near the right end of the first field, and where
     // the field's characters 0, 4 and 8 start, which tell the font's width and spacing.
-    HWND field = GetDlgItem(window, 1);
+    // The popup's first field: its first edit control that is no read-only label.
+    HWND field = nullptr;
+    for (HWND child = FindWindowExW(window, nullptr, L"Edit", nullptr); child && !field;
+         child = FindWindowExW(window, child, L"Edit", nullptr))
+        if (!(GetWindowLongW(child, GWL_STYLE) & ES_READONLY))
+            field = child;
     HDC screen = GetDC(nullptr);
     const COLORREF pixel = GetPixel(screen, outer.left + 1 + 600, outer.top + 1 + 70);
     ReleaseDC(nullptr, screen);
@@ -154,9 +159,10 @@ std::string describeForeground() {
             charX[i] =
                 long(short(LOWORD(SendMessageW(field, EM_POSFROMCHAR, WPARAM(charIndex[i]), 0))));
 
-    // The popup's preview (its control 0) as it reads now, one line, its line breaks as "\n".
+    // The popup's preview (its first static control) as it reads now, one line, its line
+    // breaks as "\n".
     std::string preview;
-    if (HWND previewControl = GetDlgItem(window, 0)) {
+    if (HWND previewControl = FindWindowExW(window, nullptr, L"Static", nullptr)) {
         std::wstring shown(size_t(GetWindowTextLengthW(previewControl)) + 1, L'\0');
         shown.resize(size_t(GetWindowTextW(previewControl, shown.data(), int(shown.size()))));
         for (const char byte : text::utf16ToUtf8(text::fromWide(shown))) {
