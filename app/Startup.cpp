@@ -23,6 +23,7 @@
 #include "idelink/FocusedEditor.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
+#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "manager/ManagerWindow.h"
 #include "popup/Picker.h"
@@ -363,11 +364,13 @@ void runImportMode(AppState& state, std::u16string_view snippetFile) {
 void runManagerMode(AppState& state, bool fromSelection) {
     if (!takeModeLock(kManagerMutexName))
         return;
-    // The library is read on a thread of its own while the editor's selection is read and the
-    // DPI set up; nothing else touches the library meanwhile. What the reading throws is thrown
-    // again here, as if it had been read in this thread.
-    BackgroundWork loading([&state] {
+    // The library is read, and the list's rows taken from it, on a thread of their own while the
+    // editor's selection is read and the DPI set up; nothing else touches the library meanwhile.
+    // What the reading throws is thrown again here, as if it had been read in this thread.
+    std::vector<std::u16string> rows;
+    BackgroundWork loading([&state, &rows] {
         store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
+        rows = manager::shortcutRows(state.shortcutStore);
     });
     std::optional<std::u16string> newTemplate;
     if (fromSelection) {
@@ -383,7 +386,7 @@ void runManagerMode(AppState& state, bool fromSelection) {
     loading.wait();
     if (loading.failure())
         std::rethrow_exception(loading.failure());
-    manager::runManager(state.shortcutStore, state.libraryPath, state.appTitle,
+    manager::runManager(state.shortcutStore, std::move(rows), state.libraryPath, state.appTitle,
                         reinterpret_cast<HWND>(state.ideMainWindow), newTemplate);
 }
 

@@ -5,7 +5,6 @@
 #include "dpi/ScaledWrappers.h"
 #include "manager/ManagerCommands.h"
 #include "manager/ManagerLayout.h"
-#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
@@ -128,7 +127,6 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
         ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
 
     enterMode(session, ManagerMode::NothingShown);
-    session.rows = shortcutRows(session.store);
     showRows(session, -1);
     if (newTemplate)
         openOnNewShortcut(session, *newTemplate);
@@ -139,12 +137,13 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
     return true;
 }
 
-void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner,
+void runManager(store::ShortcutStore& store, std::vector<std::u16string> rows,
+                std::u16string_view libraryPath, std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
     ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
+    session.rows = std::move(rows);
     if (buildManagerWindow(session, owner, newTemplate))
         runManagerLoop(session);
 }

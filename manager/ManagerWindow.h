@@ -51,7 +51,7 @@ struct ManagerSession {
     std::vector<std::u16string> rows;
 };
 
-// Builds the window (hidden until the list holds its rows), shows and activates it, on a new
+// Builds the window with the session's rows in its list, shows and activates it, on a new
 // Shortcut with that template (in the store's form) when one is given. False when the window
 // could not be made.
 bool buildManagerWindow(ManagerSession& session, HWND owner,
@@ -63,10 +63,10 @@ void showRows(const ManagerSession& session, int current);
 // Places the splitter and the two right-hand buttons for the window's present client size.
 void layoutManagerWindow();
 
-// Builds the window and runs its loop; returns once the window is closed. newTemplate as for
-// buildManagerWindow.
-void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner,
+// Builds the window and runs its loop; returns once the window is closed. rows are the store's
+// as shortcutRows gives them, newTemplate as for buildManagerWindow.
+void runManager(store::ShortcutStore& store, std::vector<std::u16string> rows,
+                std::u16string_view libraryPath, std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 } // namespace manager
