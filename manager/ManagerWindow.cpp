@@ -82,6 +82,7 @@ void layoutManagerWindow() {
 }
 
 bool buildManagerWindow(ManagerSession& session, HWND owner,
+                        const std::function<std::vector<std::u16string>()>& takeRows,
                         const std::optional<std::u16string>& newTemplate) {
     if (!dpi::openScaledWindow(kManagerWindow, 0, 0, kClientWidth, kClientHeight, session.title,
                                WS_OVERLAPPEDWINDOW | ui::kWindowCentreOnScreen | ui::kWindowHidden,
@@ -127,6 +128,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
         ui::addKeyboardShortcut(kManagerWindow, key.keys, key.command);
 
     enterMode(session, ManagerMode::NothingShown);
+    session.rows = takeRows();
     showRows(session, -1);
     if (newTemplate)
         openOnNewShortcut(session, *newTemplate);
@@ -137,14 +139,14 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
     return true;
 }
 
-void runManager(store::ShortcutStore& store, std::vector<std::u16string> rows,
+void runManager(store::ShortcutStore& store,
+                const std::function<std::vector<std::u16string>()>& takeRows,
                 std::u16string_view libraryPath, std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
     ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
-    session.rows = std::move(rows);
-    if (buildManagerWindow(session, owner, newTemplate))
+    if (buildManagerWindow(session, owner, takeRows, newTemplate))
         runManagerLoop(session);
 }
 
