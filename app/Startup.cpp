@@ -23,6 +23,7 @@
 #include "idelink/PickFlow.h"
 #include "idelink/RemoteEditor.h"
 #include "idelink/TemplateExpansion.h"
+#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "manager/ManagerWindow.h"
 #include "popup/Picker.h"
@@ -313,11 +314,14 @@ void runImportMode(AppState& state, std::u16string_view snippetFile) {
 void runManagerMode(AppState& state, bool fromSelection) {
     if (!takeModeLock(kManagerMutexName))
         return;
-    // The library is read on a thread of its own while the editor's selection is read and the
-    // DPI set up; nothing else touches the library meanwhile. What the reading throws is thrown
-    // again here, as if it had been read in this thread.
-    BackgroundWork loading([&state] {
+    // The library is read, and the list's rows taken from it, on a thread of their own while the
+    // editor's selection is read and the window is made; nothing else touches the library
+    // meanwhile. What the reading throws is thrown again here, as if it had been read in this
+    // thread.
+    std::vector<std::u16string> rows;
+    BackgroundWork loading([&state, &rows] {
         store::loadShortcutsFrom(state.libraryPath, state.shortcutStore, state.popupSettings);
+        rows = manager::shortcutRows(state.shortcutStore);
     });
     std::optional<std::u16string> newTemplate;
     if (fromSelection) {
@@ -330,10 +334,13 @@ void runManagerMode(AppState& state, bool fromSelection) {
                           : std::u16string();
     }
     setUpDpi();
-    loading.wait();
-    if (loading.failure())
-        std::rethrow_exception(loading.failure());
-    manager::runManager(state.shortcutStore, state.libraryPath, state.appTitle,
+    const auto takeRows = [&loading, &rows] {
+        loading.wait();
+        if (loading.failure())
+            std::rethrow_exception(loading.failure());
+        return std::move(rows);
+    };
+    manager::runManager(state.shortcutStore, takeRows, state.libraryPath, state.appTitle,
                         reinterpret_cast<HWND>(state.ideMainWindow), newTemplate);
 }
 

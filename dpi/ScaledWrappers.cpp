@@ -216,8 +216,8 @@ HFONT loadScaledFont(std::u16string_view face, int points, std::uint32_t flags,
 void removeTabStop(HWND control) {
     if (!control)
         return;
-    LONG style = GetWindowLongW(control, GWL_STYLE);
-    SetWindowLongW(control, GWL_STYLE, style ^ WS_TABSTOP);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    SetWindowLongW(control, GWL_STYLE, style & ~WS_TABSTOP);
 }
 
 LRESULT CALLBACK onDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,

@@ -64,7 +64,7 @@ int scaledControlY(const ui::Control& control, int mode);
 HFONT loadScaledFont(std::u16string_view face, int points, std::uint32_t flags,
                      const ui::WindowScale& scale);
 
-// Flips WS_TABSTOP; used on controls that have it.
+// Takes the control out of the Tab order.
 void removeTabStop(HWND control);
 
 // The subclass procedure that openScaledWindow installs: its id is the DPI the window opened

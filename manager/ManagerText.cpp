@@ -16,7 +16,18 @@ constexpr std::u16string_view kEditorLineBreak = u"\r\n";
 
 } // namespace
 
+// Most libraries hold no capital ASCII letter at all. Folding then changes nothing and names that
+// compare equal are the same name, so a plain sort by UTF-16 unit gives the same order, in a
+// fraction of the time for a library of 100,000.
 void sortShortcutNames(std::vector<std::u16string>& names) {
+    const auto hasCapital = [](const std::u16string& name) {
+        return std::any_of(name.begin(), name.end(),
+                           [](char16_t unit) { return store::foldAsciiLetter(unit) != unit; });
+    };
+    if (std::none_of(names.begin(), names.end(), hasCapital)) {
+        std::sort(names.begin(), names.end());
+        return;
+    }
     std::stable_sort(names.begin(), names.end(),
                      [](const std::u16string& a, const std::u16string& b) {
                          return store::inManagerOrder(a, b);

@@ -5,7 +5,6 @@
 #include "dpi/ScaledWrappers.h"
 #include "manager/ManagerCommands.h"
 #include "manager/ManagerLayout.h"
-#include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
@@ -117,6 +116,7 @@ void layoutManagerWindow(const ManagerSession& session) {
 }
 
 bool buildManagerWindow(ManagerSession& session, HWND owner,
+                        const std::function<std::vector<std::u16string>()>& takeRows,
                         const std::optional<std::u16string>& newTemplate) {
     session.window = dpi::openScaledWindow(
         0, 0, kClientWidth, kClientHeight, session.title,
@@ -149,7 +149,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
         ui::addKeyboardShortcut(window, key.keys, static_cast<int>(key.command));
 
     enterMode(session, ManagerMode::NothingShown);
-    session.rows = shortcutRows(session.store);
+    session.rows = takeRows();
     showRows(session, -1);
     if (newTemplate)
         openOnNewShortcut(session, *newTemplate);
@@ -161,13 +161,14 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
     return true;
 }
 
-void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner,
+void runManager(store::ShortcutStore& store,
+                const std::function<std::vector<std::u16string>()>& takeRows,
+                std::u16string_view libraryPath, std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate) {
     // Its controls, tooltips, message boxes and the shell's dialogs, all with visual styles.
     const ui::VisualStyles styles;
     ManagerSession session{store, std::u16string(appTitle), std::u16string(libraryPath)};
-    if (buildManagerWindow(session, owner, newTemplate))
+    if (buildManagerWindow(session, owner, takeRows, newTemplate))
         runManagerLoop(session);
 }
 

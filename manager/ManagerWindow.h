@@ -3,6 +3,7 @@
 // resize rule (ManagerWindow.cpp), and the event loop with every command (ManagerCommands.cpp).
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,10 +46,12 @@ struct ManagerSession {
     ManagerControls controls;
 };
 
-// Builds the window (hidden until the list holds its rows), shows and activates it, on a new
-// Shortcut with that template (in the store's form) when one is given. False when the window
-// could not be made.
+// Builds the window, puts the rows that takeRows gives (the store's, as shortcutRows gives them)
+// in its list, and shows and activates it, on a new Shortcut with that template (in the store's
+// form) when one is given. takeRows is called once the window is made, so that the library
+// may be read meanwhile. False when the window could not be made.
 bool buildManagerWindow(ManagerSession& session, HWND owner,
+                        const std::function<std::vector<std::u16string>()>& takeRows,
                         const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 // The list shows session.rows, with that row current (-1 for none).
@@ -57,10 +60,11 @@ void showRows(const ManagerSession& session, int current);
 // Places the splitter and the right-hand buttons for the window's present client size.
 void layoutManagerWindow(const ManagerSession& session);
 
-// Builds the window and runs its loop; returns once the window is closed. newTemplate as for
-// buildManagerWindow.
-void runManager(store::ShortcutStore& store, std::u16string_view libraryPath,
-                std::u16string_view appTitle, HWND owner,
+// Builds the window and runs its loop; returns once the window is closed. takeRows and
+// newTemplate as for buildManagerWindow; the store is not touched before takeRows returns.
+void runManager(store::ShortcutStore& store,
+                const std::function<std::vector<std::u16string>()>& takeRows,
+                std::u16string_view libraryPath, std::u16string_view appTitle, HWND owner,
                 const std::optional<std::u16string>& newTemplate = std::nullopt);
 
 } // namespace manager

@@ -21,6 +21,17 @@ TEST(ManagerText, ListOrderFoldsOnlyAsciiLettersAndKeepsEqualNamesInPlace) {
     EXPECT_EQ(names, expected);
 }
 
+// Without capitals the order is the same by UTF-16 unit: a surrogate (0xD834) before U+FF01,
+// which a code point order would put first.
+TEST(ManagerText, ListOrderWithoutCapitalsIsByUtf16Unit) {
+    std::vector<std::u16string> names = {u"\uFF01",     u"\u00E9", u"b", u"_a",
+                                         u"\U0001D11E", u"[x",     u"a"};
+    manager::sortShortcutNames(names);
+    const std::vector<std::u16string> expected = {u"[x",     u"_a",         u"a",     u"b",
+                                                  u"\u00E9", u"\U0001D11E", u"\uFF01"};
+    EXPECT_EQ(names, expected);
+}
+
 TEST(ManagerText, TemplateFormsAndNames) {
     const struct {
         std::u16string_view stored, editor;
