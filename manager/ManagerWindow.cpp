@@ -34,7 +34,7 @@ constexpr ButtonSpec kLeftButtons[] = {
 constexpr ButtonSpec kRightButtons[] = {
     {&ManagerControls::importButton, kImportPlace, IDR_IMAGE_IMPORT, 0,
      u" Import snippets of VS Code or Sublime Text (Ctrl+I) "},
-    {&ManagerControls::openButton, kOpenPlace, IDR_IMAGE_OPEN, 0, u" Open Zendrik.pref "},
+    {&ManagerControls::openButton, kOpenPlace, IDR_IMAGE_OPEN, 0, {}}, // openTooltip()
     {&ManagerControls::donateButton, kDonatePlace, IDR_IMAGE_DONATE, 0,
      u" Make a donation via PayPal "},
 };
@@ -52,6 +52,11 @@ constexpr ShortcutKey kShortcutKeys[] = {
     {VK_ESCAPE, ManagerCommand::Escape},
     {ui::kShortcutShift | VK_RETURN, ManagerCommand::Close},
 };
+
+// The Open button names the library file.
+std::u16string openTooltip() {
+    return u" Open " + std::u16string(store::kPreferenceFileName) + u" ";
+}
 
 // False when the button could not be made.
 bool createButton(ManagerSession& session, const ButtonSpec& button, int x) {
@@ -143,7 +148,8 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
     for (const ButtonSpec& button : kLeftButtons)
         ui::setControlTooltip(*(c.*button.control), button.tooltip);
     for (const ButtonSpec& button : kRightButtons)
-        ui::setControlTooltip(*(c.*button.control), button.tooltip);
+        ui::setControlTooltip(*(c.*button.control),
+                              button.tooltip.empty() ? openTooltip() : button.tooltip);
 
     for (const ShortcutKey& key : kShortcutKeys)
         ui::addKeyboardShortcut(window, key.keys, static_cast<int>(key.command));
