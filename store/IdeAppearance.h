@@ -1,6 +1,7 @@
 #pragma once
-// The IDE's editor font and colours, read from the IDE's own preference file so that the
-// placeholder popup looks like the editor it opens over. Read only; never written.
+// The editor font and colours of the caret window, so that it looks like the editor it opens
+// over: the IDE's, read from the IDE's own preference file (read only; never written), or another
+// editor's, from what the editor answers about its own style.
 #include <cstdint>
 #include <optional>
 #include <string>
