@@ -19,6 +19,7 @@ inline constexpr wchar_t kMainWindowVariable[] = L"PB_Tool_MainWindow";
 struct AppState {
     std::intptr_t ideEditorWindow = 0; // kEditorVariable
     std::intptr_t ideMainWindow = 0;   // kMainWindowVariable; owner of our windows
+    bool focused = false;              // --focused: the caret window takes the editor's look
     std::u16string appTitle;
     store::ShortcutStore shortcutStore;
     store::PopupSettings popupSettings;

@@ -140,11 +140,16 @@ void setUpDpi() {
     dpi::runDpiSetup(dpi::chooseDpiSetup(version.major, version.minor));
 }
 
-// The IDE's look is read only now, when a window at the caret is about to be built.
+// The look is read only now, when a window at the caret is about to be built: the IDE's from
+// its preference file, another editor's (--focused) from the editor itself.
 popup::PopupLook caretWindowLook(const AppState& state) {
     popup::PopupLook look;
-    look.appearance =
+    const store::IdeAppearance ideFile =
         store::readIdeAppearance(store::ideAppearancePath(idelink::environmentValue(u"APPDATA")));
+    std::optional<store::EditorStyleAnswers> editorStyle;
+    if (state.focused)
+        editorStyle = idelink::readEditorStyle({state.ideEditorWindow, state.ideMainWindow});
+    look.appearance = store::editorLook(editorStyle, ideFile);
     look.settings = state.popupSettings;
     look.owner = reinterpret_cast<HWND>(state.ideMainWindow);
     look.caretLineHeight = [editor = state.ideEditorWindow] {
@@ -369,6 +374,7 @@ void runProgram() {
             return;
         state.ideEditorWindow = focused.windows.editor;
         state.ideMainWindow = focused.windows.main;
+        state.focused = true;
     } else {
         state.ideEditorWindow = toolWindowHandle(kEditorVariable);
         state.ideMainWindow = toolWindowHandle(kMainWindowVariable);

@@ -126,6 +126,31 @@ inline std::optional<int> sciTextHeight(HWND editor, int64_t line) {
     const std::optional<int64_t> answer = askEditor(editor, SCI_TEXTHEIGHT, WPARAM(line), 0);
     return answer ? std::optional<int>(int(*answer)) : std::nullopt;
 }
+inline std::optional<int64_t> sciStyleGetFontLength(HWND editor, int style) {
+    return askEditor(editor, SCI_STYLEGETFONT, WPARAM(style), 0);
+}
+inline std::optional<int64_t> sciStyleGetFont(HWND editor, int style, void* remoteBuffer) {
+    return askEditor(editor, SCI_STYLEGETFONT, WPARAM(style),
+                     reinterpret_cast<LPARAM>(remoteBuffer));
+}
+inline std::optional<int64_t> sciStyleGetSize(HWND editor, int style) {
+    return askEditor(editor, SCI_STYLEGETSIZE, WPARAM(style), 0);
+}
+inline std::optional<int64_t> sciStyleGetSizeFractional(HWND editor, int style) {
+    return askEditor(editor, SCI_STYLEGETSIZEFRACTIONAL, WPARAM(style), 0);
+}
+inline std::optional<int64_t> sciStyleGetFore(HWND editor, int style) {
+    return askEditor(editor, SCI_STYLEGETFORE, WPARAM(style), 0);
+}
+inline std::optional<int64_t> sciStyleGetBack(HWND editor, int style) {
+    return askEditor(editor, SCI_STYLEGETBACK, WPARAM(style), 0);
+}
+inline std::optional<int64_t> sciGetElementIsSet(HWND editor, int element) {
+    return askEditor(editor, SCI_GETELEMENTISSET, WPARAM(element), 0);
+}
+inline std::optional<int64_t> sciGetElementColour(HWND editor, int element) {
+    return askEditor(editor, SCI_GETELEMENTCOLOUR, WPARAM(element), 0);
+}
 inline bool sciSetSelectionStart(HWND editor, int64_t position) {
     return sendChangeToEditor(editor, SCI_SETSELECTIONSTART, WPARAM(position), 0);
 }
@@ -374,6 +399,33 @@ std::optional<WrappedSelection> readSelection(const IdeWindows& windows) {
                             indentationOf(text::codePageToUtf16(codePage, *lineBefore)),
                             *text,
                             codePage};
+}
+
+// No font has a name this long; a longer answer is not worth memory in the editor's process.
+constexpr int64_t kLongestFontNameBytes = 256;
+
+// An editor older than a message answers it with 0: a size of 0 and an element not set, which
+// the look passes over.
+store::EditorStyleAnswers readEditorStyle(const IdeWindows& windows) {
+    store::EditorStyleAnswers answers;
+    const base::OwnedKernelHandle process = openEditorProcess(windows);
+    if (!process)
+        return answers;
+    HWND editor = reinterpret_cast<HWND>(windows.editor);
+    const std::optional<int64_t> nameSize = sciStyleGetFontLength(editor, STYLE_DEFAULT);
+    if (nameSize && *nameSize <= kLongestFontNameBytes)
+        answers.fontName = readThroughEditor(process.get(), *nameSize, [&](void* remote) {
+            return sciStyleGetFont(editor, STYLE_DEFAULT, remote);
+        });
+    answers.sizeHundredths = sciStyleGetSizeFractional(editor, STYLE_DEFAULT);
+    answers.sizePoints = sciStyleGetSize(editor, STYLE_DEFAULT);
+    answers.textColour = sciStyleGetFore(editor, STYLE_DEFAULT);
+    answers.backgroundColour = sciStyleGetBack(editor, STYLE_DEFAULT);
+    answers.selectionTextSet = sciGetElementIsSet(editor, SC_ELEMENT_SELECTION_TEXT);
+    answers.selectionTextColour = sciGetElementColour(editor, SC_ELEMENT_SELECTION_TEXT);
+    answers.selectionBackSet = sciGetElementIsSet(editor, SC_ELEMENT_SELECTION_BACK);
+    answers.selectionBackColour = sciGetElementColour(editor, SC_ELEMENT_SELECTION_BACK);
+    return answers;
 }
 
 bool editorProcessOpens(const IdeWindows& windows) {

@@ -9,6 +9,7 @@
 
 #include "idelink/PopupContract.h"
 #include "idelink/TemplateExpansion.h"
+#include "store/IdeAppearance.h"
 
 namespace idelink {
 
@@ -38,6 +39,10 @@ std::optional<LineAtCaret> readLineBeforeCaret(const IdeWindows& windows);
 // The selection to wrap: one stretch of text, not empty, with its text and the indentation of
 // its start; nothing for an empty, rectangular or multiple selection or on any failure.
 std::optional<WrappedSelection> readSelection(const IdeWindows& windows);
+
+// The editor's default style and selection colours, each as answered (see store::editorLook);
+// nothing when the editor's process does not open.
+store::EditorStyleAnswers readEditorStyle(const IdeWindows& windows);
 
 // -1 when the editor did not answer.
 int64_t editorCaretPosition(std::intptr_t editor);

@@ -15,6 +15,7 @@ inline constexpr unsigned SCI_GOTOPOS = 2025;
 inline constexpr unsigned SCI_GETCURLINE = 2027;
 inline constexpr unsigned SCI_GETEOLMODE = 2030;
 inline constexpr unsigned SCI_SETCODEPAGE = 2037;
+inline constexpr unsigned SCI_STYLEGETSIZEFRACTIONAL = 2062;
 inline constexpr unsigned SCI_STYLESETCHARACTERSET = 2066;
 inline constexpr unsigned SCI_SETSELECTIONSTART = 2142;
 inline constexpr unsigned SCI_SETSELECTIONEND = 2144;
@@ -31,11 +32,21 @@ inline constexpr unsigned SCI_TEXTHEIGHT = 2279;
 inline constexpr unsigned SCI_APPENDTEXT = 2282;
 inline constexpr unsigned SCI_SETSELECTIONMODE = 2422;
 inline constexpr unsigned SCI_GETSELECTIONMODE = 2423;
+inline constexpr unsigned SCI_STYLEGETFORE = 2481;
+inline constexpr unsigned SCI_STYLEGETBACK = 2482;
+inline constexpr unsigned SCI_STYLEGETSIZE = 2485;
+inline constexpr unsigned SCI_STYLEGETFONT = 2486;
 inline constexpr unsigned SCI_STYLEGETCHARACTERSET = 2490;
 inline constexpr unsigned SCI_GETCHARACTERPOINTER = 2520;
 inline constexpr unsigned SCI_SETMULTIPLESELECTION = 2563;
 inline constexpr unsigned SCI_GETSELECTIONS = 2570;
 inline constexpr unsigned SCI_ADDSELECTION = 2573;
+inline constexpr unsigned SCI_GETELEMENTCOLOUR = 2754;
+inline constexpr unsigned SCI_GETELEMENTISSET = 2756;
+
+// The elements whose colours SCI_GETELEMENTCOLOUR tells.
+inline constexpr int SC_ELEMENT_SELECTION_TEXT = 10;
+inline constexpr int SC_ELEMENT_SELECTION_BACK = 11;
 
 // SCI_GETEOLMODE's answers.
 inline constexpr int SC_EOL_CRLF = 0;

@@ -1,7 +1,9 @@
 #pragma once
-// The IDE's editor font and colours, read from the IDE's own preference file so that the
-// placeholder popup looks like the editor it opens over. Read only; never written.
+// The editor font and colours of the caret window, so that it looks like the editor it opens
+// over: the IDE's, read from the IDE's own preference file (read only; never written), or another
+// editor's, from what the editor answers about its own style.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +25,29 @@ std::u16string ideAppearancePath(std::u16string_view appData);
 // The group "Editor" of the file; every key that is missing, and every failure to read the
 // file at all, gives the default of that key.
 IdeAppearance readIdeAppearance(std::u16string_view path);
+
+// What a Scintilla editor answered about its default style and its selection, as it answered
+// it; nullopt where it gave no answer. Colours are Scintilla's: the style's are 0xBBGGRR, the
+// selection's element colours carry an alpha in the high byte.
+struct EditorStyleAnswers {
+    std::optional<std::string> fontName; // the bytes the editor holds, UTF-8
+    std::optional<std::int64_t> sizeHundredths;
+    std::optional<std::int64_t> sizePoints;
+    std::optional<std::int64_t> textColour;
+    std::optional<std::int64_t> backgroundColour;
+    std::optional<std::int64_t> selectionTextSet; // non-zero: the editor sets that colour
+    std::optional<std::int64_t> selectionTextColour;
+    std::optional<std::int64_t> selectionBackSet;
+    std::optional<std::int64_t> selectionBackColour;
+};
+
+// The largest editor font the caret window takes, in points.
+inline constexpr std::int32_t kLargestEditorFontPoints = 72;
+
+// The caret window's look: the IDE's file (ideFile) when the IDE started the run (no answers),
+// else the editor's own answers, each answer that is missing or makes no sense replaced by the
+// IDE file's value alone.
+IdeAppearance editorLook(const std::optional<EditorStyleAnswers>& answers,
+                         const IdeAppearance& ideFile);
 
 } // namespace store

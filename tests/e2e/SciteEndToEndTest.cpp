@@ -29,9 +29,39 @@ struct SciteCase {
     std::vector<WORD> popupKeys; // pressed once the popup is in front; none: no popup
     std::string expected;        // SciTE's text afterwards, "<|>" at the caret
     std::vector<WORD> start = {VK_CONTROL, VK_F12}; // the tool's shortcut in SciTE
-    bool utf8 = true; // false: SciTE's shipped code page 0; the texts are then in the system's
-                      // ANSI code page
+    bool utf8 = true;      // false: SciTE's shipped code page 0; the texts are then in the system's
+                           // ANSI code page
+    bool darkLook = false; // SciTE set up with kDarkProperties, whose look the window must show
 };
+
+// A dark SciTE as its user sets it up: the default style in a monospaced face at 20 points and a
+// selection colour of its own.
+constexpr char kDarkProperties[] =
+    "style.*.32=fore:#E0E0E0,back:#1E1E1E,font:DejaVu Sans Mono,size:20\r\n"
+    "selection.fore=#FFFFFF\r\nselection.back=#264F78\r\n";
+
+// kDarkProperties as drawn (Xvfb draws a layered window opaque): a field on SciTE's background,
+// the popup's labels and the picker's chosen name in its selection colour, the popup's
+// characters in DejaVu Sans Mono at 20 points (16 pixels a cell on a 96-DPI screen) and the
+// picker's rows as tall as a line of it (27 pixels at least).
+void expectDarkLook(HWND window) {
+    HWND field = caretWindowEdit(window, false);
+    ASSERT_TRUE(field);
+    EXPECT_TRUE(waitUntil([&] { return colourOnScreen(field, false) == RGB(30, 30, 30); }))
+        << std::hex << colourOnScreen(field, false);
+    constexpr COLORREF kSelection = RGB(0x26, 0x4F, 0x78);
+    if (HWND names = FindWindowExW(window, nullptr, L"ListBox", nullptr)) {
+        EXPECT_GE(SendMessageW(names, LB_GETITEMHEIGHT, 0, 0), 27);
+        RECT chosen{};
+        SendMessageW(names, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&chosen));
+        MapWindowPoints(names, nullptr, reinterpret_cast<POINT*>(&chosen), 2);
+        EXPECT_EQ(colourOnScreen(chosen, false), kSelection);
+        return;
+    }
+    EXPECT_EQ(colourOnScreen(caretWindowEdit(window, true), true), kSelection);
+    const auto x = [&](int at) { return short(SendMessageW(field, EM_POSFROMCHAR, at, 0)); };
+    EXPECT_EQ(x(4) - x(0), 4 * 16) << "Grüß";
+}
 
 // A UTF-8 text in the system's ANSI code page, in which SciTE keeps a document by default.
 std::string ansi(const char* utf8) {
@@ -55,7 +85,7 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     ASSERT_TRUE(endtoend::fileExists(programFolder() + L"Sc1.exe"))
         << "Sc1.exe must be built (scripts/setup) and stand beside the test program";
     const idehost::Document start = idehost::parseDocument(c.document);
-    Session scite(start.text, c.utf8);
+    Session scite(start.text, c.utf8, c.darkLook ? kDarkProperties : "");
     ASSERT_TRUE(scite.prepare(start.anchor, start.caret))
         << "SciTE is not in front, focus in its editor";
 
@@ -74,6 +104,8 @@ TEST_P(SciteEndToEnd, ShortcutInSciteExpandsInItsEditor) {
     if (!c.popupKeys.empty()) {
         ASSERT_TRUE(waitUntil([&] { return scite.programWindowInFront(); }, 15000))
             << "no popup came to the front";
+        if (c.darkLook)
+            expectDarkLook(GetForegroundWindow());
         for (const WORD popupKey : c.popupKeys) {
             endtoend::pause(60);
             press({popupKey});
@@ -148,6 +180,23 @@ const SciteCase kCases[] = {
      "x = 1\r\n  If ok<|>\r\n    " + ansi("Grüße") + "\r\n  EndIf\r\n",
      {VK_CONTROL, VK_F11},
      false},
+    // The popup and the picker take the editor's own look.
+    {"PopupInTheEditorsLook",
+     "x = 1\r\n  <|>\r\n",
+     L"mb",
+     {VK_RETURN, VK_RETURN},
+     "x = 1\r\n  MessageRequester(Grüße, Hello)<|>\r\n",
+     {VK_CONTROL, VK_F12},
+     true,
+     true},
+    {"PickerInTheEditorsLook",
+     "x = 1\r\n  <|>\r\n",
+     L"i",
+     {VK_RETURN},
+     "x = 1\r\n  If <|>\r\n  EndIf\r\n",
+     {VK_CONTROL, VK_F11},
+     true,
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SciteEndToEnd, ::testing::ValuesIn(kCases),

@@ -109,4 +109,83 @@ TEST(IdeAppearancePath, AppendsToAppDataAsItStands) {
     EXPECT_EQ(store::ideAppearancePath(u""), u"/purebasic/purebasic.prefs");
 }
 
+struct EditorLookCase {
+    const char* name;
+    std::optional<store::EditorStyleAnswers> answers; // nullopt: the IDE started the run
+    store::IdeAppearance expected;
+};
+
+void PrintTo(const EditorLookCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const store::IdeAppearance kIdeFile{u"Consolas", 11, 0x202020, 0xE0E0E0, 0x696969, 0xFFFFFF};
+
+// A dark SciTE: its default style and an opaque selection of its own.
+const store::EditorStyleAnswers kDarkScite{
+    "DejaVu Sans Mono", 1400, 14, 0xD0D0D0, 0x1E1E1E, 1, 0xFF00FFFF, 1, 0xFF784F26};
+
+store::EditorStyleAnswers changed(void (*change)(store::EditorStyleAnswers&)) {
+    store::EditorStyleAnswers answers = kDarkScite;
+    change(answers);
+    return answers;
+}
+
+class EditorLook : public testing::TestWithParam<EditorLookCase> {};
+
+TEST_P(EditorLook, TakesEachSensibleAnswerAndTheIdeFileForTheRest) {
+    const EditorLookCase& c = GetParam();
+    const store::IdeAppearance look = store::editorLook(c.answers, kIdeFile);
+    EXPECT_EQ(look.editorFontName, c.expected.editorFontName);
+    EXPECT_EQ(look.editorFontSize, c.expected.editorFontSize);
+    EXPECT_EQ(look.backgroundColor, c.expected.backgroundColor);
+    EXPECT_EQ(look.normalTextColor, c.expected.normalTextColor);
+    EXPECT_EQ(look.selectionColor, c.expected.selectionColor);
+    EXPECT_EQ(look.selectionFrontColor, c.expected.selectionFrontColor);
+}
+
+const store::IdeAppearance kSciteLook{
+    u"DejaVu Sans Mono", 14, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF};
+
+const EditorLookCase kEditorLookCases[] = {
+    {"StartedByTheIde", std::nullopt, kIdeFile},
+    {"EditorsOwnLook", kDarkScite, kSciteLook},
+    {"NoAnswerAtAll", store::EditorStyleAnswers{}, kIdeFile},
+    {"TranslucentSelectionOverTheBackground",
+     changed([](auto& a) { a.backgroundColour = 0, a.selectionBackColour = -0x7F000001; }),
+     {u"DejaVu Sans Mono", 14, 0, 0xD0D0D0, 0x808080, 0x00FFFF}},
+    {"OldEditorWithoutElementsOrFractionalSizes",
+     changed([](auto& a) {
+         a.sizeHundredths = 0, a.sizePoints = 12, a.selectionTextSet = 0, a.selectionBackSet = 0;
+     }),
+     {u"DejaVu Sans Mono", 12, 0x1E1E1E, 0xD0D0D0, 0x4A4A4A, 0xD0D0D0}},
+    {"FractionalSizeRounded",
+     changed([](auto& a) { a.sizeHundredths = 1050; }),
+     {u"DejaVu Sans Mono", 11, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF}},
+    {"NonsenseSizesAndFont",
+     changed([](auto& a) { a.fontName = "", a.sizeHundredths = 7300, a.sizePoints = -3; }),
+     {u"Consolas", 11, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF}},
+    {"AbsurdPointSizeWithoutFractional",
+     changed([](auto& a) { a.sizeHundredths = std::nullopt, a.sizePoints = 100000; }),
+     {u"DejaVu Sans Mono", 11, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF}},
+    {"FontNameNoWindowsFontCanHave",
+     changed([](auto& a) { a.fontName = "Thirty-two characters long name!"; }),
+     {u"Consolas", 14, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF}},
+    {"FontNameNotUtf8",
+     changed([](auto& a) { a.fontName = "Cons\xF6las"; }),
+     {u"Consolas", 14, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF}},
+    {"FontNameInUtf8",
+     changed([](auto& a) { a.fontName = "Cons\xC3\xB6las"; }),
+     {u"Cons\u00F6las", 14, 0x1E1E1E, 0xD0D0D0, 0x784F26, 0x00FFFF}},
+    {"NonsenseColoursKeepTheIdeFilesSelectionToo",
+     changed([](auto& a) {
+         a.textColour = -1, a.backgroundColour = 0x1000000, a.selectionTextColour = std::nullopt,
+         a.selectionBackSet = std::nullopt;
+     }),
+     {u"DejaVu Sans Mono", 14, 0x202020, 0xE0E0E0, 0x696969, 0xFFFFFF}},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, EditorLook, testing::ValuesIn(kEditorLookCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

@@ -62,19 +62,45 @@ inline std::string remoteText(HWND editor) {
     return endtoend::remoteEditorText(editor).value_or("<unreadable>");
 }
 
+// The caret window's first edit control that is (label) or is not (a field) read only.
+inline HWND caretWindowEdit(HWND window, bool label) {
+    for (HWND child = FindWindowExW(window, nullptr, L"Edit", nullptr); child;
+         child = FindWindowExW(window, child, L"Edit", nullptr))
+        if (bool(GetWindowLongW(child, GWL_STYLE) & ES_READONLY) == label)
+            return child;
+    return nullptr;
+}
+
+// The colour the screen shows a few pixels inside the rectangle's left or right end, halfway
+// down: a control's background beside its text.
+inline COLORREF colourOnScreen(RECT bounds, bool leftEnd) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, leftEnd ? bounds.left + 3 : bounds.right - 6,
+                                    (bounds.top + bounds.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+inline COLORREF colourOnScreen(HWND control, bool leftEnd) {
+    RECT bounds{};
+    GetWindowRect(control, &bounds);
+    return colourOnScreen(bounds, leftEnd);
+}
+
 // The program in a folder of its own with the test's Shortcuts, and SciTE started on a
 // document in the folder above, which holds its user properties (SciTE_HOME). SciTE is ended,
 // not closed, at the end: its document is changed and would ask to be saved.
 class Session {
   public:
-    Session(const std::string& document, bool utf8 = true) {
+    // moreProperties go after the session's own, as a user's own lines would.
+    Session(const std::string& document, bool utf8 = true, const std::string& moreProperties = {}) {
         const std::wstring toolFolder = scratch_.path + L"\\tool";
         tool_ = toolFolder + L"\\Zendrik.exe";
         char properties[1024];
         const std::string toolPath = text::utf16ToUtf8(text::fromWide(tool_));
         std::snprintf(properties, sizeof properties, kUserProperties, toolPath.c_str(),
                       toolPath.c_str());
-        const std::string allProperties = properties + std::string(utf8 ? kUtf8Property : "");
+        const std::string allProperties =
+            properties + std::string(utf8 ? kUtf8Property : "") + moreProperties;
         const std::wstring documentPath = scratch_.path + L"\\document.txt";
         if (!CreateDirectoryW(toolFolder.c_str(), nullptr) ||
             !CopyFileW((programFolder() + L"Zendrik.exe").c_str(), tool_.c_str(), FALSE) ||
