@@ -8,11 +8,13 @@
 
 namespace manager {
 
-namespace {
+namespace {} // namespace
 
 // All the rows are lower-cased in one call, rather than name by name: on Windows each call
 // converts and allocates.
-void lowerCaseRows(RowView& view, const std::vector<std::u16string>& rows) {
+void prepareRowFilter(RowView& view, const std::vector<std::u16string>& rows) {
+    if (view.lowerKnown)
+        return;
     std::size_t units = 0;
     for (const std::u16string& row : rows)
         units += row.size();
@@ -27,6 +29,8 @@ void lowerCaseRows(RowView& view, const std::vector<std::u16string>& rows) {
     view.lowerRows = text::lowerCaseText(joined);
     view.lowerKnown = true;
 }
+
+namespace {
 
 // The rows that hold the filter, ascending: one search through all the rows' text, a match
 // counting only where it lies inside one row.
@@ -49,8 +53,7 @@ std::vector<int> matchingRows(const RowView& view) {
 }
 
 void showFiltered(RowView& view, const std::vector<std::u16string>& rows) {
-    if (!view.lowerKnown)
-        lowerCaseRows(view, rows);
+    prepareRowFilter(view, rows);
     const std::vector<int> matches = matchingRows(view);
     // The rows shown whatever the filter: a new Shortcut's, and those kept (few).
     std::vector<int> always;

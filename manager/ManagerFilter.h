@@ -16,8 +16,8 @@ struct RowView {
     std::u16string filter;            // as typed; empty shows every row
     std::vector<std::u16string> kept; // names saved or renamed since the filter last changed
     std::vector<int> shown;           // indexes into the rows, ascending: the list's positions
-    // The rows' lower case, one after another, and where each ends: made at the first filter
-    // after the rows changed, so that a keystroke only searches.
+    // The rows' lower case, one after another, and where each ends: made by prepareRowFilter
+    // or the first filter after the rows changed, so that a keystroke only searches.
     std::u16string lowerRows;
     std::vector<std::size_t> rowEnds;
     bool lowerKnown = false;
@@ -31,6 +31,10 @@ void updateRowView(RowView& view, const std::vector<std::u16string>& rows);
 // old filter go.
 void setRowFilter(RowView& view, const std::vector<std::u16string>& rows,
                   std::u16string_view filter);
+
+// Makes the rows' lower case where the rows changed since it was made: a moment before the
+// first keystroke (the filter field taking the focus) keeps that work out of the keystroke.
+void prepareRowFilter(RowView& view, const std::vector<std::u16string>& rows);
 
 // The row stays shown, whatever the filter, until the filter changes.
 void keepRow(RowView& view, std::u16string_view name);

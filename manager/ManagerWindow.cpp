@@ -166,6 +166,9 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
     // The list follows the filter within the keystroke's own message.
     ui::onControlEvent(*c.filterField, ui::kEventChange,
                        [&session](const ui::Event&) { followFilter(session); });
+    ui::onControlEvent(*c.filterField, ui::kEventFocus, [&session](const ui::Event&) {
+        prepareRowFilter(session.view, session.rows);
+    });
     ui::editSetCueBanner(ui::controlHandle(*c.filterField), u"Filter (Ctrl+F)");
     ui::setWindowSubclass(ui::controlHandle(*c.filterField), filterFieldKeys, 0,
                           reinterpret_cast<DWORD_PTR>(&session));

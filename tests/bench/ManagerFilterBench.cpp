@@ -1,6 +1,7 @@
 // Times the manager's filter over 100,000 names: 200 steps of a filter typed and erased, each
 // the rows shown for the new filter, as the manager works them out within a keystroke. Prints
-// the slowest step (and which it was) and the median. The list's drawing is not in it: the list
+// the time of the rows' lower case, made as the filter field takes the focus, then the slowest
+// step (and which it was) and the median. The list's drawing is not in it: the list
 // draws only the rows in sight.
 //   zendrik_manager_filter_bench [names]
 #include "manager/ManagerFilter.h"
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
 
     manager::RowView view;
     manager::updateRowView(view, rows);
+    const Clock::time_point prepared = Clock::now();
+    manager::prepareRowFilter(view, rows); // as the filter field takes the focus
+    const double prepareMs =
+        std::chrono::duration<double, std::milli>(Clock::now() - prepared).count();
     std::vector<double> times;
     double slowest = 0;
     int slowestStep = 0;
@@ -70,6 +75,7 @@ int main(int argc, char** argv) {
             slowestStep = step + 1;
         }
     }
+    std::printf("preparing (the field taking the focus): %.2f ms\n", prepareMs);
     std::printf(
         "manager filter over %d names, %d steps: slowest %.2f ms (step %d), median %.2f ms\n",
         count, kSteps, slowest, slowestStep, bench::median(times));
