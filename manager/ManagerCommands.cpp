@@ -11,6 +11,7 @@
 #include "base/LetterCase.h"
 #include "base/OwnedHandles_win.h"
 #include "base/TextConvert.h"
+#include "manager/ManagerFilter.h"
 #include "manager/ManagerPlan.h"
 #include "manager/ManagerText.h"
 #include "store/SnippetFile.h"
@@ -20,8 +21,6 @@
 namespace manager {
 
 namespace {
-
-constexpr std::u16string_view kNewRow = u"...";
 
 constexpr DWORD kCommandCapacity = 260;
 
@@ -52,32 +51,43 @@ void showNothing(ManagerSession& session) {
     enterMode(session, ManagerMode::NothingShown);
 }
 
-// The row of that name; -1 for none.
+// The row of that name; -1 for none. The row "..." of a new Shortcut is the last.
 int rowNamed(const ManagerSession& session, std::u16string_view name) {
+    if (name == kNewRow) {
+        const auto found = std::find(session.rows.rbegin(), session.rows.rend(), name);
+        return found == session.rows.rend() ? -1
+                                            : static_cast<int>(session.rows.rend() - found) - 1;
+    }
     const auto found = std::find(session.rows.begin(), session.rows.end(), name);
     return found == session.rows.end() ? -1 : static_cast<int>(found - session.rows.begin());
 }
 
+// The row of that name current where the filter shows it, none current where it hides it;
+// false when there is no such row.
 bool selectRowNamed(const ManagerSession& session, std::u16string_view name) {
     const int row = rowNamed(session, name);
     if (row >= 0)
-        ui::setControlState(*session.controls.shortcutList, row);
+        ui::setControlState(*session.controls.shortcutList, listPosition(session.view, row));
     return row >= 0;
 }
 
 // The name in the current row; empty for none.
 std::u16string currentRowName(const ManagerSession& session) {
-    const int row = ui::controlState(*session.controls.shortcutList);
+    const int row = rowAtPosition(session.view, ui::controlState(*session.controls.shortcutList));
     return row >= 0 && std::size_t(row) < session.rows.size() ? session.rows[std::size_t(row)]
                                                               : std::u16string();
 }
 
-// The current row shows another name, where it stands.
-void setCurrentRowName(ManagerSession& session, std::u16string_view name) {
-    const int row = ui::controlState(*session.controls.shortcutList);
-    if (row < 0 || std::size_t(row) >= session.rows.size())
+// The row of a saved or renamed Shortcut shows its new name where it stands, current, and stays
+// shown under the filter until the filter changes. Found by name, not by the list's current
+// row: the filter may hide the shown Shortcut's row.
+void renameRow(ManagerSession& session, std::u16string_view from, std::u16string_view to) {
+    const int row = rowNamed(session, from);
+    if (row < 0)
         return;
-    session.rows[std::size_t(row)] = name;
+    session.rows[std::size_t(row)] = to;
+    keepRow(session.view, to);
+    updateRowView(session.view, session.rows);
     showRows(session, row);
 }
 
@@ -106,8 +116,9 @@ bool writeLibrary(const ManagerSession& session) {
     return store::writeLibraryFile(session.libraryPath, session.store);
 }
 
-void removeCurrentRow(ManagerSession& session) {
-    const int current = removeRow(session.rows, ui::controlState(*session.controls.shortcutList));
+// The row goes from the list and the rows; the one shown after it becomes current.
+void removeRowNamed(ManagerSession& session, std::u16string_view name) {
+    const int current = removeShownRow(session.rows, session.view, rowNamed(session, name));
     showRows(session, current);
 }
 
@@ -129,6 +140,7 @@ void beginNewShortcut(ManagerSession& session, bool keepText) {
     if (!keepText)
         ui::setControlText(*session.controls.templateEditor, u"");
     session.rows.emplace_back(kNewRow);
+    updateRowView(session.view, session.rows);
     showRows(session, static_cast<int>(session.rows.size()) - 1);
     if (!keepText)
         ui::focusControl(*session.controls.nameField);
@@ -145,6 +157,7 @@ void refillList(ManagerSession& session) {
     } else if (!session.shownName.empty()) {
         current = rowNamed(session, session.shownName);
     }
+    updateRowView(session.view, session.rows);
     showRows(session, current);
 }
 
@@ -197,9 +210,11 @@ ManagerPlan decide(ManagerSession& session, ManagerAction action, std::u16string
 void learnOutsideWrite(ManagerSession& session) {
     if (!session.store.stamp.behindFile)
         return;
-    const std::u16string current = currentRowName(session);
+    // The shown Shortcut's row, which the filter may hide; after a Delete, the row made current.
+    const std::u16string current =
+        session.shownName.empty() ? currentRowName(session) : session.shownName;
     decide(session, ManagerAction::Activation);
-    if (ui::controlState(*session.controls.shortcutList) < 0 && !selectRowNamed(session, current))
+    if (!selectRowNamed(session, current))
         showNothing(session);
 }
 
@@ -226,14 +241,15 @@ bool saveShortcut(ManagerSession& session) {
         templateFromEditor(ui::controlText(*session.controls.templateEditor));
     const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::setShortcut(session.store, name, templateText);
-    const std::u16string rowBefore = currentRowName(session);
-    setCurrentRowName(session, name);
+    const std::u16string rowBefore =
+        session.mode == ManagerMode::Creating ? std::u16string(kNewRow) : session.shownName;
+    renameRow(session, rowBefore, name);
     if (!writeChange(session, {store::ShortcutChange::Kind::Save, name, {}, templateText})) {
         if (before)
             store::setShortcut(session.store, name, *before);
         else
             store::eraseShortcut(session.store, name);
-        setCurrentRowName(session, rowBefore);
+        renameRow(session, name, rowBefore);
         reportUnwritten(session, false);
         return false;
     }
@@ -245,7 +261,7 @@ bool saveShortcut(ManagerSession& session) {
 
 void cancelRename(ManagerSession& session) {
     enterMode(session, ManagerMode::Browsing);
-    ui::setControlText(*session.controls.nameField, currentRowName(session));
+    ui::setControlText(*session.controls.nameField, session.shownName);
 }
 
 // The plan's question about unsaved edits: Yes saves by the Save rules, No drops the edits
@@ -310,8 +326,7 @@ void deleteShortcut(ManagerSession& session) {
         return;
     const std::optional<std::u16string> before = store::findShortcut(session.store, name);
     store::eraseShortcut(session.store, name);
-    if (!plan.refillRows || selectRowNamed(session, name))
-        removeCurrentRow(session);
+    removeRowNamed(session, name);
     // A file that still holds the Shortcut keeps it in the window too, shown as before: a later
     // write of the whole library must not lose it.
     if (!writeChange(session, {store::ShortcutChange::Kind::Remove, name, {}, {}})) {
@@ -324,7 +339,7 @@ void deleteShortcut(ManagerSession& session) {
     session.shownName.clear();
     learnOutsideWrite(session); // before the posted click shows the current row
     ui::postControlEvent(*session.controls.shortcutList, ui::kEventLeftClick);
-    if (session.rows.empty())
+    if (ui::controlState(*session.controls.shortcutList) < 0)
         showNothing(session);
 }
 
@@ -349,7 +364,7 @@ void endRename(ManagerSession& session) {
             store::findShortcut(session.store, session.oldName).value_or(std::u16string());
         store::setShortcut(session.store, newName, templateText);
         store::eraseShortcut(session.store, session.oldName);
-        setCurrentRowName(session, newName);
+        renameRow(session, session.oldName, newName);
         // As a refused name: the file keeps the old name, and so does the window, while the
         // typed one stays for another try. Otherwise a later Save would add the new name beside
         // the old one in the file.
@@ -357,7 +372,7 @@ void endRename(ManagerSession& session) {
                                    templateText})) {
             store::eraseShortcut(session.store, newName);
             store::setShortcut(session.store, session.oldName, templateText);
-            setCurrentRowName(session, session.oldName);
+            renameRow(session, newName, session.oldName);
             reportUnwritten(session, false);
             enterMode(session, ManagerMode::Renaming);
             ui::focusControl(*session.controls.nameField);
@@ -366,7 +381,7 @@ void endRename(ManagerSession& session) {
         session.shownName = newName;
     } else if (newName.empty()) {
         // Otherwise a later Delete would ask about no name at all.
-        ui::setControlText(*session.controls.nameField, currentRowName(session));
+        ui::setControlText(*session.controls.nameField, session.shownName);
     }
     enterMode(session, ManagerMode::Browsing);
     learnOutsideWrite(session);
@@ -379,13 +394,13 @@ void applyEscape(ManagerSession& session) {
     if (session.mode == ManagerMode::Creating) {
         if (ask(session, notSavedYetMessage(name), MB_YESNO) != IDYES)
             return;
-        removeCurrentRow(session);
+        removeRowNamed(session, kNewRow);
         // The posted list event shows the row the list made current.
         session.shownName.clear();
         enterMode(session, ManagerMode::Browsing);
         ui::postControlEvent(*session.controls.shortcutList, ui::kEventLeftClick);
         ui::focusControl(*session.controls.shortcutList);
-        if (session.rows.empty())
+        if (ui::controlState(*session.controls.shortcutList) < 0)
             showNothing(session);
         return;
     }
@@ -451,7 +466,7 @@ void importSnippets(ManagerSession& session) {
     settleEdits(session, decide(session, ManagerAction::Activation));
     if (session.mode == ManagerMode::Browsing &&
         ui::controlState(*session.controls.shortcutList) < 0)
-        selectRowNamed(session, current);
+        selectRowNamed(session, current.empty() ? session.shownName : current);
 }
 
 void askForDonation(const ManagerSession& session) {
@@ -472,9 +487,12 @@ bool closeManager(ManagerSession& session) {
 void applyShortcut(ManagerSession& session, int command) {
     const ManagerControls& controls = session.controls;
     const ui::Control* focused = ui::focusedControl();
-    const FocusedPart focus = focused == controls.nameField        ? FocusedPart::NameField
-                              : focused == controls.templateEditor ? FocusedPart::TemplateEditor
-                                                                   : FocusedPart::Other;
+    FocusedPart focus = focused == controls.nameField        ? FocusedPart::NameField
+                        : focused == controls.templateEditor ? FocusedPart::TemplateEditor
+                                                             : FocusedPart::Other;
+    if (focused == controls.filterField)
+        focus =
+            session.view.filter.empty() ? FocusedPart::EmptyFilterField : FocusedPart::FilterField;
     const ManagerKeyEffect effect =
         keyEffectFor(static_cast<ManagerCommand>(command), session.mode, focus);
     // A button's command goes as the button's click, after what is queued.
@@ -502,6 +520,15 @@ void applyShortcut(ManagerSession& session, int command) {
         break;
     case ManagerKeyEffect::Escape:
         applyEscape(session);
+        break;
+    case ManagerKeyEffect::FocusFilter:
+        ui::focusControl(*controls.filterField);
+        ui::editSetSelection(ui::controlHandle(*controls.filterField), 0, -1);
+        break;
+    case ManagerKeyEffect::ClearFilter:
+        // A text set by the program raises no change: the list follows here.
+        ui::setControlText(*controls.filterField, u"");
+        followFilter(session);
         break;
     case ManagerKeyEffect::Nothing:
         break;
@@ -559,10 +586,10 @@ void enterMode(ManagerSession& session, ManagerMode mode) {
     const ControlStates states = controlStatesFor(mode);
     const ManagerControls& c = session.controls;
     const std::pair<ui::Control*, bool> controls[] = {
-        {c.newButton, states.newButton},          {c.deleteButton, states.deleteButton},
-        {c.renameButton, states.renameButton},    {c.saveButton, states.saveButton},
-        {c.nameField, states.nameField},          {c.shortcutList, states.shortcutList},
-        {c.templateEditor, states.templateEditor}};
+        {c.newButton, states.newButton},       {c.deleteButton, states.deleteButton},
+        {c.renameButton, states.renameButton}, {c.saveButton, states.saveButton},
+        {c.nameField, states.nameField},       {c.shortcutList, states.shortcutList},
+        {c.filterField, states.filterField},   {c.templateEditor, states.templateEditor}};
     for (const auto& [control, enabled] : controls)
         ui::enableControl(*control, enabled);
     ui::setControlState(*session.controls.renameButton, states.renamePressed ? 1 : 0);
@@ -579,6 +606,20 @@ void lowerCaseNameField(ManagerSession& session) {
     ui::setControlText(*session.controls.nameField, lower);
     const int end = static_cast<int>(lower.size());
     ui::editSetSelection(ui::controlHandle(*session.controls.nameField), end, end);
+}
+
+void followFilter(ManagerSession& session) {
+    setRowFilter(session.view, session.rows, ui::controlText(*session.controls.filterField));
+    showRows(session, session.shownName.empty() ? -1 : rowNamed(session, session.shownName));
+}
+
+void enterListFromFilter(ManagerSession& session) {
+    ui::Control& list = *session.controls.shortcutList;
+    ui::focusControl(list);
+    if (ui::controlState(list) < 0 && !session.view.shown.empty()) {
+        ui::setControlState(list, 0);
+        ui::postControlEvent(list, ui::kEventRowSelected);
+    }
 }
 
 void runManagerLoop(ManagerSession& session) {

@@ -1,6 +1,6 @@
 #pragma once
 // The manager's event loop and its commands: showing a Shortcut, New, Save, Delete, Rename,
-// Escape, opening the preference file, the donation request and closing.
+// Escape, the filter, opening the preference file, the donation request and closing.
 #include "manager/ManagerWindow.h"
 
 namespace manager {
@@ -17,5 +17,13 @@ void runManagerLoop(ManagerSession& session);
 
 // The name field's change handler: typed names are lower case, the caret at their end.
 void lowerCaseNameField(ManagerSession& session);
+
+// The filter field's change handler: the list shows the rows that hold the new filter, the shown
+// Shortcut's row current where it is among them.
+void followFilter(ManagerSession& session);
+
+// Down in the filter field: the focus goes to the list, and with no row current the first
+// becomes current and is shown, as by a click.
+void enterListFromFilter(ManagerSession& session);
 
 } // namespace manager

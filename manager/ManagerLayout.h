@@ -28,17 +28,21 @@ struct UnitBox {
 };
 inline constexpr UnitBox kNameFieldBox{165, 10, 199, 21};
 
-// The splitter fills the client below the buttons, less these margins; it is made one unit
-// shorter than that and takes its full height at the first resize.
+// The splitter fills the client below the filter field, less these margins; it is made one
+// unit shorter than that and takes its full height at the first resize.
 inline constexpr int kSplitterX = 5;
-inline constexpr int kSplitterY = 36;
+inline constexpr int kSplitterY = 62;
 inline constexpr int kSplitterMarginsWidth = 10;
-inline constexpr int kSplitterMarginsHeight = 40;
-inline constexpr int kSplitterCreatedHeight = 359;
+inline constexpr int kSplitterMarginsHeight = 66;
+inline constexpr int kSplitterCreatedHeight = 333;
 
 // The splitter in units: its first pane's width and the two panes' smallest widths.
 inline constexpr int kSeparatorPosition = 156;
 inline constexpr int kSmallestListWidth = 116;
 inline constexpr int kSmallestEditorWidth = 76;
+
+// Under the buttons, above the list: no wider than the list ever is, so that it stands over the
+// list's pane wherever the separator goes and at every size of the window.
+inline constexpr UnitBox kFilterFieldBox{kSplitterX, 36, kSmallestListWidth, 21};
 
 } // namespace manager

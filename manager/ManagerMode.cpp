@@ -5,15 +5,16 @@ namespace manager {
 ControlStates controlStatesFor(ManagerMode mode) {
     switch (mode) {
     case ManagerMode::NothingShown:
-        return {true, false, false, false, false, true, true, false};
+        return {true, false, false, false, false, true, true, true, false};
     case ManagerMode::Browsing:
-        return {true, true, true, true, false, true, true, false};
+        return {true, true, true, true, false, true, true, true, false};
     case ManagerMode::Creating:
-        // Save stores the new Shortcut; the list stays put so that its row "..." stays current.
-        return {false, false, false, true, true, false, true, false};
+        // Save stores the new Shortcut; the list and its filter stay put so that its row "..."
+        // stays current.
+        return {false, false, false, true, true, false, false, true, false};
     case ManagerMode::Renaming:
         // The stored template goes with the name: the editor is closed until the rename ends.
-        return {false, false, true, false, true, false, false, true};
+        return {false, false, true, false, true, false, false, false, true};
     }
     return controlStatesFor(ManagerMode::NothingShown);
 }
@@ -37,10 +38,14 @@ ManagerKeyEffect keyEffectFor(ManagerCommand command, ManagerMode mode, FocusedP
         return ManagerKeyEffect::Close;
     case ManagerCommand::Import:
         return ManagerKeyEffect::ClickImport;
+    case ManagerCommand::Filter:
+        return states.filterField ? ManagerKeyEffect::FocusFilter : ManagerKeyEffect::Nothing;
     case ManagerCommand::Save:
         return inField && states.saveButton ? ManagerKeyEffect::ClickSave
                                             : ManagerKeyEffect::Nothing;
     case ManagerCommand::Escape:
+        if (focus == FocusedPart::FilterField)
+            return ManagerKeyEffect::ClearFilter;
         return focus == FocusedPart::NameField ||
                        (focus == FocusedPart::TemplateEditor && namingMode(mode))
                    ? ManagerKeyEffect::Escape

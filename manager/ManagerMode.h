@@ -7,7 +7,7 @@ namespace manager {
 
 enum class ManagerMode {
     NothingShown, // no Shortcut shown: only New, the list and the editor
-    Browsing,     // the Shortcut of the current row shown
+    Browsing,     // the Shortcut of the current row shown, or of a row the filter hides
     Creating,     // a new Shortcut being named; its row "..." at the end of the list
     Renaming,     // the shown Shortcut's name being changed
 };
@@ -19,6 +19,7 @@ struct ControlStates {
     bool saveButton;
     bool nameField;
     bool shortcutList;
+    bool filterField;
     bool templateEditor;
     bool renamePressed;
 };
@@ -29,11 +30,11 @@ ControlStates controlStatesFor(ManagerMode mode);
 bool namingMode(ManagerMode mode);
 
 // The commands of the window's keyboard shortcuts (Ctrl+N, Ctrl+D, Ctrl+S, Escape, Shift+Return,
-// Ctrl+R, Ctrl+I); 0 is no command.
-enum class ManagerCommand { New = 1, Delete, Save, Escape, Close, Rename, Import };
+// Ctrl+R, Ctrl+I, Ctrl+F); 0 is no command.
+enum class ManagerCommand { New = 1, Delete, Save, Escape, Close, Rename, Import, Filter };
 
 // Where the keyboard focus is, as far as a shortcut cares.
-enum class FocusedPart { Other, NameField, TemplateEditor };
+enum class FocusedPart { Other, NameField, TemplateEditor, FilterField, EmptyFilterField };
 
 // What a shortcut does: a button's click (only while the button is enabled), closing the
 // window, or Escape's own undoing.
@@ -45,11 +46,14 @@ enum class ManagerKeyEffect {
     ClickRename,
     ClickImport,
     Close,
-    Escape
+    Escape,
+    FocusFilter, // the focus goes to the filter field, its text selected
+    ClearFilter  // the filter field is emptied: the list shows every row again
 };
 
 // Save and Escape belong to the fields: Ctrl+S saves only from the name field or the editor,
-// and Escape undoes only in the name field, or in the editor while a name is being typed.
+// and Escape undoes only in the name field, or in the editor while a name is being typed. In
+// the filter field Escape first empties the filter, and then does what it does elsewhere.
 ManagerKeyEffect keyEffectFor(ManagerCommand command, ManagerMode mode, FocusedPart focus);
 
 } // namespace manager

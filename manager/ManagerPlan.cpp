@@ -119,13 +119,6 @@ std::vector<std::u16string> shortcutRows(const store::ShortcutStore& store) {
     return rows;
 }
 
-int removeRow(std::vector<std::u16string>& rows, int row) {
-    if (row < 0 || std::size_t(row) >= rows.size())
-        return -1;
-    rows.erase(rows.begin() + row);
-    return std::size_t(row) < rows.size() ? row : row - 1;
-}
-
 ManagerPlan planManagerAction(const ManagerFacts& facts) {
     ManagerPlan plan;
     followFile(facts, plan);

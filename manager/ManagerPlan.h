@@ -60,8 +60,4 @@ bool editorTextUnsaved(ManagerMode mode, const std::u16string& editorTemplate,
 // The Shortcut list's rows: every name of the store, in the order of sortShortcutNames.
 std::vector<std::u16string> shortcutRows(const store::ShortcutStore& store);
 
-// Removes the row and gives the row current afterwards: the next one, or the previous one when
-// the last went; -1 when no row is left. A row out of range removes nothing and gives -1.
-int removeRow(std::vector<std::u16string>& rows, int row);
-
 } // namespace manager

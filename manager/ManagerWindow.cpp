@@ -8,6 +8,7 @@
 #include "manager/ManagerText.h"
 #include "resources/ResourceIds.h"
 #include "ui/CommonControls.h"
+#include "ui/ControlMessages.h"
 #include "ui/WindowService.h"
 
 namespace manager {
@@ -49,6 +50,7 @@ constexpr ShortcutKey kShortcutKeys[] = {
     {ui::kShortcutCtrl | 'S', ManagerCommand::Save},
     {ui::kShortcutCtrl | 'R', ManagerCommand::Rename},
     {ui::kShortcutCtrl | 'I', ManagerCommand::Import},
+    {ui::kShortcutCtrl | 'F', ManagerCommand::Filter},
     {VK_ESCAPE, ManagerCommand::Escape},
     {ui::kShortcutShift | VK_RETURN, ManagerCommand::Close},
 };
@@ -77,13 +79,17 @@ bool createControls(ManagerSession& session) {
             return false;
     c.nameField = dpi::createScaledTextField(window, kNameFieldBox.x, kNameFieldBox.y,
                                              kNameFieldBox.width, kNameFieldBox.height, u"", 0);
+    // Made before the list, so that Tab goes from the filter to the list it narrows.
+    c.filterField =
+        dpi::createScaledTextField(window, kFilterFieldBox.x, kFilterFieldBox.y,
+                                   kFilterFieldBox.width, kFilterFieldBox.height, u"", 0);
     // The panes' places here are provisional: the splitter sets them as it takes them.
     c.shortcutList =
         dpi::createScaledRowList(window, kSplitterX, kSplitterY, kSmallestListWidth,
                                  kSplitterCreatedHeight, WS_TABSTOP | ui::kRowListEdge);
     c.templateEditor = dpi::createScaledEditor(window, kSplitterX, kSplitterY, kSmallestEditorWidth,
                                                kSplitterCreatedHeight, 0);
-    if (!c.nameField || !c.shortcutList || !c.templateEditor)
+    if (!c.nameField || !c.filterField || !c.shortcutList || !c.templateEditor)
         return false;
     c.splitter = dpi::createScaledSplitter(
         window, kSplitterX, kSplitterY, kClientWidth - kSplitterMarginsWidth,
@@ -96,18 +102,36 @@ bool createControls(ManagerSession& session) {
     return true;
 }
 
+// Down in the filter field goes on into the list, as Tab does, rather than to the field's start.
+LRESULT CALLBACK filterFieldKeys(HWND field, UINT message, WPARAM wParam, LPARAM lParam,
+                                 UINT_PTR id, DWORD_PTR data) {
+    try {
+        if (message == WM_KEYDOWN && wParam == VK_DOWN) {
+            enterListFromFilter(*reinterpret_cast<ManagerSession*>(data));
+            return 0;
+        }
+        if (message == WM_NCDESTROY)
+            ui::removeWindowSubclass(field, filterFieldKeys, id);
+    } catch (...) {
+        // No exception may unwind through the window procedure.
+    }
+    return ui::defSubclassProc(field, message, wParam, lParam);
+}
+
 } // namespace
 
 // The list box holds no rows of its own: it asks for a row's text as it draws it, so a list of
 // any length is shown at once.
 void showRows(const ManagerSession& session, int current) {
     const std::vector<std::u16string>& rows = session.rows;
+    const RowView& view = session.view;
     ui::Control& list = *session.controls.shortcutList;
-    ui::setRowListRows(list, static_cast<int>(rows.size()), [&rows](int row) {
+    ui::setRowListRows(list, static_cast<int>(view.shown.size()), [&rows, &view](int position) {
+        const int row = rowAtPosition(view, position);
         return row >= 0 && std::size_t(row) < rows.size() ? rows[std::size_t(row)]
                                                           : std::u16string();
     });
-    ui::setControlState(list, current);
+    ui::setControlState(list, listPosition(view, current));
 }
 
 void layoutManagerWindow(const ManagerSession& session) {
@@ -144,6 +168,15 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
                       [&session](const ui::Event&) { layoutManagerWindow(session); });
     ui::onControlEvent(*c.nameField, ui::kEventChange,
                        [&session](const ui::Event&) { lowerCaseNameField(session); });
+    // The list follows the filter within the keystroke's own message.
+    ui::onControlEvent(*c.filterField, ui::kEventChange,
+                       [&session](const ui::Event&) { followFilter(session); });
+    ui::onControlEvent(*c.filterField, ui::kEventFocus, [&session](const ui::Event&) {
+        prepareRowFilter(session.view, session.rows);
+    });
+    ui::editSetCueBanner(ui::controlHandle(*c.filterField), u"Filter (Ctrl+F)");
+    ui::setWindowSubclass(ui::controlHandle(*c.filterField), filterFieldKeys, 0,
+                          reinterpret_cast<DWORD_PTR>(&session));
 
     for (const ButtonSpec& button : kLeftButtons)
         ui::setControlTooltip(*(c.*button.control), button.tooltip);
@@ -156,6 +189,7 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
 
     enterMode(session, ManagerMode::NothingShown);
     session.rows = takeRows();
+    updateRowView(session.view, session.rows);
     showRows(session, -1);
     if (newTemplate)
         openOnNewShortcut(session, *newTemplate);

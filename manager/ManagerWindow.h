@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "manager/ManagerFilter.h"
 #include "manager/ManagerMode.h"
 #include "store/ShortcutStore.h"
 #include "ui/WindowService.h"
@@ -25,6 +26,7 @@ struct ManagerControls {
     ui::Control* openButton = nullptr;
     ui::Control* donateButton = nullptr;
     ui::Control* nameField = nullptr;
+    ui::Control* filterField = nullptr;
     ui::Control* shortcutList = nullptr;
     ui::Control* templateEditor = nullptr;
     ui::Control* splitter = nullptr;
@@ -42,6 +44,7 @@ struct ManagerSession {
     // sortShortcutNames orders them, a Shortcut saved or renamed since in its row, and the row
     // "..." of a new Shortcut last.
     std::vector<std::u16string> rows;
+    RowView view; // the rows the list shows for the filter field's text
     ui::OwnedWindow window;
     ManagerControls controls;
 };
@@ -54,7 +57,8 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
                         const std::function<std::vector<std::u16string>()>& takeRows,
                         const std::optional<std::u16string>& newTemplate = std::nullopt);
 
-// The list shows session.rows, with that row current (-1 for none).
+// The list shows the rows of session.view, with that row of session.rows current (-1 for none,
+// or for a row the filter hides).
 void showRows(const ManagerSession& session, int current);
 
 // Places the splitter and the right-hand buttons for the window's present client size.

@@ -46,6 +46,12 @@ inline void editScrollCaret(HWND edit) {
     SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
+// The grey text an empty field shows until it takes the focus (Common Controls 6 only).
+inline void editSetCueBanner(HWND edit, std::u16string_view text) {
+    const std::u16string zeroEnded(text);
+    SendMessageW(edit, EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+}
+
 // --- List boxes without data of their own (LBS_NODATA) ------------------------------------------
 
 inline void listBoxSetCount(HWND list, int count) {

@@ -18,6 +18,7 @@
 #include "store/StoreTestFiles.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -587,6 +588,47 @@ std::string place(int x, int y, int width, int height) {
            std::to_string(height);
 }
 
+// 3,000 Shortcuts narrowed by the filter as it is typed, one opened from the keyboard, and
+// Escape, which first empties the filter and then does what it does outside the fields.
+TEST_F(ManagerEndToEnd, FilterFindsAShortcutAmongThousands) {
+    std::string original = kFileStart;
+    for (int i = 0; i < 3000; ++i) {
+        char line[32];
+        std::snprintf(line, sizeof line, "s%04d = T%d\r\n", i, i);
+        original += line;
+    }
+    ASSERT_TRUE(startManager(original)) << "no manager window";
+    const Manager& m = *manager_;
+
+    // The list follows each key, capitals or not.
+    pressKey({VK_CONTROL, 'F'});
+    typeText(L"S123");
+    EXPECT_VIEW(m, "rows=s1230,s1231,s1232,s1233,s1234,s1235,s1236,s1237,s1238,s1239 current=-"
+                   " name='' editor='' focus=filter");
+    typeText(L"4");
+    EXPECT_VIEW(m, "rows=s1234 current=- name='' editor='' focus=filter");
+    pressKey({VK_DOWN});
+    EXPECT_VIEW(m, "rows=s1234 current=s1234 name='s1234' editor='T1234' focus=list");
+
+    // A filter that hides the shown Shortcut leaves it in the editor; Escape brings every row
+    // back with its row current, and a second Escape changes nothing.
+    pressKey({VK_CONTROL, 'F'});
+    pressKey({VK_END});
+    typeText(L"0");
+    EXPECT_VIEW(m, "rows= current=- name='s1234' editor='T1234' focus=filter");
+    for (int escape = 0; escape < 2; ++escape) {
+        pressKey({VK_ESCAPE});
+        EXPECT_TRUE(waitUntil([&] { return m.rowCount() == 3000; })) << m.rowCount();
+        EXPECT_EQ(m.currentRow(), "s1234");
+        EXPECT_EQ(windowText(m.control(kFilterField)), "");
+        EXPECT_EQ(windowText(m.control(kTemplateEditor)), "T1234");
+        EXPECT_EQ(m.focus(), "filter");
+    }
+    EXPECT_EQ(findMessageBox(m.processId), nullptr);
+    pressKey({VK_SHIFT, VK_RETURN});
+    expectClosedLeaving(original);
+}
+
 // A control's rectangle in the manager's client area, in pixels.
 std::string placeOf(HWND control, HWND window) {
     RECT bounds{};
@@ -690,6 +732,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
                    {kRenameButton, buttonBox(kRenamePlace, kRenamePlace.x)},
                    {kSaveButton, buttonBox(kSavePlace, kSavePlace.x)},
                    {kNameField, kNameFieldBox},
+                   {kFilterField, kFilterFieldBox},
                    {kImportButton, buttonBox(kImportPlace, kClientWidth - kImportPlace.x)},
                    {kOpenButton, buttonBox(kOpenPlace, kClientWidth - kOpenPlace.x)},
                    {kDonateButton, buttonBox(kDonatePlace, kClientWidth - kDonatePlace.x)}};
@@ -713,13 +756,13 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     // Tab goes through the enabled controls in their order on screen, left to right and top
     // to bottom; the name field is disabled here.
     std::string order = m.focus();
-    for (int step = 0; step < 9; ++step) {
+    for (int step = 0; step < 10; ++step) {
         const std::string before = m.focus();
         pressKey({VK_TAB});
         waitUntil([&] { return m.focus() != before; }, 1000);
         order += " " + m.focus();
     }
-    EXPECT_EQ(order, "list editor import open donate new delete rename save list");
+    EXPECT_EQ(order, "list editor import open donate new delete rename save filter list");
     EXPECT_EQ(windowText(m.control(kTemplateEditor)), "If \r\nEndIf")
         << "Tab typed into the editor";
 
@@ -735,6 +778,7 @@ TEST_P(ManagerAtDpi, LayoutResizeAndTheLastRowGone) {
     GetWindowRect(m.control(kShortcutList), &listBounds);
     EXPECT_GE(listBounds.right - listBounds.left, px(kSmallestListWidth, dpi));
     EXPECT_EQ(placeOf(m.control(kNameField), m.window), place(kNameFieldBox, dpi));
+    EXPECT_EQ(placeOf(m.control(kFilterField), m.window), place(kFilterFieldBox, dpi));
     // Larger again (within the 1280 x 800 screen at 144 DPI): both panes grow by the ratio.
     resizeClient(m.window, px(700, dpi), px(440, dpi));
     expectLayout(m, 700, 440, dpi);

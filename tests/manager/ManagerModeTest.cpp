@@ -18,6 +18,8 @@ TEST(ManagerMode, NoModeOffersAStepThatLosesWorkOrHasNothingToActOn) {
         // nothing that would leave that name behind is offered meanwhile.
         EXPECT_EQ(s.nameField, manager::namingMode(mode));
         EXPECT_EQ(s.shortcutList, !s.nameField);
+        // The filter only narrows the list: it is open exactly while the list is.
+        EXPECT_EQ(s.filterField, s.shortcutList);
         EXPECT_EQ(s.newButton, !s.nameField);
         // Delete and Rename act on a stored Shortcut; a rename in progress shows its button
         // pressed, still enabled to end it, and closes the editor: the template goes with it.
@@ -76,6 +78,12 @@ TEST(ManagerMode, ShortcutsFollowTheModeAndTheFocus) {
          Effect::Nothing},
         {"CloseAlways", ManagerCommand::Close, ManagerMode::Creating, FocusedPart::NameField,
          Effect::Close},
+        {"EscapeEmptiesTheFilter", ManagerCommand::Escape, ManagerMode::Browsing,
+         FocusedPart::FilterField, Effect::ClearFilter},
+        {"EscapeInAnEmptyFilterAsInTheList", ManagerCommand::Escape, ManagerMode::NothingShown,
+         FocusedPart::EmptyFilterField, Effect::Nothing},
+        {"NoFilterWhileNaming", ManagerCommand::Filter, ManagerMode::Creating,
+         FocusedPart::NameField, Effect::Nothing},
         {"ImportAlways", ManagerCommand::Import, ManagerMode::Renaming, FocusedPart::Other,
          Effect::ClickImport},
     };

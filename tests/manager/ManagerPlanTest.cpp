@@ -177,27 +177,4 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"DeleteOfEditsRemovedOutside", ManagerAction::Delete, kBrowsing, "a", "a", true,
                  kChanged, "a=1,b=2", "b=2", "fresh keep write act"}));
 
-// A removed row leaves the one after it current, or the one before where it was the last.
-TEST(RowRemoval, GivesTheRowCurrentAfterwards) {
-    const struct {
-        const char* name;
-        std::vector<std::u16string> rows;
-        int removed;
-        std::vector<std::u16string> left;
-        int current;
-    } cases[] = {
-        {"FirstGivesTheNext", {u"a", u"b", u"c"}, 0, {u"b", u"c"}, 0},
-        {"MiddleGivesTheNext", {u"a", u"b", u"c"}, 1, {u"a", u"c"}, 1},
-        {"LastGivesThePrevious", {u"a", u"b", u"..."}, 2, {u"a", u"b"}, 1},
-        {"OnlyRowGivesNone", {u"a"}, 0, {}, -1},
-        {"NoCurrentRowRemovesNothing", {u"a", u"b"}, -1, {u"a", u"b"}, -1},
-        {"RowBeyondTheEndRemovesNothing", {u"a", u"b"}, 2, {u"a", u"b"}, -1},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::u16string> rows = c.rows;
-        EXPECT_EQ(manager::removeRow(rows, c.removed), c.current) << c.name;
-        EXPECT_EQ(rows, c.left) << c.name;
-    }
-}
-
 } // namespace

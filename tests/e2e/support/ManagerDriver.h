@@ -26,7 +26,8 @@ namespace endtoend {
 constexpr wchar_t kAppTitle[] = L"" ZENDRIK_TITLE;
 
 // The manager's controls as the driver finds them: the buttons by their order on screen (the
-// order they are made in), every other control by its class.
+// order they are made in, which is their order here), every other control by its class, and the
+// two fields by their order among the window's fields (the name field first).
 enum ManagerPart {
     kNewButton,
     kDeleteButton,
@@ -36,6 +37,7 @@ enum ManagerPart {
     kOpenButton,
     kDonateButton,
     kNameField,
+    kFilterField,
     kShortcutList,
     kTemplateEditor,
     kSplitter,
@@ -103,6 +105,8 @@ struct Manager {
         switch (part) {
         case kNameField:
             return FindWindowExW(window, nullptr, L"Edit", nullptr);
+        case kFilterField:
+            return FindWindowExW(window, control(kNameField), L"Edit", nullptr);
         case kSplitter:
             return FindWindowExW(window, nullptr, L"ZendrikSplitter", nullptr);
         case kShortcutList:
@@ -110,6 +114,8 @@ struct Manager {
         case kTemplateEditor:
             return FindWindowExW(control(kSplitter), nullptr, L"RichEdit20W", nullptr);
         default: {
+            // The buttons come first in ManagerPart, in the order they are made in.
+            static_assert(kDonateButton < kNameField);
             HWND button = nullptr;
             for (int i = 0; i <= int(part); ++i)
                 button = FindWindowExW(window, button, L"Button", nullptr);
@@ -185,7 +191,7 @@ struct Manager {
             {kNewButton, "new"},       {kDeleteButton, "delete"}, {kSaveButton, "save"},
             {kOpenButton, "open"},     {kDonateButton, "donate"}, {kShortcutList, "list"},
             {kNameField, "name"},      {kSplitter, "splitter"},   {kTemplateEditor, "editor"},
-            {kRenameButton, "rename"}, {kImportButton, "import"}};
+            {kRenameButton, "rename"}, {kImportButton, "import"}, {kFilterField, "filter"}};
         for (const auto& [part, name] : names)
             if (control(part) == info.hwndFocus)
                 return name;
