@@ -58,6 +58,26 @@ INSTANTIATE_TEST_SUITE_P(Styles, OpenWindowTest,
                              return info.param.name;
                          });
 
+// A field, and a row list and an editor as the panes of a splitter: one control of each kind
+// that keeps something of its own.
+struct Controls {
+    ui::Control* field = nullptr;
+    ui::Control* list = nullptr;
+    ui::Control* editor = nullptr;
+    ui::Control* splitter = nullptr;
+};
+
+Controls makeControls(ui::Window& window) {
+    Controls made;
+    made.field = ui::createTextField(window, 0, 0, 50, 20, u"", 0);
+    made.list = ui::createRowList(window, 0, 30, 50, 50, 0);
+    made.editor = ui::createEditor(window, 60, 0, 100, 100, 0);
+    if (made.list && made.editor)
+        made.splitter = ui::createSplitter(window, 0, 30, 190, 100, *made.list, *made.editor,
+                                           ui::kSplitterVertical);
+    return made;
+}
+
 ui::OwnedWindow openHidden(int width = 50, int height = 50, std::uint32_t style = WS_POPUP,
                            HWND owner = nullptr) {
     return ui::openWindow(0, 0, width, height, u"", style | ui::kWindowHidden, owner);
@@ -266,11 +286,7 @@ TEST_F(ServiceWindowsTest, ControlsGoWithTheirWindowAndTheirHandlesAreForgotten)
         SCOPED_TRACE(name);
         ui::OwnedWindow window = openHidden(200, 200);
         ASSERT_TRUE(window);
-        ui::Control* field = ui::createTextField(*window, 0, 0, 50, 20, u"", 0);
-        ui::Control* list = ui::createRowList(*window, 0, 30, 50, 50, 0);
-        ui::Control* editor = ui::createEditor(*window, 60, 0, 100, 100, 0);
-        ui::Control* splitter =
-            ui::createSplitter(*window, 0, 30, 190, 100, *list, *editor, ui::kSplitterVertical);
+        const auto [field, list, editor, splitter] = makeControls(*window);
         ASSERT_TRUE(field && list && editor && splitter);
         const HWND handles[] = {ui::controlHandle(*field), ui::controlHandle(*list),
                                 ui::controlHandle(*editor), ui::controlHandle(*splitter)};
@@ -315,11 +331,7 @@ TEST_F(ServiceWindowsTest, ControlsGoWithTheirWindowAndTheirHandlesAreForgotten)
 TEST_F(ServiceWindowsTest, CommonEndFreesEverything) {
     ui::OwnedWindow opened = ui::openWindow(0, 0, 200, 200, u"", WS_OVERLAPPEDWINDOW, nullptr);
     ASSERT_TRUE(opened);
-    ui::Control* field = ui::createTextField(*opened, 0, 0, 50, 20, u"", 0);
-    ui::Control* list = ui::createRowList(*opened, 0, 30, 50, 50, 0);
-    ui::Control* editor = ui::createEditor(*opened, 60, 0, 100, 100, 0);
-    ui::Control* splitter =
-        ui::createSplitter(*opened, 0, 30, 190, 100, *list, *editor, ui::kSplitterVertical);
+    const auto [field, list, editor, splitter] = makeControls(*opened);
     ASSERT_TRUE(field && list && editor && splitter);
     ui::setControlTooltip(*field, u"tip");
     ui::addKeyboardShortcut(*opened, VK_ESCAPE, 1);
