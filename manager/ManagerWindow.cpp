@@ -178,12 +178,6 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
     ui::setWindowSubclass(ui::controlHandle(*c.filterField), filterFieldKeys, 0,
                           reinterpret_cast<DWORD_PTR>(&session));
 
-    for (const ButtonSpec& button : kLeftButtons)
-        ui::setControlTooltip(*(c.*button.control), button.tooltip);
-    for (const ButtonSpec& button : kRightButtons)
-        ui::setControlTooltip(*(c.*button.control),
-                              button.tooltip.empty() ? openTooltip() : button.tooltip);
-
     for (const ShortcutKey& key : kShortcutKeys)
         ui::addKeyboardShortcut(window, key.keys, static_cast<int>(key.command));
 
@@ -195,9 +189,16 @@ bool buildManagerWindow(ManagerSession& session, HWND owner,
         openOnNewShortcut(session, *newTemplate);
     else
         ui::focusControl(*c.newButton);
-    // The whole window drawn at once, with the list's rows, rather than control by control.
-    RedrawWindow(ui::windowHandle(window), nullptr, nullptr, ui::kRedrawEverything);
     ui::showWindow(window, true);
+    // What showing left to draw is drawn at once, the controls with it.
+    RedrawWindow(ui::windowHandle(window), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // The tooltips, a window of their own, only once the window stands drawn: no pointer rests
+    // on a button before that.
+    for (const ButtonSpec& button : kLeftButtons)
+        ui::setControlTooltip(*(c.*button.control), button.tooltip);
+    for (const ButtonSpec& button : kRightButtons)
+        ui::setControlTooltip(*(c.*button.control),
+                              button.tooltip.empty() ? openTooltip() : button.tooltip);
     return true;
 }
 

@@ -143,11 +143,15 @@ void CaretWindow::close() {
     window_.reset();
 }
 
-int frameHeightOf(HWND window) {
+int frameHeight(DWORD style, DWORD exStyle) {
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(window, GWL_STYLE)), FALSE,
-                       DWORD(GetWindowLongW(window, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     return frame.bottom - frame.top;
+}
+
+int frameHeightOf(HWND window) {
+    return frameHeight(DWORD(GetWindowLongW(window, GWL_STYLE)),
+                       DWORD(GetWindowLongW(window, GWL_EXSTYLE)));
 }
 
 void CaretWindow::placeAtCaret(HWND window) {
@@ -195,10 +199,20 @@ bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look
     // Sizes and font follow the DPI of the caret's monitor, not the primary monitor's.
     const idelink::ScreenPoint anchor = opening.anchor;
     const ui::WindowScale scale = dpi::scaleForMonitorAt(anchor.x, anchor.y);
+    workArea_ = workAreaAt(anchor.x, anchor.y);
 
+    // Made with its final style (a one-pixel frame, layered) and, where the content can tell
+    // beforehand, its final height: a style change or a resize afterwards is a round of
+    // messages through the window and its controls, under Wine as dear as making a control.
+    constexpr DWORD kStyle = WS_POPUP | WS_BORDER;
+    const int height =
+        content.openingHeight
+            ? content.openingHeight(workArea_, frameHeight(kStyle, WS_EX_LAYERED), scale.y)
+            : opening.height;
     const idelink::ScreenPoint origin = caretWindowOrigin(anchor.x, anchor.y, opening.afterParen);
-    window_ = dpi::openScaledWindow(origin.x, origin.y, opening.width, opening.height, u"",
-                                    WS_POPUP | ui::kWindowHidden, look.owner, scale);
+    window_ =
+        dpi::openScaledWindow(origin.x, origin.y, opening.width, height, u"",
+                              kStyle | ui::kWindowHidden | ui::kWindowLayered, look.owner, scale);
     HWND window = handle();
     if (!window)
         return false;
@@ -208,21 +222,19 @@ bool CaretWindow::build(const CaretWindowOpening& opening, const PopupLook& look
     raiseOwnPriority(window);
     ui::setWindowSubclass(window, endingHandler, 0, reinterpret_cast<DWORD_PTR>(this));
     ui::setWindowColor(*window_, GetSysColor(COLOR_WINDOWFRAME));
-    // No SWP_FRAMECHANGED here: a later resize measures the frame with this style, so the
-    // client area keeps the layout's size.
-    SetWindowLongW(window, GWL_STYLE, GetWindowLongW(window, GWL_STYLE) | WS_BORDER);
     applyPopupLook(window, look.settings);
     for (const CaretKey key : content.keys)
         ui::addKeyboardShortcut(*window_, shortcutOf(key), commandOf(key));
-    workArea_ = workAreaAt(anchor.x, anchor.y);
 
-    // The client area keeps the content's size inside the border added above.
-    const int height = content.buildControls(*window_);
-    if (height < 0) { // a control could not be made: no window rather than part of one
+    // The client area keeps the content's size inside the frame.
+    const int builtHeight = content.buildControls(*window_);
+    if (builtHeight < 0) { // a control could not be made: no window rather than part of one
         close();
         return false;
     }
-    dpi::resizeScaledWindow(*window_, base::keepValue, base::keepValue, base::keepValue, height);
+    if (builtHeight != height)
+        dpi::resizeScaledWindow(*window_, base::keepValue, base::keepValue, base::keepValue,
+                                builtHeight);
     placeAtCaret(window);
     content.focus();
 

@@ -40,8 +40,8 @@ inline constexpr UINT kActivationWaitMs = 3000;
 // picker's is the address of its list).
 inline constexpr UINT_PTR kActivationTimer = 1;
 
-// Where and how big the window opens: the caret's point, and the size in 96-DPI units before
-// the content says its height.
+// Where and how big the window opens: the caret's point, and the size in 96-DPI units unless the
+// content tells its height beforehand.
 struct CaretWindowOpening {
     idelink::ScreenPoint anchor;
     bool afterParen = false; // the word before the caret ends with "("
@@ -49,14 +49,18 @@ struct CaretWindowOpening {
     int height = 0;
 };
 
-// What the window drives. It calls buildControls once it is open, with its hidden window to
-// build them in (the answer is the client height in 96-DPI units, negative when a control
-// could not be made), focus once it is sized and placed, shown once
+// What the window drives. It asks openingHeight, where there is one, for the client height in
+// 96-DPI units that the window opens with, given the caret monitor's work area, the window's
+// frame height in pixels and the vertical scale. It calls buildControls once it is open, with
+// its hidden window to build them in (the answer is the client height in 96-DPI units,
+// negative when a control could not be made), focus once it is sized and placed, shown once
 // it is on screen; then, from its event loop, planKey for each of the keys it takes and
 // planEvent for each event of the controls. It carries out Accept and Cancel itself and hands
 // every other plan to carryOut.
 struct CaretContent {
     std::span<const CaretKey> keys; // taken before the focused control sees them
+    std::function<int(const ScreenRect& workArea, int frameHeight, float scaleY)>
+        openingHeight; // may be empty
     std::function<int(ui::Window& window)> buildControls;
     std::function<void()> focus;
     std::function<void()> shown; // may be empty
@@ -109,6 +113,8 @@ class CaretWindow {
 };
 
 int frameHeightOf(HWND window);
+// The same for a window of that style.
+int frameHeight(DWORD style, DWORD exStyle);
 
 // A control in the IDE's colours; nothing for no control.
 void colourControl(ui::Control* control, std::int32_t text, std::int32_t back);

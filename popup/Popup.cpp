@@ -21,7 +21,6 @@ namespace popup {
 namespace {
 
 // Layout in 96-DPI units: only the number of fields changes the geometry.
-constexpr int kOpeningHeight = 184;
 constexpr int kLabelWidth = 119;
 constexpr int kFieldX = 120;
 constexpr int kFieldWidth = 511;
@@ -196,22 +195,29 @@ bool createRows(ui::Window& window, PlaceholderFields& fields, const store::IdeA
     return true;
 }
 
+// More rows than the caret's monitor can show scroll under the preview; the client height in
+// 96-DPI units.
+int layOutRows(PlaceholderFields& fields, const ScreenRect& workArea, int frameHeight,
+               float scaleY) {
+    fields.rowsShown =
+        rowsShown(fieldCount(fields), workArea.bottom - workArea.top, frameHeight, scaleY);
+    return kPreviewHeight + kRowPitch * fields.rowsShown;
+}
+
 // The preview and the rows; the client height in 96-DPI units.
 int buildControls(const CaretWindow& window, ui::Window& controls, PlaceholderFields& fields,
                   const PopupLook& look) {
     const idelink::PopupRequest& request = fields.request;
     const store::IdeAppearance& ide = look.appearance;
-    // More rows than the caret's monitor can show scroll under the preview.
-    const ScreenRect workArea = window.workArea();
-    fields.rowsShown = rowsShown(fieldCount(fields), workArea.bottom - workArea.top,
-                                 frameHeightOf(window.handle()), ui::windowScale(controls).y);
+    const int height = layOutRows(fields, window.workArea(), frameHeightOf(window.handle()),
+                                  ui::windowScale(controls).y);
     fields.preview =
         dpi::createScaledStaticText(controls, 0, 0, kCaretWindowWidth, kPreviewHeight, u"", 0);
     if (!fields.preview || !createRows(controls, fields, ide, fields.rowsShown))
         return -1;
     colourControl(fields.preview, ide.normalTextColor, ide.backgroundColor);
     ui::setControlText(*fields.preview, request.previewText);
-    return kPreviewHeight + kRowPitch * fields.rowsShown;
+    return height;
 }
 
 std::vector<std::u16string> fieldTexts(const PlaceholderFields& fields) {
@@ -282,8 +288,11 @@ bool buildPlaceholderPopup(CaretWindow& window, PlaceholderFields& fields, const
     fields.preview = nullptr;
     fields.rows.clear();
     const CaretWindowOpening opening{fields.request.anchor, fields.request.afterParen,
-                                     kCaretWindowWidth, kOpeningHeight};
+                                     kCaretWindowWidth, 0}; // its height comes from the rows
     CaretContent content = contentOf(fields);
+    content.openingHeight = [&fields](const ScreenRect& workArea, int frameHeight, float scaleY) {
+        return layOutRows(fields, workArea, frameHeight, scaleY);
+    };
     content.buildControls = [&window, &fields, &look](ui::Window& controls) {
         return buildControls(window, controls, fields, look);
     };

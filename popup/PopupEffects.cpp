@@ -37,7 +37,8 @@ BYTE alphaOf(int value) {
 
 void applyPopupLook(HWND window, const store::PopupSettings& settings) {
     const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
-    SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    if (!(exStyle & WS_EX_LAYERED)) // a window made layered needs no style change
+        SetWindowLongW(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     setLayeredAlpha(window, alphaOf(settings.opacity));
     if (settings.shadow != 0) {
         // Every window of the program has a class of its own, so only the popup gets it.

@@ -9,7 +9,7 @@ namespace ui::detail {
 namespace {
 
 constexpr std::uint32_t kServiceFlags =
-    kWindowCentreOnScreen | kWindowCentreOnOwner | kWindowHidden;
+    kWindowCentreOnScreen | kWindowCentreOnOwner | kWindowHidden | kWindowLayered;
 
 // The outer size of a window whose client area has the given size, with its style as it is now.
 SIZE outerSizeFor(HWND handle, int clientWidth, int clientHeight) {
@@ -240,7 +240,7 @@ OwnedWindow openWindow(int x, int y, int clientWidth, int clientHeight, std::u16
     }
 
     const DWORD style = (flags & ~kServiceFlags) | WS_CLIPCHILDREN;
-    const DWORD exStyle = 0;
+    const DWORD exStyle = (flags & kWindowLayered) ? WS_EX_LAYERED : 0;
     RECT frame{0, 0, std::max(clientWidth, 0), std::max(clientHeight, 0)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     const SIZE outer{frame.right - frame.left, frame.bottom - frame.top};

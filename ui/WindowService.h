@@ -28,6 +28,7 @@ constexpr COLORREF kDefaultColor = 0xFFFFFFFF; // resets a window or control col
 // Window flags of openWindow; every other bit is a Win32 window style (WS_POPUP, ...).
 constexpr std::uint32_t kWindowCentreOnScreen = 1;
 constexpr std::uint32_t kWindowCentreOnOwner = 2;
+constexpr std::uint32_t kWindowLayered = 4; // WS_EX_LAYERED from the start
 constexpr std::uint32_t kWindowHidden = 0x10000000;
 
 // Control flags beyond Win32 styles.

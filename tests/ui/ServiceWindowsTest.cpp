@@ -46,17 +46,19 @@ TEST_P(OpenWindowTest, SizeGivenIsTheClientAreaWhateverTheFrame) {
     EXPECT_EQ(outer.left, 20);
     EXPECT_EQ(outer.top, 30);
     EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_EQ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0,
+              (GetParam().flags & ui::kWindowLayered) != 0);
     EXPECT_EQ(classOf(window), ui::windowClassName(0)) << "the first window opened";
 }
 
-INSTANTIATE_TEST_SUITE_P(Styles, OpenWindowTest,
-                         ::testing::Values(OpenCase{"Overlapped", WS_OVERLAPPEDWINDOW},
-                                           OpenCase{"PopupWithoutFrame", WS_POPUP},
-                                           OpenCase{"PopupWithBorder", WS_POPUP | WS_BORDER},
-                                           OpenCase{"Caption", WS_CAPTION | WS_SYSMENU}),
-                         [](const ::testing::TestParamInfo<OpenCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Styles, OpenWindowTest,
+    ::testing::Values(OpenCase{"Overlapped", WS_OVERLAPPEDWINDOW},
+                      OpenCase{"PopupWithoutFrame", WS_POPUP},
+                      OpenCase{"PopupWithBorder", WS_POPUP | WS_BORDER},
+                      OpenCase{"LayeredPopupWithBorder", WS_POPUP | WS_BORDER | ui::kWindowLayered},
+                      OpenCase{"Caption", WS_CAPTION | WS_SYSMENU}),
+    [](const ::testing::TestParamInfo<OpenCase>& info) { return info.param.name; });
 
 // A field, and a row list and an editor as the panes of a splitter: one control of each kind
 // that keeps something of its own.
