@@ -59,16 +59,28 @@ NameList sortPickerNames(NameList& names) {
     return sortedLower;
 }
 
+std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter) {
+    return findPickerMatches(lowerNames, filter).listed;
+}
+
 // One pass that sorts each name into its group: the names are in name order already, so every
 // group is too. The filter is looked for in the text of all names at once, and a place where it
 // stands counts for the name it lies in wholly; a name's first such place decides its group.
-std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter) {
-    const std::u16string lowerFilter = text::lowerCaseText(filter);
+// Among the matches of a shorter filter, each of those names is looked at alone.
+FilterMatches findPickerMatches(const NameList& lowerNames, std::u16string_view filter,
+                                const FilterMatches* among) {
+    FilterMatches found;
+    found.lowerFilter = text::lowerCaseText(filter);
+    const std::u16string& lowerFilter = found.lowerFilter;
     std::vector<int> exact, starting, holding;
     const auto add = [&](size_t name, int group) {
         (group == 0 ? exact : group == 1 ? starting : holding).push_back(static_cast<int>(name));
     };
-    if (lowerFilter.empty()) {
+    if (among) {
+        for (const int name : among->byName)
+            if (const int group = matchGroup(lowerNames[size_t(name)], lowerFilter); group >= 0)
+                add(size_t(name), group);
+    } else if (lowerFilter.empty()) {
         for (size_t i = 0; i < lowerNames.size(); ++i)
             add(i, matchGroup(lowerNames[i], lowerFilter));
     } else {
@@ -87,9 +99,16 @@ std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_vie
             at = text.find(lowerFilter, end);
         }
     }
-    exact.insert(exact.end(), starting.begin(), starting.end());
-    exact.insert(exact.end(), holding.begin(), holding.end());
-    return exact;
+    found.listed.reserve(exact.size() + starting.size() + holding.size());
+    found.listed.insert(found.listed.end(), exact.begin(), exact.end());
+    found.listed.insert(found.listed.end(), starting.begin(), starting.end());
+    found.listed.insert(found.listed.end(), holding.begin(), holding.end());
+    std::vector<int> firstTwo(exact.size() + starting.size());
+    std::merge(exact.begin(), exact.end(), starting.begin(), starting.end(), firstTwo.begin());
+    found.byName.resize(firstTwo.size() + holding.size());
+    std::merge(firstTwo.begin(), firstTwo.end(), holding.begin(), holding.end(),
+               found.byName.begin());
+    return found;
 }
 
 namespace {

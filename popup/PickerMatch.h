@@ -35,6 +35,19 @@ NameList sortPickerNames(NameList& names);
 // begin with the filter, then those that hold it; each group keeps name order.
 std::vector<int> matchPickerNames(const NameList& lowerNames, std::u16string_view filter);
 
+// What a filter matched, kept so that a filter holding it looks only at these names.
+struct FilterMatches {
+    std::u16string lowerFilter;
+    std::vector<int> listed; // as matchPickerNames lists them
+    std::vector<int> byName; // the same names in name order
+};
+
+// matchPickerNames, with what it found in name order too. Given `among`, the matches of a
+// filter that this one holds (ignoring case), only those names are looked at: any name that
+// holds this filter holds that one.
+FilterMatches findPickerMatches(const NameList& lowerNames, std::u16string_view filter,
+                                const FilterMatches* among = nullptr);
+
 // The first rows of what matchPickerNames lists once the names are sorted, and how many it
 // lists, straight from the names in any order: neither sorts nor keeps the lower case of all.
 struct PickerPage {

@@ -1,5 +1,6 @@
 #include "popup/PickerState.h"
 
+#include "base/LetterCase.h"
 #include "popup/PopupText.h"
 
 #include <algorithm>
@@ -13,6 +14,7 @@ PickerState::PickerState(NameList& names, NameList& lowerNames,
 
 void PickerState::orderNames() {
     ordered_ = true;
+    held_.clear(); // indexes of the names as they stood
     lowerNames_ = sortPickerNames(names_);
     previewed_ = -2; // its name has moved: the next selection shows it again
 }
@@ -22,7 +24,7 @@ void PickerState::finishOrder() {
     if (ordered_)
         return;
     orderNames();
-    matches_ = matchPickerNames(lowerNames_, filter_);
+    matches_ = matchesOf(filter_).listed;
     matchCount_ = matches_.size();
 }
 
@@ -37,12 +39,29 @@ PickerView PickerState::showSelection() {
     return view;
 }
 
+// The filter's matches, from those of the longest filter it holds where there is one.
+const FilterMatches& PickerState::matchesOf(std::u16string_view filter) {
+    const std::u16string lowerFilter = text::lowerCaseText(filter);
+    std::erase_if(held_, [&lowerFilter](const FilterMatches& held) {
+        return lowerFilter.find(held.lowerFilter) == std::u16string::npos;
+    });
+    const FilterMatches* among = nullptr;
+    for (const FilterMatches& held : held_)
+        if (!among || held.lowerFilter.size() > among->lowerFilter.size())
+            among = &held;
+    if (among && among->lowerFilter == lowerFilter)
+        return *among;
+    FilterMatches found = findPickerMatches(lowerNames_, filter, among);
+    held_.push_back(std::move(found));
+    return held_.back();
+}
+
 // Until the names are in order, matches_ holds only the rows the list shows first, a row shown
 // in part included.
 PickerView PickerState::listFilter(std::u16string_view filter, size_t firstRows) {
     filter_ = filter;
     if (ordered_) {
-        matches_ = matchPickerNames(lowerNames_, filter_);
+        matches_ = matchesOf(filter_).listed;
         matchCount_ = matches_.size();
     } else {
         PickerPage page = firstPickerPage(names_, filter_, firstRows);

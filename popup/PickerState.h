@@ -51,6 +51,7 @@ class PickerState {
   private:
     void orderNames();
     PickerView listFilter(std::u16string_view filter, std::size_t firstRows);
+    const FilterMatches& matchesOf(std::u16string_view filter);
     PickerView showSelection();
 
     NameList& names_;
@@ -63,6 +64,9 @@ class PickerState {
     std::size_t matchCount_ = 0; // the rows the list has
     int selected_ = -1;          // index into matches_
     int previewed_ = -2;         // the name whose template the preview shows; -1: none
+    // Once the names are in order: what the filters that the present one holds matched, so
+    // that typing on looks only at those names and erasing back finds its list again.
+    std::vector<FilterMatches> held_;
 };
 
 } // namespace popup

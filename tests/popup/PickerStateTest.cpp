@@ -160,6 +160,22 @@ TEST(PickerStateTable, ListsSelectsAndPreviewsAsTheUserGoes) {
          0,
          "<proc>",
          "proc"},
+        {"TypingOnNarrowsWhatMatched",
+         "",
+         3,
+         {typed("p"), typed("pr"), typed("pro")},
+         "proc procs prompt sprocket",
+         0,
+         "<proc>",
+         "proc"},
+        {"BackspaceFindsTheWiderListAgain",
+         "",
+         3,
+         {typed("w"), typed("wr"), typed("w")},
+         "wrap OpenWindow",
+         0,
+         "<wrap>",
+         "wrap"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -202,6 +218,37 @@ TEST(PickerStateTable, ListsSelectsAndPreviewsAsTheUserGoes) {
                       (text == popup::noMatchingNameText(state.filter()) ? "-" : u8(text));
         }
         EXPECT_EQ(listed, c.listed);
+    }
+}
+
+// However a filter is reached (typed on, erased back, typed at its start, its case changed,
+// replaced), the list is the one a fresh match of all names gives.
+TEST(PickerStateTable, EveryFilterListsAsIfTypedAfresh) {
+    // In "x" xaxyz begins and axyz holds; in "xyz" both hold, and keep name order.
+    const char* const names[] = {"procs", "xaxyz", "Größe", "proc", "axyz", "sprocket", "wrap"};
+    const std::vector<std::vector<const char*>> paths = {
+        {"x", "xy", "xyz", "xy", "x", ""},
+        {"oc", "roc", "proc", "PROC", "proc", "w", "wr"},
+        {"s", "sp", "s", "", "gr", "grö", "GRÖ", "gr"},
+    };
+    for (const std::vector<const char*>& path : paths) {
+        SCOPED_TRACE(path.front());
+        popup::NameList sorted;
+        popup::NameList lowerNames;
+        for (const char* name : names)
+            sorted.add(text::utf8ToUtf16(name));
+        popup::PickerState state(sorted, lowerNames, [](int) { return std::u16string(); });
+        state.start(u"", 2);
+        for (const char* filter : path) {
+            SCOPED_TRACE(filter);
+            const std::optional<int> rows = state.filterTyped(text::utf8ToUtf16(filter)).rows;
+            std::string listed, fresh;
+            for (const int name : popup::matchPickerNames(lowerNames, text::utf8ToUtf16(filter)))
+                fresh += u8(sorted[size_t(name)]) + " ";
+            for (int row = 0; rows && fresh.size() && row < *rows; ++row)
+                listed += u8(state.rowText(row)) + " ";
+            EXPECT_EQ(listed, fresh);
+        }
     }
 }
 
